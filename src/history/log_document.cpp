@@ -1,0 +1,164 @@
+#include "history/log_document.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "history/xml_error.hpp"
+
+namespace palvarin {
+namespace {
+
+// Fragment parsing keeps top-level text visible, so that it can be refused below.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata |
+                                   pugi::parse_fragment;
+
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+};
+
+// The whole of a regular file, or none.
+std::optional<FileBytes> ReadRegularFile(const std::filesystem::path& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<FileBytes> result;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    FileBytes bytes;
+    bytes.size = static_cast<std::size_t>(info.st_size);
+    bytes.data.reset(new (std::nothrow) char[bytes.size + 1]);
+    if (!bytes.data) {
+      ::close(fd);
+      throw XmlError(kErrorOutOfMemory, "no memory to read " + path.string());
+    }
+    std::size_t done = 0;
+    while (done < bytes.size) {
+      ssize_t got = ::read(fd, bytes.data.get() + done, bytes.size - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    if (done == bytes.size) result = std::move(bytes);
+  }
+  ::close(fd);
+  return result;
+}
+
+bool IsWhiteSpace(const char* text) {
+  return std::all_of(text, text + std::strlen(text),
+                     [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+// Exactly one element at top level, and no text there but white space.
+bool HasOneDocumentElement(const pugi::xml_document& document) {
+  int elements = 0;
+  for (pugi::xml_node node : document.children()) {
+    if (node.type() == pugi::node_element) ++elements;
+    if (node.type() == pugi::node_cdata) return false;
+    if (node.type() == pugi::node_pcdata && !IsWhiteSpace(node.value())) return false;
+  }
+  return elements == 1;
+}
+
+bool HasRepeatedAttribute(pugi::xml_node element) {
+  std::vector<std::string_view> names;
+  for (pugi::xml_attribute attribute : element.attributes()) names.emplace_back(attribute.name());
+  if (names.size() < 2) return false;
+  std::sort(names.begin(), names.end());
+  return std::adjacent_find(names.begin(), names.end()) != names.end();
+}
+
+// The next node of a pre-order walk below `top`, without recursion.
+pugi::xml_node NextInTree(pugi::xml_node node, pugi::xml_node top) {
+  if (node.first_child()) return node.first_child();
+  while (node != top) {
+    if (node.next_sibling()) return node.next_sibling();
+    node = node.parent();
+  }
+  return {};
+}
+
+bool AnyRepeatedAttribute(const pugi::xml_document& document) {
+  for (pugi::xml_node node = document.first_child(); node; node = NextInTree(node, document)) {
+    if (node.type() == pugi::node_element && node.first_attribute() &&
+        node.first_attribute().next_attribute() && HasRepeatedAttribute(node)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
+  auto bytes = ReadRegularFile(path);
+  if (!bytes) return std::nullopt;
+  auto data = std::make_shared<LogDocument::Data>();
+  data->buffer = std::move(bytes->data);
+  pugi::xml_parse_result parsed =
+      data->document.load_buffer_inplace(data->buffer.get(), bytes->size, kParseOptions);
+  if (parsed.status == pugi::status_out_of_memory) {
+    throw XmlError(kErrorOutOfMemory, "no memory to load " + path.string());
+  }
+  if (!parsed || !HasOneDocumentElement(data->document) || AnyRepeatedAttribute(data->document)) {
+    return std::nullopt;
+  }
+  return LogDocument(std::move(data));
+}
+
+std::optional<LogDocument> CreateEmptyLog() {
+  auto data = std::make_shared<LogDocument::Data>();
+  if (!data->document.append_child("Log")) return std::nullopt;
+  return LogDocument(std::move(data));
+}
+
+NodeList ChildNodes(pugi::xml_node node) {
+  NodeList list;
+  for (pugi::xml_node child : node.children()) list.push_back(child);
+  return list;
+}
+
+void SkipToElement(const NodeList& list, int& index) {
+  const int length = static_cast<int>(list.size());
+  while (index < length && list[static_cast<std::size_t>(index)].type() != pugi::node_element) {
+    ++index;
+  }
+}
+
+pugi::xml_attribute FindAttribute(pugi::xml_node node, const char* name) {
+  return node.attribute(name);
+}
+
+pugi::xml_node FindUniqueElement(pugi::xml_node node, const char* name) {
+  if (node.type() != pugi::node_element) return {};
+  pugi::xml_node found;
+  for (pugi::xml_node at = node.first_child(); at; at = NextInTree(at, node)) {
+    if (at.type() != pugi::node_element || std::strcmp(at.name(), name) != 0) continue;
+    if (found) return {};
+    found = at;
+  }
+  return found;
+}
+
+std::string ElementText(pugi::xml_node node) {
+  std::string text;
+  for (pugi::xml_node at = node.first_child(); at; at = NextInTree(at, node)) {
+    if (at.type() == pugi::node_pcdata || at.type() == pugi::node_cdata) text += at.value();
+  }
+  return text;
+}
+
+void SetIntegerAttribute(pugi::xml_node element, const char* name, int value) {
+  pugi::xml_attribute attribute = element.attribute(name);
+  if (!attribute) attribute = element.append_attribute(name);
+  if (!attribute || !attribute.set_value(value)) {
+    throw XmlError(kErrorOutOfMemory, std::string("no memory to set ") + name);
+  }
+}
+
+}  // namespace palvarin

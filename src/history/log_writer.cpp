@@ -1,0 +1,166 @@
+#include "history/log_writer.hpp"
+
+#include <charconv>
+#include <cstring>
+
+namespace palvarin {
+namespace {
+
+constexpr std::size_t kFlushSize = 1 << 20;
+constexpr std::string_view kLogProlog =
+    "<?xml version=\"1.0\"?>\r\n"
+    "<?xml-stylesheet type='text/xsl' href='MessageLog.xsl'?>\r\n"
+    "<Log FirstSessionID=\"1\" LastSessionID=\"";
+
+void AppendInteger(std::string& out, int value) {
+  char digits[16];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, end);
+}
+
+// Text content: markup characters and CR (which a read would turn into LF) as references.
+void AppendText(std::string& out, const char* text) {
+  for (const char* at = text; *at; ++at) {
+    switch (*at) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '\r': out += "&#xD;"; break;
+      default: out += *at;
+    }
+  }
+}
+
+// Attribute values in double quotes; a read turns raw tab, LF and CR into blanks.
+void AppendAttributeValue(std::string& out, const char* text) {
+  for (const char* at = text; *at; ++at) {
+    switch (*at) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\t': out += "&#x9;"; break;
+      case '\n': out += "&#xA;"; break;
+      case '\r': out += "&#xD;"; break;
+      default: out += *at;
+    }
+  }
+}
+
+// CDATA cannot hold a reference, so a CR closes the section for a moment.
+void AppendCdata(std::string& out, const char* text) {
+  out += "<![CDATA[";
+  for (const char* at = text; *at; ++at) {
+    if (*at == '\r') {
+      out += "]]>&#xD;<![CDATA[";
+    } else {
+      out += *at;
+    }
+  }
+  out += "]]>";
+}
+
+}  // namespace
+
+void LogWriter::OpenTag(pugi::xml_node element, const char* sessionId) {
+  buffer_ += '<';
+  buffer_ += element.name();
+  bool sessionWritten = false;
+  for (pugi::xml_attribute attribute : element.attributes()) {
+    buffer_ += ' ';
+    buffer_ += attribute.name();
+    buffer_ += "=\"";
+    const bool isSession = sessionId && std::strcmp(attribute.name(), "SessionID") == 0;
+    AppendAttributeValue(buffer_, isSession ? sessionId : attribute.value());
+    sessionWritten |= isSession;
+    buffer_ += '"';
+  }
+  if (sessionId && !sessionWritten) {
+    buffer_ += " SessionID=\"";
+    buffer_ += sessionId;
+    buffer_ += '"';
+  }
+}
+
+// A pre-order walk with explicit climbing, so that no nesting depth can exhaust the stack.
+void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
+  pugi::xml_node node = top;
+  while (true) {
+    switch (node.type()) {
+      case pugi::node_element:
+        OpenTag(node, node == top ? sessionId : nullptr);
+        if (node.first_child()) {
+          buffer_ += '>';
+          node = node.first_child();
+          continue;
+        }
+        buffer_ += "/>";
+        break;
+      case pugi::node_pcdata: AppendText(buffer_, node.value()); break;
+      case pugi::node_cdata: AppendCdata(buffer_, node.value()); break;
+      case pugi::node_pi:
+        buffer_ += "<?";
+        buffer_ += node.name();
+        if (*node.value()) (buffer_ += ' ') += node.value();
+        buffer_ += "?>";
+        break;
+      case pugi::node_declaration:
+        buffer_ += "<?";
+        buffer_ += node.name();
+        for (pugi::xml_attribute attribute : node.attributes()) {
+          ((buffer_ += ' ') += attribute.name()) += "=\"";
+          AppendAttributeValue(buffer_, attribute.value());
+          buffer_ += '"';
+        }
+        buffer_ += "?>";
+        break;
+      default: break;
+    }
+    // Climb until a node with a next sibling, closing the elements left behind.
+    while (node != top && !node.next_sibling()) {
+      node = node.parent();
+      ((buffer_ += "</") += node.name()) += '>';
+    }
+    if (node == top) break;
+    node = node.next_sibling();
+  }
+  MaybeFlush();
+}
+
+void LogWriter::WriteDocument(const pugi::xml_document& document) {
+  for (pugi::xml_node node : document.children()) {
+    WriteTree(node, nullptr);
+    buffer_ += "\r\n";
+  }
+}
+
+void LogWriter::BeginLog(int lastSession) {
+  buffer_ += kLogProlog;
+  AppendInteger(buffer_, lastSession);
+  buffer_ += '"';
+}
+
+void LogWriter::WriteEntry(pugi::xml_node entry, int session) {
+  if (!rootHasEntries_) buffer_ += '>';
+  rootHasEntries_ = true;
+  char sessionId[16];
+  auto [end, ec] = std::to_chars(sessionId, sessionId + sizeof sessionId - 1, session);
+  *end = '\0';
+  WriteTree(entry, sessionId);
+}
+
+void LogWriter::EndLog() {
+  buffer_ += rootHasEntries_ ? "</Log>\r\n" : "/>\r\n";
+}
+
+void LogWriter::MaybeFlush() {
+  if (buffer_.size() >= kFlushSize) Flush();
+}
+
+bool LogWriter::Flush() {
+  if (!failed_ && !buffer_.empty()) failed_ = !file_.Write(buffer_);
+  buffer_.clear();
+  return !failed_;
+}
+
+}  // namespace palvarin

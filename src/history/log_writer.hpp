@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "files/atomic_file.hpp"
+
+namespace palvarin {
+
+// Writes history XML in Messenger's byte layout (CR LF after each top-level node, nothing
+// between entries) to an AtomicFile through a buffer. Characters that a read would not give
+// back (CR; tab and line feed inside attributes) are written as character references.
+class LogWriter {
+ public:
+  explicit LogWriter(AtomicFile& file) : file_(file) {}
+
+  // A whole document.
+  void WriteDocument(const pugi::xml_document& document);
+
+  // The prolog and root of a merge output, then its entries one by one, then the end.
+  void BeginLog(int lastSession);
+  // A deep copy of `entry` whose "SessionID" holds `session` (replaced in place or added last).
+  void WriteEntry(pugi::xml_node entry, int session);
+  void EndLog();
+
+  // Hands the buffered bytes to the file; false once the file has refused a write.
+  bool Flush();
+
+ private:
+  void WriteTree(pugi::xml_node top, const char* sessionId);
+  void OpenTag(pugi::xml_node element, const char* sessionId);
+  void MaybeFlush();
+
+  AtomicFile& file_;
+  std::string buffer_;
+  bool failed_ = false;
+  bool rootHasEntries_ = false;
+};
+
+}  // namespace palvarin

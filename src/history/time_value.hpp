@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace palvarin {
+
+// Seconds since 1970-01-01 00:00:00 UTC, always built from local calendar fields; 0 is "no time".
+using TimeValue = std::int64_t;
+
+// The representable range of a TimeValue: 1970-01-01 00:00:00 to 3000-12-31 23:59:59 UTC.
+inline constexpr TimeValue kEarliestTime = 0;
+inline constexpr TimeValue kLatestTime = 32535215999;
+
+// Raised when calendar fields name a moment outside the representable range.
+class InvalidTimeError : public std::runtime_error {
+ public:
+  static constexpr std::uint32_t kStatus = 0x80070057;
+  InvalidTimeError() : std::runtime_error("time stamp outside 1970-01-01 .. 3000-12-31") {}
+  std::uint32_t Status() const { return kStatus; }
+};
+
+// The platform calendar record; day of week and milliseconds are not used.
+struct CalendarRecord {
+  std::uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;
+  std::uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+
+// Local calendar fields to a TimeValue, carrying out-of-range fields over as mktime does.
+TimeValue MakeTime(int year, int month, int day, int hour, int minute, int second);
+
+// A calendar record to a TimeValue; 0 for a year before 1900.
+TimeValue TimeFromCalendar(const CalendarRecord& record);
+
+// strftime of the local time of `value`; empty when the pattern is absent, the value is out
+// of range, or the result would exceed 127 characters.
+std::string FormatTime(TimeValue value, const char* pattern);
+
+// The pattern of every stored time stamp.
+inline constexpr const char* kStampPattern = "%Y%m%d%H%M%S";
+
+// Leading decimal integer of a text: white space, one sign, digits; 0 without digits.
+// Saturates at the 32-bit limits.
+std::int32_t LeadingInteger(std::string_view text);
+
+}  // namespace palvarin
