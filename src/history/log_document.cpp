@@ -13,9 +13,11 @@
 namespace palvarin {
 namespace {
 
-// Fragment parsing keeps top-level text visible, so that it can be refused below.
+// Fragment parsing keeps top-level text visible, so that it can be refused below. Comments
+// and processing instructions inside entries are kept so that copies carry them along.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata |
-                                   pugi::parse_fragment;
+                                   pugi::parse_fragment | pugi::parse_declaration |
+                                   pugi::parse_pi | pugi::parse_comments;
 
 struct FileBytes {
   std::unique_ptr<char[]> data;

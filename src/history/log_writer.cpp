@@ -47,19 +47,6 @@ void AppendAttributeValue(std::string& out, const char* text) {
   }
 }
 
-// CDATA cannot hold a reference, so a CR closes the section for a moment.
-void AppendCdata(std::string& out, const char* text) {
-  out += "<![CDATA[";
-  for (const char* at = text; *at; ++at) {
-    if (*at == '\r') {
-      out += "]]>&#xD;<![CDATA[";
-    } else {
-      out += *at;
-    }
-  }
-  out += "]]>";
-}
-
 }  // namespace
 
 void LogWriter::OpenTag(pugi::xml_node element, const char* sessionId) {
@@ -97,7 +84,12 @@ void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
         buffer_ += "/>";
         break;
       case pugi::node_pcdata: AppendText(buffer_, node.value()); break;
-      case pugi::node_cdata: AppendCdata(buffer_, node.value()); break;
+      case pugi::node_cdata:  // a read turns any CR in a section into LF, so none is left
+        ((buffer_ += "<![CDATA[") += node.value()) += "]]>";
+        break;
+      case pugi::node_comment:
+        ((buffer_ += "<!--") += node.value()) += "-->";
+        break;
       case pugi::node_pi:
         buffer_ += "<?";
         buffer_ += node.name();
@@ -129,6 +121,7 @@ void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
 
 void LogWriter::WriteDocument(const pugi::xml_document& document) {
   for (pugi::xml_node node : document.children()) {
+    if (node.type() == pugi::node_pcdata) continue;  // white space between top-level nodes
     WriteTree(node, nullptr);
     buffer_ += "\r\n";
   }

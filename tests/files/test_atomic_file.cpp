@@ -1,1 +1,79 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include "files/atomic_file.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+std::size_t EntriesIn(const std::filesystem::path& folder) {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator(folder)) ++count;
+  return count;
+}
+
+TEST(AtomicFile, NothingReachesTheTargetBeforeCommit) {
+  TempFolder folder;
+  const auto target = folder / "history.xml";
+  WriteFile(target, "old");
+  {
+    AtomicFile file;
+    ASSERT_TRUE(file.Open(target));
+    ASSERT_TRUE(file.Write("new content"));
+    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(EntriesIn(folder.Path()), 2u) << "the temporary file sits beside the target";
+  }
+  EXPECT_EQ(ReadFile(target), "old") << "an abandoned write changes nothing";
+  EXPECT_EQ(EntriesIn(folder.Path()), 1u) << "and leaves no temporary file";
+
+  AtomicFile file;
+  ASSERT_TRUE(file.Open(target));
+  ASSERT_TRUE(file.Write("new content"));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadFile(target), "new content");
+  EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+}
+
+TEST(AtomicFile, KeepsPermissionsAndWritesThroughALink) {
+  TempFolder folder;
+  const auto target = folder / "real.xml";
+  const auto link = folder / "link.xml";
+  WriteFile(target, "old");
+  ::chmod(target.c_str(), 0640);
+  std::filesystem::create_symlink(target, link);
+
+  AtomicFile file;
+  ASSERT_TRUE(file.Open(link));
+  ASSERT_TRUE(file.Write("new"));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the link stays a link";
+  EXPECT_EQ(ReadFile(target), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(AtomicFile, ReportsTheFileWhenItCannotCreate) {
+  TempFolder folder;
+  AtomicFile file;
+  EXPECT_FALSE(file.Open(folder / "missing" / "out.xml"));
+  EXPECT_NE(file.Error().find("missing/out.xml"), std::string::npos) << file.Error();
+  EXPECT_FALSE(file.Write("x"));
+  EXPECT_FALSE(file.Commit());
+}
+
+TEST(IsTemporaryFileName, KnowsItsOwnLeftoversOnly) {
+  EXPECT_TRUE(IsTemporaryFileName(".alice.xml.123.palvarin-tmp"));
+  EXPECT_FALSE(IsTemporaryFileName("alice.xml"));
+  EXPECT_FALSE(IsTemporaryFileName("alice.palvarin-tmp"));
+  EXPECT_FALSE(IsTemporaryFileName(".palvarin-tmp"));
+}
+
+}  // namespace
+}  // namespace palvarin

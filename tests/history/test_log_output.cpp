@@ -1,1 +1,247 @@
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "files/io_faults.hpp"
+#include "history/log_document.hpp"
+#include "history/log_entry.hpp"
+#include "history/log_output.hpp"
+#include "history/log_writer.hpp"
+#include "history/xml_error.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::CanonicalTree;
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+constexpr const char* kProlog =
+    "<?xml version=\"1.0\"?>\r\n<?xml-stylesheet type='text/xsl' href='MessageLog.xsl'?>\r\n";
+
+// Entries that a careless writer would change: references for CR LF, CDATA, a control
+// character, white-space-only text, attribute values with tabs, newlines and quotes.
+const char* const kTrickyLog =
+    "<?xml version=\"1.0\"?>\n<Log FirstSessionID=\"1\" LastSessionID=\"2\">"
+    "<Message Date=\"2006/1/5\" Time=\"9:05:00\" DateTime=\"2006-01-05T00:05:00.000Z\" "
+    "SessionID=\"1\"><From><User FriendlyName=\"a&#9;b&#xA;c&#xD;d &quot;q&quot; &amp; &lt;\"/>"
+    "</From><To><User FriendlyName=\"\xe5\xa4\xaa\xe9\x83\x8e\"/></To>"
+    "<Text Style=\"font-family:MS UI Gothic; \">line&#xD;&#xA;next&#xD;lone CR&#1;ctl &amp; "
+    "&lt;tag&gt; ]]&gt;</Text></Message>"
+    "<Message SessionID=\"2\"><Text><![CDATA[raw <b>\r\nmarkup]]></Text><Text> </Text>"
+    "<Text>\t</Text></Message>"
+    "<Invitation SessionID=\"2\"><Application>x</Application><!-- kept --><Empty/></Invitation>"
+    "</Log>";
+
+std::vector<std::string> CanonicalEntries(const LogDocument& document) {
+  std::vector<std::string> entries;
+  for (pugi::xml_node entry : document.Root().children()) {
+    if (entry.type() == pugi::node_element) entries.push_back(CanonicalTree(entry));
+  }
+  return entries;
+}
+
+// An output built the plain way: skeleton, deep copies of the entries, root attributes.
+LogDocument OutputOf(const LogDocument& input) {
+  auto output = CreateEmptyLog();
+  EXPECT_TRUE(output);
+  AddLogSkeleton(*output);
+  int last = 0;
+  for (pugi::xml_node entry : input.Root().children()) {
+    if (entry.type() != pugi::node_element) continue;
+    pugi::xml_node copy = output->Root().append_copy(entry);
+    last = ReadSessionId(LogEntry{entry});
+    SetIntegerAttribute(copy, "SessionID", last);
+  }
+  SetSessionRange(*output, last);
+  return *output;
+}
+
+std::vector<std::filesystem::path> TrickyAndCorpusFiles(const TempFolder& folder) {
+  auto files = test::CorpusFiles();
+  WriteFile(folder / "tricky.xml", kTrickyLog);
+  files.push_back(folder / "tricky.xml");
+  return files;
+}
+
+TEST(SaveLogDocument, EmptyOutputHasMessengersLayout) {
+  TempFolder folder;
+  auto output = CreateEmptyLog();
+  ASSERT_TRUE(output);
+  AddLogSkeleton(*output);
+  SetSessionRange(*output, 0);
+  SaveLogDocument(*output, folder / "out.xml");
+  EXPECT_EQ(ReadFile(folder / "out.xml"),
+            std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n");
+}
+
+TEST(SaveLogDocument, EntriesSurviveSaveAndLoadCharacterForCharacter) {
+  TempFolder folder;
+  for (const auto& file : TrickyAndCorpusFiles(folder)) {
+    auto input = LoadLogDocument(file);
+    ASSERT_TRUE(input) << file;
+    SaveLogDocument(OutputOf(*input), folder / "out.xml");
+    const std::string saved = ReadFile(folder / "out.xml");
+    EXPECT_EQ(saved.rfind(kProlog, 0), 0u) << file;
+    EXPECT_TRUE(saved.ends_with("</Log>\r\n")) << file;
+    auto reloaded = LoadLogDocument(folder / "out.xml");
+    ASSERT_TRUE(reloaded) << file;
+    EXPECT_EQ(CanonicalEntries(*reloaded), CanonicalEntries(*input)) << file;
+  }
+}
+
+TEST(SaveLogDocument, LoadAndSaveAgainIsByteStable) {
+  TempFolder folder;
+  for (const auto& file : TrickyAndCorpusFiles(folder)) {
+    auto input = LoadLogDocument(file);
+    ASSERT_TRUE(input) << file;
+    SaveLogDocument(OutputOf(*input), folder / "first.xml");
+    auto first = LoadLogDocument(folder / "first.xml");
+    ASSERT_TRUE(first) << file;
+    SaveLogDocument(*first, folder / "second.xml");
+    EXPECT_EQ(ReadFile(folder / "second.xml"), ReadFile(folder / "first.xml")) << file;
+  }
+}
+
+TEST(SaveLogDocument, WritesCharactersAReadWouldChangeAsReferences) {
+  TempFolder folder;
+  WriteFile(folder / "tricky.xml", kTrickyLog);
+  auto input = LoadLogDocument(folder / "tricky.xml");
+  ASSERT_TRUE(input);
+  SaveLogDocument(OutputOf(*input), folder / "out.xml");
+  const std::string saved = ReadFile(folder / "out.xml");
+  EXPECT_NE(saved.find("line&#xD;\nnext&#xD;lone CR\x01" "ctl &amp; &lt;tag&gt; ]]&gt;"),
+            std::string::npos);
+  EXPECT_NE(saved.find("FriendlyName=\"a&#x9;b&#xA;c&#xD;d &quot;q&quot; &amp; &lt;\""),
+            std::string::npos);
+  EXPECT_NE(saved.find("<![CDATA[raw <b>\nmarkup]]>"), std::string::npos);
+  EXPECT_EQ(saved.find('\r', saved.find("<Log")), saved.size() - 2) << "only the final CR LF";
+}
+
+TEST(LogWriter, StreamedEntriesEqualTheSavedDocument) {
+  TempFolder folder;
+  WriteFile(folder / "in.xml",
+            "<Log><Message SessionID='7' a='1'><Text>x</Text></Message><Message b='2'/>"
+            "<Invitation SessionID='x'/></Log>");
+  auto input = LoadLogDocument(folder / "in.xml");
+  ASSERT_TRUE(input);
+  const int sessions[] = {1, 1, 2};
+
+  auto output = CreateEmptyLog();
+  ASSERT_TRUE(output);
+  AddLogSkeleton(*output);
+  int at = 0;
+  for (pugi::xml_node entry : input->Root().children()) {
+    SetIntegerAttribute(output->Root().append_copy(entry), "SessionID", sessions[at++]);
+  }
+  SetSessionRange(*output, 2);
+  SaveLogDocument(*output, folder / "document.xml");
+
+  AtomicFile file;
+  ASSERT_TRUE(file.Open(folder / "streamed.xml"));
+  LogWriter writer(file);
+  writer.BeginLog(2);
+  at = 0;
+  for (pugi::xml_node entry : input->Root().children()) writer.WriteEntry(entry, sessions[at++]);
+  writer.EndLog();
+  ASSERT_TRUE(writer.Flush() && file.Commit());
+  EXPECT_EQ(ReadFile(folder / "streamed.xml"), ReadFile(folder / "document.xml"));
+  EXPECT_NE(ReadFile(folder / "streamed.xml").find("<Message b=\"2\" SessionID=\"1\"/>"),
+            std::string::npos);
+}
+
+TEST(LogWriter, EmptyStreamEqualsEmptyDocument) {
+  TempFolder folder;
+  AtomicFile file;
+  ASSERT_TRUE(file.Open(folder / "streamed.xml"));
+  LogWriter writer(file);
+  writer.BeginLog(0);
+  writer.EndLog();
+  ASSERT_TRUE(writer.Flush() && file.Commit());
+  EXPECT_EQ(ReadFile(folder / "streamed.xml"),
+            std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n");
+}
+
+bool NoTemporaryFilesIn(const std::filesystem::path& folder) {
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    if (IsTemporaryFileName(item.path().filename().string())) return false;
+  }
+  return true;
+}
+
+class SaveFailure : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(folder_ / "tricky.xml", kTrickyLog);
+    auto input = LoadLogDocument(folder_ / "tricky.xml");
+    ASSERT_TRUE(input);
+    output_ = OutputOf(*input);
+    WriteFile(target_, kOld);
+  }
+  void TearDown() override { faults::Arm(0); }
+
+  static constexpr const char* kOld = "<Log><Message>the only copy</Message></Log>";
+  TempFolder folder_;
+  std::filesystem::path target_ = folder_ / "history.xml";
+  std::optional<LogDocument> output_;
+};
+
+TEST_F(SaveFailure, AWriterFailingAfterNBytesLeavesTheOldFile) {
+  for (long long bytes : {0LL, 1LL, 100LL, 400LL}) {
+    faults::Arm(0, bytes);
+    EXPECT_THROW(SaveLogDocument(*output_, target_), XmlError) << bytes;
+    EXPECT_EQ(ReadFile(target_), kOld) << bytes;
+    EXPECT_TRUE(NoTemporaryFilesIn(folder_.Path())) << bytes;
+  }
+}
+
+TEST_F(SaveFailure, EachFailingOperationLeavesTheOldFile) {
+  long failAt = 1;
+  for (;; ++failAt) {
+    faults::Arm(failAt);
+    try {
+      SaveLogDocument(*output_, target_);
+      break;
+    } catch (const XmlError& error) {
+      EXPECT_NE(std::string(error.what()).find(target_.string()), std::string::npos);
+      EXPECT_EQ(ReadFile(target_), kOld) << "operation " << failAt;
+      EXPECT_TRUE(NoTemporaryFilesIn(folder_.Path())) << "operation " << failAt;
+    }
+  }
+  EXPECT_GE(failAt, 4) << "create, write, flush and rename can each fail";
+  EXPECT_NE(ReadFile(target_), kOld);
+}
+
+TEST(SaveLogDocument, MissingOrReadOnlyFolderRaisesAndLeavesNothing) {
+  TempFolder folder;
+  auto output = CreateEmptyLog();
+  ASSERT_TRUE(output);
+  AddLogSkeleton(*output);
+  EXPECT_THROW(SaveLogDocument(*output, folder / "missing" / "out.xml"), XmlError);
+  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+
+  const auto readOnly = folder / "read-only";
+  std::filesystem::create_directory(readOnly);
+  if (!test::MakeReadOnly(readOnly)) GTEST_SKIP() << "cannot make a folder read-only here";
+  EXPECT_THROW(SaveLogDocument(*output, readOnly / "out.xml"), XmlError);
+  test::MakeWritable(readOnly);
+  EXPECT_TRUE(std::filesystem::is_empty(readOnly));
+}
+
+TEST(AddLogSkeleton, RaisesWithoutARoot) {
+  auto output = CreateEmptyLog();
+  ASSERT_TRUE(output);
+  output->Xml().remove_children();
+  try {
+    AddLogSkeleton(*output);
+    FAIL() << "no root, no skeleton";
+  } catch (const XmlError& error) {
+    EXPECT_EQ(error.Status(), kErrorPointer);
+  }
+}
+
+}  // namespace
+}  // namespace palvarin

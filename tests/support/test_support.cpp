@@ -6,6 +6,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace palvarin::test {
@@ -59,6 +64,42 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+namespace {
+
+bool SetImmutable(const std::filesystem::path& folder, bool on) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
+
+bool RefusesNewFiles(const std::filesystem::path& folder) {
+  const auto probe = folder / "probe";
+  int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  if (fd < 0) return true;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return false;
+}
+
+}  // namespace
+
+bool MakeReadOnly(const std::filesystem::path& folder) {
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_exec);
+  if (RefusesNewFiles(folder)) return true;
+  return SetImmutable(folder, true) && RefusesNewFiles(folder);
+}
+
+void MakeWritable(const std::filesystem::path& folder) {
+  SetImmutable(folder, false);
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+}
+
 std::filesystem::path CorpusFolder() {
   std::filesystem::path folder = PALVARIN_CORPUS;
   return std::filesystem::is_directory(folder) ? folder : std::filesystem::path{};
@@ -73,6 +114,37 @@ std::vector<std::filesystem::path> CorpusFiles() {
   }
   std::sort(files.begin(), files.end());
   return files;
+}
+
+std::string CanonicalTree(pugi::xml_node top) {
+  std::string out;
+  pugi::xml_node node = top;
+  while (node) {
+    switch (node.type()) {
+      case pugi::node_element:
+        out += "<" + std::string(node.name());
+        for (auto attribute : node.attributes()) {
+          out += " " + std::string(attribute.name()) + "=[" + attribute.value() + "]";
+        }
+        out += ">";
+        break;
+      case pugi::node_pcdata: out += "T[" + std::string(node.value()) + "]"; break;
+      case pugi::node_cdata: out += "C[" + std::string(node.value()) + "]"; break;
+      case pugi::node_comment: out += "!--[" + std::string(node.value()) + "]"; break;
+      default: out += "?" + std::to_string(node.type()); break;
+    }
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    if (node.type() == pugi::node_element) out += "</>";
+    while (node != top && !node.next_sibling()) {
+      node = node.parent();
+      out += "</>";
+    }
+    node = node == top ? pugi::xml_node{} : node.next_sibling();
+  }
+  return out;
 }
 
 }  // namespace palvarin::test

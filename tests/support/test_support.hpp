@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <pugixml.hpp>
+
 namespace palvarin::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -36,9 +38,18 @@ class ScopedTimeZone {
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
+// Makes a folder refuse new files, also for root (immutable flag); false when that cannot
+// be done here. MakeWritable undoes it.
+bool MakeReadOnly(const std::filesystem::path& folder);
+void MakeWritable(const std::filesystem::path& folder);
+
 // The folder of real history files; empty when it is not there.
 std::filesystem::path CorpusFolder();
 // The corpus files, sorted by name; empty when the corpus is not there.
 std::vector<std::filesystem::path> CorpusFiles();
+
+// A text that shows a node's whole tree (names, attributes in order, character data with its
+// kind), for comparing entries character for character. Iterative: any depth.
+std::string CanonicalTree(pugi::xml_node node);
 
 }  // namespace palvarin::test

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace palvarin {
+
+// Success, or what went wrong: the file, the step and the system's reason.
+struct FileResult {
+  bool ok = true;
+  std::string error;
+  int code = 0;  // errno of the failure, 0 on success
+
+  explicit operator bool() const { return ok; }
+};
+
+// True when something exists at `path`; links are followed.
+bool PathExists(const std::filesystem::path& path);
+// True when `path` names a folder; links are followed.
+bool IsFolder(const std::filesystem::path& path);
+
+// A moment as the file system keeps it, to the nanosecond.
+struct FileTime {
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+
+  auto operator<=>(const FileTime&) const = default;
+};
+
+// Device and inode: equal identities mean one file, whatever the paths look like.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// What an open for reading shows of a file; `ok` false when it cannot be opened.
+struct FileFacts {
+  bool ok = false;
+  std::string error;
+  FileIdentity identity;
+  std::uint64_t size = 0;
+  FileTime lastWrite;
+  std::optional<FileTime> birth;  // only where the file system reports it
+};
+
+// Opens `path` for reading (links followed) and reads its facts from the open file.
+FileFacts ReadFileFacts(const std::filesystem::path& path);
+
+// Whether a copy may take the place of an existing target.
+enum class CopyMode { FailIfExists, Replace };
+
+// Copies a regular file's bytes and last-write time through a flushed temporary file beside
+// `to`. Replace renames it over the target (a link is written through, the target keeps its
+// permissions); FailIfExists puts it in place only if nothing is there, without a race.
+FileResult CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                    CopyMode mode);
+
+// Removes the directory entry `path` (a link itself, not its file).
+FileResult DeleteFile(const std::filesystem::path& path);
+
+// True when both files can be read and hold the same bytes.
+bool HaveSameContent(const std::filesystem::path& first, const std::filesystem::path& second);
+
+}  // namespace palvarin
