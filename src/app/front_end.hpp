@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "app/job_report.hpp"
+#include "app/string_table.hpp"
+#include "state/merge_settings.hpp"
+
+namespace palvarin {
+
+class ProfileStore;
+
+// Why the help is shown.
+enum class HelpReason { Asked, AfterBadArguments };
+
+// How start-up talks to the user: the terminal, or windows when there is a display.
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+  // One of the program's messages (201 to 204).
+  virtual void ShowMessage(MessageId id) = 0;
+  virtual void ShowHelp(HelpReason reason) = 0;
+  // Something the user must know that has no message of its own (a damaged profile).
+  virtual void ShowWarning(const std::string& text) = 0;
+  // What a headless job did.
+  virtual void ShowJobReport(const JobReport& report) = 0;
+  // The main dialog on `settings`; returns the exit status.
+  virtual int RunDialog(MergeSettings& settings, ProfileStore& profile) = 0;
+};
+
+}  // namespace palvarin

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/job_report.hpp"
+
+namespace palvarin {
+
+class ProfileStore;
+
+// How one pair is merged.
+struct PairOptions {
+  bool createBackup = false;
+  std::uint32_t backupMax = 0;
+  bool skipUnchanged = false;
+  bool applyArchiveRule = false;
+};
+
+// True when both files can be read and have the same size and last-write time. One file
+// reached through two paths is never unchanged.
+bool IsPairUnchanged(const std::string& first, const std::string& second);
+
+// Merges two history files into `output` (which may be the first input): the unchanged skip,
+// backups, the archive cut-off, the merge, an atomic save, the merge-time record. A failed
+// pair writes nothing and says why.
+PairReport MergeFilePair(const std::string& first, const std::string& second,
+                         const std::string& output, const PairOptions& options,
+                         ProfileStore& profile);
+
+}  // namespace palvarin

@@ -1,0 +1,75 @@
+#include "app/run_merge_job.hpp"
+
+#include "app/merge_file_pair.hpp"
+#include "app/merge_folders.hpp"
+#include "files/file_ops.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+
+namespace palvarin {
+namespace {
+
+std::optional<MessageId> CheckPaths(const MergeSettings& settings) {
+  const bool folderJob = settings.InTarget == InTarget::Folder;
+  if (!PathExists(settings.Path1) || !PathExists(settings.Path2)) return kMessageMissingPath;
+  if (folderJob && settings.OutTarget == OutTarget::OtherFile && !PathExists(settings.PathSave)) {
+    return kMessageMissingPath;
+  }
+  if (!folderJob && (IsFolder(settings.Path1) || IsFolder(settings.Path2))) {
+    return kMessageNotFile;
+  }
+  const bool saveIsFile = PathExists(settings.PathSave) && !IsFolder(settings.PathSave);
+  if (folderJob && (!IsFolder(settings.Path1) || !IsFolder(settings.Path2) || saveIsFile)) {
+    return kMessageNotFolder;
+  }
+  return std::nullopt;
+}
+
+void RunFileJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
+                JobReport& report) {
+  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
+  const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
+  report.pairs.push_back(MergeFilePair(settings.Path1, settings.Path2, output, options, profile));
+  // A failed pair leaves the first input unmerged: copying it would replace the second.
+  if (overwrite && report.pairs.back().outcome != PairOutcome::Failed) {
+    report.copies.push_back(
+        CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace, true));
+  }
+}
+
+void RunFolderJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
+                  JobReport& report) {
+  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
+  const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
+  MergeFolders(settings.Path1, settings.Path2, output, options, profile, report);
+  if (overwrite) CopyFolderBack(settings.Path1, settings.Path2, report);
+}
+
+}  // namespace
+
+bool HasRequiredPaths(const MergeSettings& settings) {
+  return !settings.Path1.empty() && !settings.Path2.empty() &&
+         (settings.OutTarget != OutTarget::OtherFile || !settings.PathSave.empty());
+}
+
+JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile) {
+  JobResult result;
+  result.refusal = CheckPaths(settings);
+  if (result.refusal) return result;
+
+  // Backups guard overwritten inputs only.
+  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
+  const PairOptions options{overwrite && settings.CreateBackup, overwrite ? settings.BackupMax : 0u,
+                            settings.NotMergeSameDatetime, settings.IgnoreOldMerge};
+  if (settings.InTarget == InTarget::File) {
+    RunFileJob(settings, options, profile, result.report);
+  } else {
+    RunFolderJob(settings, options, profile, result.report);
+  }
+  if (!SaveSettings(profile, settings)) {
+    result.report.warnings.push_back("the settings of this job could not be saved to the profile");
+  }
+  return result;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,42 @@
+#include "app/start_up.hpp"
+
+#include "app/command_line.hpp"
+#include "app/run_merge_job.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+
+namespace palvarin {
+
+int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile, FrontEnd& terminal,
+            FrontEnd* windows) {
+  MergeSettings settings;
+  LoadSettings(profile, settings);
+  CommandLine line = ParseCommandLine(arguments, settings);
+  FrontEnd& user = line.headless || windows == nullptr ? terminal : *windows;
+  if (const std::string warning = profile.TakeWarning(); !warning.empty()) {
+    user.ShowWarning(warning);
+  }
+  if (arguments.empty()) return user.RunDialog(settings, profile);
+
+  if (line.headless && !HasRequiredPaths(settings)) line.error = true;
+  if (line.error) {
+    user.ShowMessage(kMessageBadArguments);
+    user.ShowHelp(HelpReason::AfterBadArguments);
+    return kExitRefused;
+  }
+  if (line.help) {
+    user.ShowHelp(HelpReason::Asked);
+    return kExitDone;
+  }
+  if (!line.headless) return user.RunDialog(settings, profile);
+
+  const JobResult result = RunMergeJob(settings, profile);
+  if (result.refusal) {
+    user.ShowMessage(*result.refusal);
+    return kExitRefused;
+  }
+  user.ShowJobReport(result.report);
+  return result.report.AnyFailed() ? kExitPairFailed : kExitDone;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+namespace palvarin {
+
+// Ids of the program's messages.
+enum MessageId : int {
+  kMessageNoPath = 200,         // a path the job needs is empty (dialog)
+  kMessageMissingPath = 201,    // a path does not exist
+  kMessageNotFolder = 202,      // folder job with a file among the paths
+  kMessageNotFile = 203,        // file job with a folder among the inputs
+  kMessageBadArguments = 204,   // the command line cannot be used
+  kMessageMergeFinished = 250,  // the job ran
+};
+
+// The text of a message; "\n" is a line break.
+std::string_view MessageText(MessageId id);
+
+// Caption of every message box, and the program's name in terminal messages.
+inline constexpr std::string_view kApplicationName = "Palvarin";
+
+}  // namespace palvarin

@@ -1,0 +1,35 @@
+#include "app/terminal_front_end.hpp"
+
+#include <ostream>
+
+#include "app/help_text.hpp"
+#include "app/start_up.hpp"
+
+namespace palvarin {
+
+void TerminalFrontEnd::ShowMessage(MessageId id) {
+  err_ << "palvarin: " << MessageText(id) << '\n';
+}
+
+void TerminalFrontEnd::ShowHelp(HelpReason reason) {
+  (reason == HelpReason::Asked ? out_ : err_) << HelpText() << '\n';
+}
+
+void TerminalFrontEnd::ShowWarning(const std::string& text) {
+  err_ << "palvarin: " << text << '\n';
+}
+
+void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
+  for (const std::string& line : DescribePairs(report)) out_ << line << '\n';
+  for (const std::string& line : DescribeFailures(report)) err_ << "palvarin: " << line << '\n';
+  out_ << DescribeTotals(report) << '\n';
+}
+
+int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {
+  err_ << "palvarin: the dialog cannot be shown here (no display, or built without the GUI);"
+          " run headless with /n\n";
+  ShowHelp(HelpReason::AfterBadArguments);
+  return kExitRefused;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "app/front_end.hpp"
+
+namespace palvarin {
+
+// Messages, help and job reports on standard output and standard error.
+class TerminalFrontEnd : public FrontEnd {
+ public:
+  TerminalFrontEnd(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  void ShowMessage(MessageId id) override;
+  void ShowHelp(HelpReason reason) override;
+  void ShowWarning(const std::string& text) override;
+  void ShowJobReport(const JobReport& report) override;
+  // Without windows there is no dialog: says so and shows the help.
+  int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+}  // namespace palvarin
