@@ -35,7 +35,8 @@ bool SameTextAndStyle(pugi::xml_node a, pugi::xml_node b) {
 // The first two checks of both rules: time and "DateTime", present on both sides and equal.
 bool SameTimeAndStamp(const TimedEntry& a, const TimedEntry& b) {
   return a.time && b.time && *a.time == *b.time &&
-         SameValue(FindAttribute(a.entry.node, "DateTime"), FindAttribute(b.entry.node, "DateTime"));
+         SameValue(FindAttribute(a.entry.node, "DateTime"),
+                   FindAttribute(b.entry.node, "DateTime"));
 }
 
 bool SameNamedRule(const TimedEntry& a, const TimedEntry& b) {

@@ -5,7 +5,9 @@
 namespace palvarin {
 
 void DocumentSink::Append(pugi::xml_node entry, int session) {
-  pugi::xml_node copy = output_.Root().append_copy(entry);
+  pugi::xml_node root = output_.Root();
+  if (!root) throw XmlError(kErrorPointer, "the output document has no root");
+  pugi::xml_node copy = root.append_copy(entry);
   if (!copy) throw XmlError(kErrorOutOfMemory, "no memory to copy an entry into the output");
   SetIntegerAttribute(copy, "SessionID", session);
 }

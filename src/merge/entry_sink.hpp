@@ -1,8 +1,7 @@
 #pragma once
 
-#include <vector>
-
 #include <pugixml.hpp>
+#include <vector>
 
 #include "history/log_document.hpp"
 

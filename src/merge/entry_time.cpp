@@ -52,8 +52,8 @@ std::optional<TimeValue> ParseUtcStamp(std::string_view text) {
   const year_month_day date{year{*y}, month{static_cast<unsigned>(*m)},
                             day{static_cast<unsigned>(*d)}};
   if (!date.ok() || *hh > 23 || *mm > 59 || *ss > 59) return std::nullopt;
-  const TimeValue value = sys_seconds{sys_days{date}}.time_since_epoch().count() +
-                          *hh * 3600 + *mm * 60 + *ss;
+  const TimeValue value =
+      sys_seconds{sys_days{date}}.time_since_epoch().count() + *hh * 3600 + *mm * 60 + *ss;
   if (value < kEarliestTime || value > kLatestTime) return std::nullopt;
   return value;
 }

@@ -37,8 +37,8 @@ bool SameAttributes(pugi::xml_node a, pugi::xml_node b, bool isEntry) {
 }
 
 bool SameNode(pugi::xml_node a, pugi::xml_node b, bool isEntry) {
-  return a.type() == b.type() && SameText(a.name(), b.name()) &&
-         SameText(a.value(), b.value()) && SameAttributes(a, b, isEntry);
+  return a.type() == b.type() && SameText(a.name(), b.name()) && SameText(a.value(), b.value()) &&
+         SameAttributes(a, b, isEntry);
 }
 
 }  // namespace

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "merge/entry_time.hpp"
+#include "merge/merge_entry_lists.hpp"
+#include "merge_fixtures.hpp"
+#include "random_history.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+struct Merged {
+  RecordingSink sink;
+  MergeCounts counts;
+  int last = 0;
+};
+
+Merged MergeDocuments(const pugi::xml_document& input1, const pugi::xml_document& input2,
+                      TimeValue cutoff) {
+  Merged merged;
+  merged.last = MergeEntryLists(merged.sink, ChildNodes(input1.document_element()),
+                                ChildNodes(input2.document_element()), cutoff, merged.counts);
+  return merged;
+}
+
+// Session numbers start at 1, never go back and never skip: each session is contiguous.
+void ExpectGaplessContiguousSessions(const Merged& merged) {
+  int previous = 0;
+  for (const auto& record : merged.sink.Records()) {
+    ASSERT_TRUE(record.session == previous || record.session == previous + 1)
+        << record.session << " after " << previous;
+    previous = record.session;
+  }
+  EXPECT_EQ(merged.last, previous);
+  EXPECT_EQ(merged.counts.sessions, previous);
+}
+
+bool OlderThanCutoff(pugi::xml_node entry, TimeValue cutoff) {
+  const auto time = EntryTime(LogEntry{entry});
+  return time && *time < cutoff;
+}
+
+// Every input entry is written once, stands for a same entry of input 1 that was written,
+// or was left out by the cut-off; no input entry is written twice.
+void ExpectNothingLostOrRepeated(const Merged& merged, const pugi::xml_document& input1,
+                                 const pugi::xml_document& input2, TimeValue cutoff) {
+  std::set<pugi::xml_node> written;
+  NodeList writtenFrom1;
+  for (const auto& record : merged.sink.Records()) {
+    ASSERT_TRUE(written.insert(record.entry).second) << "an input entry was written twice";
+    if (record.entry.root() == input1) writtenFrom1.push_back(record.entry);
+  }
+  for (pugi::xml_node entry : test::Elements(input1)) {
+    EXPECT_TRUE(written.count(entry) || OlderThanCutoff(entry, cutoff)) << "lost from input 1";
+  }
+  for (pugi::xml_node entry : test::Elements(input2)) {
+    const bool standsFor = std::any_of(writtenFrom1.begin(), writtenFrom1.end(), [&](auto node) {
+      return IsSameEntry(LogEntry{node}, LogEntry{entry});
+    });
+    EXPECT_TRUE(written.count(entry) || standsFor || OlderThanCutoff(entry, cutoff))
+        << "lost from input 2";
+  }
+  const MergeCounts& counts = merged.counts;
+  EXPECT_EQ(writtenFrom1.size(), std::size_t(counts.fromInput1 + counts.fromBoth));
+  EXPECT_EQ(written.size() - writtenFrom1.size(), std::size_t(counts.fromInput2));
+  EXPECT_EQ(
+      test::Elements(input1).size() + test::Elements(input2).size(),
+      std::size_t(counts.fromInput1 + counts.fromInput2 + 2 * counts.fromBoth + counts.cutOff));
+}
+
+// A history merged with a copy of itself comes back whole, once, one session per run.
+void ExpectSelfMergeGivesItBack(const pugi::xml_document& input, const std::string& text,
+                                TimeValue cutoff) {
+  const auto copy = test::ParseLog(text);
+  const Merged merged = MergeDocuments(input, *copy, cutoff);
+  const NodeList entries = test::Elements(input);
+  const std::vector<int> runs = test::RunNumbers(entries);
+  ASSERT_EQ(merged.sink.Records().size(), entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(merged.sink.Records()[i].entry, entries[i]) << "entry " << i;
+    EXPECT_EQ(merged.sink.Records()[i].session, runs[i]) << "entry " << i;
+  }
+  EXPECT_EQ(merged.counts.fromBoth, static_cast<int>(entries.size()));
+}
+
+TEST(MergePropertiesTest, HoldForSeededRandomHistoryPairs) {
+  test::ScopedTimeZone zone("UTC");
+  for (std::uint32_t seed = 1; seed <= 3000; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const test::RandomHistoryPair pair = test::MakeRandomHistoryPair(seed);
+    const auto input1 = test::ParseLog(pair.log1);
+    const auto input2 = test::ParseLog(pair.log2);
+    const Merged merged = MergeDocuments(*input1, *input2, pair.cutoff);
+    ExpectGaplessContiguousSessions(merged);
+    ExpectNothingLostOrRepeated(merged, *input1, *input2, pair.cutoff);
+    ExpectSelfMergeGivesItBack(*input1, pair.log1, pair.cutoff);
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
+}  // namespace palvarin
