@@ -63,6 +63,12 @@ bool IsPairUnchanged(const std::string& first, const std::string& second) {
          one.lastWrite == two.lastWrite;
 }
 
+void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
+  if (!WriteMergeTime(profile, pair.first, pair.second)) {
+    pair.warnings.push_back("the time of this merge could not be recorded in the profile");
+  }
+}
+
 PairReport MergeFilePair(const std::string& first, const std::string& second,
                          const std::string& output, const PairOptions& options,
                          ProfileStore& profile) {
@@ -90,9 +96,7 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
     return report;
   }
   report.outcome = PairOutcome::Merged;
-  if (!WriteMergeTime(profile, first, second)) {
-    report.warnings.push_back("the time of this merge could not be recorded in the profile");
-  }
+  if (options.recordMergeTime) RecordMergeTime(report, profile);
   return report;
 }
 

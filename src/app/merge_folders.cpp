@@ -1,6 +1,7 @@
 #include "app/merge_folders.hpp"
 
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "files/file_ops.hpp"
@@ -31,12 +32,11 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 
 namespace {
 
-std::set<std::string> FailedFirstInputs(const JobReport& report) {
-  std::set<std::string> failed;
-  for (const PairReport& pair : report.pairs) {
-    if (pair.outcome == PairOutcome::Failed) failed.insert(pair.first);
-  }
-  return failed;
+// The pair of each first input, to see how it went.
+std::map<std::string, PairReport*> PairsByFirstInput(JobReport& report) {
+  std::map<std::string, PairReport*> pairs;
+  for (PairReport& pair : report.pairs) pairs[pair.first] = &pair;
+  return pairs;
 }
 
 }  // namespace
@@ -84,14 +84,21 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
   }
 }
 
-void CopyFolderBack(const std::string& folder1, const std::string& folder2, JobReport& report) {
+void CopyFolderBack(const std::string& folder1, const std::string& folder2,
+                    ProfileStore& profile, JobReport& report) {
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
-  const std::set<std::string> failed = FailedFirstInputs(report);
+  const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
   for (const std::string& name : ListHistoryFiles(prefix1, report)) {
-    if (failed.count(prefix1 + name)) continue;
+    const auto pair = pairs.find(prefix1 + name);
+    PairReport* merged = pair == pairs.end() ? nullptr : pair->second;
+    if (merged && merged->outcome == PairOutcome::Failed) continue;
     report.copies.push_back(
         CopyHistoryFile(prefix1 + name, prefix2 + name, CopyMode::Replace, true));
+    if (merged && merged->outcome == PairOutcome::Merged &&
+        report.copies.back().outcome == CopyOutcome::Copied) {
+      RecordMergeTime(*merged, profile);
+    }
   }
 }
 

@@ -28,7 +28,9 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
                   ProfileStore& profile, JobReport& report);
 
 // Copies every history file of folder 1 over folder 2, except the names whose pair failed:
-// their first file still holds its old content.
-void CopyFolderBack(const std::string& folder1, const std::string& folder2, JobReport& report);
+// their first file still holds its old content. A merged pair whose copy arrived gets its
+// merge time recorded.
+void CopyFolderBack(const std::string& folder1, const std::string& folder2,
+                    ProfileStore& profile, JobReport& report);
 
 }  // namespace palvarin

@@ -30,10 +30,15 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
   report.pairs.push_back(MergeFilePair(settings.Path1, settings.Path2, output, options, profile));
+  PairReport& pair = report.pairs.back();
   // A failed pair leaves the first input unmerged: copying it would replace the second.
-  if (overwrite && report.pairs.back().outcome != PairOutcome::Failed) {
+  if (overwrite && pair.outcome != PairOutcome::Failed) {
     report.copies.push_back(
         CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace, true));
+    if (pair.outcome == PairOutcome::Merged &&
+        report.copies.back().outcome == CopyOutcome::Copied) {
+      RecordMergeTime(pair, profile);
+    }
   }
 }
 
@@ -42,7 +47,7 @@ void RunFolderJob(const MergeSettings& settings, const PairOptions& options, Pro
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
   MergeFolders(settings.Path1, settings.Path2, output, options, profile, report);
-  if (overwrite) CopyFolderBack(settings.Path1, settings.Path2, report);
+  if (overwrite) CopyFolderBack(settings.Path1, settings.Path2, profile, report);
 }
 
 }  // namespace
