@@ -1,0 +1,92 @@
+#include "state/backup_rotation.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+#include <utility>
+
+#include "files/file_ops.hpp"
+#include "state/split_path.hpp"
+
+namespace palvarin {
+namespace {
+
+constexpr std::string_view kBackupSuffix = ".backup";
+
+bool IsBackupName(std::string_view found, std::string_view base) {
+  return found.size() >= base.size() + kBackupSuffix.size() && found.starts_with(base) &&
+         found.ends_with(kBackupSuffix);
+}
+
+// Birth time where the file system keeps it, else last write; zero when it cannot be opened.
+FileTime BackupAge(const std::string& path) {
+  const FileFacts facts = ReadFileFacts(path);
+  if (!facts.ok) return {};
+  return facts.birth.value_or(facts.lastWrite);
+}
+
+// Every name in the folder; none when it cannot be searched.
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (auto it = std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec);
+       !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
+// Keeps at most `maximum` - 1 backups besides `kept`; a deletion that fails still counts.
+void DeleteOldest(const std::string& path, const std::string& kept, std::uint32_t maximum) {
+  if (maximum == 0) return;
+  auto others = ListBackups(path);
+  std::erase(others, kept);
+  while (!others.empty() && others.size() >= maximum) {
+    DeleteFile(others.back());
+    others.pop_back();
+  }
+}
+
+}  // namespace
+
+std::string BackupName(const std::string& path, TimeValue when) {
+  return path + "_" + FormatTime(when, kStampPattern) + std::string(kBackupSuffix);
+}
+
+std::vector<std::string> ListBackups(const std::string& path) {
+  const auto [folder, base] = SplitPath(path);
+  std::vector<std::pair<FileTime, std::string>> aged;
+  for (auto& name : NamesIn(folder)) {
+    if (!IsBackupName(name, base)) continue;
+    auto full = folder + name;
+    aged.emplace_back(BackupAge(full), std::move(full));
+  }
+  // Newest first; equal ages fall back to the name, whose stamp puts the later one first.
+  std::sort(aged.begin(), aged.end(), std::greater<>{});
+  std::vector<std::string> backups;
+  for (auto& [age, full] : aged) backups.push_back(std::move(full));
+  return backups;
+}
+
+bool MakeBackup(const std::string& path, std::uint32_t maximum, std::string* error) {
+  return MakeBackupAt(path, maximum, std::time(nullptr), error);
+}
+
+bool MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                  std::string* error) {
+  const std::string name = BackupName(path, now);
+  const FileResult copied = CopyFile(path, name, CopyMode::FailIfExists);
+  // A backup of this second that holds these very bytes already keeps them safe.
+  const bool safe = copied || (copied.code == EEXIST && HaveSameContent(path, name));
+  if (!safe) {
+    if (error != nullptr) *error = copied.error;
+    return false;
+  }
+  DeleteOldest(path, name, maximum);
+  return true;
+}
+
+}  // namespace palvarin

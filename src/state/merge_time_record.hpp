@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "history/time_value.hpp"
+#include "state/profile_store.hpp"
+
+namespace palvarin {
+
+// The record name of a pair: the byte-wise greater path, "_", the lesser one.
+std::string MergeTimeKey(const std::string& pathA, const std::string& pathB);
+
+// The last successful merge of a pair; `time` means something only when `found`.
+struct MergeTimeRecord {
+  bool found = false;
+  TimeValue time = 0;
+};
+
+// The pair's recorded time; not found when absent, not 14 characters long, or not representable.
+MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
+                              const std::string& pathB);
+
+// Records the current time for the pair; false when the profile did not take it.
+bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB);
+
+}  // namespace palvarin

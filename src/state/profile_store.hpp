@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "state/profile_location.hpp"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace palvarin {
+
+// The section of the job options.
+inline constexpr std::string_view kSettingSection = "Setting";
+// The section of the per-pair last-merge times.
+inline constexpr std::string_view kMergeTimeSection = "FileMergeTime";
+
+// The per-user profile: sections of named string and 32-bit integer values in one SQLite file
+// that several processes may use at once. Names are compared exactly. A store that cannot be
+// opened or is damaged reads as empty, refuses writes and is never changed.
+class ProfileStore {
+ public:
+  // Opens the store at `file`, creating its folders and the file when missing.
+  explicit ProfileStore(std::filesystem::path file = ProfileLocation());
+  ~ProfileStore();
+  ProfileStore(const ProfileStore&) = delete;
+  ProfileStore& operator=(const ProfileStore&) = delete;
+
+  // The stored string, or `fallback` when it is absent or no string.
+  std::string GetProfileString(std::string_view section, std::string_view entry,
+                               std::string_view fallback);
+  // The stored integer, or `fallback` when it is absent or no 32-bit integer.
+  std::int32_t GetProfileInt(std::string_view section, std::string_view entry,
+                             std::int32_t fallback);
+  // Stores `text` in a transaction of its own, replacing an older value; false if not written.
+  bool WriteProfileString(std::string_view section, std::string_view entry, std::string_view text);
+  // Stores `value` in a transaction of its own, replacing an older value; false if not written.
+  bool WriteProfileInt(std::string_view section, std::string_view entry, std::int32_t value);
+
+  // False when the store could not be opened or was found damaged.
+  bool IsAvailable() const { return db_ != nullptr; }
+  // The first problem met, for showing once: empty afterwards and while there was none.
+  std::string TakeWarning();
+  const std::filesystem::path& File() const { return file_; }
+
+ private:
+  using StoredValue = std::variant<std::monostate, std::string, std::int64_t>;
+
+  bool Open();
+  void Close();
+  bool Execute(const char* sql);
+  bool PassesCheck();
+  std::string Reason() const;
+  bool Unusable(const std::string& reason);
+  bool Problem(const std::string& text);
+  static StoredValue ColumnValue(sqlite3_stmt* row);
+  StoredValue Read(std::string_view section, std::string_view entry);
+  bool Store(std::string_view section, std::string_view entry, const StoredValue& value);
+
+  std::filesystem::path file_;
+  sqlite3* db_ = nullptr;
+  std::string warning_;
+  bool warned_ = false;
+};
+
+}  // namespace palvarin

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "state/merge_settings.hpp"
+#include "state/profile_store.hpp"
+
+namespace palvarin {
+
+// Sets every field of `settings` from the "Setting" section; absent values give the defaults.
+void LoadSettings(ProfileStore& store, MergeSettings& settings);
+
+// Writes the nine values to the "Setting" section; false when any of them was not written.
+bool SaveSettings(ProfileStore& store, const MergeSettings& settings);
+
+}  // namespace palvarin

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "state/merge_time_record.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::ScopedTimeZone;
+using test::TempFolder;
+
+// Central European time with its daylight-saving rules, without relying on the zone database.
+constexpr const char* kBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";
+
+TEST(MergeTimeKey, PutsTheByteWiseGreaterPathFirst) {
+  struct Row {
+    const char* label;
+    std::string a;
+    std::string b;
+    std::string key;
+  };
+  const Row rows[] = {
+      {"Ordered", "/b/x.xml", "/a/x.xml", "/b/x.xml_/a/x.xml"},
+      {"Swapped", "/a/x.xml", "/b/x.xml", "/b/x.xml_/a/x.xml"},
+      {"Equal", "/a/x.xml", "/a/x.xml", "/a/x.xml_/a/x.xml"},
+      {"LowerCaseIsGreater", "/A/x.xml", "/a/x.xml", "/a/x.xml_/A/x.xml"},
+      {"Prefix", "/a/x.xml", "/a/x.xml2", "/a/x.xml2_/a/x.xml"},
+      {"Utf8AboveAscii", "/z.xml", "/é.xml", "/é.xml_/z.xml"},
+      {"Empty", "", "/a", "/a_"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(MergeTimeKey(row.a, row.b), row.key) << row.label;
+    EXPECT_EQ(MergeTimeKey(row.b, row.a), row.key) << row.label;
+  }
+}
+
+struct StoredStamp {
+  const char* label;
+  std::optional<std::string> stored;  // none: no record at all
+  bool found;
+  int year, month, day, hour, minute, second;
+};
+
+class ReadStamp : public testing::TestWithParam<StoredStamp> {};
+
+TEST_P(ReadStamp, NormalisesAsMktimeDoes) {
+  ScopedTimeZone zone(kBerlin);
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+  const StoredStamp& row = GetParam();
+  if (row.stored) {
+    ASSERT_TRUE(store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a", "/b"), *row.stored));
+  }
+
+  const MergeTimeRecord record = ReadMergeTime(store, "/a", "/b");
+
+  ASSERT_EQ(record.found, row.found);
+  if (row.found) {
+    EXPECT_EQ(record.time,
+              MakeTime(row.year, row.month, row.day, row.hour, row.minute, row.second));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, ReadStamp,
+    testing::Values(StoredStamp{"Plain", "20060102030405", true, 2006, 1, 2, 3, 4, 5},
+                    StoredStamp{"Summer", "20060715120000", true, 2006, 7, 15, 12, 0, 0},
+                    StoredStamp{"MonthThirteen", "20061301000000", true, 2007, 1, 1, 0, 0, 0},
+                    StoredStamp{"MonthLetters", "2006ab01000000", true, 2005, 12, 1, 0, 0, 0},
+                    StoredStamp{"DayZero", "20060300000000", true, 2006, 2, 28, 0, 0, 0},
+                    StoredStamp{"Absent", std::nullopt, false, 0, 0, 0, 0, 0, 0},
+                    StoredStamp{"Empty", "", false, 0, 0, 0, 0, 0, 0},
+                    StoredStamp{"ThirteenDigits", "2006010203040", false, 0, 0, 0, 0, 0, 0},
+                    StoredStamp{"FifteenDigits", "200601020304050", false, 0, 0, 0, 0, 0, 0},
+                    StoredStamp{"AllZeros", "00000000000000", false, 0, 0, 0, 0, 0, 0},
+                    StoredStamp{"AfterYear3000", "30010102000000", false, 0, 0, 0, 0, 0, 0}),
+    [](const auto& row) { return std::string(row.param.label); });
+
+TEST(ReadMergeTime, TheDigitsNameLocalTime) {
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+  ASSERT_TRUE(store.WriteProfileString(kMergeTimeSection, "/b_/a", "20060102030405"));
+  {
+    ScopedTimeZone zone("UTC0");
+    EXPECT_EQ(ReadMergeTime(store, "/a", "/b").time, 1136171045);
+  }
+  ScopedTimeZone zone("JST-9");
+  EXPECT_EQ(ReadMergeTime(store, "/a", "/b").time, 1136171045 - 9 * 3600);
+}
+
+TEST(WriteMergeTime, BothOrdersOfAPairShareOneRecordAndCaseMakesAnother) {
+  ScopedTimeZone zone(kBerlin);
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+
+  ASSERT_TRUE(WriteMergeTime(store, "/logs/a.xml", "/other/a.xml"));
+
+  EXPECT_TRUE(ReadMergeTime(store, "/other/a.xml", "/logs/a.xml").found);
+  EXPECT_FALSE(ReadMergeTime(store, "/Logs/a.xml", "/other/a.xml").found);
+  EXPECT_FALSE(ReadMergeTime(store, "/logs/a.xml", "/other/A.xml").found);
+}
+
+TEST(WriteMergeTime, ReadsBackTheSameSecond) {
+  ScopedTimeZone zone(kBerlin);
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+
+  const TimeValue before = std::time(nullptr);
+  ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml"));
+  const TimeValue after = std::time(nullptr);
+  const MergeTimeRecord record = ReadMergeTime(store, "/b.xml", "/a.xml");
+
+  ASSERT_TRUE(record.found);
+  EXPECT_GE(record.time, before);
+  EXPECT_LE(record.time, after);
+  EXPECT_EQ(store.GetProfileString(kMergeTimeSection, "/b.xml_/a.xml", ""),
+            FormatTime(record.time, kStampPattern));
+}
+
+TEST(WriteMergeTime, SaysWhenTheRecordWasNotWritten) {
+  ScopedTimeZone zone(kBerlin);
+  TempFolder folder;
+  test::WriteFile(folder / "blocker", "x");
+  ProfileStore store(folder / "blocker" / "profile.sqlite3");
+
+  EXPECT_FALSE(WriteMergeTime(store, "/a.xml", "/b.xml"));
+  EXPECT_FALSE(ReadMergeTime(store, "/a.xml", "/b.xml").found);
+}
+
+}  // namespace
+}  // namespace palvarin

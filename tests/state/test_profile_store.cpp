@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "files/io_faults.hpp"
+#include "state/profile_store.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+// Sets (or, with nullptr, removes) an environment variable for the life of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(ProfileLocation, ComesFromTheEnvironment) {
+  struct Row {
+    const char* name;
+    const char* profile;
+    const char* config;
+    const char* home;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"ExplicitFile", "/x/p.sqlite3", "/cfg", "/home/u", "/x/p.sqlite3"},
+      {"EmptyExplicitIsUnset", "", "/cfg", "/home/u", "/cfg/Ostrevik/Palvarin/profile.sqlite3"},
+      {"ConfigHome", nullptr, "/cfg", "/home/u", "/cfg/Ostrevik/Palvarin/profile.sqlite3"},
+      {"RelativeConfigIgnored", nullptr, "cfg", "/home/u",
+       "/home/u/.config/Ostrevik/Palvarin/profile.sqlite3"},
+      {"HomeDefault", nullptr, nullptr, "/home/u",
+       "/home/u/.config/Ostrevik/Palvarin/profile.sqlite3"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScopedVariable profile("PALVARIN_PROFILE", row.profile);
+    ScopedVariable config("XDG_CONFIG_HOME", row.config);
+    ScopedVariable home("HOME", row.home);
+    EXPECT_EQ(ProfileLocation(), fs::path(row.expected));
+  }
+}
+
+TEST(ProfileStore, DefaultLocationIsTheOneTheEnvironmentNames) {
+  TempFolder folder;
+  const auto file = folder / "from-env.sqlite3";
+  ScopedVariable profile("PALVARIN_PROFILE", file.c_str());
+
+  ProfileStore store;
+
+  EXPECT_EQ(store.File(), file);
+  EXPECT_TRUE(store.WriteProfileString("Setting", "Path1", "x"));
+  EXPECT_TRUE(fs::exists(file));
+}
+
+TEST(ProfileStore, NamesAndTextsOfAnyKindRoundTrip) {
+  TempFolder folder;
+  struct Row {
+    const char* label;
+    std::string name;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"Slashes", "/home/a/alice.xml_/home/b/alice.xml", "20060102030405"},
+      {"Backslashes", "C:\\logs\\alice.xml_C:\\other\\alice.xml", "a\\b"},
+      {"Colons", "c:/x:y", "1:2:3"},
+      {"Newlines", "line1\nline2\r\n", "text\r\nwith lines\n"},
+      {"LongName", std::string(4096, 'n') + "/" + std::string(4096, 'm'), std::string(4096, 't')},
+      {"Unicode", "/履歴/アリス.xml", "メッセンジャー"},
+      {"EmptyText", "empty", ""},
+      {"EmptyName", "", "nameless"},
+  };
+  {
+    ProfileStore store(folder / "profile.sqlite3");
+    for (const Row& row : rows)
+      EXPECT_TRUE(store.WriteProfileString("FileMergeTime", row.name, row.text)) << row.label;
+  }
+  ProfileStore reopened(folder / "profile.sqlite3");
+  for (const Row& row : rows) {
+    EXPECT_EQ(reopened.GetProfileString("FileMergeTime", row.name, "absent"), row.text)
+        << row.label;
+  }
+  EXPECT_EQ(reopened.TakeWarning(), "");
+}
+
+TEST(ProfileStore, NamesAndSectionsAreComparedExactly) {
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+  ASSERT_TRUE(store.WriteProfileString("Setting", "Path1", "lower"));
+  ASSERT_TRUE(store.WriteProfileString("Setting", "PATH1", "upper"));
+  ASSERT_TRUE(store.WriteProfileString("FileMergeTime", "Path1", "other section"));
+  ASSERT_TRUE(store.WriteProfileString("Setting", "Path1", "replaced"));
+
+  EXPECT_EQ(store.GetProfileString("Setting", "Path1", "?"), "replaced");
+  EXPECT_EQ(store.GetProfileString("Setting", "PATH1", "?"), "upper");
+  EXPECT_EQ(store.GetProfileString("FileMergeTime", "Path1", "?"), "other section");
+  EXPECT_EQ(store.GetProfileString("setting", "Path1", "?"), "?");
+  EXPECT_EQ(store.GetProfileString("Setting", "Path1 ", "?"), "?");
+}
+
+TEST(ProfileStore, IntegersReadOnlyFromThirtyTwoBitIntegerValues) {
+  TempFolder folder;
+  const auto file = folder / "profile.sqlite3";
+  ProfileStore store(file);
+  ASSERT_TRUE(store.WriteProfileInt("Setting", "min", INT32_MIN));
+  ASSERT_TRUE(store.WriteProfileInt("Setting", "max", INT32_MAX));
+  ASSERT_TRUE(store.WriteProfileInt("Setting", "minusFive", -5));
+  ASSERT_TRUE(store.WriteProfileString("Setting", "text", "5"));
+  {
+    // Values another program could have left: too wide for 32 bits, or a real number.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(::sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(::sqlite3_exec(db,
+                             "INSERT INTO profile_value VALUES ('Setting', 'wide', 4294967296),"
+                             " ('Setting', 'real', 3.5)",
+                             nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ::sqlite3_close(db);
+  }
+
+  struct Row {
+    const char* name;
+    std::int32_t expected;
+  };
+  for (const Row& row : {Row{"min", INT32_MIN}, Row{"max", INT32_MAX}, Row{"minusFive", -5},
+                         Row{"text", 77}, Row{"wide", 77}, Row{"real", 77}, Row{"absent", 77}}) {
+    EXPECT_EQ(store.GetProfileInt("Setting", row.name, 77), row.expected) << row.name;
+  }
+  EXPECT_EQ(store.GetProfileString("Setting", "max", "not a string"), "not a string");
+}
+
+TEST(ProfileStore, AnEmptyStoredTextIsNotTheDefault) {
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+  EXPECT_EQ(store.GetProfileString("Setting", "InTarget", "Folder"), "Folder");
+  ASSERT_TRUE(store.WriteProfileString("Setting", "InTarget", ""));
+  EXPECT_EQ(store.GetProfileString("Setting", "InTarget", "Folder"), "");
+}
+
+TEST(ProfileStore, CreatesMissingFolders) {
+  TempFolder folder;
+  const auto file = folder / "a" / "b" / "profile.sqlite3";
+  ProfileStore store(file);
+  EXPECT_TRUE(store.IsAvailable());
+  EXPECT_TRUE(store.WriteProfileInt("Setting", "BackupMax", 3));
+  EXPECT_TRUE(fs::is_regular_file(file));
+}
+
+TEST(ProfileStore, TwoProcessesWritingAtOnceLoseNothing) {
+  TempFolder folder;
+  const auto file = folder / "profile.sqlite3";
+  constexpr int kRecords = 500;
+  pid_t children[2];
+  for (int child = 0; child < 2; ++child) {
+    children[child] = ::fork();
+    ASSERT_GE(children[child], 0);
+    if (children[child] == 0) {
+      // Each process has its own connection, as separate Palvarin runs would.
+      ProfileStore store(file);
+      int failures = 0;
+      for (int n = 0; n < kRecords; ++n) {
+        const auto name = "/p" + std::to_string(child) + "/file" + std::to_string(n) + ".xml";
+        if (!store.WriteProfileString("FileMergeTime", name, std::to_string(n))) ++failures;
+      }
+      ::_exit(failures == 0 ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a write failed in a child";
+  }
+  ProfileStore store(file);
+  int missing = 0;
+  for (int child = 0; child < 2; ++child) {
+    for (int n = 0; n < kRecords; ++n) {
+      const auto name = "/p" + std::to_string(child) + "/file" + std::to_string(n) + ".xml";
+      if (store.GetProfileString("FileMergeTime", name, "") != std::to_string(n)) ++missing;
+    }
+  }
+  EXPECT_EQ(missing, 0);
+}
+
+TEST(ProfileStore, AFileOfRandomBytesGivesDefaultsOneWarningAndStaysAsItIs) {
+  TempFolder folder;
+  const auto file = folder / "profile.sqlite3";
+  std::mt19937 random(4);
+  std::string bytes(8192, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  WriteFile(file, bytes);
+
+  ProfileStore store(file);
+
+  EXPECT_FALSE(store.IsAvailable());
+  EXPECT_EQ(store.GetProfileString("Setting", "InTarget", "Folder"), "Folder");
+  EXPECT_EQ(store.GetProfileInt("Setting", "BackupMax", 0), 0);
+  EXPECT_FALSE(store.WriteProfileString("Setting", "Path1", "/somewhere"));
+  EXPECT_FALSE(store.WriteProfileInt("Setting", "BackupMax", 4));
+  const std::string warning = store.TakeWarning();
+  EXPECT_NE(warning.find(file.string()), std::string::npos) << warning;
+  EXPECT_EQ(store.TakeWarning(), "") << "the warning is given once";
+  EXPECT_EQ(ReadFile(file), bytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+}
+
+TEST(ProfileStore, AnUnusableLocationLosesNothingElseAndSaysSo) {
+  TempFolder folder;
+  const auto blocker = folder / "blocker";
+  WriteFile(blocker, "a regular file where a folder should be");
+
+  ProfileStore store(blocker / "Palvarin" / "profile.sqlite3");
+
+  EXPECT_FALSE(store.IsAvailable());
+  EXPECT_EQ(store.GetProfileString("Setting", "OutTarget", "OverWrite"), "OverWrite");
+  EXPECT_FALSE(store.WriteProfileString("FileMergeTime", "a_b", "20060102030405"));
+  EXPECT_NE(store.TakeWarning().find(blocker.string()), std::string::npos);
+  EXPECT_EQ(ReadFile(blocker), "a regular file where a folder should be");
+}
+
+TEST(ProfileStore, AFolderInPlaceOfTheFileIsUnusable) {
+  TempFolder folder;
+  fs::create_directory(folder / "profile.sqlite3");
+  ProfileStore store(folder / "profile.sqlite3");
+  EXPECT_FALSE(store.IsAvailable());
+  EXPECT_FALSE(store.TakeWarning().empty());
+  EXPECT_TRUE(fs::is_directory(folder / "profile.sqlite3"));
+}
+
+TEST(ProfileStore, ARefusedWriteKeepsTheOlderValueAndIsReported) {
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+  ASSERT_TRUE(store.WriteProfileString("FileMergeTime", "a_b", "20060102030405"));
+  EXPECT_EQ(store.TakeWarning(), "") << "a healthy store has nothing to say";
+
+  faults::Arm(1);
+  EXPECT_FALSE(store.WriteProfileString("FileMergeTime", "a_b", "20990102030405"));
+  faults::Arm(0);
+
+  EXPECT_EQ(store.GetProfileString("FileMergeTime", "a_b", ""), "20060102030405");
+  EXPECT_NE(store.TakeWarning().find("cannot write"), std::string::npos);
+  EXPECT_TRUE(store.WriteProfileString("FileMergeTime", "a_b", "20070102030405"));
+}
+
+}  // namespace
+}  // namespace palvarin
