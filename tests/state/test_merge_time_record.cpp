@@ -121,15 +121,5 @@ TEST(WriteMergeTime, ReadsBackTheSameSecond) {
             FormatTime(record.time, kStampPattern));
 }
 
-TEST(WriteMergeTime, SaysWhenTheRecordWasNotWritten) {
-  ScopedTimeZone zone(kBerlin);
-  TempFolder folder;
-  test::WriteFile(folder / "blocker", "x");
-  ProfileStore store(folder / "blocker" / "profile.sqlite3");
-
-  EXPECT_FALSE(WriteMergeTime(store, "/a.xml", "/b.xml"));
-  EXPECT_FALSE(ReadMergeTime(store, "/a.xml", "/b.xml").found);
-}
-
 }  // namespace
 }  // namespace palvarin

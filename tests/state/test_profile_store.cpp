@@ -73,18 +73,6 @@ TEST(ProfileLocation, ComesFromTheEnvironment) {
   }
 }
 
-TEST(ProfileStore, DefaultLocationIsTheOneTheEnvironmentNames) {
-  TempFolder folder;
-  const auto file = folder / "from-env.sqlite3";
-  ScopedVariable profile("PALVARIN_PROFILE", file.c_str());
-
-  ProfileStore store;
-
-  EXPECT_EQ(store.File(), file);
-  EXPECT_TRUE(store.WriteProfileString("Setting", "Path1", "x"));
-  EXPECT_TRUE(fs::exists(file));
-}
-
 TEST(ProfileStore, NamesAndTextsOfAnyKindRoundTrip) {
   TempFolder folder;
   struct Row {
@@ -161,14 +149,6 @@ TEST(ProfileStore, IntegersReadOnlyFromThirtyTwoBitIntegerValues) {
   EXPECT_EQ(store.GetProfileString("Setting", "max", "not a string"), "not a string");
 }
 
-TEST(ProfileStore, AnEmptyStoredTextIsNotTheDefault) {
-  TempFolder folder;
-  ProfileStore store(folder / "profile.sqlite3");
-  EXPECT_EQ(store.GetProfileString("Setting", "InTarget", "Folder"), "Folder");
-  ASSERT_TRUE(store.WriteProfileString("Setting", "InTarget", ""));
-  EXPECT_EQ(store.GetProfileString("Setting", "InTarget", "Folder"), "");
-}
-
 TEST(ProfileStore, CreatesMissingFolders) {
   TempFolder folder;
   const auto file = folder / "a" / "b" / "profile.sqlite3";
@@ -213,12 +193,32 @@ TEST(ProfileStore, TwoProcessesWritingAtOnceLoseNothing) {
   EXPECT_EQ(missing, 0);
 }
 
-TEST(ProfileStore, AFileOfRandomBytesGivesDefaultsOneWarningAndStaysAsItIs) {
+std::string RandomBytes(std::size_t count) {
+  std::mt19937 random(4);
+  std::string bytes(count, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  return bytes;
+}
+
+// A real store whose later pages were overwritten: the header still says SQLite.
+std::string DamagedStore(const fs::path& file) {
+  {
+    ProfileStore store(file);
+    for (int n = 0; n < 40; ++n) {
+      store.WriteProfileString("FileMergeTime", "/a/" + std::to_string(n), std::string(1000, 'x'));
+    }
+  }
+  std::string bytes = ReadFile(file);
+  bytes.replace(8192, 4096, RandomBytes(4096));
+  return bytes;
+}
+
+class UnreadableStore : public testing::TestWithParam<bool> {};
+
+TEST_P(UnreadableStore, GivesDefaultsOneWarningAndStaysAsItIs) {
   TempFolder folder;
   const auto file = folder / "profile.sqlite3";
-  std::mt19937 random(4);
-  std::string bytes(8192, '\0');
-  for (char& byte : bytes) byte = static_cast<char>(random());
+  const std::string bytes = GetParam() ? DamagedStore(file) : RandomBytes(8192);
   WriteFile(file, bytes);
 
   ProfileStore store(file);
@@ -235,6 +235,10 @@ TEST(ProfileStore, AFileOfRandomBytesGivesDefaultsOneWarningAndStaysAsItIs) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
 
+INSTANTIATE_TEST_SUITE_P(Files, UnreadableStore, testing::Values(false, true), [](const auto& row) {
+  return std::string(row.param ? "DamagedPages" : "RandomBytes");
+});
+
 TEST(ProfileStore, AnUnusableLocationLosesNothingElseAndSaysSo) {
   TempFolder folder;
   const auto blocker = folder / "blocker";
@@ -247,15 +251,6 @@ TEST(ProfileStore, AnUnusableLocationLosesNothingElseAndSaysSo) {
   EXPECT_FALSE(store.WriteProfileString("FileMergeTime", "a_b", "20060102030405"));
   EXPECT_NE(store.TakeWarning().find(blocker.string()), std::string::npos);
   EXPECT_EQ(ReadFile(blocker), "a regular file where a folder should be");
-}
-
-TEST(ProfileStore, AFolderInPlaceOfTheFileIsUnusable) {
-  TempFolder folder;
-  fs::create_directory(folder / "profile.sqlite3");
-  ProfileStore store(folder / "profile.sqlite3");
-  EXPECT_FALSE(store.IsAvailable());
-  EXPECT_FALSE(store.TakeWarning().empty());
-  EXPECT_TRUE(fs::is_directory(folder / "profile.sqlite3"));
 }
 
 TEST(ProfileStore, ARefusedWriteKeepsTheOlderValueAndIsReported) {

@@ -39,13 +39,6 @@ TEST(LoadSettings, AnEmptyProfileGivesTheDefaults) {
   EXPECT_TRUE(settings.IgnoreOldMerge);
 }
 
-TEST(LoadSettings, AnUnusableProfileGivesTheDefaults) {
-  TempFolder folder;
-  test::WriteFile(folder / "profile.sqlite3", std::string(4096, '\x5a'));
-  ProfileStore store(folder / "profile.sqlite3");
-  EXPECT_EQ(Loaded(store), MergeSettings{});
-}
-
 // One stored value each; every other field keeps its default.
 struct TextRule {
   const char* label;
@@ -163,13 +156,6 @@ TEST(SaveSettings, SaveThenLoadGivesTheSameRecord) {
     ProfileStore reopened(folder / "profile.sqlite3");
     EXPECT_EQ(Loaded(reopened), settings) << settings.BackupMax;
   }
-}
-
-TEST(SaveSettings, ReportsAStoreThatTakesNothing) {
-  TempFolder folder;
-  test::WriteFile(folder / "blocker", "x");
-  ProfileStore store(folder / "blocker" / "profile.sqlite3");
-  EXPECT_FALSE(SaveSettings(store, MergeSettings{}));
 }
 
 }  // namespace
