@@ -1,11 +1,12 @@
 #include "files/atomic_file.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <random>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "files/io_faults.hpp"
 
@@ -13,26 +14,31 @@ namespace palvarin {
 namespace {
 
 constexpr std::string_view kTempSuffix = ".palvarin-tmp";
+// Keeps the temporary name within the file system's limit for one name.
+constexpr std::size_t kLongestNamePart = 200;
 
 // A link is written through, so that a history file reached by a link stays where it is.
-std::filesystem::path ResolveTarget(const std::filesystem::path& target) {
+std::filesystem::path ResolveLink(const std::filesystem::path& target) {
   std::error_code ec;
-  if (std::filesystem::is_symlink(target, ec)) {
-    auto resolved = std::filesystem::weakly_canonical(target, ec);
-    if (!ec) return resolved;
-  }
-  return target;
+  if (!std::filesystem::is_symlink(target, ec)) return target;
+  auto resolved = std::filesystem::weakly_canonical(target, ec);
+  return ec ? target : resolved;
 }
 
-std::filesystem::path TempPathBeside(const std::filesystem::path& target) {
-  static std::mt19937_64 random{std::random_device{}()};
-  auto name = "." + target.filename().string() + "." + std::to_string(random() % 1000000000) +
-              std::string(kTempSuffix);
-  return target.parent_path() / name;
+// Exclusive placement: fails with EEXIST when anything, even a dangling link, is at `target`.
+bool PlaceIfAbsent(const std::filesystem::path& temp, const std::filesystem::path& target) {
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without RENAME_NOREPLACE: a hard link is just as exclusive.
+  if (::link(temp.c_str(), target.c_str()) != 0) return false;
+  ::unlink(temp.c_str());
+  return true;
 }
 
 void SyncFolderOf(const std::filesystem::path& file) {
-  auto folder = file.parent_path();
+  const auto folder = file.parent_path();
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
@@ -44,8 +50,9 @@ void SyncFolderOf(const std::filesystem::path& file) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Fail(const char* what) {
-  error_ = std::string("cannot ") + what + " " + target_.string() + ": " + std::strerror(errno);
+bool AtomicFile::Fail(const char* what, int code) {
+  errorCode_ = code;
+  error_ = std::string("cannot ") + what + " " + target_.string() + ": " + std::strerror(code);
   Discard();
   return false;
 }
@@ -57,69 +64,71 @@ void AtomicFile::Discard() {
   temp_.clear();
 }
 
-bool AtomicFile::Open(const std::filesystem::path& target) {
+bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) {
   Discard();
-  target_ = ResolveTarget(target);
+  placement_ = placement;
+  target_ = placement == Placement::Replace ? ResolveLink(target) : target;
   error_.clear();
-  if (!faults::Allow("create")) {
-    errno = EIO;
-    return Fail("create a file beside");
-  }
-  do {
-    temp_ = TempPathBeside(target_);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  } while (fd_ < 0 && errno == EEXIST);
-  if (fd_ < 0) {
-    temp_.clear();
-    return Fail("create a file beside");
-  }
+  errorCode_ = 0;
+  if (!faults::Allow("create")) return Fail("create a file beside", EIO);
+  const auto name = "." + target_.filename().string().substr(0, kLongestNamePart) + ".XXXXXX" +
+                    std::string(kTempSuffix);
+  std::string pattern = (target_.parent_path() / name).string();
+  fd_ = ::mkostemps(pattern.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
+  if (fd_ < 0) return Fail("create a file beside", errno);
+  temp_ = pattern;
   return true;
 }
 
 bool AtomicFile::Write(std::string_view bytes) {
   if (fd_ < 0) return false;
   while (!bytes.empty()) {
-    if (!faults::Allow("write")) {
-      errno = ENOSPC;
-      return Fail("write");
-    }
-    std::size_t allowed = faults::WritableBytes(bytes.size());
-    if (allowed == 0) {
-      errno = ENOSPC;
-      return Fail("write");
-    }
-    ssize_t written = ::write(fd_, bytes.data(), allowed);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return Fail("write");
-    }
+    if (!faults::Allow("write")) return Fail("write", ENOSPC);
+    const std::size_t allowed = faults::WritableBytes(bytes.size());
+    if (allowed == 0) return Fail("write", ENOSPC);
+    const ssize_t written = ::write(fd_, bytes.data(), allowed);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return Fail("write", errno);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
 }
 
-bool AtomicFile::Commit() {
-  if (fd_ < 0) return false;
+// The time is set after every write and before the file becomes visible.
+bool AtomicFile::SetAttributes() {
   struct stat existing {};
-  if (::stat(target_.c_str(), &existing) == 0) {
-    ::fchmod(fd_, existing.st_mode & 07777);
+  std::optional<mode_t> mode = newFileMode_;
+  if (placement_ == Placement::Replace && ::stat(target_.c_str(), &existing) == 0) {
+    mode = existing.st_mode & 07777;
   }
-  if (!faults::Allow("flush")) {
-    errno = EIO;
-    return Fail("flush");
-  }
-  if (::fsync(fd_) != 0) return Fail("flush");
-  int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) return Fail("close");
-  if (!faults::Allow("rename")) {
-    errno = EIO;
-    return Fail("replace");
-  }
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) return Fail("replace");
+  if (!mode && !lastWrite_) return true;
+  if (!faults::Allow("set attributes")) return Fail("set the attributes of", EIO);
+  if (mode && ::fchmod(fd_, *mode) != 0) return Fail("set the attributes of", errno);
+  const timespec times[2] = {{0, UTIME_OMIT}, lastWrite_.value_or(timespec{0, UTIME_OMIT})};
+  if (lastWrite_ && ::futimens(fd_, times) != 0) return Fail("set the attributes of", errno);
+  return true;
+}
+
+bool AtomicFile::Place() {
+  const bool replace = placement_ == Placement::Replace;
+  const char* step = replace ? "replace" : "create";
+  if (!faults::Allow("rename")) return Fail(step, EIO);
+  const bool placed =
+      replace ? ::rename(temp_.c_str(), target_.c_str()) == 0 : PlaceIfAbsent(temp_, target_);
+  if (!placed) return Fail(step, errno);
   temp_.clear();
   SyncFolderOf(target_);
   return true;
+}
+
+bool AtomicFile::Commit() {
+  if (fd_ < 0 || !SetAttributes()) return false;
+  if (!faults::Allow("flush")) return Fail("flush", EIO);
+  if (::fsync(fd_) != 0) return Fail("flush", errno);
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) return Fail("close", errno);
+  return Place();
 }
 
 bool IsTemporaryFileName(std::string_view name) {

@@ -1,39 +1,59 @@
 #pragma once
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace palvarin {
 
 // Writes a file so that the target holds either its old content or the complete new one:
-// the bytes go to a temporary file beside the target, which is flushed and renamed into
-// place only by Commit. Destroying an uncommitted AtomicFile removes the temporary file.
+// the bytes go to a temporary file beside the target, which is flushed and put in place only
+// by Commit. Destroying an uncommitted AtomicFile removes the temporary file.
 class AtomicFile {
  public:
+  // Replace renames over whatever is at the target (a link is written through to its file);
+  // IfAbsent puts the file in place only when nothing, not even a dangling link, is there.
+  enum class Placement { Replace, IfAbsent };
+
   AtomicFile() = default;
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
   ~AtomicFile();
 
-  // Creates the temporary file for `target`; a symbolic link is written through to its file.
-  bool Open(const std::filesystem::path& target);
+  // Creates the temporary file for `target`.
+  bool Open(const std::filesystem::path& target, Placement placement = Placement::Replace);
   bool Write(std::string_view bytes);
-  // Flushes, gives the file the target's permissions, and renames it over the target.
+  // The last-write time the file gets at Commit instead of the time of writing.
+  void SetLastWriteTime(const timespec& time) { lastWrite_ = time; }
+  // The permissions of a file that replaces nothing (default: 0666 less the umask); a
+  // replacing file keeps the permissions of the file it replaces.
+  void SetNewFileMode(mode_t mode) { newFileMode_ = mode; }
+  // Flushes the file and puts it in place.
   bool Commit();
 
-  // What went wrong, for messages: the file and the system's reason.
+  // What went wrong, for messages: the file and the system's reason; and its errno.
   const std::string& Error() const { return error_; }
+  int ErrorCode() const { return errorCode_; }
   const std::filesystem::path& Target() const { return target_; }
 
  private:
-  bool Fail(const char* what);
+  bool Fail(const char* what, int code);
+  bool SetAttributes();
+  bool Place();
   void Discard();
 
   std::filesystem::path target_;
   std::filesystem::path temp_;
+  Placement placement_ = Placement::Replace;
+  std::optional<timespec> lastWrite_;
+  std::optional<mode_t> newFileMode_;
   int fd_ = -1;
   std::string error_;
+  int errorCode_ = 0;
 };
 
 // True when `name` is one of the temporary files AtomicFile leaves after a crash.

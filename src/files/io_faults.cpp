@@ -1,8 +1,9 @@
 #include "files/io_faults.hpp"
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace palvarin::faults {
 namespace {
