@@ -1,0 +1,58 @@
+#include "ui/about_group.hpp"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QUrl>
+
+namespace palvarin {
+namespace {
+
+// Shown where the project has no such thing.
+QString NoneText() { return QStringLiteral("なし"); }
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+// A link to the README of the source tree this program was built from, if it is still there.
+QString WebLinkText() {
+  const QFileInfo readme(QStringLiteral(PALVARIN_README));
+  if (!readme.isFile()) return NoneText();
+  const QString target = QUrl::fromLocalFile(readme.absoluteFilePath()).toString();
+  return QStringLiteral("<a href=\"%1\">README.md</a>").arg(target.toHtmlEscaped());
+}
+
+}  // namespace
+
+QGroupBox* MakeAboutGroup(QWidget* parent) {
+  auto* group = new QGroupBox(QStringLiteral("バージョン情報"), parent);
+  group->setObjectName(QStringLiteral("aboutGroup"));
+  auto* grid = new QGridLayout(group);
+
+  grid->addWidget(MakeLabel(group, "aboutTitleLabel", QStringLiteral("Palvarin Version1.1")), 0, 0,
+                  1, 2);
+  grid->addWidget(
+      MakeLabel(group, "aboutOwnerLabel", QStringLiteral("Copyright (C) Palvarin の開発者")), 1, 0,
+      1, 2);
+
+  grid->addWidget(MakeLabel(group, "mailCaption", QStringLiteral("mail")), 2, 0);
+  QLabel* mail = MakeLabel(group, "mailLink", NoneText());
+  mail->setTextFormat(Qt::PlainText);
+  grid->addWidget(mail, 2, 1);
+
+  grid->addWidget(MakeLabel(group, "webCaption", QStringLiteral("www")), 3, 0);
+  QLabel* web = MakeLabel(group, "webLink", WebLinkText());
+  web->setTextFormat(Qt::RichText);
+  // Qt opens the link with QDesktopServices::openUrl; a failing launch is not reported.
+  web->setOpenExternalLinks(true);
+  web->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  grid->addWidget(web, 3, 1);
+  grid->setColumnStretch(1, 1);
+  return group;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,40 @@
+#include "ui/help_dialog.hpp"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/help_text.hpp"
+#include "ui/dialog_strings.hpp"
+
+namespace palvarin {
+
+HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("helpDialog"));
+  setWindowTitle(QStringLiteral("ヘルプ"));
+
+  // The blocks stack without gaps so that they read as one text.
+  auto* blocks = new QVBoxLayout;
+  blocks->setSpacing(0);
+  int number = 0;
+  for (std::string_view block : HelpBlocks()) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QStringLiteral("helpBlock%1").arg(++number));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(FromUtf8(block));
+    blocks->addWidget(label);
+  }
+  blocks->addStretch();
+
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("okButton"));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(blocks, 1);
+  layout->addWidget(ok, 0, Qt::AlignTop);
+}
+
+}  // namespace palvarin

@@ -1,0 +1,19 @@
+#include "ui/job_problems.hpp"
+
+#include <QStringList>
+
+#include "app/job_report.hpp"
+#include "ui/dialog_strings.hpp"
+#include "ui/message_presenter.hpp"
+
+namespace palvarin {
+
+void ShowJobProblems(MessagePresenter& messages, QWidget* parent, const JobReport& report) {
+  const std::vector<std::string> failures = DescribeFailures(report);
+  if (failures.empty()) return;
+  QStringList lines{JobProblemsHeading()};
+  for (const std::string& line : failures) lines << FromUtf8(line);
+  messages.Show(parent, lines.join(u'\n'));
+}
+
+}  // namespace palvarin

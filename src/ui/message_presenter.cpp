@@ -1,0 +1,23 @@
+#include "ui/message_presenter.hpp"
+
+#include <QMessageBox>
+
+#include "app/string_table.hpp"
+#include "ui/dialog_strings.hpp"
+
+namespace palvarin {
+
+std::unique_ptr<QMessageBox> MakeWarningBox(QWidget* parent, const QString& text) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, FromUtf8(kApplicationName),
+                                           QString(), QMessageBox::Ok, parent);
+  // Paths in messages may hold "<" or "&": never read them as markup.
+  box->setTextFormat(Qt::PlainText);
+  box->setText(text);
+  return box;
+}
+
+void MessageBoxPresenter::Show(QWidget* parent, const QString& text) {
+  MakeWarningBox(parent, text)->exec();
+}
+
+}  // namespace palvarin

@@ -1,0 +1,188 @@
+#include "ui/palvarin_dlg.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <initializer_list>
+#include <optional>
+
+#include "app/run_merge_job.hpp"
+#include "ui/dialog_strings.hpp"
+#include "ui/job_problems.hpp"
+#include "ui/message_presenter.hpp"
+#include "ui/path_chooser.hpp"
+
+namespace palvarin {
+namespace {
+
+constexpr std::uint32_t kLargestBackupMax = 100;
+
+// A whole number from 0 to 100, digits only (blanks around them allowed); none otherwise.
+std::optional<std::uint32_t> ParseBackupMax(const QString& text) {
+  const QString digits = text.trimmed();
+  if (digits.isEmpty()) return std::nullopt;
+  for (QChar c : digits) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+  }
+  bool ok = false;
+  const uint value = digits.toUInt(&ok);
+  if (!ok || value > kLargestBackupMax) return std::nullopt;
+  return value;
+}
+
+// The job runs on this thread; show that the dialog is busy until it ends.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+JobResult RunJobBusy(const MergeSettings& settings, ProfileStore& profile) {
+  const BusyCursor busy;
+  return RunMergeJob(settings, profile);
+}
+
+void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
+  for (QWidget* widget : widgets) widget->setEnabled(enabled);
+}
+
+}  // namespace
+
+CPalvarinDlg::CPalvarinDlg(const MergeSettings& settings, ProfileStore& profile,
+                           MessagePresenter& messages, PathChooser& chooser, QWidget* parent)
+    : QDialog(parent),
+      settings_(settings),
+      profile_(profile),
+      messages_(messages),
+      chooser_(chooser),
+      controls_(BuildPalvarinDlgControls(*this)) {
+  setObjectName(QStringLiteral("palvarinDialog"));
+  setWindowTitle(FromUtf8(kApplicationName));
+  Connect();
+  WriteControls();
+  RelabelForInTarget();
+  UpdateControlStates();
+  // The first tab stop.
+  controls_.path1Edit->setFocus();
+}
+
+void CPalvarinDlg::Connect() {
+  const PalvarinDlgControls& c = controls_;
+  for (QRadioButton* radio : {c.folderRadio, c.fileRadio}) {
+    connect(radio, &QRadioButton::clicked, this, [this] {
+      if (ReadControls()) RelabelForInTarget();
+    });
+  }
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+           c.otherOutputRadio, c.overwriteRadio, c.backupCheck}) {
+    connect(button, &QAbstractButton::clicked, this, [this] {
+      if (ReadControls()) UpdateControlStates();
+    });
+  }
+  connect(c.path1Browse, &QPushButton::clicked, this, [this] { BrowseForPath(PathField::Path1); });
+  connect(c.path2Browse, &QPushButton::clicked, this, [this] { BrowseForPath(PathField::Path2); });
+  connect(c.pathSaveBrowse, &QPushButton::clicked, this,
+          [this] { BrowseForPath(PathField::PathSave); });
+  connect(c.okButton, &QPushButton::clicked, this, [this] { OnOK(); });
+  connect(c.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool CPalvarinDlg::ReadControls() {
+  const PalvarinDlgControls& c = controls_;
+  const std::optional<std::uint32_t> maximum = ParseBackupMax(c.backupMaxEdit->text());
+  if (!maximum) {
+    messages_.Show(this, BackupMaxRangeMessage());
+    c.backupMaxEdit->setFocus();
+    c.backupMaxEdit->selectAll();
+    return false;
+  }
+  settings_.Path1 = c.path1Edit->text().toStdString();
+  settings_.Path2 = c.path2Edit->text().toStdString();
+  settings_.PathSave = c.pathSaveEdit->text().toStdString();
+  settings_.InTarget = c.fileRadio->isChecked() ? InTarget::File : InTarget::Folder;
+  settings_.OutTarget = c.overwriteRadio->isChecked() ? OutTarget::OverWrite : OutTarget::OtherFile;
+  settings_.CreateBackup = c.backupCheck->isChecked();
+  settings_.BackupMax = *maximum;
+  settings_.NotMergeSameDatetime = c.skipUnchangedCheck->isChecked();
+  settings_.IgnoreOldMerge = c.ignoreOldMergeCheck->isChecked();
+  return true;
+}
+
+void CPalvarinDlg::WriteControls() {
+  const PalvarinDlgControls& c = controls_;
+  c.path1Edit->setText(QString::fromStdString(settings_.Path1));
+  c.path2Edit->setText(QString::fromStdString(settings_.Path2));
+  c.pathSaveEdit->setText(QString::fromStdString(settings_.PathSave));
+  (settings_.InTarget == InTarget::File ? c.fileRadio : c.folderRadio)->setChecked(true);
+  (settings_.OutTarget == OutTarget::OverWrite ? c.overwriteRadio : c.otherOutputRadio)
+      ->setChecked(true);
+  c.backupCheck->setChecked(settings_.CreateBackup);
+  c.backupMaxEdit->setText(QString::number(settings_.BackupMax));
+  c.skipUnchangedCheck->setChecked(settings_.NotMergeSameDatetime);
+  c.ignoreOldMergeCheck->setChecked(settings_.IgnoreOldMerge);
+}
+
+void CPalvarinDlg::RelabelForInTarget() {
+  const InTargetTexts texts = TextsFor(settings_.InTarget);
+  controls_.pathsGroup->setTitle(texts.pathsGroup);
+  controls_.path1Label->setText(texts.path1Label);
+  controls_.path2Label->setText(texts.path2Label);
+  controls_.otherOutputRadio->setText(texts.otherOutputRadio);
+}
+
+void CPalvarinDlg::UpdateControlStates() {
+  const PalvarinDlgControls& c = controls_;
+  const bool otherFile = settings_.OutTarget == OutTarget::OtherFile;
+  SetEnabled({c.pathSaveEdit, c.pathSaveBrowse, c.pathSaveLabel}, otherFile);
+  c.backupCheck->setEnabled(!otherFile);
+  SetEnabled({c.backupMaxEdit, c.backupMaxLabel, c.backupMaxNote},
+             !otherFile && settings_.CreateBackup);
+}
+
+std::string& CPalvarinDlg::Field(PathField field) {
+  switch (field) {
+    case PathField::Path1:
+      return settings_.Path1;
+    case PathField::Path2:
+      return settings_.Path2;
+    case PathField::PathSave:
+      break;
+  }
+  return settings_.PathSave;
+}
+
+void CPalvarinDlg::BrowseForPath(PathField field) {
+  if (!ReadControls()) return;
+  std::string& path = Field(field);
+  const QString current = QString::fromStdString(path);
+  const std::optional<QString> chosen = settings_.InTarget == InTarget::Folder
+                                            ? chooser_.ChooseFolder(this, current)
+                                            : chooser_.ChooseFile(this, current);
+  if (!chosen) return;
+  path = chosen->toStdString();
+  WriteControls();
+}
+
+void CPalvarinDlg::OnOK() {
+  if (!ReadControls()) return;
+  if (!HasRequiredPaths(settings_)) {
+    messages_.Show(this, MessageQText(kMessageNoPath));
+    return;
+  }
+  const JobResult result = RunJobBusy(settings_, profile_);
+  if (result.refusal) {
+    messages_.Show(this, MessageQText(*result.refusal));
+    return;
+  }
+  ShowJobProblems(messages_, this, result.report);
+  messages_.Show(this, MessageQText(kMessageMergeFinished));
+  accept();
+}
+
+}  // namespace palvarin

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "state/merge_settings.hpp"
+#include "ui/palvarin_dlg_controls.hpp"
+
+namespace palvarin {
+
+class MessagePresenter;
+class PathChooser;
+class ProfileStore;
+
+// The main dialog: shows and edits one MergeSettings record and runs the merge job on OK.
+// Object names of its controls: see PalvarinDlgControls. It never writes the profile itself;
+// the job driver saves the settings after a job it ran.
+class CPalvarinDlg : public QDialog {
+ public:
+  // The three path fields a browse button can fill.
+  enum class PathField { Path1, Path2, PathSave };
+
+  CPalvarinDlg(const MergeSettings& settings, ProfileStore& profile, MessagePresenter& messages,
+               PathChooser& chooser, QWidget* parent = nullptr);
+
+  // The record as last read from the controls.
+  const MergeSettings& Settings() const { return settings_; }
+
+  // Sets the four texts that name files or folders after the record's input kind.
+  void RelabelForInTarget();
+  // Enables the output path and the backup controls after the record's output kind.
+  void UpdateControlStates();
+  // Lets the user pick a file or a folder (after the input kind) for `field`.
+  void BrowseForPath(PathField field);
+  // Checks the paths, runs the job, reports it and closes; stays open when refused.
+  void OnOK();
+
+ private:
+  void Connect();
+  // Controls to record, all or nothing; false (after telling the user) when the maximum is
+  // not a whole number from 0 to 100.
+  bool ReadControls();
+  // Record to controls.
+  void WriteControls();
+  std::string& Field(PathField field);
+
+  MergeSettings settings_;
+  ProfileStore& profile_;
+  MessagePresenter& messages_;
+  PathChooser& chooser_;
+  PalvarinDlgControls controls_;
+};
+
+}  // namespace palvarin

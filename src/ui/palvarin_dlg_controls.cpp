@@ -1,0 +1,197 @@
+#include "ui/palvarin_dlg_controls.hpp"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ui/about_group.hpp"
+
+namespace palvarin {
+namespace {
+
+// Indentation of the controls that belong to an output radio button or a check box.
+constexpr int kIndent = 18;
+
+template <typename Widget>
+Widget* Make(QWidget* parent, const char* name, const QString& text = {}) {
+  auto* widget = new Widget(text, parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title) {
+  return Make<QGroupBox>(parent, name, title);
+}
+
+// A label whose mnemonic leads to `buddy`.
+QLabel* MakeBuddyLabel(QWidget* parent, const char* name, const QString& text, QWidget* buddy) {
+  QLabel* label = Make<QLabel>(parent, name, text);
+  label->setBuddy(buddy);
+  return label;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  return edit;
+}
+
+QPushButton* MakeBrowse(QWidget* parent, const char* name) {
+  QPushButton* button = Make<QPushButton>(parent, name, QStringLiteral("..."));
+  button->setAutoDefault(false);
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+  return button;
+}
+
+// Radio buttons are reached by their mnemonics and the arrow keys, not by Tab.
+QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& text) {
+  QRadioButton* radio = Make<QRadioButton>(parent, name, text);
+  radio->setFocusPolicy(Qt::ClickFocus);
+  return radio;
+}
+
+QGroupBox* BuildInputGroup(QWidget* parent, PalvarinDlgControls& c) {
+  QGroupBox* group = MakeGroup(parent, "inputGroup", QStringLiteral("マージ対象"));
+  c.folderRadio = MakeRadio(group, "folderRadio", QStringLiteral("フォルダ(&D)"));
+  c.fileRadio = MakeRadio(group, "fileRadio", QStringLiteral("ファイル(&F)"));
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(c.folderRadio);
+  layout->addWidget(c.fileRadio);
+  return group;
+}
+
+// One input row: label, edit, browse button.
+void AddPathRow(QGridLayout* grid, int row, QLabel* label, QLineEdit* edit, QPushButton* browse) {
+  grid->addWidget(label, row, 0);
+  grid->addWidget(edit, row, 1);
+  grid->addWidget(browse, row, 2);
+}
+
+QGroupBox* BuildPathsGroup(QWidget* parent, PalvarinDlgControls& c) {
+  c.pathsGroup = MakeGroup(parent, "pathsGroup", {});
+  c.path1Edit = MakeEdit(c.pathsGroup, "path1Edit");
+  c.path1Browse = MakeBrowse(c.pathsGroup, "path1Browse");
+  c.path1Label = MakeBuddyLabel(c.pathsGroup, "path1Label", {}, c.path1Edit);
+  c.path2Edit = MakeEdit(c.pathsGroup, "path2Edit");
+  c.path2Browse = MakeBrowse(c.pathsGroup, "path2Browse");
+  c.path2Label = MakeBuddyLabel(c.pathsGroup, "path2Label", {}, c.path2Edit);
+  auto* grid = new QGridLayout(c.pathsGroup);
+  AddPathRow(grid, 0, c.path1Label, c.path1Edit, c.path1Browse);
+  AddPathRow(grid, 1, c.path2Label, c.path2Edit, c.path2Browse);
+  return c.pathsGroup;
+}
+
+QGridLayout* IndentedGrid(int indent) {
+  auto* grid = new QGridLayout;
+  grid->setContentsMargins(indent, 0, 0, 0);
+  return grid;
+}
+
+QGroupBox* BuildOutputGroup(QWidget* parent, PalvarinDlgControls& c) {
+  QGroupBox* group = MakeGroup(parent, "outputGroup", QStringLiteral("出力先"));
+  c.otherOutputRadio = MakeRadio(group, "otherOutputRadio", {});
+  c.overwriteRadio = MakeRadio(group, "overwriteRadio", QStringLiteral("元ファイルを上書き(&W)"));
+  c.pathSaveEdit = MakeEdit(group, "pathSaveEdit");
+  c.pathSaveBrowse = MakeBrowse(group, "pathSaveBrowse");
+  c.pathSaveLabel =
+      MakeBuddyLabel(group, "pathSaveLabel", QStringLiteral("出力先(&S)"), c.pathSaveEdit);
+  c.backupCheck = Make<QCheckBox>(group, "backupCheck",
+                                  QStringLiteral("元ファイルをバックアップとして保存する(&B)"));
+  c.backupMaxEdit = MakeEdit(group, "backupMaxEdit");
+  c.backupMaxEdit->setFixedWidth(c.backupMaxEdit->fontMetrics().horizontalAdvance('0') * 8);
+  c.backupMaxLabel = MakeBuddyLabel(
+      group, "backupMaxLabel", QStringLiteral("バックアップファイルの最大数(&M)"), c.backupMaxEdit);
+  c.backupMaxNote =
+      Make<QLabel>(group, "backupMaxNote",
+                   QStringLiteral("※これ以上の数は古いものから削除される。0の場合、削除しない。"));
+
+  QGridLayout* save = IndentedGrid(kIndent);
+  AddPathRow(save, 0, c.pathSaveLabel, c.pathSaveEdit, c.pathSaveBrowse);
+  QGridLayout* maximum = IndentedGrid(2 * kIndent);
+  maximum->addWidget(c.backupMaxLabel, 0, 0);
+  maximum->addWidget(c.backupMaxEdit, 0, 1, Qt::AlignLeft);
+  maximum->addWidget(c.backupMaxNote, 1, 0, 1, 2);
+  maximum->setColumnStretch(1, 1);
+  QGridLayout* backup = IndentedGrid(kIndent);
+  backup->addWidget(c.backupCheck, 0, 0);
+
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(c.otherOutputRadio);
+  layout->addLayout(save);
+  layout->addWidget(c.overwriteRadio);
+  layout->addLayout(backup);
+  layout->addLayout(maximum);
+  return group;
+}
+
+QGroupBox* BuildRulesGroup(QWidget* parent, PalvarinDlgControls& c) {
+  QGroupBox* group = MakeGroup(parent, "rulesGroup", QStringLiteral("その他設定"));
+  c.skipUnchangedCheck =
+      Make<QCheckBox>(group, "skipUnchangedCheck",
+                      QStringLiteral("ファイルサイズ、更新日時が同じ場合はマージを行わない(&Y)"));
+  c.ignoreOldMergeCheck = Make<QCheckBox>(
+      group, "ignoreOldMergeCheck",
+      QStringLiteral("片方のファイルに、前回マージした日時より古いメッセージがある場合、"));
+  // The check box's text goes on in a label of its own, which carries the mnemonic.
+  QLabel* secondLine = MakeBuddyLabel(group, "ignoreOldMergeLabel",
+                                      QStringLiteral("もう一方のファイルでアーカイブが作成された"
+                                                     "とみなし、マージ後のファイルにそのメッセー"
+                                                     "ジを含めない(&A)"),
+                                      c.ignoreOldMergeCheck);
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(c.skipUnchangedCheck);
+  layout->addWidget(c.ignoreOldMergeCheck);
+  QGridLayout* indented = IndentedGrid(kIndent);
+  indented->addWidget(secondLine, 0, 0);
+  layout->addLayout(indented);
+  return group;
+}
+
+QVBoxLayout* BuildButtons(QWidget* parent, PalvarinDlgControls& c) {
+  c.okButton = Make<QPushButton>(parent, "okButton", QStringLiteral("OK"));
+  c.okButton->setDefault(true);
+  c.cancelButton = Make<QPushButton>(parent, "cancelButton", QStringLiteral("キャンセル"));
+  c.cancelButton->setAutoDefault(false);
+  auto* layout = new QVBoxLayout;
+  layout->addWidget(c.okButton);
+  layout->addWidget(c.cancelButton);
+  layout->addStretch();
+  return layout;
+}
+
+void SetTabOrder(const PalvarinDlgControls& c) {
+  QWidget* const order[] = {c.path1Edit,           c.path1Browse,   c.path2Edit,
+                            c.path2Browse,         c.pathSaveEdit,  c.pathSaveBrowse,
+                            c.backupCheck,         c.backupMaxEdit, c.skipUnchangedCheck,
+                            c.ignoreOldMergeCheck, c.okButton,      c.cancelButton};
+  for (std::size_t i = 1; i < std::size(order); ++i) {
+    QWidget::setTabOrder(order[i - 1], order[i]);
+  }
+}
+
+}  // namespace
+
+PalvarinDlgControls BuildPalvarinDlgControls(QDialog& dialog) {
+  PalvarinDlgControls c{};
+  auto* top = new QHBoxLayout;
+  top->addWidget(BuildInputGroup(&dialog, c));
+  top->addStretch();
+  top->addLayout(BuildButtons(&dialog, c));
+
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addLayout(top);
+  layout->addWidget(BuildPathsGroup(&dialog, c));
+  layout->addWidget(BuildOutputGroup(&dialog, c));
+  layout->addWidget(BuildRulesGroup(&dialog, c));
+  layout->addWidget(MakeAboutGroup(&dialog));
+  SetTabOrder(c);
+  return c;
+}
+
+}  // namespace palvarin

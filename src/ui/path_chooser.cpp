@@ -1,0 +1,54 @@
+#include "ui/path_chooser.hpp"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "state/split_path.hpp"
+#include "ui/dialog_strings.hpp"
+
+namespace palvarin {
+namespace {
+
+std::optional<QString> RunChooser(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+void ConfigureFilePicker(QFileDialog& dialog, const QString& current) {
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("xml"));
+  dialog.setNameFilter(HistoryFileFilter());
+  const PathParts parts = SplitPath(current.toStdString());
+  if (!parts.folder.empty()) dialog.setDirectory(QString::fromStdString(parts.folder));
+  dialog.selectFile(QString::fromStdString(parts.name));
+}
+
+void ConfigureFolderBrowser(QFileDialog& dialog, const QString& current) {
+  dialog.setWindowTitle(FolderBrowserTitle());
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (current.isEmpty()) return;
+  // Open the parent with the folder itself selected, as a tree browser shows it.
+  const QFileInfo folder(QDir::cleanPath(current));
+  dialog.setDirectory(folder.absolutePath());
+  dialog.selectFile(folder.fileName());
+}
+
+std::optional<QString> DialogPathChooser::ChooseFile(QWidget* parent, const QString& current) {
+  QFileDialog dialog(parent);
+  ConfigureFilePicker(dialog, current);
+  return RunChooser(dialog);
+}
+
+std::optional<QString> DialogPathChooser::ChooseFolder(QWidget* parent, const QString& current) {
+  QFileDialog dialog(parent);
+  ConfigureFolderBrowser(dialog, current);
+  return RunChooser(dialog);
+}
+
+}  // namespace palvarin

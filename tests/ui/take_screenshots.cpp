@@ -1,0 +1,70 @@
+// Saves PNGs of the dialogs for docs/screenshots: palvarin_screenshots <output folder>.
+// Runs on the profile named by PALVARIN_PROFILE only, so that it never sees the user's own.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "app/string_table.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+#include "ui/dialog_strings.hpp"
+#include "ui/help_dialog.hpp"
+#include "ui/message_presenter.hpp"
+#include "ui/palvarin_dlg.hpp"
+#include "ui/path_chooser.hpp"
+
+namespace {
+
+bool Save(QWidget& window, const QDir& folder, const QString& name) {
+  window.show();
+  QApplication::processEvents();
+  const QString file = folder.filePath(name);
+  const bool saved = window.grab().save(file, "PNG");
+  std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
+  return saved;
+}
+
+template <typename Widget>
+Widget* Child(QWidget& parent, const char* name) {
+  return parent.findChild<Widget*>(QString::fromLatin1(name));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 || qEnvironmentVariableIsEmpty("PALVARIN_PROFILE")) {
+    std::fprintf(stderr, "usage: PALVARIN_PROFILE=<temporary file> %s <output folder>\n", argv[0]);
+    return 2;
+  }
+  QApplication application(argc, argv);
+  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  palvarin::ProfileStore profile;
+  palvarin::MergeSettings settings;
+  palvarin::LoadSettings(profile, settings);
+  palvarin::MessageBoxPresenter messages;
+  palvarin::DialogPathChooser chooser;
+  bool ok = true;
+
+  palvarin::CPalvarinDlg dialog(settings, profile, messages, chooser);
+  ok &= Save(dialog, folder, QStringLiteral("main-dialog-first-run.png"));
+
+  Child<QAbstractButton>(dialog, "fileRadio")->click();
+  Child<QAbstractButton>(dialog, "otherOutputRadio")->click();
+  Child<QLineEdit>(dialog, "path1Edit")->setText(QStringLiteral("/home/user/PC1/alice.xml"));
+  Child<QLineEdit>(dialog, "path2Edit")->setText(QStringLiteral("/home/user/PC2/alice.xml"));
+  Child<QLineEdit>(dialog, "pathSaveEdit")->setText(QStringLiteral("/home/user/統合/alice.xml"));
+  ok &= Save(dialog, folder, QStringLiteral("main-dialog-file-mode-separate-output.png"));
+  dialog.hide();
+
+  palvarin::HelpDialog help;
+  ok &= Save(help, folder, QStringLiteral("help-dialog.png"));
+  help.hide();
+
+  const auto box =
+      palvarin::MakeWarningBox(nullptr, palvarin::MessageQText(palvarin::kMessageBadArguments));
+  ok &= Save(*box, folder, QStringLiteral("message-204.png"));
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,165 @@
+// OK and Cancel: the path checks, the job, its report, and what reaches the profile.
+#include <filesystem>
+
+#include "app/string_table.hpp"
+#include "state/settings_store.hpp"
+#include "ui/dialog_strings.hpp"
+#include "ui_fixtures.hpp"
+
+namespace palvarin::test {
+namespace {
+
+class OkTest : public DialogTest {
+ protected:
+  // A record already in the profile, which a refused or cancelled dialog must leave alone.
+  OkTest() {
+    stored_.Path1 = "/stored/one";
+    stored_.Path2 = "/stored/two";
+    stored_.BackupMax = 3;
+    SaveSettings(*profile_, stored_);
+  }
+
+  std::string Make(const char* name, const char* text, const char* time) {
+    const std::filesystem::path path = temp_ / name;
+    WriteFile(path, SampleHistory(text, time));
+    return path.string();
+  }
+
+  MergeSettings stored_;
+};
+
+struct RefusalRow {
+  const char* name;
+  // What to type: path 1, path 2, output path (empty: leave empty; "<missing>": a path that
+  // does not exist; "<file>" / "<folder>": an existing file / folder).
+  const char* path1;
+  const char* path2;
+  const char* pathSave;
+  const char* inputRadio;
+  const char* outputRadio;
+  MessageId message;
+};
+
+class RefusalTest : public OkTest, public ::testing::WithParamInterface<RefusalRow> {
+ protected:
+  QString Resolve(const char* what) {
+    const std::string text = what;
+    if (text == "<missing>") return QString::fromStdString((temp_ / "missing.xml").string());
+    if (text == "<file>") return QString::fromStdString(Make("a.xml", "a", "10:00:00"));
+    if (text == "<folder>") return QString::fromStdString(temp_.Path().string());
+    return QString::fromStdString(text);
+  }
+};
+
+// Refused: the message, the dialog stays open, nothing is run, the profile is unchanged.
+TEST_P(RefusalTest, ShowsTheMessageAndKeepsTheDialogOpen) {
+  const RefusalRow& row = GetParam();
+  OpenFromProfile();
+  Click(row.inputRadio);
+  Click(row.outputRadio);
+  Type("path1Edit", Resolve(row.path1));
+  Type("path2Edit", Resolve(row.path2));
+  if (Find<QWidget>("pathSaveEdit")->isEnabled()) Type("pathSaveEdit", Resolve(row.pathSave));
+  const auto filesBefore = std::distance(std::filesystem::directory_iterator(temp_.Path()), {});
+
+  Click("okButton");
+
+  EXPECT_EQ(messages_.shown, QStringList{MessageQText(row.message)});
+  EXPECT_EQ(messages_.parents.front(), dialog_.get());
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->result(), 0);
+  EXPECT_EQ(StoredSettings(), stored_);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.Path()), {}), filesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, RefusalTest,
+    ::testing::Values(RefusalRow{"SecondPathEmpty", "<file>", "", "", "fileRadio", "overwriteRadio",
+                                 kMessageNoPath},
+                      RefusalRow{"FirstPathEmpty", "", "<file>", "", "fileRadio", "overwriteRadio",
+                                 kMessageNoPath},
+                      RefusalRow{"OutputEmptyForOtherOutput", "<file>", "<file>", "", "fileRadio",
+                                 "otherOutputRadio", kMessageNoPath},
+                      RefusalRow{"BlanksAreContent", " ", " ", "", "fileRadio", "overwriteRadio",
+                                 kMessageMissingPath},
+                      RefusalRow{"OutputNotNeededForOverwrite", "<missing>", "<file>", "",
+                                 "fileRadio", "overwriteRadio", kMessageMissingPath},
+                      RefusalRow{"SecondPathMissing", "<file>", "<missing>", "", "fileRadio",
+                                 "overwriteRadio", kMessageMissingPath},
+                      RefusalRow{"OutputFolderMissing", "<folder>", "<folder>", "<missing>",
+                                 "folderRadio", "otherOutputRadio", kMessageMissingPath},
+                      RefusalRow{"FolderInFileJob", "<folder>", "<file>", "", "fileRadio",
+                                 "overwriteRadio", kMessageNotFile},
+                      RefusalRow{"FileInFolderJob", "<folder>", "<file>", "", "folderRadio",
+                                 "overwriteRadio", kMessageNotFolder}),
+    RowName<RefusalRow>);
+
+TEST_F(OkTest, ValidPathsRunTheJobReportItAndClose) {
+  const std::string first = Make("one.xml", "from one", "10:00:00");
+  const std::string second = Make("two.xml", "from two", "11:00:00");
+  OpenFromProfile();
+  Click("fileRadio");
+  Type("path1Edit", QString::fromStdString(first));
+  Type("path2Edit", QString::fromStdString(second));
+  Type("backupMaxEdit", QStringLiteral("5"));
+  Click("skipUnchangedCheck");
+
+  Click("okButton");
+
+  EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  // Both inputs hold the merged history.
+  const std::string merged = ReadFile(first);
+  EXPECT_NE(merged.find("from one"), std::string::npos);
+  EXPECT_NE(merged.find("from two"), std::string::npos);
+  EXPECT_EQ(ReadFile(second), merged);
+  // The settings that ran are stored.
+  const MergeSettings ran = dialog_->Settings();
+  EXPECT_EQ(ran.Path1, first);
+  EXPECT_EQ(ran.InTarget, InTarget::File);
+  EXPECT_EQ(ran.BackupMax, 5u);
+  EXPECT_FALSE(ran.NotMergeSameDatetime);
+  EXPECT_EQ(StoredSettings(), ran);
+}
+
+TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
+  const std::filesystem::path broken = temp_ / "broken.xml";
+  WriteFile(broken, "<Log><Message");
+  const std::string second = Make("two.xml", "from two", "11:00:00");
+  MergeSettings settings;
+  settings.InTarget = InTarget::File;
+  settings.Path1 = broken.string();
+  settings.Path2 = second;
+  Open(settings);
+
+  Click("okButton");
+
+  ASSERT_EQ(messages_.shown.size(), 2);
+  EXPECT_TRUE(messages_.shown[0].startsWith(JobProblemsHeading()));
+  EXPECT_TRUE(messages_.shown[0].contains(QString::fromStdString(broken.string())));
+  EXPECT_EQ(messages_.shown[1], MessageQText(kMessageMergeFinished));
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(ReadFile(second), SampleHistory("from two", "11:00:00"));
+  EXPECT_EQ(ReadFile(broken), "<Log><Message");
+}
+
+TEST_F(OkTest, CancelRunsNothingAndSavesNothing) {
+  const std::string first = Make("one.xml", "from one", "10:00:00");
+  const std::string second = Make("two.xml", "from two", "11:00:00");
+  OpenFromProfile();
+  Click("fileRadio");
+  Type("path1Edit", QString::fromStdString(first));
+  Type("path2Edit", QString::fromStdString(second));
+
+  Click("cancelButton");
+
+  EXPECT_TRUE(messages_.shown.isEmpty());
+  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(StoredSettings(), stored_);
+  EXPECT_EQ(ReadFile(second), SampleHistory("from two", "11:00:00"));
+}
+
+}  // namespace
+}  // namespace palvarin::test

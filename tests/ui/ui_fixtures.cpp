@@ -1,0 +1,150 @@
+#include "ui_fixtures.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+
+#include "state/settings_store.hpp"
+
+namespace palvarin::test {
+
+void RecordingPresenter::Show(QWidget* parent, const QString& text) {
+  shown << text;
+  parents.push_back(parent);
+}
+
+std::optional<QString> ScriptedPathChooser::ChooseFile(QWidget*, const QString& current) {
+  return Take(Kind::File, current);
+}
+
+std::optional<QString> ScriptedPathChooser::ChooseFolder(QWidget*, const QString& current) {
+  return Take(Kind::Folder, current);
+}
+
+std::optional<QString> ScriptedPathChooser::Take(Kind kind, const QString& current) {
+  requests.push_back({kind, current});
+  return std::exchange(next_, std::nullopt);
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, std::optional<std::string> value)
+    : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  if (value) {
+    ::setenv(name, value->c_str(), 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (old_) {
+    ::setenv(name_.c_str(), old_->c_str(), 1);
+  } else {
+    ::unsetenv(name_.c_str());
+  }
+}
+
+void Click(QAbstractButton* button) {
+  ASSERT_NE(button, nullptr);
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void TypeInto(QWidget* edit, const QString& text) {
+  auto* line = qobject_cast<QLineEdit*>(edit);
+  ASSERT_NE(line, nullptr);
+  line->setFocus();
+  line->selectAll();
+  QTest::keyClick(line, Qt::Key_Delete);
+  QTest::keyClicks(line, text);
+}
+
+namespace {
+
+constexpr int kModalPolls = 500;
+constexpr int kModalPollMilliseconds = 10;
+
+}  // namespace
+
+WhenModalShown::WhenModalShown(std::function<void(QWidget*)> act)
+    : act_(std::move(act)), triesLeft_(kModalPolls) {
+  timer_.setInterval(kModalPollMilliseconds);
+  QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+  timer_.start();
+}
+
+void WhenModalShown::Poll() {
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    timer_.stop();
+    acted_ = true;
+    act_(modal);
+    return;
+  }
+  if (--triesLeft_ > 0) return;
+  timer_.stop();
+  ADD_FAILURE() << "no modal window was shown";
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) {
+      dialog->reject();
+    }
+  }
+}
+
+std::string SampleHistory(const std::string& text, const std::string& time) {
+  return "<?xml version=\"1.0\"?>\r\n"
+         "<?xml-stylesheet type='text/xsl' href='MessageLog.xsl'?>\r\n"
+         "<Log FirstSessionID=\"1\" LastSessionID=\"1\">"
+         "<Message Date=\"2010/09/17\" Time=\"" +
+         time + "\" DateTime=\"2010-09-17T" + time +
+         ".000Z\" SessionID=\"1\"><From><User FriendlyName=\"Alice\"/></From>"
+         "<To><User FriendlyName=\"Me\"/></To><Text Style=\"color:#000000; \">" +
+         text + "</Text></Message></Log>\r\n";
+}
+
+DialogTest::DialogTest()
+    : profileFile_("PALVARIN_PROFILE", (temp_ / "profile.sqlite3").string()),
+      profile_(std::make_unique<ProfileStore>()) {}
+
+CPalvarinDlg& DialogTest::Open(const MergeSettings& settings) {
+  dialog_ = std::make_unique<CPalvarinDlg>(settings, *profile_, messages_, chooser_);
+  dialog_->show();
+  return *dialog_;
+}
+
+CPalvarinDlg& DialogTest::OpenFromProfile() {
+  MergeSettings settings;
+  LoadSettings(*profile_, settings);
+  return Open(settings);
+}
+
+QString DialogTest::Text(const char* name) const {
+  QWidget* widget = Find<QWidget>(name);
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text();
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+  ADD_FAILURE() << name << " has no text";
+  return {};
+}
+
+std::map<QString, bool> DialogTest::EnabledStates() const {
+  std::map<QString, bool> states;
+  for (QWidget* widget : dialog_->findChildren<QWidget*>()) {
+    if (!widget->objectName().isEmpty()) states[widget->objectName()] = widget->isEnabled();
+  }
+  return states;
+}
+
+MergeSettings DialogTest::StoredSettings() const {
+  ProfileStore store;
+  MergeSettings settings;
+  LoadSettings(store, settings);
+  return settings;
+}
+
+}  // namespace palvarin::test
