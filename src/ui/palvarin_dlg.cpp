@@ -21,15 +21,10 @@ namespace {
 
 constexpr std::uint32_t kLargestBackupMax = 100;
 
-// A whole number from 0 to 100, digits only (blanks around them allowed); none otherwise.
+// A whole number from 0 to 100 in decimal digits, blanks around it allowed; none otherwise.
 std::optional<std::uint32_t> ParseBackupMax(const QString& text) {
-  const QString digits = text.trimmed();
-  if (digits.isEmpty()) return std::nullopt;
-  for (QChar c : digits) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-  }
   bool ok = false;
-  const uint value = digits.toUInt(&ok);
+  const uint value = text.trimmed().toUInt(&ok, 10);
   if (!ok || value > kLargestBackupMax) return std::nullopt;
   return value;
 }

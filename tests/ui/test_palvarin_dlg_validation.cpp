@@ -60,7 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
                                          BadValue{"DigitThenLetter", "5x"},
                                          BadValue{"Negative", "-1"}, BadValue{"Empty", ""},
                                          BadValue{"Huge", "4294967296"},
-                                         BadValue{"Fraction", "1.5"})),
+                                         BadValue{"Fraction", "1.5"},
+                                         BadValue{"Hexadecimal", "0x10"},
+                                         BadValue{"TwoNumbers", "1 0"})),
     [](const auto& combination) {
       return std::string(std::get<0>(combination.param)) + "_" +
              std::get<1>(combination.param).name;
