@@ -1,6 +1,7 @@
 // The main dialog's controls: first-run state, loaded settings, relabelling, enabling rules,
 // tab order.
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -66,6 +67,21 @@ TEST_F(StateTest, FirstRunShowsTheDefaultsControlByControl) {
   EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Palvarin"));
   EXPECT_TRUE(Find<QPushButton>("okButton")->isDefault());
   EXPECT_EQ(dialog_->focusWidget(), Find<QWidget>("path1Edit"));
+}
+
+// Each label's mnemonic leads to its control; the second line of the archive rule's text
+// leads to its check box.
+TEST_F(StateTest, LabelsLeadToTheirControls) {
+  Open();
+  const std::pair<const char*, const char*> pairs[] = {
+      {"path1Label", "path1Edit"},
+      {"path2Label", "path2Edit"},
+      {"pathSaveLabel", "pathSaveEdit"},
+      {"backupMaxLabel", "backupMaxEdit"},
+      {"ignoreOldMergeLabel", "ignoreOldMergeCheck"}};
+  for (const auto& [label, control] : pairs) {
+    EXPECT_EQ(Find<QLabel>(label)->buddy(), Find<QWidget>(control)) << label;
+  }
 }
 
 TEST_F(StateTest, ShowsLoadedSettingsAndReadsThemBackUnchanged) {
