@@ -1,12 +1,11 @@
 // Start-up through the windowed front end: which window opens, the message boxes, and the
 // test for a display.
-#include <sstream>
-
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <sstream>
 
 #include "app/start_up.hpp"
 #include "app/terminal_front_end.hpp"
