@@ -101,8 +101,11 @@ void MakeWritable(const std::filesystem::path& folder) {
 }
 
 std::filesystem::path CorpusFolder() {
-  std::filesystem::path folder = PALVARIN_CORPUS;
-  return std::filesystem::is_directory(folder) ? folder : std::filesystem::path{};
+  // Beside the checkout as configured, else where this workplace keeps it.
+  for (const char* folder : {PALVARIN_CORPUS, "/work/shared/corpus"}) {
+    if (std::filesystem::is_directory(folder)) return folder;
+  }
+  return {};
 }
 
 std::vector<std::filesystem::path> CorpusFiles() {
