@@ -92,11 +92,10 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2,
   for (const std::string& name : ListHistoryFiles(prefix1, report)) {
     const auto pair = pairs.find(prefix1 + name);
     PairReport* merged = pair == pairs.end() ? nullptr : pair->second;
-    if (merged && merged->outcome == PairOutcome::Failed) continue;
+    if (merged && merged->outcome != PairOutcome::Merged) continue;
     report.copies.push_back(
         CopyHistoryFile(prefix1 + name, prefix2 + name, CopyMode::Replace, true));
-    if (merged && merged->outcome == PairOutcome::Merged &&
-        report.copies.back().outcome == CopyOutcome::Copied) {
+    if (merged && report.copies.back().outcome == CopyOutcome::Copied) {
       RecordMergeTime(*merged, profile);
     }
   }

@@ -31,14 +31,12 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
   const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
   report.pairs.push_back(MergeFilePair(settings.Path1, settings.Path2, output, options, profile));
   PairReport& pair = report.pairs.back();
-  // A failed pair leaves the first input unmerged: copying it would replace the second.
-  if (overwrite && pair.outcome != PairOutcome::Failed) {
+  // Only a merged first input may replace the second: after a failure it is unmerged, and a
+  // pair skipped as unchanged only looked alike by size and time.
+  if (overwrite && pair.outcome == PairOutcome::Merged) {
     report.copies.push_back(
         CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace, true));
-    if (pair.outcome == PairOutcome::Merged &&
-        report.copies.back().outcome == CopyOutcome::Copied) {
-      RecordMergeTime(pair, profile);
-    }
+    if (report.copies.back().outcome == CopyOutcome::Copied) RecordMergeTime(pair, profile);
   }
 }
 
@@ -65,7 +63,8 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile) {
   // Backups guard overwritten inputs only.
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const PairOptions options{overwrite && settings.CreateBackup, overwrite ? settings.BackupMax : 0u,
-                            settings.NotMergeSameDatetime, settings.IgnoreOldMerge};
+                            settings.NotMergeSameDatetime, settings.IgnoreOldMerge,
+                            /*recordMergeTime=*/!overwrite};
   if (settings.InTarget == InTarget::File) {
     RunFileJob(settings, options, profile, result.report);
   } else {

@@ -11,13 +11,17 @@ std::string HistoryText(const std::vector<TestMessage>& messages) {
       "<?xml-stylesheet type='text/xsl' href='MessageLog.xsl'?>\r\n"
       "<Log FirstSessionID=\"1\" LastSessionID=\"9\">";
   for (const TestMessage& m : messages) {
-    text += "<Message Date=\"" + m.date + "\" Time=\"" + m.time + "\" DateTime=\"" + m.date +
-            "T" + m.time + "Z\" SessionID=\"" + std::to_string(m.session) +
+    text += "<Message Date=\"" + m.date + "\" Time=\"" + m.time + "\" DateTime=\"" + m.date + "T" +
+            m.time + "Z\" SessionID=\"" + std::to_string(m.session) +
             "\"><From><User FriendlyName=\"" + m.from +
             "\"/></From><To><User FriendlyName=\"Me\"/></To><Text Style=\"x\">" + m.text +
             "</Text></Message>";
   }
   return text + "</Log>\r\n";
+}
+
+std::string OneMessageHistory(const std::string& text, const char* time) {
+  return HistoryText({{"2006/01/23", time, text, 1}});
 }
 
 std::vector<std::string> MessageTexts(const std::string& historyFile) {

@@ -17,6 +17,9 @@ struct TestMessage {
 // A history file in Messenger's layout holding `messages` in order.
 std::string HistoryText(const std::vector<TestMessage>& messages);
 
+// A history of one message on 2006/01/23 at `time`.
+std::string OneMessageHistory(const std::string& text, const char* time = "12:00:00");
+
 // The texts of the messages of a history file, in order.
 std::vector<std::string> MessageTexts(const std::string& historyFile);
 

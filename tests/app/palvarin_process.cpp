@@ -1,10 +1,11 @@
 #include "palvarin_process.hpp"
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "support/test_support.hpp"
 

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "app/command_line.hpp"
 
@@ -104,10 +104,8 @@ TEST(ParseCommandLine, BackupMaximumNumberRules) {
     const char* text;
     std::uint32_t expected;
   } rows[] = {
-      {"5", 5},       {"  12", 12},         {"+7", 7},
-      {"3abc", 3},    {"abc", 0},           {"", 0},
-      {"-5", 4294967291u}, {"-1", 4294967295u}, {"100", 100},
-      {"4294967291", 2147483647u},
+      {"5", 5}, {"  12", 12},        {"+7", 7},           {"3abc", 3},  {"abc", 0},
+      {"", 0},  {"-5", 4294967291u}, {"-1", 4294967295u}, {"100", 100}, {"4294967291", 2147483647u},
   };
   for (const auto& row : rows) {
     MergeSettings settings;

@@ -1,6 +1,6 @@
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "history_builder.hpp"
 #include "palvarin_process.hpp"
@@ -13,28 +13,25 @@ namespace {
 
 using test::HistoryText;
 using test::MessageTexts;
+using test::OneMessageHistory;
 using test::ReadFile;
 using test::RunPalvarin;
 using test::TempFolder;
 using test::WriteFile;
-
-std::string History(const std::string& text, const char* time) {
-  return HistoryText({{"2006/01/23", time, text, 1}});
-}
 
 TEST(FailedPairs, AreReportedNeverCopiedBackAndDoNotStopTheOthers) {
   TempFolder folder;
   const auto pc1 = folder / "pc1", pc2 = folder / "pc2";
   std::filesystem::create_directories(pc1);
   std::filesystem::create_directories(pc2 / "folder.xml");
-  WriteFile(pc1 / "good.xml", History("one", "12:00:00"));
-  WriteFile(pc2 / "good.xml", History("the second", "13:00:00"));
+  WriteFile(pc1 / "good.xml", OneMessageHistory("one", "12:00:00"));
+  WriteFile(pc2 / "good.xml", OneMessageHistory("the second", "13:00:00"));
   const std::string broken = "<?xml version=\"1.0\"?><Log><Message>cut off";
   WriteFile(pc1 / "broken.xml", broken);
-  WriteFile(pc2 / "broken.xml", History("kept on pc2", "12:00:00"));
-  WriteFile(pc1 / "folder.xml", History("kept on pc1", "12:00:00"));
+  WriteFile(pc2 / "broken.xml", OneMessageHistory("kept on pc2", "12:00:00"));
+  WriteFile(pc1 / "folder.xml", OneMessageHistory("kept on pc1", "12:00:00"));
   const std::string garbage("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
-  WriteFile(pc1 / "garbage.xml", History("also kept", "12:00:00"));
+  WriteFile(pc1 / "garbage.xml", OneMessageHistory("also kept", "12:00:00"));
   WriteFile(pc2 / "garbage.xml", garbage);
 
   const auto run = RunPalvarin({"/n", "/d", "/o", "/b", "/p1", pc1, "/p2", pc2}, folder.Path(),
@@ -45,12 +42,12 @@ TEST(FailedPairs, AreReportedNeverCopiedBackAndDoNotStopTheOthers) {
   }
   EXPECT_NE(run.err.find("cannot be read as a history file"), std::string::npos) << run.err;
   EXPECT_EQ(ReadFile(pc1 / "broken.xml"), broken);
-  EXPECT_EQ(ReadFile(pc2 / "broken.xml"), History("kept on pc2", "12:00:00"))
+  EXPECT_EQ(ReadFile(pc2 / "broken.xml"), OneMessageHistory("kept on pc2", "12:00:00"))
       << "the unmerged first file must not replace the second";
-  EXPECT_EQ(ReadFile(pc1 / "folder.xml"), History("kept on pc1", "12:00:00"));
+  EXPECT_EQ(ReadFile(pc1 / "folder.xml"), OneMessageHistory("kept on pc1", "12:00:00"));
   EXPECT_TRUE(std::filesystem::is_directory(pc2 / "folder.xml"));
   EXPECT_EQ(ReadFile(pc2 / "garbage.xml"), garbage);
-  EXPECT_EQ(ReadFile(pc1 / "garbage.xml"), History("also kept", "12:00:00"));
+  EXPECT_EQ(ReadFile(pc1 / "garbage.xml"), OneMessageHistory("also kept", "12:00:00"));
   EXPECT_EQ(MessageTexts(pc2 / "good.xml"), (std::vector<std::string>{"one", "the second"}));
   EXPECT_EQ(ReadFile(pc1 / "good.xml"), ReadFile(pc2 / "good.xml"));
   EXPECT_NE(run.out.find("1 pair merged, 0 unchanged, 3 failed"), std::string::npos) << run.out;
@@ -63,13 +60,13 @@ TEST(FailedPairs, AreReportedNeverCopiedBackAndDoNotStopTheOthers) {
 
 TEST(FailedPairs, AnUnwritableOutputFailsThePairAndNamesIt) {
   TempFolder folder;
-  WriteFile(folder / "a.xml", History("one", "12:00:00"));
-  WriteFile(folder / "b.xml", History("the second", "13:00:00"));
+  WriteFile(folder / "a.xml", OneMessageHistory("one", "12:00:00"));
+  WriteFile(folder / "b.xml", OneMessageHistory("the second", "13:00:00"));
   const auto locked = folder / "locked";
   std::filesystem::create_directory(locked);
   if (!test::MakeReadOnly(locked)) GTEST_SKIP() << "cannot make a folder read-only here";
-  const auto run = RunPalvarin({"/n", "/f", "/t", "/p1", folder / "a.xml", "/p2",
-                                folder / "b.xml", "/ps", locked / "out.xml"},
+  const auto run = RunPalvarin({"/n", "/f", "/t", "/p1", folder / "a.xml", "/p2", folder / "b.xml",
+                                "/ps", locked / "out.xml"},
                                folder.Path(), folder / "profile.sqlite3");
   test::MakeWritable(locked);
   EXPECT_EQ(run.status, 1);
@@ -81,18 +78,17 @@ TEST(FailedPairs, AFailedBackupStopsThePair) {
   TempFolder folder;
   const auto locked = folder / "locked";
   std::filesystem::create_directory(locked);
-  WriteFile(locked / "a.xml", History("one", "12:00:00"));
-  WriteFile(locked / "b.xml", History("the second", "13:00:00"));
+  WriteFile(locked / "a.xml", OneMessageHistory("one", "12:00:00"));
+  WriteFile(locked / "b.xml", OneMessageHistory("the second", "13:00:00"));
   if (!test::MakeReadOnly(locked)) GTEST_SKIP() << "cannot make a folder read-only here";
-  const auto run = RunPalvarin(
-      {"/n", "/f", "/o", "/b", "/p1", locked / "a.xml", "/p2", locked / "b.xml"}, folder.Path(),
-      folder / "profile.sqlite3");
+  const auto run =
+      RunPalvarin({"/n", "/f", "/o", "/b", "/p1", locked / "a.xml", "/p2", locked / "b.xml"},
+                  folder.Path(), folder / "profile.sqlite3");
   test::MakeWritable(locked);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("backup of " + (locked / "a.xml").string()), std::string::npos)
-      << run.err;
-  EXPECT_EQ(ReadFile(locked / "a.xml"), History("one", "12:00:00"));
-  EXPECT_EQ(ReadFile(locked / "b.xml"), History("the second", "13:00:00"));
+  EXPECT_NE(run.err.find("backup of " + (locked / "a.xml").string()), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(locked / "a.xml"), OneMessageHistory("one", "12:00:00"));
+  EXPECT_EQ(ReadFile(locked / "b.xml"), OneMessageHistory("the second", "13:00:00"));
 }
 
 }  // namespace

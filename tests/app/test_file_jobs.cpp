@@ -1,10 +1,10 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "history_builder.hpp"
 #include "palvarin_process.hpp"
@@ -26,12 +26,14 @@ using test::WriteFile;
 // Two PCs' copies of one contact: a shared session with a message only on PC 2, a session
 // only on each side, and a shared session at the end.
 const std::vector<TestMessage> kPc1 = {
-    {"2006/01/23", "12:00:00", "hello", 1},   {"2006/01/23", "12:02:00", "bye", 1},
-    {"2006/02/01", "20:00:00", "pc1 only", 2}, {"2006/03/01", "09:00:00", "shared", 3},
+    {"2006/01/23", "12:00:00", "hello", 1},
+    {"2006/01/23", "12:02:00", "bye", 1},
+    {"2006/02/01", "20:00:00", "pc1 only", 2},
+    {"2006/03/01", "09:00:00", "shared", 3},
 };
 const std::vector<TestMessage> kPc2 = {
-    {"2006/01/23", "12:00:00", "hello", 4},      {"2006/01/23", "12:01:00", "inside", 4},
-    {"2006/01/23", "12:02:00", "bye", 4},        {"2006/02/14", "10:00:00", "pc2 only", 5},
+    {"2006/01/23", "12:00:00", "hello", 4},  {"2006/01/23", "12:01:00", "inside", 4},
+    {"2006/01/23", "12:02:00", "bye", 4},    {"2006/02/14", "10:00:00", "pc2 only", 5},
     {"2006/03/01", "09:00:00", "shared", 6},
 };
 const std::vector<std::string> kMergedTexts = {"hello",    "inside",   "bye",
@@ -92,6 +94,31 @@ TEST_F(FileJob, OverwriteLeavesBothInputsIdenticalAndTheNextRunSkips) {
   EXPECT_NE(again.out.find("unchanged"), std::string::npos) << again.out;
   EXPECT_EQ(Backups(folder_.Path()), backups) << "a skipped pair makes no backup";
   EXPECT_EQ(Stat(a_).modified.tv_nsec, one.modified.tv_nsec);
+}
+
+// Two different histories of the same size and last-write time look unchanged. Skipping them
+// is the user's choice; copying one over the other would lose the second's messages.
+TEST_F(FileJob, APairThatOnlyLooksUnchangedIsNeverCopiedOver) {
+  const std::string one = test::OneMessageHistory("first!");
+  const std::string two = test::OneMessageHistory("second");
+  ASSERT_EQ(one.size(), two.size());
+  for (const bool folderJob : {false, true}) {
+    const auto pc1 = folder_ / (folderJob ? "pc1" : ""), pc2 = folder_ / (folderJob ? "pc2" : "");
+    std::filesystem::create_directories(pc1);
+    std::filesystem::create_directories(pc2);
+    WriteFile(pc1 / "x.xml", one);
+    WriteFile(pc2 / (folderJob ? "x.xml" : "y.xml"), two);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1136000000, 5}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (pc1 / "x.xml").c_str(), times, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (pc2 / (folderJob ? "x.xml" : "y.xml")).c_str(), times, 0), 0);
+    const auto run =
+        folderJob ? Run({"/n", "/d", "/o", "/nt", "/p1", pc1, "/p2", pc2})
+                  : Run({"/n", "/f", "/o", "/nt", "/p1", pc1 / "x.xml", "/p2", pc2 / "y.xml"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("unchanged"), std::string::npos) << run.out;
+    EXPECT_EQ(ReadFile(pc1 / "x.xml"), one) << folderJob;
+    EXPECT_EQ(ReadFile(pc2 / (folderJob ? "x.xml" : "y.xml")), two) << folderJob;
+  }
 }
 
 TEST_F(FileJob, TheSettingsThatRanAreStored) {

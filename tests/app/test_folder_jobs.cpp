@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <set>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "history_builder.hpp"
 #include "palvarin_process.hpp"
@@ -12,14 +12,11 @@ namespace {
 
 using test::HistoryText;
 using test::MessageTexts;
+using test::OneMessageHistory;
 using test::ReadFile;
 using test::RunPalvarin;
 using test::TempFolder;
 using test::WriteFile;
-
-std::string History(const std::string& text, const char* time = "12:00:00") {
-  return HistoryText({{"2006/01/23", time, text, 1}});
-}
 
 std::set<std::string> Names(const std::filesystem::path& folder) {
   std::set<std::string> names;
@@ -37,15 +34,15 @@ class FolderJob : public ::testing::Test {
     std::filesystem::create_directories(pc1_);
     std::filesystem::create_directories(pc2_);
     std::filesystem::create_directories(out_);
-    WriteFile(pc1_ / "both.xml", History("from pc1", "12:00:00"));
-    WriteFile(pc2_ / "both.xml", History("from the second pc", "13:00:00"));
-    WriteFile(pc1_ / "only1.xml", History("only on pc1"));
-    WriteFile(pc2_ / "only2.xml", History("only on pc2"));
-    WriteFile(pc1_ / "Case.xml", History("upper"));
-    WriteFile(pc2_ / "case.xml", History("lower"));
-    WriteFile(pc1_ / "capital.XML", History("ignored"));
-    WriteFile(pc2_ / "capital.XML", History("ignored too"));
-    WriteFile(pc1_ / ".xml", History("no name"));
+    WriteFile(pc1_ / "both.xml", OneMessageHistory("from pc1", "12:00:00"));
+    WriteFile(pc2_ / "both.xml", OneMessageHistory("from the second pc", "13:00:00"));
+    WriteFile(pc1_ / "only1.xml", OneMessageHistory("only on pc1"));
+    WriteFile(pc2_ / "only2.xml", OneMessageHistory("only on pc2"));
+    WriteFile(pc1_ / "Case.xml", OneMessageHistory("upper"));
+    WriteFile(pc2_ / "case.xml", OneMessageHistory("lower"));
+    WriteFile(pc1_ / "capital.XML", OneMessageHistory("ignored"));
+    WriteFile(pc2_ / "capital.XML", OneMessageHistory("ignored too"));
+    WriteFile(pc1_ / ".xml", OneMessageHistory("no name"));
     WriteFile(pc2_ / "notes.txt", "not a history");
   }
   test::ProcessResult Run(const std::vector<std::string>& arguments) {
@@ -61,14 +58,16 @@ TEST_F(FolderJob, SeparateOutputHoldsTheUnionOfHistoryFiles) {
   WriteFile(out_ / "only2.xml", "an older output, kept");
   const auto run = Run({"/n", "/d", "/t", "/p1", pc1_, "/p2", pc2_, "/ps", out_});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Names(out_), (std::set<std::string>{"Case.xml", "both.xml", "case.xml", "only1.xml",
-                                                "only2.xml"}));
-  EXPECT_EQ(MessageTexts(out_ / "both.xml"), (std::vector<std::string>{"from pc1", "from the second pc"}));
+  EXPECT_EQ(Names(out_),
+            (std::set<std::string>{"Case.xml", "both.xml", "case.xml", "only1.xml", "only2.xml"}));
+  EXPECT_EQ(MessageTexts(out_ / "both.xml"),
+            (std::vector<std::string>{"from pc1", "from the second pc"}));
   EXPECT_EQ(ReadFile(out_ / "only1.xml"), ReadFile(pc1_ / "only1.xml"));
   EXPECT_EQ(ReadFile(out_ / "Case.xml"), ReadFile(pc1_ / "Case.xml")) << "not paired by case";
   EXPECT_EQ(ReadFile(out_ / "case.xml"), ReadFile(pc2_ / "case.xml"));
   EXPECT_EQ(ReadFile(out_ / "only2.xml"), "an older output, kept");
-  EXPECT_EQ(ReadFile(pc1_ / "both.xml"), History("from pc1", "12:00:00")) << "inputs untouched";
+  EXPECT_EQ(ReadFile(pc1_ / "both.xml"), OneMessageHistory("from pc1", "12:00:00"))
+      << "inputs untouched";
 }
 
 TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
@@ -84,10 +83,12 @@ TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
   for (const std::string& name : histories) {
     EXPECT_EQ(ReadFile(pc1_ / name), ReadFile(pc2_ / name)) << name;
   }
-  EXPECT_EQ(MessageTexts(pc2_ / "both.xml"), (std::vector<std::string>{"from pc1", "from the second pc"}));
+  EXPECT_EQ(MessageTexts(pc2_ / "both.xml"),
+            (std::vector<std::string>{"from pc1", "from the second pc"}));
   EXPECT_EQ(MessageTexts(pc2_ / "only1.xml"), (std::vector<std::string>{"only on pc1"}));
-  EXPECT_EQ(ReadFile(pc1_ / "capital.XML"), History("ignored")) << "not a history file by name";
-  EXPECT_EQ(ReadFile(pc2_ / "capital.XML"), History("ignored too"));
+  EXPECT_EQ(ReadFile(pc1_ / "capital.XML"), OneMessageHistory("ignored"))
+      << "not a history file by name";
+  EXPECT_EQ(ReadFile(pc2_ / "capital.XML"), OneMessageHistory("ignored too"));
   EXPECT_FALSE(std::filesystem::exists(pc2_ / ".xml"));
 }
 

@@ -1,6 +1,6 @@
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "app/help_text.hpp"
 #include "app/string_table.hpp"
@@ -78,18 +78,21 @@ TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
     std::vector<std::string> arguments;
     MessageId message;
   } rows[] = {
-      {"missing input", {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "missing.xml"},
+      {"missing input",
+       {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "missing.xml"},
        kMessageMissingPath},
       {"folder job, missing output folder",
        {"/n", "/d", "/t", "/p1", folder_ / "dir", "/p2", folder_ / "dir", "/ps",
         folder_ / "nowhere"},
        kMessageMissingPath},
-      {"folder job with a file", {"/n", "/d", "/o", "/p1", a_, "/p2", folder_ / "dir"},
+      {"folder job with a file",
+       {"/n", "/d", "/o", "/p1", a_, "/p2", folder_ / "dir"},
        kMessageNotFolder},
       {"folder job, output is a file",
        {"/n", "/d", "/o", "/p1", folder_ / "dir", "/p2", folder_ / "dir", "/ps", a_},
        kMessageNotFolder},
-      {"file job with a folder", {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "dir"},
+      {"file job with a folder",
+       {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "dir"},
        kMessageNotFile},
   };
   for (const auto& row : rows) {
