@@ -13,11 +13,12 @@
 namespace palvarin {
 namespace {
 
-// Fragment parsing keeps top-level text visible, so that it can be refused below. Comments
-// and processing instructions inside entries are kept so that copies carry them along.
+// Fragment parsing keeps top-level text visible, so that it can be refused below, and so is
+// a document type declaration. Comments and processing instructions inside entries are kept
+// so that copies carry them along.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata |
-                                   pugi::parse_fragment | pugi::parse_declaration |
-                                   pugi::parse_pi | pugi::parse_comments;
+                                   pugi::parse_fragment | pugi::parse_declaration | pugi::parse_pi |
+                                   pugi::parse_comments | pugi::parse_doctype;
 
 struct FileBytes {
   std::unique_ptr<char[]> data;
@@ -56,15 +57,31 @@ bool IsWhiteSpace(const char* text) {
                      [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
-// Exactly one element at top level, and no text there but white space.
+// Exactly one element at top level, no text there but white space, and no document type
+// declaration: the parser applies none of its entities and default attributes, so the entries
+// read would differ from the document's own (and an external entity is never fetched).
 bool HasOneDocumentElement(const pugi::xml_document& document) {
   int elements = 0;
   for (pugi::xml_node node : document.children()) {
     if (node.type() == pugi::node_element) ++elements;
+    if (node.type() == pugi::node_doctype) return false;
     if (node.type() == pugi::node_cdata) return false;
     if (node.type() == pugi::node_pcdata && !IsWhiteSpace(node.value())) return false;
   }
   return elements == 1;
+}
+
+// XML has no character U+0000, and the parser takes one for the end of the text: whatever
+// follows it would be dropped without a word, and lost at the next overwrite. `bytes` must
+// still hold the file as read, which the parse leaves so only when it converted the text.
+bool HasNulCharacter(const char* bytes, std::size_t size, pugi::xml_encoding encoding) {
+  std::size_t unit = 1;
+  if (encoding == pugi::encoding_utf16_le || encoding == pugi::encoding_utf16_be) unit = 2;
+  if (encoding == pugi::encoding_utf32_le || encoding == pugi::encoding_utf32_be) unit = 4;
+  for (std::size_t at = 0; at + unit <= size; at += unit) {
+    if (std::all_of(bytes + at, bytes + at + unit, [](char c) { return c == '\0'; })) return true;
+  }
+  return false;
 }
 
 bool HasRepeatedAttribute(pugi::xml_node element) {
@@ -102,12 +119,15 @@ std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
   if (!bytes) return std::nullopt;
   auto data = std::make_shared<LogDocument::Data>();
   data->buffer = std::move(bytes->data);
+  // An in-place parse of UTF-8 writes terminators into the buffer: look for a NUL first.
+  const bool anyNulByte = std::memchr(data->buffer.get(), 0, bytes->size) != nullptr;
   pugi::xml_parse_result parsed =
       data->document.load_buffer_inplace(data->buffer.get(), bytes->size, kParseOptions);
   if (parsed.status == pugi::status_out_of_memory) {
     throw XmlError(kErrorOutOfMemory, "no memory to load " + path.string());
   }
-  if (!parsed || !HasOneDocumentElement(data->document) || AnyRepeatedAttribute(data->document)) {
+  if (!parsed || !HasOneDocumentElement(data->document) || AnyRepeatedAttribute(data->document) ||
+      (anyNulByte && HasNulCharacter(data->buffer.get(), bytes->size, parsed.encoding))) {
     return std::nullopt;
   }
   return LogDocument(std::move(data));
