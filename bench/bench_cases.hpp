@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace palvarin::bench {
+
+// One benchmark input: a pair of files, or a pair of folders of many contacts. Each case has
+// its own folder under the data folder, holding "pc1" and "pc2".
+struct BenchCase {
+  std::string name;
+  std::size_t bytesPerFile = 0;
+  int contacts = 0;  // 0: a file pair of the one contact kContactFile
+};
+
+// The name of the history file of a file case, in both "pc1" and "pc2".
+inline constexpr const char* kContactFile = "hanako9876543210.xml";
+
+// Every size twice over (1 and 2 MB, 10 and 20, 100 and 200; 1,000 and 2,000 contacts of
+// 30 KB), so that each doubling can be timed, and an empty pair for the fixed cost of a run.
+std::vector<BenchCase> BenchCases();
+
+}  // namespace palvarin::bench

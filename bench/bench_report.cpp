@@ -1,0 +1,100 @@
+#include "bench_report.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+#include "bench_cases.hpp"
+
+namespace palvarin::bench {
+namespace {
+
+constexpr double kMegabyte = 1e6;
+constexpr Tool kTools[] = {Tool::kMerge, Tool::kFloor, Tool::kXmllint};
+
+const char* ToolName(Tool tool) {
+  switch (tool) {
+    case Tool::kMerge:
+      return "palvarin merge";
+    case Tool::kFloor:
+      return "pugixml parse floor";
+    case Tool::kXmllint:
+      return "xmllint --noout";
+  }
+  return "";
+}
+
+const char* Verdict(bool met) { return met ? "met" : "**NOT met**"; }
+
+// The figures of `tool` on `name`; none when that case was not run.
+const Figures* Find(const Results& results, const std::string& name, Tool tool) {
+  const auto at = results.find(name);
+  if (at == results.end()) return nullptr;
+  const auto figures = at->second.find(tool);
+  return figures == at->second.end() ? nullptr : &figures->second;
+}
+
+void PrintRuns(const Results& results) {
+  std::printf("| case | tool | input MB | best s | input MB/s | peak RSS MB | RSS / input |\n");
+  std::printf("|---|---|---:|---:|---:|---:|---:|\n");
+  for (const BenchCase& bench : BenchCases()) {
+    for (Tool tool : kTools) {
+      const Figures* f = Find(results, bench.name, tool);
+      if (!f) continue;
+      const double input = static_cast<double>(f->inputBytes) / kMegabyte;
+      const double peak = static_cast<double>(f->peakKilobytes) * 1024 / kMegabyte;
+      std::printf("| %s | %s | %.1f | %.3f | %.0f | %.1f | %.2f |%s\n", bench.name.c_str(),
+                  ToolName(tool), input, f->bestSeconds, input / f->bestSeconds, peak,
+                  input > 0 ? peak / input : 0.0, f->failures ? " (some runs FAILED)" : "");
+    }
+  }
+}
+
+void PrintRatioTarget(const Results& results, const char* name, Tool base, double limit) {
+  const Figures* merge = Find(results, name, Tool::kMerge);
+  const Figures* other = Find(results, name, base);
+  if (!merge || !other) return;
+  const double ratio = merge->bestSeconds / other->bestSeconds;
+  std::printf("- %s: merge / %s = %.2f (target at most %.2f): %s\n", name, ToolName(base), ratio,
+              limit, Verdict(ratio <= limit));
+}
+
+void PrintMemoryTarget(const Results& results, const char* name) {
+  const Figures* merge = Find(results, name, Tool::kMerge);
+  if (!merge) return;
+  const double ratio =
+      static_cast<double>(merge->peakKilobytes) * 1024 / static_cast<double>(merge->inputBytes);
+  std::printf("- %s: merge peak RSS / input = %.2f (target at most 3.5): %s\n", name, ratio,
+              Verdict(ratio <= 3.5));
+}
+
+// Time of the doubled case over the time of the case, raw and net of the fixed cost of a run
+// (the merge of two empty histories: process start, profile, output file).
+void PrintLinearity(const Results& results, const char* single, const char* doubled) {
+  const Figures* empty = Find(results, "empty", Tool::kMerge);
+  const Figures* one = Find(results, single, Tool::kMerge);
+  const Figures* two = Find(results, doubled, Tool::kMerge);
+  if (!empty || !one || !two) return;
+  const double raw = two->bestSeconds / one->bestSeconds;
+  const double net =
+      (two->bestSeconds - empty->bestSeconds) / (one->bestSeconds - empty->bestSeconds);
+  std::printf("- %s -> %s: time x %.2f, net of the fixed %.3f s x %.2f (target 2 +- 20 %%): %s\n",
+              single, doubled, raw, empty->bestSeconds, net, Verdict(std::abs(net / 2 - 1) <= 0.2));
+}
+
+}  // namespace
+
+void PrintReport(const Results& results) {
+  PrintRuns(results);
+  std::printf("\nTargets:\n\n");
+  PrintRatioTarget(results, "file-100mb", Tool::kFloor, 1.5);
+  PrintRatioTarget(results, "file-100mb", Tool::kXmllint, 1.0);
+  PrintMemoryTarget(results, "file-100mb");
+  PrintMemoryTarget(results, "file-200mb");
+  PrintRatioTarget(results, "folder-1000", Tool::kFloor, 2.0);
+  PrintLinearity(results, "file-1mb", "file-2mb");
+  PrintLinearity(results, "file-10mb", "file-20mb");
+  PrintLinearity(results, "file-100mb", "file-200mb");
+  PrintLinearity(results, "folder-1000", "folder-2000");
+}
+
+}  // namespace palvarin::bench

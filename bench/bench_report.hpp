@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <string>
+
+namespace palvarin::bench {
+
+// What is timed on each case: the merge, the pugixml parse floor, and xmllint as a peer.
+enum class Tool { kMerge, kFloor, kXmllint };
+
+// The best of the repetitions of one tool on one case.
+struct Figures {
+  double bestSeconds = std::numeric_limits<double>::infinity();
+  long peakKilobytes = 0;  // the highest of all repetitions
+  std::uintmax_t inputBytes = 0;
+  int failures = 0;
+};
+
+// Figures by case name, then by tool.
+using Results = std::map<std::string, std::map<Tool, Figures>>;
+
+// Prints the figures and the verdict on each target as Markdown.
+void PrintReport(const Results& results);
+
+}  // namespace palvarin::bench

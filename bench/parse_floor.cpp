@@ -1,0 +1,44 @@
+// The floor a merge is measured against: parses its inputs with pugixml and does nothing else.
+//   palvarin_parse_floor <file or folder>...
+// Files are parsed and kept until the end, as a merge keeps its two inputs; the ".xml" files
+// of a folder are parsed one at a time. Exits with 1 when a file does not parse.
+
+#include <cstdio>
+#include <filesystem>
+#include <list>
+#include <pugixml.hpp>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Parse(const fs::path& path, pugi::xml_document& document) {
+  const pugi::xml_parse_result result = document.load_file(path.c_str());
+  if (!result) std::fprintf(stderr, "%s: %s\n", path.c_str(), result.description());
+  return static_cast<bool>(result);
+}
+
+bool ParseFolder(const fs::path& folder) {
+  bool ok = true;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() != ".xml") continue;
+    pugi::xml_document document;
+    ok &= Parse(entry.path(), document);
+  }
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::list<pugi::xml_document> kept;
+  bool ok = true;
+  for (int i = 1; i < argc; ++i) {
+    if (fs::is_directory(argv[i])) {
+      ok &= ParseFolder(argv[i]);
+    } else {
+      ok &= Parse(argv[i], kept.emplace_back());
+    }
+  }
+  return ok ? 0 : 1;
+}
