@@ -1,8 +1,11 @@
 #include "app/merge_folders.hpp"
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "files/file_ops.hpp"
 
@@ -31,6 +34,43 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 }
 
 namespace {
+
+// The names whose file in one of the folders is also the file of another name there: a link
+// to another contact's history. Merging or copying either name would write one history over
+// the other. Each such name maps to the two paths that lead to one file.
+std::map<std::string, std::string> NamesSharingAFile(const std::vector<std::string>& prefixes,
+                                                     const std::set<std::string>& names) {
+  using Use = std::pair<std::string, std::string>;  // name, path
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<Use>> usesByFile;
+  for (const std::string& prefix : prefixes) {
+    for (const std::string& name : names) {
+      const FileFacts facts = ReadFileFacts(prefix + name);
+      if (!facts.ok) continue;
+      usesByFile[{facts.identity.device, facts.identity.inode}].push_back({name, prefix + name});
+    }
+  }
+  std::map<std::string, std::string> shared;
+  for (const auto& [file, uses] : usesByFile) {
+    for (const auto& [name, path] : uses) {
+      for (const auto& [other, otherPath] : uses) {
+        if (other != name) shared.emplace(name, path + " is the same file as " + otherPath);
+      }
+    }
+  }
+  return shared;
+}
+
+// A pair left alone because its name shares a file with another name.
+PairReport SharedFilePair(const std::string& first, const std::string& second,
+                          const std::string& output, const std::string& why) {
+  PairReport pair;
+  pair.first = first;
+  pair.second = second;
+  pair.output = output;
+  pair.reason = why + "; merging or copying it would write one history over another, so " +
+                "neither was touched";
+  return pair;
+}
 
 // The pair of each first input, to see how it went.
 std::map<std::string, PairReport*> PairsByFirstInput(JobReport& report) {
@@ -67,7 +107,14 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
   const std::string prefixOut = FolderPrefix(outputFolder);
   const std::set<std::string> names1 = ListHistoryFiles(prefix1, report);
   const std::set<std::string> names2 = ListHistoryFiles(prefix2, report);
+  std::set<std::string> allNames = names1;
+  allNames.insert(names2.begin(), names2.end());
+  const auto shared = NamesSharingAFile({prefix1, prefix2, prefixOut}, allNames);
+  for (const auto& [name, why] : shared) {
+    report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, why));
+  }
   for (const std::string& name : names1) {
+    if (shared.count(name)) continue;
     if (names2.count(name)) {
       report.pairs.push_back(
           MergeFilePair(prefix1 + name, prefix2 + name, prefixOut + name, options, profile));
@@ -77,7 +124,7 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
     }
   }
   for (const std::string& name : names2) {
-    if (!names1.count(name)) {
+    if (!names1.count(name) && !shared.count(name)) {
       report.copies.push_back(
           CopyHistoryFile(prefix2 + name, prefixOut + name, CopyMode::FailIfExists, false));
     }

@@ -22,7 +22,8 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 std::string FolderPrefix(const std::string& folder);
 
 // Merges every name found in both folders into the output folder and copies the names found
-// on one side only there, unless the output already holds that name.
+// on one side only there, unless the output already holds that name. A name whose file in
+// any of the folders is also another name's file (a link) is left alone and reported failed.
 void MergeFolders(const std::string& folder1, const std::string& folder2,
                   const std::string& outputFolder, const PairOptions& options,
                   ProfileStore& profile, JobReport& report);
