@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/help_text.hpp"
+#include "app/printable_text.hpp"
 #include "app/start_up.hpp"
 
 namespace palvarin {
@@ -15,13 +16,16 @@ void TerminalFrontEnd::ShowHelp(HelpReason reason) {
   (reason == HelpReason::Asked ? out_ : err_) << HelpText() << '\n';
 }
 
+// Texts that carry file names go out escaped: a name may hold line breaks and control codes.
 void TerminalFrontEnd::ShowWarning(const std::string& text) {
-  err_ << "palvarin: " << text << '\n';
+  err_ << "palvarin: " << PrintableText(text) << '\n';
 }
 
 void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
-  for (const std::string& line : DescribePairs(report)) out_ << line << '\n';
-  for (const std::string& line : DescribeFailures(report)) err_ << "palvarin: " << line << '\n';
+  for (const std::string& line : DescribePairs(report)) out_ << PrintableText(line) << '\n';
+  for (const std::string& line : DescribeFailures(report)) {
+    err_ << "palvarin: " << PrintableText(line) << '\n';
+  }
   out_ << DescribeTotals(report) << '\n';
 }
 

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace palvarin {
+
+// `text` made safe for a terminal: control characters and bytes that are no UTF-8 become
+// visible escapes ("\n", "\x1b", "\xe9"), so that a file name can neither break a line of a
+// report nor steer the terminal. Everything else, UTF-8 of any script, passes unchanged.
+std::string PrintableText(std::string_view text);
+
+}  // namespace palvarin

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/printable_text.hpp"
+
+namespace palvarin {
+namespace {
+
+struct PrintableRow {
+  const char* name;
+  std::string text;
+  std::string shown;
+};
+
+class Printable : public ::testing::TestWithParam<PrintableRow> {};
+
+TEST_P(Printable, EscapesWhatATerminalWouldObeyOrMangle) {
+  EXPECT_EQ(PrintableText(GetParam().text), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PrintableText, Printable,
+    ::testing::Values(
+        PrintableRow{"PlainAscii", "alice.xml", "alice.xml"},
+        PrintableRow{"Japanese", "\xe5\xb1\xa5\xe6\xad\xb4.xml", "\xe5\xb1\xa5\xe6\xad\xb4.xml"},
+        PrintableRow{"FourByteUtf8", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},
+        PrintableRow{"LineBreaksAndTab", "a\nb\rc\td", "a\\nb\\rc\\td"},
+        PrintableRow{"EscapeSequence", "\x1b]0;title\x07", "\\x1b]0;title\\x07"},
+        PrintableRow{"NulAndDelete", std::string("a\0b\x7f", 4), "a\\x00b\\x7f"},
+        PrintableRow{"C1Control",
+                     "\xc2\x9b"
+                     "31m",
+                     "\\xc2\\x9b31m"},
+        PrintableRow{"Latin1Byte", "caf\xe9.xml", "caf\\xe9.xml"},
+        PrintableRow{"StrayContinuation", "\x80x", "\\x80x"},
+        PrintableRow{"Overlong", "\xc0\xaf", "\\xc0\\xaf"},
+        PrintableRow{"Surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+        PrintableRow{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
+        PrintableRow{"CutShort", "\xe5\xb1", "\\xe5\\xb1"},
+        PrintableRow{"WellFormedAfterAStrayByte", "\xff\xe5\xb1\xa5", "\\xff\xe5\xb1\xa5"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace palvarin
