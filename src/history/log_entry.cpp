@@ -9,7 +9,7 @@ namespace {
 
 // Positions just past the first and the second `separator`; none without both.
 std::optional<std::pair<std::size_t, std::size_t>> TwoSeparators(std::string_view text,
-                                                                  char separator) {
+                                                                 char separator) {
   const std::size_t first = text.find(separator);
   if (first == std::string_view::npos) return std::nullopt;
   const std::size_t second = text.find(separator, first + 1);
@@ -19,7 +19,7 @@ std::optional<std::pair<std::size_t, std::size_t>> TwoSeparators(std::string_vie
 
 }  // namespace
 
-std::optional<TimeValue> ParseEntryTime(LogEntry entry) {
+std::optional<LocalFields> ReadEntryFields(LogEntry entry) {
   pugi::xml_attribute dateAttribute = FindAttribute(entry.node, "Date");
   if (!dateAttribute) return std::nullopt;
   const std::string_view date = dateAttribute.value();
@@ -32,10 +32,19 @@ std::optional<TimeValue> ParseEntryTime(LogEntry entry) {
   const auto timeParts = TwoSeparators(time, ':');
   if (!timeParts) return std::nullopt;
 
-  return MakeTime(LeadingInteger(date), LeadingInteger(date.substr(dateParts->first)),
-                  LeadingInteger(date.substr(dateParts->second)), LeadingInteger(time),
-                  LeadingInteger(time.substr(timeParts->first)),
-                  LeadingInteger(time.substr(timeParts->second)));
+  return LocalFields{LeadingInteger(date),
+                     LeadingInteger(date.substr(dateParts->first)),
+                     LeadingInteger(date.substr(dateParts->second)),
+                     LeadingInteger(time),
+                     LeadingInteger(time.substr(timeParts->first)),
+                     LeadingInteger(time.substr(timeParts->second))};
+}
+
+std::optional<TimeValue> ParseEntryTime(LogEntry entry) {
+  const auto fields = ReadEntryFields(entry);
+  if (!fields) return std::nullopt;
+  return MakeTime(fields->year, fields->month, fields->day, fields->hour, fields->minute,
+                  fields->second);
 }
 
 std::int32_t ReadSessionId(LogEntry entry) {

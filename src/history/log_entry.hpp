@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-
 #include <pugixml.hpp>
 
 #include "history/time_value.hpp"
@@ -18,6 +17,9 @@ struct LogEntry {
 // The entry's time from its "Date" (year/month/day) and "Time" (hour:minute:second);
 // none when either is missing or lacks its two separators. Raises InvalidTimeError.
 std::optional<TimeValue> ParseEntryTime(LogEntry entry);
+
+// The calendar fields that ParseEntryTime converts, not yet converted; none where it gives none.
+std::optional<LocalFields> ReadEntryFields(LogEntry entry);
 
 // The leading integer of "SessionID"; -1 when the attribute is missing.
 std::int32_t ReadSessionId(LogEntry entry);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,8 +29,17 @@ struct CalendarRecord {
   std::uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
 };
 
+// Local calendar fields as a history file or a record names them, any of them out of range.
+struct LocalFields {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
 // Local calendar fields to a TimeValue, carrying out-of-range fields over as mktime does.
+// A local time that occurs twice (clocks set back) gives the earlier moment, every time.
 TimeValue MakeTime(int year, int month, int day, int hour, int minute, int second);
+
+// MakeTime, none where it raises InvalidTimeError.
+std::optional<TimeValue> TryMakeTime(const LocalFields& fields);
 
 // A calendar record to a TimeValue; 0 for a year before 1900.
 TimeValue TimeFromCalendar(const CalendarRecord& record);

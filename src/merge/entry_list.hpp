@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "history/local_time_cache.hpp"
 #include "history/log_document.hpp"
 #include "merge/entry_comparison.hpp"
 
@@ -16,7 +17,8 @@ enum class EntrySource { kInput1, kInput2, kBoth };
 // of every entry worked out once up front: the merge asks for them again and again.
 class EntryList {
  public:
-  EntryList(const NodeList& nodes, EntrySource source);
+  // Converts the times through `hours`, which both inputs of a merge share.
+  EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& hours);
 
   int Length() const { return static_cast<int>(nodes_->size()); }
   EntrySource Source() const { return source_; }

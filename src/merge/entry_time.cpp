@@ -58,15 +58,19 @@ std::optional<TimeValue> ParseUtcStamp(std::string_view text) {
   return value;
 }
 
-std::optional<TimeValue> EntryTime(LogEntry entry) {
-  try {
-    if (auto time = ParseEntryTime(entry)) return time;
-  } catch (const InvalidTimeError&) {
-    // A date written month or day first reads as a year before 1970: use the UTC stamp.
+std::optional<TimeValue> EntryTime(LogEntry entry, LocalTimeCache& hours) {
+  // A date written month or day first reads as a year before 1970: use the UTC stamp.
+  if (const auto fields = ReadEntryFields(entry)) {
+    if (const auto time = hours.Convert(*fields)) return time;
   }
   pugi::xml_attribute stamp = FindAttribute(entry.node, "DateTime");
   if (!stamp) return std::nullopt;
   return ParseUtcStamp(stamp.value());
+}
+
+std::optional<TimeValue> EntryTime(LogEntry entry) {
+  LocalTimeCache hours;
+  return EntryTime(entry, hours);
 }
 
 }  // namespace palvarin

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "history/local_time_cache.hpp"
 #include "history/log_entry.hpp"
 #include "history/time_value.hpp"
 
@@ -15,5 +16,7 @@ std::optional<TimeValue> ParseUtcStamp(std::string_view text);
 // The time the merge orders and compares an entry by: its "Date" and "Time" where they read
 // as a moment, else its "DateTime", which regional date formats need; none without either.
 std::optional<TimeValue> EntryTime(LogEntry entry);
+// The same, converting "Date" and "Time" through `hours`.
+std::optional<TimeValue> EntryTime(LogEntry entry, LocalTimeCache& hours);
 
 }  // namespace palvarin

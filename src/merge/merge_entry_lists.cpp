@@ -41,8 +41,9 @@ int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list
                     MergeCounts& counts) {
   counts = {};
   MergeOutput output{sink, cutoff, counts};
-  const EntryList first(list1, EntrySource::kInput1);
-  const EntryList second(list2, EntrySource::kInput2);
+  LocalTimeCache hours;
+  const EntryList first(list1, EntrySource::kInput1, hours);
+  const EntryList second(list2, EntrySource::kInput2, hours);
   int index1 = 0;
   int index2 = 0;
   first.SkipToElement(index1);
