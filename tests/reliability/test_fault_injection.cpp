@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct FaultRow {
   test::JobMaker job;
   int minimumSteps;  // fewer would mean the faults never reached the job's writes
 };
+
+// Rows show by name in test listings.
+void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.name; }
 
 // The job met its fault: it failed, or it said what it could not record.
 bool MetTheFault(const test::ProcessResult& result) {

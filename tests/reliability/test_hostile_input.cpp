@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -59,6 +60,9 @@ struct RefusedRow {
   const char* name;
   std::string (*content)();
 };
+
+// Rows show by name in test listings.
+void PrintTo(const RefusedRow& row, std::ostream* out) { *out << row.name; }
 
 class RefusedInput : public ::testing::TestWithParam<RefusedRow> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "app/printable_text.hpp"
@@ -12,6 +13,9 @@ struct PrintableRow {
   std::string text;
   std::string shown;
 };
+
+// Rows show by name in test listings.
+void PrintTo(const PrintableRow& row, std::ostream* out) { *out << row.name; }
 
 class Printable : public ::testing::TestWithParam<PrintableRow> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,9 @@ struct AliasRow {
   const char* link;    // the link, below the test folder
   const char* target;  // what it names, relative to the link's folder
 };
+
+// Rows show by name in test listings.
+void PrintTo(const AliasRow& row, std::ostream* out) { *out << row.name; }
 
 class LinkToAnotherHistory : public SymbolicLinks,
                              public ::testing::WithParamInterface<AliasRow> {};
