@@ -1,12 +1,13 @@
 #include "history/log_document.hpp"
 
-#include <algorithm>
-#include <cstring>
 #include <fcntl.h>
-#include <new>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string_view>
 
 #include "history/xml_error.hpp"
 
@@ -84,13 +85,35 @@ bool HasNulCharacter(const char* bytes, std::size_t size, pugi::xml_encoding enc
   return false;
 }
 
-bool HasRepeatedAttribute(pugi::xml_node element) {
-  std::vector<std::string_view> names;
-  for (pugi::xml_attribute attribute : element.attributes()) names.emplace_back(attribute.name());
-  if (names.size() < 2) return false;
-  std::sort(names.begin(), names.end());
-  return std::adjacent_find(names.begin(), names.end()) != names.end();
-}
+// Stops at the first element with two attributes of the same name. The library walks the
+// tree itself, which is several times faster than stepping through it node by node here.
+class RepeatedAttributeFinder : public pugi::xml_tree_walker {
+ public:
+  bool for_each(pugi::xml_node& node) override {
+    return node.type() != pugi::node_element || !HasRepeatedAttribute(node);
+  }
+
+ private:
+  bool HasRepeatedAttribute(pugi::xml_node element) {
+    pugi::xml_attribute first = element.first_attribute();
+    if (!first || !first.next_attribute()) return false;
+    names_.clear();  // reused: no allocation per element
+    for (pugi::xml_attribute at = first; at; at = at.next_attribute())
+      names_.emplace_back(at.name());
+    // An entry has a handful of attributes: comparing each pair is cheapest. Sorting keeps an
+    // element with very many of them from taking quadratic time.
+    if (names_.size() <= 8) {
+      for (auto a = names_.begin(); a != names_.end(); ++a) {
+        if (std::find(a + 1, names_.end(), *a) != names_.end()) return true;
+      }
+      return false;
+    }
+    std::sort(names_.begin(), names_.end());
+    return std::adjacent_find(names_.begin(), names_.end()) != names_.end();
+  }
+
+  std::vector<std::string_view> names_;
+};
 
 // The next node of a pre-order walk below `top`, without recursion.
 pugi::xml_node NextInTree(pugi::xml_node node, pugi::xml_node top) {
@@ -102,14 +125,9 @@ pugi::xml_node NextInTree(pugi::xml_node node, pugi::xml_node top) {
   return {};
 }
 
-bool AnyRepeatedAttribute(const pugi::xml_document& document) {
-  for (pugi::xml_node node = document.first_child(); node; node = NextInTree(node, document)) {
-    if (node.type() == pugi::node_element && node.first_attribute() &&
-        node.first_attribute().next_attribute() && HasRepeatedAttribute(node)) {
-      return true;
-    }
-  }
-  return false;
+bool AnyRepeatedAttribute(pugi::xml_document& document) {
+  RepeatedAttributeFinder finder;
+  return !document.traverse(finder);
 }
 
 }  // namespace
@@ -157,14 +175,52 @@ pugi::xml_attribute FindAttribute(pugi::xml_node node, const char* name) {
 }
 
 pugi::xml_node FindUniqueElement(pugi::xml_node node, const char* name) {
-  if (node.type() != pugi::node_element) return {};
   pugi::xml_node found;
-  for (pugi::xml_node at = node.first_child(); at; at = NextInTree(at, node)) {
-    if (at.type() != pugi::node_element || std::strcmp(at.name(), name) != 0) continue;
-    if (found) return {};
-    found = at;
-  }
+  FindUniqueElements(node, {&name, 1}, {&found, 1});
   return found;
+}
+
+namespace {
+
+// Remembers, for each name, the first element of that name met and whether there were more.
+class UniqueElementFinder : public pugi::xml_tree_walker {
+ public:
+  UniqueElementFinder(std::span<const char* const> names, std::span<pugi::xml_node> found)
+      : names_(names), found_(found) {}
+
+  bool for_each(pugi::xml_node& node) override {
+    if (node.type() != pugi::node_element) return true;
+    const char* name = node.name();
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (name[0] != names_[i][0] || std::strcmp(name, names_[i]) != 0) continue;
+      if (found_[i]) several_ |= 1u << i;
+      found_[i] = node;
+    }
+    return true;
+  }
+
+  // Empties the names met more than once.
+  void DropSeveral() {
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (several_ & (1u << i)) found_[i] = {};
+    }
+  }
+
+ private:
+  std::span<const char* const> names_;
+  std::span<pugi::xml_node> found_;
+  std::uint32_t several_ = 0;
+};
+
+}  // namespace
+
+void FindUniqueElements(pugi::xml_node node, std::span<const char* const> names,
+                        std::span<pugi::xml_node> found) {
+  std::fill(found.begin(), found.end(), pugi::xml_node{});
+  if (node.type() != pugi::node_element) return;
+  UniqueElementFinder finder(names, found);
+  node.traverse(finder);
+  finder.DropSeveral();
 }
 
 std::string ElementText(pugi::xml_node node) {
@@ -173,6 +229,25 @@ std::string ElementText(pugi::xml_node node) {
     if (at.type() == pugi::node_pcdata || at.type() == pugi::node_cdata) text += at.value();
   }
   return text;
+}
+
+namespace {
+
+// The value of the one text node that is all of an element's content; null otherwise.
+const char* SoleText(pugi::xml_node element) {
+  pugi::xml_node child = element.first_child();
+  if (!child || child.next_sibling()) return nullptr;
+  const pugi::xml_node_type type = child.type();
+  return type == pugi::node_pcdata || type == pugi::node_cdata ? child.value() : nullptr;
+}
+
+}  // namespace
+
+bool SameElementText(pugi::xml_node a, pugi::xml_node b) {
+  const char* soleA = SoleText(a);
+  const char* soleB = SoleText(b);
+  if (soleA && soleB) return std::strcmp(soleA, soleB) == 0;
+  return ElementText(a) == ElementText(b);
 }
 
 void SetIntegerAttribute(pugi::xml_node element, const char* name, int value) {

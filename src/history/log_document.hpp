@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <vector>
-
 #include <pugixml.hpp>
+#include <span>
+#include <vector>
 
 namespace palvarin {
 
@@ -56,8 +56,15 @@ pugi::xml_attribute FindAttribute(pugi::xml_node node, const char* name);
 // several, or when `node` is empty or no element.
 pugi::xml_node FindUniqueElement(pugi::xml_node node, const char* name);
 
+// FindUniqueElement for up to 32 names in one walk: `found[i]` for `names[i]`.
+void FindUniqueElements(pugi::xml_node node, std::span<const char* const> names,
+                        std::span<pugi::xml_node> found);
+
 // All character data (text and CDATA) below `node`, in document order, unchanged.
 std::string ElementText(pugi::xml_node node);
+
+// ElementText(a) == ElementText(b), without copying the texts where each is one node.
+bool SameElementText(pugi::xml_node a, pugi::xml_node b);
 
 // Sets the attribute `name` of `element` to the decimal text of `value`, replacing an
 // existing one in its place or adding it last.

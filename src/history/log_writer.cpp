@@ -19,32 +19,54 @@ void AppendInteger(std::string& out, int value) {
 }
 
 // Text content: markup characters and CR (which a read would turn into LF) as references.
-void AppendText(std::string& out, const char* text) {
-  for (const char* at = text; *at; ++at) {
-    switch (*at) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '\r': out += "&#xD;"; break;
-      default: out += *at;
-    }
+const char* TextReference(char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '\r':
+      return "&#xD;";
+    default:
+      return nullptr;
   }
 }
 
 // Attribute values in double quotes; a read turns raw tab, LF and CR into blanks.
-void AppendAttributeValue(std::string& out, const char* text) {
-  for (const char* at = text; *at; ++at) {
-    switch (*at) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\t': out += "&#x9;"; break;
-      case '\n': out += "&#xA;"; break;
-      case '\r': out += "&#xD;"; break;
-      default: out += *at;
-    }
+const char* AttributeReference(char c) {
+  switch (c) {
+    case '"':
+      return "&quot;";
+    case '\t':
+      return "&#x9;";
+    case '\n':
+      return "&#xA;";
+    default:
+      return TextReference(c);
   }
+}
+
+// Appends `text` with the characters of `special` replaced by their `reference`, the runs
+// between them in one piece each.
+template <const char* (*reference)(char)>
+void AppendEscaped(std::string& out, const char* text, const char* special) {
+  while (true) {
+    const std::size_t run = std::strcspn(text, special);
+    out.append(text, run);
+    text += run;
+    if (*text == '\0') return;
+    out += reference(*text++);
+  }
+}
+
+void AppendText(std::string& out, const char* text) {
+  AppendEscaped<TextReference>(out, text, "&<>\r");
+}
+
+void AppendAttributeValue(std::string& out, const char* text) {
+  AppendEscaped<AttributeReference>(out, text, "&<>\"\t\n\r");
 }
 
 }  // namespace
@@ -83,7 +105,9 @@ void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
         }
         buffer_ += "/>";
         break;
-      case pugi::node_pcdata: AppendText(buffer_, node.value()); break;
+      case pugi::node_pcdata:
+        AppendText(buffer_, node.value());
+        break;
       case pugi::node_cdata:  // a read turns any CR in a section into LF, so none is left
         ((buffer_ += "<![CDATA[") += node.value()) += "]]>";
         break;
@@ -106,7 +130,8 @@ void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
         }
         buffer_ += "?>";
         break;
-      default: break;
+      default:
+        break;
     }
     // Climb until a node with a next sibling, closing the elements left behind.
     while (node != top && !node.next_sibling()) {
@@ -142,9 +167,7 @@ void LogWriter::WriteEntry(pugi::xml_node entry, int session) {
   WriteTree(entry, sessionId);
 }
 
-void LogWriter::EndLog() {
-  buffer_ += rootHasEntries_ ? "</Log>\r\n" : "/>\r\n";
-}
+void LogWriter::EndLog() { buffer_ += rootHasEntries_ ? "</Log>\r\n" : "/>\r\n"; }
 
 void LogWriter::MaybeFlush() {
   if (buffer_.size() >= kFlushSize) Flush();

@@ -1,5 +1,6 @@
 #include "merge/entry_comparison.hpp"
 
+#include <array>
 #include <cstring>
 
 #include "history/log_document.hpp"
@@ -16,19 +17,25 @@ bool SameValue(pugi::xml_attribute a, pugi::xml_attribute b) {
   return a && b && std::strcmp(a.value(), b.value()) == 0;
 }
 
-// The "FriendlyName" of the single "User" inside the single `party` element.
-pugi::xml_attribute PartyName(pugi::xml_node entry, const char* party) {
-  return FindAttribute(FindUniqueElement(FindUniqueElement(entry, party), "User"), "FriendlyName");
+// The "FriendlyName" of the single "User" inside a party element (the single "From" or "To").
+pugi::xml_attribute PartyName(pugi::xml_node party) {
+  return FindAttribute(FindUniqueElement(party, "User"), "FriendlyName");
 }
 
-bool SameParty(pugi::xml_node a, pugi::xml_node b, const char* party) {
-  return SameValue(PartyName(a, party), PartyName(b, party));
-}
+// The single "From", "To" and "Text" of a message, found in one walk.
+struct MessageParts {
+  std::array<pugi::xml_node, 3> found;
+  explicit MessageParts(pugi::xml_node entry) {
+    static constexpr std::array<const char*, 3> kNames = {"From", "To", "Text"};
+    FindUniqueElements(entry, kNames, found);
+  }
+  pugi::xml_node From() const { return found[0]; }
+  pugi::xml_node To() const { return found[1]; }
+  pugi::xml_node Text() const { return found[2]; }
+};
 
-bool SameTextAndStyle(pugi::xml_node a, pugi::xml_node b) {
-  pugi::xml_node textA = FindUniqueElement(a, "Text");
-  pugi::xml_node textB = FindUniqueElement(b, "Text");
-  return textA && textB && ElementText(textA) == ElementText(textB) &&
+bool SameTextAndStyle(pugi::xml_node textA, pugi::xml_node textB) {
+  return textA && textB && SameElementText(textA, textB) &&
          SameValue(FindAttribute(textA, "Style"), FindAttribute(textB, "Style"));
 }
 
@@ -63,10 +70,12 @@ bool IsSameEntry(const TimedEntry& a, const TimedEntry& b) {
 bool IsSameEntry(LogEntry a, LogEntry b) { return IsSameEntry(WithTime(a), WithTime(b)); }
 
 bool SameMessage(const TimedEntry& a, const TimedEntry& b) {
-  const pugi::xml_node nodeA = a.entry.node;
-  const pugi::xml_node nodeB = b.entry.node;
-  return SameTimeAndStamp(a, b) && SameParty(nodeA, nodeB, "From") &&
-         SameParty(nodeA, nodeB, "To") && SameTextAndStyle(nodeA, nodeB);
+  if (!SameTimeAndStamp(a, b)) return false;
+  const MessageParts partsA(a.entry.node);
+  const MessageParts partsB(b.entry.node);
+  return SameValue(PartyName(partsA.From()), PartyName(partsB.From())) &&
+         SameValue(PartyName(partsA.To()), PartyName(partsB.To())) &&
+         SameTextAndStyle(partsA.Text(), partsB.Text());
 }
 
 bool SameInvitation(const TimedEntry& a, const TimedEntry& b) { return SameTimeAndStamp(a, b); }

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <pugixml.hpp>
+#include <string>
+
+#include "history/log_document.hpp"
+
+namespace palvarin {
+namespace {
+
+pugi::xml_node FirstElement(pugi::xml_document& document, const char* xml) {
+  const auto result = document.load_string(xml, pugi::parse_default | pugi::parse_ws_pcdata);
+  EXPECT_TRUE(result) << xml;
+  return document.document_element();
+}
+
+// The single descendant of that name as the library's own XPath finds it.
+pugi::xml_node UniqueByXPath(pugi::xml_node node, const char* name) {
+  const pugi::xpath_node_set set = node.select_nodes((std::string(".//") + name).c_str());
+  return set.size() == 1 ? set.first().node() : pugi::xml_node{};
+}
+
+TEST(FindUniqueElements, FindsEachNameAsXPathDoes) {
+  const char* const documents[] = {
+      "<Message><From><User/></From><To><User/></To><Text>x</Text></Message>",
+      "<Message><From/><From/><Text/></Message>",                 // From twice
+      "<Message><To><Text/></To><Text/></Message>",               // Text at two depths
+      "<Message><Tool/><T/><Fromage/><Text/></Message>",          // names sharing a start
+      "<Message><a><b><From/></b></a><To/><To/><To/></Message>",  // deep, and three times
+      "<Message>text only</Message>",
+      "<Message/>",
+  };
+  static constexpr std::array<const char*, 4> kNames = {"From", "To", "Text", "User"};
+  for (const char* xml : documents) {
+    pugi::xml_document document;
+    const pugi::xml_node message = FirstElement(document, xml);
+    std::array<pugi::xml_node, kNames.size()> found;
+    FindUniqueElements(message, kNames, found);
+    for (std::size_t i = 0; i < kNames.size(); ++i) {
+      EXPECT_EQ(found[i], UniqueByXPath(message, kNames[i])) << xml << " " << kNames[i];
+      EXPECT_EQ(FindUniqueElement(message, kNames[i]), found[i]) << xml << " " << kNames[i];
+    }
+  }
+  std::array<pugi::xml_node, kNames.size()> found;
+  FindUniqueElements(pugi::xml_node{}, kNames, found);
+  for (pugi::xml_node node : found) EXPECT_FALSE(node) << "an empty handle finds nothing";
+}
+
+TEST(SameElementText, AgreesWithComparingWholeTexts) {
+  struct Row {
+    const char* name;
+    const char* a;
+    const char* b;
+  };
+  const Row rows[] = {
+      {"same single text", "<T>abc</T>", "<T>abc</T>"},
+      {"different single text", "<T>abc</T>", "<T>abd</T>"},
+      {"prefix", "<T>ab</T>", "<T>abc</T>"},
+      {"text against the same in character data", "<T>abc</T>", "<T><![CDATA[abc]]></T>"},
+      {"text split by markup", "<T>a<b>b</b>c</T>", "<T>abc</T>"},
+      {"split differently", "<T>a<b>bc</b></T>", "<T><i>ab</i>c</T>"},
+      {"empty against blank", "<T/>", "<T> </T>"},
+      {"both empty", "<T/>", "<T></T>"},
+      {"a child element without text", "<T><b/></T>", "<T/>"},
+  };
+  for (const Row& row : rows) {
+    pugi::xml_document documentA;
+    pugi::xml_document documentB;
+    const pugi::xml_node a = FirstElement(documentA, row.a);
+    const pugi::xml_node b = FirstElement(documentB, row.b);
+    EXPECT_EQ(SameElementText(a, b), ElementText(a) == ElementText(b)) << row.name;
+    EXPECT_EQ(SameElementText(b, a), ElementText(a) == ElementText(b)) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace palvarin
