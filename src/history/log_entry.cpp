@@ -1,5 +1,6 @@
 #include "history/log_entry.hpp"
 
+#include <cstring>
 #include <string_view>
 
 #include "history/log_document.hpp"
@@ -17,16 +18,30 @@ std::optional<std::pair<std::size_t, std::size_t>> TwoSeparators(std::string_vie
   return std::pair{first + 1, second + 1};
 }
 
+// Where an attribute of this name belongs among the stamps; null when it is none of them.
+pugi::xml_attribute* StampSlot(EntryStamps& stamps, const char* name) {
+  switch (name[0]) {
+    case 'D':
+      if (std::strcmp(name, "Date") == 0) return &stamps.date;
+      return std::strcmp(name, "DateTime") == 0 ? &stamps.dateTime : nullptr;
+    case 'T':
+      return std::strcmp(name, "Time") == 0 ? &stamps.time : nullptr;
+    case 'S':
+      return std::strcmp(name, "SessionID") == 0 ? &stamps.session : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
-std::optional<LocalFields> ReadEntryFields(LogEntry entry) {
-  pugi::xml_attribute dateAttribute = FindAttribute(entry.node, "Date");
+std::optional<LocalFields> ReadEntryFields(pugi::xml_attribute dateAttribute,
+                                           pugi::xml_attribute timeAttribute) {
   if (!dateAttribute) return std::nullopt;
   const std::string_view date = dateAttribute.value();
   const auto dateParts = TwoSeparators(date, '/');
   if (!dateParts) return std::nullopt;
 
-  pugi::xml_attribute timeAttribute = FindAttribute(entry.node, "Time");
   if (!timeAttribute) return std::nullopt;
   const std::string_view time = timeAttribute.value();
   const auto timeParts = TwoSeparators(time, ':');
@@ -40,6 +55,10 @@ std::optional<LocalFields> ReadEntryFields(LogEntry entry) {
                      LeadingInteger(time.substr(timeParts->second))};
 }
 
+std::optional<LocalFields> ReadEntryFields(LogEntry entry) {
+  return ReadEntryFields(FindAttribute(entry.node, "Date"), FindAttribute(entry.node, "Time"));
+}
+
 std::optional<TimeValue> ParseEntryTime(LogEntry entry) {
   const auto fields = ReadEntryFields(entry);
   if (!fields) return std::nullopt;
@@ -47,9 +66,21 @@ std::optional<TimeValue> ParseEntryTime(LogEntry entry) {
                   fields->second);
 }
 
-std::int32_t ReadSessionId(LogEntry entry) {
-  pugi::xml_attribute session = FindAttribute(entry.node, "SessionID");
+std::int32_t SessionIdOf(pugi::xml_attribute session) {
   return session ? LeadingInteger(session.value()) : -1;
+}
+
+std::int32_t ReadSessionId(LogEntry entry) {
+  return SessionIdOf(FindAttribute(entry.node, "SessionID"));
+}
+
+EntryStamps ReadEntryStamps(LogEntry entry) {
+  EntryStamps stamps;
+  for (pugi::xml_attribute at = entry.node.first_attribute(); at; at = at.next_attribute()) {
+    pugi::xml_attribute* slot = StampSlot(stamps, at.name());
+    if (slot && !*slot) *slot = at;
+  }
+  return stamps;
 }
 
 }  // namespace palvarin

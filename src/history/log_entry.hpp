@@ -20,6 +20,18 @@ std::optional<TimeValue> ParseEntryTime(LogEntry entry);
 
 // The calendar fields that ParseEntryTime converts, not yet converted; none where it gives none.
 std::optional<LocalFields> ReadEntryFields(LogEntry entry);
+// The same from the entry's "Date" and "Time" attributes, found already (or empty).
+std::optional<LocalFields> ReadEntryFields(pugi::xml_attribute date, pugi::xml_attribute time);
+
+// The leading integer of a "SessionID" attribute; -1 without one (an empty handle).
+std::int32_t SessionIdOf(pugi::xml_attribute session);
+
+// The attributes an entry's time and session are read from, found in one pass over them; each
+// is the first of its name, as FindAttribute finds it, or empty.
+struct EntryStamps {
+  pugi::xml_attribute date, time, dateTime, session;
+};
+EntryStamps ReadEntryStamps(LogEntry entry);
 
 // The leading integer of "SessionID"; -1 when the attribute is missing.
 std::int32_t ReadSessionId(LogEntry entry);

@@ -75,11 +75,12 @@ void LogWriter::OpenTag(pugi::xml_node element, const char* sessionId) {
   buffer_ += '<';
   buffer_ += element.name();
   bool sessionWritten = false;
-  for (pugi::xml_attribute attribute : element.attributes()) {
-    buffer_ += ' ';
-    buffer_ += attribute.name();
+  for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+       attribute = attribute.next_attribute()) {
+    const char* name = attribute.name();
+    (buffer_ += ' ') += name;
     buffer_ += "=\"";
-    const bool isSession = sessionId && std::strcmp(attribute.name(), "SessionID") == 0;
+    const bool isSession = sessionId && std::strcmp(name, "SessionID") == 0;
     AppendAttributeValue(buffer_, isSession ? sessionId : attribute.value());
     sessionWritten |= isSession;
     buffer_ += '"';

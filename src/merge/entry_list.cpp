@@ -8,8 +8,9 @@ EntryList::EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& 
     : nodes_(&nodes), source_(source), times_(nodes.size()), sessions_(nodes.size(), -1) {
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].type() != pugi::node_element) continue;
-    times_[i] = EntryTime(LogEntry{nodes[i]}, hours);
-    sessions_[i] = ReadSessionId(LogEntry{nodes[i]});
+    const EntryStamps stamps = ReadEntryStamps(LogEntry{nodes[i]});
+    times_[i] = EntryTime(stamps, hours);
+    sessions_[i] = SessionIdOf(stamps.session);
   }
 }
 

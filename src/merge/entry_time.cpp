@@ -58,19 +58,18 @@ std::optional<TimeValue> ParseUtcStamp(std::string_view text) {
   return value;
 }
 
-std::optional<TimeValue> EntryTime(LogEntry entry, LocalTimeCache& hours) {
+std::optional<TimeValue> EntryTime(const EntryStamps& stamps, LocalTimeCache& hours) {
   // A date written month or day first reads as a year before 1970: use the UTC stamp.
-  if (const auto fields = ReadEntryFields(entry)) {
+  if (const auto fields = ReadEntryFields(stamps.date, stamps.time)) {
     if (const auto time = hours.Convert(*fields)) return time;
   }
-  pugi::xml_attribute stamp = FindAttribute(entry.node, "DateTime");
-  if (!stamp) return std::nullopt;
-  return ParseUtcStamp(stamp.value());
+  if (!stamps.dateTime) return std::nullopt;
+  return ParseUtcStamp(stamps.dateTime.value());
 }
 
 std::optional<TimeValue> EntryTime(LogEntry entry) {
   LocalTimeCache hours;
-  return EntryTime(entry, hours);
+  return EntryTime(ReadEntryStamps(entry), hours);
 }
 
 }  // namespace palvarin

@@ -16,7 +16,7 @@ std::optional<TimeValue> ParseUtcStamp(std::string_view text);
 // The time the merge orders and compares an entry by: its "Date" and "Time" where they read
 // as a moment, else its "DateTime", which regional date formats need; none without either.
 std::optional<TimeValue> EntryTime(LogEntry entry);
-// The same, converting "Date" and "Time" through `hours`.
-std::optional<TimeValue> EntryTime(LogEntry entry, LocalTimeCache& hours);
+// The same from the entry's stamps, converting "Date" and "Time" through `hours`.
+std::optional<TimeValue> EntryTime(const EntryStamps& stamps, LocalTimeCache& hours);
 
 }  // namespace palvarin

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "history/log_document.hpp"
+#include "history/log_entry.hpp"
 
 namespace palvarin {
 namespace {
@@ -71,6 +72,26 @@ TEST(SameElementText, AgreesWithComparingWholeTexts) {
     const pugi::xml_node b = FirstElement(documentB, row.b);
     EXPECT_EQ(SameElementText(a, b), ElementText(a) == ElementText(b)) << row.name;
     EXPECT_EQ(SameElementText(b, a), ElementText(a) == ElementText(b)) << row.name;
+  }
+}
+
+// One pass over the attributes must find what one lookup per name finds.
+TEST(ReadEntryStamps, FindsWhatFindAttributeFinds) {
+  const char* const documents[] = {
+      R"(<Message Date="1" Time="2" DateTime="3" SessionID="4"/>)",
+      R"(<Message SessionID="4" DateTime="3" Time="2" Date="1"/>)",
+      R"(<Message Dates="x" D="y" Timer="z" SessionIDs="w" Style="v"/>)",
+      R"(<Message Date="1" Date="2" SessionID="3" SessionID="4"/>)",  // the first counts
+      R"(<Message/>)",
+  };
+  for (const char* xml : documents) {
+    pugi::xml_document document;
+    const pugi::xml_node message = FirstElement(document, xml);
+    const EntryStamps stamps = ReadEntryStamps(LogEntry{message});
+    EXPECT_EQ(stamps.date, FindAttribute(message, "Date")) << xml;
+    EXPECT_EQ(stamps.time, FindAttribute(message, "Time")) << xml;
+    EXPECT_EQ(stamps.dateTime, FindAttribute(message, "DateTime")) << xml;
+    EXPECT_EQ(stamps.session, FindAttribute(message, "SessionID")) << xml;
   }
 }
 
