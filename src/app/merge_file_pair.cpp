@@ -47,9 +47,11 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
                     kUntouched;
     return false;
   }
+  const NodeList list1 = ChildNodes(input1->Root());
+  const NodeList list2 = ChildNodes(input2->Root());
   RecordingSink merged;
-  const int lastSession = MergeEntryLists(merged, ChildNodes(input1->Root()),
-                                          ChildNodes(input2->Root()), cutoff, report.counts);
+  merged.Reserve(list1.size() + list2.size());  // no input entry is written twice
+  const int lastSession = MergeEntryLists(merged, list1, list2, cutoff, report.counts);
   SaveMerged(merged, lastSession, output);
   return true;
 }

@@ -158,8 +158,14 @@ std::optional<LogDocument> CreateEmptyLog() {
 }
 
 NodeList ChildNodes(pugi::xml_node node) {
+  // Counted first: a list grown step by step holds up to twice the room, and copies itself.
+  std::size_t count = 0;
+  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) ++count;
   NodeList list;
-  for (pugi::xml_node child : node.children()) list.push_back(child);
+  list.reserve(count);
+  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+    list.push_back(child);
+  }
   return list;
 }
 

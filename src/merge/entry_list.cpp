@@ -9,14 +9,15 @@ EntryList::EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& 
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].type() != pugi::node_element) continue;
     const EntryStamps stamps = ReadEntryStamps(LogEntry{nodes[i]});
-    times_[i] = EntryTime(stamps, hours);
+    times_[i] = EntryTime(stamps, hours).value_or(kNoTime);
     sessions_[i] = SessionIdOf(stamps.session);
   }
 }
 
 TimedEntry EntryList::Entry(int index) const {
   const auto at = static_cast<std::size_t>(index);
-  return {LogEntry{(*nodes_)[at]}, times_[at]};
+  const TimeValue time = times_[at];
+  return {LogEntry{(*nodes_)[at]}, time == kNoTime ? std::nullopt : std::optional(time)};
 }
 
 }  // namespace palvarin

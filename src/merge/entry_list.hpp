@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -32,7 +33,8 @@ class EntryList {
  private:
   const NodeList* nodes_;
   EntrySource source_;
-  std::vector<std::optional<TimeValue>> times_;
+  static constexpr TimeValue kNoTime = INT64_MIN;
+  std::vector<TimeValue> times_;  // kNoTime where an entry has none: half the room of optional
   std::vector<std::int32_t> sessions_;
 };
 

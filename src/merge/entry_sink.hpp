@@ -35,6 +35,8 @@ class RecordingSink : public EntrySink {
     int session;
   };
   void Append(pugi::xml_node entry, int session) override { records_.push_back({entry, session}); }
+  // Makes room for `count` entries at once, so that the list never grows by copying itself.
+  void Reserve(std::size_t count) { records_.reserve(count); }
   // The entries received, in order.
   const std::vector<Record>& Records() const { return records_; }
 
