@@ -34,17 +34,18 @@ const Figures* Find(const Results& results, const std::string& name, Tool tool) 
 }
 
 void PrintRuns(const Results& results) {
-  std::printf("| case | tool | input MB | best s | input MB/s | peak RSS MB | RSS / input |\n");
-  std::printf("|---|---|---:|---:|---:|---:|---:|\n");
+  std::printf(
+      "| case | tool | input MB | best s | CPU s | input MB/s | peak RSS MB | RSS / input |\n");
+  std::printf("|---|---|---:|---:|---:|---:|---:|---:|\n");
   for (const BenchCase& bench : BenchCases()) {
     for (Tool tool : kTools) {
       const Figures* f = Find(results, bench.name, tool);
       if (!f) continue;
       const double input = static_cast<double>(f->inputBytes) / kMegabyte;
       const double peak = static_cast<double>(f->peakKilobytes) * 1024 / kMegabyte;
-      std::printf("| %s | %s | %.1f | %.3f | %.0f | %.1f | %.2f |%s\n", bench.name.c_str(),
-                  ToolName(tool), input, f->bestSeconds, input / f->bestSeconds, peak,
-                  input > 0 ? peak / input : 0.0, f->failures ? " (some runs FAILED)" : "");
+      std::printf("| %s | %s | %.1f | %.3f | %.3f | %.0f | %.1f | %.2f |%s\n", bench.name.c_str(),
+                  ToolName(tool), input, f->bestSeconds, f->cpuSeconds, input / f->bestSeconds,
+                  peak, input > 0 ? peak / input : 0.0, f->failures ? " (some runs FAILED)" : "");
     }
   }
 }
@@ -54,8 +55,9 @@ void PrintRatioTarget(const Results& results, const char* name, Tool base, doubl
   const Figures* other = Find(results, name, base);
   if (!merge || !other) return;
   const double ratio = merge->bestSeconds / other->bestSeconds;
-  std::printf("- %s: merge / %s = %.2f (target at most %.2f): %s\n", name, ToolName(base), ratio,
-              limit, Verdict(ratio <= limit));
+  std::printf("- %s: merge / %s = %.2f (target at most %.2f): %s; in CPU time %.2f\n", name,
+              ToolName(base), ratio, limit, Verdict(ratio <= limit),
+              merge->cpuSeconds / other->cpuSeconds);
 }
 
 void PrintMemoryTarget(const Results& results, const char* name) {
@@ -67,18 +69,23 @@ void PrintMemoryTarget(const Results& results, const char* name) {
               Verdict(ratio <= 3.5));
 }
 
-// Time of the doubled case over the time of the case, raw and net of the fixed cost of a run
-// (the merge of two empty histories: process start, profile, output file).
+// Time of the doubled case over the time of the case: wall time as it is, wall time net of
+// the fixed cost of a run (the merge of two empty histories: process start, profile, output
+// file), and processor time.
 void PrintLinearity(const Results& results, const char* single, const char* doubled) {
   const Figures* empty = Find(results, "empty", Tool::kMerge);
   const Figures* one = Find(results, single, Tool::kMerge);
   const Figures* two = Find(results, doubled, Tool::kMerge);
   if (!empty || !one || !two) return;
+  const auto within = [](double ratio) { return Verdict(std::abs(ratio / 2 - 1) <= 0.2); };
   const double raw = two->bestSeconds / one->bestSeconds;
   const double net =
       (two->bestSeconds - empty->bestSeconds) / (one->bestSeconds - empty->bestSeconds);
-  std::printf("- %s -> %s: time x %.2f, net of the fixed %.3f s x %.2f (target 2 +- 20 %%): %s\n",
-              single, doubled, raw, empty->bestSeconds, net, Verdict(std::abs(net / 2 - 1) <= 0.2));
+  std::printf(
+      "- %s -> %s (target x2 +- 20 %%): wall x%.2f: %s; net of the fixed %.3f s x%.2f: %s; "
+      "CPU x%.2f\n",
+      single, doubled, raw, within(raw), empty->bestSeconds, net, within(net),
+      two->cpuSeconds / one->cpuSeconds);
 }
 
 }  // namespace

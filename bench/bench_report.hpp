@@ -13,6 +13,7 @@ enum class Tool { kMerge, kFloor, kXmllint };
 // The best of the repetitions of one tool on one case.
 struct Figures {
   double bestSeconds = std::numeric_limits<double>::infinity();
+  double cpuSeconds = 0;   // of the best run
   long peakKilobytes = 0;  // the highest of all repetitions
   std::uintmax_t inputBytes = 0;
   int failures = 0;

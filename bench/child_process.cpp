@@ -42,6 +42,8 @@ ChildRun RunChild(const std::vector<std::string>& argv,
   } while (waited < 0 && errno == EINTR);
   if (waited < 0) return run;
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
   run.peakKilobytes = usage.ru_maxrss;
   run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return run;

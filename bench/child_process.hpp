@@ -5,10 +5,11 @@
 
 namespace palvarin::bench {
 
-// How one child process went: its wall time, its peak resident memory, and whether it
-// exited with status 0.
+// How one child process went: its wall and processor time, its peak resident memory, and
+// whether it exited with status 0.
 struct ChildRun {
   double seconds = 0;
+  double cpuSeconds = 0;   // user and system time of the child alone
   long peakKilobytes = 0;  // ru_maxrss of the child alone
   bool succeeded = false;
 };

@@ -99,7 +99,10 @@ void RunOnce(const BenchCase& bench, const fs::path& data, const fs::path& work,
       ++figures.failures;
       continue;
     }
-    figures.bestSeconds = std::min(figures.bestSeconds, run.seconds);
+    if (run.seconds < figures.bestSeconds) {
+      figures.bestSeconds = run.seconds;
+      figures.cpuSeconds = run.cpuSeconds;
+    }
     figures.peakKilobytes = std::max(figures.peakKilobytes, run.peakKilobytes);
   }
 }
