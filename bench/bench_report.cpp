@@ -43,9 +43,11 @@ void PrintRuns(const Results& results) {
       if (!f) continue;
       const double input = static_cast<double>(f->inputBytes) / kMegabyte;
       const double peak = static_cast<double>(f->peakKilobytes) * 1024 / kMegabyte;
-      std::printf("| %s | %s | %.1f | %.3f | %.3f | %.0f | %.1f | %.2f |%s\n", bench.name.c_str(),
+      char perInput[32] = "-";  // meaningless for inputs of a few bytes
+      if (input >= 0.1) std::snprintf(perInput, sizeof perInput, "%.2f", peak / input);
+      std::printf("| %s | %s | %.1f | %.3f | %.3f | %.0f | %.1f | %s |%s\n", bench.name.c_str(),
                   ToolName(tool), input, f->bestSeconds, f->cpuSeconds, input / f->bestSeconds,
-                  peak, input > 0 ? peak / input : 0.0, f->failures ? " (some runs FAILED)" : "");
+                  peak, perInput, f->failures ? " (some runs FAILED)" : "");
     }
   }
 }
