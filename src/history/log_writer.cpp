@@ -121,15 +121,8 @@ void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
         if (*node.value()) (buffer_ += ' ') += node.value();
         buffer_ += "?>";
         break;
-      case pugi::node_declaration:
-        buffer_ += "<?";
-        buffer_ += node.name();
-        for (pugi::xml_attribute attribute : node.attributes()) {
-          ((buffer_ += ' ') += attribute.name()) += "=\"";
-          AppendAttributeValue(buffer_, attribute.value());
-          buffer_ += '"';
-        }
-        buffer_ += "?>";
+      case pugi::node_declaration:  // always UTF-8, whatever the input declared
+        buffer_ += "<?xml version=\"1.0\"?>";
         break;
       default:
         break;

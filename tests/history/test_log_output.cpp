@@ -153,6 +153,17 @@ TEST(LogWriter, StreamedEntriesEqualTheSavedDocument) {
             std::string::npos);
 }
 
+TEST(SaveLogDocument, DeclaresWhatItWritesWhateverTheInputDeclared) {
+  TempFolder folder;
+  WriteFile(folder / "latin1.xml",
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Log><M>caf\xe9</M></Log>");
+  auto input = LoadLogDocument(folder / "latin1.xml");
+  ASSERT_TRUE(input);
+  SaveLogDocument(*input, folder / "out.xml");
+  EXPECT_EQ(ReadFile(folder / "out.xml"),
+            "<?xml version=\"1.0\"?>\r\n<Log><M>caf\xc3\xa9</M></Log>\r\n");
+}
+
 TEST(LogWriter, EmptyStreamEqualsEmptyDocument) {
   TempFolder folder;
   AtomicFile file;
