@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <climits>
+#include <thread>
 
 #include "files/io_faults.hpp"
 
@@ -11,12 +13,13 @@ namespace {
 
 // Other Palvarin processes hold the write lock only for one short transaction.
 constexpr int kBusyMilliseconds = 30000;
+constexpr int kOpenAttempts = 20;
 
 // One row per named value; the column has no type, so a value keeps the kind it was written as.
 constexpr const char* kSchema =
-    "CREATE TABLE IF NOT EXISTS profile_value ("
+    "BEGIN IMMEDIATE; CREATE TABLE IF NOT EXISTS profile_value ("
     "section TEXT NOT NULL, name TEXT NOT NULL, value, PRIMARY KEY (section, name))"
-    " WITHOUT ROWID";
+    " WITHOUT ROWID; COMMIT";
 
 // A prepared statement, finalised on every way out.
 class Statement {
@@ -60,7 +63,15 @@ class Statement {
 }  // namespace
 
 ProfileStore::ProfileStore(std::filesystem::path file) : file_(std::move(file)) {
-  if (!Open()) Close();
+  // Processes setting up a new store at the same moment can be told "busy" at once, without
+  // SQLite waiting: the set-up is tried again before the store counts as unusable.
+  for (int attempt = 1; !Open(); ++attempt) {
+    const int code = db_ != nullptr ? ::sqlite3_errcode(db_) : SQLITE_OK;
+    Close();
+    if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || attempt == kOpenAttempts) break;
+    warning_.clear();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10 * attempt));
+  }
 }
 
 ProfileStore::~ProfileStore() { Close(); }
@@ -80,8 +91,10 @@ bool ProfileStore::Open() {
       ::sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (opened != SQLITE_OK) return Unusable(Reason());
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
-  // A damaged file is found before anything is written to it.
-  return PassesCheck() && Execute("PRAGMA journal_mode=WAL") && Execute(kSchema);
+  // A damaged file is found before anything is written to it. Commits need no flush of their
+  // own: a record lost to a power cut only means no cut-off next time, which drops nothing.
+  return PassesCheck() && Execute("PRAGMA journal_mode=WAL") &&
+         Execute("PRAGMA synchronous=NORMAL") && Execute(kSchema);
 }
 
 void ProfileStore::Close() {
