@@ -37,6 +37,13 @@ bool PlaceIfAbsent(const std::filesystem::path& temp, const std::filesystem::pat
   return true;
 }
 
+// The temporary file is made private; a new file gets what an ordinary create would give it.
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
 void SyncFolderOf(const std::filesystem::path& file) {
   const auto folder = file.parent_path();
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -71,8 +78,9 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   error_.clear();
   errorCode_ = 0;
   if (!faults::Allow("create")) return Fail("create a file beside", EIO);
-  const auto name = "." + target_.filename().string().substr(0, kLongestNamePart) + ".XXXXXX" +
-                    std::string(kTempSuffix);
+  std::string name = ".";
+  name.append(target_.filename().string(), 0, kLongestNamePart).append(".XXXXXX");
+  name.append(kTempSuffix);
   std::string pattern = (target_.parent_path() / name).string();
   fd_ = ::mkostemps(pattern.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
   if (fd_ < 0) return Fail("create a file beside", errno);
@@ -97,13 +105,12 @@ bool AtomicFile::Write(std::string_view bytes) {
 // The time is set after every write and before the file becomes visible.
 bool AtomicFile::SetAttributes() {
   struct stat existing {};
-  std::optional<mode_t> mode = newFileMode_;
+  mode_t mode = newFileMode_.value_or(0666 & ~CurrentUmask());
   if (placement_ == Placement::Replace && ::stat(target_.c_str(), &existing) == 0) {
     mode = existing.st_mode & 07777;
   }
-  if (!mode && !lastWrite_) return true;
   if (!faults::Allow("set attributes")) return Fail("set the attributes of", EIO);
-  if (mode && ::fchmod(fd_, *mode) != 0) return Fail("set the attributes of", errno);
+  if (::fchmod(fd_, mode) != 0) return Fail("set the attributes of", errno);
   const timespec times[2] = {{0, UTIME_OMIT}, lastWrite_.value_or(timespec{0, UTIME_OMIT})};
   if (lastWrite_ && ::futimens(fd_, times) != 0) return Fail("set the attributes of", errno);
   return true;

@@ -29,8 +29,8 @@ class AtomicFile {
   bool Write(std::string_view bytes);
   // The last-write time the file gets at Commit instead of the time of writing.
   void SetLastWriteTime(const timespec& time) { lastWrite_ = time; }
-  // The permissions of a file that replaces nothing (default: 0666 less the umask); a
-  // replacing file keeps the permissions of the file it replaces.
+  // The permissions of a file that replaces nothing (default: 0666 less the umask, as any new
+  // file); a replacing file keeps the permissions of the file it replaces.
   void SetNewFileMode(mode_t mode) { newFileMode_ = mode; }
   // Flushes the file and puts it in place.
   bool Commit();

@@ -1,6 +1,5 @@
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "files/atomic_file.hpp"
 #include "support/test_support.hpp"
@@ -57,6 +56,18 @@ TEST(AtomicFile, KeepsPermissionsAndWritesThroughALink) {
   struct stat info {};
   ASSERT_EQ(::stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(AtomicFile, ANewFileGetsTheModeOfAnOrdinaryCreate) {
+  TempFolder folder;
+  const mode_t old = ::umask(027);
+  AtomicFile file;
+  const bool written = file.Open(folder / "new.xml") && file.Write("x") && file.Commit();
+  ::umask(old);
+  ASSERT_TRUE(written) << file.Error();
+  struct stat info {};
+  ASSERT_EQ(::stat((folder / "new.xml").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "not the temporary file's private 0600";
 }
 
 TEST(AtomicFile, ReportsTheFileWhenItCannotCreate) {
