@@ -1,5 +1,7 @@
 #include "app/merge_file_pair.hpp"
 
+#include <future>
+
 #include "files/atomic_file.hpp"
 #include "files/file_ops.hpp"
 #include "history/log_document.hpp"
@@ -39,8 +41,10 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
 // Loads, merges and saves; false with the reason when the pair cannot be merged.
 bool MergeAndSave(const std::string& first, const std::string& second, const std::string& output,
                   TimeValue cutoff, PairReport& report) {
+  // The two parses are independent: the second runs on another core meanwhile.
+  auto loading2 = std::async(std::launch::async, [&second] { return LoadLogDocument(second); });
   auto input1 = LoadLogDocument(first);
-  auto input2 = input1 ? LoadLogDocument(second) : std::nullopt;
+  auto input2 = loading2.get();
   if (!input1 || !input2) {
     report.reason = (input1 ? second : first) +
                     " cannot be read as a history file (missing, unreadable or not well-formed)" +
