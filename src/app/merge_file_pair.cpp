@@ -1,5 +1,6 @@
 #include "app/merge_file_pair.hpp"
 
+#include <filesystem>
 #include <future>
 
 #include "files/atomic_file.hpp"
@@ -16,6 +17,7 @@
 namespace palvarin {
 namespace {
 
+constexpr std::uintmax_t kParallelParseBytes = 1 << 20;
 constexpr const char* kUntouched = "; nothing was written and both inputs are as they were";
 
 // The merged entries straight from the inputs to the file, without a copy in memory.
@@ -41,8 +43,13 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
 // Loads, merges and saves; false with the reason when the pair cannot be merged.
 bool MergeAndSave(const std::string& first, const std::string& second, const std::string& output,
                   TimeValue cutoff, PairReport& report) {
-  // The two parses are independent: the second runs on another core meanwhile.
-  auto loading2 = std::async(std::launch::async, [&second] { return LoadLogDocument(second); });
+  // The two parses are independent: a large second input is parsed on another core meanwhile.
+  // For small files a thread costs more than it saves.
+  std::error_code ec;
+  const auto policy = std::filesystem::file_size(second, ec) > kParallelParseBytes
+                          ? std::launch::async
+                          : std::launch::deferred;
+  auto loading2 = std::async(policy, [&second] { return LoadLogDocument(second); });
   auto input1 = LoadLogDocument(first);
   auto input2 = loading2.get();
   if (!input1 || !input2) {
