@@ -175,6 +175,7 @@ void CPalvarinDlg::OnOK() {
     messages_.Show(this, MessageQText(*result.refusal));
     return;
   }
+  jobFailed_ = result.report.AnyFailed();
   ShowJobProblems(messages_, this, result.report);
   messages_.Show(this, MessageQText(kMessageMergeFinished));
   accept();

@@ -34,6 +34,8 @@ class CPalvarinDlg : public QDialog {
   void BrowseForPath(PathField field);
   // Checks the paths, runs the job, reports it and closes; stays open when refused.
   void OnOK();
+  // True when the job run from the dialog left a pair or a copy failed.
+  bool JobFailed() const { return jobFailed_; }
 
  private:
   void Connect();
@@ -49,6 +51,7 @@ class CPalvarinDlg : public QDialog {
   MessagePresenter& messages_;
   PathChooser& chooser_;
   PalvarinDlgControls controls_;
+  bool jobFailed_ = false;
 };
 
 }  // namespace palvarin

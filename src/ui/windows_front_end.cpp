@@ -60,7 +60,7 @@ int WindowsFrontEnd::RunDialog(MergeSettings& settings, ProfileStore& profile) {
   CPalvarinDlg dialog(settings, profile, messages_, chooser_);
   dialog.exec();
   settings = dialog.Settings();
-  return kExitDone;
+  return dialog.JobFailed() ? kExitPairFailed : kExitDone;
 }
 
 bool CanShowWindows() {

@@ -20,7 +20,8 @@ class WindowsFrontEnd : public FrontEnd {
   void ShowWarning(const std::string& text) override;
   // The failures and notes of the job, then its totals.
   void ShowJobReport(const JobReport& report) override;
-  // Shows the main dialog modally; `settings` ends as the dialog's record. Returns 0.
+  // Shows the main dialog modally; `settings` ends as the dialog's record. The exit status:
+  // 1 when a job run from it left a pair failed, else 0.
   int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
 
  private:

@@ -121,6 +121,7 @@ TEST_F(OkTest, ValidPathsRunTheJobReportItAndClose) {
   EXPECT_EQ(ran.BackupMax, 5u);
   EXPECT_FALSE(ran.NotMergeSameDatetime);
   EXPECT_EQ(StoredSettings(), ran);
+  EXPECT_FALSE(dialog_->JobFailed());
 }
 
 TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
@@ -142,6 +143,7 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
   EXPECT_EQ(ReadFile(second), SampleHistory("from two", "11:00:00"));
   EXPECT_EQ(ReadFile(broken), "<Log><Message");
+  EXPECT_TRUE(dialog_->JobFailed()) << "the exit status says so";
 }
 
 TEST_F(OkTest, CancelRunsNothingAndSavesNothing) {
