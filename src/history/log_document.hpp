@@ -60,10 +60,11 @@ pugi::xml_node FindUniqueElement(pugi::xml_node node, const char* name);
 void FindUniqueElements(pugi::xml_node node, std::span<const char* const> names,
                         std::span<pugi::xml_node> found);
 
-// All character data (text and CDATA) below `node`, in document order, unchanged.
+// All character data (text and CDATA) of `node` and below, in document order, unchanged; an
+// element's own value is its leading text.
 std::string ElementText(pugi::xml_node node);
 
-// ElementText(a) == ElementText(b), without copying the texts where each is one node.
+// ElementText(a) == ElementText(b), without copying the texts where each is in one piece.
 bool SameElementText(pugi::xml_node a, pugi::xml_node b);
 
 // Sets the attribute `name` of `element` to the decimal text of `value`, replacing an

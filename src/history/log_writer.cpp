@@ -99,12 +99,18 @@ void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
     switch (node.type()) {
       case pugi::node_element:
         OpenTag(node, node == top ? sessionId : nullptr);
+        if (!node.first_child() && !*node.value()) {
+          buffer_ += "/>";
+          break;
+        }
+        // The element's value is its text before the first child.
+        buffer_ += '>';
+        AppendText(buffer_, node.value());
         if (node.first_child()) {
-          buffer_ += '>';
           node = node.first_child();
           continue;
         }
-        buffer_ += "/>";
+        ((buffer_ += "</") += node.name()) += '>';
         break;
       case pugi::node_pcdata:
         AppendText(buffer_, node.value());

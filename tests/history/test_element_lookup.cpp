@@ -10,8 +10,13 @@
 namespace palvarin {
 namespace {
 
-pugi::xml_node FirstElement(pugi::xml_document& document, const char* xml) {
-  const auto result = document.load_string(xml, pugi::parse_default | pugi::parse_ws_pcdata);
+constexpr unsigned kTextNodes = pugi::parse_default | pugi::parse_ws_pcdata;
+// As history files are read: an element's leading text is its own value.
+constexpr unsigned kEmbeddedText = kTextNodes | pugi::parse_embed_pcdata;
+
+pugi::xml_node FirstElement(pugi::xml_document& document, const char* xml,
+                            unsigned options = kEmbeddedText) {
+  const auto result = document.load_string(xml, options);
   EXPECT_TRUE(result) << xml;
   return document.document_element();
 }
@@ -48,30 +53,63 @@ TEST(FindUniqueElements, FindsEachNameAsXPathDoes) {
   for (pugi::xml_node node : found) EXPECT_FALSE(node) << "an empty handle finds nothing";
 }
 
-TEST(SameElementText, AgreesWithComparingWholeTexts) {
+TEST(ElementText, JoinsAllCharacterDataWhereverTheLibraryKeepsIt) {
+  struct Row {
+    const char* name;
+    const char* xml;
+    const char* text;
+  };
+  const Row rows[] = {
+      {"one text", "<T>abc</T>", "abc"},
+      {"character data", "<T><![CDATA[a<b]]></T>", "a<b"},
+      {"text before markup", "<T>a<b>b</b>c</T>", "abc"},
+      {"text before a comment", "<T>ab<!--x-->c</T>", "abc"},
+      {"markup first", "<T><i>a</i>bc</T>", "abc"},
+      {"character data first", "<T><![CDATA[a]]>bc</T>", "abc"},
+      {"blank", "<T> </T>", " "},
+      {"empty", "<T/>", ""},
+  };
+  for (const Row& row : rows) {
+    for (unsigned options : {kTextNodes, kEmbeddedText}) {
+      pugi::xml_document document;
+      EXPECT_EQ(ElementText(FirstElement(document, row.xml, options)), row.text) << row.name;
+    }
+  }
+  pugi::xml_document document;
+  const pugi::xml_node text = FirstElement(document, "<T>a<b>b</b></T>");
+  EXPECT_EQ(ElementText(text.first_child()), "b") << "the text of a child alone";
+}
+
+TEST(SameElementText, ComparesWholeTexts) {
   struct Row {
     const char* name;
     const char* a;
     const char* b;
+    bool same;
   };
   const Row rows[] = {
-      {"same single text", "<T>abc</T>", "<T>abc</T>"},
-      {"different single text", "<T>abc</T>", "<T>abd</T>"},
-      {"prefix", "<T>ab</T>", "<T>abc</T>"},
-      {"text against the same in character data", "<T>abc</T>", "<T><![CDATA[abc]]></T>"},
-      {"text split by markup", "<T>a<b>b</b>c</T>", "<T>abc</T>"},
-      {"split differently", "<T>a<b>bc</b></T>", "<T><i>ab</i>c</T>"},
-      {"empty against blank", "<T/>", "<T> </T>"},
-      {"both empty", "<T/>", "<T></T>"},
-      {"a child element without text", "<T><b/></T>", "<T/>"},
+      {"same single text", "<T>abc</T>", "<T>abc</T>", true},
+      {"different single text", "<T>abc</T>", "<T>abd</T>", false},
+      {"prefix", "<T>ab</T>", "<T>abc</T>", false},
+      {"text against the same in character data", "<T>abc</T>", "<T><![CDATA[abc]]></T>", true},
+      {"text split by markup", "<T>a<b>b</b>c</T>", "<T>abc</T>", true},
+      {"split differently", "<T>a<b>bc</b></T>", "<T><i>ab</i>c</T>", true},
+      {"leading text then a comment", "<T>ab<!--x--></T>", "<T>ab</T>", true},
+      {"leading text then more text", "<T>ab<!--x-->c</T>", "<T>ab</T>", false},
+      {"leading text against a child's", "<T>ab<i/></T>", "<T><i>ab</i></T>", true},
+      {"empty against blank", "<T/>", "<T> </T>", false},
+      {"both empty", "<T/>", "<T></T>", true},
+      {"a child element without text", "<T><b/></T>", "<T/>", true},
   };
   for (const Row& row : rows) {
-    pugi::xml_document documentA;
-    pugi::xml_document documentB;
-    const pugi::xml_node a = FirstElement(documentA, row.a);
-    const pugi::xml_node b = FirstElement(documentB, row.b);
-    EXPECT_EQ(SameElementText(a, b), ElementText(a) == ElementText(b)) << row.name;
-    EXPECT_EQ(SameElementText(b, a), ElementText(a) == ElementText(b)) << row.name;
+    for (unsigned options : {kTextNodes, kEmbeddedText}) {
+      pugi::xml_document documentA;
+      pugi::xml_document documentB;
+      const pugi::xml_node a = FirstElement(documentA, row.a, options);
+      const pugi::xml_node b = FirstElement(documentB, row.b, options);
+      EXPECT_EQ(SameElementText(a, b), row.same) << row.name;
+      EXPECT_EQ(SameElementText(b, a), row.same) << row.name;
+    }
   }
 }
 

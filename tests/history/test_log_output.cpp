@@ -34,6 +34,7 @@ const char* const kTrickyLog =
     "<Message SessionID=\"2\"><Text><![CDATA[raw <b>\r\nmarkup]]></Text><Text> </Text>"
     "<Text>\t</Text></Message>"
     "<Invitation SessionID=\"2\"><Application>x</Application><!-- kept --><Empty/></Invitation>"
+    "<Message SessionID=\"2\"><Text>lead &amp; <b>bold</b> tail<!-- c -->end</Text></Message>"
     "</Log>";
 
 std::vector<std::string> CanonicalEntries(const LogDocument& document) {
@@ -65,6 +66,28 @@ std::vector<std::filesystem::path> TrickyAndCorpusFiles(const TempFolder& folder
   WriteFile(folder / "tricky.xml", kTrickyLog);
   files.push_back(folder / "tricky.xml");
   return files;
+}
+
+// Entries as a plain parse sees them, every piece of text a node of its own.
+std::vector<std::string> PlainParseEntries(const std::filesystem::path& file) {
+  pugi::xml_document document;
+  const unsigned options =
+      pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi;
+  EXPECT_TRUE(document.load_file(file.c_str(), options)) << file;
+  std::vector<std::string> entries;
+  for (pugi::xml_node entry : document.document_element().children()) {
+    if (entry.type() == pugi::node_element) entries.push_back(CanonicalTree(entry));
+  }
+  return entries;
+}
+
+TEST(LoadLogDocument, EntriesHoldTheTextsAPlainParseFinds) {
+  TempFolder folder;
+  for (const auto& file : TrickyAndCorpusFiles(folder)) {
+    auto input = LoadLogDocument(file);
+    ASSERT_TRUE(input) << file;
+    EXPECT_EQ(CanonicalEntries(*input), PlainParseEntries(file)) << file;
+  }
 }
 
 TEST(SaveLogDocument, EmptyOutputHasMessengersLayout) {
@@ -118,6 +141,8 @@ TEST(SaveLogDocument, WritesCharactersAReadWouldChangeAsReferences) {
   EXPECT_NE(saved.find("FriendlyName=\"a&#x9;b&#xA;c&#xD;d &quot;q&quot; &amp; &lt;\""),
             std::string::npos);
   EXPECT_NE(saved.find("<![CDATA[raw <b>\nmarkup]]>"), std::string::npos);
+  EXPECT_NE(saved.find("<Text>lead &amp; <b>bold</b> tail<!-- c -->end</Text>"), std::string::npos);
+  EXPECT_NE(saved.find("<Application>x</Application><!-- kept --><Empty/>"), std::string::npos);
   EXPECT_EQ(saved.find('\r', saved.find("<Log")), saved.size() - 2) << "only the final CR LF";
 }
 

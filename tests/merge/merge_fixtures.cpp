@@ -33,10 +33,12 @@ std::string Log(std::string_view entries) { return "<Log>" + std::string(entries
 
 std::unique_ptr<pugi::xml_document> ParseLog(std::string_view text) {
   auto document = std::make_unique<pugi::xml_document>();
-  // Comments and instructions are kept too, so that walks meet them between entries.
-  const auto result = document->load_buffer(
-      text.data(), text.size(),
-      pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi);
+  // Comments and instructions are kept too, so that walks meet them between entries; leading
+  // text is an element's own value, as in files read for a merge.
+  const auto result =
+      document->load_buffer(text.data(), text.size(),
+                            pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_comments |
+                                pugi::parse_pi | pugi::parse_embed_pcdata);
   EXPECT_TRUE(result) << result.description() << " in " << text;
   return document;
 }

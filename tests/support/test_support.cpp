@@ -130,6 +130,8 @@ std::string CanonicalTree(pugi::xml_node top) {
           out += " " + std::string(attribute.name()) + "=[" + attribute.value() + "]";
         }
         out += ">";
+        // An element's own value is its leading text: shown as a text node would be.
+        if (*node.value()) out += "T[" + std::string(node.value()) + "]";
         break;
       case pugi::node_pcdata: out += "T[" + std::string(node.value()) + "]"; break;
       case pugi::node_cdata: out += "C[" + std::string(node.value()) + "]"; break;

@@ -49,7 +49,8 @@ std::filesystem::path CorpusFolder();
 std::vector<std::filesystem::path> CorpusFiles();
 
 // A text that shows a node's whole tree (names, attributes in order, character data with its
-// kind), for comparing entries character for character. Iterative: any depth.
+// kind; an element's own value as its leading text), for comparing entries character for
+// character. Iterative: any depth.
 std::string CanonicalTree(pugi::xml_node node);
 
 }  // namespace palvarin::test
