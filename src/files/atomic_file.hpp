@@ -38,7 +38,6 @@ class AtomicFile {
   // What went wrong, for messages: the file and the system's reason; and its errno.
   const std::string& Error() const { return error_; }
   int ErrorCode() const { return errorCode_; }
-  const std::filesystem::path& Target() const { return target_; }
 
  private:
   bool Fail(const char* what, int code);
