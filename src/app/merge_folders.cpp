@@ -44,9 +44,9 @@ std::map<std::string, std::string> NamesSharingAFile(const std::vector<std::stri
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<Use>> usesByFile;
   for (const std::string& prefix : prefixes) {
     for (const std::string& name : names) {
-      const FileFacts facts = ReadFileFacts(prefix + name);
-      if (!facts.ok) continue;
-      usesByFile[{facts.identity.device, facts.identity.inode}].push_back({name, prefix + name});
+      const auto identity = ReadFileIdentity(prefix + name);
+      if (!identity) continue;
+      usesByFile[{identity->device, identity->inode}].push_back({name, prefix + name});
     }
   }
   std::map<std::string, std::string> shared;
@@ -70,6 +70,15 @@ PairReport SharedFilePair(const std::string& first, const std::string& second,
   pair.reason = why + "; merging or copying it would write one history over another, so " +
                 "neither was touched";
   return pair;
+}
+
+// The files this job copied into the folder `prefix` (from the other input folder).
+std::set<std::string> CopiedInto(const std::string& prefix, const JobReport& report) {
+  std::set<std::string> copied;
+  for (const CopyReport& copy : report.copies) {
+    if (copy.outcome == CopyOutcome::Copied && copy.to.starts_with(prefix)) copied.insert(copy.to);
+  }
+  return copied;
 }
 
 // The pair of each first input, to see how it went.
@@ -131,12 +140,14 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
   }
 }
 
-void CopyFolderBack(const std::string& folder1, const std::string& folder2,
-                    ProfileStore& profile, JobReport& report) {
+void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
+                    JobReport& report) {
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
+  const std::set<std::string> fromFolder2 = CopiedInto(prefix1, report);
   for (const std::string& name : ListHistoryFiles(prefix1, report)) {
+    if (fromFolder2.count(prefix1 + name)) continue;  // folder 2 holds these bytes already
     const auto pair = pairs.find(prefix1 + name);
     PairReport* merged = pair == pairs.end() ? nullptr : pair->second;
     if (merged && merged->outcome != PairOutcome::Merged) continue;

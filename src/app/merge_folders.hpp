@@ -28,10 +28,11 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
                   const std::string& outputFolder, const PairOptions& options,
                   ProfileStore& profile, JobReport& report);
 
-// Copies every history file of folder 1 over folder 2, except the names of pairs that were
-// not merged: after a failure the first file is unmerged, and a pair skipped as unchanged only
-// looked alike by size and time. A merged pair whose copy arrived gets its merge time recorded.
-void CopyFolderBack(const std::string& folder1, const std::string& folder2,
-                    ProfileStore& profile, JobReport& report);
+// Copies every history file of folder 1 over folder 2, except the files the job has just
+// copied from folder 2 and the names of pairs that were not merged: after a failure the first file
+// is unmerged, and a pair skipped as unchanged only looked alike by size and time. A merged pair
+// whose copy arrived gets its merge time recorded.
+void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
+                    JobReport& report);
 
 }  // namespace palvarin

@@ -101,6 +101,12 @@ FileFacts ReadFileFacts(const std::filesystem::path& path) {
   return facts;
 }
 
+std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), info.st_ino};
+}
+
 FileResult CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
                     CopyMode mode) {
   Descriptor source(OpenForReading(from));

@@ -51,6 +51,10 @@ struct FileFacts {
 // Opens `path` for reading (links followed) and reads its facts from the open file.
 FileFacts ReadFileFacts(const std::filesystem::path& path);
 
+// The identity of the file at `path` (links followed) without opening it; none when there is
+// no file to examine.
+std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path);
+
 // Whether a copy may take the place of an existing target.
 enum class CopyMode { FailIfExists, Replace };
 

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "files/file_ops.hpp"
 #include "history_builder.hpp"
 #include "palvarin_process.hpp"
 #include "support/test_support.hpp"
@@ -71,6 +72,7 @@ TEST_F(FolderJob, SeparateOutputHoldsTheUnionOfHistoryFiles) {
 }
 
 TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
+  const auto only2 = ReadFileIdentity(pc2_ / "only2.xml");
   const auto run = Run({"/n", "/d", "/o", "/nb", "/p1", pc1_, "/p2", pc2_});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::set<std::string> histories = {"Case.xml", "both.xml", "case.xml", "only1.xml",
@@ -90,6 +92,8 @@ TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
       << "not a history file by name";
   EXPECT_EQ(ReadFile(pc2_ / "capital.XML"), OneMessageHistory("ignored too"));
   EXPECT_FALSE(std::filesystem::exists(pc2_ / ".xml"));
+  EXPECT_EQ(ReadFileIdentity(pc2_ / "only2.xml"), only2)
+      << "a file copied from the second folder is not copied back over itself";
 }
 
 }  // namespace

@@ -175,6 +175,12 @@ TEST(ReadFileFacts, IdentityFollowsTheFileNotThePath) {
   EXPECT_EQ(ReadFileFacts(folder / "hard.xml").identity, a.identity);
   EXPECT_EQ(ReadFileFacts(folder / "soft.xml").identity, a.identity);
   EXPECT_NE(ReadFileFacts(folder / "b.xml").identity, a.identity);
+  // Without opening the file, the same answer.
+  EXPECT_EQ(ReadFileIdentity(folder / "a.xml"), a.identity);
+  EXPECT_EQ(ReadFileIdentity(folder / "hard.xml"), a.identity);
+  EXPECT_EQ(ReadFileIdentity(folder / "soft.xml"), a.identity);
+  EXPECT_NE(ReadFileIdentity(folder / "b.xml"), a.identity);
+  EXPECT_FALSE(ReadFileIdentity(folder / "missing.xml"));
 }
 
 TEST(PathTests, FollowLinks) {
