@@ -1,5 +1,6 @@
 #include "history/log_writer.hpp"
 
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -12,10 +13,11 @@ constexpr std::string_view kLogProlog =
     "<?xml-stylesheet type='text/xsl' href='MessageLog.xsl'?>\r\n"
     "<Log FirstSessionID=\"1\" LastSessionID=\"";
 
-void AppendInteger(std::string& out, int value) {
-  char digits[16];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, end);
+// The decimal text of `value`, ended by a NUL.
+std::array<char, 16> DecimalText(int value) {
+  std::array<char, 16> digits{};
+  std::to_chars(digits.data(), digits.data() + digits.size() - 1, value);
+  return digits;
 }
 
 // Text content: markup characters and CR (which a read would turn into LF) as references.
@@ -154,17 +156,14 @@ void LogWriter::WriteDocument(const pugi::xml_document& document) {
 
 void LogWriter::BeginLog(int lastSession) {
   buffer_ += kLogProlog;
-  AppendInteger(buffer_, lastSession);
+  buffer_ += DecimalText(lastSession).data();
   buffer_ += '"';
 }
 
 void LogWriter::WriteEntry(pugi::xml_node entry, int session) {
   if (!rootHasEntries_) buffer_ += '>';
   rootHasEntries_ = true;
-  char sessionId[16];
-  auto [end, ec] = std::to_chars(sessionId, sessionId + sizeof sessionId - 1, session);
-  *end = '\0';
-  WriteTree(entry, sessionId);
+  WriteTree(entry, DecimalText(session).data());
 }
 
 void LogWriter::EndLog() { buffer_ += rootHasEntries_ ? "</Log>\r\n" : "/>\r\n"; }
