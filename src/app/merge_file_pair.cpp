@@ -97,8 +97,11 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
       (!BackUp(first, options, report) || !BackUp(second, options, report))) {
     return report;
   }
-  const MergeTimeRecord lastMerge = ReadMergeTime(profile, first, second);
-  const TimeValue cutoff = options.applyArchiveRule && lastMerge.found ? lastMerge.time : 0;
+  TimeValue cutoff = 0;
+  if (options.applyArchiveRule) {
+    const MergeTimeRecord lastMerge = ReadMergeTime(profile, first, second);
+    if (lastMerge.found) cutoff = lastMerge.time;
+  }
   try {
     if (!MergeAndSave(first, second, output, cutoff, report)) return report;
   } catch (const XmlError& error) {

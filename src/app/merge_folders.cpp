@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/parallel_work.hpp"
 #include "files/file_ops.hpp"
 
 namespace palvarin {
@@ -88,6 +89,37 @@ std::map<std::string, PairReport*> PairsByFirstInput(JobReport& report) {
   return pairs;
 }
 
+// One name's work in a folder job: the merge of its two files, or the copy of one file.
+struct FolderTask {
+  FolderTask(std::string fromPath, std::string secondPath, std::string toPath)
+      : from(std::move(fromPath)), second(std::move(secondPath)), to(std::move(toPath)) {}
+
+  std::string from;    // the first input, or the file copied
+  std::string second;  // the second input of a merge; empty for a copy
+  std::string to;
+  PairReport pair;
+  CopyReport copy;
+
+  bool IsMerge() const { return !second.empty(); }
+};
+
+// What each task loads: the sizes of the files it reads.
+std::vector<std::uint64_t> Weights(const std::vector<FolderTask>& tasks) {
+  std::vector<std::uint64_t> weights;
+  weights.reserve(tasks.size());
+  for (const FolderTask& task : tasks) {
+    std::error_code error;
+    std::uint64_t bytes = std::filesystem::file_size(task.from, error);
+    if (error) bytes = 0;
+    if (task.IsMerge()) {
+      const std::uint64_t second = std::filesystem::file_size(task.second, error);
+      if (!error) bytes += second;
+    }
+    weights.push_back(bytes);
+  }
+  return weights;
+}
+
 }  // namespace
 
 std::string FolderPrefix(const std::string& folder) {
@@ -122,20 +154,36 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
   for (const auto& [name, why] : shared) {
     report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, why));
   }
+
+  std::vector<FolderTask> tasks;
   for (const std::string& name : names1) {
     if (shared.count(name)) continue;
     if (names2.count(name)) {
-      report.pairs.push_back(
-          MergeFilePair(prefix1 + name, prefix2 + name, prefixOut + name, options, profile));
+      tasks.emplace_back(prefix1 + name, prefix2 + name, prefixOut + name);
     } else if (prefix1 != prefixOut) {
-      report.copies.push_back(
-          CopyHistoryFile(prefix1 + name, prefixOut + name, CopyMode::FailIfExists, false));
+      tasks.emplace_back(prefix1 + name, std::string(), prefixOut + name);
     }
   }
   for (const std::string& name : names2) {
     if (!names1.count(name) && !shared.count(name)) {
-      report.copies.push_back(
-          CopyHistoryFile(prefix2 + name, prefixOut + name, CopyMode::FailIfExists, false));
+      tasks.emplace_back(prefix2 + name, std::string(), prefixOut + name);
+    }
+  }
+  // Every name has files of its own (names sharing one were set aside above), so the tasks
+  // touch disjoint files and may run side by side.
+  RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
+    FolderTask& task = tasks[i];
+    if (task.IsMerge()) {
+      task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);
+    } else {
+      task.copy = CopyHistoryFile(task.from, task.to, CopyMode::FailIfExists, false);
+    }
+  });
+  for (FolderTask& task : tasks) {
+    if (task.IsMerge()) {
+      report.pairs.push_back(std::move(task.pair));
+    } else {
+      report.copies.push_back(std::move(task.copy));
     }
   }
 }
@@ -146,17 +194,24 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, Prof
   const std::string prefix2 = FolderPrefix(folder2);
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
   const std::set<std::string> fromFolder2 = CopiedInto(prefix1, report);
+  std::vector<FolderTask> tasks;
+  std::vector<PairReport*> mergedPairs;
   for (const std::string& name : ListHistoryFiles(prefix1, report)) {
     if (fromFolder2.count(prefix1 + name)) continue;  // folder 2 holds these bytes already
     const auto pair = pairs.find(prefix1 + name);
     PairReport* merged = pair == pairs.end() ? nullptr : pair->second;
     if (merged && merged->outcome != PairOutcome::Merged) continue;
-    report.copies.push_back(
-        CopyHistoryFile(prefix1 + name, prefix2 + name, CopyMode::Replace, true));
-    if (merged && report.copies.back().outcome == CopyOutcome::Copied) {
-      RecordMergeTime(*merged, profile);
-    }
+    tasks.emplace_back(prefix1 + name, std::string(), prefix2 + name);
+    mergedPairs.push_back(merged);
   }
+  RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
+    FolderTask& task = tasks[i];
+    task.copy = CopyHistoryFile(task.from, task.to, CopyMode::Replace, true);
+    if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied) {
+      RecordMergeTime(*mergedPairs[i], profile);
+    }
+  });
+  for (FolderTask& task : tasks) report.copies.push_back(std::move(task.copy));
 }
 
 }  // namespace palvarin

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <system_error>
 
 #include "files/io_faults.hpp"
 
@@ -38,9 +38,14 @@ bool PlaceIfAbsent(const std::filesystem::path& temp, const std::filesystem::pat
 }
 
 // The temporary file is made private; a new file gets what an ordinary create would give it.
+// Reading the umask means setting it for a moment, so it is read once: two threads reading it
+// at the same time could leave it at 0.
 mode_t CurrentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
+  static const mode_t mask = [] {
+    const mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
+  }();
   return mask;
 }
 
@@ -59,7 +64,7 @@ AtomicFile::~AtomicFile() { Discard(); }
 
 bool AtomicFile::Fail(const char* what, int code) {
   errorCode_ = code;
-  error_ = std::string("cannot ") + what + " " + target_.string() + ": " + std::strerror(code);
+  error_ = std::string("cannot ") + what + " " + target_.string() + ": " + std::generic_category().message(code);
   Discard();
   return false;
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <string_view>
 #include <vector>
 
@@ -20,7 +21,7 @@ namespace {
 constexpr std::size_t kChunk = std::size_t{1} << 16;
 
 FileResult Failure(std::string_view step, const std::filesystem::path& path, int code) {
-  return {false, "cannot " + std::string(step) + " " + path.string() + ": " + std::strerror(code),
+  return {false, "cannot " + std::string(step) + " " + path.string() + ": " + std::generic_category().message(code),
           code};
 }
 

@@ -130,6 +130,7 @@ bool ProfileStore::Problem(const std::string& text) {
 }
 
 std::string ProfileStore::TakeWarning() {
+  const std::lock_guard lock(mutex_);
   if (warned_ || warning_.empty()) return {};
   warned_ = true;
   return std::move(warning_);
@@ -149,6 +150,7 @@ ProfileStore::StoredValue ProfileStore::ColumnValue(sqlite3_stmt* row) {
 
 ProfileStore::StoredValue ProfileStore::Read(std::string_view section, std::string_view entry) {
   if (db_ == nullptr) return {};
+  const std::lock_guard lock(mutex_);
   Statement select(db_, "SELECT value FROM profile_value WHERE section = ?1 AND name = ?2");
   const int step = select.Prepared() ? select.Bind(section, entry).Step() : SQLITE_ERROR;
   if (step == SQLITE_ROW) return ColumnValue(select.Get());
@@ -159,6 +161,7 @@ ProfileStore::StoredValue ProfileStore::Read(std::string_view section, std::stri
 bool ProfileStore::Store(std::string_view section, std::string_view entry,
                          const StoredValue& value) {
   if (db_ == nullptr) return false;
+  const std::lock_guard lock(mutex_);
   const std::string failure = "cannot write to the profile " + file_.string() + ": ";
   if (!faults::Allow("profile write")) return Problem(failure + "refused");
   if (::sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -19,7 +20,7 @@ inline constexpr std::string_view kSettingSection = "Setting";
 inline constexpr std::string_view kMergeTimeSection = "FileMergeTime";
 
 // The per-user profile: sections of named string and 32-bit integer values in one SQLite file
-// that several processes may use at once. Names are compared exactly. A store that cannot be
+// that several processes, and several threads of one, may use at once. Names are compared exactly. A store that cannot be
 // opened or is damaged reads as empty, refuses writes and is never changed.
 class ProfileStore {
  public:
@@ -62,6 +63,7 @@ class ProfileStore {
 
   std::filesystem::path file_;
   sqlite3* db_ = nullptr;
+  std::mutex mutex_;  // one statement or transaction at a time on the connection
   std::string warning_;
   bool warned_ = false;
 };

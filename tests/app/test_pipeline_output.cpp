@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/merge_file_pair.hpp"
+#include "app/merge_folders.hpp"
 #include "history/log_document.hpp"
 #include "history/log_output.hpp"
 #include "history_generator.hpp"
@@ -99,6 +102,88 @@ TEST(MergeFilePair, WritesWhatCopyingIntoADocumentWrites) {
     EXPECT_GT(reference.counts.fromInput2, 0) << row.name;
     EXPECT_EQ(reference.counts.cutOff > 0, options.applyArchiveRule) << row.name;
   }
+}
+
+// A folder job merges its pairs side by side. Each output must still be exactly the plain
+// merge of its pair, with its own archive cut-off, and the report must list the pairs and the
+// copies in the order of their names whatever order they finished in.
+TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
+  ScopedTimeZone zone("Asia/Tokyo");
+  TempFolder folder;
+  const std::filesystem::path pc1 = folder / "pc1";
+  const std::filesystem::path pc2 = folder / "pc2";
+  const std::filesystem::path out = folder / "out";
+  for (const auto& made : {pc1, pc2, out, folder / "reference"}) {
+    std::filesystem::create_directories(made);
+  }
+  ProfileStore profile(folder / "profile.sqlite3");
+  std::vector<std::string> merged;
+  std::vector<std::string> copiedFrom1;
+  std::vector<std::string> copiedFrom2;
+  for (std::uint32_t contact = 0; contact < 48; ++contact) {
+    const std::string name = "contact" + std::to_string(100 + contact) + ".xml";
+    const auto pair = bench::GenerateHistoryPair(20000 + 3000 * (contact % 9), 100 + contact);
+    if (contact % 12 == 5) {
+      test::WriteFile(pc1 / name, pair.first);  // on one PC only
+      copiedFrom1.push_back(out / name);
+      continue;
+    }
+    if (contact % 12 == 7) {
+      test::WriteFile(pc2 / name, pair.second);
+      copiedFrom2.push_back(out / name);
+      continue;
+    }
+    test::WriteFile(pc1 / name, pair.first);
+    test::WriteFile(pc2 / name, contact == 20 ? pair.second.substr(0, 999) : pair.second);
+    merged.push_back(name);
+    if (contact % 4 == 1) {  // merged before: the archive rule cuts off at that time
+      ASSERT_TRUE(profile.WriteProfileString(kMergeTimeSection,
+                                             MergeTimeKey(pc1 / name, pc2 / name),
+                                             "2008060" + std::to_string(1 + contact % 9) +
+                                                 "000000"));
+    }
+  }
+
+  PairOptions options;
+  options.applyArchiveRule = true;
+  JobReport report;
+  MergeFolders(pc1, pc2, out, options, profile, report);
+
+  ASSERT_EQ(report.pairs.size(), merged.size());
+  std::vector<std::string> copiedInReport;
+  for (const CopyReport& copy : report.copies) {
+    EXPECT_EQ(copy.outcome, CopyOutcome::Copied) << copy.to << ": " << copy.reason;
+    copiedInReport.push_back(copy.to);
+  }
+  std::vector<std::string> copied = copiedFrom1;
+  copied.insert(copied.end(), copiedFrom2.begin(), copiedFrom2.end());
+  EXPECT_EQ(copiedInReport, copied) << "the first folder's copies, then the second's, by name";
+  int cutOffPairs = 0;
+  for (std::size_t i = 0; i < merged.size(); ++i) {
+    const PairReport& pair = report.pairs[i];
+    const std::string& name = merged[i];
+    ASSERT_EQ(pair.first, (pc1 / name).string()) << "pairs in the order of their names";
+    if (name == "contact120.xml") {
+      EXPECT_EQ(pair.outcome, PairOutcome::Failed) << "its second file is cut short";
+      EXPECT_FALSE(std::filesystem::exists(out / name));
+      continue;
+    }
+    ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << pair.reason;
+    // The job recorded this merge: read the cut-off the pair had from the reference's record.
+    const bool hadRecord = (std::stoi(name.substr(7, 3)) - 100) % 4 == 1;
+    const TimeValue cutoff =
+        hadRecord ? MakeTime(2008, 6, 1 + (std::stoi(name.substr(7, 3)) - 100) % 9, 0, 0, 0) : 0;
+    const Reference reference =
+        MergeByCopying(pc1 / name, pc2 / name, cutoff, folder / "reference" / name);
+    EXPECT_EQ(ReadFile(out / name), reference.bytes) << name;
+    EXPECT_EQ(pair.counts.cutOff, reference.counts.cutOff) << name;
+    if (!hadRecord) {
+      EXPECT_EQ(reference.counts.cutOff, 0) << name;
+    }
+    cutOffPairs += reference.counts.cutOff > 0 ? 1 : 0;
+    EXPECT_TRUE(ReadMergeTime(profile, pc1 / name, pc2 / name).found) << name;
+  }
+  EXPECT_GT(cutOffPairs, 3) << "the cut-offs must leave entries out";
 }
 
 }  // namespace
