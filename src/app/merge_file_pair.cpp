@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <future>
+#include <optional>
 
-#include "files/atomic_file.hpp"
+#include "app/save_merged.hpp"
 #include "files/file_ops.hpp"
 #include "history/log_document.hpp"
-#include "history/log_writer.hpp"
 #include "history/xml_error.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_entry_lists.hpp"
@@ -20,19 +20,6 @@ namespace {
 constexpr std::uintmax_t kParallelParseBytes = 1 << 20;
 constexpr const char* kUntouched = "; nothing was written and both inputs are as they were";
 
-// The merged entries straight from the inputs to the file, without a copy in memory.
-void SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output) {
-  AtomicFile file;
-  if (!file.Open(output)) throw XmlError(kErrorFail, file.Error());
-  LogWriter writer(file);
-  writer.BeginLog(lastSession);
-  for (const RecordingSink::Record& record : merged.Records()) {
-    writer.WriteEntry(record.entry, record.session);
-  }
-  writer.EndLog();
-  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Error());
-}
-
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
   std::string error;
   if (MakeBackup(path, options.backupMax, &error)) return true;
@@ -40,29 +27,47 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
   return false;
 }
 
+// One input read for the merge: its document, its root's child nodes, and their times and
+// sessions. Held in place: the entry list points at the nodes.
+struct PreparedInput {
+  std::optional<LogDocument> document;
+  NodeList nodes;
+  LocalTimeCache hours;
+  std::optional<EntryList> entries;
+
+  void Prepare(const std::string& path, EntrySource source) {
+    document = LoadLogDocument(path);
+    if (!document) return;
+    nodes = ChildNodes(document->Root());
+    entries.emplace(nodes, source, hours);
+  }
+};
+
 // Loads, merges and saves; false with the reason when the pair cannot be merged.
 bool MergeAndSave(const std::string& first, const std::string& second, const std::string& output,
                   TimeValue cutoff, PairReport& report) {
-  // The two parses are independent: a large second input is parsed on another core meanwhile.
+  // The two inputs are independent: a large second input is read on another core meanwhile.
   // For small files a thread costs more than it saves.
   std::error_code ec;
   const auto policy = std::filesystem::file_size(second, ec) > kParallelParseBytes
                           ? std::launch::async
                           : std::launch::deferred;
-  auto loading2 = std::async(policy, [&second] { return LoadLogDocument(second); });
-  auto input1 = LoadLogDocument(first);
-  auto input2 = loading2.get();
-  if (!input1 || !input2) {
-    report.reason = (input1 ? second : first) +
+  PreparedInput input1;
+  PreparedInput input2;
+  auto preparing2 =
+      std::async(policy, [&input2, &second] { input2.Prepare(second, EntrySource::kInput2); });
+  input1.Prepare(first, EntrySource::kInput1);
+  preparing2.get();
+  if (!input1.document || !input2.document) {
+    report.reason = (input1.document ? second : first) +
                     " cannot be read as a history file (missing, unreadable or not well-formed)" +
                     kUntouched;
     return false;
   }
-  const NodeList list1 = ChildNodes(input1->Root());
-  const NodeList list2 = ChildNodes(input2->Root());
   RecordingSink merged;
-  merged.Reserve(list1.size() + list2.size());  // no input entry is written twice
-  const int lastSession = MergeEntryLists(merged, list1, list2, cutoff, report.counts);
+  merged.Reserve(input1.nodes.size() + input2.nodes.size());  // no input entry is written twice
+  const int lastSession =
+      MergeEntryLists(merged, *input1.entries, *input2.entries, cutoff, report.counts);
   SaveMerged(merged, lastSession, output);
   return true;
 }

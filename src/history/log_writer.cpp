@@ -54,6 +54,7 @@ const char* AttributeReference(char c) {
 // between them in one piece each.
 template <const char* (*reference)(char)>
 void AppendEscaped(std::string& out, const char* text, const char* special) {
+  if (*text == '\0') return;  // most elements hold no text of their own
   while (true) {
     const std::size_t run = std::strcspn(text, special);
     out.append(text, run);
@@ -71,78 +72,88 @@ void AppendAttributeValue(std::string& out, const char* text) {
   AppendEscaped<AttributeReference>(out, text, "&<>\"\t\n\r");
 }
 
-}  // namespace
-
-void LogWriter::OpenTag(pugi::xml_node element, const char* sessionId) {
-  buffer_ += '<';
-  buffer_ += element.name();
+void OpenTag(std::string& out, pugi::xml_node element, const char* sessionId) {
+  out += '<';
+  out += element.name();
   bool sessionWritten = false;
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
        attribute = attribute.next_attribute()) {
     const char* name = attribute.name();
-    (buffer_ += ' ') += name;
-    buffer_ += "=\"";
+    (out += ' ') += name;
+    out += "=\"";
     const bool isSession = sessionId && std::strcmp(name, "SessionID") == 0;
-    AppendAttributeValue(buffer_, isSession ? sessionId : attribute.value());
+    AppendAttributeValue(out, isSession ? sessionId : attribute.value());
     sessionWritten |= isSession;
-    buffer_ += '"';
+    out += '"';
   }
   if (sessionId && !sessionWritten) {
-    buffer_ += " SessionID=\"";
-    buffer_ += sessionId;
-    buffer_ += '"';
+    out += " SessionID=\"";
+    out += sessionId;
+    out += '"';
   }
 }
 
 // A pre-order walk with explicit climbing, so that no nesting depth can exhaust the stack.
-void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
+// Each node's links are asked once: every accessor is a call into the library.
+void AppendTree(std::string& out, pugi::xml_node top, const char* sessionId) {
   pugi::xml_node node = top;
   while (true) {
     switch (node.type()) {
-      case pugi::node_element:
-        OpenTag(node, node == top ? sessionId : nullptr);
-        if (!node.first_child() && !*node.value()) {
-          buffer_ += "/>";
+      case pugi::node_element: {
+        OpenTag(out, node, node == top ? sessionId : nullptr);
+        const pugi::xml_node child = node.first_child();
+        const char* value = node.value();  // the element's text before its first child
+        if (!child && !*value) {
+          out += "/>";
           break;
         }
-        // The element's value is its text before the first child.
-        buffer_ += '>';
-        AppendText(buffer_, node.value());
-        if (node.first_child()) {
-          node = node.first_child();
+        out += '>';
+        AppendText(out, value);
+        if (child) {
+          node = child;
           continue;
         }
-        ((buffer_ += "</") += node.name()) += '>';
+        ((out += "</") += node.name()) += '>';
         break;
+      }
       case pugi::node_pcdata:
-        AppendText(buffer_, node.value());
+        AppendText(out, node.value());
         break;
       case pugi::node_cdata:  // a read turns any CR in a section into LF, so none is left
-        ((buffer_ += "<![CDATA[") += node.value()) += "]]>";
+        ((out += "<![CDATA[") += node.value()) += "]]>";
         break;
       case pugi::node_comment:
-        ((buffer_ += "<!--") += node.value()) += "-->";
+        ((out += "<!--") += node.value()) += "-->";
         break;
       case pugi::node_pi:
-        buffer_ += "<?";
-        buffer_ += node.name();
-        if (*node.value()) (buffer_ += ' ') += node.value();
-        buffer_ += "?>";
+        out += "<?";
+        out += node.name();
+        if (*node.value()) (out += ' ') += node.value();
+        out += "?>";
         break;
       case pugi::node_declaration:  // always UTF-8, whatever the input declared
-        buffer_ += "<?xml version=\"1.0\"?>";
+        out += "<?xml version=\"1.0\"?>";
         break;
       default:
         break;
     }
     // Climb until a node with a next sibling, closing the elements left behind.
-    while (node != top && !node.next_sibling()) {
-      node = node.parent();
-      ((buffer_ += "</") += node.name()) += '>';
-    }
     if (node == top) break;
-    node = node.next_sibling();
+    pugi::xml_node next = node.next_sibling();
+    while (!next) {
+      node = node.parent();
+      ((out += "</") += node.name()) += '>';
+      if (node == top) return;
+      next = node.next_sibling();
+    }
+    node = next;
   }
+}
+
+}  // namespace
+
+void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
+  AppendTree(buffer_, top, sessionId);
   MaybeFlush();
 }
 
@@ -164,6 +175,18 @@ void LogWriter::WriteEntry(pugi::xml_node entry, int session) {
   if (!rootHasEntries_) buffer_ += '>';
   rootHasEntries_ = true;
   WriteTree(entry, DecimalText(session).data());
+}
+
+void LogWriter::FormatEntry(std::string& out, pugi::xml_node entry, int session) {
+  AppendTree(out, entry, DecimalText(session).data());
+}
+
+void LogWriter::WriteFormattedEntries(std::string_view entries) {
+  if (entries.empty()) return;
+  if (!rootHasEntries_) buffer_ += '>';
+  rootHasEntries_ = true;
+  Flush();
+  if (!failed_) failed_ = !file_.Write(entries);
 }
 
 void LogWriter::EndLog() { buffer_ += rootHasEntries_ ? "</Log>\r\n" : "/>\r\n"; }

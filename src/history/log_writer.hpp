@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <pugixml.hpp>
 
@@ -24,12 +25,17 @@ class LogWriter {
   void WriteEntry(pugi::xml_node entry, int session);
   void EndLog();
 
+  // Appends to `out` what WriteEntry would write for the entry, touching no writer: long
+  // outputs are formatted in parts on several threads.
+  static void FormatEntry(std::string& out, pugi::xml_node entry, int session);
+  // Writes entries formatted by FormatEntry, as if each had been given to WriteEntry.
+  void WriteFormattedEntries(std::string_view entries);
+
   // Hands the buffered bytes to the file; false once the file has refused a write.
   bool Flush();
 
  private:
   void WriteTree(pugi::xml_node top, const char* sessionId);
-  void OpenTag(pugi::xml_node element, const char* sessionId);
   void MaybeFlush();
 
   AtomicFile& file_;

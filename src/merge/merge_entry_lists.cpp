@@ -39,11 +39,16 @@ void AppendRemainingRuns(MergeOutput& output, const EntryList& list, int& index,
 
 int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list2, TimeValue cutoff,
                     MergeCounts& counts) {
-  counts = {};
-  MergeOutput output{sink, cutoff, counts};
   LocalTimeCache hours;
   const EntryList first(list1, EntrySource::kInput1, hours);
   const EntryList second(list2, EntrySource::kInput2, hours);
+  return MergeEntryLists(sink, first, second, cutoff, counts);
+}
+
+int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& second,
+                    TimeValue cutoff, MergeCounts& counts) {
+  counts = {};
+  MergeOutput output{sink, cutoff, counts};
   int index1 = 0;
   int index2 = 0;
   first.SkipToElement(index1);

@@ -20,6 +20,9 @@ struct MergeOutput {
 // session number written, 0 when nothing was written.
 int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list2, TimeValue cutoff,
                     MergeCounts& counts);
+// The same over entry lists read beforehand, which lets each input's be read on its own thread.
+int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& second,
+                    TimeValue cutoff, MergeCounts& counts);
 
 // Interleaves two runs whose first entries are the same entry, all under `session`, then
 // appends what is left of either run. True if anything was written.

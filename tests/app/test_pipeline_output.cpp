@@ -67,6 +67,10 @@ TEST(MergeFilePair, WritesWhatCopyingIntoADocumentWrites) {
       {"archive rule with a cut-off in the middle", 3, 300000, "Asia/Tokyo", "20080601000000",
        false},
       {"written over the first input", 4, 250000, "Asia/Tokyo", "", true},
+      // Long enough to be formatted in parts on two threads: an odd and an even number of parts.
+      {"formatted in parts", 5, 3000000, "Asia/Tokyo", "", false},
+      {"formatted in more parts, with a cut-off", 6, 4200000, "Asia/Tokyo", "20060101000000",
+       false},
   };
   for (const Row& row : rows) {
     ScopedTimeZone zone(row.zone);

@@ -178,6 +178,60 @@ TEST(LogWriter, StreamedEntriesEqualTheSavedDocument) {
             std::string::npos);
 }
 
+// Long outputs are formatted in parts on other threads and handed over as text: the bytes
+// must be those of the entries written one by one, however the entries are split into parts.
+TEST(LogWriter, EntriesFormattedInPartsEqualEntriesWrittenOneByOne) {
+  TempFolder folder;
+  WriteFile(folder / "in.xml",
+            "<Log><Message SessionID='7' a='1'><From><User FriendlyName='a&#9;b&#10;c'/></From>"
+            "<Text Style='x'>lead &amp; <b>bold</b> tail<!-- c -->end&#13;</Text></Message>"
+            "<Message b='2'/><Invitation SessionID='x'><![CDATA[raw <b>]]><?pi data?></Invitation>"
+            "<Deep><a><b><c>d</c></b></a><e/></Deep><Empty></Empty></Log>");
+  auto input = LoadLogDocument(folder / "in.xml");
+  ASSERT_TRUE(input);
+  std::vector<pugi::xml_node> entries;
+  for (pugi::xml_node entry : input->Root().children()) entries.push_back(entry);
+  const int lastSession = static_cast<int>(entries.size());
+
+  AtomicFile one;
+  ASSERT_TRUE(one.Open(folder / "one_by_one.xml"));
+  LogWriter oneByOne(one);
+  oneByOne.BeginLog(lastSession);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    oneByOne.WriteEntry(entries[i], static_cast<int>(i + 1));
+  }
+  oneByOne.EndLog();
+  ASSERT_TRUE(oneByOne.Flush() && one.Commit());
+  const std::string expected = ReadFile(folder / "one_by_one.xml");
+
+  const std::vector<std::vector<std::size_t>> splits = {
+      {5}, {1, 1, 1, 1, 1}, {0, 2, 0, 3}, {4, 1, 0}, {0}};
+  for (const auto& split : splits) {
+    const bool noEntries = split.size() == 1 && split[0] == 0;
+    AtomicFile file;
+    ASSERT_TRUE(file.Open(folder / "parts.xml"));
+    LogWriter writer(file);
+    writer.BeginLog(noEntries ? 0 : lastSession);
+    std::size_t next = 0;
+    for (std::size_t size : split) {
+      std::string part;
+      for (std::size_t i = 0; i < size; ++i, ++next) {
+        LogWriter::FormatEntry(part, entries[next], static_cast<int>(next + 1));
+      }
+      writer.WriteFormattedEntries(part);
+    }
+    writer.EndLog();
+    ASSERT_TRUE(writer.Flush() && file.Commit());
+    const std::string written = ReadFile(folder / "parts.xml");
+    if (noEntries) {
+      EXPECT_EQ(written, std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n")
+          << "no part may open the root";
+    } else {
+      EXPECT_EQ(written, expected) << "split into " << split.size() << " parts";
+    }
+  }
+}
+
 TEST(SaveLogDocument, DeclaresWhatItWritesWhateverTheInputDeclared) {
   TempFolder folder;
   WriteFile(folder / "latin1.xml",
