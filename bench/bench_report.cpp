@@ -9,7 +9,7 @@ namespace palvarin::bench {
 namespace {
 
 constexpr double kMegabyte = 1e6;
-constexpr Tool kTools[] = {Tool::kMerge, Tool::kFloor, Tool::kXmllint};
+constexpr Tool kTools[] = {Tool::kMerge, Tool::kFloor, Tool::kXmllint, Tool::kWriteFloor};
 
 const char* ToolName(Tool tool) {
   switch (tool) {
@@ -19,6 +19,8 @@ const char* ToolName(Tool tool) {
       return "pugixml parse floor";
     case Tool::kXmllint:
       return "xmllint --noout";
+    case Tool::kWriteFloor:
+      return "durable write floor";
   }
   return "";
 }
@@ -62,6 +64,20 @@ void PrintRatioTarget(const Results& results, const char* name, Tool base, doubl
               merge->cpuSeconds / other->cpuSeconds);
 }
 
+// How far the folder merge stands above what it cannot avoid: parsing its inputs and
+// writing one flushed file per name.
+void PrintFolderFloors(const Results& results, const char* name) {
+  const Figures* merge = Find(results, name, Tool::kMerge);
+  const Figures* parse = Find(results, name, Tool::kFloor);
+  const Figures* write = Find(results, name, Tool::kWriteFloor);
+  if (!merge || !parse || !write) return;
+  std::printf(
+      "- %s: durable write floor / parse floor = %.2f; merge / (parse floor + write floor) = "
+      "%.2f\n",
+      name, write->bestSeconds / parse->bestSeconds,
+      merge->bestSeconds / (parse->bestSeconds + write->bestSeconds));
+}
+
 void PrintMemoryTarget(const Results& results, const char* name) {
   const Figures* merge = Find(results, name, Tool::kMerge);
   if (!merge) return;
@@ -100,6 +116,8 @@ void PrintReport(const Results& results) {
   PrintMemoryTarget(results, "file-100mb");
   PrintMemoryTarget(results, "file-200mb");
   PrintRatioTarget(results, "folder-1000", Tool::kFloor, 2.0);
+  PrintFolderFloors(results, "folder-1000");
+  PrintFolderFloors(results, "folder-2000");
   PrintLinearity(results, "file-1mb", "file-2mb");
   PrintLinearity(results, "file-10mb", "file-20mb");
   PrintLinearity(results, "file-100mb", "file-200mb");

@@ -7,8 +7,10 @@
 
 namespace palvarin::bench {
 
-// What is timed on each case: the merge, the pugixml parse floor, and xmllint as a peer.
-enum class Tool { kMerge, kFloor, kXmllint };
+// What is timed on each case: the merge, the pugixml parse floor, xmllint as a peer, and for
+// folder cases the durable write floor (one flushed new file per name, as many at once as a
+// folder job runs pairs).
+enum class Tool { kMerge, kFloor, kXmllint, kWriteFloor };
 
 // The best of the repetitions of one tool on one case.
 struct Figures {
