@@ -82,10 +82,10 @@ std::vector<std::string> Command(Tool tool, const BenchCase& bench, const fs::pa
   return command;
 }
 
-// Every run starts from a fresh profile and an output folder no run has used. The outputs of
-// folder cases stay until the end: right after thousands of files were deleted, ext4 takes
-// many times longer to create files in the same file system, which would charge the
-// benchmark's own clean-up to the next merge.
+// Every run starts from a fresh profile and an output folder no run has used. The outputs stay
+// until the end (a few GB): right after thousands of files or a large one were deleted, this
+// file system (ext4 with online discard) creates and flushes files several times slower, which
+// would charge the benchmark's own clean-up to the next merge.
 fs::path FreshWork(const fs::path& work) {
   static int runs = 0;
   const fs::path fresh = work / ("run-" + std::to_string(++runs));
@@ -102,7 +102,6 @@ void RunOnce(const BenchCase& bench, const fs::path& data, const fs::path& work,
     const std::vector<std::string> environment{kZone,
                                                "PALVARIN_PROFILE=" + (run / "profile").string()};
     const ChildRun child = RunChild(Command(tool, bench, folder, run), environment);
-    if (bench.contacts == 0) fs::remove_all(run);
     Figures& figures = results[bench.name][tool];
     figures.inputBytes = input;
     if (!child.succeeded) {

@@ -68,7 +68,16 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   merged.Reserve(input1.nodes.size() + input2.nodes.size());  // no input entry is written twice
   const int lastSession =
       MergeEntryLists(merged, *input1.entries, *input2.entries, cutoff, report.counts);
-  SaveMerged(merged, lastSession, output);
+  // Once every entry is in the file, a large pair's documents are freed on another thread while
+  // the file goes to the disk.
+  std::future<void> released;
+  SaveMerged(merged, lastSession, output, [&] {
+    released = std::async(policy, [one = std::move(input1.document),
+                                   two = std::move(input2.document)]() mutable {
+      one.reset();
+      two.reset();
+    });
+  });
   return true;
 }
 

@@ -170,8 +170,12 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
     }
   }
   // Every name has files of its own (names sharing one were set aside above), so the tasks
-  // touch disjoint files and may run side by side.
-  RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
+  // touch disjoint files and may run side by side. Not with backups: a rotation counts every
+  // backup whose name begins with its input's name, so "a.xml" could delete the backup that
+  // "a.xml_2.xml" has just made. One at a time in name order, a name's rotation always runs
+  // before the longer names', and every backup made by the job survives it.
+  const unsigned workers = options.createBackup ? 1 : FolderWorkers();
+  RunInParallel(Weights(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     if (task.IsMerge()) {
       task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);

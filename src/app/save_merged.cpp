@@ -55,7 +55,8 @@ void WriteInParts(LogWriter& writer, const Records& records) {
 
 }  // namespace
 
-void SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output) {
+void SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output,
+                const std::function<void()>& written) {
   AtomicFile file;
   if (!file.Open(output)) throw XmlError(kErrorFail, file.Error());
   LogWriter writer(file);
@@ -69,7 +70,9 @@ void SaveMerged(const RecordingSink& merged, int lastSession, const std::string&
     }
   }
   writer.EndLog();
-  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Error());
+  if (!writer.Flush()) throw XmlError(kErrorFail, file.Error());
+  written();
+  if (!file.Commit()) throw XmlError(kErrorFail, file.Error());
 }
 
 }  // namespace palvarin

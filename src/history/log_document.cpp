@@ -99,21 +99,25 @@ class RepeatedAttributeFinder : public pugi::xml_tree_walker {
     pugi::xml_attribute first = element.first_attribute();
     if (!first || !first.next_attribute()) return false;
     names_.clear();  // reused: no allocation per element
-    for (pugi::xml_attribute at = first; at; at = at.next_attribute())
-      names_.emplace_back(at.name());
-    // An entry has a handful of attributes: comparing each pair is cheapest. Sorting keeps an
-    // element with very many of them from taking quadratic time.
+    for (pugi::xml_attribute at = first; at; at = at.next_attribute()) names_.push_back(at.name());
+    // An entry has a handful of attributes, mostly with different first letters: comparing
+    // each pair is cheapest. Sorting keeps an element with very many of them from taking
+    // quadratic time.
+    const auto same = [](const char* a, const char* b) { return *a == *b && std::strcmp(a, b) == 0; };
     if (names_.size() <= 8) {
       for (auto a = names_.begin(); a != names_.end(); ++a) {
-        if (std::find(a + 1, names_.end(), *a) != names_.end()) return true;
+        for (auto b = a + 1; b != names_.end(); ++b) {
+          if (same(*a, *b)) return true;
+        }
       }
       return false;
     }
-    std::sort(names_.begin(), names_.end());
-    return std::adjacent_find(names_.begin(), names_.end()) != names_.end();
+    std::sort(names_.begin(), names_.end(),
+              [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+    return std::adjacent_find(names_.begin(), names_.end(), same) != names_.end();
   }
 
-  std::vector<std::string_view> names_;
+  std::vector<const char*> names_;
 };
 
 // The next node of a pre-order walk below `top`, without recursion.

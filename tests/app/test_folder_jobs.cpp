@@ -96,5 +96,32 @@ TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
       << "a file copied from the second folder is not copied back over itself";
 }
 
+// A rotation counts every backup whose name begins with its input's name. With a maximum of
+// one, "a.xml" deletes all of them, also those of "a.xml_2.xml" and the others below; the
+// backups this job made of each input must still be there when it ends.
+TEST_F(FolderJob, EveryBackupMadeByTheJobSurvivesTheOtherNamesRotations) {
+  std::vector<std::string> names = {"a.xml"};
+  for (int i = 0; i < 24; ++i) names.push_back("a.xml_" + std::to_string(i) + ".xml");
+  for (const std::string& name : names) {
+    WriteFile(pc1_ / name, OneMessageHistory(name + " on pc1", "12:00:00"));
+    WriteFile(pc2_ / name, OneMessageHistory(name + " on the second pc", "13:00:00"));
+  }
+  const auto run = Run({"/n", "/d", "/o", "/b", "/bm", "1", "/p1", pc1_, "/p2", pc2_});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const auto& folder : {pc1_, pc2_}) {
+    for (const std::string& name : names) {
+      int backups = 0;
+      for (const std::string& found : Names(folder)) {
+        const bool ofThisName = found.size() == name.size() + 22 && found.starts_with(name + "_") &&
+                                found.ends_with(".backup");
+        backups += ofThisName ? 1 : 0;
+      }
+      EXPECT_EQ(backups, 1) << folder / name;
+    }
+  }
+  EXPECT_EQ(MessageTexts(pc2_ / "a.xml_7.xml"),
+            (std::vector<std::string>{"a.xml_7.xml on pc1", "a.xml_7.xml on the second pc"}));
+}
+
 }  // namespace
 }  // namespace palvarin
