@@ -80,7 +80,9 @@ TEST_P(FaultInjection, EveryFailingStepLeavesOldOrMergedContent) {
 
 INSTANTIATE_TEST_SUITE_P(OverwriteJobs, FaultInjection,
                          ::testing::Values(FaultRow{"FileJob", test::FileJob, 15},
-                                           FaultRow{"FolderJob", test::FolderJob, 40}),
+                                           FaultRow{"FolderJob", test::FolderJob, 40},
+                                           FaultRow{"FolderJobWithoutBackups",
+                                                    test::FolderJobWithoutBackups, 20}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

@@ -30,8 +30,17 @@ std::set<std::string> TemporaryFiles(const Snapshot& snapshot) {
 // Afterwards every history holds its old or its merged content and every backup is intact.
 // The next run finishes the merge; the temporary files the kill left are never taken for
 // history files, so none is copied to the other folder and none gets a merge of its own.
-TEST(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
-  const test::LayoutRun undisturbed(test::FolderJob, {});
+struct KillRow {
+  const char* name;
+  test::JobMaker job;
+  int minimumKills;
+};
+
+class KillFolderJob : public ::testing::TestWithParam<KillRow> {};
+
+TEST_P(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
+  const KillRow& row = GetParam();
+  const test::LayoutRun undisturbed(row.job, {});
   ASSERT_EQ(undisturbed.result.status, 0) << undisturbed.result.err;
   const Snapshot merged = test::TakeSnapshot(undisturbed.root);
 
@@ -39,7 +48,7 @@ TEST(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
   int leftovers = 0;
   for (int step = 1;; ++step) {
     ASSERT_LT(step, 1000) << "the job never ran to its end";
-    const test::LayoutRun killed(test::FolderJob, {"PALVARIN_CRASH_AT=" + std::to_string(step)});
+    const test::LayoutRun killed(row.job, {"PALVARIN_CRASH_AT=" + std::to_string(step)});
     if (killed.result.status == 0) break;  // the job ran past its last step
     ASSERT_EQ(killed.result.status, 128 + SIGKILL) << "step " << step << killed.result.err;
     ++kills;
@@ -50,20 +59,26 @@ TEST(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
     leftovers += static_cast<int>(left.size());
 
     // Without backups: one made in this same second by the killed run would collide.
-    std::vector<std::string> next = test::FolderJob(killed.root);
-    next[3] = "/nb";
+    const std::vector<std::string> next = test::FolderJobWithoutBackups(killed.root);
     const auto finished = test::RunPalvarin(next, killed.folder.Path(), killed.profile);
     ASSERT_EQ(finished.status, 0) << "step " << step << ": " << finished.err;
     const Snapshot afterNext = test::TakeSnapshot(killed.root);
     EXPECT_EQ(test::Histories(afterNext), test::Histories(merged)) << "step " << step;
     EXPECT_EQ(TemporaryFiles(afterNext), left) << "step " << step;
   }
-  EXPECT_GE(kills, 40) << "backups, saves and copies each have several steps";
+  EXPECT_GE(kills, row.minimumKills) << "backups, saves and copies each have several steps";
   EXPECT_GT(leftovers, 0) << "some kills must fall between creating and placing a file";
-  std::cout << "[ figures  ] folder job: killed at each of " << kills << " steps, " << leftovers
+  std::cout << "[ figures  ] " << row.name << ": killed at each of " << kills << " steps, " << leftovers
             << " temporary files left by kills and ignored, nothing lost\n";
   RecordProperty("kills", kills);
 }
+
+// With backups the pairs run one at a time; without, side by side.
+INSTANTIATE_TEST_SUITE_P(OverwriteJobs, KillFolderJob,
+                         ::testing::Values(KillRow{"FolderJob", test::FolderJob, 40},
+                                           KillRow{"FolderJobWithoutBackups",
+                                                   test::FolderJobWithoutBackups, 20}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace palvarin

@@ -81,6 +81,12 @@ std::vector<std::string> FolderJob(const std::filesystem::path& root) {
   return {"/n", "/d", "/o", "/b", "/bm", "0", "/na", "/p1", root / "pc1", "/p2", root / "pc2"};
 }
 
+std::vector<std::string> FolderJobWithoutBackups(const std::filesystem::path& root) {
+  std::vector<std::string> job = FolderJob(root);
+  job[3] = "/nb";
+  return job;
+}
+
 std::vector<std::string> FileJob(const std::filesystem::path& root) {
   return {"/n",
           "/f",
