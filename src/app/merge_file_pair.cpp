@@ -17,7 +17,7 @@
 namespace palvarin {
 namespace {
 
-constexpr std::uintmax_t kParallelParseBytes = 1 << 20;
+constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
 constexpr const char* kUntouched = "; nothing was written and both inputs are as they were";
 
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {

@@ -16,8 +16,8 @@ using Records = std::vector<RecordingSink::Record>;
 
 // Entries per part: a few hundred kilobytes of output, so the parts in flight stay small.
 constexpr std::size_t kPartEntries = 2048;
-// Below this a second thread costs more than it saves.
-constexpr std::size_t kParallelEntries = 4 * kPartEntries;
+// Below this (half a megabyte of output) a second thread costs more than it saves.
+constexpr std::size_t kParallelEntries = 2 * kPartEntries;
 
 // Formats one part into `formatted`, whose room is kept from part to part.
 void FormatPart(const Records& records, std::size_t part, std::string& formatted) {
