@@ -18,7 +18,7 @@ enum class EntrySource { kInput1, kInput2, kBoth };
 // of every entry worked out once up front: the merge asks for them again and again.
 class EntryList {
  public:
-  // Converts the times through `hours`, which both inputs of a merge share.
+  // Converts the times through `hours`, which lists read on one thread may share.
   EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& hours);
 
   int Length() const { return static_cast<int>(nodes_->size()); }
