@@ -72,11 +72,11 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   // the file goes to the disk.
   std::future<void> released;
   SaveMerged(merged, lastSession, output, [&] {
-    released = std::async(policy, [one = std::move(input1.document),
-                                   two = std::move(input2.document)]() mutable {
-      one.reset();
-      two.reset();
-    });
+    released = std::async(
+        policy, [one = std::move(input1.document), two = std::move(input2.document)]() mutable {
+          one.reset();
+          two.reset();
+        });
   });
   return true;
 }

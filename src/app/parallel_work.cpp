@@ -14,8 +14,8 @@ unsigned FolderWorkers() {
   return std::min(4 * cores, 16u);
 }
 
-void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers,
-                   std::uint64_t budget, const std::function<void(std::size_t)>& work) {
+void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers, std::uint64_t budget,
+                   const std::function<void(std::size_t)>& work) {
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t next = 0;

@@ -18,7 +18,7 @@ inline constexpr std::uint64_t kParallelBytesBudget = 64u << 20;
 // An item's weight counts against `budget` while it runs, so large histories are not held in
 // memory side by side; an item heavier than the budget waits until nothing else runs. The first
 // exception an item throws is thrown here once all threads have stopped.
-void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers,
-                   std::uint64_t budget, const std::function<void(std::size_t)>& work);
+void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers, std::uint64_t budget,
+                   const std::function<void(std::size_t)>& work);
 
 }  // namespace palvarin

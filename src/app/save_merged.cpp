@@ -37,9 +37,8 @@ void WriteInParts(LogWriter& writer, const Records& records) {
   std::string even;
   std::string odd[2];
   const auto formatAhead = [&records](std::size_t part, std::string& into) {
-    return std::async(std::launch::async, [&records, part, &into] {
-      FormatPart(records, part, into);
-    });
+    return std::async(std::launch::async,
+                      [&records, part, &into] { FormatPart(records, part, into); });
   };
   std::future<void> ahead = formatAhead(1, odd[0]);
   for (std::size_t part = 0, turn = 0; part < parts; part += 2, turn ^= 1) {

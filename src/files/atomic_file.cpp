@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <system_error>
 
+#include "files/failure_text.hpp"
 #include "files/io_faults.hpp"
 
 namespace palvarin {
@@ -64,7 +64,7 @@ AtomicFile::~AtomicFile() { Discard(); }
 
 bool AtomicFile::Fail(const char* what, int code) {
   errorCode_ = code;
-  error_ = std::string("cannot ") + what + " " + target_.string() + ": " + std::generic_category().message(code);
+  error_ = FailureText(what, target_, code);
   Discard();
   return false;
 }

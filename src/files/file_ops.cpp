@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <system_error>
 #include <string_view>
 #include <vector>
 
 #include "files/atomic_file.hpp"
+#include "files/failure_text.hpp"
 #include "files/io_faults.hpp"
 
 namespace palvarin {
@@ -21,8 +21,7 @@ namespace {
 constexpr std::size_t kChunk = std::size_t{1} << 16;
 
 FileResult Failure(std::string_view step, const std::filesystem::path& path, int code) {
-  return {false, "cannot " + std::string(step) + " " + path.string() + ": " + std::generic_category().message(code),
-          code};
+  return {false, FailureText(step, path, code), code};
 }
 
 // O_NONBLOCK: a FIFO that happens to carry the name must not stall the program.

@@ -103,7 +103,9 @@ class RepeatedAttributeFinder : public pugi::xml_tree_walker {
     // An entry has a handful of attributes, mostly with different first letters: comparing
     // each pair is cheapest. Sorting keeps an element with very many of them from taking
     // quadratic time.
-    const auto same = [](const char* a, const char* b) { return *a == *b && std::strcmp(a, b) == 0; };
+    const auto same = [](const char* a, const char* b) {
+      return *a == *b && std::strcmp(a, b) == 0;
+    };
     if (names_.size() <= 8) {
       for (auto a = names_.begin(); a != names_.end(); ++a) {
         for (auto b = a + 1; b != names_.end(); ++b) {

@@ -171,9 +171,13 @@ void LogWriter::BeginLog(int lastSession) {
   buffer_ += '"';
 }
 
-void LogWriter::WriteEntry(pugi::xml_node entry, int session) {
+void LogWriter::OpenRoot() {
   if (!rootHasEntries_) buffer_ += '>';
   rootHasEntries_ = true;
+}
+
+void LogWriter::WriteEntry(pugi::xml_node entry, int session) {
+  OpenRoot();
   WriteTree(entry, DecimalText(session).data());
 }
 
@@ -183,8 +187,7 @@ void LogWriter::FormatEntry(std::string& out, pugi::xml_node entry, int session)
 
 void LogWriter::WriteFormattedEntries(std::string_view entries) {
   if (entries.empty()) return;
-  if (!rootHasEntries_) buffer_ += '>';
-  rootHasEntries_ = true;
+  OpenRoot();
   Flush();
   if (!failed_) failed_ = !file_.Write(entries);
 }

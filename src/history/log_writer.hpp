@@ -1,9 +1,8 @@
 #pragma once
 
+#include <pugixml.hpp>
 #include <string>
 #include <string_view>
-
-#include <pugixml.hpp>
 
 #include "files/atomic_file.hpp"
 
@@ -36,6 +35,8 @@ class LogWriter {
 
  private:
   void WriteTree(pugi::xml_node top, const char* sessionId);
+  // Closes the root's start tag before its first entry; an output without entries ends "/>".
+  void OpenRoot();
   void MaybeFlush();
 
   AtomicFile& file_;

@@ -20,8 +20,8 @@ inline constexpr std::string_view kSettingSection = "Setting";
 inline constexpr std::string_view kMergeTimeSection = "FileMergeTime";
 
 // The per-user profile: sections of named string and 32-bit integer values in one SQLite file
-// that several processes, and several threads of one, may use at once. Names are compared exactly. A store that cannot be
-// opened or is damaged reads as empty, refuses writes and is never changed.
+// that several processes, and several threads of one, may use at once. Names are compared exactly.
+// A store that cannot be opened or is damaged reads as empty, refuses writes and is never changed.
 class ProfileStore {
  public:
   // Opens the store at `file`, creating its folders and the file when missing.

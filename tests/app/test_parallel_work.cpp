@@ -25,8 +25,8 @@ struct Observed {
   bool heavyRanWithOthers = false;
 };
 
-void RunObserved(const std::vector<std::uint64_t>& weights, unsigned workers,
-                 std::uint64_t budget, Observed& seen) {
+void RunObserved(const std::vector<std::uint64_t>& weights, unsigned workers, std::uint64_t budget,
+                 Observed& seen) {
   seen.runs.assign(weights.size(), 0);
   RunInParallel(weights, workers, budget, [&](std::size_t i) {
     {

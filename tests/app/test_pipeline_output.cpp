@@ -121,7 +121,11 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
     std::filesystem::create_directories(made);
   }
   ProfileStore profile(folder / "profile.sqlite3");
-  std::vector<std::string> merged;
+  struct Merged {
+    std::string name;
+    TimeValue cutoff;  // from the record of an earlier merge; 0 without one
+  };
+  std::vector<Merged> merged;
   std::vector<std::string> copiedFrom1;
   std::vector<std::string> copiedFrom2;
   for (std::uint32_t contact = 0; contact < 48; ++contact) {
@@ -139,13 +143,15 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
     }
     test::WriteFile(pc1 / name, pair.first);
     test::WriteFile(pc2 / name, contact == 20 ? pair.second.substr(0, 999) : pair.second);
-    merged.push_back(name);
+    TimeValue cutoff = 0;
     if (contact % 4 == 1) {  // merged before: the archive rule cuts off at that time
+      const int day = 1 + static_cast<int>(contact % 9);
       ASSERT_TRUE(profile.WriteProfileString(kMergeTimeSection,
                                              MergeTimeKey(pc1 / name, pc2 / name),
-                                             "2008060" + std::to_string(1 + contact % 9) +
-                                                 "000000"));
+                                             "2008060" + std::to_string(day) + "000000"));
+      cutoff = MakeTime(2008, 6, day, 0, 0, 0);
     }
+    merged.push_back({name, cutoff});
   }
 
   PairOptions options;
@@ -165,7 +171,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   int cutOffPairs = 0;
   for (std::size_t i = 0; i < merged.size(); ++i) {
     const PairReport& pair = report.pairs[i];
-    const std::string& name = merged[i];
+    const auto& [name, cutoff] = merged[i];
     ASSERT_EQ(pair.first, (pc1 / name).string()) << "pairs in the order of their names";
     if (name == "contact120.xml") {
       EXPECT_EQ(pair.outcome, PairOutcome::Failed) << "its second file is cut short";
@@ -173,15 +179,11 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
       continue;
     }
     ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << pair.reason;
-    // The job recorded this merge: read the cut-off the pair had from the reference's record.
-    const bool hadRecord = (std::stoi(name.substr(7, 3)) - 100) % 4 == 1;
-    const TimeValue cutoff =
-        hadRecord ? MakeTime(2008, 6, 1 + (std::stoi(name.substr(7, 3)) - 100) % 9, 0, 0, 0) : 0;
     const Reference reference =
         MergeByCopying(pc1 / name, pc2 / name, cutoff, folder / "reference" / name);
     EXPECT_EQ(ReadFile(out / name), reference.bytes) << name;
     EXPECT_EQ(pair.counts.cutOff, reference.counts.cutOff) << name;
-    if (!hadRecord) {
+    if (cutoff == 0) {
       EXPECT_EQ(reference.counts.cutOff, 0) << name;
     }
     cutOffPairs += reference.counts.cutOff > 0 ? 1 : 0;

@@ -224,7 +224,8 @@ TEST(LogWriter, EntriesFormattedInPartsEqualEntriesWrittenOneByOne) {
     ASSERT_TRUE(writer.Flush() && file.Commit());
     const std::string written = ReadFile(folder / "parts.xml");
     if (noEntries) {
-      EXPECT_EQ(written, std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n")
+      EXPECT_EQ(written,
+                std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n")
           << "no part may open the root";
     } else {
       EXPECT_EQ(written, expected) << "split into " << split.size() << " parts";

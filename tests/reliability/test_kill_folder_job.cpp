@@ -68,8 +68,8 @@ TEST_P(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
   }
   EXPECT_GE(kills, row.minimumKills) << "backups, saves and copies each have several steps";
   EXPECT_GT(leftovers, 0) << "some kills must fall between creating and placing a file";
-  std::cout << "[ figures  ] " << row.name << ": killed at each of " << kills << " steps, " << leftovers
-            << " temporary files left by kills and ignored, nothing lost\n";
+  std::cout << "[ figures  ] " << row.name << ": killed at each of " << kills << " steps, "
+            << leftovers << " temporary files left by kills and ignored, nothing lost\n";
   RecordProperty("kills", kills);
 }
 

@@ -1,0 +1,12 @@
+#include "files/failure_text.hpp"
+
+#include <system_error>
+
+namespace palvarin {
+
+std::string FailureText(std::string_view step, const std::filesystem::path& path, int code) {
+  return "cannot " + std::string(step) + " " + path.string() + ": " +
+         std::generic_category().message(code);
+}
+
+}  // namespace palvarin
