@@ -81,7 +81,7 @@ void CheckPair(std::string_view bytes) {
   RecordingSink sink;
   MergeCounts counts;
   const int lastSession = MergeEntryLists(sink, ChildNodes(document1->Root()),
-                                          ChildNodes(document2->Root()), 0, counts);
+                                          ChildNodes(document2->Root()), ArchiveRule(), counts);
   CheckRecords(sink.Records(), counts, lastSession, Entries(*document1), Entries(*document2));
   Require(MergeFiles(first, second, output), "two files that load are merged");
   CheckOutput(sink.Records(), output);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "history/entry_identity.hpp"
 #include "merge/merge_counts.hpp"
 
 namespace palvarin {
@@ -18,6 +19,8 @@ struct PairReport {
   std::string reason;  // for a failed pair: what went wrong and what was left untouched
   MergeCounts counts;
   std::vector<std::string> warnings;  // done, but something the user should know
+  // The entries both files hold after the merge, recorded with its time once they do.
+  std::vector<EntryIdentity> heldByBoth;
 };
 
 // A history file found on one side only, or the merged first input copied over the second.

@@ -43,9 +43,30 @@ struct PreparedInput {
   }
 };
 
+// The identities of the entries both files hold once the merge is in place: every entry
+// written when the merged file will replace both, else the entries both inputs held.
+std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, bool levelledLater) {
+  std::vector<EntryIdentity> held;
+  held.reserve(merged.Records().size());
+  for (const MergedEntry& entry : merged.Records()) {
+    if (levelledLater || entry.source == EntrySource::kBoth) held.push_back(entry.identity);
+  }
+  return held;
+}
+
+// The archive rule of the pair: its last merge and what both files held after it.
+ArchiveRule PairArchiveRule(ProfileStore& profile, const std::string& first,
+                            const std::string& second) {
+  const MergeTimeRecord lastMerge = ReadMergeTime(profile, first, second);
+  if (!lastMerge.found) return {};
+  auto held = ReadMergeIdentities(profile, first, second, lastMerge);
+  if (!held) return {};
+  return ArchiveRule(lastMerge.time, std::move(*held));
+}
+
 // Loads, merges and saves; false with the reason when the pair cannot be merged.
 bool MergeAndSave(const std::string& first, const std::string& second, const std::string& output,
-                  TimeValue cutoff, PairReport& report) {
+                  const ArchiveRule& archive, bool levelledLater, PairReport& report) {
   // The two inputs are independent: a large second input is read on another core meanwhile.
   // For small files a thread costs more than it saves.
   std::error_code ec;
@@ -67,7 +88,8 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   RecordingSink merged;
   merged.Reserve(input1.nodes.size() + input2.nodes.size());  // no input entry is written twice
   const int lastSession =
-      MergeEntryLists(merged, *input1.entries, *input2.entries, cutoff, report.counts);
+      MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);
+  report.heldByBoth = HeldByBoth(merged, levelledLater);
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.
   std::future<void> released;
@@ -91,9 +113,10 @@ bool IsPairUnchanged(const std::string& first, const std::string& second) {
 }
 
 void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
-  if (!WriteMergeTime(profile, pair.first, pair.second)) {
+  if (!WriteMergeTime(profile, pair.first, pair.second, pair.heldByBoth)) {
     pair.warnings.push_back("the time of this merge could not be recorded in the profile");
   }
+  pair.heldByBoth = {};
 }
 
 PairReport MergeFilePair(const std::string& first, const std::string& second,
@@ -111,13 +134,12 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
       (!BackUp(first, options, report) || !BackUp(second, options, report))) {
     return report;
   }
-  TimeValue cutoff = 0;
-  if (options.applyArchiveRule) {
-    const MergeTimeRecord lastMerge = ReadMergeTime(profile, first, second);
-    if (lastMerge.found) cutoff = lastMerge.time;
-  }
+  const ArchiveRule archive =
+      options.applyArchiveRule ? PairArchiveRule(profile, first, second) : ArchiveRule();
   try {
-    if (!MergeAndSave(first, second, output, cutoff, report)) return report;
+    if (!MergeAndSave(first, second, output, archive, !options.recordMergeTime, report)) {
+      return report;
+    }
   } catch (const XmlError& error) {
     report.reason = std::string(error.what()) + "; " + output + " was left as it was";
     return report;

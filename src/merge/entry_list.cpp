@@ -1,23 +1,67 @@
 #include "merge/entry_list.hpp"
 
+#include <algorithm>
+
+#include "merge/entry_identity.hpp"
 #include "merge/entry_time.hpp"
+#include "merge/regional_time.hpp"
 
 namespace palvarin {
 
 EntryList::EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& hours)
-    : nodes_(&nodes), source_(source), times_(nodes.size()), sessions_(nodes.size(), -1) {
+    : nodes_(&nodes),
+      source_(source),
+      times_(nodes.size()),
+      sessions_(nodes.size(), -1),
+      identities_(nodes.size()) {
+  IdentityDigest digest;
+  std::vector<std::size_t> untimed;
+  std::vector<RegionalStamp> stamps;
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].type() != pugi::node_element) continue;
-    const EntryStamps stamps = ReadEntryStamps(LogEntry{nodes[i]});
-    times_[i] = EntryTime(stamps, hours).value_or(kNoTime);
-    sessions_[i] = SessionIdOf(stamps.session);
+    const LogEntry entry{nodes[i]};
+    const EntryStamps read = ReadEntryStamps(entry);
+    const auto time = EntryTime(read, hours);
+    times_[i] = time.value_or(kNoTime);
+    sessions_[i] = SessionIdOf(read.session);
+    identities_[i] = digest.Of({entry, time});
+    if (!time && read.date && read.time) {
+      untimed.push_back(i);
+      stamps.push_back({read.date.value(), read.time.value()});
+    }
+  }
+  // Files without "DateTime" whose dates are not year first: the regional forms, read with
+  // one field order for the whole file.
+  if (untimed.empty()) return;
+  const auto regional = ReadRegionalTimes(stamps, hours);
+  regionalTimes_.assign(nodes.size(), kNoTime);
+  for (std::size_t k = 0; k < untimed.size(); ++k) {
+    regionalTimes_[untimed[k]] = regional[k].value_or(kNoTime);
   }
 }
 
+std::optional<TimeValue> EntryList::Optional(TimeValue time) {
+  return time == kNoTime ? std::nullopt : std::optional(time);
+}
+
 TimedEntry EntryList::Entry(int index) const {
-  const auto at = static_cast<std::size_t>(index);
-  const TimeValue time = times_[at];
-  return {LogEntry{(*nodes_)[at]}, time == kNoTime ? std::nullopt : std::optional(time)};
+  return {LogEntry{(*nodes_)[At(index)]}, Optional(times_[At(index)])};
+}
+
+std::optional<TimeValue> EntryList::AlignedTime(int index) const {
+  const TimeValue time = times_[At(index)];
+  if (time != kNoTime || regionalTimes_.empty()) return Optional(time);
+  return Optional(regionalTimes_[At(index)]);
+}
+
+bool EntryList::Holds(const EntryIdentity& identity) const {
+  if (sorted_.empty()) {
+    for (std::size_t i = 0; i < nodes_->size(); ++i) {
+      if ((*nodes_)[i].type() == pugi::node_element) sorted_.push_back(identities_[i]);
+    }
+    std::sort(sorted_.begin(), sorted_.end());
+  }
+  return std::binary_search(sorted_.begin(), sorted_.end(), identity);
 }
 
 }  // namespace palvarin

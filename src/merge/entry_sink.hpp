@@ -3,16 +3,27 @@
 #include <pugixml.hpp>
 #include <vector>
 
+#include "history/entry_identity.hpp"
 #include "history/log_document.hpp"
 
 namespace palvarin {
+
+// Where an entry written by the merge was met.
+enum class EntrySource { kInput1, kInput2, kBoth };
+
+// One entry of an input as the merge writes it.
+struct MergedEntry {
+  pugi::xml_node entry;
+  int session = 0;  // the new "SessionID"
+  EntrySource source = EntrySource::kInput1;
+  EntryIdentity identity;
+};
 
 // Receives the merged entries in output order, each with its new session number.
 class EntrySink {
  public:
   virtual ~EntrySink() = default;
-  // One entry of an input, to be written with "SessionID" = `session`.
-  virtual void Append(pugi::xml_node entry, int session) = 0;
+  virtual void Append(const MergedEntry& merged) = 0;
 };
 
 // Builds the output in memory: a deep copy of each entry at the end of the document's root.
@@ -20,7 +31,7 @@ class DocumentSink : public EntrySink {
  public:
   explicit DocumentSink(LogDocument output) : output_(std::move(output)) {}
   // Raises XmlError when memory runs out.
-  void Append(pugi::xml_node entry, int session) override;
+  void Append(const MergedEntry& merged) override;
 
  private:
   LogDocument output_;
@@ -30,11 +41,8 @@ class DocumentSink : public EntrySink {
 // LogWriter while the input documents are still held.
 class RecordingSink : public EntrySink {
  public:
-  struct Record {
-    pugi::xml_node entry;
-    int session;
-  };
-  void Append(pugi::xml_node entry, int session) override { records_.push_back({entry, session}); }
+  using Record = MergedEntry;
+  void Append(const MergedEntry& merged) override { records_.push_back(merged); }
   // Makes room for `count` entries at once, so that the list never grows by copying itself.
   void Reserve(std::size_t count) { records_.reserve(count); }
   // The entries received, in order.

@@ -1,5 +1,9 @@
 #include "merge/merge_entry_lists.hpp"
 
+#include <unordered_set>
+
+#include "merge/align_entry_lists.hpp"
+
 namespace palvarin {
 namespace {
 
@@ -15,9 +19,13 @@ int& WrittenCount(MergeCounts& counts, EntrySource source) {
   return counts.fromBoth;
 }
 
+const EntryList& OtherList(const MergeOutput& output, const EntryList& list) {
+  return &list == &output.first ? output.second : output.first;
+}
+
 // Writes the entry at `index` from its own side and steps past it.
 bool AppendNext(MergeOutput& output, const EntryList& list, int& index, int session) {
-  const bool written = AppendEntry(output, list.Entry(index), list.Source(), session);
+  const bool written = AppendEntry(output, list, index, list.Source(), session);
   ++index;
   list.SkipToElement(index);
   return written;
@@ -35,20 +43,48 @@ void AppendRemainingRuns(MergeOutput& output, const EntryList& list, int& index,
   }
 }
 
+// True when some entry is written more often than either input holds it. Each input entry is
+// written at most once, so that happens exactly when an entry both inputs hold is written
+// from each side on its own.
+bool WritesTwice(const std::vector<MergedEntry>& written) {
+  std::unordered_set<EntryIdentity, EntryIdentityHash> fromFirst;
+  for (const MergedEntry& entry : written) {
+    if (entry.source == EntrySource::kInput1) fromFirst.insert(entry.identity);
+  }
+  if (fromFirst.empty()) return false;
+  for (const MergedEntry& entry : written) {
+    if (entry.source == EntrySource::kInput2 && fromFirst.count(entry.identity)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list2, TimeValue cutoff,
-                    MergeCounts& counts) {
+int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list2,
+                    const ArchiveRule& archive, MergeCounts& counts) {
   LocalTimeCache hours;
   const EntryList first(list1, EntrySource::kInput1, hours);
   const EntryList second(list2, EntrySource::kInput2, hours);
-  return MergeEntryLists(sink, first, second, cutoff, counts);
+  return MergeEntryLists(sink, first, second, archive, counts);
 }
 
 int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& second,
-                    TimeValue cutoff, MergeCounts& counts) {
-  counts = {};
-  MergeOutput output{sink, cutoff, counts};
+                    const ArchiveRule& archive, MergeCounts& counts) {
+  RecordingSink walked;
+  MergeOutput walk{walked, archive, first, second, counts};
+  int last = WalkEntryLists(walk);
+  if (!WritesTwice(walked.Records())) {
+    for (const MergedEntry& entry : walked.Records()) sink.Append(entry);
+    return last;
+  }
+  MergeOutput aligned{sink, archive, first, second, counts};
+  return AlignEntryLists(aligned);
+}
+
+int WalkEntryLists(MergeOutput& output) {
+  output.counts = {};
+  const EntryList& first = output.first;
+  const EntryList& second = output.second;
   int index1 = 0;
   int index2 = 0;
   first.SkipToElement(index1);
@@ -59,7 +95,7 @@ int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& se
     const TimedEntry entry2 = second.Entry(index2);
     bool written;
     if (IsSameEntry(entry1, entry2)) {
-      written = MergeMatchingSessions(output, first, second, index1, index2, session);
+      written = MergeMatchingSessions(output, index1, index2, session);
     } else if (IsEarlierEntry(entry1, entry2)) {
       written = AppendSessionRun(output, first, index1, session);
     } else {
@@ -70,12 +106,13 @@ int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& se
   }
   AppendRemainingRuns(output, first, index1, session);
   AppendRemainingRuns(output, second, index2, session);
-  counts.sessions = session - 1;
+  output.counts.sessions = session - 1;
   return session - 1;
 }
 
-bool MergeMatchingSessions(MergeOutput& output, const EntryList& list1, const EntryList& list2,
-                           int& index1, int& index2, int session) {
+bool MergeMatchingSessions(MergeOutput& output, int& index1, int& index2, int session) {
+  const EntryList& list1 = output.first;
+  const EntryList& list2 = output.second;
   const std::int32_t run1 = list1.Session(index1);
   const std::int32_t run2 = list2.Session(index2);
   bool written = false;
@@ -84,7 +121,7 @@ bool MergeMatchingSessions(MergeOutput& output, const EntryList& list1, const En
     const TimedEntry entry2 = list2.Entry(index2);
     if (IsSameEntry(entry1, entry2)) {
       // Met on both sides: input 1's copy is written, whatever its age.
-      written |= AppendEntry(output, entry1, EntrySource::kBoth, session);
+      written |= AppendEntry(output, list1, index1, EntrySource::kBoth, session);
       ++index1;
       list1.SkipToElement(index1);
       ++index2;
@@ -108,13 +145,14 @@ bool AppendSessionRun(MergeOutput& output, const EntryList& list, int& index, in
   return written;
 }
 
-bool AppendEntry(MergeOutput& output, const TimedEntry& entry, EntrySource source, int session) {
-  // An entry without a time is kept: the cut-off cannot judge it.
-  if (source != EntrySource::kBoth && entry.time && *entry.time < output.cutoff) {
+bool AppendEntry(MergeOutput& output, const EntryList& list, int index, EntrySource source,
+                 int session) {
+  if (source != EntrySource::kBoth &&
+      output.archive.LeavesOut(list, index, list.AlignedTime(index), OtherList(output, list))) {
     ++output.counts.cutOff;
     return false;
   }
-  output.sink.Append(entry.entry.node, session);
+  output.sink.Append({list.Entry(index).entry.node, session, source, list.Identity(index)});
   ++WrittenCount(output.counts, source);
   return true;
 }

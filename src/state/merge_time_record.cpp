@@ -33,7 +33,14 @@ MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
   }
 }
 
-bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB) {
+std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore&, const std::string&,
+                                                              const std::string&,
+                                                              const MergeTimeRecord&) {
+  return std::nullopt;
+}
+
+bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
+                    std::span<const EntryIdentity>) {
   const std::string stamp = FormatTime(std::time(nullptr), kStampPattern);
   return store.WriteProfileString(kMergeTimeSection, MergeTimeKey(pathA, pathB), stamp);
 }

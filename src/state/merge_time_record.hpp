@@ -1,7 +1,11 @@
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "history/entry_identity.hpp"
 #include "history/time_value.hpp"
 #include "state/profile_store.hpp"
 
@@ -21,6 +25,13 @@ MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
                               const std::string& pathB);
 
 // Records the current time for the pair; false when the profile did not take it.
-bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB);
+bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
+                    std::span<const EntryIdentity> heldByBoth);
+
+// The identities recorded with exactly that record's time; none without.
+std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore& store,
+                                                              const std::string& pathA,
+                                                              const std::string& pathB,
+                                                              const MergeTimeRecord& record);
 
 }  // namespace palvarin

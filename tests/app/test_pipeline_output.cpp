@@ -33,8 +33,8 @@ struct Reference {
 };
 
 // Loads both inputs, copies the merged entries into a new document and saves it.
-Reference MergeByCopying(const std::string& first, const std::string& second, TimeValue cutoff,
-                         const std::filesystem::path& output) {
+Reference MergeByCopying(const std::string& first, const std::string& second,
+                         const ArchiveRule& archive, const std::filesystem::path& output) {
   auto input1 = LoadLogDocument(first);
   auto input2 = LoadLogDocument(second);
   auto merged = CreateEmptyLog();
@@ -44,7 +44,7 @@ Reference MergeByCopying(const std::string& first, const std::string& second, Ti
   DocumentSink sink(*merged);
   Reference reference;
   const int last = MergeEntryLists(sink, ChildNodes(input1->Root()), ChildNodes(input2->Root()),
-                                   cutoff, reference.counts);
+                                   archive, reference.counts);
   SetSessionRange(*merged, last);
   SaveLogDocument(*merged, output);
   reference.bytes = ReadFile(output);
@@ -89,9 +89,8 @@ TEST(MergeFilePair, WritesWhatCopyingIntoADocumentWrites) {
       ASSERT_TRUE(profile.WriteProfileString(kMergeTimeSection, MergeTimeKey(first, second),
                                              row.lastMerge));
     }
-    const TimeValue cutoff =
-        options.applyArchiveRule ? ReadMergeTime(profile, first, second).time : 0;
-    const Reference reference = MergeByCopying(first, second, cutoff, folder / "reference.xml");
+    const Reference reference =
+        MergeByCopying(first, second, ArchiveRule(), folder / "reference.xml");
 
     const std::string output = row.overwrite ? first : std::string(folder / "streamed.xml");
     const PairReport report = MergeFilePair(first, second, output, options, profile);
@@ -180,7 +179,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
     }
     ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << pair.reason;
     const Reference reference =
-        MergeByCopying(pc1 / name, pc2 / name, cutoff, folder / "reference" / name);
+        MergeByCopying(pc1 / name, pc2 / name, ArchiveRule(), folder / "reference" / name);
     EXPECT_EQ(ReadFile(out / name), reference.bytes) << name;
     EXPECT_EQ(pair.counts.cutOff, reference.counts.cutOff) << name;
     if (cutoff == 0) {

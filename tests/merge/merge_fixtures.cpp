@@ -6,6 +6,7 @@
 #include "history/log_entry.hpp"
 #include "history/log_output.hpp"
 #include "history/log_writer.hpp"
+#include "merge/entry_identity.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "support/test_support.hpp"
 
@@ -65,6 +66,24 @@ TimeValue TestDay(int hour, int minute, int second) {
   return MakeTime(2010, 9, 16, hour, minute, second);
 }
 
+std::vector<EntryIdentity> Identities(const pugi::xml_document& document) {
+  IdentityDigest digest;
+  std::vector<EntryIdentity> identities;
+  for (pugi::xml_node entry : Elements(document)) {
+    identities.push_back(digest.Of(WithTime(LogEntry{entry})));
+  }
+  return identities;
+}
+
+ArchiveRule HeldByBothSince(TimeValue lastMerge, const pugi::xml_document& input1,
+                            const pugi::xml_document& input2) {
+  if (lastMerge == 0) return {};
+  std::vector<EntryIdentity> held = Identities(input1);
+  const std::vector<EntryIdentity> second = Identities(input2);
+  held.insert(held.end(), second.begin(), second.end());
+  return ArchiveRule(lastMerge, std::move(held));
+}
+
 std::string Describe(const RecordingSink& sink, const pugi::xml_document& input1) {
   std::string text;
   for (const auto& record : sink.Records()) {
@@ -83,7 +102,8 @@ std::string SaveThroughDocument(const pugi::xml_document& input1, const pugi::xm
   MergeCounts counts;
   const NodeList list1 = ChildNodes(input1.document_element());
   const NodeList list2 = ChildNodes(input2.document_element());
-  SetSessionRange(output, MergeEntryLists(sink, list1, list2, cutoff, counts));
+  SetSessionRange(
+      output, MergeEntryLists(sink, list1, list2, HeldByBothSince(cutoff, input1, input2), counts));
   SaveLogDocument(output, path);
   return ReadFile(path);
 }
@@ -94,7 +114,8 @@ std::string SaveThroughRecords(const pugi::xml_document& input1, const pugi::xml
   MergeCounts counts;
   const NodeList list1 = ChildNodes(input1.document_element());
   const NodeList list2 = ChildNodes(input2.document_element());
-  const int last = MergeEntryLists(sink, list1, list2, cutoff, counts);
+  const int last =
+      MergeEntryLists(sink, list1, list2, HeldByBothSince(cutoff, input1, input2), counts);
   AtomicFile file;
   EXPECT_TRUE(file.Open(path)) << file.Error();
   LogWriter writer(file);

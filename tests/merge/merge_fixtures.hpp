@@ -9,6 +9,7 @@
 
 #include "history/log_document.hpp"
 #include "history/time_value.hpp"
+#include "merge/archive_rule.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_counts.hpp"
 
@@ -36,6 +37,14 @@ std::vector<int> RunNumbers(const NodeList& entries);
 
 // The local time of `hh:mm:ss` on 2010/09/16.
 TimeValue TestDay(int hour, int minute, int second = 0);
+
+// The archive rule after a merge at `lastMerge` that left every entry of both inputs in both
+// files; one that leaves out nothing for 0.
+ArchiveRule HeldByBothSince(TimeValue lastMerge, const pugi::xml_document& input1,
+                            const pugi::xml_document& input2);
+
+// The identities of the element children of the document's root.
+std::vector<EntryIdentity> Identities(const pugi::xml_document& document);
 
 // Recorded entries as "side:label@session", blank separated; side 1 when the entry belongs
 // to `input1`, else 2; the label is the entry's text.

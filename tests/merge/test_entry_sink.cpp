@@ -16,7 +16,8 @@ TEST(DocumentSinkTest, CopiesEntryAndReplacesOrAddsSessionId) {
       test::ParseLog(R"(<Log><M A="1" SessionID="7" B="2"><T>x</T></M><M A="3"/></Log>)");
   LogDocument output = *CreateEmptyLog();
   DocumentSink sink(output);
-  for (pugi::xml_node entry : test::Elements(*input)) sink.Append(entry, 4);
+  for (pugi::xml_node entry : test::Elements(*input))
+    sink.Append({entry, 4, EntrySource::kInput1, {}});
   std::ostringstream text;
   output.Xml().save(text, "", pugi::format_raw | pugi::format_no_declaration);
   EXPECT_EQ(text.str(),

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "merge/merge_entry_lists.hpp"
 #include "merge/same_apart_from_session.hpp"
 #include "merge_fixtures.hpp"
@@ -14,8 +16,8 @@ void ExpectGivesBack(const LogDocument& input, const LogDocument& first,
   LogDocument output = *CreateEmptyLog();
   DocumentSink sink(output);
   MergeCounts counts;
-  const int last =
-      MergeEntryLists(sink, ChildNodes(first.Root()), ChildNodes(second.Root()), 0, counts);
+  const int last = MergeEntryLists(sink, ChildNodes(first.Root()), ChildNodes(second.Root()),
+                                   ArchiveRule(), counts);
   const NodeList entries = test::Elements(input.Xml());
   const NodeList written = test::Elements(output.Xml());
   const std::vector<int> runs = test::RunNumbers(entries);
@@ -41,6 +43,40 @@ TEST(MergeCorpusTest, EveryFileMergedWithItselfOrEmptyGivesItselfBack) {
     ExpectGivesBack(*input, *input, *copy);
     ExpectGivesBack(*input, *input, *empty);
     ExpectGivesBack(*input, *empty, *input);
+  }
+}
+
+// A copy of a history with some of its entries taken out, as a PC that joined late, left
+// early or missed a message holds it.
+struct Removal {
+  const char* name;
+  // The entries to take out, by position, given every entry's run.
+  std::function<bool(std::size_t entry, const std::vector<int>& runs)> removes;
+};
+
+TEST(MergeCorpusTest, CopyMissingPartsMergesBackIntoTheWholeFile) {
+  test::ScopedTimeZone zone("Europe/London");
+  const auto files = test::CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "the corpus of real history files is not there";
+  const Removal removals[] = {
+      {"first message", [](std::size_t i, const auto&) { return i == 0; }},
+      {"first session", [](std::size_t i, const auto& runs) { return runs[i] == runs[0]; }},
+      {"a middle message", [](std::size_t i, const auto& runs) { return i == runs.size() / 2; }},
+  };
+  for (const auto& path : files) {
+    for (const Removal& removal : removals) {
+      SCOPED_TRACE(path.string() + ", without its " + removal.name);
+      const auto whole = LoadLogDocument(path);
+      auto part = LoadLogDocument(path);
+      ASSERT_TRUE(whole && part);
+      const NodeList entries = test::Elements(part->Xml());
+      const std::vector<int> runs = test::RunNumbers(entries);
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (removal.removes(i, runs)) part->Root().remove_child(entries[i]);
+      }
+      ExpectGivesBack(*whole, *whole, *part);
+      ExpectGivesBack(*whole, *part, *whole);
+    }
   }
 }
 

@@ -21,7 +21,8 @@ MergeResult Merge(const std::string& entries1, const std::string& entries2, Time
   RecordingSink sink;
   MergeResult result;
   result.last = MergeEntryLists(sink, ChildNodes(input1->document_element()),
-                                ChildNodes(input2->document_element()), cutoff, result.counts);
+                                ChildNodes(input2->document_element()),
+                                test::HeldByBothSince(cutoff, *input1, *input2), result.counts);
   result.written = test::Describe(sink, *input1);
   return result;
 }
@@ -149,6 +150,47 @@ TEST(MergeEntryListsTest, EdgeCases) {
     const MergeResult result = Merge(row.input1, row.input2, row.cutoff);
     EXPECT_EQ(result.written, row.written) << row.name;
     EXPECT_EQ(result.last, row.last) << row.name;
+  }
+}
+
+// Where the walk would write an entry twice, the entries are aligned by identity instead.
+TEST(MergeEntryListsTest, AlignedWhereTheWalkWouldWriteTwice) {
+  test::ScopedTimeZone zone("UTC");
+  const MergeRow rows[] = {
+      {"LateJoinOnOnePc",
+       Message("A", "10:00:00", 1) + Message("B", "10:01:00", 1) + Message("C", "10:02:00", 1),
+       Message("B", "10:01:00", 4) + Message("C", "10:02:00", 4), 0, "1:A@1 1:B@1 1:C@1", 1},
+      {"WindowReopenedOnOnePc",
+       Message("A", "10:00:00", 1) + Message("B", "10:01:00", 1) + Message("C", "10:02:00", 1) +
+           Message("D", "10:03:00", 1),
+       Message("A", "10:00:00", 1) + Message("B", "10:01:00", 1) + Message("C", "10:02:00", 2) +
+           Message("D", "10:03:00", 2),
+       0, "1:A@1 1:B@1 1:C@1 1:D@1", 1},
+      {"UntimedKeepsItsPlaceAfterItsNeighbour",
+       Message("A", "10:00:00", 1) + Untimed("U", 1) + Message("B", "10:02:00", 1),
+       Message("A", "10:00:00", 1) + Message("X", "10:01:00", 1) + Message("B", "10:02:00", 1), 0,
+       "1:A@1 1:U@1 2:X@1 1:B@1", 1},
+      {"EqualSecondOneMissed",
+       Message("A", "10:00:00", 1) + Message("B", "10:00:00", 1) + Message("C", "10:00:05", 1),
+       Message("B", "10:00:00", 2) + Message("C", "10:00:05", 2), 0, "1:A@1 1:B@1 1:C@1", 1},
+      {"CrossedOrderWrittenOnceWhereInput1HasIt",
+       Message("A", "10:00:00", 1) + Message("B", "10:00:00", 1),
+       Message("B", "10:00:00", 1) + Message("A", "10:00:00", 1), 0, "1:A@1 1:B@1", 1},
+      {"SessionsBetweenSharedOnesStayInOrder",
+       Message("A", "10:00:00", 1) + Message("B", "10:01:00", 1) + Message("P", "11:00:00", 2) +
+           Message("C", "12:00:00", 3) + Message("D", "12:01:00", 3),
+       Message("B", "10:01:00", 1) + Message("Q", "11:30:00", 2) + Message("D", "12:01:00", 3), 0,
+       "1:A@1 1:B@1 1:P@2 2:Q@3 1:C@4 1:D@4", 4},
+      {"OneSideEntryUnderCutoffStillAligned",
+       Message("A", "10:00:00", 1) + Message("B", "10:01:00", 1) + Message("C", "10:02:00", 1),
+       Message("B", "10:01:00", 4) + Message("C", "10:02:00", 4), test::TestDay(10, 0, 30),
+       "1:B@1 1:C@1", 1},
+  };
+  for (const auto& row : rows) {
+    const MergeResult result = Merge(row.input1, row.input2, row.cutoff);
+    EXPECT_EQ(result.written, row.written) << row.name;
+    EXPECT_EQ(result.last, row.last) << row.name;
+    EXPECT_EQ(result.counts.sessions, row.last) << row.name;
   }
 }
 

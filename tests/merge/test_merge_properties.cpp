@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
+#include <tuple>
 
 #include "merge/entry_time.hpp"
 #include "merge/merge_entry_lists.hpp"
@@ -22,7 +24,8 @@ Merged MergeDocuments(const pugi::xml_document& input1, const pugi::xml_document
                       TimeValue cutoff) {
   Merged merged;
   merged.last = MergeEntryLists(merged.sink, ChildNodes(input1.document_element()),
-                                ChildNodes(input2.document_element()), cutoff, merged.counts);
+                                ChildNodes(input2.document_element()),
+                                test::HeldByBothSince(cutoff, input1, input2), merged.counts);
   return merged;
 }
 
@@ -99,6 +102,54 @@ TEST(MergePropertiesTest, HoldForSeededRandomHistoryPairs) {
     ExpectSelfMergeGivesItBack(*input1, pair.log1, pair.cutoff);
     if (HasFailure()) break;
   }
+}
+
+// Whatever the cut-off leaves out was recorded as held by both files, is older than the last
+// merge, and is held by neither input any more... but one: the other side deleted it.
+TEST(MergePropertiesTest, ArchiveRuleLeavesOutOnlyRecordedEntriesOneSideNoLongerHolds) {
+  test::ScopedTimeZone zone("Asia/Tokyo");
+  std::mt19937 random(7);
+  int leftOut = 0;
+  for (std::uint32_t seed = 1; seed <= 2000; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const test::RandomHistoryPair pair = test::MakeRandomHistoryPair(seed);
+    const auto input1 = test::ParseLog(pair.log1);
+    const auto input2 = test::ParseLog(pair.log2);
+    const std::vector<EntryIdentity> held1 = test::Identities(*input1);
+    const std::vector<EntryIdentity> held2 = test::Identities(*input2);
+    std::vector<EntryIdentity> recorded;
+    for (const auto* held : {&held1, &held2}) {
+      for (const EntryIdentity& identity : *held) {
+        if (random() % 2) recorded.push_back(identity);
+      }
+    }
+    const TimeValue lastMerge = MakeTime(2010, 9, 1, 0, 0, static_cast<int>(random() % 21600));
+    Merged merged;
+    merged.last = MergeEntryLists(merged.sink, ChildNodes(input1->document_element()),
+                                  ChildNodes(input2->document_element()),
+                                  ArchiveRule(lastMerge, recorded), merged.counts);
+    std::set<EntryIdentity> written;
+    for (const auto& record : merged.sink.Records()) written.insert(record.identity);
+    const std::set<EntryIdentity> recordedSet(recorded.begin(), recorded.end());
+    int missing = 0;
+    for (const auto& [input, own, other] :
+         {std::tuple{input1.get(), &held1, &held2}, std::tuple{input2.get(), &held2, &held1}}) {
+      const NodeList entries = test::Elements(*input);
+      for (std::size_t i = 0; i < entries.size(); ++i) {
+        const EntryIdentity& identity = (*own)[i];
+        if (written.count(identity)) continue;
+        ++missing;
+        EXPECT_TRUE(recordedSet.count(identity)) << "left out but never recorded";
+        EXPECT_EQ(std::count(other->begin(), other->end(), identity), 0)
+            << "left out although the other input holds it";
+        EXPECT_TRUE(OlderThanCutoff(entries[i], lastMerge)) << "left out but not older";
+      }
+    }
+    EXPECT_EQ(missing, merged.counts.cutOff);
+    leftOut += missing;
+    if (HasFailure()) break;
+  }
+  EXPECT_GT(leftOut, 0) << "the cases never reach the rule";
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST(WriteMergeTime, BothOrdersOfAPairShareOneRecordAndCaseMakesAnother) {
   TempFolder folder;
   ProfileStore store(folder / "profile.sqlite3");
 
-  ASSERT_TRUE(WriteMergeTime(store, "/logs/a.xml", "/other/a.xml"));
+  ASSERT_TRUE(WriteMergeTime(store, "/logs/a.xml", "/other/a.xml", {}));
 
   EXPECT_TRUE(ReadMergeTime(store, "/other/a.xml", "/logs/a.xml").found);
   EXPECT_FALSE(ReadMergeTime(store, "/Logs/a.xml", "/other/a.xml").found);
@@ -110,7 +110,7 @@ TEST(WriteMergeTime, ReadsBackTheSameSecond) {
   ProfileStore store(folder / "profile.sqlite3");
 
   const TimeValue before = std::time(nullptr);
-  ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml"));
+  ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml", {}));
   const TimeValue after = std::time(nullptr);
   const MergeTimeRecord record = ReadMergeTime(store, "/b.xml", "/a.xml");
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "history/entry_identity.hpp"
+#include "merge/entry_comparison.hpp"
+
+namespace palvarin {
+
+// Works out entry identities: two entries are the same entry (IsSameEntry) exactly when their
+// identities are equal. A message or invitation that carries every item its rule compares is
+// digested from those items; any other entry from its whole tree apart from its own
+// "SessionID". Keeps its buffers from entry to entry; one per thread.
+class IdentityDigest {
+ public:
+  EntryIdentity Of(const TimedEntry& entry);
+
+ private:
+  bool AddRuleItems(const TimedEntry& entry);
+  void AddWholeTree(pugi::xml_node entry);
+  void AddAttributes(pugi::xml_node element, bool isEntry);
+  void AddElementText(pugi::xml_node element);
+  void Add(std::string_view text);
+  void AddNumber(std::int64_t number);
+
+  std::string bytes_;
+  std::vector<pugi::xml_attribute> attributes_;
+};
+
+}  // namespace palvarin
