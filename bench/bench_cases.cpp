@@ -14,6 +14,8 @@ std::vector<BenchCase> BenchCases() {
       {"file-200mb", 200 * kMegabyte, 0},
       {"folder-1000", 30 * 1000, 1000},
       {"folder-2000", 30 * 1000, 2000},
+      {"session-200k", 0, 0, 200000, 3, 5},
+      {"session-200k-same", 0, 0, 200000, 0, 0},
   };
 }
 

@@ -78,6 +78,16 @@ void PrintFolderFloors(const Results& results, const char* name) {
       merge->bestSeconds / (parse->bestSeconds + write->bestSeconds));
 }
 
+// The merge of one case against the merge of another: what the harder shape of input costs.
+void PrintCaseRatio(const Results& results, const char* name, const char* base, double limit) {
+  const Figures* merge = Find(results, name, Tool::kMerge);
+  const Figures* other = Find(results, base, Tool::kMerge);
+  if (!merge || !other) return;
+  const double ratio = merge->bestSeconds / other->bestSeconds;
+  std::printf("- merge %s / merge %s = %.2f (target at most %.2f): %s; in CPU time %.2f\n", name,
+              base, ratio, limit, Verdict(ratio <= limit), merge->cpuSeconds / other->cpuSeconds);
+}
+
 void PrintMemoryTarget(const Results& results, const char* name) {
   const Figures* merge = Find(results, name, Tool::kMerge);
   if (!merge) return;
@@ -122,6 +132,7 @@ void PrintReport(const Results& results) {
   PrintLinearity(results, "file-10mb", "file-20mb");
   PrintLinearity(results, "file-100mb", "file-200mb");
   PrintLinearity(results, "folder-1000", "folder-2000");
+  PrintCaseRatio(results, "session-200k", "session-200k-same", 2.0);
 }
 
 }  // namespace palvarin::bench

@@ -41,7 +41,11 @@ void WriteCase(const fs::path& data, const BenchCase& bench) {
   fs::create_directories(folder / "pc1");
   fs::create_directories(folder / "pc2");
   if (bench.contacts == 0) {
-    const auto pair = palvarin::bench::GenerateHistoryPair(bench.bytesPerFile, 20240501);
+    const auto pair =
+        bench.sessionEntries > 0
+            ? palvarin::bench::GenerateSessionPair(bench.sessionEntries, bench.firstLacksEvery,
+                                                   bench.secondLacksEvery, 20240501)
+            : palvarin::bench::GenerateHistoryPair(bench.bytesPerFile, 20240501);
     WriteFile(folder / "pc1" / palvarin::bench::kContactFile, pair.first);
     WriteFile(folder / "pc2" / palvarin::bench::kContactFile, pair.second);
   }

@@ -89,6 +89,25 @@ class PairGenerator {
     return {Document(first_, sessions1_), Document(second_, sessions2_)};
   }
 
+  HistoryPair GenerateSession(int entries, int firstLacksEvery, int secondLacksEvery) {
+    // Quick replies within one second: where one side lacks one of them, the order of the
+    // others cannot be told from their times alone.
+    sameSecondPercent_ = 33;
+    // PC 2 numbers the session its own way, which also keeps two whole copies from having the
+    // same size (a pair of equal size and time is skipped as unchanged).
+    constexpr int kSecondSession = 12;
+    clock_ += Uniform(600, 3600);
+    int count = 0;
+    while (count < entries) {
+      for (const Entry& entry : NextEntries(Locale::kJapanese)) {
+        if (++count > entries) break;
+        if (!Lacks(count, firstLacksEvery)) Append(first_, entry, 1);
+        if (!Lacks(count, secondLacksEvery)) Append(second_, entry, kSecondSession);
+      }
+    }
+    return {Document(first_, 1), Document(second_, kSecondSession)};
+  }
+
  private:
   int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
   bool Chance(int percent) { return Uniform(1, 100) <= percent; }
@@ -129,13 +148,17 @@ class PairGenerator {
     sessions2_ += in2;
   }
 
+  static bool Lacks(int count, int every) { return every > 0 && count % every == 0; }
+
   static void Append(std::string& body, const Entry& entry, int session) {
     ((body += entry.head) += std::to_string(session)) += entry.tail;
   }
 
   // A message, or now and then an invitation followed by its answer.
   std::vector<Entry> NextEntries(Locale locale) {
-    clock_ += Uniform(2, 90);
+    // The draw for the same second is made only where asked for, so that the other cases keep
+    // their bytes.
+    if (sameSecondPercent_ == 0 || !Chance(sameSecondPercent_)) clock_ += Uniform(2, 90);
     if (!Chance(4)) return {Message(locale)};
     const int photo = Uniform(1, 9999);
     std::vector<Entry> entries{Invitation(locale, "Invitation", photo)};
@@ -206,6 +229,7 @@ class PairGenerator {
   std::string_view contact_;
   std::int64_t clock_ = kFirstMoment;
   int longestGap_ = 0;
+  int sameSecondPercent_ = 0;  // of the entries that take the second of the one before
   std::string first_;
   std::string second_;
   int sessions1_ = 0;
@@ -216,6 +240,11 @@ class PairGenerator {
 
 HistoryPair GenerateHistoryPair(std::size_t targetBytes, std::uint32_t seed) {
   return PairGenerator(seed).Generate(targetBytes);
+}
+
+HistoryPair GenerateSessionPair(int entries, int firstLacksEvery, int secondLacksEvery,
+                                std::uint32_t seed) {
+  return PairGenerator(seed).GenerateSession(entries, firstLacksEvery, secondLacksEvery);
 }
 
 }  // namespace palvarin::bench

@@ -19,4 +19,10 @@ struct HistoryPair {
 // "DateTime". The same seed gives the same bytes.
 HistoryPair GenerateHistoryPair(std::size_t targetBytes, std::uint32_t seed);
 
+// A pair holding one session of `entries` entries of the kinds above, written by PC 1, of which
+// the first file lacks every `firstLacksEvery`-th and the second every `secondLacksEvery`-th
+// (counted from 1; 0: none). A third of the messages share the second of the one before.
+HistoryPair GenerateSessionPair(int entries, int firstLacksEvery, int secondLacksEvery,
+                                std::uint32_t seed);
+
 }  // namespace palvarin::bench
