@@ -9,7 +9,8 @@ namespace palvarin::bench {
 namespace {
 
 constexpr double kMegabyte = 1e6;
-constexpr Tool kTools[] = {Tool::kMerge, Tool::kFloor, Tool::kXmllint, Tool::kWriteFloor};
+constexpr Tool kTools[] = {Tool::kMerge, Tool::kBaseline, Tool::kFloor, Tool::kXmllint,
+                           Tool::kWriteFloor};
 
 const char* ToolName(Tool tool) {
   switch (tool) {
@@ -21,6 +22,8 @@ const char* ToolName(Tool tool) {
       return "xmllint --noout";
     case Tool::kWriteFloor:
       return "durable write floor";
+    case Tool::kBaseline:
+      return "baseline merge";
   }
   return "";
 }
@@ -88,6 +91,24 @@ void PrintCaseRatio(const Results& results, const char* name, const char* base, 
               base, ratio, limit, Verdict(ratio <= limit), merge->cpuSeconds / other->cpuSeconds);
 }
 
+// The merge against the other build on every case both ran: time, processor time and peak
+// memory, each within 10 %.
+void PrintBaseline(const Results& results) {
+  for (const BenchCase& bench : BenchCases()) {
+    const Figures* merge = Find(results, bench.name, Tool::kMerge);
+    const Figures* base = Find(results, bench.name, Tool::kBaseline);
+    if (!merge || !base) continue;
+    const double time = merge->bestSeconds / base->bestSeconds;
+    const double memory =
+        static_cast<double>(merge->peakKilobytes) / static_cast<double>(base->peakKilobytes);
+    std::printf(
+        "- %s: merge / baseline merge: wall %.2f, CPU %.2f, peak RSS %.2f (target at most 1.10 "
+        "in wall time and peak RSS): %s\n",
+        bench.name.c_str(), time, merge->cpuSeconds / base->cpuSeconds, memory,
+        Verdict(time <= 1.1 && memory <= 1.1));
+  }
+}
+
 void PrintMemoryTarget(const Results& results, const char* name) {
   const Figures* merge = Find(results, name, Tool::kMerge);
   if (!merge) return;
@@ -133,6 +154,7 @@ void PrintReport(const Results& results) {
   PrintLinearity(results, "file-100mb", "file-200mb");
   PrintLinearity(results, "folder-1000", "folder-2000");
   PrintCaseRatio(results, "session-200k", "session-200k-same", 2.0);
+  PrintBaseline(results);
 }
 
 }  // namespace palvarin::bench

@@ -7,10 +7,11 @@
 
 namespace palvarin::bench {
 
-// What is timed on each case: the merge, the pugixml parse floor, xmllint as a peer, and for
+// What is timed on each case: the merge, the pugixml parse floor, xmllint as a peer, for
 // folder cases the durable write floor (one flushed new file per name, as many at once as a
-// folder job runs pairs).
-enum class Tool { kMerge, kFloor, kXmllint, kWriteFloor };
+// folder job runs pairs), and when given another build of the program to compare with, its
+// merge.
+enum class Tool { kMerge, kFloor, kXmllint, kWriteFloor, kBaseline };
 
 // The best of the repetitions of one tool on one case.
 struct Figures {

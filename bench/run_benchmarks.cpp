@@ -1,7 +1,9 @@
 // Times the merge of every generated case against the pugixml parse floor and xmllint (and, for
 // folders, the durable write floor), side by side, repetitions interleaved, the best run of each
-// kept.
-//   palvarin_run_benchmarks <data folder> [repetitions] [case name]...
+// kept. Given another build of the program, times its merge of the same inputs too, this build
+// and that one taking turns at going first.
+//   palvarin_run_benchmarks [--baseline <palvarin program>] <data folder> [repetitions]
+//                           [case name]...
 
 #include <unistd.h>
 
@@ -48,13 +50,23 @@ std::vector<std::string> Inputs(const BenchCase& bench, const fs::path& folder) 
   return {folder / "pc1" / kContactFile, folder / "pc2" / kContactFile};
 }
 
+// How the driver was asked to run.
+struct Settings {
+  fs::path data;
+  fs::path work;
+  std::string baseline;  // another build's program, or empty
+  int repetitions = 5;
+  std::vector<std::string> cases;  // empty: all
+};
+
 std::vector<std::string> Command(Tool tool, const BenchCase& bench, const fs::path& folder,
-                                 const fs::path& work) {
+                                 const fs::path& work, const Settings& settings) {
   const std::vector<std::string> inputs = Inputs(bench, folder);
   switch (tool) {
-    case Tool::kMerge: {
+    case Tool::kMerge:
+    case Tool::kBaseline: {
       const std::string output = bench.contacts > 0 ? work / "out" : work / "out.xml";
-      return {PALVARIN_BINARY,
+      return {tool == Tool::kMerge ? PALVARIN_BINARY : settings.baseline,
               "/n",
               bench.contacts > 0 ? "/d" : "/f",
               "/t",
@@ -93,15 +105,24 @@ fs::path FreshWork(const fs::path& work) {
   return fresh;
 }
 
-void RunOnce(const BenchCase& bench, const fs::path& data, const fs::path& work, Results& results) {
-  const fs::path folder = data / bench.name;
+// The tools in the order of one repetition: the two merges take turns at going first, so that
+// neither always finds the inputs just read by the other.
+std::vector<Tool> ToolsInTurn(const Settings& settings, int repetition) {
+  std::vector<Tool> tools{Tool::kMerge, Tool::kFloor, Tool::kXmllint, Tool::kWriteFloor};
+  if (settings.baseline.empty()) return tools;
+  tools.insert(tools.begin() + (repetition % 2 == 0 ? 1 : 0), Tool::kBaseline);
+  return tools;
+}
+
+void RunOnce(const BenchCase& bench, const Settings& settings, int repetition, Results& results) {
+  const fs::path folder = settings.data / bench.name;
   const std::uintmax_t input = InputBytes(folder);
-  for (Tool tool : {Tool::kMerge, Tool::kFloor, Tool::kXmllint, Tool::kWriteFloor}) {
+  for (Tool tool : ToolsInTurn(settings, repetition)) {
     if (tool == Tool::kWriteFloor && bench.contacts == 0) continue;
-    const fs::path run = FreshWork(work);
+    const fs::path run = FreshWork(settings.work);
     const std::vector<std::string> environment{kZone,
                                                "PALVARIN_PROFILE=" + (run / "profile").string()};
-    const ChildRun child = RunChild(Command(tool, bench, folder, run), environment);
+    const ChildRun child = RunChild(Command(tool, bench, folder, run, settings), environment);
     Figures& figures = results[bench.name][tool];
     figures.inputBytes = input;
     if (!child.succeeded) {
@@ -123,31 +144,47 @@ std::string LoadAverage() {
   return line;
 }
 
-bool Selected(const BenchCase& bench, int argc, char** argv) {
-  if (argc <= 3) return true;
-  return std::find(argv + 3, argv + argc, bench.name) != argv + argc;
+bool Selected(const BenchCase& bench, const Settings& settings) {
+  return settings.cases.empty() || std::find(settings.cases.begin(), settings.cases.end(),
+                                             bench.name) != settings.cases.end();
+}
+
+// False on a command line that does not fit the usage.
+bool ReadSettings(int argc, char** argv, Settings& settings) {
+  std::vector<std::string> rest(argv + 1, argv + argc);
+  if (rest.size() >= 2 && rest[0] == "--baseline") {
+    settings.baseline = rest[1];
+    rest.erase(rest.begin(), rest.begin() + 2);
+  }
+  if (rest.empty()) return false;
+  settings.data = rest[0];
+  if (rest.size() > 1) settings.repetitions = std::max(1, std::atoi(rest[1].c_str()));
+  if (rest.size() > 2) settings.cases.assign(rest.begin() + 2, rest.end());
+  settings.work = fs::temp_directory_path() / ("palvarin-bench-" + std::to_string(getpid()));
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <data folder> [repetitions] [case name]...\n", argv[0]);
+  Settings settings;
+  if (!ReadSettings(argc, argv, settings)) {
+    std::fprintf(stderr,
+                 "usage: %s [--baseline <palvarin program>] <data folder> [repetitions] "
+                 "[case name]...\n",
+                 argv[0]);
     return 2;
   }
-  const fs::path data = argv[1];
-  const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-  const fs::path work = fs::temp_directory_path() / ("palvarin-bench-" + std::to_string(getpid()));
   std::printf("load average before: %s\n\n", LoadAverage().c_str());
   Results results;
-  for (int repetition = 0; repetition < repetitions; ++repetition) {
+  for (int repetition = 0; repetition < settings.repetitions; ++repetition) {
     for (const BenchCase& bench : BenchCases()) {
-      if (Selected(bench, argc, argv)) RunOnce(bench, data, work, results);
+      if (Selected(bench, settings)) RunOnce(bench, settings, repetition, results);
     }
   }
-  fs::remove_all(work);
+  fs::remove_all(settings.work);
   PrintReport(results);
   std::printf("\nload average after: %s; best of %d interleaved repetitions\n",
-              LoadAverage().c_str(), repetitions);
+              LoadAverage().c_str(), settings.repetitions);
   return 0;
 }
