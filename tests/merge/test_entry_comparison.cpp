@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "merge/entry_comparison.hpp"
+#include "merge/entry_identity.hpp"
 #include "merge_fixtures.hpp"
 #include "support/test_support.hpp"
 
@@ -94,6 +95,9 @@ TEST(IsSameEntryTest, NamedRulesAndIdentityApartFromSession) {
     const LogEntry entryB{b->document_element().first_child()};
     EXPECT_EQ(IsSameEntry(entryA, entryB), row.same) << row.name;
     EXPECT_EQ(IsSameEntry(entryB, entryA), row.same) << row.name << " (reversed)";
+    IdentityDigest digest;
+    EXPECT_EQ(digest.Of(WithTime(entryA)) == digest.Of(WithTime(entryB)), row.same)
+        << row.name << " (identities)";
   }
 }
 
