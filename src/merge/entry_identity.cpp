@@ -3,7 +3,6 @@
 #include <xxhash.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "history/log_document.hpp"
@@ -13,23 +12,68 @@ namespace {
 
 bool IsNamed(pugi::xml_node node, const char* name) { return std::strcmp(node.name(), name) == 0; }
 
-// The "FriendlyName" of the single "User" inside a party element.
-pugi::xml_attribute PartyName(pugi::xml_node party) {
-  return FindAttribute(FindUniqueElement(party, "User"), "FriendlyName");
-}
-
-// The next node of a pre-order walk below `top`, with the change of depth it takes.
+// The next node of a pre-order walk below `top`, with the change of depth it takes. Each link
+// is asked once: pugixml's accessors are calls, and this runs for every node of every entry.
 pugi::xml_node NextInTree(pugi::xml_node node, pugi::xml_node top, int& depth) {
-  if (node.first_child()) {
+  if (const pugi::xml_node child = node.first_child()) {
     ++depth;
-    return node.first_child();
+    return child;
   }
   while (node != top) {
-    if (node.next_sibling()) return node.next_sibling();
+    if (const pugi::xml_node next = node.next_sibling()) return next;
     node = node.parent();
     --depth;
   }
   return {};
+}
+
+// The element of one name below a node when there is exactly one; none otherwise.
+class UniqueElement {
+ public:
+  void Meet(pugi::xml_node element) {
+    if (met_++ == 0) element_ = element;
+  }
+  pugi::xml_node Get() const { return met_ == 1 ? element_ : pugi::xml_node(); }
+
+ private:
+  pugi::xml_node element_;
+  int met_ = 0;
+};
+
+// What a message's rule compares, found as FindUniqueElement would find it: the single "From",
+// "To" and "Text" below the entry, and the single "User" below each of the two parties.
+struct MessageParts {
+  pugi::xml_node from, to, text, fromUser, toUser;
+};
+
+// One walk of the entry's tree instead of one per name: this runs for every entry of every
+// input, most of them messages of a handful of nodes.
+MessageParts FindMessageParts(pugi::xml_node entry) {
+  UniqueElement from, to, text, fromUser, toUser;
+  // The depth of the "From" or "To" being walked through; -1 outside. Where a party is met
+  // twice, its users do not matter: the party itself is none.
+  int inFrom = -1;
+  int inTo = -1;
+  int depth = 0;
+  for (pugi::xml_node at = NextInTree(entry, entry, depth); at; at = NextInTree(at, entry, depth)) {
+    if (depth <= inFrom) inFrom = -1;
+    if (depth <= inTo) inTo = -1;
+    if (at.type() != pugi::node_element) continue;
+    const char* name = at.name();
+    if (name[0] == 'U' && std::strcmp(name, "User") == 0) {
+      if (inFrom >= 0) fromUser.Meet(at);
+      if (inTo >= 0) toUser.Meet(at);
+    } else if (name[0] == 'F' && std::strcmp(name, "From") == 0) {
+      from.Meet(at);
+      inFrom = depth;
+    } else if (name[0] == 'T' && std::strcmp(name, "To") == 0) {
+      to.Meet(at);
+      inTo = depth;
+    } else if (name[0] == 'T' && std::strcmp(name, "Text") == 0) {
+      text.Meet(at);
+    }
+  }
+  return {from.Get(), to.Get(), text.Get(), fromUser.Get(), toUser.Get()};
 }
 
 }  // namespace
@@ -59,16 +103,15 @@ bool IdentityDigest::AddRuleItems(const TimedEntry& entry) {
   AddNumber(*entry.time);
   Add(stamp.value());
   if (!message) return true;
-  static constexpr std::array<const char*, 3> kNames = {"From", "To", "Text"};
-  std::array<pugi::xml_node, 3> parts;
-  FindUniqueElements(node, kNames, parts);
-  const pugi::xml_attribute from = PartyName(parts[0]);
-  const pugi::xml_attribute to = PartyName(parts[1]);
-  const pugi::xml_attribute style = FindAttribute(parts[2], "Style");
-  if (!from || !to || !parts[2] || !style) return false;
+  const MessageParts parts = FindMessageParts(node);
+  if (!parts.from || !parts.to) return false;
+  const pugi::xml_attribute from = FindAttribute(parts.fromUser, "FriendlyName");
+  const pugi::xml_attribute to = FindAttribute(parts.toUser, "FriendlyName");
+  const pugi::xml_attribute style = FindAttribute(parts.text, "Style");
+  if (!from || !to || !parts.text || !style) return false;
   Add(from.value());
   Add(to.value());
-  AddElementText(parts[2]);
+  AddElementText(parts.text);
   Add(style.value());
   return true;
 }
