@@ -91,7 +91,7 @@ bool IsPairUnchanged(const std::string& first, const std::string& second) {
 }
 
 void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
-  if (!WriteMergeTime(profile, pair.first, pair.second)) {
+  if (!WriteMergeTime(profile, pair.first, pair.second, {})) {
     pair.warnings.push_back("the time of this merge could not be recorded in the profile");
   }
 }
