@@ -8,7 +8,7 @@
 #include "merge/entry_identity.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "merge_fixtures.hpp"
-#include "pc_histories.hpp"
+#include "support/pc_histories.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
