@@ -39,6 +39,12 @@ bool JobReport::AnyFailed() const {
   return Count(PairOutcome::Failed) > 0 || Count(CopyOutcome::Failed) > 0;
 }
 
+int JobReport::ArchivedEntries() const {
+  int archived = 0;
+  for (const PairReport& pair : pairs) archived += pair.counts.cutOff;
+  return archived;
+}
+
 std::vector<std::string> DescribePairs(const JobReport& report) {
   std::vector<std::string> lines;
   for (const PairReport& pair : report.pairs) {
@@ -85,7 +91,12 @@ std::string DescribeTotals(const JobReport& report) {
          std::to_string(report.Count(PairOutcome::Unchanged)) + " unchanged, " +
          std::to_string(report.Count(PairOutcome::Failed)) + " failed; " +
          Plural(report.Count(CopyOutcome::Copied), "file") + " copied, " +
-         std::to_string(report.Count(CopyOutcome::Failed)) + " copies failed";
+         std::to_string(report.Count(CopyOutcome::Failed)) + " copies failed" +
+         (report.ArchivedEntries() > 0
+              ? "; " + std::to_string(report.ArchivedEntries()) +
+                    (report.ArchivedEntries() == 1 ? " entry" : " entries") +
+                    " left out by the archive rule"
+              : "");
 }
 
 }  // namespace palvarin

@@ -44,6 +44,8 @@ struct JobReport {
   int Count(CopyOutcome outcome) const;
   // A pair or a copy failed: the user must be told, and the exit status says so.
   bool AnyFailed() const;
+  // The entries the archive rule left out, over all pairs.
+  int ArchivedEntries() const;
 };
 
 // One line per pair and per copy, then the totals; failures name the file and the reason.

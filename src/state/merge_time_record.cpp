@@ -26,23 +26,26 @@ MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
     return {true,
             MakeTime(LeadingInteger(stamp.substr(0, 4)), LeadingInteger(stamp.substr(4, 2)),
                      LeadingInteger(stamp.substr(6, 2)), LeadingInteger(stamp.substr(8, 2)),
-                     LeadingInteger(stamp.substr(10, 2)), LeadingInteger(stamp.substr(12, 2)))};
+                     LeadingInteger(stamp.substr(10, 2)), LeadingInteger(stamp.substr(12, 2))),
+            text};
   } catch (const InvalidTimeError&) {
     // A record no time can stand for (all zeros, say) is as good as none.
     return {};
   }
 }
 
-std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore&, const std::string&,
-                                                              const std::string&,
-                                                              const MergeTimeRecord&) {
-  return std::nullopt;
+bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
+                    std::span<const EntryIdentity> heldByBoth) {
+  const std::string stamp = FormatTime(std::time(nullptr), kStampPattern);
+  return store.WriteMergeRecord(MergeTimeKey(pathA, pathB), stamp, heldByBoth);
 }
 
-bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
-                    std::span<const EntryIdentity>) {
-  const std::string stamp = FormatTime(std::time(nullptr), kStampPattern);
-  return store.WriteProfileString(kMergeTimeSection, MergeTimeKey(pathA, pathB), stamp);
+std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore& store,
+                                                              const std::string& pathA,
+                                                              const std::string& pathB,
+                                                              const MergeTimeRecord& record) {
+  if (!record.found) return std::nullopt;
+  return store.ReadMergeIdentities(MergeTimeKey(pathA, pathB), record.stamp);
 }
 
 }  // namespace palvarin

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "files/io_faults.hpp"
+#include "state/identity_blob.hpp"
 
 namespace palvarin {
 namespace {
@@ -15,11 +16,20 @@ namespace {
 constexpr int kBusyMilliseconds = 30000;
 constexpr int kOpenAttempts = 20;
 
+// The schema version this program writes (PRAGMA user_version); profiles from before there was
+// one read 0 and hold profile_value only. kSchema ends by setting it.
+constexpr int kSchemaVersion = 1;
+
 // One row per named value; the column has no type, so a value keeps the kind it was written as.
+// Per pair of files (named by its merge-time key) the identities of the entries both held after
+// the merge recorded with `stamp`, in the layout of EncodeIdentities.
 constexpr const char* kSchema =
-    "BEGIN IMMEDIATE; CREATE TABLE IF NOT EXISTS profile_value ("
+    "CREATE TABLE IF NOT EXISTS profile_value ("
     "section TEXT NOT NULL, name TEXT NOT NULL, value, PRIMARY KEY (section, name))"
-    " WITHOUT ROWID; COMMIT";
+    " WITHOUT ROWID;"
+    "CREATE TABLE IF NOT EXISTS merge_identities ("
+    "name TEXT PRIMARY KEY, stamp TEXT NOT NULL, identities BLOB NOT NULL) WITHOUT ROWID;"
+    "PRAGMA user_version = 1";
 
 // A prepared statement, finalised on every way out.
 class Statement {
@@ -33,10 +43,10 @@ class Statement {
 
   bool Prepared() const { return statement_ != nullptr; }
   sqlite3_stmt* Get() const { return statement_; }
-  // Binds the section and name of a value, the first two parameters of every statement.
-  Statement& Bind(std::string_view section, std::string_view entry) {
-    BindText(1, section);
-    BindText(2, entry);
+  // Binds two texts to the first two parameters, which every statement has.
+  Statement& Bind(std::string_view first, std::string_view second) {
+    BindText(1, first);
+    BindText(2, second);
     return *this;
   }
   // Binds a value to the third parameter with the kind it has.
@@ -46,6 +56,14 @@ class Statement {
     if (const auto* number = std::get_if<std::int64_t>(&value)) {
       ::sqlite3_bind_int64(statement_, 3, *number);
     }
+    return *this;
+  }
+  // Binds bytes to the third parameter without copying them: they must outlive the statement.
+  Statement& BindBlob(std::span<const unsigned char> bytes) {
+    // A null pointer would bind SQL NULL, so an empty blob gets a real one.
+    static constexpr unsigned char kNothing = 0;
+    ::sqlite3_bind_blob64(statement_, 3, bytes.empty() ? &kNothing : bytes.data(), bytes.size(),
+                          SQLITE_STATIC);
     return *this;
   }
   int Step() { return ::sqlite3_step(statement_); }
@@ -91,10 +109,42 @@ bool ProfileStore::Open() {
       ::sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (opened != SQLITE_OK) return Unusable(Reason());
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
-  // A damaged file is found before anything is written to it. Commits need no flush of their
-  // own: a record lost to a power cut only means no cut-off next time, which drops nothing.
-  return PassesCheck() && Execute("PRAGMA journal_mode=WAL") &&
-         Execute("PRAGMA synchronous=NORMAL") && Execute(kSchema);
+  // A damaged file is found before anything is written to it, and so is a newer version's:
+  // not even the journal mode of that one is changed.
+  if (!PassesCheck()) return false;
+  const auto version = SchemaVersion();
+  if (!version) return Unusable(Reason());
+  if (*version > kSchemaVersion) return LeaveUnchanged();
+  // Commits need no flush of their own: a record lost to a power cut only means no cut-off
+  // next time, which drops nothing.
+  return Execute("PRAGMA journal_mode=WAL") && Execute("PRAGMA synchronous=NORMAL") && Upgrade();
+}
+
+std::optional<int> ProfileStore::SchemaVersion() {
+  Statement version(db_, "PRAGMA user_version");
+  if (!version.Prepared() || version.Step() != SQLITE_ROW) return std::nullopt;
+  return ::sqlite3_column_int(version.Get(), 0);
+}
+
+// Creates what is missing and sets the version in one transaction: an older profile keeps every
+// record, and a process opening the profile at the same moment sees it before or after.
+// A failure leaves the transaction to the connection's close, which rolls it back.
+bool ProfileStore::Upgrade() {
+  if (!Execute("BEGIN IMMEDIATE")) return false;
+  // Read again under the write lock: a newer version may have upgraded it since.
+  const auto version = SchemaVersion();
+  if (!version) return Unusable(Reason());
+  if (*version > kSchemaVersion) return Execute("ROLLBACK") && LeaveUnchanged();
+  if (*version < kSchemaVersion && !Execute(kSchema)) return false;
+  return Execute("COMMIT");
+}
+
+bool ProfileStore::LeaveUnchanged() {
+  readOnly_ = true;
+  Problem("the profile " + file_.string() +
+          " was written by a newer version of Palvarin; settings are read from it, but nothing "
+          "is saved to it and the file is left as it is");
+  return true;
 }
 
 void ProfileStore::Close() {
@@ -148,34 +198,49 @@ ProfileStore::StoredValue ProfileStore::ColumnValue(sqlite3_stmt* row) {
   }
 }
 
+// Whether a query's step met a row; a step that failed is reported.
+bool ProfileStore::Found(int step) {
+  if (step == SQLITE_ROW) return true;
+  if (step != SQLITE_DONE) Problem("cannot read the profile " + file_.string() + ": " + Reason());
+  return false;
+}
+
 ProfileStore::StoredValue ProfileStore::Read(std::string_view section, std::string_view entry) {
   if (db_ == nullptr) return {};
   const std::lock_guard lock(mutex_);
   Statement select(db_, "SELECT value FROM profile_value WHERE section = ?1 AND name = ?2");
-  const int step = select.Prepared() ? select.Bind(section, entry).Step() : SQLITE_ERROR;
-  if (step == SQLITE_ROW) return ColumnValue(select.Get());
-  if (step != SQLITE_DONE) Problem("cannot read the profile " + file_.string() + ": " + Reason());
-  return {};
+  if (!Found(select.Prepared() ? select.Bind(section, entry).Step() : SQLITE_ERROR)) return {};
+  return ColumnValue(select.Get());
 }
 
-bool ProfileStore::Store(std::string_view section, std::string_view entry,
-                         const StoredValue& value) {
-  if (db_ == nullptr) return false;
+// Runs `work` in a write transaction of its own, committed only when all of it succeeded.
+template <typename Work>
+bool ProfileStore::WriteTransaction(Work work) {
+  if (db_ == nullptr || readOnly_) return false;
   const std::lock_guard lock(mutex_);
   const std::string failure = "cannot write to the profile " + file_.string() + ": ";
   if (!faults::Allow("profile write")) return Problem(failure + "refused");
   if (::sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
     return Problem(failure + Reason());
   }
-  Statement insert(
-      db_, "INSERT OR REPLACE INTO profile_value (section, name, value) VALUES (?1, ?2, ?3)");
-  if (insert.Prepared() && insert.Bind(section, entry).BindValue(value).Step() == SQLITE_DONE &&
-      ::sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+  if (work() && ::sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
     return true;
   }
   Problem(failure + Reason());
   ::sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   return false;
+}
+
+bool ProfileStore::Insert(std::string_view section, std::string_view entry,
+                          const StoredValue& value) {
+  Statement insert(
+      db_, "INSERT OR REPLACE INTO profile_value (section, name, value) VALUES (?1, ?2, ?3)");
+  return insert.Prepared() && insert.Bind(section, entry).BindValue(value).Step() == SQLITE_DONE;
+}
+
+bool ProfileStore::Store(std::string_view section, std::string_view entry,
+                         const StoredValue& value) {
+  return WriteTransaction([&] { return Insert(section, entry, value); });
 }
 
 std::string ProfileStore::GetProfileString(std::string_view section, std::string_view entry,
@@ -201,6 +266,32 @@ bool ProfileStore::WriteProfileString(std::string_view section, std::string_view
 bool ProfileStore::WriteProfileInt(std::string_view section, std::string_view entry,
                                    std::int32_t value) {
   return Store(section, entry, std::int64_t{value});
+}
+
+bool ProfileStore::WriteMergeRecord(std::string_view key, std::string_view stamp,
+                                    std::span<const EntryIdentity> identities) {
+  const std::vector<unsigned char> blob = EncodeIdentities(identities);
+  return WriteTransaction([&] {
+    if (!Insert(kMergeTimeSection, key, std::string(stamp))) return false;
+    Statement insert(db_,
+                     "INSERT OR REPLACE INTO merge_identities (name, stamp, identities)"
+                     " VALUES (?1, ?2, ?3)");
+    return insert.Prepared() && insert.Bind(key, stamp).BindBlob(blob).Step() == SQLITE_DONE;
+  });
+}
+
+std::optional<std::vector<EntryIdentity>> ProfileStore::ReadMergeIdentities(
+    std::string_view key, std::string_view stamp) {
+  if (db_ == nullptr) return std::nullopt;
+  const std::lock_guard lock(mutex_);
+  Statement select(db_, "SELECT identities FROM merge_identities WHERE name = ?1 AND stamp = ?2");
+  if (!Found(select.Prepared() ? select.Bind(key, stamp).Step() : SQLITE_ERROR)) {
+    return std::nullopt;
+  }
+  // The bytes before their count, the order in which SQLite keeps both valid.
+  const auto* bytes = static_cast<const unsigned char*>(::sqlite3_column_blob(select.Get(), 0));
+  const auto length = static_cast<std::size_t>(::sqlite3_column_bytes(select.Get(), 0));
+  return DecodeIdentities({bytes, length});
 }
 
 }  // namespace palvarin

@@ -3,10 +3,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
+#include "history/entry_identity.hpp"
 #include "state/profile_location.hpp"
 
 struct sqlite3;
@@ -21,7 +25,8 @@ inline constexpr std::string_view kMergeTimeSection = "FileMergeTime";
 
 // The per-user profile: sections of named string and 32-bit integer values in one SQLite file
 // that several processes, and several threads of one, may use at once. Names are compared exactly.
-// A store that cannot be opened or is damaged reads as empty, refuses writes and is never changed.
+// A store that cannot be opened or is damaged reads as empty, refuses writes and is never changed;
+// one written by a newer version of the program is read but refuses writes and is never changed.
 class ProfileStore {
  public:
   // Opens the store at `file`, creating its folders and the file when missing.
@@ -41,6 +46,15 @@ class ProfileStore {
   // Stores `value` in a transaction of its own, replacing an older value; false if not written.
   bool WriteProfileInt(std::string_view section, std::string_view entry, std::int32_t value);
 
+  // Stores a pair's merge time `stamp` under `key` in kMergeTimeSection together with the
+  // identities both files held after that merge, in one transaction: both or neither.
+  bool WriteMergeRecord(std::string_view key, std::string_view stamp,
+                        std::span<const EntryIdentity> identities);
+  // The identities stored under `key` with exactly `stamp`; none when there are none for that
+  // stamp (a time written later by anything else) or the stored ones are malformed.
+  std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(std::string_view key,
+                                                                std::string_view stamp);
+
   // False when the store could not be opened or was found damaged.
   bool IsAvailable() const { return db_ != nullptr; }
   // The first problem met, for showing once: empty afterwards and while there was none.
@@ -54,16 +68,24 @@ class ProfileStore {
   void Close();
   bool Execute(const char* sql);
   bool PassesCheck();
+  std::optional<int> SchemaVersion();
+  bool Upgrade();
+  bool LeaveUnchanged();
   std::string Reason() const;
   bool Unusable(const std::string& reason);
   bool Problem(const std::string& text);
   static StoredValue ColumnValue(sqlite3_stmt* row);
+  bool Found(int step);
   StoredValue Read(std::string_view section, std::string_view entry);
+  template <typename Work>
+  bool WriteTransaction(Work work);
+  bool Insert(std::string_view section, std::string_view entry, const StoredValue& value);
   bool Store(std::string_view section, std::string_view entry, const StoredValue& value);
 
   std::filesystem::path file_;
   sqlite3* db_ = nullptr;
-  std::mutex mutex_;  // one statement or transaction at a time on the connection
+  std::mutex mutex_;       // one statement or transaction at a time on the connection
+  bool readOnly_ = false;  // written by a newer version: read, never changed
   std::string warning_;
   bool warned_ = false;
 };

@@ -23,4 +23,11 @@ QString BackupMaxRangeMessage() {
 
 QString JobProblemsHeading() { return QStringLiteral("マージ中に次の問題がありました。"); }
 
+QString ArchivedEntriesNote(int count) {
+  return QStringLiteral(
+             "前回のマージの後に片方で削除された %1 件のエントリを、"
+             "アーカイブ規則により含めませんでした。")
+      .arg(count);
+}
+
 }  // namespace palvarin

@@ -39,4 +39,7 @@ QString BackupMaxRangeMessage();
 // Heading of the warning that lists what a job could not do.
 QString JobProblemsHeading();
 
+// How many entries the archive rule left out of the merged histories.
+QString ArchivedEntriesNote(int count);
+
 }  // namespace palvarin

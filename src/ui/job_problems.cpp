@@ -16,4 +16,10 @@ void ShowJobProblems(MessagePresenter& messages, QWidget* parent, const JobRepor
   messages.Show(parent, lines.join(u'\n'));
 }
 
+void ShowArchivedEntries(MessagePresenter& messages, QWidget* parent, const JobReport& report) {
+  if (report.ArchivedEntries() > 0) {
+    messages.Show(parent, ArchivedEntriesNote(report.ArchivedEntries()));
+  }
+}
+
 }  // namespace palvarin

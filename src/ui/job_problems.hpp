@@ -11,4 +11,7 @@ struct JobReport;
 // job (DescribeFailures); nothing when there is none.
 void ShowJobProblems(MessagePresenter& messages, QWidget* parent, const JobReport& report);
 
+// After a job: how many entries the archive rule left out; nothing when it left out none.
+void ShowArchivedEntries(MessagePresenter& messages, QWidget* parent, const JobReport& report);
+
 }  // namespace palvarin

@@ -177,6 +177,7 @@ void CPalvarinDlg::OnOK() {
   }
   jobFailed_ = result.report.AnyFailed();
   ShowJobProblems(messages_, this, result.report);
+  ShowArchivedEntries(messages_, this, result.report);
   messages_.Show(this, MessageQText(kMessageMergeFinished));
   accept();
 }

@@ -163,7 +163,7 @@ TEST_F(FileJob, SeparateOutputLeavesTheInputsAlone) {
   EXPECT_NE(run.out.find("1 pair merged"), std::string::npos) << run.out;
 }
 
-TEST_F(FileJob, TheArchiveRuleDropsOldOneSideEntriesOnTheSecondRun) {
+TEST_F(FileJob, TheArchiveRuleDropsOnlyWhatBothHeldAndOneSideDeleted) {
   const auto out = folder_ / "merged.xml";
   ASSERT_EQ(Run({"/n", "/f", "/t", "/na", "/p1", a_, "/p2", b_, "/ps", out}).status, 0);
   EXPECT_EQ(MessageTexts(out), kMergedTexts) << "no record yet: nothing is dropped";
@@ -172,9 +172,13 @@ TEST_F(FileJob, TheArchiveRuleDropsOldOneSideEntriesOnTheSecondRun) {
   pc1.push_back({"2999/01/01", "00:00:00", "new", 9});
   WriteFile(a_, HistoryText(pc1));
   WriteFile(b_, HistoryText({kPc2.back()}));
-  ASSERT_EQ(Run({"/n", "/f", "/t", "/na", "/p1", a_, "/p2", b_, "/ps", out}).status, 0);
-  EXPECT_EQ(MessageTexts(out), (std::vector<std::string>{"shared", "new"}))
-      << "one-side entries older than the last merge stay archived; shared ones stay";
+  const auto second = Run({"/n", "/f", "/t", "/na", "/p1", a_, "/p2", b_, "/ps", out});
+  ASSERT_EQ(second.status, 0);
+  EXPECT_NE(second.out.find("2 entries left out by the archive rule"), std::string::npos)
+      << second.out;
+  EXPECT_EQ(MessageTexts(out), (std::vector<std::string>{"pc1 only", "shared", "new"}))
+      << "what both held at the last merge and one side deleted since stays archived; what "
+         "only one side ever held stays";
   ASSERT_EQ(Run({"/n", "/f", "/t", "/a", "/p1", a_, "/p2", b_, "/ps", out}).status, 0);
   EXPECT_EQ(MessageTexts(out),
             (std::vector<std::string>{"hello", "bye", "pc1 only", "shared", "new"}))

@@ -51,6 +51,17 @@ Reference MergeByCopying(const std::string& first, const std::string& second,
   return reference;
 }
 
+// Records an earlier merge of the pair at `stamp` after which both files held every entry they
+// hold now, and returns the archive rule that record makes.
+ArchiveRule RecordEarlierMerge(ProfileStore& profile, const std::string& first,
+                               const std::string& second, const std::string& stamp) {
+  std::vector<EntryIdentity> held = test::Identities(std::filesystem::path(first));
+  const std::vector<EntryIdentity> held2 = test::Identities(std::filesystem::path(second));
+  held.insert(held.end(), held2.begin(), held2.end());
+  EXPECT_TRUE(profile.WriteMergeRecord(MergeTimeKey(first, second), stamp, held));
+  return ArchiveRule(ReadMergeTime(profile, first, second).time, std::move(held));
+}
+
 struct Row {
   const char* name;
   std::uint32_t seed;
@@ -85,12 +96,10 @@ TEST(MergeFilePair, WritesWhatCopyingIntoADocumentWrites) {
     PairOptions options;
     options.recordMergeTime = false;
     options.applyArchiveRule = *row.lastMerge != '\0';
-    if (options.applyArchiveRule) {
-      ASSERT_TRUE(profile.WriteProfileString(kMergeTimeSection, MergeTimeKey(first, second),
-                                             row.lastMerge));
-    }
-    const Reference reference =
-        MergeByCopying(first, second, ArchiveRule(), folder / "reference.xml");
+    const ArchiveRule archive = options.applyArchiveRule
+                                    ? RecordEarlierMerge(profile, first, second, row.lastMerge)
+                                    : ArchiveRule();
+    const Reference reference = MergeByCopying(first, second, archive, folder / "reference.xml");
 
     const std::string output = row.overwrite ? first : std::string(folder / "streamed.xml");
     const PairReport report = MergeFilePair(first, second, output, options, profile);
@@ -122,7 +131,8 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   ProfileStore profile(folder / "profile.sqlite3");
   struct Merged {
     std::string name;
-    TimeValue cutoff;  // from the record of an earlier merge; 0 without one
+    ArchiveRule archive;  // from the record of an earlier merge
+    bool recorded = false;
   };
   std::vector<Merged> merged;
   std::vector<std::string> copiedFrom1;
@@ -142,15 +152,14 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
     }
     test::WriteFile(pc1 / name, pair.first);
     test::WriteFile(pc2 / name, contact == 20 ? pair.second.substr(0, 999) : pair.second);
-    TimeValue cutoff = 0;
-    if (contact % 4 == 1) {  // merged before: the archive rule cuts off at that time
+    ArchiveRule archive;
+    const bool recorded = contact % 4 == 1;
+    if (recorded) {  // merged before: the archive rule cuts off at that time
       const int day = 1 + static_cast<int>(contact % 9);
-      ASSERT_TRUE(profile.WriteProfileString(kMergeTimeSection,
-                                             MergeTimeKey(pc1 / name, pc2 / name),
-                                             "2008060" + std::to_string(day) + "000000"));
-      cutoff = MakeTime(2008, 6, day, 0, 0, 0);
+      archive = RecordEarlierMerge(profile, pc1 / name, pc2 / name,
+                                   "2008060" + std::to_string(day) + "000000");
     }
-    merged.push_back({name, cutoff});
+    merged.push_back({name, std::move(archive), recorded});
   }
 
   PairOptions options;
@@ -170,7 +179,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   int cutOffPairs = 0;
   for (std::size_t i = 0; i < merged.size(); ++i) {
     const PairReport& pair = report.pairs[i];
-    const auto& [name, cutoff] = merged[i];
+    const auto& [name, archive, recorded] = merged[i];
     ASSERT_EQ(pair.first, (pc1 / name).string()) << "pairs in the order of their names";
     if (name == "contact120.xml") {
       EXPECT_EQ(pair.outcome, PairOutcome::Failed) << "its second file is cut short";
@@ -179,10 +188,10 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
     }
     ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << pair.reason;
     const Reference reference =
-        MergeByCopying(pc1 / name, pc2 / name, ArchiveRule(), folder / "reference" / name);
+        MergeByCopying(pc1 / name, pc2 / name, archive, folder / "reference" / name);
     EXPECT_EQ(ReadFile(out / name), reference.bytes) << name;
     EXPECT_EQ(pair.counts.cutOff, reference.counts.cutOff) << name;
-    if (cutoff == 0) {
+    if (!recorded) {
       EXPECT_EQ(reference.counts.cutOff, 0) << name;
     }
     cutOffPairs += reference.counts.cutOff > 0 ? 1 : 0;

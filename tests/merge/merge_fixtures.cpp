@@ -6,7 +6,6 @@
 #include "history/log_entry.hpp"
 #include "history/log_output.hpp"
 #include "history/log_writer.hpp"
-#include "merge/entry_identity.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "support/test_support.hpp"
 
@@ -64,15 +63,6 @@ std::vector<int> RunNumbers(const NodeList& entries) {
 
 TimeValue TestDay(int hour, int minute, int second) {
   return MakeTime(2010, 9, 16, hour, minute, second);
-}
-
-std::vector<EntryIdentity> Identities(const pugi::xml_document& document) {
-  IdentityDigest digest;
-  std::vector<EntryIdentity> identities;
-  for (pugi::xml_node entry : Elements(document)) {
-    identities.push_back(digest.Of(WithTime(LogEntry{entry})));
-  }
-  return identities;
 }
 
 ArchiveRule HeldByBothSince(TimeValue lastMerge, const pugi::xml_document& input1,

@@ -43,9 +43,6 @@ TimeValue TestDay(int hour, int minute, int second = 0);
 ArchiveRule HeldByBothSince(TimeValue lastMerge, const pugi::xml_document& input1,
                             const pugi::xml_document& input2);
 
-// The identities of the element children of the document's root.
-std::vector<EntryIdentity> Identities(const pugi::xml_document& document);
-
 // Recorded entries as "side:label@session", blank separated; side 1 when the entry belongs
 // to `input1`, else 2; the label is the entry's text.
 std::string Describe(const RecordingSink& sink, const pugi::xml_document& input1);

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "state/merge_time_record.hpp"
 #include "support/test_support.hpp"
@@ -62,6 +63,7 @@ TEST_P(ReadStamp, NormalisesAsMktimeDoes) {
   if (row.found) {
     EXPECT_EQ(record.time,
               MakeTime(row.year, row.month, row.day, row.hour, row.minute, row.second));
+    EXPECT_EQ(record.stamp, *row.stored);
   }
 }
 
@@ -119,6 +121,56 @@ TEST(WriteMergeTime, ReadsBackTheSameSecond) {
   EXPECT_LE(record.time, after);
   EXPECT_EQ(store.GetProfileString(kMergeTimeSection, "/b.xml_/a.xml", ""),
             FormatTime(record.time, kStampPattern));
+  EXPECT_EQ(record.stamp, FormatTime(record.time, kStampPattern));
+}
+
+TEST(ReadMergeIdentities, GivesWhatWasRecordedWithThatTime) {
+  ScopedTimeZone zone(kBerlin);
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+  const std::vector<EntryIdentity> heldByBoth{{9, 1}, {4, 7}, {9, 0}};
+  ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml", heldByBoth));
+
+  const MergeTimeRecord record = ReadMergeTime(store, "/b.xml", "/a.xml");
+
+  ASSERT_TRUE(record.found);
+  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", record), heldByBoth);
+  EXPECT_EQ(ReadMergeIdentities(store, "/b.xml", "/a.xml", record), heldByBoth);
+  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/c.xml", record), std::nullopt);
+}
+
+TEST(ReadMergeIdentities, NoneOnceTheTimeWasRewrittenWithoutThem) {
+  ScopedTimeZone zone(kBerlin);
+  struct Row {
+    const char* name;
+    const char* laterTime;  // written as an older version of the program would
+  };
+  for (const Row& row : {Row{"LaterTime", "20990102030405"}, Row{"EarlierTime", "20000102030405"},
+                         Row{"Unreadable", "later"}}) {
+    SCOPED_TRACE(row.name);
+    TempFolder folder;
+    ProfileStore store(folder / "profile.sqlite3");
+    ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml", std::vector<EntryIdentity>{{1, 2}}));
+    ASSERT_TRUE(store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"),
+                                         row.laterTime));
+
+    const MergeTimeRecord record = ReadMergeTime(store, "/a.xml", "/b.xml");
+
+    EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", record), std::nullopt);
+  }
+}
+
+TEST(ReadMergeIdentities, NoneForATimeFromAProfileWithoutThem) {
+  ScopedTimeZone zone(kBerlin);
+  TempFolder folder;
+  ProfileStore store(folder / "profile.sqlite3");
+  ASSERT_TRUE(
+      store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a", "/b"), "20060102030405"));
+
+  const MergeTimeRecord record = ReadMergeTime(store, "/a", "/b");
+
+  ASSERT_TRUE(record.found);
+  EXPECT_EQ(ReadMergeIdentities(store, "/a", "/b", record), std::nullopt);
 }
 
 }  // namespace

@@ -1,17 +1,19 @@
 #include "support/test_support.hpp"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
+#include "history/log_document.hpp"
+#include "merge/entry_identity.hpp"
 
 namespace palvarin::test {
 
@@ -89,8 +91,8 @@ bool RefusesNewFiles(const std::filesystem::path& folder) {
 }  // namespace
 
 bool MakeReadOnly(const std::filesystem::path& folder) {
-  std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   if (RefusesNewFiles(folder)) return true;
   return SetImmutable(folder, true) && RefusesNewFiles(folder);
 }
@@ -119,6 +121,22 @@ std::vector<std::filesystem::path> CorpusFiles() {
   return files;
 }
 
+std::vector<EntryIdentity> Identities(const pugi::xml_document& document) {
+  IdentityDigest digest;
+  std::vector<EntryIdentity> identities;
+  for (pugi::xml_node entry : document.document_element().children()) {
+    if (entry.type() == pugi::node_element) {
+      identities.push_back(digest.Of(WithTime(LogEntry{entry})));
+    }
+  }
+  return identities;
+}
+
+std::vector<EntryIdentity> Identities(const std::filesystem::path& history) {
+  const auto document = LoadLogDocument(history);
+  return document ? Identities(document->Xml()) : std::vector<EntryIdentity>{};
+}
+
 std::string CanonicalTree(pugi::xml_node top) {
   std::string out;
   pugi::xml_node node = top;
@@ -133,10 +151,18 @@ std::string CanonicalTree(pugi::xml_node top) {
         // An element's own value is its leading text: shown as a text node would be.
         if (*node.value()) out += "T[" + std::string(node.value()) + "]";
         break;
-      case pugi::node_pcdata: out += "T[" + std::string(node.value()) + "]"; break;
-      case pugi::node_cdata: out += "C[" + std::string(node.value()) + "]"; break;
-      case pugi::node_comment: out += "!--[" + std::string(node.value()) + "]"; break;
-      default: out += "?" + std::to_string(node.type()); break;
+      case pugi::node_pcdata:
+        out += "T[" + std::string(node.value()) + "]";
+        break;
+      case pugi::node_cdata:
+        out += "C[" + std::string(node.value()) + "]";
+        break;
+      case pugi::node_comment:
+        out += "!--[" + std::string(node.value()) + "]";
+        break;
+      default:
+        out += "?" + std::to_string(node.type());
+        break;
     }
     if (node.first_child()) {
       node = node.first_child();

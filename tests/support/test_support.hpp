@@ -1,10 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
-#include <pugixml.hpp>
+#include "history/entry_identity.hpp"
 
 namespace palvarin::test {
 
@@ -47,6 +48,11 @@ void MakeWritable(const std::filesystem::path& folder);
 std::filesystem::path CorpusFolder();
 // The corpus files, sorted by name; empty when the corpus is not there.
 std::vector<std::filesystem::path> CorpusFiles();
+
+// The identities of the element children of the document's root, in order.
+std::vector<EntryIdentity> Identities(const pugi::xml_document& document);
+// The same of a history file; empty when it does not load.
+std::vector<EntryIdentity> Identities(const std::filesystem::path& history);
 
 // A text that shows a node's whole tree (names, attributes in order, character data with its
 // kind; an element's own value as its leading text), for comparing entries character for

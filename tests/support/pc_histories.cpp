@@ -1,4 +1,4 @@
-#include "pc_histories.hpp"
+#include "support/pc_histories.hpp"
 
 #include <algorithm>
 #include <random>

@@ -1,0 +1,29 @@
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+#include "history/entry_identity.hpp"
+
+namespace palvarin {
+namespace {
+
+TEST(EntryIdentity, OrdersByLowHalfThenHighHalf) {
+  EXPECT_LT((EntryIdentity{1, 9}), (EntryIdentity{2, 0}));
+  EXPECT_LT((EntryIdentity{1, 1}), (EntryIdentity{1, 2}));
+  EXPECT_EQ((EntryIdentity{3, 4}), (EntryIdentity{3, 4}));
+  EXPECT_NE((EntryIdentity{3, 4}), (EntryIdentity{4, 3}));
+}
+
+TEST(EntryIdentityHash, EveryBitOfBothHalvesCounts) {
+  const EntryIdentityHash hash;
+  std::unordered_set<std::size_t> hashes{hash({0, 0})};
+  for (int bit = 0; bit < 64; ++bit) {
+    const std::uint64_t one = std::uint64_t{1} << bit;
+    EXPECT_TRUE(hashes.insert(hash({one, 0})).second) << "low bit " << bit;
+    EXPECT_TRUE(hashes.insert(hash({0, one})).second) << "high bit " << bit;
+  }
+  EXPECT_NE(hash({1, 2}), hash({2, 1}));
+}
+
+}  // namespace
+}  // namespace palvarin
