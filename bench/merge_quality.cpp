@@ -14,7 +14,7 @@
 
 #include "merge/merge_entry_lists.hpp"
 #include "merge_score.hpp"
-#include "pc_histories.hpp"
+#include "support/pc_histories.hpp"
 
 namespace {
 
