@@ -147,6 +147,9 @@ void IdentityDigest::AddAttributes(pugi::xml_node element, bool isEntry) {
 }
 
 void IdentityDigest::AddElementText(pugi::xml_node element) {
+  // Most texts are the element's own value, where the parse keeps a leading text: the same
+  // bytes as the walk below would add.
+  if (!element.first_child()) return Add(element.value());
   // Streamed in and its length filled in afterwards: no copy of the text.
   const std::size_t lengthAt = bytes_.size();
   AddNumber(0);
