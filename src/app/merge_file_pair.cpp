@@ -86,7 +86,6 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
     return false;
   }
   RecordingSink merged;
-  merged.Reserve(input1.nodes.size() + input2.nodes.size());  // no input entry is written twice
   const int lastSession =
       MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);
   report.heldByBoth = HeldByBoth(merged, levelledLater);

@@ -122,21 +122,46 @@ struct Occurrences {
   std::vector<int> one, two;
 };
 
-std::vector<Occurrences> SharedIdentities(const Side& one, const Side& two) {
-  std::unordered_map<EntryIdentity, std::size_t, EntryIdentityHash> classOf;
-  classOf.reserve(static_cast<std::size_t>(one.Entries()));
-  std::vector<Occurrences> classes;
-  for (int o = 0; o < one.Entries(); ++o) {
-    const auto [it, added] = classOf.try_emplace(one.list->Identity(one.At(o)), classes.size());
-    if (added) classes.emplace_back();
-    classes[it->second].one.push_back(o);
+// Each entry's identity and ordinal, in order of identity, then of ordinal.
+std::vector<std::pair<EntryIdentity, int>> SortedIdentities(const Side& side) {
+  std::vector<std::pair<EntryIdentity, int>> sorted;
+  sorted.reserve(static_cast<std::size_t>(side.Entries()));
+  for (int o = 0; o < side.Entries(); ++o) sorted.emplace_back(side.list->Identity(side.At(o)), o);
+  std::sort(sorted.begin(), sorted.end());
+  return sorted;
+}
+
+// Pairs the entries both sides hold once, walking both sides' identities in order; returns
+// where the identities held more than once by either side occur.
+std::vector<Occurrences> PairEntriesHeldOnce(Side& one, Side& two) {
+  const auto sorted1 = SortedIdentities(one);
+  const auto sorted2 = SortedIdentities(two);
+  std::vector<Occurrences> repeated;
+  auto at1 = sorted1.begin();
+  auto at2 = sorted2.begin();
+  while (at1 != sorted1.end() && at2 != sorted2.end()) {
+    if (at1->first < at2->first) {
+      ++at1;
+    } else if (at2->first < at1->first) {
+      ++at2;
+    } else {
+      const EntryIdentity identity = at1->first;
+      const auto end1 =
+          std::find_if(at1, sorted1.end(), [&](auto& e) { return e.first != identity; });
+      const auto end2 =
+          std::find_if(at2, sorted2.end(), [&](auto& e) { return e.first != identity; });
+      if (end1 - at1 == 1 && end2 - at2 == 1) {
+        Pair(one, two, at1->second, at2->second);
+      } else {
+        Occurrences& shared = repeated.emplace_back();
+        for (auto it = at1; it != end1; ++it) shared.one.push_back(it->second);
+        for (auto it = at2; it != end2; ++it) shared.two.push_back(it->second);
+      }
+      at1 = end1;
+      at2 = end2;
+    }
   }
-  for (int o = 0; o < two.Entries(); ++o) {
-    const auto it = classOf.find(two.list->Identity(two.At(o)));
-    if (it != classOf.end()) classes[it->second].two.push_back(o);
-  }
-  std::erase_if(classes, [](const Occurrences& c) { return c.two.empty(); });
-  return classes;
+  return repeated;
 }
 
 // Pairs the copies of an identity held several times: first within the groups that the
@@ -171,16 +196,12 @@ void PairRepeated(Side& one, Side& two, const Occurrences& shared, const std::ve
 }
 
 void PairEntries(Side& one, Side& two) {
-  const std::vector<Occurrences> shared = SharedIdentities(one, two);
-  for (const Occurrences& c : shared) {
-    if (c.one.size() == 1 && c.two.size() == 1) Pair(one, two, c.one[0], c.two[0]);
-  }
+  const std::vector<Occurrences> repeated = PairEntriesHeldOnce(one, two);
+  if (repeated.empty()) return;
   const std::vector<Group> groups = FindGroups(one, two);
   const std::vector<int> groupOf1 = GroupOfRuns(groups, one.Runs(), true);
   const std::vector<int> groupOf2 = GroupOfRuns(groups, two.Runs(), false);
-  for (const Occurrences& c : shared) {
-    if (c.one.size() != 1 || c.two.size() != 1) PairRepeated(one, two, c, groupOf1, groupOf2);
-  }
+  for (const Occurrences& shared : repeated) PairRepeated(one, two, shared, groupOf1, groupOf2);
 }
 
 // Of the pairs (o1, o2) in order of o1, the most that also run in order of o2: these are

@@ -45,6 +45,8 @@ class RecordingSink : public EntrySink {
   void Append(const MergedEntry& merged) override { records_.push_back(merged); }
   // Makes room for `count` entries at once, so that the list never grows by copying itself.
   void Reserve(std::size_t count) { records_.reserve(count); }
+  // Forgets the entries received, keeping the room.
+  void Clear() { records_.clear(); }
   // The entries received, in order.
   const std::vector<Record>& Records() const { return records_; }
 

@@ -31,6 +31,11 @@ bool AppendNext(MergeOutput& output, const EntryList& list, int& index, int sess
   return written;
 }
 
+// IsSameEntry of two entries, told by their identities, which are equal exactly when it holds.
+bool SameEntryAt(const EntryList& list1, int index1, const EntryList& list2, int index2) {
+  return list1.Identity(index1) == list2.Identity(index2);
+}
+
 // True while `index` is inside the list and on the run of session value `session`.
 bool InRun(const EntryList& list, int index, std::int32_t session) {
   return index < list.Length() && list.Session(index) == session;
@@ -70,15 +75,21 @@ int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list
 
 int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& second,
                     const ArchiveRule& archive, MergeCounts& counts) {
-  RecordingSink walked;
-  MergeOutput walk{walked, archive, first, second, counts};
-  int last = WalkEntryLists(walk);
-  if (!WritesTwice(walked.Records())) {
-    for (const MergedEntry& entry : walked.Records()) sink.Append(entry);
-    return last;
-  }
-  MergeOutput aligned{sink, archive, first, second, counts};
-  return AlignEntryLists(aligned);
+  RecordingSink merged;
+  const int last = MergeEntryLists(merged, first, second, archive, counts);
+  for (const MergedEntry& entry : merged.Records()) sink.Append(entry);
+  return last;
+}
+
+int MergeEntryLists(RecordingSink& sink, const EntryList& first, const EntryList& second,
+                    const ArchiveRule& archive, MergeCounts& counts) {
+  // No entry is written twice by either road.
+  sink.Reserve(static_cast<std::size_t>(first.Length() + second.Length()));
+  MergeOutput output{sink, archive, first, second, counts};
+  const int last = WalkEntryLists(output);
+  if (!WritesTwice(sink.Records())) return last;
+  sink.Clear();
+  return AlignEntryLists(output);
 }
 
 int WalkEntryLists(MergeOutput& output) {
@@ -94,7 +105,7 @@ int WalkEntryLists(MergeOutput& output) {
     const TimedEntry entry1 = first.Entry(index1);
     const TimedEntry entry2 = second.Entry(index2);
     bool written;
-    if (IsSameEntry(entry1, entry2)) {
+    if (SameEntryAt(first, index1, second, index2)) {
       written = MergeMatchingSessions(output, index1, index2, session);
     } else if (IsEarlierEntry(entry1, entry2)) {
       written = AppendSessionRun(output, first, index1, session);
@@ -119,7 +130,7 @@ bool MergeMatchingSessions(MergeOutput& output, int& index1, int& index2, int se
   while (InRun(list1, index1, run1) && InRun(list2, index2, run2)) {
     const TimedEntry entry1 = list1.Entry(index1);
     const TimedEntry entry2 = list2.Entry(index2);
-    if (IsSameEntry(entry1, entry2)) {
+    if (SameEntryAt(list1, index1, list2, index2)) {
       // Met on both sides: input 1's copy is written, whatever its age.
       written |= AppendEntry(output, list1, index1, EntrySource::kBoth, session);
       ++index1;

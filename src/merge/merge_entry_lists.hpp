@@ -27,6 +27,9 @@ int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list
 // The same over entry lists read beforehand, which lets each input's be read on its own thread.
 int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& second,
                     const ArchiveRule& archive, MergeCounts& counts);
+// The same into records, without a copy of them.
+int MergeEntryLists(RecordingSink& sink, const EntryList& first, const EntryList& second,
+                    const ArchiveRule& archive, MergeCounts& counts);
 
 // The interleaving walk alone: session runs whose first entries are the same are interleaved
 // entry by entry, other runs are written whole, the earlier first (input 2's on a tie).
