@@ -12,14 +12,15 @@ namespace {
 
 bool IsNamed(pugi::xml_node node, const char* name) { return std::strcmp(node.name(), name) == 0; }
 
-// The next node of a pre-order walk below `top`, with the change of depth it takes. Each link
-// is asked once: pugixml's accessors are calls, and this runs for every node of every entry.
-pugi::xml_node NextInTree(pugi::xml_node node, pugi::xml_node top, int& depth) {
+// The next node of a pre-order walk, with the change of depth it takes; none once the walk is
+// back at its top, depth 0. Each link is asked once and the depth says where the top is:
+// pugixml's accessors are calls, and this runs for every node of every entry.
+pugi::xml_node NextInTree(pugi::xml_node node, int& depth) {
   if (const pugi::xml_node child = node.first_child()) {
     ++depth;
     return child;
   }
-  while (node != top) {
+  while (depth > 0) {
     if (const pugi::xml_node next = node.next_sibling()) return next;
     node = node.parent();
     --depth;
@@ -55,7 +56,7 @@ MessageParts FindMessageParts(pugi::xml_node entry) {
   int inFrom = -1;
   int inTo = -1;
   int depth = 0;
-  for (pugi::xml_node at = NextInTree(entry, entry, depth); at; at = NextInTree(at, entry, depth)) {
+  for (pugi::xml_node at = NextInTree(entry, depth); at; at = NextInTree(at, depth)) {
     if (depth <= inFrom) inFrom = -1;
     if (depth <= inTo) inTo = -1;
     if (at.type() != pugi::node_element) continue;
@@ -79,8 +80,12 @@ MessageParts FindMessageParts(pugi::xml_node entry) {
 }  // namespace
 
 EntryIdentity IdentityDigest::Of(const TimedEntry& entry) {
+  return Of(entry, FindAttribute(entry.entry.node, "DateTime"));
+}
+
+EntryIdentity IdentityDigest::Of(const TimedEntry& entry, pugi::xml_attribute dateTime) {
   bytes_.clear();
-  if (!AddRuleItems(entry)) {
+  if (!AddRuleItems(entry, dateTime)) {
     // The rule cannot judge this entry: only an identical copy is the same.
     bytes_.clear();
     bytes_ += 'W';
@@ -90,13 +95,12 @@ EntryIdentity IdentityDigest::Of(const TimedEntry& entry) {
   return {digest.low64, digest.high64};
 }
 
-bool IdentityDigest::AddRuleItems(const TimedEntry& entry) {
+bool IdentityDigest::AddRuleItems(const TimedEntry& entry, pugi::xml_attribute stamp) {
   const pugi::xml_node node = entry.entry.node;
   const bool message = IsNamed(node, "Message");
   if (!message && !IsNamed(node, "Invitation") && !IsNamed(node, "InvitationResponse")) {
     return false;
   }
-  const pugi::xml_attribute stamp = FindAttribute(node, "DateTime");
   if (!entry.time || !stamp) return false;
   bytes_ += 'R';
   Add(node.name());
@@ -118,7 +122,7 @@ bool IdentityDigest::AddRuleItems(const TimedEntry& entry) {
 
 void IdentityDigest::AddWholeTree(pugi::xml_node entry) {
   int depth = 0;
-  for (pugi::xml_node at = entry; at; at = NextInTree(at, entry, depth)) {
+  for (pugi::xml_node at = entry; at; at = NextInTree(at, depth)) {
     AddNumber(depth);
     AddNumber(at.type());
     Add(at.name());
@@ -155,7 +159,7 @@ void IdentityDigest::AddElementText(pugi::xml_node element) {
   AddNumber(0);
   const std::size_t start = bytes_.size();
   int depth = 0;
-  for (pugi::xml_node at = element; at; at = NextInTree(at, element, depth)) {
+  for (pugi::xml_node at = element; at; at = NextInTree(at, depth)) {
     const pugi::xml_node_type type = at.type();
     if (type == pugi::node_element || type == pugi::node_pcdata || type == pugi::node_cdata) {
       bytes_.append(at.value());

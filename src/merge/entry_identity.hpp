@@ -16,9 +16,12 @@ namespace palvarin {
 class IdentityDigest {
  public:
   EntryIdentity Of(const TimedEntry& entry);
+  // The same, given the entry's first "DateTime" attribute (empty when it has none), which
+  // whoever read the entry's time has found already.
+  EntryIdentity Of(const TimedEntry& entry, pugi::xml_attribute dateTime);
 
  private:
-  bool AddRuleItems(const TimedEntry& entry);
+  bool AddRuleItems(const TimedEntry& entry, pugi::xml_attribute stamp);
   void AddWholeTree(pugi::xml_node entry);
   void AddAttributes(pugi::xml_node element, bool isEntry);
   void AddElementText(pugi::xml_node element);

@@ -24,7 +24,7 @@ EntryList::EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& 
     const auto time = EntryTime(read, hours);
     times_[i] = time.value_or(kNoTime);
     sessions_[i] = SessionIdOf(read.session);
-    identities_[i] = digest.Of({entry, time});
+    identities_[i] = digest.Of({entry, time}, read.dateTime);
     if (!time && read.date && read.time) {
       untimed.push_back(i);
       stamps.push_back({read.date.value(), read.time.value()});
