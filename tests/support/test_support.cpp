@@ -1,19 +1,28 @@
 #include "support/test_support.hpp"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
-
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
+#include <thread>
 
 namespace palvarin::test {
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::seconds guard) {
+  const auto end = std::chrono::steady_clock::now() + guard;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "palvarin-test-XXXXXX").string();
@@ -89,8 +98,8 @@ bool RefusesNewFiles(const std::filesystem::path& folder) {
 }  // namespace
 
 bool MakeReadOnly(const std::filesystem::path& folder) {
-  std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   if (RefusesNewFiles(folder)) return true;
   return SetImmutable(folder, true) && RefusesNewFiles(folder);
 }
@@ -133,10 +142,18 @@ std::string CanonicalTree(pugi::xml_node top) {
         // An element's own value is its leading text: shown as a text node would be.
         if (*node.value()) out += "T[" + std::string(node.value()) + "]";
         break;
-      case pugi::node_pcdata: out += "T[" + std::string(node.value()) + "]"; break;
-      case pugi::node_cdata: out += "C[" + std::string(node.value()) + "]"; break;
-      case pugi::node_comment: out += "!--[" + std::string(node.value()) + "]"; break;
-      default: out += "?" + std::to_string(node.type()); break;
+      case pugi::node_pcdata:
+        out += "T[" + std::string(node.value()) + "]";
+        break;
+      case pugi::node_cdata:
+        out += "C[" + std::string(node.value()) + "]";
+        break;
+      case pugi::node_comment:
+        out += "!--[" + std::string(node.value()) + "]";
+        break;
+      default:
+        out += "?" + std::to_string(node.type());
+        break;
     }
     if (node.first_child()) {
       node = node.first_child();
