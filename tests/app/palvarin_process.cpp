@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 
@@ -15,12 +16,18 @@ namespace {
 
 std::vector<std::string> ChildEnvironment(const std::filesystem::path& profile,
                                           const std::vector<std::string>& extra) {
+  const auto nameOf = [](const std::string& item) { return item.substr(0, item.find('=')); };
+  const auto given = [&](const std::string& name) {
+    return std::any_of(extra.begin(), extra.end(),
+                       [&](const std::string& item) { return nameOf(item) == name; });
+  };
   std::vector<std::string> environment;
   for (char** at = environ; *at; ++at) {
     const std::string item = *at;
-    const std::string name = item.substr(0, item.find('='));
+    const std::string name = nameOf(item);
     if (name == "PALVARIN_PROFILE" || name == "TZ" || name == "DISPLAY" ||
-        name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM" || name.starts_with("PALVARIN_")) {
+        name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM" || name.starts_with("PALVARIN_") ||
+        given(name)) {
       continue;
     }
     environment.push_back(item);

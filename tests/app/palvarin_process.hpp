@@ -21,7 +21,8 @@ struct ProcessResult {
 
 // A run of the built `palvarin` started in the background with `arguments` in `workFolder`,
 // with PALVARIN_PROFILE=`profile`, TZ=Asia/Tokyo, no display, and `environment`
-// ("NAME=value") added. A run still going when the object ends is killed.
+// ("NAME=value") added or put in place of the inherited values. A run still going when the
+// object ends is killed.
 class PalvarinProcess {
  public:
   PalvarinProcess(const std::vector<std::string>& arguments,

@@ -244,5 +244,28 @@ INSTANTIATE_TEST_SUITE_P(Jobs, SecondJob,
                          ::testing::Values(WaitRow{"FileJob", false}, WaitRow{"FolderJob", true}),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// Without a private place for its locks a job cannot keep others away: it merges nothing and
+// says why.
+TEST(JobLocks, AJobThatCannotLockItsFilesTouchesNothing) {
+  test::TempFolder root;
+  const fs::path runtime = root / "runtime";
+  fs::create_directories(runtime / "palvarin");
+  fs::permissions(runtime / "palvarin", fs::perms::owner_all | fs::perms::others_exec);
+  const fs::path first = root / "a.xml", second = root / "b.xml";
+  WriteFile(first, PcHistory("first", 3, 0));
+  WriteFile(second, PcHistory("second pc", 4, 1));
+  const std::string before1 = ReadFile(first), before2 = ReadFile(second);
+
+  const auto result =
+      test::RunPalvarin({"/n", "/f", "/o", "/nb", "/p1", first, "/p2", second}, root.Path(),
+                        root / "profile.sqlite3", {"XDG_RUNTIME_DIR=" + runtime.string()});
+
+  EXPECT_EQ(result.status, 1);
+  EXPECT_THAT(result.err, HasSubstr("other Palvarin jobs cannot be kept away from these files"));
+  EXPECT_THAT(result.err, HasSubstr((runtime / "palvarin").string()));
+  EXPECT_EQ(ReadFile(first), before1);
+  EXPECT_EQ(ReadFile(second), before2);
+}
+
 }  // namespace
 }  // namespace palvarin
