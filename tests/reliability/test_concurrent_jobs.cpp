@@ -110,9 +110,10 @@ class SharedHistories {
   // Every job of the row at once; how many said they waited for another.
   int RunTogether() {
     std::vector<std::unique_ptr<test::PalvarinProcess>> running;
-    for (const auto& [first, second] : row_.jobs) {
+    for (std::size_t job = 0; job < row_.jobs.size(); ++job) {
+      const auto& [first, second] = row_.jobs[job];
       running.push_back(
-          std::make_unique<test::PalvarinProcess>(Job(first, second), root_.Path(), profile_));
+          std::make_unique<test::PalvarinProcess>(Job(first, second), root_.Path(), Profile(job)));
     }
     int waited = 0;
     for (auto& process : running) {
@@ -125,8 +126,9 @@ class SharedHistories {
   }
 
   void RunOneAfterAnother() {
-    for (const auto& [first, second] : row_.jobs) {
-      const auto result = test::RunPalvarin(Job(first, second), root_.Path(), profile_);
+    for (std::size_t job = 0; job < row_.jobs.size(); ++job) {
+      const auto& [first, second] = row_.jobs[job];
+      const auto result = test::RunPalvarin(Job(first, second), root_.Path(), Profile(job));
       EXPECT_EQ(result.status, 0) << result.err;
     }
   }
@@ -160,9 +162,13 @@ class SharedHistories {
   }
 
  private:
+  // Each job has a profile of its own: the locks hold across profiles.
+  fs::path Profile(std::size_t job) const {
+    return root_ / ("profile" + std::to_string(job) + ".sqlite3");
+  }
+
   const ConcurrentRow& row_;
   test::TempFolder root_;
-  fs::path profile_ = root_ / "profile.sqlite3";
   std::map<std::string, Texts> before_;
 };
 
