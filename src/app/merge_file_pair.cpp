@@ -34,9 +34,10 @@ struct PreparedInput {
   NodeList nodes;
   LocalTimeCache hours;
   std::optional<EntryList> entries;
+  std::string refusal;  // why the file is no history, naming it
 
   void Prepare(const std::string& path, EntrySource source) {
-    document = LoadLogDocument(path);
+    document = LoadLogDocument(path, &refusal);
     if (!document) return;
     nodes = ChildNodes(document->Root());
     entries.emplace(nodes, source, hours);
@@ -80,9 +81,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   input1.Prepare(first, EntrySource::kInput1);
   preparing2.get();
   if (!input1.document || !input2.document) {
-    report.reason = (input1.document ? second : first) +
-                    " cannot be read as a history file (missing, unreadable or not well-formed)" +
-                    kUntouched;
+    report.reason = (input1.document ? input2 : input1).refusal + kUntouched;
     return false;
   }
   RecordingSink merged;

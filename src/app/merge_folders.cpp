@@ -9,20 +9,42 @@
 
 #include "app/parallel_work.hpp"
 #include "files/file_ops.hpp"
+#include "history/log_document.hpp"
+#include "history/xml_error.hpp"
 
 namespace palvarin {
 namespace {
 
 constexpr std::string_view kHistorySuffix = ".xml";
 
-}  // namespace
-
-CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
-                           bool copyBack) {
+CopyReport NewCopyReport(const std::string& from, const std::string& to, bool copyBack) {
   CopyReport copy;
   copy.copyBack = copyBack;
   copy.from = from;
   copy.to = to;
+  return copy;
+}
+
+// A file found on one side only is copied only when it is a history: another kind of file under
+// a history's name would be merged as one by every later job.
+CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyMode mode,
+                           bool copyBack) {
+  std::string refusal;
+  try {
+    if (LoadLogDocument(from, &refusal)) return CopyHistoryFile(from, to, mode, copyBack);
+  } catch (const XmlError& error) {
+    refusal = error.what();
+  }
+  CopyReport copy = NewCopyReport(from, to, copyBack);
+  copy.reason = refusal + "; it was not copied";
+  return copy;
+}
+
+}  // namespace
+
+CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
+                           bool copyBack) {
+  CopyReport copy = NewCopyReport(from, to, copyBack);
   const FileResult result = CopyFile(from, to, mode);
   if (result) {
     copy.outcome = CopyOutcome::Copied;
@@ -180,7 +202,7 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
     if (task.IsMerge()) {
       task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);
     } else {
-      task.copy = CopyHistoryFile(task.from, task.to, CopyMode::FailIfExists, false);
+      task.copy = CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, false);
     }
   });
   for (FolderTask& task : tasks) {
@@ -210,7 +232,9 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, Prof
   }
   RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
-    task.copy = CopyHistoryFile(task.from, task.to, CopyMode::Replace, true);
+    // A merged pair's file was just written by the merge; a file of folder 1 only was not.
+    task.copy = mergedPairs[i] ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true)
+                               : CopyOneSideFile(task.from, task.to, CopyMode::Replace, true);
     if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied) {
       RecordMergeTime(*mergedPairs[i], profile);
     }

@@ -1,5 +1,6 @@
 #include "app/run_merge_job.hpp"
 
+#include "app/job_locks.hpp"
 #include "app/merge_file_pair.hpp"
 #include "app/merge_folders.hpp"
 #include "files/file_ops.hpp"
@@ -40,6 +41,17 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
   }
 }
 
+// A job that could not keep other jobs away from its files has done nothing.
+PairReport Unguarded(const MergeSettings& settings, const std::string& why) {
+  PairReport pair;
+  pair.first = settings.Path1;
+  pair.second = settings.Path2;
+  pair.output = settings.OutTarget == OutTarget::OverWrite ? settings.Path1 : settings.PathSave;
+  pair.reason = "other Palvarin jobs cannot be kept away from these files (" + why +
+                "); nothing was written and both inputs are as they were";
+  return pair;
+}
+
 void RunFolderJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
                   JobReport& report) {
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
@@ -55,7 +67,7 @@ bool HasRequiredPaths(const MergeSettings& settings) {
          (settings.OutTarget != OutTarget::OtherFile || !settings.PathSave.empty());
 }
 
-JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile) {
+JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer) {
   JobResult result;
   result.refusal = CheckPaths(settings);
   if (result.refusal) return result;
@@ -65,11 +77,15 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile) {
   const PairOptions options{overwrite && settings.CreateBackup, overwrite ? settings.BackupMax : 0u,
                             settings.NotMergeSameDatetime, settings.IgnoreOldMerge,
                             /*recordMergeTime=*/!overwrite};
-  if (settings.InTarget == InTarget::File) {
+  HistoryLocks locks;
+  if (!LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); })) {
+    result.report.pairs.push_back(Unguarded(settings, locks.Error()));
+  } else if (settings.InTarget == InTarget::File) {
     RunFileJob(settings, options, profile, result.report);
   } else {
     RunFolderJob(settings, options, profile, result.report);
   }
+  locks.Release();
   if (!SaveSettings(profile, settings)) {
     result.report.warnings.push_back("the settings of this job could not be saved to the profile");
   }

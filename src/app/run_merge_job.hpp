@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "app/job_observer.hpp"
 #include "app/job_report.hpp"
 #include "app/string_table.hpp"
 #include "state/merge_settings.hpp"
@@ -22,6 +23,8 @@ bool HasRequiredPaths(const MergeSettings& settings);
 
 // Checks the paths against the file system, runs the file or folder job the settings ask for,
 // copies the merged first input over the second in overwrite mode, and saves the settings.
-JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile);
+// The job's history files are locked against other Palvarin jobs throughout (LockJobFiles);
+// `observer` hears when it has to wait for one.
+JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer);
 
 }  // namespace palvarin

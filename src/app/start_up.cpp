@@ -7,8 +7,8 @@
 
 namespace palvarin {
 
-int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile, FrontEnd& terminal,
-            FrontEnd* windows) {
+int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
+            TerminalFrontEnd& terminal, FrontEnd* windows) {
   MergeSettings settings;
   LoadSettings(profile, settings);
   CommandLine line = ParseCommandLine(arguments, settings);
@@ -30,7 +30,8 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile, Fr
   }
   if (!line.headless) return user.RunDialog(settings, profile);
 
-  const JobResult result = RunMergeJob(settings, profile);
+  // A headless job always reports to the terminal.
+  const JobResult result = RunMergeJob(settings, profile, terminal);
   if (result.refusal) {
     user.ShowMessage(*result.refusal);
     return kExitRefused;

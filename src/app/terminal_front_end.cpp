@@ -29,6 +29,10 @@ void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
   out_ << DescribeTotals(report) << '\n';
 }
 
+void TerminalFrontEnd::WaitingForOtherJob() {
+  err_ << "palvarin: waiting for another Palvarin job to finish with these files" << std::endl;
+}
+
 int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {
   err_ << "palvarin: the dialog cannot be shown here (no display, or built without the GUI);"
           " run headless with /n\n";

@@ -3,11 +3,12 @@
 #include <iosfwd>
 
 #include "app/front_end.hpp"
+#include "app/job_observer.hpp"
 
 namespace palvarin {
 
 // Messages, help and job reports on standard output and standard error.
-class TerminalFrontEnd : public FrontEnd {
+class TerminalFrontEnd : public FrontEnd, public JobObserver {
  public:
   TerminalFrontEnd(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void ShowMessage(MessageId id) override;
@@ -16,6 +17,8 @@ class TerminalFrontEnd : public FrontEnd {
   void ShowJobReport(const JobReport& report) override;
   // Without windows there is no dialog: says so and shows the help.
   int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
+  // Says on standard error that the job waits, so that a silent terminal is not taken for a hang.
+  void WaitingForOtherJob() override;
 
  private:
   std::ostream& out_;

@@ -9,6 +9,7 @@
 
 #include "files/failure_text.hpp"
 #include "files/io_faults.hpp"
+#include "files/regular_file.hpp"
 
 namespace palvarin {
 namespace {
@@ -82,6 +83,14 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   target_ = placement == Placement::Replace ? ResolveLink(target) : target;
   error_.clear();
   errorCode_ = 0;
+  // Only a regular file is replaced: a folder, pipe, device or socket of the name stays.
+  struct stat existing {};
+  if (placement == Placement::Replace && ::stat(target_.c_str(), &existing) == 0 &&
+      !S_ISREG(existing.st_mode)) {
+    errorCode_ = EINVAL;
+    error_ = NotRegularText("replace", target_, existing.st_mode);
+    return false;
+  }
   if (!faults::Allow("create")) return Fail("create a file beside", EIO);
   std::string name = ".";
   name.append(target_.filename().string(), 0, kLongestNamePart).append(".XXXXXX");

@@ -24,7 +24,8 @@ class AtomicFile {
   AtomicFile& operator=(const AtomicFile&) = delete;
   ~AtomicFile();
 
-  // Creates the temporary file for `target`.
+  // Creates the temporary file for `target`; false, creating nothing, when a Replace target
+  // is there and is no regular file (a folder, a named pipe, a device, a socket).
   bool Open(const std::filesystem::path& target, Placement placement = Placement::Replace);
   bool Write(std::string_view bytes);
   // The last-write time the file gets at Commit instead of the time of writing.

@@ -14,6 +14,7 @@
 #include "files/atomic_file.hpp"
 #include "files/failure_text.hpp"
 #include "files/io_faults.hpp"
+#include "files/regular_file.hpp"
 
 namespace palvarin {
 namespace {
@@ -23,26 +24,6 @@ constexpr std::size_t kChunk = std::size_t{1} << 16;
 FileResult Failure(std::string_view step, const std::filesystem::path& path, int code) {
   return {false, FailureText(step, path, code), code};
 }
-
-// O_NONBLOCK: a FIFO that happens to carry the name must not stall the program.
-int OpenForReading(const std::filesystem::path& path) {
-  return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-}
-
-// A file descriptor that is closed on every way out.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Reads until `buffer` is full or the file ends; the count, or -1 on error.
 ssize_t ReadFull(int fd, std::vector<char>& buffer) {
@@ -86,11 +67,14 @@ bool IsFolder(const std::filesystem::path& path) {
 
 FileFacts ReadFileFacts(const std::filesystem::path& path) {
   FileFacts facts;
-  Descriptor file(OpenForReading(path));
+  const RegularFile file(path);
+  if (!file.IsOpen()) {
+    facts.error = file.Error();
+    return facts;
+  }
   struct statx info {};
-  if (file.Get() < 0 ||
-      ::statx(file.Get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
-    facts.error = Failure("open", path, errno).error;
+  if (::statx(file.Get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+    facts.error = Failure("examine", path, errno).error;
     return facts;
   }
   facts.ok = true;
@@ -109,12 +93,9 @@ std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path) 
 
 FileResult CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
                     CopyMode mode) {
-  Descriptor source(OpenForReading(from));
-  if (source.Get() < 0) return Failure("open", from, errno);
-  struct stat info {};
-  if (::fstat(source.Get(), &info) != 0) return Failure("examine", from, errno);
-  if (!S_ISREG(info.st_mode))
-    return {false, "cannot copy " + from.string() + ": not a file", EINVAL};
+  const RegularFile source(from);
+  if (!source.IsOpen()) return {false, source.Error(), source.ErrorCode()};
+  const struct stat& info = source.Info();
   AtomicFile file;
   const auto placement =
       mode == CopyMode::Replace ? AtomicFile::Placement::Replace : AtomicFile::Placement::IfAbsent;
@@ -134,9 +115,9 @@ FileResult DeleteFile(const std::filesystem::path& path) {
 }
 
 bool HaveSameContent(const std::filesystem::path& first, const std::filesystem::path& second) {
-  Descriptor one(OpenForReading(first));
-  Descriptor other(OpenForReading(second));
-  if (one.Get() < 0 || other.Get() < 0) return false;
+  const RegularFile one(first);
+  const RegularFile other(second);
+  if (!one.IsOpen() || !other.IsOpen()) return false;
   std::vector<char> bytesOne(kChunk);
   std::vector<char> bytesOther(kChunk);
   for (;;) {

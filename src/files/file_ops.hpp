@@ -38,7 +38,8 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-// What an open for reading shows of a file; `ok` false when it cannot be opened.
+// What an open for reading shows of a regular file; `ok` false when it cannot be opened or
+// is no regular file.
 struct FileFacts {
   bool ok = false;
   std::string error;
@@ -48,7 +49,8 @@ struct FileFacts {
   std::optional<FileTime> birth;  // only where the file system reports it
 };
 
-// Opens `path` for reading (links followed) and reads its facts from the open file.
+// Opens the regular file `path` for reading (links followed; see RegularFile) and reads its
+// facts from the open file.
 FileFacts ReadFileFacts(const std::filesystem::path& path);
 
 // The identity of the file at `path` (links followed) without opening it; none when there is
@@ -59,15 +61,16 @@ std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path);
 enum class CopyMode { FailIfExists, Replace };
 
 // Copies a regular file's bytes and last-write time through a flushed temporary file beside
-// `to`. Replace renames it over the target (a link is written through, the target keeps its
-// permissions); FailIfExists puts it in place only if nothing is there, without a race.
+// `to`; anything else at `from` is refused unopened (see RegularFile). Replace renames it over the
+// target (a link is written through, the target keeps its permissions); FailIfExists puts it in
+// place only if nothing is there, without a race.
 FileResult CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
                     CopyMode mode);
 
 // Removes the directory entry `path` (a link itself, not its file).
 FileResult DeleteFile(const std::filesystem::path& path);
 
-// True when both files can be read and hold the same bytes.
+// True when both are regular files that can be read and hold the same bytes.
 bool HaveSameContent(const std::filesystem::path& first, const std::filesystem::path& second);
 
 }  // namespace palvarin

@@ -1,14 +1,11 @@
 #include "history/log_document.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <new>
 #include <string_view>
 
+#include "files/history_file.hpp"
 #include "history/xml_error.hpp"
 
 namespace palvarin {
@@ -22,55 +19,35 @@ constexpr unsigned kParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_fragment | pugi::parse_declaration |
     pugi::parse_pi | pugi::parse_comments | pugi::parse_doctype | pugi::parse_embed_pcdata;
 
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  std::size_t size = 0;
-};
-
-// The whole of a regular file, or none.
-std::optional<FileBytes> ReadRegularFile(const std::filesystem::path& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  std::optional<FileBytes> result;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    FileBytes bytes;
-    bytes.size = static_cast<std::size_t>(info.st_size);
-    bytes.data.reset(new (std::nothrow) char[bytes.size + 1]);
-    if (!bytes.data) {
-      ::close(fd);
-      throw XmlError(kErrorOutOfMemory, "no memory to read " + path.string());
-    }
-    std::size_t done = 0;
-    while (done < bytes.size) {
-      ssize_t got = ::read(fd, bytes.data.get() + done, bytes.size - done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<std::size_t>(got);
-    }
-    if (done == bytes.size) result = std::move(bytes);
-  }
-  ::close(fd);
-  return result;
-}
-
 bool IsWhiteSpace(const char* text) {
   return std::all_of(text, text + std::strlen(text),
                      [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
-// Exactly one element at top level, no text there but white space, and no document type
-// declaration: the parser applies none of its entities and default attributes, so the entries
-// read would differ from the document's own (and an external entity is never fetched).
-bool HasOneDocumentElement(const pugi::xml_document& document) {
+// Exactly one element at top level, named "Log", no text there but white space, and no
+// document type declaration: the parser applies none of its entities and default attributes,
+// so the entries read would differ from the document's own (and an external entity is never
+// fetched). Any other root is another kind of document, whose elements must never be merged
+// as entries. Why not, or empty.
+std::string TopLevelRefusal(const pugi::xml_document& document) {
   int elements = 0;
   for (pugi::xml_node node : document.children()) {
     if (node.type() == pugi::node_element) ++elements;
-    if (node.type() == pugi::node_doctype) return false;
-    if (node.type() == pugi::node_cdata) return false;
-    if (node.type() == pugi::node_pcdata && !IsWhiteSpace(node.value())) return false;
+    if (node.type() == pugi::node_doctype) {
+      return "it has a document type declaration, whose entities and default attributes "
+             "would not be applied";
+    }
+    if (node.type() == pugi::node_cdata ||
+        (node.type() == pugi::node_pcdata && !IsWhiteSpace(node.value()))) {
+      return "it has text outside its root element";
+    }
   }
-  return elements == 1;
+  if (elements != 1) return elements == 0 ? "it holds no element" : "it has several root elements";
+  const char* root = document.document_element().name();
+  if (std::strcmp(root, "Log") != 0) {
+    return "its root element is <" + std::string(root) + ">, not <Log>";
+  }
+  return {};
 }
 
 // XML has no character U+0000, and the parser takes one for the end of the text: whatever
@@ -139,21 +116,37 @@ bool AnyRepeatedAttribute(pugi::xml_document& document) {
 
 }  // namespace
 
-std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
-  auto bytes = ReadRegularFile(path);
-  if (!bytes) return std::nullopt;
+std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
+                                           std::string* refusal) {
+  const auto refuse = [&](const std::string& why) {
+    if (refusal) *refusal = why;
+    return std::nullopt;
+  };
+  HistoryBytes bytes = ReadHistoryFile(path);
+  if (bytes.code == ENOMEM) throw XmlError(kErrorOutOfMemory, "no memory to read " + path.string());
+  if (!bytes) return refuse(bytes.error);
+  const std::string notAHistory = path.string() + " is not a message history: ";
   auto data = std::make_shared<LogDocument::Data>();
-  data->buffer = std::move(bytes->data);
+  data->buffer = std::move(bytes.data);
   // An in-place parse of UTF-8 writes terminators into the buffer: look for a NUL first.
-  const bool anyNulByte = std::memchr(data->buffer.get(), 0, bytes->size) != nullptr;
+  const bool anyNulByte = std::memchr(data->buffer.get(), 0, bytes.size) != nullptr;
   pugi::xml_parse_result parsed =
-      data->document.load_buffer_inplace(data->buffer.get(), bytes->size, kParseOptions);
+      data->document.load_buffer_inplace(data->buffer.get(), bytes.size, kParseOptions);
   if (parsed.status == pugi::status_out_of_memory) {
     throw XmlError(kErrorOutOfMemory, "no memory to load " + path.string());
   }
-  if (!parsed || !HasOneDocumentElement(data->document) || AnyRepeatedAttribute(data->document) ||
-      (anyNulByte && HasNulCharacter(data->buffer.get(), bytes->size, parsed.encoding))) {
-    return std::nullopt;
+  if (!parsed) {
+    return refuse(notAHistory + "it is no well-formed XML (" + parsed.description() + " at byte " +
+                  std::to_string(parsed.offset) + ")");
+  }
+  if (const std::string why = TopLevelRefusal(data->document); !why.empty()) {
+    return refuse(notAHistory + why);
+  }
+  if (anyNulByte && HasNulCharacter(data->buffer.get(), bytes.size, parsed.encoding)) {
+    return refuse(notAHistory + "it holds a NUL character, behind which nothing would be read");
+  }
+  if (AnyRepeatedAttribute(data->document)) {
+    return refuse(notAHistory + "an element in it has the same attribute twice");
   }
   return LogDocument(std::move(data));
 }

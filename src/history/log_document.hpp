@@ -5,6 +5,7 @@
 #include <optional>
 #include <pugixml.hpp>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace palvarin {
@@ -28,17 +29,20 @@ class LogDocument {
 
   std::shared_ptr<Data> data_;
 
-  friend std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path);
+  friend std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
+                                                    std::string* refusal);
   friend std::optional<LogDocument> CreateEmptyLog();
 };
 
 // The children of a node in document order, all node kinds, read by index.
 using NodeList = std::vector<pugi::xml_node>;
 
-// Loads a history file; none when it is missing, unreadable, not a regular file, or not one
-// well-formed document (one top-level element, no top-level text, no repeated attribute).
-// Raises XmlError only when memory runs out.
-std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path);
+// Loads a history file; none when it is missing, unreadable, not a regular file (see
+// ReadHistoryFile), or not one well-formed document whose one top-level element is "Log" (no
+// top-level text, no document type declaration, no NUL, no repeated attribute). Then
+// `refusal`, when given, says why, naming the file. Raises XmlError only when memory runs out.
+std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
+                                           std::string* refusal = nullptr);
 
 // A new document holding only the empty root element "Log".
 std::optional<LogDocument> CreateEmptyLog();

@@ -21,6 +21,10 @@ QString BackupMaxRangeMessage() {
   return QStringLiteral("バックアップファイルの最大数には、0から100までの整数を入力してください。");
 }
 
+QString WaitingForOtherJobText() {
+  return QStringLiteral("ほかのPalvarinのマージが終わるのを待っています…");
+}
+
 QString JobProblemsHeading() { return QStringLiteral("マージ中に次の問題がありました。"); }
 
 QString ArchivedEntriesNote(int count) {

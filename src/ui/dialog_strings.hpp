@@ -36,6 +36,9 @@ QString FolderBrowserTitle();
 // Shown when the backup maximum is no whole number from 0 to 100.
 QString BackupMaxRangeMessage();
 
+// Shown while a job waits for another Palvarin job to let go of its files.
+QString WaitingForOtherJobText();
+
 // Heading of the warning that lists what a job could not do.
 QString JobProblemsHeading();
 

@@ -38,9 +38,9 @@ class BusyCursor {
   BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-JobResult RunJobBusy(const MergeSettings& settings, ProfileStore& profile) {
+JobResult RunJobBusy(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer) {
   const BusyCursor busy;
-  return RunMergeJob(settings, profile);
+  return RunMergeJob(settings, profile, observer);
 }
 
 void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
@@ -164,13 +164,20 @@ void CPalvarinDlg::BrowseForPath(PathField field) {
   WriteControls();
 }
 
+void CPalvarinDlg::WaitingForOtherJob() {
+  setWindowTitle(FromUtf8(kApplicationName) + QStringLiteral(" - ") + WaitingForOtherJobText());
+  // The job runs on this thread and is about to wait: paint the new title first.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void CPalvarinDlg::OnOK() {
   if (!ReadControls()) return;
   if (!HasRequiredPaths(settings_)) {
     messages_.Show(this, MessageQText(kMessageNoPath));
     return;
   }
-  const JobResult result = RunJobBusy(settings_, profile_);
+  const JobResult result = RunJobBusy(settings_, profile_, *this);
+  setWindowTitle(FromUtf8(kApplicationName));
   if (result.refusal) {
     messages_.Show(this, MessageQText(*result.refusal));
     return;

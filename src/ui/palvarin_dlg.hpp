@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <string>
 
+#include "app/job_observer.hpp"
 #include "state/merge_settings.hpp"
 #include "ui/palvarin_dlg_controls.hpp"
 
@@ -15,7 +16,7 @@ class ProfileStore;
 // The main dialog: shows and edits one MergeSettings record and runs the merge job on OK.
 // Object names of its controls: see PalvarinDlgControls. It never writes the profile itself;
 // the job driver saves the settings after a job it ran.
-class CPalvarinDlg : public QDialog {
+class CPalvarinDlg : public QDialog, private JobObserver {
  public:
   // The three path fields a browse button can fill.
   enum class PathField { Path1, Path2, PathSave };
@@ -38,6 +39,8 @@ class CPalvarinDlg : public QDialog {
   bool JobFailed() const { return jobFailed_; }
 
  private:
+  // Shows in the title that the job waits, while the job holds this thread.
+  void WaitingForOtherJob() override;
   void Connect();
   // Controls to record, all or nothing; false (after telling the user) when the maximum is
   // not a whole number from 0 to 100.

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/job_observer.hpp"
 #include "app/run_merge_job.hpp"
 #include "state/profile_store.hpp"
 #include "support/pc_histories.hpp"
@@ -26,6 +27,12 @@ bool HoldsAll(const Identities& held, const Identities& wanted) {
   return std::includes(held.begin(), held.end(), wanted.begin(), wanted.end());
 }
 
+// A job alone on its files: nothing to wait for.
+class Alone : public JobObserver {
+ public:
+  void WaitingForOtherJob() override { ADD_FAILURE() << "no other job runs"; }
+};
+
 // Merges two history files with the archive rule on, over both or into `output`.
 void MergeFiles(ProfileStore& profile, const std::filesystem::path& first,
                 const std::filesystem::path& second, const std::filesystem::path& output = {}) {
@@ -38,7 +45,8 @@ void MergeFiles(ProfileStore& profile, const std::filesystem::path& first,
   settings.CreateBackup = false;
   settings.NotMergeSameDatetime = false;
   settings.IgnoreOldMerge = true;
-  const JobResult result = RunMergeJob(settings, profile);
+  Alone alone;
+  const JobResult result = RunMergeJob(settings, profile, alone);
   ASSERT_FALSE(result.refusal);
   ASSERT_FALSE(result.report.AnyFailed());
 }

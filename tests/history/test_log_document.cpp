@@ -1,7 +1,9 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysinfo.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "history/log_document.hpp"
 #include "history/log_entry.hpp"
@@ -72,15 +74,99 @@ TEST(LoadLogDocument, RefusesWhatIsNotOneWellFormedDocument) {
       {"mismatched end", "<Log><Message></Log>"},
       {"binary garbage", std::string("\x00\xff\x13<\x89PNG\r\n\x1a", 12)},
   };
-  for (const auto& c : cases) EXPECT_FALSE(LoadText(folder, c.bytes)) << c.name;
+  for (const auto& c : cases) {
+    const auto path = folder / "log.xml";
+    WriteFile(path, c.bytes);
+    std::string refusal;
+    EXPECT_FALSE(LoadLogDocument(path, &refusal)) << c.name;
+    EXPECT_EQ(refusal.find(path.string() + " is not a message history: "), 0u)
+        << c.name << ": " << refusal;
+  }
 }
 
-TEST(LoadLogDocument, MissingPathsAndFoldersAreNotLoaded) {
+std::string Utf16Le(const std::string& ascii) {
+  std::string bytes = "\xff\xfe";
+  for (char c : ascii) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+// Only a root element named exactly "Log" makes a history: any other well-formed document
+// (another vocabulary, a stylesheet, in any encoding) is refused, naming its root.
+TEST(LoadLogDocument, RefusesEveryRootButLog) {
   TempFolder folder;
-  EXPECT_FALSE(LoadLogDocument(folder / "missing.xml"));
-  EXPECT_FALSE(LoadLogDocument(folder.Path()));
+  const std::string stylesheet =
+      "<?xml version=\"1.0\"?><xsl:stylesheet version=\"1.0\" "
+      "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"Log\">"
+      "<Log/></xsl:template></xsl:stylesheet>";
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* root;  // as the refusal names it; null: loaded
+  } cases[] = {
+      {"history", "<Log><Message SessionID=\"1\"/></Log>", nullptr},
+      {"history in UTF-16", Utf16Le("<Log><Message SessionID=\"1\"/></Log>"), nullptr},
+      {"web application", "<?xml version=\"1.0\"?><web-app><servlet/></web-app>", "web-app"},
+      {"stylesheet", stylesheet, "xsl:stylesheet"},
+      {"stylesheet in UTF-16", Utf16Le(stylesheet), "xsl:stylesheet"},
+      {"lower case", "<log><Message SessionID=\"1\"/></log>", "log"},
+      {"upper case", "<LOG/>", "LOG"},
+      {"with a prefix", "<m:Log xmlns:m=\"urn:x\"/>", "m:Log"},
+      {"longer name", "<Logs><Log/></Logs>", "Logs"},
+  };
+  for (const auto& c : cases) {
+    const auto path = folder / "log.xml";
+    WriteFile(path, c.bytes);
+    std::string refusal;
+    const auto document = LoadLogDocument(path, &refusal);
+    EXPECT_EQ(document.has_value(), c.root == nullptr) << c.name << ": " << refusal;
+    if (c.root != nullptr) {
+      EXPECT_EQ(refusal, path.string() + " is not a message history: its root element is <" +
+                             c.root + ">, not <Log>")
+          << c.name;
+    }
+  }
+}
+
+TEST(LoadLogDocument, LoadsOnlyRegularFilesAndSaysWhyNot) {
+  TempFolder folder;
   std::filesystem::create_directory(folder / "dir.xml");
-  EXPECT_FALSE(LoadLogDocument(folder / "dir.xml"));
+  ASSERT_EQ(::mkfifo((folder / "pipe.xml").c_str(), 0600), 0);
+  const struct {
+    std::filesystem::path path;
+    std::string refusal;
+  } cases[] = {
+      {folder / "missing.xml", "cannot open " + (folder / "missing.xml").string() + ": "},
+      {folder.Path(), "cannot read " + folder.Path().string() + ": it is a folder"},
+      {folder / "dir.xml", "cannot read " + (folder / "dir.xml").string() + ": it is a folder"},
+      {folder / "pipe.xml",
+       "cannot read " + (folder / "pipe.xml").string() + ": it is a named pipe"},
+  };
+  for (const auto& c : cases) {
+    std::string refusal;
+    EXPECT_FALSE(LoadLogDocument(c.path, &refusal)) << c.path;
+    EXPECT_EQ(refusal.find(c.refusal), 0u) << refusal;
+  }
+}
+
+// Larger than memory and swap: the pair fails as when memory runs out, without trying.
+TEST(LoadLogDocument, AFileLargerThanMemoryRaisesOutOfMemory) {
+  TempFolder folder;
+  const auto path = folder / "huge.xml";
+  WriteFile(path, "");
+  struct sysinfo machine {};
+  ASSERT_EQ(::sysinfo(&machine), 0);
+  std::error_code error;
+  std::filesystem::resize_file(
+      path, (std::uintmax_t{machine.totalram} + machine.totalswap) * machine.mem_unit + (1u << 30),
+      error);
+  if (error) GTEST_SKIP() << "this file system holds no sparse file that large";
+  try {
+    LoadLogDocument(path);
+    ADD_FAILURE() << "loaded";
+  } catch (const XmlError& failure) {
+    EXPECT_EQ(failure.Status(), kErrorOutOfMemory);
+    EXPECT_NE(std::string(failure.what()).find(path.string()), std::string::npos);
+  }
 }
 
 TEST(LoadLogDocument, EveryCutOfACorpusFileBeforeItsEndIsNotLoaded) {

@@ -16,7 +16,8 @@ using test::Snapshot;
 struct FaultRow {
   const char* name;
   test::JobMaker job;
-  int minimumSteps;  // fewer would mean the faults never reached the job's writes
+  test::JobMaker next;  // the same job without backups, run after each fault
+  int minimumSteps;     // fewer would mean the faults never reached the job's writes
 };
 
 // Rows show by name in test listings.
@@ -41,7 +42,10 @@ class FaultInjection : public ::testing::TestWithParam<FaultRow> {};
 // without meeting its fault. Each time the job says which file failed and exits with 1, or,
 // for a profile write, finishes and says what was not recorded. Either way every history
 // holds its old or its merged content, earlier backups are intact, new backups hold their
-// inputs, and no temporary file is left.
+// inputs, and no temporary file is left. A fault is also judged by the run after it: the job
+// run again (without backups, which would collide within the second) must give exactly the
+// undisturbed merge, so that a merge time recorded for files that were not both merged, which
+// the archive rule would act on, shows.
 TEST_P(FaultInjection, EveryFailingStepLeavesOldOrMergedContent) {
   const FaultRow& row = GetParam();
   const test::LayoutRun undisturbed(row.job, {});
@@ -69,6 +73,11 @@ TEST_P(FaultInjection, EveryFailingStepLeavesOldOrMergedContent) {
     EXPECT_THAT(test::Breaches(run.before, merged, test::TakeSnapshot(run.root), false),
                 ::testing::IsEmpty())
         << "step " << step;
+
+    const auto next = test::RunPalvarin(row.next(run.root), run.folder.Path(), run.profile);
+    ASSERT_EQ(next.status, 0) << "step " << step << ": " << next.err;
+    EXPECT_EQ(test::Histories(test::TakeSnapshot(run.root)), test::Histories(merged))
+        << "step " << step << ": the run after the fault";
   }
   const int faults = step - 1;
   EXPECT_GE(faults, row.minimumSteps);
@@ -78,12 +87,13 @@ TEST_P(FaultInjection, EveryFailingStepLeavesOldOrMergedContent) {
   RecordProperty("faults_injected", faults);
 }
 
-INSTANTIATE_TEST_SUITE_P(OverwriteJobs, FaultInjection,
-                         ::testing::Values(FaultRow{"FileJob", test::FileJob, 15},
-                                           FaultRow{"FolderJob", test::FolderJob, 40},
-                                           FaultRow{"FolderJobWithoutBackups",
-                                                    test::FolderJobWithoutBackups, 20}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    OverwriteJobs, FaultInjection,
+    ::testing::Values(FaultRow{"FileJob", test::FileJob, test::FileJobWithoutBackups, 15},
+                      FaultRow{"FolderJob", test::FolderJob, test::FolderJobWithoutBackups, 40},
+                      FaultRow{"FolderJobWithoutBackups", test::FolderJobWithoutBackups,
+                               test::FolderJobWithoutBackups, 20}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace palvarin

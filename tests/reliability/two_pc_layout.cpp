@@ -101,6 +101,12 @@ std::vector<std::string> FileJob(const std::filesystem::path& root) {
           root / "pc2" / "both.xml"};
 }
 
+std::vector<std::string> FileJobWithoutBackups(const std::filesystem::path& root) {
+  std::vector<std::string> job = FileJob(root);
+  job[3] = "/nb";
+  return job;
+}
+
 LayoutRun::LayoutRun(JobMaker job, const std::vector<std::string>& environment) {
   WriteTwoPcs(root);
   before = TakeSnapshot(root);

@@ -25,6 +25,8 @@ std::vector<std::string> FolderJob(const std::filesystem::path& root);
 std::vector<std::string> FileJob(const std::filesystem::path& root);
 // The folder job without backups, whose pairs run side by side.
 std::vector<std::string> FolderJobWithoutBackups(const std::filesystem::path& root);
+// The file job without backups.
+std::vector<std::string> FileJobWithoutBackups(const std::filesystem::path& root);
 
 // The arguments of a job over the layout below a root.
 using JobMaker = std::vector<std::string> (*)(const std::filesystem::path& root);

@@ -11,11 +11,21 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "history/log_document.hpp"
 #include "merge/entry_identity.hpp"
 
 namespace palvarin::test {
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::seconds guard) {
+  const auto end = std::chrono::steady_clock::now() + guard;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "palvarin-test-XXXXXX").string();

@@ -1,13 +1,21 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <pugixml.hpp>
 #include <string>
 #include <vector>
 
+
 #include "history/entry_identity.hpp"
 
 namespace palvarin::test {
+
+// Polls `condition` until it holds or `guard` has passed; whether it held. The guard only
+// keeps a failing test from waiting for ever.
+bool Eventually(const std::function<bool()>& condition,
+                std::chrono::seconds guard = std::chrono::seconds(60));
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {

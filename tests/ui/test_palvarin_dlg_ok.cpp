@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "app/string_table.hpp"
+#include "files/history_locks.hpp"
 #include "state/settings_store.hpp"
 #include "ui/dialog_strings.hpp"
 #include "ui_fixtures.hpp"
@@ -144,6 +145,34 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
   EXPECT_EQ(ReadFile(second), SampleHistory("from two", "11:00:00"));
   EXPECT_EQ(ReadFile(broken), "<Log><Message");
   EXPECT_TRUE(dialog_->JobFailed()) << "the exit status says so";
+}
+
+// Another job holds the first input: the title says that the job waits, and the job runs
+// once that job lets go (here from the event loop the waiting dialog keeps turning).
+TEST_F(OkTest, AJobThatWaitsForAnotherJobSaysSoInTheTitle) {
+  const std::string first = Make("one.xml", "from one", "10:00:00");
+  const std::string second = Make("two.xml", "from two", "11:00:00");
+  MergeSettings settings;
+  settings.InTarget = InTarget::File;
+  settings.Path1 = first;
+  settings.Path2 = second;
+  settings.NotMergeSameDatetime = false;  // both inputs have the same size and time
+  Open(settings);
+  QStringList titles;
+  QObject::connect(dialog_.get(), &QWidget::windowTitleChanged,
+                   [&titles](const QString& title) { titles << title; });
+  HistoryLocks otherJob;
+  ASSERT_TRUE(otherJob.Acquire({second}, [] {}));
+  QTimer::singleShot(0, [&otherJob] { otherJob.Release(); });
+
+  dialog_->OnOK();
+
+  const QString palvarin = FromUtf8(kApplicationName);
+  EXPECT_EQ(titles,
+            (QStringList{palvarin + QStringLiteral(" - ") + WaitingForOtherJobText(), palvarin}));
+  EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
+  EXPECT_EQ(ReadFile(second), ReadFile(first));
+  EXPECT_NE(ReadFile(first).find("from two"), std::string::npos);
 }
 
 TEST_F(OkTest, CancelRunsNothingAndSavesNothing) {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+
+#include "files/history_locks.hpp"
+#include "state/merge_settings.hpp"
+
+namespace palvarin {
+
+// Locks every history file the job of `settings` may read or write, from before it reads any
+// until `locks` lets go: both inputs and the output of a file job; for a folder job each name
+// found in either input folder, in all its folders. A folder's list is read again once the
+// locks are held (another job may have added names while this one waited) until it stays the
+// same. False when the locks cannot be kept: locks.Error() says why.
+bool LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
+                  const std::function<void()>& waiting);
+
+}  // namespace palvarin

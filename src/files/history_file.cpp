@@ -1,0 +1,61 @@
+#include "files/history_file.hpp"
+
+#include <sys/sysinfo.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <new>
+
+#include "files/failure_text.hpp"
+#include "files/regular_file.hpp"
+
+namespace palvarin {
+namespace {
+
+HistoryBytes Failure(std::string error, int code) {
+  HistoryBytes bytes;
+  bytes.error = std::move(error);
+  bytes.code = code;
+  return bytes;
+}
+
+// A file beyond memory and swap together can never be loaded. Asking for its room anyway
+// could make the system start killing processes before the allocation fails.
+bool FitsInMemory(std::uint64_t size) {
+  struct sysinfo machine {};
+  if (::sysinfo(&machine) != 0) return true;
+  const std::uint64_t total =
+      (std::uint64_t{machine.totalram} + machine.totalswap) * machine.mem_unit;
+  return size < total;
+}
+
+}  // namespace
+
+HistoryBytes ReadHistoryFile(const std::filesystem::path& path) {
+  const RegularFile file(path);
+  if (!file.IsOpen()) return Failure(file.Error(), file.ErrorCode());
+  const auto size = static_cast<std::uint64_t>(file.Info().st_size);
+  if (!FitsInMemory(size)) return Failure(FailureText("read", path, ENOMEM), ENOMEM);
+  HistoryBytes bytes;
+  bytes.size = static_cast<std::size_t>(size);
+  bytes.data.reset(new (std::nothrow) char[bytes.size + 1]);
+  if (!bytes.data) return Failure(FailureText("read", path, ENOMEM), ENOMEM);
+  std::size_t done = 0;
+  while (done < bytes.size) {
+    const ssize_t got = ::read(file.Get(), bytes.data.get() + done, bytes.size - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      const int code = errno;
+      return Failure(FailureText("read", path, code), code);
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  if (done < bytes.size) {
+    return Failure("cannot read " + path.string() + ": it became shorter while it was read", EIO);
+  }
+  return bytes;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,108 @@
+#include "files/history_locks.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "files/failure_text.hpp"
+#include "files/lock_folder.hpp"
+
+namespace palvarin {
+namespace {
+
+constexpr const char* kLockFileName = "histories.lock";
+
+// FNV-1a, spelled out: the place of a lock must not change between builds of the program.
+class PlaceHash {
+ public:
+  void Add(const void* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+      hash_ = (hash_ ^ static_cast<const unsigned char*>(bytes)[i]) * 0x100000001b3ULL;
+    }
+  }
+  std::uint64_t Value() const { return hash_; }
+
+ private:
+  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
+// The byte of the lock file that stands for the file at `path`; none when its folder does not
+// exist, so that no file can be there to guard. Distinct places share a byte only by a hash
+// collision, which costs a needless wait and nothing else.
+std::optional<off_t> LockByte(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path place = std::filesystem::weakly_canonical(path, error);
+  if (error) place = std::filesystem::absolute(path, error).lexically_normal();
+  struct stat folder {};
+  if (::stat(place.parent_path().c_str(), &folder) != 0) return std::nullopt;
+  const std::uint64_t device = folder.st_dev;
+  const std::uint64_t inode = folder.st_ino;
+  const std::string name = place.filename().string();
+  PlaceHash hash;
+  hash.Add(&device, sizeof device);
+  hash.Add(&inode, sizeof inode);
+  hash.Add(name.data(), name.size());
+  return static_cast<off_t>(hash.Value() >> 2);  // a positive offset
+}
+
+// An exclusive lock of one byte, owned by the open file description: threads and processes
+// alike exclude each other, and closing the file frees it.
+struct flock ByteLock(off_t byte) {
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = byte;
+  lock.l_len = 1;
+  return lock;
+}
+
+}  // namespace
+
+bool HistoryLocks::Fail(std::string error) {
+  error_ = std::move(error);
+  Release();
+  return false;
+}
+
+bool HistoryLocks::Acquire(const std::vector<std::string>& paths,
+                           const std::function<void()>& waiting) {
+  Release();
+  error_.clear();
+  const auto folder = LockFolder(error_);
+  if (!folder) return Fail(error_);
+  const auto file = *folder / kLockFileName;
+  fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd_ < 0) return Fail(FailureText("open the lock file", file, errno));
+  std::vector<off_t> bytes;
+  for (const std::string& path : paths) {
+    if (const auto byte = LockByte(path)) bytes.push_back(*byte);
+  }
+  std::sort(bytes.begin(), bytes.end());
+  bytes.erase(std::unique(bytes.begin(), bytes.end()), bytes.end());
+  for (const off_t byte : bytes) {
+    struct flock lock = ByteLock(byte);
+    if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) continue;
+    if (errno != EAGAIN && errno != EACCES) return Fail(FailureText("lock", file, errno));
+    if (!told_) {
+      told_ = true;
+      waiting();
+    }
+    while (::fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
+      if (errno != EINTR) return Fail(FailureText("wait for a lock in", file, errno));
+    }
+  }
+  return true;
+}
+
+void HistoryLocks::Release() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace palvarin

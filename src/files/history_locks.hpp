@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace palvarin {
+
+// Keeps other Palvarin jobs, in any process of this user, away from history files while one
+// job works on them. The locks are advisory locks on ranges of one file in LockFolder(), so
+// they vanish with the process however it ends, and nothing is written beside the histories.
+// A file is locked by where it is (its folder's device and inode, and its name, links
+// followed), not by its own inode, which every save replaces: two paths to one place meet.
+class HistoryLocks {
+ public:
+  HistoryLocks() = default;
+  ~HistoryLocks() { Release(); }
+  HistoryLocks(const HistoryLocks&) = delete;
+  HistoryLocks& operator=(const HistoryLocks&) = delete;
+
+  // Locks exactly the files of `paths` (which need not exist yet), letting go of any held
+  // before, in one fixed order shared by all jobs, so that two jobs never wait for each other. When
+  // another job holds one, `waiting` is called (once in the life of this object) and the call waits
+  // until that job lets go. False, holding nothing, when the locks cannot be kept; Error() says
+  // why.
+  bool Acquire(const std::vector<std::string>& paths, const std::function<void()>& waiting);
+  // Lets go of every lock.
+  void Release();
+  // Why the last Acquire failed.
+  const std::string& Error() const { return error_; }
+
+ private:
+  bool Fail(std::string error);
+
+  int fd_ = -1;
+  bool told_ = false;
+  std::string error_;
+};
+
+}  // namespace palvarin

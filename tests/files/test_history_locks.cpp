@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <future>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "files/history_locks.hpp"
+#include "files/lock_folder.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempFolder;
+using test::WriteFile;
+
+// A guard against a test that would otherwise wait for ever; never a goal.
+constexpr auto kGuard = std::chrono::seconds(60);
+
+// Every test keeps its locks in a runtime folder of its own.
+class LockTest : public ::testing::Test {
+ protected:
+  LockTest() {
+    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) oldRuntime_ = old;
+    ::setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
+  }
+  ~LockTest() override {
+    if (oldRuntime_) {
+      ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+    } else {
+      ::unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+
+  // How many lock requests wait on this test's lock file now (from /proc/locks).
+  int Waiters() const {
+    struct stat info {};
+    if (::stat((runtime_ / "palvarin" / "histories.lock").c_str(), &info) != 0) return 0;
+    const std::string inode = ":" + std::to_string(info.st_ino) + " ";
+    std::ifstream locks("/proc/locks");
+    int waiting = 0;
+    for (std::string line; std::getline(locks, line);) {
+      if (line.find("->") != std::string::npos && line.find(inode) != std::string::npos) {
+        ++waiting;
+      }
+    }
+    return waiting;
+  }
+
+  // Whether a job that wants `wanted` has to wait while another holds `held`.
+  bool Meet(const std::vector<std::string>& held, const std::vector<std::string>& wanted) {
+    HistoryLocks holder;
+    EXPECT_TRUE(holder.Acquire(held, [] { ADD_FAILURE() << "nobody else holds it"; }))
+        << holder.Error();
+    std::promise<bool> waited;
+    std::thread second([&] {
+      HistoryLocks locks;
+      bool told = false;
+      EXPECT_TRUE(locks.Acquire(wanted, [&] {
+        told = true;
+        waited.set_value(true);
+      })) << locks.Error();
+      if (!told) waited.set_value(false);
+    });
+    auto outcome = waited.get_future();
+    const bool decided = outcome.wait_for(kGuard) == std::future_status::ready;
+    EXPECT_TRUE(decided) << "the second job neither waited nor went on";
+    const bool met = decided && outcome.get();
+    holder.Release();
+    second.join();
+    return met;
+  }
+
+  TempFolder runtime_;
+  TempFolder files_;
+  std::optional<std::string> oldRuntime_;
+};
+
+struct PlaceRow {
+  const char* name;
+  const char* held;
+  const char* wanted;
+  bool meet;
+};
+
+void PrintTo(const PlaceRow& row, std::ostream* out) { *out << row.name; }
+
+class LockPlaces : public LockTest, public ::testing::WithParamInterface<PlaceRow> {};
+
+// A lock stands for a place: every path to it meets there, other places do not. In
+// files_: a/contact.xml, a/other.xml, b/contact.xml, link.xml -> a/contact.xml, alias -> a.
+TEST_P(LockPlaces, PathsToOnePlaceShareALock) {
+  const PlaceRow& row = GetParam();
+  fs::create_directories(files_ / "a");
+  fs::create_directories(files_ / "b");
+  WriteFile(files_ / "a" / "contact.xml", "<Log/>");
+  WriteFile(files_ / "a" / "other.xml", "<Log/>");
+  WriteFile(files_ / "b" / "contact.xml", "<Log/>");
+  fs::create_symlink(files_ / "a" / "contact.xml", files_ / "link.xml");
+  fs::create_symlink("a", files_ / "alias");
+  EXPECT_EQ(Meet({(files_ / row.held).string()}, {(files_ / row.wanted).string()}), row.meet);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, LockPlaces,
+    ::testing::Values(PlaceRow{"SamePath", "a/contact.xml", "a/contact.xml", true},
+                      PlaceRow{"OtherSpelling", "a/contact.xml", "b/../a/./contact.xml", true},
+                      PlaceRow{"LinkToTheFile", "a/contact.xml", "link.xml", true},
+                      PlaceRow{"LinkToTheFolder", "alias/contact.xml", "a/contact.xml", true},
+                      PlaceRow{"FileNotThereYet", "a/new.xml", "alias/new.xml", true},
+                      PlaceRow{"OtherName", "a/contact.xml", "a/other.xml", false},
+                      PlaceRow{"OtherFolder", "a/contact.xml", "b/contact.xml", false},
+                      PlaceRow{"NoSuchFolder", "a/contact.xml", "missing/contact.xml", false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// Every save puts a new file (a new inode) in the old one's place: the lock still holds it.
+TEST_F(LockTest, AFileReplacedByANewOneKeepsItsLock) {
+  const auto path = files_ / "contact.xml";
+  WriteFile(path, "<Log/>");
+  HistoryLocks holder;
+  ASSERT_TRUE(holder.Acquire({path.string()}, [] {}));
+  WriteFile(files_ / "new.xml", "<Log></Log>");
+  fs::rename(files_ / "new.xml", path);
+  holder.Release();
+  EXPECT_TRUE(Meet({path.string()}, {path.string()}));
+}
+
+// A job that waits says so once, however often it waits: a folder job takes its locks again
+// when it finds its folders changed.
+TEST_F(LockTest, AJobIsToldOnceHoweverOftenItWaits) {
+  const std::string path = (files_ / "contact.xml").string();
+  HistoryLocks holder;
+  ASSERT_TRUE(holder.Acquire({path}, [] {}));
+  HistoryLocks job;
+  std::atomic<int> told = 0;
+  std::promise<void> firstHeld;
+  std::promise<void> again;
+  std::thread jobThread([&] {
+    EXPECT_TRUE(job.Acquire({path}, [&] { ++told; }));
+    job.Release();
+    firstHeld.set_value();
+    again.get_future().wait();
+    EXPECT_TRUE(job.Acquire({path}, [&] { ++told; }));
+  });
+  ASSERT_TRUE(test::Eventually([&] { return Waiters() == 1; }, kGuard));
+  EXPECT_EQ(told, 1);
+  holder.Release();
+  ASSERT_EQ(firstHeld.get_future().wait_for(kGuard), std::future_status::ready);
+  ASSERT_TRUE(holder.Acquire({path}, [] {}));
+  again.set_value();
+  ASSERT_TRUE(test::Eventually([&] { return Waiters() == 1; }, kGuard)) << "waits again";
+  holder.Release();
+  jobThread.join();
+  EXPECT_EQ(told, 1);
+}
+
+// A killed job cannot keep its files from the next: its locks end with its process.
+TEST_F(LockTest, LocksEndWithTheProcess) {
+  const std::string path = (files_ / "contact.xml").string();
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    HistoryLocks locks;
+    const char held = locks.Acquire({path}, [] {}) ? 'y' : 'n';
+    (void)!::write(ready[1], &held, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char held = 0;
+  ASSERT_EQ(::read(ready[0], &held, 1), 1);
+  EXPECT_EQ(held, 'y');
+  ::close(ready[0]);
+  ::close(ready[1]);
+  std::promise<void> acquired;
+  std::thread next([&] {
+    HistoryLocks locks;
+    EXPECT_TRUE(locks.Acquire({path}, [] {}));
+    acquired.set_value();
+  });
+  const bool waited = test::Eventually([&] { return Waiters() == 1; }, kGuard);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_TRUE(waited) << "the child held the file";
+  EXPECT_EQ(acquired.get_future().wait_for(kGuard), std::future_status::ready);
+  next.join();
+}
+
+// Jobs that name the same files in opposite orders, over and over on two threads, still
+// finish: locks are taken in one order shared by all. Run in a child process, so that a
+// deadlock ends in a kill instead of a hung test.
+TEST_F(LockTest, JobsNamingFilesInOppositeOrdersNeverDeadlock) {
+  std::vector<std::string> paths;
+  for (const char* name : {"a.xml", "b.xml", "c.xml", "d.xml"}) {
+    paths.push_back((files_ / name).string());
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const auto work = [](std::vector<std::string> order) {
+      for (int round = 0; round < 2000; ++round) {
+        HistoryLocks locks;
+        if (!locks.Acquire(order, [] {})) ::_exit(2);
+      }
+    };
+    std::vector<std::string> reversed(paths.rbegin(), paths.rend());
+    std::thread one(work, paths);
+    std::thread other(work, reversed);
+    one.join();
+    other.join();
+    ::_exit(0);
+  }
+  int status = 0;
+  const bool ended =
+      test::Eventually([&] { return ::waitpid(child, &status, WNOHANG) == child; }, kGuard);
+  if (!ended) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+  }
+  EXPECT_TRUE(ended) << "the jobs waited for each other";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// The lock folder is private: one that others may enter, or a link, is not used.
+TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
+  std::string error;
+  const auto folder = LockFolder(error);
+  ASSERT_TRUE(folder) << error;
+  EXPECT_EQ(*folder, runtime_ / "palvarin");
+  EXPECT_EQ(fs::status(*folder).permissions(), fs::perms::owner_all);
+
+  fs::permissions(*folder, fs::perms::group_read | fs::perms::group_exec, fs::perm_options::add);
+  EXPECT_FALSE(LockFolder(error));
+  EXPECT_NE(error.find(folder->string()), std::string::npos) << error;
+  HistoryLocks locks;
+  EXPECT_FALSE(locks.Acquire({(files_ / "a.xml").string()}, [] {}));
+  EXPECT_EQ(locks.Error(), error);
+
+  fs::remove(*folder);
+  fs::create_directory(files_ / "elsewhere");
+  fs::permissions(files_ / "elsewhere", fs::perms::owner_all);
+  fs::create_directory_symlink(files_ / "elsewhere", *folder);
+  EXPECT_FALSE(LockFolder(error)) << "a link";
+}
+
+}  // namespace
+}  // namespace palvarin

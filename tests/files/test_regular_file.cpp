@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysinfo.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+#include "files/atomic_file.hpp"
+#include "files/file_ops.hpp"
+#include "files/history_file.hpp"
+#include "files/regular_file.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+void MakeFifo(const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }
+
+void MakeSocket(const fs::path& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.string().size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, path.c_str());
+  EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);  // the name stays
+}
+
+void MakeFolder(const fs::path& path) { fs::create_directory(path); }
+
+void MakeLinkToFifo(const fs::path& path) {
+  MakeFifo(path.string() + ".target");
+  fs::create_symlink(path.string() + ".target", path);
+}
+
+// A device every Linux system has.
+void MakeLinkToDevice(const fs::path& path) { fs::create_symlink("/dev/null", path); }
+
+// Something named like a history that is no regular file.
+struct KindRow {
+  const char* name;
+  void (*make)(const fs::path&);
+  const char* kind;      // as the refusal words it
+  bool watchForOpening;  // whether no open of it is checked (not for a device others use)
+};
+
+void PrintTo(const KindRow& row, std::ostream* out) { *out << row.name; }
+
+// Counts the opens of a file system object while the watch lives.
+class OpenWatch {
+ public:
+  explicit OpenWatch(const fs::path& path) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    EXPECT_GE(::inotify_add_watch(fd_, path.c_str(), IN_OPEN), 0) << path;
+  }
+  ~OpenWatch() { ::close(fd_); }
+  OpenWatch(const OpenWatch&) = delete;
+  OpenWatch& operator=(const OpenWatch&) = delete;
+  bool SawAnOpen() const {
+    char events[4096];
+    return ::read(fd_, events, sizeof events) > 0;
+  }
+
+ private:
+  int fd_;
+};
+
+class NotARegularFile : public ::testing::TestWithParam<KindRow> {
+ protected:
+  void SetUp() override {
+    GetParam().make(path_);
+    WriteFile(history_, "<Log/>");
+  }
+
+  TempFolder folder_;
+  fs::path path_ = folder_ / "contact.xml";
+  fs::path history_ = folder_ / "history.xml";
+};
+
+// Every reader of the file layer refuses the name by its kind, without opening it: opening a
+// pipe without a writer would wait for ever, and opening a device can act on it.
+TEST_P(NotARegularFile, IsRefusedByEveryReaderWithoutBeingOpened) {
+  const KindRow& row = GetParam();
+  const auto watch = row.watchForOpening ? std::make_unique<OpenWatch>(path_) : nullptr;
+  const std::string refusal = "it is " + std::string(row.kind) + ", not a regular file";
+
+  const RegularFile file(path_);
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_EQ(file.ErrorCode(), EINVAL);
+  EXPECT_EQ(file.Error(), "cannot read " + path_.string() + ": " + refusal);
+
+  const HistoryBytes bytes = ReadHistoryFile(path_);
+  EXPECT_FALSE(bytes);
+  EXPECT_EQ(bytes.error, file.Error());
+
+  EXPECT_FALSE(ReadFileFacts(path_).ok);
+  EXPECT_FALSE(HaveSameContent(path_, history_));
+
+  const FileResult copied = CopyFile(path_, folder_ / "copy.xml", CopyMode::FailIfExists);
+  EXPECT_FALSE(copied);
+  EXPECT_NE(copied.error.find(refusal), std::string::npos) << copied.error;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(folder_ / "copy.xml")));
+
+  if (watch) {
+    EXPECT_FALSE(watch->SawAnOpen()) << "the name was opened";
+  }
+}
+
+// Neither a save nor a copy puts a history in its place: the name stays what it was.
+TEST_P(NotARegularFile, IsNeverReplacedByAHistory) {
+  const auto type = fs::status(path_).type();
+  AtomicFile file;
+  EXPECT_FALSE(file.Open(path_));
+  EXPECT_NE(file.Error().find("cannot replace"), std::string::npos) << file.Error();
+  EXPECT_NE(file.Error().find(GetParam().kind), std::string::npos) << file.Error();
+
+  EXPECT_FALSE(CopyFile(history_, path_, CopyMode::Replace));
+  EXPECT_EQ(CopyFile(history_, path_, CopyMode::FailIfExists).code, EEXIST);
+  EXPECT_EQ(fs::status(path_).type(), type);
+  for (const auto& item : fs::directory_iterator(folder_.Path())) {
+    EXPECT_FALSE(IsTemporaryFileName(item.path().filename().string())) << item.path();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, NotARegularFile,
+    ::testing::Values(KindRow{"NamedPipe", MakeFifo, "a named pipe", true},
+                      KindRow{"LinkToANamedPipe", MakeLinkToFifo, "a named pipe", true},
+                      KindRow{"Socket", MakeSocket, "a socket", true},
+                      KindRow{"Folder", MakeFolder, "a folder", true},
+                      KindRow{"LinkToADevice", MakeLinkToDevice, "a device", false}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(RegularFile, OpensAFileAndALinkToOneAndNamesWhatIsMissing) {
+  TempFolder folder;
+  WriteFile(folder / "a.xml", "<Log/>");
+  fs::create_symlink(folder / "a.xml", folder / "link.xml");
+  fs::create_symlink(folder / "nowhere.xml", folder / "dangling.xml");
+  for (const char* name : {"a.xml", "link.xml"}) {
+    const RegularFile file(folder / name);
+    EXPECT_TRUE(file.IsOpen()) << name << ": " << file.Error();
+    EXPECT_EQ(file.Info().st_size, 6) << name;
+  }
+  for (const char* name : {"missing.xml", "dangling.xml"}) {
+    const RegularFile file(folder / name);
+    EXPECT_FALSE(file.IsOpen()) << name;
+    EXPECT_EQ(file.ErrorCode(), ENOENT) << name;
+    EXPECT_EQ(file.Error(),
+              "cannot open " + (folder / name).string() + ": " + std::strerror(ENOENT));
+  }
+}
+
+TEST(ReadHistoryFile, ReadsTheWholeFileWithRoomForTheParser) {
+  TempFolder folder;
+  std::string bytes(300000, 'x');
+  bytes.back() = '!';
+  WriteFile(folder / "a.xml", bytes);
+  const HistoryBytes read = ReadHistoryFile(folder / "a.xml");
+  ASSERT_TRUE(read) << read.error;
+  ASSERT_EQ(read.size, bytes.size());
+  EXPECT_EQ(std::string(read.data.get(), read.size), bytes);
+}
+
+// A file beyond memory and swap is refused before any room is asked for it. The file is
+// sparse: it takes no space on the disk.
+TEST(ReadHistoryFile, RefusesAFileLargerThanMemoryUnread) {
+  TempFolder folder;
+  const auto path = folder / "huge.xml";
+  WriteFile(path, "");
+  struct sysinfo machine {};
+  ASSERT_EQ(::sysinfo(&machine), 0);
+  const std::uintmax_t beyond =
+      (std::uintmax_t{machine.totalram} + machine.totalswap) * machine.mem_unit + (1u << 30);
+  std::error_code error;
+  fs::resize_file(path, beyond, error);
+  if (error) GTEST_SKIP() << "this file system holds no sparse file that large";
+  const HistoryBytes read = ReadHistoryFile(path);
+  EXPECT_FALSE(read);
+  EXPECT_EQ(read.code, ENOMEM);
+  EXPECT_NE(read.error.find(path.string()), std::string::npos) << read.error;
+}
+
+}  // namespace
+}  // namespace palvarin
