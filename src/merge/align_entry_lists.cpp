@@ -181,9 +181,8 @@ void PairRepeated(Side& one, Side& two, const Occurrences& shared, const std::ve
   std::vector<int> free2;
   for (int o2 : shared.two) {
     const auto copies = inGroup.find(groupOf(two, groupOf2, o2));
-    std::size_t& next = taken[groupOf(two, groupOf2, o2)];
-    if (copies != inGroup.end() && next < copies->second.size()) {
-      Pair(one, two, copies->second[next++], o2);
+    if (copies != inGroup.end() && taken[copies->first] < copies->second.size()) {
+      Pair(one, two, copies->second[taken[copies->first]++], o2);
     } else {
       free2.push_back(o2);
     }

@@ -2,7 +2,6 @@
 #include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/sysinfo.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -177,14 +176,9 @@ TEST(ReadHistoryFile, ReadsTheWholeFileWithRoomForTheParser) {
 TEST(ReadHistoryFile, RefusesAFileLargerThanMemoryUnread) {
   TempFolder folder;
   const auto path = folder / "huge.xml";
-  WriteFile(path, "");
-  struct sysinfo machine {};
-  ASSERT_EQ(::sysinfo(&machine), 0);
-  const std::uintmax_t beyond =
-      (std::uintmax_t{machine.totalram} + machine.totalswap) * machine.mem_unit + (1u << 30);
-  std::error_code error;
-  fs::resize_file(path, beyond, error);
-  if (error) GTEST_SKIP() << "this file system holds no sparse file that large";
+  if (!test::MakeFileLargerThanMemory(path)) {
+    GTEST_SKIP() << "this file system holds no sparse file that large";
+  }
   const HistoryBytes read = ReadHistoryFile(path);
   EXPECT_FALSE(read);
   EXPECT_EQ(read.code, ENOMEM);

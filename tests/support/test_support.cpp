@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -112,12 +113,21 @@ void MakeWritable(const std::filesystem::path& folder) {
   std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
 }
 
+bool MakeFileLargerThanMemory(const std::filesystem::path& path) {
+  WriteFile(path, "");
+  struct sysinfo machine {};
+  if (::sysinfo(&machine) != 0) return false;
+  std::error_code error;
+  std::filesystem::resize_file(
+      path, (std::uintmax_t{machine.totalram} + machine.totalswap) * machine.mem_unit + (1u << 30),
+      error);
+  return !error;
+}
+
 std::filesystem::path CorpusFolder() {
-  // Beside the checkout as configured, else where this workplace keeps it.
-  for (const char* folder : {PALVARIN_CORPUS, "/work/shared/corpus"}) {
-    if (std::filesystem::is_directory(folder)) return folder;
-  }
-  return {};
+  // Only where the build was told to look.
+  const std::filesystem::path folder = PALVARIN_CORPUS;
+  return std::filesystem::is_directory(folder) ? folder : std::filesystem::path();
 }
 
 std::vector<std::filesystem::path> CorpusFiles() {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-
 #include "history/entry_identity.hpp"
 
 namespace palvarin::test {
@@ -51,6 +50,10 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 // be done here. MakeWritable undoes it.
 bool MakeReadOnly(const std::filesystem::path& folder);
 void MakeWritable(const std::filesystem::path& folder);
+
+// Makes `path` a sparse file larger than memory and swap together; false when the file
+// system holds no sparse file that large.
+bool MakeFileLargerThanMemory(const std::filesystem::path& path);
 
 // The folder of real history files; empty when it is not there.
 std::filesystem::path CorpusFolder();
