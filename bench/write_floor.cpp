@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/parallel_work.hpp"
+#include "parallel_work.hpp"
 #include "files/atomic_file.hpp"
 
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include "fuzz_pipeline.hpp"
 #include "history/log_entry.hpp"
 #include "merge/entry_comparison.hpp"
-#include "merge/same_apart_from_session.hpp"
+#include "same_apart_from_session.hpp"
 
 namespace palvarin::fuzz {
 namespace {

@@ -10,7 +10,7 @@
 #include "history/log_entry.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_entry_lists.hpp"
-#include "merge/same_apart_from_session.hpp"
+#include "same_apart_from_session.hpp"
 
 namespace palvarin::fuzz {
 namespace {

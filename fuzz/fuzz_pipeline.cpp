@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/merge_file_pair.hpp"
+#include "merge_file_pair.hpp"
 #include "state/profile_store.hpp"
 
 namespace palvarin::fuzz {

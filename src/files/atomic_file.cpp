@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "files/failure_text.hpp"
+#include "failure_text.hpp"
 #include "files/io_faults.hpp"
-#include "files/regular_file.hpp"
+#include "regular_file.hpp"
 
 namespace palvarin {
 namespace {

@@ -1,4 +1,4 @@
-#include "files/failure_text.hpp"
+#include "failure_text.hpp"
 
 #include <system_error>
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "files/atomic_file.hpp"
-#include "files/failure_text.hpp"
+#include "failure_text.hpp"
 #include "files/io_faults.hpp"
-#include "files/regular_file.hpp"
+#include "regular_file.hpp"
 
 namespace palvarin {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <new>
 
-#include "files/failure_text.hpp"
-#include "files/regular_file.hpp"
+#include "failure_text.hpp"
+#include "regular_file.hpp"
 
 namespace palvarin {
 namespace {

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "files/failure_text.hpp"
-#include "files/lock_folder.hpp"
+#include "failure_text.hpp"
+#include "lock_folder.hpp"
 
 namespace palvarin {
 namespace {

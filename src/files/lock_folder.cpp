@@ -1,4 +1,4 @@
-#include "files/lock_folder.hpp"
+#include "lock_folder.hpp"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "files/failure_text.hpp"
+#include "failure_text.hpp"
 
 namespace palvarin {
 namespace {

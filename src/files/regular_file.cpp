@@ -1,11 +1,11 @@
-#include "files/regular_file.hpp"
+#include "regular_file.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "files/failure_text.hpp"
+#include "failure_text.hpp"
 
 namespace palvarin {
 namespace {

@@ -151,12 +151,6 @@ std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
   return LogDocument(std::move(data));
 }
 
-std::optional<LogDocument> CreateEmptyLog() {
-  auto data = std::make_shared<LogDocument::Data>();
-  if (!data->document.append_child("Log")) return std::nullopt;
-  return LogDocument(std::move(data));
-}
-
 NodeList ChildNodes(pugi::xml_node node) {
   // Counted first: a list grown step by step holds up to twice the room, and copies itself.
   std::size_t count = 0;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/integer_text.hpp"
 #include "history/log_document.hpp"
 
 namespace palvarin {
@@ -57,13 +58,6 @@ std::optional<LocalFields> ReadEntryFields(pugi::xml_attribute dateAttribute,
 
 std::optional<LocalFields> ReadEntryFields(LogEntry entry) {
   return ReadEntryFields(FindAttribute(entry.node, "Date"), FindAttribute(entry.node, "Time"));
-}
-
-std::optional<TimeValue> ParseEntryTime(LogEntry entry) {
-  const auto fields = ReadEntryFields(entry);
-  if (!fields) return std::nullopt;
-  return MakeTime(fields->year, fields->month, fields->day, fields->hour, fields->minute,
-                  fields->second);
 }
 
 std::int32_t SessionIdOf(pugi::xml_attribute session) {

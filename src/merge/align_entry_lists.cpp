@@ -1,4 +1,4 @@
-#include "merge/align_entry_lists.hpp"
+#include "align_entry_lists.hpp"
 
 #include <algorithm>
 #include <climits>

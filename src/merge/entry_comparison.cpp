@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "history/log_document.hpp"
-#include "merge/entry_time.hpp"
-#include "merge/same_apart_from_session.hpp"
+#include "entry_time.hpp"
+#include "same_apart_from_session.hpp"
 
 namespace palvarin {
 namespace {

@@ -1,4 +1,4 @@
-#include "merge/entry_identity.hpp"
+#include "entry_identity.hpp"
 
 #include <xxhash.h>
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "merge/entry_identity.hpp"
-#include "merge/entry_time.hpp"
-#include "merge/regional_time.hpp"
+#include "entry_identity.hpp"
+#include "entry_time.hpp"
+#include "regional_time.hpp"
 
 namespace palvarin {
 

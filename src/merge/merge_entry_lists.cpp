@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "merge/align_entry_lists.hpp"
+#include "align_entry_lists.hpp"
 
 namespace palvarin {
 namespace {

@@ -1,4 +1,4 @@
-#include "merge/regional_fields.hpp"
+#include "regional_fields.hpp"
 
 #include <cctype>
 #include <string>

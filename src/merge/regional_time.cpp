@@ -1,9 +1,9 @@
-#include "merge/regional_time.hpp"
+#include "regional_time.hpp"
 
 #include <chrono>
 #include <utility>
 
-#include "merge/regional_fields.hpp"
+#include "regional_fields.hpp"
 
 namespace palvarin {
 namespace {

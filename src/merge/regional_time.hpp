@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "history/local_time_cache.hpp"
-#include "history/time_value.hpp"
+#include "time/local_time_cache.hpp"
+#include "time/time_value.hpp"
 
 namespace palvarin {
 

@@ -1,4 +1,4 @@
-#include "merge/same_apart_from_session.hpp"
+#include "same_apart_from_session.hpp"
 
 #include <algorithm>
 #include <cstring>

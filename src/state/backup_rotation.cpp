@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "files/file_ops.hpp"
+#include "time/time_stamp.hpp"
 #include "state/split_path.hpp"
 
 namespace palvarin {
@@ -53,7 +54,7 @@ void DeleteOldest(const std::string& path, const std::string& kept, std::uint32_
 }  // namespace
 
 std::string BackupName(const std::string& path, TimeValue when) {
-  return path + "_" + FormatTime(when, kStampPattern) + std::string(kBackupSuffix);
+  return path + "_" + FormatStamp(when) + std::string(kBackupSuffix);
 }
 
 std::vector<std::string> ListBackups(const std::string& path) {

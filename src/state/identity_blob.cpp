@@ -1,4 +1,4 @@
-#include "state/identity_blob.hpp"
+#include "identity_blob.hpp"
 
 #include <cstdint>
 

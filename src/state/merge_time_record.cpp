@@ -3,13 +3,9 @@
 #include <ctime>
 #include <string_view>
 
+#include "time/time_stamp.hpp"
+
 namespace palvarin {
-namespace {
-
-constexpr std::size_t kStampLength = 14;
-
-}  // namespace
-
 std::string MergeTimeKey(const std::string& pathA, const std::string& pathB) {
   // std::string compares as unsigned bytes, so UTF-8 paths order by code point.
   const bool aFirst = pathA >= pathB;
@@ -20,14 +16,10 @@ MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
                               const std::string& pathB) {
   const std::string text =
       store.GetProfileString(kMergeTimeSection, MergeTimeKey(pathA, pathB), "");
-  if (text.size() != kStampLength) return {};
-  const std::string_view stamp = text;
   try {
-    return {true,
-            MakeTime(LeadingInteger(stamp.substr(0, 4)), LeadingInteger(stamp.substr(4, 2)),
-                     LeadingInteger(stamp.substr(6, 2)), LeadingInteger(stamp.substr(8, 2)),
-                     LeadingInteger(stamp.substr(10, 2)), LeadingInteger(stamp.substr(12, 2))),
-            text};
+    const std::optional<TimeValue> time = ParseStamp(text);
+    if (!time) return {};
+    return {true, *time, text};
   } catch (const InvalidTimeError&) {
     // A record no time can stand for (all zeros, say) is as good as none.
     return {};
@@ -36,7 +28,7 @@ MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
 
 bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
                     std::span<const EntryIdentity> heldByBoth) {
-  const std::string stamp = FormatTime(std::time(nullptr), kStampPattern);
+  const std::string stamp = FormatStamp(std::time(nullptr));
   return store.WriteMergeRecord(MergeTimeKey(pathA, pathB), stamp, heldByBoth);
 }
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "files/io_faults.hpp"
-#include "state/identity_blob.hpp"
+#include "identity_blob.hpp"
 
 namespace palvarin {
 namespace {

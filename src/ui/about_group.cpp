@@ -1,4 +1,4 @@
-#include "ui/about_group.hpp"
+#include "about_group.hpp"
 
 #include <QFileInfo>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "ui/dialog_strings.hpp"
+#include "dialog_strings.hpp"
 
 namespace palvarin {
 

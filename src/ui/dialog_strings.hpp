@@ -3,7 +3,7 @@
 #include <QString>
 #include <string_view>
 
-#include "app/string_table.hpp"
+#include "texts/string_table.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {

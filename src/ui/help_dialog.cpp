@@ -1,12 +1,12 @@
-#include "ui/help_dialog.hpp"
+#include "help_dialog.hpp"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/help_text.hpp"
-#include "ui/dialog_strings.hpp"
+#include "texts/help_text.hpp"
+#include "dialog_strings.hpp"
 
 namespace palvarin {
 

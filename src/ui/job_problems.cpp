@@ -1,10 +1,10 @@
-#include "ui/job_problems.hpp"
+#include "job_problems.hpp"
 
 #include <QStringList>
 
-#include "app/job_report.hpp"
-#include "ui/dialog_strings.hpp"
-#include "ui/message_presenter.hpp"
+#include "texts/report_text.hpp"
+#include "dialog_strings.hpp"
+#include "message_presenter.hpp"
 
 namespace palvarin {
 

@@ -1,9 +1,9 @@
-#include "ui/message_presenter.hpp"
+#include "message_presenter.hpp"
 
 #include <QMessageBox>
 
-#include "app/string_table.hpp"
-#include "ui/dialog_strings.hpp"
+#include "texts/string_table.hpp"
+#include "dialog_strings.hpp"
 
 namespace palvarin {
 

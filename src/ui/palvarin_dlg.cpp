@@ -1,4 +1,4 @@
-#include "ui/palvarin_dlg.hpp"
+#include "palvarin_dlg.hpp"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,11 +10,11 @@
 #include <initializer_list>
 #include <optional>
 
-#include "app/run_merge_job.hpp"
-#include "ui/dialog_strings.hpp"
-#include "ui/job_problems.hpp"
-#include "ui/message_presenter.hpp"
-#include "ui/path_chooser.hpp"
+#include "job/run_merge_job.hpp"
+#include "dialog_strings.hpp"
+#include "job_problems.hpp"
+#include "message_presenter.hpp"
+#include "path_chooser.hpp"
 
 namespace palvarin {
 namespace {

@@ -3,9 +3,9 @@
 #include <QDialog>
 #include <string>
 
-#include "app/job_observer.hpp"
+#include "job/job_observer.hpp"
 #include "state/merge_settings.hpp"
-#include "ui/palvarin_dlg_controls.hpp"
+#include "palvarin_dlg_controls.hpp"
 
 namespace palvarin {
 

@@ -1,4 +1,4 @@
-#include "ui/palvarin_dlg_controls.hpp"
+#include "palvarin_dlg_controls.hpp"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "ui/about_group.hpp"
+#include "about_group.hpp"
 
 namespace palvarin {
 namespace {

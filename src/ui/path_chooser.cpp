@@ -1,11 +1,11 @@
-#include "ui/path_chooser.hpp"
+#include "path_chooser.hpp"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
 #include "state/split_path.hpp"
-#include "ui/dialog_strings.hpp"
+#include "dialog_strings.hpp"
 
 namespace palvarin {
 namespace {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "files/history_locks.hpp"
-#include "files/lock_folder.hpp"
+#include "lock_folder.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -13,7 +13,7 @@
 #include "files/atomic_file.hpp"
 #include "files/file_ops.hpp"
 #include "files/history_file.hpp"
-#include "files/regular_file.hpp"
+#include "regular_file.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

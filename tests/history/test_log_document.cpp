@@ -7,6 +7,7 @@
 #include "history/log_document.hpp"
 #include "history/log_entry.hpp"
 #include "history/xml_error.hpp"
+#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "history/log_entry.hpp"
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -6,7 +6,7 @@
 #include "files/io_faults.hpp"
 #include "history/log_document.hpp"
 #include "history/log_entry.hpp"
-#include "history/log_output.hpp"
+#include "support/reference_output.hpp"
 #include "history/log_writer.hpp"
 #include "history/xml_error.hpp"
 #include "support/test_support.hpp"

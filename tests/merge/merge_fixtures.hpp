@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "history/log_document.hpp"
-#include "history/time_value.hpp"
+#include "time/time_value.hpp"
 #include "merge/archive_rule.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_counts.hpp"

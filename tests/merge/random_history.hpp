@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "history/time_value.hpp"
+#include "time/time_value.hpp"
 
 namespace palvarin::test {
 

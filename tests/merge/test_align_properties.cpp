@@ -4,8 +4,8 @@
 #include <set>
 #include <sstream>
 
-#include "history/log_output.hpp"
-#include "merge/entry_identity.hpp"
+#include "support/reference_output.hpp"
+#include "entry_identity.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "merge_fixtures.hpp"
 #include "support/pc_histories.hpp"

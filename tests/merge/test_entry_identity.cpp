@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "merge/entry_comparison.hpp"
-#include "merge/entry_identity.hpp"
+#include "entry_identity.hpp"
 #include "merge_fixtures.hpp"
 #include "support/test_support.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "history/log_output.hpp"
+#include "support/reference_output.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge_fixtures.hpp"
 #include "random_history.hpp"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "merge/regional_time.hpp"
+#include "regional_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -1,6 +1,6 @@
 #include "hostile_files.hpp"
 
-#include "history_builder.hpp"
+#include "support/history_builder.hpp"
 
 namespace palvarin::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "palvarin_process.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin::test {

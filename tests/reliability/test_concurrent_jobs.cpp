@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "files/history_locks.hpp"
-#include "history_builder.hpp"
-#include "palvarin_process.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "history_builder.hpp"
-#include "palvarin_process.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "state/merge_time_record.hpp"
 #include "state/profile_store.hpp"
 #include "support/test_support.hpp"

@@ -9,7 +9,7 @@
 
 #include "files/file_ops.hpp"
 #include "history/log_document.hpp"
-#include "history_builder.hpp"
+#include "support/history_builder.hpp"
 #include "hostile_files.hpp"
 
 namespace palvarin {

@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "history_builder.hpp"
-#include "palvarin_process.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/printable_text.hpp"
+#include "printable_text.hpp"
 
 namespace palvarin {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "files/atomic_file.hpp"
-#include "history_builder.hpp"
-#include "palvarin_process.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 #include "two_pc_layout.hpp"
 

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "files/atomic_file.hpp"
-#include "history_builder.hpp"
+#include "support/history_builder.hpp"
 
 namespace palvarin::test {
 namespace {

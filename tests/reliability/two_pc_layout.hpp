@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "palvarin_process.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin::test {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "time/time_stamp.hpp"
 #include "state/merge_time_record.hpp"
 #include "support/test_support.hpp"
 
@@ -120,8 +121,8 @@ TEST(WriteMergeTime, ReadsBackTheSameSecond) {
   EXPECT_GE(record.time, before);
   EXPECT_LE(record.time, after);
   EXPECT_EQ(store.GetProfileString(kMergeTimeSection, "/b.xml_/a.xml", ""),
-            FormatTime(record.time, kStampPattern));
-  EXPECT_EQ(record.stamp, FormatTime(record.time, kStampPattern));
+            FormatStamp(record.time));
+  EXPECT_EQ(record.stamp, FormatStamp(record.time));
 }
 
 TEST(ReadMergeIdentities, GivesWhatWasRecordedWithThatTime) {

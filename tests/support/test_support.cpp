@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "history/log_document.hpp"
-#include "merge/entry_identity.hpp"
+#include "entry_identity.hpp"
 
 namespace palvarin::test {
 

@@ -7,14 +7,14 @@
 #include <QMessageBox>
 #include <cstdio>
 
-#include "app/string_table.hpp"
+#include "texts/string_table.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
-#include "ui/dialog_strings.hpp"
-#include "ui/help_dialog.hpp"
-#include "ui/message_presenter.hpp"
-#include "ui/palvarin_dlg.hpp"
-#include "ui/path_chooser.hpp"
+#include "dialog_strings.hpp"
+#include "help_dialog.hpp"
+#include "message_presenter.hpp"
+#include "palvarin_dlg.hpp"
+#include "path_chooser.hpp"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // OK and Cancel: the path checks, the job, its report, and what reaches the profile.
 #include <filesystem>
 
-#include "app/string_table.hpp"
+#include "texts/string_table.hpp"
 #include "files/history_locks.hpp"
 #include "state/settings_store.hpp"
-#include "ui/dialog_strings.hpp"
+#include "dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

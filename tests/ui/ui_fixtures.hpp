@@ -17,9 +17,9 @@
 #include "state/merge_settings.hpp"
 #include "state/profile_store.hpp"
 #include "support/test_support.hpp"
-#include "ui/message_presenter.hpp"
-#include "ui/palvarin_dlg.hpp"
-#include "ui/path_chooser.hpp"
+#include "message_presenter.hpp"
+#include "palvarin_dlg.hpp"
+#include "path_chooser.hpp"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "job/front_end.hpp"
+#include "cli/terminal_front_end.hpp"
+
+namespace palvarin {
+
+// The whole life of the process after the platform is ready: load the settings, lay the
+// switches over them, and do exactly one thing. `windows` is null when no window can be shown;
+// a headless run ("/n") never uses it. Returns the exit status.
+int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
+            TerminalFrontEnd& terminal, FrontEnd* windows);
+
+}  // namespace palvarin

@@ -1,0 +1,43 @@
+#include "cli/start_up.hpp"
+
+#include "command_line.hpp"
+#include "job/run_merge_job.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+
+namespace palvarin {
+
+int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
+            TerminalFrontEnd& terminal, FrontEnd* windows) {
+  MergeSettings settings;
+  LoadSettings(profile, settings);
+  CommandLine line = ParseCommandLine(arguments, settings);
+  FrontEnd& user = line.headless || windows == nullptr ? terminal : *windows;
+  if (const std::string warning = profile.TakeWarning(); !warning.empty()) {
+    user.ShowWarning(warning);
+  }
+  if (arguments.empty()) return user.RunDialog(settings, profile);
+
+  if (line.headless && !HasRequiredPaths(settings)) line.error = true;
+  if (line.error) {
+    user.ShowMessage(kMessageBadArguments);
+    user.ShowHelp(HelpReason::AfterBadArguments);
+    return kExitRefused;
+  }
+  if (line.help) {
+    user.ShowHelp(HelpReason::Asked);
+    return kExitDone;
+  }
+  if (!line.headless) return user.RunDialog(settings, profile);
+
+  // A headless job always reports to the terminal.
+  const JobResult result = RunMergeJob(settings, profile, terminal);
+  if (result.refusal) {
+    user.ShowMessage(*result.refusal);
+    return kExitRefused;
+  }
+  user.ShowJobReport(result.report);
+  return result.report.AnyFailed() ? kExitPairFailed : kExitDone;
+}
+
+}  // namespace palvarin

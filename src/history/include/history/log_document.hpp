@@ -1,0 +1,74 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <pugixml.hpp>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace palvarin {
+
+// One message-history XML document in memory: an input loaded from a file or the output
+// being built. Copies are shared handles to the same document, which lives until the last
+// handle goes. Nodes taken from it (pugi::xml_node) are valid while a handle is held.
+class LogDocument {
+ public:
+  pugi::xml_document& Xml() { return data_->document; }
+  const pugi::xml_document& Xml() const { return data_->document; }
+  // The document element ("Log" in Messenger's files).
+  pugi::xml_node Root() const { return data_->document.document_element(); }
+
+ private:
+  struct Data {
+    std::unique_ptr<char[]> buffer;  // parsed in place: the tree points into it
+    pugi::xml_document document;
+  };
+  explicit LogDocument(std::shared_ptr<Data> data) : data_(std::move(data)) {}
+
+  std::shared_ptr<Data> data_;
+
+  friend std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
+                                                    std::string* refusal);
+};
+
+// The children of a node in document order, all node kinds, read by index.
+using NodeList = std::vector<pugi::xml_node>;
+
+// Loads a history file; none when it is missing, unreadable, not a regular file (see
+// ReadHistoryFile), or not one well-formed document whose one top-level element is "Log" (no
+// top-level text, no document type declaration, no NUL, no repeated attribute). Then
+// `refusal`, when given, says why, naming the file. Raises XmlError only when memory runs out.
+std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
+                                           std::string* refusal = nullptr);
+
+// The child nodes of `node`, in document order.
+NodeList ChildNodes(pugi::xml_node node);
+
+// Moves `index` forward to the first element node at or after it, or to the list's length.
+void SkipToElement(const NodeList& list, int& index);
+
+// The attribute `name` of `node`; empty when the node is empty or has no such attribute.
+pugi::xml_attribute FindAttribute(pugi::xml_node node, const char* name);
+
+// The single descendant element named `name` at any depth; empty when there are none or
+// several, or when `node` is empty or no element.
+pugi::xml_node FindUniqueElement(pugi::xml_node node, const char* name);
+
+// FindUniqueElement for up to 32 names in one walk: `found[i]` for `names[i]`.
+void FindUniqueElements(pugi::xml_node node, std::span<const char* const> names,
+                        std::span<pugi::xml_node> found);
+
+// All character data (text and CDATA) of `node` and below, in document order, unchanged; an
+// element's own value is its leading text.
+std::string ElementText(pugi::xml_node node);
+
+// ElementText(a) == ElementText(b), without copying the texts where each is in one piece.
+bool SameElementText(pugi::xml_node a, pugi::xml_node b);
+
+// Sets the attribute `name` of `element` to the decimal text of `value`, replacing an
+// existing one in its place or adding it last.
+void SetIntegerAttribute(pugi::xml_node element, const char* name, int value);
+
+}  // namespace palvarin

@@ -1,0 +1,27 @@
+#include "job/job_report.hpp"
+
+#include <algorithm>
+
+namespace palvarin {
+
+int JobReport::Count(PairOutcome outcome) const {
+  return static_cast<int>(std::count_if(pairs.begin(), pairs.end(),
+                                        [&](const PairReport& p) { return p.outcome == outcome; }));
+}
+
+int JobReport::Count(CopyOutcome outcome) const {
+  return static_cast<int>(std::count_if(copies.begin(), copies.end(),
+                                        [&](const CopyReport& c) { return c.outcome == outcome; }));
+}
+
+bool JobReport::AnyFailed() const {
+  return Count(PairOutcome::Failed) > 0 || Count(CopyOutcome::Failed) > 0;
+}
+
+int JobReport::ArchivedEntries() const {
+  int archived = 0;
+  for (const PairReport& pair : pairs) archived += pair.counts.cutOff;
+  return archived;
+}
+
+}  // namespace palvarin

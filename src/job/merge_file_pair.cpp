@@ -1,0 +1,153 @@
+#include "merge_file_pair.hpp"
+
+#include <filesystem>
+#include <future>
+#include <optional>
+
+#include "save_merged.hpp"
+#include "files/file_ops.hpp"
+#include "history/log_document.hpp"
+#include "history/xml_error.hpp"
+#include "merge/entry_sink.hpp"
+#include "merge/merge_entry_lists.hpp"
+#include "state/backup_rotation.hpp"
+#include "state/merge_time_record.hpp"
+#include "state/profile_store.hpp"
+
+namespace palvarin {
+namespace {
+
+constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
+constexpr const char* kUntouched = "; nothing was written and both inputs are as they were";
+
+bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
+  std::string error;
+  if (MakeBackup(path, options.backupMax, &error)) return true;
+  report.reason = "the backup of " + path + " could not be made (" + error + ")" + kUntouched;
+  return false;
+}
+
+// One input read for the merge: its document, its root's child nodes, and their times and
+// sessions. Held in place: the entry list points at the nodes.
+struct PreparedInput {
+  std::optional<LogDocument> document;
+  NodeList nodes;
+  LocalTimeCache hours;
+  std::optional<EntryList> entries;
+  std::string refusal;  // why the file is no history, naming it
+
+  void Prepare(const std::string& path, EntrySource source) {
+    document = LoadLogDocument(path, &refusal);
+    if (!document) return;
+    nodes = ChildNodes(document->Root());
+    entries.emplace(nodes, source, hours);
+  }
+};
+
+// The identities of the entries both files hold once the merge is in place: every entry
+// written when the merged file will replace both, else the entries both inputs held.
+std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, bool levelledLater) {
+  std::vector<EntryIdentity> held;
+  held.reserve(merged.Records().size());
+  for (const MergedEntry& entry : merged.Records()) {
+    if (levelledLater || entry.source == EntrySource::kBoth) held.push_back(entry.identity);
+  }
+  return held;
+}
+
+// The archive rule of the pair: its last merge and what both files held after it.
+ArchiveRule PairArchiveRule(ProfileStore& profile, const std::string& first,
+                            const std::string& second) {
+  const MergeTimeRecord lastMerge = ReadMergeTime(profile, first, second);
+  if (!lastMerge.found) return {};
+  auto held = ReadMergeIdentities(profile, first, second, lastMerge);
+  if (!held) return {};
+  return ArchiveRule(lastMerge.time, std::move(*held));
+}
+
+// Loads, merges and saves; false with the reason when the pair cannot be merged.
+bool MergeAndSave(const std::string& first, const std::string& second, const std::string& output,
+                  const ArchiveRule& archive, bool levelledLater, PairReport& report) {
+  // The two inputs are independent: a large second input is read on another core meanwhile.
+  // For small files a thread costs more than it saves.
+  std::error_code ec;
+  const auto policy = std::filesystem::file_size(second, ec) > kParallelParseBytes
+                          ? std::launch::async
+                          : std::launch::deferred;
+  PreparedInput input1;
+  PreparedInput input2;
+  auto preparing2 =
+      std::async(policy, [&input2, &second] { input2.Prepare(second, EntrySource::kInput2); });
+  input1.Prepare(first, EntrySource::kInput1);
+  preparing2.get();
+  if (!input1.document || !input2.document) {
+    report.reason = (input1.document ? input2 : input1).refusal + kUntouched;
+    return false;
+  }
+  RecordingSink merged;
+  const int lastSession =
+      MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);
+  report.heldByBoth = HeldByBoth(merged, levelledLater);
+  // Once every entry is in the file, a large pair's documents are freed on another thread while
+  // the file goes to the disk.
+  std::future<void> released;
+  SaveMerged(merged, lastSession, output, [&] {
+    released = std::async(
+        policy, [one = std::move(input1.document), two = std::move(input2.document)]() mutable {
+          one.reset();
+          two.reset();
+        });
+  });
+  return true;
+}
+
+}  // namespace
+
+bool IsPairUnchanged(const std::string& first, const std::string& second) {
+  const FileFacts one = ReadFileFacts(first);
+  const FileFacts two = ReadFileFacts(second);
+  return one.ok && two.ok && one.identity != two.identity && one.size == two.size &&
+         one.lastWrite == two.lastWrite;
+}
+
+void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
+  if (!WriteMergeTime(profile, pair.first, pair.second, pair.heldByBoth)) {
+    pair.warnings.push_back("the time of this merge could not be recorded in the profile");
+  }
+  pair.heldByBoth = {};
+}
+
+PairReport MergeFilePair(const std::string& first, const std::string& second,
+                         const std::string& output, const PairOptions& options,
+                         ProfileStore& profile) {
+  PairReport report;
+  report.first = first;
+  report.second = second;
+  report.output = output;
+  if (options.skipUnchanged && IsPairUnchanged(first, second)) {
+    report.outcome = PairOutcome::Unchanged;
+    return report;
+  }
+  if (options.createBackup &&
+      (!BackUp(first, options, report) || !BackUp(second, options, report))) {
+    return report;
+  }
+  const ArchiveRule archive =
+      options.applyArchiveRule ? PairArchiveRule(profile, first, second) : ArchiveRule();
+  try {
+    if (!MergeAndSave(first, second, output, archive, !options.recordMergeTime, report)) {
+      return report;
+    }
+  } catch (const XmlError& error) {
+    report.reason = std::string(error.what()) + "; " + output + " was left as it was";
+    return report;
+  } catch (const InvalidTimeError& error) {
+    report.reason = std::string(error.what()) + kUntouched;
+    return report;
+  }
+  report.outcome = PairOutcome::Merged;
+  if (options.recordMergeTime) RecordMergeTime(report, profile);
+  return report;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "job/job_report.hpp"
+
+namespace palvarin {
+
+class ProfileStore;
+
+// How one pair is merged.
+struct PairOptions {
+  bool createBackup = false;
+  std::uint32_t backupMax = 0;
+  bool skipUnchanged = false;
+  bool applyArchiveRule = false;
+  // Off when the pair's files are brought level later (the copy back of an overwrite job):
+  // a time recorded before both files hold the merge would archive away the entries that the
+  // second file has not received yet.
+  bool recordMergeTime = true;
+};
+
+// True when both files can be read and have the same size and last-write time. One file
+// reached through two paths is never unchanged.
+bool IsPairUnchanged(const std::string& first, const std::string& second);
+
+// Records the current time as the last merge of a merged pair; a warning when it cannot.
+void RecordMergeTime(PairReport& pair, ProfileStore& profile);
+
+// Merges two history files into `output` (which may be the first input): the unchanged skip,
+// backups, the archive cut-off, the merge, an atomic save, the merge-time record. A failed
+// pair writes nothing and says why.
+PairReport MergeFilePair(const std::string& first, const std::string& second,
+                         const std::string& output, const PairOptions& options,
+                         ProfileStore& profile);
+
+}  // namespace palvarin

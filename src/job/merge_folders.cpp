@@ -1,0 +1,245 @@
+#include "merge_folders.hpp"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "parallel_work.hpp"
+#include "files/file_ops.hpp"
+#include "history/log_document.hpp"
+#include "history/xml_error.hpp"
+
+namespace palvarin {
+namespace {
+
+constexpr std::string_view kHistorySuffix = ".xml";
+
+CopyReport NewCopyReport(const std::string& from, const std::string& to, bool copyBack) {
+  CopyReport copy;
+  copy.copyBack = copyBack;
+  copy.from = from;
+  copy.to = to;
+  return copy;
+}
+
+// A file found on one side only is copied only when it is a history: another kind of file under
+// a history's name would be merged as one by every later job.
+CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyMode mode,
+                           bool copyBack) {
+  std::string refusal;
+  try {
+    if (LoadLogDocument(from, &refusal)) return CopyHistoryFile(from, to, mode, copyBack);
+  } catch (const XmlError& error) {
+    refusal = error.what();
+  }
+  CopyReport copy = NewCopyReport(from, to, copyBack);
+  copy.reason = refusal + "; it was not copied";
+  return copy;
+}
+
+}  // namespace
+
+CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
+                           bool copyBack) {
+  CopyReport copy = NewCopyReport(from, to, copyBack);
+  const FileResult result = CopyFile(from, to, mode);
+  if (result) {
+    copy.outcome = CopyOutcome::Copied;
+  } else if (mode == CopyMode::FailIfExists && result.code == EEXIST) {
+    copy.outcome = CopyOutcome::KeptExisting;
+  } else {
+    copy.reason = result.error;
+  }
+  return copy;
+}
+
+namespace {
+
+// The names whose file in one of the folders is also the file of another name there: a link
+// to another contact's history. Merging or copying either name would write one history over
+// the other. Each such name maps to the two paths that lead to one file.
+std::map<std::string, std::string> NamesSharingAFile(const std::vector<std::string>& prefixes,
+                                                     const std::set<std::string>& names) {
+  using Use = std::pair<std::string, std::string>;  // name, path
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<Use>> usesByFile;
+  for (const std::string& prefix : prefixes) {
+    for (const std::string& name : names) {
+      const auto identity = ReadFileIdentity(prefix + name);
+      if (!identity) continue;
+      usesByFile[{identity->device, identity->inode}].push_back({name, prefix + name});
+    }
+  }
+  std::map<std::string, std::string> shared;
+  for (const auto& [file, uses] : usesByFile) {
+    for (const auto& [name, path] : uses) {
+      for (const auto& [other, otherPath] : uses) {
+        if (other != name) shared.emplace(name, path + " is the same file as " + otherPath);
+      }
+    }
+  }
+  return shared;
+}
+
+// A pair left alone because its name shares a file with another name.
+PairReport SharedFilePair(const std::string& first, const std::string& second,
+                          const std::string& output, const std::string& why) {
+  PairReport pair;
+  pair.first = first;
+  pair.second = second;
+  pair.output = output;
+  pair.reason = why + "; merging or copying it would write one history over another, so " +
+                "neither was touched";
+  return pair;
+}
+
+// The files this job copied into the folder `prefix` (from the other input folder).
+std::set<std::string> CopiedInto(const std::string& prefix, const JobReport& report) {
+  std::set<std::string> copied;
+  for (const CopyReport& copy : report.copies) {
+    if (copy.outcome == CopyOutcome::Copied && copy.to.starts_with(prefix)) copied.insert(copy.to);
+  }
+  return copied;
+}
+
+// The pair of each first input, to see how it went.
+std::map<std::string, PairReport*> PairsByFirstInput(JobReport& report) {
+  std::map<std::string, PairReport*> pairs;
+  for (PairReport& pair : report.pairs) pairs[pair.first] = &pair;
+  return pairs;
+}
+
+// One name's work in a folder job: the merge of its two files, or the copy of one file.
+struct FolderTask {
+  FolderTask(std::string fromPath, std::string secondPath, std::string toPath)
+      : from(std::move(fromPath)), second(std::move(secondPath)), to(std::move(toPath)) {}
+
+  std::string from;    // the first input, or the file copied
+  std::string second;  // the second input of a merge; empty for a copy
+  std::string to;
+  PairReport pair;
+  CopyReport copy;
+
+  bool IsMerge() const { return !second.empty(); }
+};
+
+// What each task loads: the sizes of the files it reads.
+std::vector<std::uint64_t> Weights(const std::vector<FolderTask>& tasks) {
+  std::vector<std::uint64_t> weights;
+  weights.reserve(tasks.size());
+  for (const FolderTask& task : tasks) {
+    std::error_code error;
+    std::uint64_t bytes = std::filesystem::file_size(task.from, error);
+    if (error) bytes = 0;
+    if (task.IsMerge()) {
+      const std::uint64_t second = std::filesystem::file_size(task.second, error);
+      if (!error) bytes += second;
+    }
+    weights.push_back(bytes);
+  }
+  return weights;
+}
+
+}  // namespace
+
+std::string FolderPrefix(const std::string& folder) {
+  return folder.ends_with('/') ? folder : folder + "/";
+}
+
+std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report) {
+  std::set<std::string> names;
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    std::string name = it->path().filename().string();
+    if (name.size() > kHistorySuffix.size() && name.ends_with(kHistorySuffix)) {
+      names.insert(std::move(name));
+    }
+  }
+  if (error) report.warnings.push_back("cannot list " + folder + ": " + error.message());
+  return names;
+}
+
+void MergeFolders(const std::string& folder1, const std::string& folder2,
+                  const std::string& outputFolder, const PairOptions& options,
+                  ProfileStore& profile, JobReport& report) {
+  const std::string prefix1 = FolderPrefix(folder1);
+  const std::string prefix2 = FolderPrefix(folder2);
+  const std::string prefixOut = FolderPrefix(outputFolder);
+  const std::set<std::string> names1 = ListHistoryFiles(prefix1, report);
+  const std::set<std::string> names2 = ListHistoryFiles(prefix2, report);
+  std::set<std::string> allNames = names1;
+  allNames.insert(names2.begin(), names2.end());
+  const auto shared = NamesSharingAFile({prefix1, prefix2, prefixOut}, allNames);
+  for (const auto& [name, why] : shared) {
+    report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, why));
+  }
+
+  std::vector<FolderTask> tasks;
+  for (const std::string& name : names1) {
+    if (shared.count(name)) continue;
+    if (names2.count(name)) {
+      tasks.emplace_back(prefix1 + name, prefix2 + name, prefixOut + name);
+    } else if (prefix1 != prefixOut) {
+      tasks.emplace_back(prefix1 + name, std::string(), prefixOut + name);
+    }
+  }
+  for (const std::string& name : names2) {
+    if (!names1.count(name) && !shared.count(name)) {
+      tasks.emplace_back(prefix2 + name, std::string(), prefixOut + name);
+    }
+  }
+  // Every name has files of its own (names sharing one were set aside above), so the tasks
+  // touch disjoint files and may run side by side. Not with backups: a rotation counts every
+  // backup whose name begins with its input's name, so "a.xml" could delete the backup that
+  // "a.xml_2.xml" has just made. One at a time in name order, a name's rotation always runs
+  // before the longer names', and every backup made by the job survives it.
+  const unsigned workers = options.createBackup ? 1 : FolderWorkers();
+  RunInParallel(Weights(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
+    FolderTask& task = tasks[i];
+    if (task.IsMerge()) {
+      task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);
+    } else {
+      task.copy = CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, false);
+    }
+  });
+  for (FolderTask& task : tasks) {
+    if (task.IsMerge()) {
+      report.pairs.push_back(std::move(task.pair));
+    } else {
+      report.copies.push_back(std::move(task.copy));
+    }
+  }
+}
+
+void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
+                    JobReport& report) {
+  const std::string prefix1 = FolderPrefix(folder1);
+  const std::string prefix2 = FolderPrefix(folder2);
+  const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
+  const std::set<std::string> fromFolder2 = CopiedInto(prefix1, report);
+  std::vector<FolderTask> tasks;
+  std::vector<PairReport*> mergedPairs;
+  for (const std::string& name : ListHistoryFiles(prefix1, report)) {
+    if (fromFolder2.count(prefix1 + name)) continue;  // folder 2 holds these bytes already
+    const auto pair = pairs.find(prefix1 + name);
+    PairReport* merged = pair == pairs.end() ? nullptr : pair->second;
+    if (merged && merged->outcome != PairOutcome::Merged) continue;
+    tasks.emplace_back(prefix1 + name, std::string(), prefix2 + name);
+    mergedPairs.push_back(merged);
+  }
+  RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
+    FolderTask& task = tasks[i];
+    // A merged pair's file was just written by the merge; a file of folder 1 only was not.
+    task.copy = mergedPairs[i] ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true)
+                               : CopyOneSideFile(task.from, task.to, CopyMode::Replace, true);
+    if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied) {
+      RecordMergeTime(*mergedPairs[i], profile);
+    }
+  });
+  for (FolderTask& task : tasks) report.copies.push_back(std::move(task.copy));
+}
+
+}  // namespace palvarin

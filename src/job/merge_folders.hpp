@@ -1,0 +1,38 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "job/job_report.hpp"
+#include "merge_file_pair.hpp"
+#include "files/file_ops.hpp"
+
+namespace palvarin {
+
+// The history files of a folder: names longer than ".xml" that end in exactly ".xml".
+// A folder that cannot be read adds a warning to `report`.
+std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report);
+
+// Copies one history file and says how it went; a FailIfExists copy onto an existing file
+// keeps that file and is no failure.
+CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
+                           bool copyBack);
+
+// A folder path ready for joining: one "/" appended unless it ends in one.
+std::string FolderPrefix(const std::string& folder);
+
+// Merges every name found in both folders into the output folder and copies the names found
+// on one side only there, unless the output already holds that name. A name whose file in
+// any of the folders is also another name's file (a link) is left alone and reported failed.
+void MergeFolders(const std::string& folder1, const std::string& folder2,
+                  const std::string& outputFolder, const PairOptions& options,
+                  ProfileStore& profile, JobReport& report);
+
+// Copies every history file of folder 1 over folder 2, except the files the job has just
+// copied from folder 2 and the names of pairs that were not merged: after a failure the first file
+// is unmerged, and a pair skipped as unchanged only looked alike by size and time. A merged pair
+// whose copy arrived gets its merge time recorded.
+void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
+                    JobReport& report);
+
+}  // namespace palvarin

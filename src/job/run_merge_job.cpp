@@ -1,0 +1,95 @@
+#include "job/run_merge_job.hpp"
+
+#include "job_locks.hpp"
+#include "merge_file_pair.hpp"
+#include "merge_folders.hpp"
+#include "files/file_ops.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+
+namespace palvarin {
+namespace {
+
+std::optional<MessageId> CheckPaths(const MergeSettings& settings) {
+  const bool folderJob = settings.InTarget == InTarget::Folder;
+  if (!PathExists(settings.Path1) || !PathExists(settings.Path2)) return kMessageMissingPath;
+  if (folderJob && settings.OutTarget == OutTarget::OtherFile && !PathExists(settings.PathSave)) {
+    return kMessageMissingPath;
+  }
+  if (!folderJob && (IsFolder(settings.Path1) || IsFolder(settings.Path2))) {
+    return kMessageNotFile;
+  }
+  const bool saveIsFile = PathExists(settings.PathSave) && !IsFolder(settings.PathSave);
+  if (folderJob && (!IsFolder(settings.Path1) || !IsFolder(settings.Path2) || saveIsFile)) {
+    return kMessageNotFolder;
+  }
+  return std::nullopt;
+}
+
+void RunFileJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
+                JobReport& report) {
+  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
+  const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
+  report.pairs.push_back(MergeFilePair(settings.Path1, settings.Path2, output, options, profile));
+  PairReport& pair = report.pairs.back();
+  // Only a merged first input may replace the second: after a failure it is unmerged, and a
+  // pair skipped as unchanged only looked alike by size and time.
+  if (overwrite && pair.outcome == PairOutcome::Merged) {
+    report.copies.push_back(
+        CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace, true));
+    if (report.copies.back().outcome == CopyOutcome::Copied) RecordMergeTime(pair, profile);
+  }
+}
+
+// A job that could not keep other jobs away from its files has done nothing.
+PairReport Unguarded(const MergeSettings& settings, const std::string& why) {
+  PairReport pair;
+  pair.first = settings.Path1;
+  pair.second = settings.Path2;
+  pair.output = settings.OutTarget == OutTarget::OverWrite ? settings.Path1 : settings.PathSave;
+  pair.reason = "other Palvarin jobs cannot be kept away from these files (" + why +
+                "); nothing was written and both inputs are as they were";
+  return pair;
+}
+
+void RunFolderJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
+                  JobReport& report) {
+  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
+  const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
+  MergeFolders(settings.Path1, settings.Path2, output, options, profile, report);
+  if (overwrite) CopyFolderBack(settings.Path1, settings.Path2, profile, report);
+}
+
+}  // namespace
+
+bool HasRequiredPaths(const MergeSettings& settings) {
+  return !settings.Path1.empty() && !settings.Path2.empty() &&
+         (settings.OutTarget != OutTarget::OtherFile || !settings.PathSave.empty());
+}
+
+JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer) {
+  JobResult result;
+  result.refusal = CheckPaths(settings);
+  if (result.refusal) return result;
+
+  // Backups guard overwritten inputs only.
+  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
+  const PairOptions options{overwrite && settings.CreateBackup, overwrite ? settings.BackupMax : 0u,
+                            settings.NotMergeSameDatetime, settings.IgnoreOldMerge,
+                            /*recordMergeTime=*/!overwrite};
+  HistoryLocks locks;
+  if (!LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); })) {
+    result.report.pairs.push_back(Unguarded(settings, locks.Error()));
+  } else if (settings.InTarget == InTarget::File) {
+    RunFileJob(settings, options, profile, result.report);
+  } else {
+    RunFolderJob(settings, options, profile, result.report);
+  }
+  locks.Release();
+  if (!SaveSettings(profile, settings)) {
+    result.report.warnings.push_back("the settings of this job could not be saved to the profile");
+  }
+  return result;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,33 @@
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/start_up.hpp"
+#include "cli/terminal_front_end.hpp"
+#include "state/profile_store.hpp"
+#ifdef PALVARIN_WITH_GUI
+#include "ui/dialog_front_end.hpp"
+#endif
+
+namespace {
+
+// Dialogs when the build has them and there is a display; never for a headless run.
+std::unique_ptr<palvarin::FrontEnd> MakeDialogs([[maybe_unused]] int& argc,
+                                                [[maybe_unused]] char** argv) {
+#ifdef PALVARIN_WITH_GUI
+  return palvarin::MakeDialogFrontEnd(argc, argv);
+#else
+  return nullptr;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  palvarin::ProfileStore profile;
+  palvarin::TerminalFrontEnd terminal(std::cout, std::cerr);
+  std::unique_ptr<palvarin::FrontEnd> dialogs = MakeDialogs(argc, argv);
+  return palvarin::StartUp(arguments, profile, terminal, dialogs.get());
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "time/time_value.hpp"
+
+namespace palvarin {
+
+// The backup of `path` made at `when`: the path, "_", the local time in 14 digits, ".backup".
+std::string BackupName(const std::string& path, TimeValue when);
+
+// The backups beside `path` (names that start with its file name and end in ".backup"),
+// newest first by birth time, else last-write time; one that cannot be opened is the oldest.
+std::vector<std::string> ListBackups(const std::string& path);
+
+// Copies `path` to a new backup, and only then deletes the oldest backups beyond `maximum`
+// (0: no limit), never the new one. A failed copy deletes nothing and gives false, with the
+// reason in `error` when given; an identical backup of the same second counts as made.
+bool MakeBackup(const std::string& path, std::uint32_t maximum, std::string* error = nullptr);
+
+// MakeBackup with the backup named after `now` instead of the current time.
+bool MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                  std::string* error = nullptr);
+
+}  // namespace palvarin

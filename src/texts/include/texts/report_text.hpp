@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "job/job_report.hpp"
+
+namespace palvarin {
+
+// One line per pair and per copy, then the totals; failures name the file and the reason.
+std::vector<std::string> DescribePairs(const JobReport& report);
+std::vector<std::string> DescribeFailures(const JobReport& report);
+std::string DescribeTotals(const JobReport& report);
+
+}  // namespace palvarin

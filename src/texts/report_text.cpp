@@ -1,0 +1,80 @@
+#include "texts/report_text.hpp"
+
+namespace palvarin {
+namespace {
+
+std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
+
+std::string DescribeCounts(const MergeCounts& counts) {
+  std::string text = std::to_string(counts.fromBoth + counts.fromInput1 + counts.fromInput2) +
+                     " entries in " + std::to_string(counts.sessions) + " sessions (" +
+                     std::to_string(counts.fromBoth) + " on both sides, " +
+                     std::to_string(counts.fromInput1) + " from the first only, " +
+                     std::to_string(counts.fromInput2) + " from the second only)";
+  if (counts.cutOff > 0) {
+    text += ", " + std::to_string(counts.cutOff) + " older than the last merge left out";
+  }
+  return text;
+}
+
+std::string Plural(int count, const char* word) {
+  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+std::vector<std::string> DescribePairs(const JobReport& report) {
+  std::vector<std::string> lines;
+  for (const PairReport& pair : report.pairs) {
+    switch (pair.outcome) {
+      case PairOutcome::Merged:
+        lines.push_back("merged " + PairName(pair) + " -> " + pair.output + ": " +
+                        DescribeCounts(pair.counts));
+        break;
+      case PairOutcome::Unchanged:
+        lines.push_back("unchanged " + PairName(pair) + ": same size and last-write time, skipped");
+        break;
+      case PairOutcome::Failed:
+        lines.push_back("FAILED " + PairName(pair));
+        break;
+    }
+    for (const std::string& warning : pair.warnings) lines.push_back("  note: " + warning);
+  }
+  for (const CopyReport& copy : report.copies) {
+    if (copy.outcome == CopyOutcome::Copied && !copy.copyBack) {
+      lines.push_back("copied " + copy.from + " -> " + copy.to + ": found on one side only");
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> DescribeFailures(const JobReport& report) {
+  std::vector<std::string> lines;
+  for (const PairReport& pair : report.pairs) {
+    if (pair.outcome == PairOutcome::Failed) {
+      lines.push_back("not merged: " + PairName(pair) + ": " + pair.reason);
+    }
+  }
+  for (const CopyReport& copy : report.copies) {
+    if (copy.outcome == CopyOutcome::Failed) {
+      lines.push_back("not copied: " + copy.from + " -> " + copy.to + ": " + copy.reason);
+    }
+  }
+  for (const std::string& warning : report.warnings) lines.push_back("note: " + warning);
+  return lines;
+}
+
+std::string DescribeTotals(const JobReport& report) {
+  return Plural(report.Count(PairOutcome::Merged), "pair") + " merged, " +
+         std::to_string(report.Count(PairOutcome::Unchanged)) + " unchanged, " +
+         std::to_string(report.Count(PairOutcome::Failed)) + " failed; " +
+         Plural(report.Count(CopyOutcome::Copied), "file") + " copied, " +
+         std::to_string(report.Count(CopyOutcome::Failed)) + " copies failed" +
+         (report.ArchivedEntries() > 0
+              ? "; " + std::to_string(report.ArchivedEntries()) +
+                    (report.ArchivedEntries() == 1 ? " entry" : " entries") +
+                    " left out by the archive rule"
+              : "");
+}
+
+}  // namespace palvarin

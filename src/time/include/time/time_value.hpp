@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace palvarin {
+
+// Seconds since 1970-01-01 00:00:00 UTC, always built from local calendar fields; 0 is "no time".
+using TimeValue = std::int64_t;
+
+// The representable range of a TimeValue: 1970-01-01 00:00:00 to 3000-12-31 23:59:59 UTC.
+inline constexpr TimeValue kEarliestTime = 0;
+inline constexpr TimeValue kLatestTime = 32535215999;
+
+// Raised when calendar fields name a moment outside the representable range.
+class InvalidTimeError : public std::runtime_error {
+ public:
+  static constexpr std::uint32_t kStatus = 0x80070057;
+  InvalidTimeError() : std::runtime_error("time stamp outside 1970-01-01 .. 3000-12-31") {}
+  std::uint32_t Status() const { return kStatus; }
+};
+
+// Local calendar fields as a history file or a record names them, any of them out of range.
+struct LocalFields {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// Local calendar fields to a TimeValue, carrying out-of-range fields over as mktime does.
+// A local time that occurs twice (clocks set back) gives the earlier moment, every time.
+TimeValue MakeTime(int year, int month, int day, int hour, int minute, int second);
+
+// MakeTime, none where it raises InvalidTimeError.
+std::optional<TimeValue> TryMakeTime(const LocalFields& fields);
+
+// strftime of the local time of `value`; empty when the pattern is absent, the value is out
+// of range, or the result would exceed 127 characters.
+std::string FormatTime(TimeValue value, const char* pattern);
+
+}  // namespace palvarin

@@ -1,0 +1,76 @@
+#include "ui/dialog_front_end.hpp"
+
+#include <QApplication>
+
+#include "job/front_end.hpp"
+#include "texts/report_text.hpp"
+#include "dialog_strings.hpp"
+#include "help_dialog.hpp"
+#include "job_problems.hpp"
+#include "message_presenter.hpp"
+#include "palvarin_dlg.hpp"
+#include "path_chooser.hpp"
+
+namespace palvarin {
+namespace {
+
+// DialogFrontEnd with the real presenter and chooser, starting Qt when first needed.
+class QtFrontEnd final : public FrontEnd {
+ public:
+  QtFrontEnd(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+  void ShowMessage(MessageId id) override { Started().ShowMessage(id); }
+  void ShowHelp(HelpReason reason) override { Started().ShowHelp(reason); }
+  void ShowWarning(const std::string& text) override { Started().ShowWarning(text); }
+  void ShowJobReport(const JobReport& report) override { Started().ShowJobReport(report); }
+  int RunDialog(MergeSettings& settings, ProfileStore& profile) override {
+    return Started().RunDialog(settings, profile);
+  }
+
+ private:
+  FrontEnd& Started() {
+    if (!application_) application_ = std::make_unique<QApplication>(argc_, argv_);
+    return windows_;
+  }
+
+  int& argc_;
+  char** argv_;
+  std::unique_ptr<QApplication> application_;
+  MessageBoxPresenter messages_;
+  DialogPathChooser chooser_;
+  DialogFrontEnd windows_{messages_, chooser_};
+};
+
+bool IsSet(const char* name) { return !qEnvironmentVariableIsEmpty(name); }
+
+}  // namespace
+
+void DialogFrontEnd::ShowMessage(MessageId id) { messages_.Show(nullptr, MessageQText(id)); }
+
+void DialogFrontEnd::ShowHelp(HelpReason /*reason*/) { HelpDialog().exec(); }
+
+void DialogFrontEnd::ShowWarning(const std::string& text) {
+  messages_.Show(nullptr, FromUtf8(text));
+}
+
+void DialogFrontEnd::ShowJobReport(const JobReport& report) {
+  ShowJobProblems(messages_, nullptr, report);
+  messages_.Show(nullptr, FromUtf8(DescribeTotals(report)));
+}
+
+int DialogFrontEnd::RunDialog(MergeSettings& settings, ProfileStore& profile) {
+  CPalvarinDlg dialog(settings, profile, messages_, chooser_);
+  dialog.exec();
+  settings = dialog.Settings();
+  return dialog.JobFailed() ? kExitPairFailed : kExitDone;
+}
+
+bool CanShowWindows() {
+  return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
+}
+
+std::unique_ptr<FrontEnd> MakeDialogFrontEnd(int& argc, char** argv) {
+  if (!CanShowWindows()) return nullptr;
+  return std::make_unique<QtFrontEnd>(argc, argv);
+}
+
+}  // namespace palvarin

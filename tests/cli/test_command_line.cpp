@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "command_line.hpp"
+
+namespace palvarin {
+namespace {
+
+// A profile-like starting point in which every switch has something to change.
+MergeSettings Loaded() {
+  MergeSettings settings;
+  settings.InTarget = InTarget::Folder;
+  settings.OutTarget = OutTarget::OtherFile;
+  settings.CreateBackup = false;
+  settings.NotMergeSameDatetime = false;
+  settings.IgnoreOldMerge = false;
+  return settings;
+}
+
+struct SwitchRow {
+  std::vector<const char*> forms;
+  std::function<bool(const MergeSettings&, const CommandLine&)> applied;
+};
+
+// Every form of every switch, in slash and dash form, as written and in other letter cases.
+TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
+  const SwitchRow rows[] = {
+      {{"/n", "/nowindow", "-n", "-nowindow"}, [](auto&, auto& l) { return l.headless; }},
+      {{"/f", "-f"}, [](auto& s, auto&) { return s.InTarget == InTarget::File; }},
+      {{"/o", "-o"}, [](auto& s, auto&) { return s.OutTarget == OutTarget::OverWrite; }},
+      {{"/b", "-b"}, [](auto& s, auto&) { return s.CreateBackup; }},
+      {{"/nt", "-nt"}, [](auto& s, auto&) { return s.NotMergeSameDatetime; }},
+      {{"/na", "-na"}, [](auto& s, auto&) { return s.IgnoreOldMerge; }},
+      {{"/h", "/help", "-h", "-help"}, [](auto&, auto& l) { return l.help; }},
+  };
+  for (const auto& row : rows) {
+    for (const char* form : row.forms) {
+      std::string upper = form;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      std::string mixed = form;
+      mixed[1] = static_cast<char>(std::toupper(static_cast<unsigned char>(mixed[1])));
+      for (const std::string& argument : {std::string(form), upper, mixed}) {
+        MergeSettings settings = Loaded();
+        const CommandLine line = ParseCommandLine({argument}, settings);
+        EXPECT_FALSE(line.error) << argument;
+        EXPECT_TRUE(row.applied(settings, line)) << argument;
+      }
+    }
+  }
+}
+
+TEST(ParseCommandLine, SwitchesThatClearOrChooseTheOtherSide) {
+  const struct {
+    const char* argument;
+    std::function<bool(const MergeSettings&)> applied;
+  } rows[] = {
+      {"/d", [](auto& s) { return s.InTarget == InTarget::Folder; }},
+      {"-D", [](auto& s) { return s.InTarget == InTarget::Folder; }},
+      {"/t", [](auto& s) { return s.OutTarget == OutTarget::OtherFile; }},
+      {"-T", [](auto& s) { return s.OutTarget == OutTarget::OtherFile; }},
+      {"/nb", [](auto& s) { return !s.CreateBackup; }},
+      {"-NB", [](auto& s) { return !s.CreateBackup; }},
+      {"/a", [](auto& s) { return !s.IgnoreOldMerge; }},
+      {"-A", [](auto& s) { return !s.IgnoreOldMerge; }},
+  };
+  for (const auto& row : rows) {
+    MergeSettings settings;
+    settings.InTarget = InTarget::File;
+    settings.OutTarget = OutTarget::OverWrite;
+    EXPECT_FALSE(ParseCommandLine({row.argument}, settings).error) << row.argument;
+    EXPECT_TRUE(row.applied(settings)) << row.argument;
+  }
+}
+
+TEST(ParseCommandLine, ValueSwitchesTakeTheNextArgumentVerbatim) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string MergeSettings::*field;
+    std::string expected;
+  } rows[] = {
+      {{"/p1", "a.xml"}, &MergeSettings::Path1, "a.xml"},
+      {{"-PATH1", "/n"}, &MergeSettings::Path1, "/n"},
+      {{"/p2", "-h"}, &MergeSettings::Path2, "-h"},
+      {{"-Path2", " spaced /x "}, &MergeSettings::Path2, " spaced /x "},
+      {{"/ps", "out"}, &MergeSettings::PathSave, "out"},
+      {{"/pathSave", "/p1"}, &MergeSettings::PathSave, "/p1"},
+      {{"-pathsave", ""}, &MergeSettings::PathSave, ""},
+      {{"/p1", "first", "/p1", "later wins"}, &MergeSettings::Path1, "later wins"},
+  };
+  for (const auto& row : rows) {
+    MergeSettings settings;
+    const CommandLine line = ParseCommandLine(row.arguments, settings);
+    EXPECT_FALSE(line.error) << row.arguments[0];
+    EXPECT_FALSE(line.headless || line.help) << "a value is never read as a switch";
+    EXPECT_EQ(settings.*row.field, row.expected) << row.arguments[0];
+  }
+}
+
+TEST(ParseCommandLine, BackupMaximumNumberRules) {
+  const struct {
+    const char* text;
+    std::uint32_t expected;
+  } rows[] = {
+      {"5", 5}, {"  12", 12},        {"+7", 7},           {"3abc", 3},  {"abc", 0},
+      {"", 0},  {"-5", 4294967291u}, {"-1", 4294967295u}, {"100", 100}, {"4294967291", 2147483647u},
+  };
+  for (const auto& row : rows) {
+    MergeSettings settings;
+    EXPECT_FALSE(ParseCommandLine({"-BM", row.text}, settings).error) << row.text;
+    EXPECT_EQ(settings.BackupMax, row.expected) << '"' << row.text << '"';
+  }
+}
+
+TEST(ParseCommandLine, ErrorsAndHowReadingGoesOn) {
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+  } errors[] = {
+      {"bare path", {"/n", "history.xml"}},
+      {"misspelt switch", {"/pl", "x"}},
+      {"value switch last", {"/n", "/p1"}},
+      {"backup maximum last", {"/bm"}},
+      {"double slash", {"//n"}},
+      {"switch with a value glued on", {"/p1=x"}},
+  };
+  for (const auto& row : errors) {
+    MergeSettings settings;
+    EXPECT_TRUE(ParseCommandLine(row.arguments, settings).error) << row.name;
+  }
+  MergeSettings settings;
+  const CommandLine line = ParseCommandLine({"bogus", "/h", "/f"}, settings);
+  EXPECT_TRUE(line.error && line.help) << "reading never stops early";
+  EXPECT_EQ(settings.InTarget, InTarget::File);
+}
+
+TEST(ParseCommandLine, NoSwitchClearsTheUnchangedSkip) {
+  MergeSettings settings;
+  settings.NotMergeSameDatetime = false;
+  ParseCommandLine({"/t", "/a", "/nb", "/d"}, settings);
+  EXPECT_FALSE(settings.NotMergeSameDatetime);
+  settings.NotMergeSameDatetime = true;
+  ParseCommandLine({"/t", "/a", "/nb", "/d"}, settings);
+  EXPECT_TRUE(settings.NotMergeSameDatetime);
+}
+
+}  // namespace
+}  // namespace palvarin

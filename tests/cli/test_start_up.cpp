@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "texts/help_text.hpp"
+#include "texts/string_table.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::ReadFile;
+using test::RunPalvarin;
+using test::TempFolder;
+using test::WriteFile;
+
+class StartUp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(a_, test::HistoryText({{"2006/01/23", "12:00:00", "one", 1}}));
+    WriteFile(b_, test::HistoryText({{"2006/01/23", "13:00:00", "two", 1}}));
+  }
+  test::ProcessResult Run(const std::vector<std::string>& arguments) {
+    return RunPalvarin(arguments, folder_.Path(), profile_);
+  }
+  // A job saves its settings, "Path1" among them; nothing else writes them.
+  bool NothingSaved() {
+    ProfileStore store(profile_);
+    MergeSettings stored;
+    LoadSettings(store, stored);
+    return stored.Path1.empty();
+  }
+
+  TempFolder folder_;
+  std::filesystem::path profile_ = folder_ / "profile.sqlite3";
+  std::filesystem::path a_ = folder_ / "a.xml";
+  std::filesystem::path b_ = folder_ / "b.xml";
+};
+
+TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+  } rows[] = {
+      {"bare path", {"/n", "/f", "/t", a_}},
+      {"misspelt switch", {"/n", "/pp1", a_}},
+      {"value switch last", {"/n", "/f", "/o", "/p1", a_, "/p2"}},
+      {"headless without the second path", {"/n", "/f", "/o", "/p1", a_}},
+      {"headless, separate output without its path", {"/n", "/f", "/t", "/p1", a_, "/p2", b_}},
+      {"error wins over help", {"/n", "/h", "/bogus"}},
+  };
+  const std::string message(MessageText(kMessageBadArguments));
+  for (const auto& row : rows) {
+    const auto run = Run(row.arguments);
+    EXPECT_EQ(run.status, 2) << row.name;
+    EXPECT_EQ(run.err.find("palvarin: " + message), 0u) << row.name << run.err;
+    EXPECT_NE(run.err.find(HelpText()), std::string::npos) << row.name;
+    EXPECT_TRUE(NothingSaved()) << row.name;
+  }
+}
+
+TEST_F(StartUp, HelpWinsOverAHeadlessJob) {
+  const auto run = Run({"/n", "/h", "/f", "/o", "/p1", a_, "/p2", b_});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, HelpText() + "\n");
+  EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << "nothing merged";
+  EXPECT_TRUE(NothingSaved());
+}
+
+TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
+  std::filesystem::create_directory(folder_ / "dir");
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    MessageId message;
+  } rows[] = {
+      {"missing input",
+       {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "missing.xml"},
+       kMessageMissingPath},
+      {"folder job, missing output folder",
+       {"/n", "/d", "/t", "/p1", folder_ / "dir", "/p2", folder_ / "dir", "/ps",
+        folder_ / "nowhere"},
+       kMessageMissingPath},
+      {"folder job with a file",
+       {"/n", "/d", "/o", "/p1", a_, "/p2", folder_ / "dir"},
+       kMessageNotFolder},
+      {"folder job, output is a file",
+       {"/n", "/d", "/o", "/p1", folder_ / "dir", "/p2", folder_ / "dir", "/ps", a_},
+       kMessageNotFolder},
+      {"file job with a folder",
+       {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "dir"},
+       kMessageNotFile},
+  };
+  for (const auto& row : rows) {
+    const auto run = Run(row.arguments);
+    EXPECT_EQ(run.status, 2) << row.name;
+    EXPECT_EQ(run.err, "palvarin: " + std::string(MessageText(row.message)) + "\n") << row.name;
+    EXPECT_TRUE(NothingSaved()) << row.name;
+  }
+}
+
+TEST_F(StartUp, WithoutArgumentsAndWithoutWindowsItSaysSo) {
+  const auto run = Run({});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("dialog"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(HelpText()), std::string::npos);
+}
+
+}  // namespace
+}  // namespace palvarin

@@ -1,0 +1,207 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::HistoryText;
+using test::MessageTexts;
+using test::ReadFile;
+using test::RunPalvarin;
+using test::TempFolder;
+using test::TestMessage;
+using test::WriteFile;
+
+// Two PCs' copies of one contact: a shared session with a message only on PC 2, a session
+// only on each side, and a shared session at the end.
+const std::vector<TestMessage> kPc1 = {
+    {"2006/01/23", "12:00:00", "hello", 1},
+    {"2006/01/23", "12:02:00", "bye", 1},
+    {"2006/02/01", "20:00:00", "pc1 only", 2},
+    {"2006/03/01", "09:00:00", "shared", 3},
+};
+const std::vector<TestMessage> kPc2 = {
+    {"2006/01/23", "12:00:00", "hello", 4},  {"2006/01/23", "12:01:00", "inside", 4},
+    {"2006/01/23", "12:02:00", "bye", 4},    {"2006/02/14", "10:00:00", "pc2 only", 5},
+    {"2006/03/01", "09:00:00", "shared", 6},
+};
+const std::vector<std::string> kMergedTexts = {"hello",    "inside",   "bye",
+                                               "pc1 only", "pc2 only", "shared"};
+
+struct FileTimes {
+  off_t size;
+  timespec modified;
+};
+
+FileTimes Stat(const std::filesystem::path& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return {info.st_size, info.st_mtim};
+}
+
+std::vector<std::string> Backups(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    if (item.path().extension() == ".backup") names.push_back(item.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class FileJob : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(a_, HistoryText(kPc1));
+    WriteFile(b_, HistoryText(kPc2));
+  }
+  test::ProcessResult Run(std::vector<std::string> arguments) {
+    return RunPalvarin(arguments, folder_.Path(), profile_);
+  }
+  TempFolder folder_;
+  std::filesystem::path profile_ = folder_ / "profile.sqlite3";
+  std::filesystem::path a_ = folder_ / "pc1.xml";
+  std::filesystem::path b_ = folder_ / "pc2.xml";
+};
+
+TEST_F(FileJob, OverwriteLeavesBothInputsIdenticalAndTheNextRunSkips) {
+  const auto run = Run({"/n", "/f", "/o", "/b", "/nt", "/p1", a_, "/p2", b_});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(MessageTexts(a_), kMergedTexts);
+  EXPECT_EQ(ReadFile(a_), ReadFile(b_));
+  EXPECT_EQ(test::SessionIds(a_), (std::vector<int>{1, 1, 1, 2, 3, 4}));
+  const FileTimes one = Stat(a_), two = Stat(b_);
+  EXPECT_EQ(one.size, two.size);
+  EXPECT_EQ(one.modified.tv_sec, two.modified.tv_sec);
+  EXPECT_EQ(one.modified.tv_nsec, two.modified.tv_nsec);
+  const auto backups = Backups(folder_.Path());
+  ASSERT_EQ(backups.size(), 2u);
+  EXPECT_TRUE(backups[0].starts_with("pc1.xml_") && backups[1].starts_with("pc2.xml_"));
+  EXPECT_EQ(ReadFile(folder_ / backups[0]), HistoryText(kPc1)) << "the backup holds the old input";
+
+  const auto again = Run({"/n", "/f", "/o", "/b", "/nt", "/p1", a_, "/p2", b_});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("unchanged"), std::string::npos) << again.out;
+  EXPECT_EQ(Backups(folder_.Path()), backups) << "a skipped pair makes no backup";
+  EXPECT_EQ(Stat(a_).modified.tv_nsec, one.modified.tv_nsec);
+}
+
+// Two different histories of the same size and last-write time look unchanged. Skipping them
+// is the user's choice; copying one over the other would lose the second's messages.
+TEST_F(FileJob, APairThatOnlyLooksUnchangedIsNeverCopiedOver) {
+  const std::string one = test::OneMessageHistory("first!");
+  const std::string two = test::OneMessageHistory("second");
+  ASSERT_EQ(one.size(), two.size());
+  for (const bool folderJob : {false, true}) {
+    const auto pc1 = folder_ / (folderJob ? "pc1" : ""), pc2 = folder_ / (folderJob ? "pc2" : "");
+    std::filesystem::create_directories(pc1);
+    std::filesystem::create_directories(pc2);
+    WriteFile(pc1 / "x.xml", one);
+    WriteFile(pc2 / (folderJob ? "x.xml" : "y.xml"), two);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1136000000, 5}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (pc1 / "x.xml").c_str(), times, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (pc2 / (folderJob ? "x.xml" : "y.xml")).c_str(), times, 0), 0);
+    const auto run =
+        folderJob ? Run({"/n", "/d", "/o", "/nt", "/p1", pc1, "/p2", pc2})
+                  : Run({"/n", "/f", "/o", "/nt", "/p1", pc1 / "x.xml", "/p2", pc2 / "y.xml"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("unchanged"), std::string::npos) << run.out;
+    EXPECT_EQ(ReadFile(pc1 / "x.xml"), one) << folderJob;
+    EXPECT_EQ(ReadFile(pc2 / (folderJob ? "x.xml" : "y.xml")), two) << folderJob;
+  }
+}
+
+TEST_F(FileJob, TheSettingsThatRanAreStored) {
+  ASSERT_EQ(Run({"/n", "/f", "/o", "/nb", "/bm", "7", "/na", "/p1", a_, "/p2", b_}).status, 0);
+  ProfileStore store(profile_);
+  MergeSettings stored;
+  LoadSettings(store, stored);
+  EXPECT_EQ(stored.Path1, a_.string());
+  EXPECT_EQ(stored.Path2, b_.string());
+  EXPECT_EQ(stored.InTarget, InTarget::File);
+  EXPECT_EQ(stored.OutTarget, OutTarget::OverWrite);
+  EXPECT_FALSE(stored.CreateBackup);
+  EXPECT_EQ(stored.BackupMax, 7u);
+  EXPECT_TRUE(stored.IgnoreOldMerge);
+}
+
+TEST_F(FileJob, BackupsRotateToTheMaximum) {
+  for (int run = 0; run < 3; ++run) {
+    // A changed input each time, and a fresh second, so that each run backs up anew.
+    WriteFile(b_, HistoryText(kPc2) + std::string(static_cast<std::size_t>(run), ' '));
+    ASSERT_EQ(Run({"/n", "/f", "/o", "/b", "/bm", "2", "/a", "/p1", a_, "/p2", b_}).status, 0);
+    if (run < 2) ::sleep(1);
+  }
+  const auto backups = Backups(folder_.Path());
+  EXPECT_EQ(std::count_if(backups.begin(), backups.end(),
+                          [](auto& n) { return n.starts_with("pc1.xml_"); }),
+            2);
+  EXPECT_EQ(std::count_if(backups.begin(), backups.end(),
+                          [](auto& n) { return n.starts_with("pc2.xml_"); }),
+            2);
+}
+
+TEST_F(FileJob, SeparateOutputLeavesTheInputsAlone) {
+  const auto out = folder_ / "merged.xml";
+  const auto run = Run({"-N", "-F", "-T", "-p1", a_, "-p2", b_, "-ps", out});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(MessageTexts(out), kMergedTexts);
+  EXPECT_EQ(ReadFile(a_), HistoryText(kPc1));
+  EXPECT_EQ(ReadFile(b_), HistoryText(kPc2));
+  EXPECT_TRUE(Backups(folder_.Path()).empty()) << "backups only guard overwritten inputs";
+  EXPECT_NE(run.out.find("merged"), std::string::npos);
+  EXPECT_NE(run.out.find("1 pair merged"), std::string::npos) << run.out;
+}
+
+TEST_F(FileJob, TheArchiveRuleDropsOnlyWhatBothHeldAndOneSideDeleted) {
+  const auto out = folder_ / "merged.xml";
+  ASSERT_EQ(Run({"/n", "/f", "/t", "/na", "/p1", a_, "/p2", b_, "/ps", out}).status, 0);
+  EXPECT_EQ(MessageTexts(out), kMergedTexts) << "no record yet: nothing is dropped";
+  // The second PC archived its old sessions away; a new message arrived on the first.
+  std::vector<TestMessage> pc1 = kPc1;
+  pc1.push_back({"2999/01/01", "00:00:00", "new", 9});
+  WriteFile(a_, HistoryText(pc1));
+  WriteFile(b_, HistoryText({kPc2.back()}));
+  const auto second = Run({"/n", "/f", "/t", "/na", "/p1", a_, "/p2", b_, "/ps", out});
+  ASSERT_EQ(second.status, 0);
+  EXPECT_NE(second.out.find("2 entries left out by the archive rule"), std::string::npos)
+      << second.out;
+  EXPECT_EQ(MessageTexts(out), (std::vector<std::string>{"pc1 only", "shared", "new"}))
+      << "what both held at the last merge and one side deleted since stays archived; what "
+         "only one side ever held stays";
+  ASSERT_EQ(Run({"/n", "/f", "/t", "/a", "/p1", a_, "/p2", b_, "/ps", out}).status, 0);
+  EXPECT_EQ(MessageTexts(out),
+            (std::vector<std::string>{"hello", "bye", "pc1 only", "shared", "new"}))
+      << "with /a nothing is left out";
+}
+
+TEST_F(FileJob, CorpusFilesMergeAndAFileMergedWithItselfKeepsItsEntries) {
+  const auto files = test::CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "the corpus of real history files is not there";
+  for (const auto& file : files) {
+    const auto copy = folder_ / file.filename();
+    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+    const auto before = MessageTexts(copy);
+    const auto run = Run({"/n", "/f", "/o", "/b", "/p1", copy, "/p2", copy});
+    ASSERT_EQ(run.status, 0) << file << run.err;
+    EXPECT_EQ(MessageTexts(copy), before) << file;
+  }
+  const auto out = folder_ / "two.xml";
+  const auto run = Run({"/n", "/f", "/t", "/p1", files.front(), "/p2", files.back(), "/ps", out});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(MessageTexts(out).size(),
+            MessageTexts(files.front()).size() + MessageTexts(files.back()).size());
+}
+
+}  // namespace
+}  // namespace palvarin

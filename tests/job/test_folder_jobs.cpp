@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "files/file_ops.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::HistoryText;
+using test::MessageTexts;
+using test::OneMessageHistory;
+using test::ReadFile;
+using test::RunPalvarin;
+using test::TempFolder;
+using test::WriteFile;
+
+std::set<std::string> Names(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    names.insert(item.path().filename().string());
+  }
+  return names;
+}
+
+// Two PCs' folders: a contact on both, one on each side only, names that differ in case
+// only, and files that are not history files by their names.
+class FolderJob : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(pc1_);
+    std::filesystem::create_directories(pc2_);
+    std::filesystem::create_directories(out_);
+    WriteFile(pc1_ / "both.xml", OneMessageHistory("from pc1", "12:00:00"));
+    WriteFile(pc2_ / "both.xml", OneMessageHistory("from the second pc", "13:00:00"));
+    WriteFile(pc1_ / "only1.xml", OneMessageHistory("only on pc1"));
+    WriteFile(pc2_ / "only2.xml", OneMessageHistory("only on pc2"));
+    WriteFile(pc1_ / "Case.xml", OneMessageHistory("upper"));
+    WriteFile(pc2_ / "case.xml", OneMessageHistory("lower"));
+    WriteFile(pc1_ / "capital.XML", OneMessageHistory("ignored"));
+    WriteFile(pc2_ / "capital.XML", OneMessageHistory("ignored too"));
+    WriteFile(pc1_ / ".xml", OneMessageHistory("no name"));
+    WriteFile(pc2_ / "notes.txt", "not a history");
+  }
+  test::ProcessResult Run(const std::vector<std::string>& arguments) {
+    return RunPalvarin(arguments, folder_.Path(), folder_ / "profile.sqlite3");
+  }
+  TempFolder folder_;
+  std::filesystem::path pc1_ = folder_ / "pc1";
+  std::filesystem::path pc2_ = folder_ / "pc2";
+  std::filesystem::path out_ = folder_ / "out";
+};
+
+TEST_F(FolderJob, SeparateOutputHoldsTheUnionOfHistoryFiles) {
+  WriteFile(out_ / "only2.xml", "an older output, kept");
+  const auto run = Run({"/n", "/d", "/t", "/p1", pc1_, "/p2", pc2_, "/ps", out_});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Names(out_),
+            (std::set<std::string>{"Case.xml", "both.xml", "case.xml", "only1.xml", "only2.xml"}));
+  EXPECT_EQ(MessageTexts(out_ / "both.xml"),
+            (std::vector<std::string>{"from pc1", "from the second pc"}));
+  EXPECT_EQ(ReadFile(out_ / "only1.xml"), ReadFile(pc1_ / "only1.xml"));
+  EXPECT_EQ(ReadFile(out_ / "Case.xml"), ReadFile(pc1_ / "Case.xml")) << "not paired by case";
+  EXPECT_EQ(ReadFile(out_ / "case.xml"), ReadFile(pc2_ / "case.xml"));
+  EXPECT_EQ(ReadFile(out_ / "only2.xml"), "an older output, kept");
+  EXPECT_EQ(ReadFile(pc1_ / "both.xml"), OneMessageHistory("from pc1", "12:00:00"))
+      << "inputs untouched";
+}
+
+TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
+  const auto only2 = ReadFileIdentity(pc2_ / "only2.xml");
+  const auto run = Run({"/n", "/d", "/o", "/nb", "/p1", pc1_, "/p2", pc2_});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::set<std::string> histories = {"Case.xml", "both.xml", "case.xml", "only1.xml",
+                                           "only2.xml"};
+  for (const auto& folder : {pc1_, pc2_}) {
+    for (const std::string& name : histories) {
+      ASSERT_TRUE(std::filesystem::exists(folder / name)) << folder / name;
+    }
+  }
+  for (const std::string& name : histories) {
+    EXPECT_EQ(ReadFile(pc1_ / name), ReadFile(pc2_ / name)) << name;
+  }
+  EXPECT_EQ(MessageTexts(pc2_ / "both.xml"),
+            (std::vector<std::string>{"from pc1", "from the second pc"}));
+  EXPECT_EQ(MessageTexts(pc2_ / "only1.xml"), (std::vector<std::string>{"only on pc1"}));
+  EXPECT_EQ(ReadFile(pc1_ / "capital.XML"), OneMessageHistory("ignored"))
+      << "not a history file by name";
+  EXPECT_EQ(ReadFile(pc2_ / "capital.XML"), OneMessageHistory("ignored too"));
+  EXPECT_FALSE(std::filesystem::exists(pc2_ / ".xml"));
+  EXPECT_EQ(ReadFileIdentity(pc2_ / "only2.xml"), only2)
+      << "a file copied from the second folder is not copied back over itself";
+}
+
+// A rotation counts every backup whose name begins with its input's name. With a maximum of
+// one, "a.xml" deletes all of them, also those of "a.xml_2.xml" and the others below; the
+// backups this job made of each input must still be there when it ends.
+TEST_F(FolderJob, EveryBackupMadeByTheJobSurvivesTheOtherNamesRotations) {
+  std::vector<std::string> names = {"a.xml"};
+  for (int i = 0; i < 24; ++i) names.push_back("a.xml_" + std::to_string(i) + ".xml");
+  for (const std::string& name : names) {
+    WriteFile(pc1_ / name, OneMessageHistory(name + " on pc1", "12:00:00"));
+    WriteFile(pc2_ / name, OneMessageHistory(name + " on the second pc", "13:00:00"));
+  }
+  const auto run = Run({"/n", "/d", "/o", "/b", "/bm", "1", "/p1", pc1_, "/p2", pc2_});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const auto& folder : {pc1_, pc2_}) {
+    for (const std::string& name : names) {
+      int backups = 0;
+      for (const std::string& found : Names(folder)) {
+        const bool ofThisName = found.size() == name.size() + 22 && found.starts_with(name + "_") &&
+                                found.ends_with(".backup");
+        backups += ofThisName ? 1 : 0;
+      }
+      EXPECT_EQ(backups, 1) << folder / name;
+    }
+  }
+  EXPECT_EQ(MessageTexts(pc2_ / "a.xml_7.xml"),
+            (std::vector<std::string>{"a.xml_7.xml on pc1", "a.xml_7.xml on the second pc"}));
+}
+
+}  // namespace
+}  // namespace palvarin

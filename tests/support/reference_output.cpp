@@ -1,0 +1,57 @@
+#include "support/reference_output.hpp"
+
+#include <fstream>
+
+#include "files/atomic_file.hpp"
+#include "history/log_writer.hpp"
+#include "history/xml_error.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+
+std::optional<LogDocument> CreateEmptyLog() {
+  // A document can only come from a file: the program never builds one from nothing.
+  static const test::TempFolder folder;
+  static const std::filesystem::path path = [] {
+    const std::filesystem::path file = folder.Path() / "empty.xml";
+    std::ofstream(file, std::ios::binary) << "<Log/>";
+    return file;
+  }();
+  return LoadLogDocument(path);
+}
+
+void DocumentSink::Append(const MergedEntry& merged) {
+  pugi::xml_node root = output_.Root();
+  if (!root) throw XmlError(kErrorPointer, "the output document has no root");
+  pugi::xml_node copy = root.append_copy(merged.entry);
+  if (!copy) throw XmlError(kErrorOutOfMemory, "no memory to copy an entry into the output");
+  SetIntegerAttribute(copy, "SessionID", merged.session);
+}
+
+void AddLogSkeleton(LogDocument& document) {
+  pugi::xml_document& xml = document.Xml();
+  pugi::xml_node root = xml.first_child();
+  if (!root) throw XmlError(kErrorPointer, "the output document has no root");
+  pugi::xml_node declaration = xml.insert_child_before(pugi::node_declaration, root);
+  pugi::xml_node stylesheet = xml.insert_child_before(pugi::node_pi, root);
+  if (!declaration || !declaration.append_attribute("version").set_value("1.0") || !stylesheet ||
+      !stylesheet.set_name("xml-stylesheet") ||
+      !stylesheet.set_value("type='text/xsl' href='MessageLog.xsl'")) {
+    throw XmlError(kErrorOutOfMemory, "no memory for the output prolog");
+  }
+}
+
+void SetSessionRange(LogDocument& document, int lastSession) {
+  SetIntegerAttribute(document.Root(), "FirstSessionID", 1);
+  SetIntegerAttribute(document.Root(), "LastSessionID", lastSession);
+}
+
+void SaveLogDocument(const LogDocument& document, const std::filesystem::path& path) {
+  AtomicFile file;
+  if (!file.Open(path)) throw XmlError(kErrorFail, file.Error());
+  LogWriter writer(file);
+  writer.WriteDocument(document.Xml());
+  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Error());
+}
+
+}  // namespace palvarin

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "history/log_entry.hpp"
+#include "time/time_value.hpp"
+
+namespace palvarin {
+
+// The plain conversions the program once had, kept as references for the tests.
+
+// The platform calendar record; day of week and milliseconds are not used.
+struct CalendarRecord {
+  std::uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;
+  std::uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+
+// A calendar record to a TimeValue; 0 for a year before 1900. Raises InvalidTimeError.
+TimeValue TimeFromCalendar(const CalendarRecord& record);
+
+// The entry's time from its "Date" (year/month/day) and "Time" (hour:minute:second);
+// none when either is missing or lacks its two separators. Raises InvalidTimeError.
+std::optional<TimeValue> ParseEntryTime(LogEntry entry);
+
+}  // namespace palvarin
