@@ -141,9 +141,6 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
   } catch (const XmlError& error) {
     report.reason = std::string(error.what()) + "; " + output + " was left as it was";
     return report;
-  } catch (const InvalidTimeError& error) {
-    report.reason = std::string(error.what()) + kUntouched;
-    return report;
   }
   report.outcome = PairOutcome::Merged;
   if (options.recordMergeTime) RecordMergeTime(report, profile);
