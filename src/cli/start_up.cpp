@@ -13,8 +13,8 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   LoadSettings(profile, settings);
   CommandLine line = ParseCommandLine(arguments, settings);
   FrontEnd& user = line.headless || windows == nullptr ? terminal : *windows;
-  if (const std::string warning = profile.TakeWarning(); !warning.empty()) {
-    user.ShowWarning(warning);
+  if (const Result problem = profile.TakeProblem(); !problem) {
+    user.ShowWarning(problem.description);
   }
   if (arguments.empty()) return user.RunDialog(settings, profile);
 

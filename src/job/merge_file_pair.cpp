@@ -21,9 +21,10 @@ constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
 constexpr const char* kUntouched = "; nothing was written and both inputs are as they were";
 
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
-  std::string error;
-  if (MakeBackup(path, options.backupMax, &error)) return true;
-  report.reason = "the backup of " + path + " could not be made (" + error + ")" + kUntouched;
+  const Result made = MakeBackup(path, options.backupMax);
+  if (made) return true;
+  report.reason =
+      "the backup of " + path + " could not be made (" + made.description + ")" + kUntouched;
   return false;
 }
 
@@ -34,10 +35,12 @@ struct PreparedInput {
   NodeList nodes;
   LocalTimeCache hours;
   std::optional<EntryList> entries;
-  std::string refusal;  // why the file is no history, naming it
+  Result loaded;  // fails when the file is no history, naming it
 
   void Prepare(const std::string& path, EntrySource source) {
-    document = LoadLogDocument(path, &refusal);
+    LoadedLog log = LoadLogDocument(path);
+    document = std::move(log.document);
+    loaded = std::move(log.result);
     if (!document) return;
     nodes = ChildNodes(document->Root());
     entries.emplace(nodes, source, hours);
@@ -81,7 +84,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   input1.Prepare(first, EntrySource::kInput1);
   preparing2.get();
   if (!input1.document || !input2.document) {
-    report.reason = (input1.document ? input2 : input1).refusal + kUntouched;
+    report.reason = (input1.document ? input2 : input1).loaded.description + kUntouched;
     return false;
   }
   RecordingSink merged;
@@ -91,14 +94,15 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.
   std::future<void> released;
-  SaveMerged(merged, lastSession, output, [&] {
+  const Result saved = SaveMerged(merged, lastSession, output, [&] {
     released = std::async(
         policy, [one = std::move(input1.document), two = std::move(input2.document)]() mutable {
           one.reset();
           two.reset();
         });
   });
-  return true;
+  if (!saved) report.reason = saved.description + "; " + output + " was left as it was";
+  return saved.ok;
 }
 
 }  // namespace
@@ -106,7 +110,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
 bool IsPairUnchanged(const std::string& first, const std::string& second) {
   const FileFacts one = ReadFileFacts(first);
   const FileFacts two = ReadFileFacts(second);
-  return one.ok && two.ok && one.identity != two.identity && one.size == two.size &&
+  return one.result && two.result && one.identity != two.identity && one.size == two.size &&
          one.lastWrite == two.lastWrite;
 }
 

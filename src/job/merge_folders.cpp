@@ -31,7 +31,9 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
                            bool copyBack) {
   std::string refusal;
   try {
-    if (LoadLogDocument(from, &refusal)) return CopyHistoryFile(from, to, mode, copyBack);
+    const LoadedLog log = LoadLogDocument(from);
+    if (log) return CopyHistoryFile(from, to, mode, copyBack);
+    refusal = log.result.description;
   } catch (const XmlError& error) {
     refusal = error.what();
   }
@@ -45,13 +47,13 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
 CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
                            bool copyBack) {
   CopyReport copy = NewCopyReport(from, to, copyBack);
-  const FileResult result = CopyFile(from, to, mode);
+  const Result result = CopyFile(from, to, mode);
   if (result) {
     copy.outcome = CopyOutcome::Copied;
   } else if (mode == CopyMode::FailIfExists && result.code == EEXIST) {
     copy.outcome = CopyOutcome::KeptExisting;
   } else {
-    copy.reason = result.error;
+    copy.reason = result.description;
   }
   return copy;
 }

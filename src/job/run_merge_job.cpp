@@ -78,8 +78,10 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
                             settings.NotMergeSameDatetime, settings.IgnoreOldMerge,
                             /*recordMergeTime=*/!overwrite};
   HistoryLocks locks;
-  if (!LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); })) {
-    result.report.pairs.push_back(Unguarded(settings, locks.Error()));
+  if (const Result locked =
+          LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); });
+      !locked) {
+    result.report.pairs.push_back(Unguarded(settings, locked.description));
   } else if (settings.InTarget == InTarget::File) {
     RunFileJob(settings, options, profile, result.report);
   } else {

@@ -25,7 +25,7 @@ bool IsBackupName(std::string_view found, std::string_view base) {
 // Birth time where the file system keeps it, else last write; zero when it cannot be opened.
 FileTime BackupAge(const std::string& path) {
   const FileFacts facts = ReadFileFacts(path);
-  if (!facts.ok) return {};
+  if (!facts.result) return {};
   return facts.birth.value_or(facts.lastWrite);
 }
 
@@ -72,22 +72,18 @@ std::vector<std::string> ListBackups(const std::string& path) {
   return backups;
 }
 
-bool MakeBackup(const std::string& path, std::uint32_t maximum, std::string* error) {
-  return MakeBackupAt(path, maximum, std::time(nullptr), error);
+Result MakeBackup(const std::string& path, std::uint32_t maximum) {
+  return MakeBackupAt(path, maximum, std::time(nullptr));
 }
 
-bool MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
-                  std::string* error) {
+Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now) {
   const std::string name = BackupName(path, now);
-  const FileResult copied = CopyFile(path, name, CopyMode::FailIfExists);
+  const Result copied = CopyFile(path, name, CopyMode::FailIfExists);
   // A backup of this second that holds these very bytes already keeps them safe.
   const bool safe = copied || (copied.code == EEXIST && HaveSameContent(path, name));
-  if (!safe) {
-    if (error != nullptr) *error = copied.error;
-    return false;
-  }
+  if (!safe) return copied;
   DeleteOldest(path, name, maximum);
-  return true;
+  return {};
 }
 
 }  // namespace palvarin
