@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/command_line.hpp"
 #include "app/help_text.hpp"
 #include "app/printable_text.hpp"
 #include "app/start_up.hpp"
@@ -28,6 +29,8 @@ void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
   }
   out_ << DescribeTotals(report) << '\n';
 }
+
+void TerminalFrontEnd::ShowVersion() { out_ << VersionText(); }
 
 void TerminalFrontEnd::WaitingForOtherJob() {
   err_ << "palvarin: waiting for another Palvarin job to finish with these files" << std::endl;

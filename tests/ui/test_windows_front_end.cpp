@@ -7,6 +7,7 @@
 #include <QTest>
 #include <sstream>
 
+#include "app/command_line.hpp"
 #include "app/start_up.hpp"
 #include "app/terminal_front_end.hpp"
 #include "ui/dialog_strings.hpp"
@@ -107,6 +108,16 @@ TEST_F(StartUpTest, HelpSwitchOpensOnlyTheHelpDialog) {
   EXPECT_EQ(Run({"/h", "/f", "/p1", "a", "/p2", "b"}), 0);
   EXPECT_TRUE(closer.Acted());
   EXPECT_EQ(shown, QStringLiteral("helpDialog"));
+  EXPECT_TRUE(messages_.shown.isEmpty());
+}
+
+TEST_F(StartUpTest, VersionGoesToTheTerminalAndOpensNoWindow) {
+  const WhenModalShown closer([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+  EXPECT_EQ(Run({"--version"}), kExitDone);
+  QApplication::processEvents();
+  EXPECT_FALSE(closer.Acted());
+  EXPECT_EQ(out_.str(), VersionText());
+  EXPECT_TRUE(err_.str().empty());
   EXPECT_TRUE(messages_.shown.isEmpty());
 }
 
