@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/start_up.hpp"
+#include "ui/desktop_identity.hpp"
 #include "ui/dialog_strings.hpp"
 #include "ui/help_dialog.hpp"
 #include "ui/job_problems.hpp"
@@ -27,7 +28,10 @@ class QtFrontEnd final : public FrontEnd {
 
  private:
   FrontEnd& Started() {
-    if (!application_) application_ = std::make_unique<QApplication>(argc_, argv_);
+    if (!application_) {
+      application_ = std::make_unique<QApplication>(argc_, argv_);
+      SetUpApplicationIdentity();
+    }
     return windows_;
   }
 
