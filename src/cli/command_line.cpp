@@ -50,8 +50,10 @@ bool ApplyFlag(const std::string& lowered, MergeSettings& settings, CommandLine&
     settings.IgnoreOldMerge = false;
   } else if (IsOneOf(lowered, {"/na", "-na"})) {
     settings.IgnoreOldMerge = true;
-  } else if (IsOneOf(lowered, {"/h", "/help", "-h", "-help"})) {
+  } else if (IsOneOf(lowered, {"/h", "/help", "-h", "-help", "--help"})) {
     line.help = true;
+  } else if (lowered == "--version") {
+    line.version = true;
   } else {
     return false;
   }
@@ -59,6 +61,12 @@ bool ApplyFlag(const std::string& lowered, MergeSettings& settings, CommandLine&
 }
 
 }  // namespace
+
+std::string VersionText() {
+  return "palvarin " PALVARIN_VERSION
+         "\n"
+         "License GPL-3.0-or-later: <https://www.gnu.org/licenses/gpl-3.0.html>\n";
+}
 
 std::uint32_t ParseBackupMax(const std::string& text) {
   return static_cast<std::uint32_t>(LeadingInteger(text));

@@ -11,13 +11,17 @@ namespace palvarin {
 struct CommandLine {
   bool headless = false;
   bool help = false;
-  bool error = false;  // an unknown argument, or a value switch without its value
+  bool version = false;  // "--version"
+  bool error = false;    // an unknown argument, or a value switch without its value
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over
 // `settings`. Switches compare case-insensitively; a value switch takes the next argument
 // verbatim, whatever it looks like.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSettings& settings);
+
+// What "--version" prints: the program and its version, then its licence.
+std::string VersionText();
 
 // The backup maximum of "/bm": a decimal integer, a negative one taken modulo 2^32.
 std::uint32_t ParseBackupMax(const std::string& text);

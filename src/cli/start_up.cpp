@@ -12,7 +12,8 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   MergeSettings settings;
   LoadSettings(profile, settings);
   CommandLine line = ParseCommandLine(arguments, settings);
-  FrontEnd& user = line.headless || windows == nullptr ? terminal : *windows;
+  // "--version" answers on the terminal, never in a window, even where there is a display.
+  FrontEnd& user = line.headless || line.version || windows == nullptr ? terminal : *windows;
   if (const Result problem = profile.TakeProblem(); !problem) {
     user.ShowWarning(problem.description);
   }
@@ -23,6 +24,10 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
     user.ShowMessage(kMessageBadArguments);
     user.ShowHelp(HelpReason::AfterBadArguments);
     return kExitRefused;
+  }
+  if (line.version) {
+    terminal.ShowVersion();
+    return kExitDone;
   }
   if (line.help) {
     user.ShowHelp(HelpReason::Asked);

@@ -2,11 +2,12 @@
 
 #include <ostream>
 
+#include "command_line.hpp"
+#include "job/front_end.hpp"
+#include "printable_text.hpp"
 #include "texts/help_text.hpp"
 #include "texts/report_text.hpp"
 #include "texts/string_table.hpp"
-#include "printable_text.hpp"
-#include "job/front_end.hpp"
 
 namespace palvarin {
 
@@ -30,6 +31,8 @@ void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
   }
   out_ << DescribeTotals(report) << '\n';
 }
+
+void TerminalFrontEnd::ShowVersion() { out_ << VersionText(); }
 
 void TerminalFrontEnd::WaitingForOtherJob() {
   err_ << "palvarin: waiting for another Palvarin job to finish with these files" << std::endl;

@@ -1,10 +1,12 @@
 #include "about_group.hpp"
 
-#include <QFileInfo>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QUrl>
+
+#include "desktop_identity.hpp"
 
 namespace palvarin {
 namespace {
@@ -18,11 +20,11 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   return label;
 }
 
-// A link to the README of the source tree this program was built from, if it is still there.
+// A link to the installed README, or to the source tree's when run from a build folder.
 QString WebLinkText() {
-  const QFileInfo readme(QStringLiteral(PALVARIN_README));
-  if (!readme.isFile()) return NoneText();
-  const QString target = QUrl::fromLocalFile(readme.absoluteFilePath()).toString();
+  const QString readme = FindReadme(QCoreApplication::applicationDirPath());
+  if (readme.isEmpty()) return NoneText();
+  const QString target = QUrl::fromLocalFile(readme).toString();
   return QStringLiteral("<a href=\"%1\">README.md</a>").arg(target.toHtmlEscaped());
 }
 

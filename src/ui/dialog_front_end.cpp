@@ -2,14 +2,15 @@
 
 #include <QApplication>
 
-#include "job/front_end.hpp"
-#include "texts/report_text.hpp"
+#include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
+#include "job/front_end.hpp"
 #include "job_problems.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
+#include "texts/report_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -28,7 +29,10 @@ class QtFrontEnd final : public FrontEnd {
 
  private:
   FrontEnd& Started() {
-    if (!application_) application_ = std::make_unique<QApplication>(argc_, argv_);
+    if (!application_) {
+      application_ = std::make_unique<QApplication>(argc_, argv_);
+      SetUpApplicationIdentity();
+    }
     return windows_;
   }
 

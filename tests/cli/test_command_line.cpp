@@ -34,7 +34,7 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
       {{"/b", "-b"}, [](auto& s, auto&) { return s.CreateBackup; }},
       {{"/nt", "-nt"}, [](auto& s, auto&) { return s.NotMergeSameDatetime; }},
       {{"/na", "-na"}, [](auto& s, auto&) { return s.IgnoreOldMerge; }},
-      {{"/h", "/help", "-h", "-help"}, [](auto&, auto& l) { return l.help; }},
+      {{"/h", "/help", "-h", "-help", "--help"}, [](auto&, auto& l) { return l.help; }},
   };
   for (const auto& row : rows) {
     for (const char* form : row.forms) {
@@ -134,6 +134,38 @@ TEST(ParseCommandLine, ErrorsAndHowReadingGoesOn) {
   const CommandLine line = ParseCommandLine({"bogus", "/h", "/f"}, settings);
   EXPECT_TRUE(line.error && line.help) << "reading never stops early";
   EXPECT_EQ(settings.InTarget, InTarget::File);
+}
+
+// "--version" in its one long form, in any letter case; look-alikes are refused.
+TEST(ParseCommandLine, VersionOnlyInItsLongForm) {
+  const struct {
+    const char* argument;
+    bool version;
+  } rows[] = {
+      {"--version", true},   {"--VERSION", true},    {"--Version", true}, {"-version", false},
+      {"/version", false},   {"--versions", false},  {"version", false},  {"--v", false},
+      {"---version", false}, {"--version=1", false},
+  };
+  for (const auto& row : rows) {
+    MergeSettings settings;
+    const CommandLine line = ParseCommandLine({row.argument}, settings);
+    EXPECT_EQ(line.version, row.version) << row.argument;
+    EXPECT_EQ(line.error, !row.version) << row.argument;
+    EXPECT_FALSE(line.help || line.headless) << row.argument;
+  }
+  MergeSettings settings;
+  const CommandLine line = ParseCommandLine({"/n", "--version", "/f"}, settings);
+  EXPECT_TRUE(line.version && line.headless && !line.error);
+  EXPECT_EQ(settings.InTarget, InTarget::File) << "reading goes on after it";
+}
+
+TEST(VersionText, ProjectVersionThenLicenceLine) {
+  const std::string text = VersionText();
+  const std::string first = "palvarin " PALVARIN_PROJECT_VERSION "\n";
+  ASSERT_EQ(text.substr(0, first.size()), first);
+  const std::string licence = text.substr(first.size());
+  EXPECT_EQ(licence.find("License GPL-3.0-or-later: <https://"), 0u) << licence;
+  EXPECT_EQ(licence.find('\n'), licence.size() - 1) << "exactly two lines";
 }
 
 TEST(ParseCommandLine, NoSwitchClearsTheUnchangedSkip) {

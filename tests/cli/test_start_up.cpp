@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "texts/help_text.hpp"
@@ -69,6 +70,38 @@ TEST_F(StartUp, HelpWinsOverAHeadlessJob) {
   EXPECT_EQ(run.out, HelpText() + "\n");
   EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << "nothing merged";
   EXPECT_TRUE(NothingSaved());
+}
+
+// The version on standard output and nothing else, even where a window could be opened: the
+// display named here does not exist, so any attempt to open a window would end the run.
+TEST_F(StartUp, VersionPrintsTwoLinesAndOpensNoWindow) {
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;
+  } rows[] = {
+      {"alone, no display", {"--version"}, {}},
+      {"with a display", {"--VERSION"}, {"DISPLAY=:9731"}},
+      {"with a chosen platform", {"--version"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:9731"}},
+      {"wins over help and a job", {"/h", "--version", "/f", "/o", "/p1", a_, "/p2", b_}, {}},
+  };
+  for (const auto& row : rows) {
+    const auto run = RunPalvarin(row.arguments, folder_.Path(), profile_, row.environment);
+    EXPECT_EQ(run.status, 0) << row.name << run.err;
+    EXPECT_EQ(run.out.find("palvarin " PALVARIN_PROJECT_VERSION "\nLicense "), 0u)
+        << row.name << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << row.name << run.out;
+    EXPECT_EQ(run.err, "") << row.name;
+    EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << row.name;
+    EXPECT_TRUE(NothingSaved()) << row.name;
+  }
+}
+
+TEST_F(StartUp, VersionAfterABadArgumentIsRefused) {
+  const auto run = Run({"--version", "--bogus"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find(MessageText(kMessageBadArguments)), std::string::npos) << run.err;
 }
 
 TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {

@@ -1,15 +1,21 @@
 // Saves PNGs of the dialogs for docs/screenshots: palvarin_screenshots <output folder>.
 // Runs on the profile named by PALVARIN_PROFILE only, so that it never sees the user's own.
+// Under a window manager it also saves the main dialog as the screen shows it, with the title bar
+// and the window icon there.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <QThread>
 #include <cstdio>
 
 #include "texts/string_table.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
+#include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
 #include "message_presenter.hpp"
@@ -27,6 +33,34 @@ bool Save(QWidget& window, const QDir& folder, const QString& name) {
   return saved;
 }
 
+// The window with the frame the window manager drew around it, grabbed from the screen; false
+// when no frame appears (no window manager), which is not an error.
+bool SaveWithFrame(QWidget& window, const QDir& folder, const QString& name) {
+  window.show();
+  QElapsedTimer waited;
+  waited.start();
+  while (window.frameGeometry() == window.geometry() && waited.elapsed() < 5000) {
+    QApplication::processEvents();
+    QThread::msleep(50);
+  }
+  if (window.frameGeometry() == window.geometry()) {
+    std::fprintf(stderr, "no window manager: %s not saved\n", qPrintable(name));
+    return true;
+  }
+  // Let the window manager finish drawing the title bar before grabbing the screen.
+  for (int i = 0; i < 20; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(50);
+  }
+  const QRect frame = window.frameGeometry();
+  const QPixmap shot =
+      window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+  const QString file = folder.filePath(name);
+  const bool saved = shot.save(file, "PNG");
+  std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
+  return saved;
+}
+
 template <typename Widget>
 Widget* Child(QWidget& parent, const char* name) {
   return parent.findChild<Widget*>(QString::fromLatin1(name));
@@ -40,6 +74,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication application(argc, argv);
+  palvarin::SetUpApplicationIdentity();
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   palvarin::ProfileStore profile;
   palvarin::MergeSettings settings;
@@ -50,6 +85,7 @@ int main(int argc, char** argv) {
 
   palvarin::CPalvarinDlg dialog(settings, profile, messages, chooser);
   ok &= Save(dialog, folder, QStringLiteral("main-dialog-first-run.png"));
+  ok &= SaveWithFrame(dialog, folder, QStringLiteral("main-dialog-window-frame.png"));
 
   Child<QAbstractButton>(dialog, "fileRadio")->click();
   Child<QAbstractButton>(dialog, "otherOutputRadio")->click();

@@ -19,6 +19,8 @@ class TerminalFrontEnd : public FrontEnd, public JobObserver {
   int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
   // Says on standard error that the job waits, so that a silent terminal is not taken for a hang.
   void WaitingForOtherJob() override;
+  // The version and licence on standard output.
+  void ShowVersion();
 
  private:
   std::ostream& out_;
