@@ -68,10 +68,6 @@ std::string VersionText() {
          "License GPL-3.0-or-later: <https://www.gnu.org/licenses/gpl-3.0.html>\n";
 }
 
-std::uint32_t ParseBackupMax(const std::string& text) {
-  return static_cast<std::uint32_t>(LeadingInteger(text));
-}
-
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSettings& settings) {
   CommandLine line;
   for (std::size_t at = 0; at < arguments.size(); ++at) {
@@ -87,7 +83,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSet
       if (path) {
         *path = value;
       } else {
-        settings.BackupMax = ParseBackupMax(value);
+        // A decimal integer; a negative one is taken modulo 2^32.
+        settings.BackupMax = static_cast<std::uint32_t>(LeadingInteger(value));
       }
     } else if (!ApplyFlag(lowered, settings, line)) {
       line.error = true;

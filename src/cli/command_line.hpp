@@ -23,7 +23,4 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSet
 // What "--version" prints: the program and its version, then its licence.
 std::string VersionText();
 
-// The backup maximum of "/bm": a decimal integer, a negative one taken modulo 2^32.
-std::uint32_t ParseBackupMax(const std::string& text);
-
 }  // namespace palvarin

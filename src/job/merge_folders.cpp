@@ -9,6 +9,7 @@
 
 #include "parallel_work.hpp"
 #include "files/file_ops.hpp"
+#include "files/folder_listing.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 
@@ -151,16 +152,16 @@ std::string FolderPrefix(const std::string& folder) {
 }
 
 std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report) {
+  std::vector<std::string> found;
+  if (const Result listed = ListFolder(folder, found); !listed) {
+    report.warnings.push_back(listed.description);
+  }
   std::set<std::string> names;
-  std::error_code error;
-  std::filesystem::directory_iterator it(folder, error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::string name = it->path().filename().string();
+  for (std::string& name : found) {
     if (name.size() > kHistorySuffix.size() && name.ends_with(kHistorySuffix)) {
       names.insert(std::move(name));
     }
   }
-  if (error) report.warnings.push_back("cannot list " + folder + ": " + error.message());
   return names;
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "files/file_ops.hpp"
+#include "files/folder_listing.hpp"
 #include "time/time_stamp.hpp"
 #include "state/split_path.hpp"
 
@@ -27,17 +28,6 @@ FileTime BackupAge(const std::string& path) {
   const FileFacts facts = ReadFileFacts(path);
   if (!facts.result) return {};
   return facts.birth.value_or(facts.lastWrite);
-}
-
-// Every name in the folder; none when it cannot be searched.
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (auto it = std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec);
-       !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-    names.push_back(it->path().filename().string());
-  }
-  return names;
 }
 
 // Keeps at most `maximum` - 1 backups besides `kept`; a deletion that fails still counts.
@@ -60,7 +50,10 @@ std::string BackupName(const std::string& path, TimeValue when) {
 std::vector<std::string> ListBackups(const std::string& path) {
   const auto [folder, base] = SplitPath(path);
   std::vector<std::pair<FileTime, std::string>> aged;
-  for (auto& name : NamesIn(folder)) {
+  // A folder that cannot be read to the end gives the backups found so far.
+  std::vector<std::string> names;
+  ListFolder(folder, names);
+  for (auto& name : names) {
     if (!IsBackupName(name, base)) continue;
     auto full = folder + name;
     aged.emplace_back(BackupAge(full), std::move(full));

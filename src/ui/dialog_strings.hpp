@@ -16,7 +16,7 @@ inline QString FromUtf8(std::string_view text) {
 // The text of one of the program's messages.
 inline QString MessageQText(MessageId id) { return FromUtf8(MessageText(id)); }
 
-// The four texts of the main dialog that follow the input kind (strings 129 to 136).
+// The four texts of the main dialog that follow the input kind.
 struct InTargetTexts {
   QString pathsGroup;
   QString path1Label;
@@ -27,7 +27,7 @@ struct InTargetTexts {
 // The texts for folders or for files.
 InTargetTexts TextsFor(InTarget kind);
 
-// Filter of the file picker (string 150), in Qt's form.
+// Filter of the file picker, in Qt's form.
 QString HistoryFileFilter();
 
 // Title of the folder browser.

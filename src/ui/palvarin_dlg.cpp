@@ -22,7 +22,7 @@ namespace {
 constexpr std::uint32_t kLargestBackupMax = 100;
 
 // A whole number from 0 to 100 in decimal digits, blanks around it allowed; none otherwise.
-std::optional<std::uint32_t> ParseBackupMax(const QString& text) {
+std::optional<std::uint32_t> BackupMaxOfField(const QString& text) {
   bool ok = false;
   const uint value = text.trimmed().toUInt(&ok, 10);
   if (!ok || value > kLargestBackupMax) return std::nullopt;
@@ -90,7 +90,7 @@ void CPalvarinDlg::Connect() {
 
 bool CPalvarinDlg::ReadControls() {
   const PalvarinDlgControls& c = controls_;
-  const std::optional<std::uint32_t> maximum = ParseBackupMax(c.backupMaxEdit->text());
+  const std::optional<std::uint32_t> maximum = BackupMaxOfField(c.backupMaxEdit->text());
   if (!maximum) {
     messages_.Show(this, BackupMaxRangeMessage());
     c.backupMaxEdit->setFocus();

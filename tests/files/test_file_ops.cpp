@@ -1,5 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include <ostream>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -42,6 +44,9 @@ struct CopyCase {
   CopyMode mode;
   bool targetExists;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const CopyCase& row, std::ostream* out) { *out << row.name; }
 
 class CopyKeepsTime : public testing::TestWithParam<CopyCase> {};
 

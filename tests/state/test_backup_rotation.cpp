@@ -1,5 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include <ostream>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -119,6 +121,9 @@ struct RotationCase {
   int existing;
   std::vector<int> survivors;  // indices into the existing backups, oldest first
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const RotationCase& row, std::ostream* out) { *out << row.label; }
 
 class Rotation : public testing::TestWithParam<RotationCase> {};
 

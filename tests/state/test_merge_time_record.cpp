@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <ctime>
 #include <optional>
 #include <string>
@@ -46,6 +48,9 @@ struct StoredStamp {
   bool found;
   int year, month, day, hour, minute, second;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const StoredStamp& row, std::ostream* out) { *out << row.label; }
 
 class ReadStamp : public testing::TestWithParam<StoredStamp> {};
 

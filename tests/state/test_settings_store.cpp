@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 #include <string>
 
@@ -46,6 +48,9 @@ struct TextRule {
   const char* stored;
   std::function<void(MergeSettings&)> expect;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const TextRule& row, std::ostream* out) { *out << row.label; }
 
 class TextForms : public testing::TestWithParam<TextRule> {};
 

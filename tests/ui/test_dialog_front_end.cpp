@@ -36,6 +36,9 @@ struct DisplayRow {
   bool canShow;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const DisplayRow& row, std::ostream* out) { *out << row.name; }
+
 class DisplayTest : public ::testing::TestWithParam<DisplayRow> {};
 
 TEST_P(DisplayTest, WindowsOnlyWhenThereIsAWayToShowThem) {

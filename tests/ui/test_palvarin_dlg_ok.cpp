@@ -41,6 +41,9 @@ struct RefusalRow {
   MessageId message;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
+
 class RefusalTest : public OkTest, public ::testing::WithParamInterface<RefusalRow> {
  protected:
   QString Resolve(const char* what) {
