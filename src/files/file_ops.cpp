@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "files/atomic_file.hpp"
 #include "failure_text.hpp"
+#include "files/atomic_file.hpp"
 #include "files/io_faults.hpp"
 #include "regular_file.hpp"
 
@@ -84,8 +84,7 @@ std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path) 
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev), info.st_ino};
 }
 
-Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
-                CopyMode mode) {
+Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to, CopyMode mode) {
   const RegularFile source(from);
   if (!source.IsOpen()) return source.Status();
   const struct stat& info = source.Info();

@@ -11,7 +11,8 @@ Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
     names.push_back(it->path().filename().string());
   }
-  if (error) return Result::Failure("cannot list " + folder + ": " + error.message(), error.value());
+  if (error)
+    return Result::Failure("cannot list " + folder + ": " + error.message(), error.value());
   return {};
 }
 

@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "parallel_work.hpp"
 #include "files/file_ops.hpp"
 #include "files/folder_listing.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
+#include "parallel_work.hpp"
 
 namespace palvarin {
 namespace {

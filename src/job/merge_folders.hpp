@@ -3,9 +3,9 @@
 #include <set>
 #include <string>
 
+#include "files/file_ops.hpp"
 #include "job/job_report.hpp"
 #include "merge_file_pair.hpp"
-#include "files/file_ops.hpp"
 
 namespace palvarin {
 

@@ -1,9 +1,9 @@
 #include "job/run_merge_job.hpp"
 
+#include "files/file_ops.hpp"
 #include "job_locks.hpp"
 #include "merge_file_pair.hpp"
 #include "merge_folders.hpp"
-#include "files/file_ops.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 

@@ -10,8 +10,8 @@
 
 #include "files/file_ops.hpp"
 #include "files/folder_listing.hpp"
-#include "time/time_stamp.hpp"
 #include "state/split_path.hpp"
+#include "time/time_stamp.hpp"
 
 namespace palvarin {
 namespace {

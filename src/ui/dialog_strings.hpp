@@ -3,8 +3,8 @@
 #include <QString>
 #include <string_view>
 
-#include "texts/string_table.hpp"
 #include "state/merge_settings.hpp"
+#include "texts/string_table.hpp"
 
 namespace palvarin {
 

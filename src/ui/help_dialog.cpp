@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "texts/help_text.hpp"
 #include "dialog_strings.hpp"
+#include "texts/help_text.hpp"
 
 namespace palvarin {
 

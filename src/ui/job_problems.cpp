@@ -2,9 +2,9 @@
 
 #include <QStringList>
 
-#include "texts/report_text.hpp"
 #include "dialog_strings.hpp"
 #include "message_presenter.hpp"
+#include "texts/report_text.hpp"
 
 namespace palvarin {
 

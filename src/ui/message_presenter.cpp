@@ -2,8 +2,8 @@
 
 #include <QMessageBox>
 
-#include "texts/string_table.hpp"
 #include "dialog_strings.hpp"
+#include "texts/string_table.hpp"
 
 namespace palvarin {
 

@@ -10,8 +10,8 @@
 #include <initializer_list>
 #include <optional>
 
-#include "job/run_merge_job.hpp"
 #include "dialog_strings.hpp"
+#include "job/run_merge_job.hpp"
 #include "job_problems.hpp"
 #include "message_presenter.hpp"
 #include "path_chooser.hpp"

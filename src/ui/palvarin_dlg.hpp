@@ -4,8 +4,8 @@
 #include <string>
 
 #include "job/job_observer.hpp"
-#include "state/merge_settings.hpp"
 #include "palvarin_dlg_controls.hpp"
+#include "state/merge_settings.hpp"
 
 namespace palvarin {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <string>
 
-#include "texts/help_text.hpp"
-#include "texts/string_table.hpp"
-#include "support/history_builder.hpp"
-#include "support/palvarin_process.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
+#include "texts/help_text.hpp"
+#include "texts/string_table.hpp"
 
 namespace palvarin {
 namespace {

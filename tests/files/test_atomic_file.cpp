@@ -74,7 +74,8 @@ TEST(AtomicFile, ReportsTheFileWhenItCannotCreate) {
   TempFolder folder;
   AtomicFile file;
   EXPECT_FALSE(file.Open(folder / "missing" / "out.xml"));
-  EXPECT_NE(file.Status().description.find("missing/out.xml"), std::string::npos) << file.Status().description;
+  EXPECT_NE(file.Status().description.find("missing/out.xml"), std::string::npos)
+      << file.Status().description;
   EXPECT_FALSE(file.Write("x"));
   EXPECT_FALSE(file.Commit());
 }

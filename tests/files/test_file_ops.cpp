@@ -1,10 +1,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-
-#include <ostream>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <ostream>
 #include <string>
 
 #include "files/file_ops.hpp"

@@ -121,8 +121,10 @@ TEST_P(NotARegularFile, IsNeverReplacedByAHistory) {
   const auto type = fs::status(path_).type();
   AtomicFile file;
   EXPECT_FALSE(file.Open(path_));
-  EXPECT_NE(file.Status().description.find("cannot replace"), std::string::npos) << file.Status().description;
-  EXPECT_NE(file.Status().description.find(GetParam().kind), std::string::npos) << file.Status().description;
+  EXPECT_NE(file.Status().description.find("cannot replace"), std::string::npos)
+      << file.Status().description;
+  EXPECT_NE(file.Status().description.find(GetParam().kind), std::string::npos)
+      << file.Status().description;
 
   EXPECT_FALSE(CopyFile(history_, path_, CopyMode::Replace));
   EXPECT_EQ(CopyFile(history_, path_, CopyMode::FailIfExists).code, EEXIST);
@@ -182,7 +184,8 @@ TEST(ReadHistoryFile, RefusesAFileLargerThanMemoryUnread) {
   const HistoryBytes read = ReadHistoryFile(path);
   EXPECT_FALSE(read);
   EXPECT_EQ(read.result.code, ENOMEM);
-  EXPECT_NE(read.result.description.find(path.string()), std::string::npos) << read.result.description;
+  EXPECT_NE(read.result.description.find(path.string()), std::string::npos)
+      << read.result.description;
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include "files/atomic_file.hpp"
 #include "history/log_entry.hpp"
-#include "support/reference_output.hpp"
 #include "history/log_writer.hpp"
 #include "merge/merge_entry_lists.hpp"
+#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin::test {

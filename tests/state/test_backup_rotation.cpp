@@ -1,11 +1,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-
-#include <ostream>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>

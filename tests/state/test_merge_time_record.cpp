@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <ctime>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "time/time_stamp.hpp"
 #include "state/merge_time_record.hpp"
 #include "support/test_support.hpp"
+#include "time/time_stamp.hpp"
 
 namespace palvarin {
 namespace {

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "state/settings_store.hpp"

@@ -12,15 +12,15 @@
 #include <QThread>
 #include <cstdio>
 
-#include "texts/string_table.hpp"
-#include "state/profile_store.hpp"
-#include "state/settings_store.hpp"
 #include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+#include "texts/string_table.hpp"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // OK and Cancel: the path checks, the job, its report, and what reaches the profile.
 #include <filesystem>
 
-#include "texts/string_table.hpp"
+#include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
 #include "state/settings_store.hpp"
-#include "dialog_strings.hpp"
+#include "texts/string_table.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

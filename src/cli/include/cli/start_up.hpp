@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "job/front_end.hpp"
 #include "cli/terminal_front_end.hpp"
+#include "job/front_end.hpp"
 
 namespace palvarin {
 

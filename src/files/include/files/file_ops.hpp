@@ -56,8 +56,7 @@ enum class CopyMode { FailIfExists, Replace };
 // `to`; anything else at `from` is refused unopened (see RegularFile). Replace renames it over the
 // target (a link is written through, the target keeps its permissions); FailIfExists puts it in
 // place only if nothing is there, without a race.
-Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
-                CopyMode mode);
+Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to, CopyMode mode);
 
 // Removes the directory entry `path` (a link itself, not its file).
 Result DeleteFile(const std::filesystem::path& path);
