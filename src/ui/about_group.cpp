@@ -6,11 +6,13 @@
 #include <QLabel>
 #include <QUrl>
 
+#include "dialog_strings.hpp"
+
 namespace palvarin {
 namespace {
 
 // Shown where the project has no such thing.
-QString NoneText() { return QStringLiteral("なし"); }
+QString NoneText() { return QTr("none"); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);
@@ -29,14 +31,14 @@ QString WebLinkText() {
 }  // namespace
 
 QGroupBox* MakeAboutGroup(QWidget* parent) {
-  auto* group = new QGroupBox(QStringLiteral("バージョン情報"), parent);
+  auto* group = new QGroupBox(QTr("About"), parent);
   group->setObjectName(QStringLiteral("aboutGroup"));
   auto* grid = new QGridLayout(group);
 
   grid->addWidget(MakeLabel(group, "aboutTitleLabel", QStringLiteral("Palvarin Version1.1")), 0, 0,
                   1, 2);
   grid->addWidget(
-      MakeLabel(group, "aboutOwnerLabel", QStringLiteral("Copyright (C) Palvarin の開発者")), 1, 0,
+      MakeLabel(group, "aboutOwnerLabel", QTr("Copyright (C) the Palvarin developers")), 1, 0,
       1, 2);
 
   grid->addWidget(MakeLabel(group, "mailCaption", QStringLiteral("mail")), 2, 0);

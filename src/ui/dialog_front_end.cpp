@@ -10,6 +10,7 @@
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
+#include "qt_translations.hpp"
 
 namespace palvarin {
 namespace {
@@ -28,7 +29,10 @@ class QtFrontEnd final : public FrontEnd {
 
  private:
   FrontEnd& Started() {
-    if (!application_) application_ = std::make_unique<QApplication>(argc_, argv_);
+    if (!application_) {
+      application_ = std::make_unique<QApplication>(argc_, argv_);
+      InstallQtTranslations(*application_);
+    }
     return windows_;
   }
 

@@ -58,7 +58,7 @@ TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
     const auto run = Run(row.arguments);
     EXPECT_EQ(run.status, 2) << row.name;
     EXPECT_EQ(run.err.find("palvarin: " + message), 0u) << row.name << run.err;
-    EXPECT_NE(run.err.find(HelpText()), std::string::npos) << row.name;
+    EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos) << row.name;
     EXPECT_TRUE(NothingSaved()) << row.name;
   }
 }
@@ -66,7 +66,7 @@ TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
 TEST_F(StartUp, HelpWinsOverAHeadlessJob) {
   const auto run = Run({"/n", "/h", "/f", "/o", "/p1", a_, "/p2", b_});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, HelpText() + "\n");
+  EXPECT_EQ(run.out, TerminalHelpText() + "\n");
   EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << "nothing merged";
   EXPECT_TRUE(NothingSaved());
 }
@@ -107,7 +107,7 @@ TEST_F(StartUp, WithoutArgumentsAndWithoutWindowsItSaysSo) {
   const auto run = Run({});
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("dialog"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find(HelpText()), std::string::npos);
+  EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@ class TerminalFrontEnd : public FrontEnd, public JobObserver {
   int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
   // Says on standard error that the job waits, so that a silent terminal is not taken for a hang.
   void WaitingForOtherJob() override;
+  // A command line that cannot be used, the GNU way: the problem, then where to read more.
+  void ShowUsageError(const std::string& problem);
 
  private:
   std::ostream& out_;
