@@ -5,6 +5,7 @@
 #include "command_line.hpp"
 #include "job/front_end.hpp"
 #include "printable_text.hpp"
+#include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
 #include "texts/report_text.hpp"
 #include "texts/string_table.hpp"
@@ -16,7 +17,7 @@ void TerminalFrontEnd::ShowMessage(MessageId id) {
 }
 
 void TerminalFrontEnd::ShowHelp(HelpReason reason) {
-  (reason == HelpReason::Asked ? out_ : err_) << HelpText() << '\n';
+  (reason == HelpReason::Asked ? out_ : err_) << TerminalHelpText() << '\n';
 }
 
 // Texts that carry file names go out escaped: a name may hold line breaks and control codes.
@@ -35,12 +36,20 @@ void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
 void TerminalFrontEnd::ShowVersion() { out_ << VersionText(); }
 
 void TerminalFrontEnd::WaitingForOtherJob() {
-  err_ << "palvarin: waiting for another Palvarin job to finish with these files" << std::endl;
+  err_ << "palvarin: " << Tr("waiting for another Palvarin job to finish with these files")
+       << std::endl;
+}
+
+void TerminalFrontEnd::ShowUsageError(const std::string& problem) {
+  err_ << "palvarin: " << PrintableText(problem) << '\n'
+       << Format(Tr("Try '{0}' for more information."), {"palvarin --help"}) << '\n';
 }
 
 int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {
-  err_ << "palvarin: the dialog cannot be shown here (no display, or built without the GUI);"
-          " run headless with /n\n";
+  err_ << "palvarin: "
+       << Tr("the dialog cannot be shown here (no display, or built without the GUI); run "
+             "without a window with /n")
+       << '\n';
   ShowHelp(HelpReason::AfterBadArguments);
   return kExitRefused;
 }

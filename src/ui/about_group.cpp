@@ -7,12 +7,13 @@
 #include <QUrl>
 
 #include "desktop_identity.hpp"
+#include "dialog_strings.hpp"
 
 namespace palvarin {
 namespace {
 
 // Shown where the project has no such thing.
-QString NoneText() { return QStringLiteral("なし"); }
+QString NoneText() { return QTr("none"); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);
@@ -31,15 +32,14 @@ QString WebLinkText() {
 }  // namespace
 
 QGroupBox* MakeAboutGroup(QWidget* parent) {
-  auto* group = new QGroupBox(QStringLiteral("バージョン情報"), parent);
+  auto* group = new QGroupBox(QTr("About"), parent);
   group->setObjectName(QStringLiteral("aboutGroup"));
   auto* grid = new QGridLayout(group);
 
   grid->addWidget(MakeLabel(group, "aboutTitleLabel", QStringLiteral("Palvarin Version1.1")), 0, 0,
                   1, 2);
-  grid->addWidget(
-      MakeLabel(group, "aboutOwnerLabel", QStringLiteral("Copyright (C) Palvarin の開発者")), 1, 0,
-      1, 2);
+  grid->addWidget(MakeLabel(group, "aboutOwnerLabel", QTr("Copyright (C) the Palvarin developers")),
+                  1, 0, 1, 2);
 
   grid->addWidget(MakeLabel(group, "mailCaption", QStringLiteral("mail")), 2, 0);
   QLabel* mail = MakeLabel(group, "mailLink", NoneText());

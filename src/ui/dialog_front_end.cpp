@@ -10,6 +10,7 @@
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
+#include "qt_translations.hpp"
 #include "texts/report_text.hpp"
 
 namespace palvarin {
@@ -32,6 +33,7 @@ class QtFrontEnd final : public FrontEnd {
     if (!application_) {
       application_ = std::make_unique<QApplication>(argc_, argv_);
       SetUpApplicationIdentity();
+      InstallQtTranslations(*application_);
     }
     return windows_;
   }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "state/merge_settings.hpp"
+#include "texts/catalogue.hpp"
 #include "texts/string_table.hpp"
 
 namespace palvarin {
@@ -12,6 +13,9 @@ namespace palvarin {
 inline QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// The text for `english` in the language in use (a literal: see Tr).
+inline QString QTr(std::string_view english) { return FromUtf8(Tr(english)); }
 
 // The text of one of the program's messages.
 inline QString MessageQText(MessageId id) { return FromUtf8(MessageText(id)); }

@@ -12,7 +12,7 @@ namespace palvarin {
 
 HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("helpDialog"));
-  setWindowTitle(QStringLiteral("ヘルプ"));
+  setWindowTitle(QTr("Help"));
 
   // The blocks stack without gaps so that they read as one text.
   auto* blocks = new QVBoxLayout;

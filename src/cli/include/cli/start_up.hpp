@@ -10,7 +10,8 @@ namespace palvarin {
 
 // The whole life of the process after the platform is ready: load the settings, lay the
 // switches over them, and do exactly one thing. `windows` is null when no window can be shown;
-// a headless run ("/n") never uses it. Returns the exit status.
+// a headless run ("/n"), "--help" and a bad command line of long switches never use it.
+// Returns the exit status.
 int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
             TerminalFrontEnd& terminal, FrontEnd* windows);
 

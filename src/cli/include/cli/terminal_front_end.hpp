@@ -21,6 +21,8 @@ class TerminalFrontEnd : public FrontEnd, public JobObserver {
   void WaitingForOtherJob() override;
   // The version and licence on standard output.
   void ShowVersion();
+  // A command line that cannot be used, the GNU way: the problem, then where to read more.
+  void ShowUsageError(const std::string& problem);
 
  private:
   std::ostream& out_;
