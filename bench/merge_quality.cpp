@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "merge/merge_entry_lists.hpp"
+#include "entry_walk.hpp"
 #include "merge_score.hpp"
 #include "support/pc_histories.hpp"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "merge/merge_entry_lists.hpp"
+#include "entry_walk.hpp"
 
 namespace palvarin {
 

@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "align_entry_lists.hpp"
+#include "entry_walk.hpp"
 
 namespace palvarin {
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "entry_identity.hpp"
-#include "merge/merge_entry_lists.hpp"
+#include "entry_walk.hpp"
 #include "merge_fixtures.hpp"
 #include "support/pc_histories.hpp"
 #include "support/reference_output.hpp"
