@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <xxhash.h>
 
 #include <algorithm>
@@ -118,8 +117,8 @@ class EntryTreeGenerator {
   explicit EntryTreeGenerator(std::uint32_t seed) : rng_(seed) {}
 
   std::string Entry() {
-    static const char* const kNames[] = {"Message", "Invitation", "InvitationResponse",
-                                         "Join", "Message"};
+    static const char* const kNames[] = {"Message", "Invitation", "InvitationResponse", "Join",
+                                         "Message"};
     std::string xml = "<" + std::string(Pick(kNames)) + EntryAttributes() + ">";
     if (Chance(70)) {
       std::vector<std::string> parts{Party("From"), Party("To")};
