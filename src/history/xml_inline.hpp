@@ -39,6 +39,16 @@ bool NameIs(const char* name, const char (&wanted)[N]) {
   return true;
 }
 
+// The first attribute of `node` named `name`, or none: xml_node::attribute without a call to
+// strcmp per attribute.
+template <std::size_t N>
+pugi::xml_attribute AttributeNamed(pugi::xml_node node, const char (&name)[N]) {
+  for (pugi::xml_attribute at = node.first_attribute(); Exists(at); at = at.next_attribute()) {
+    if (NameIs(at.name(), name)) return at;
+  }
+  return NoAttribute();
+}
+
 // A pre-order walk of the nodes below a top node. Each link is asked once, the depth says
 // where the top is, and the nodes on the way down are kept so that going back up asks for no
 // parents (but below kKept levels, which histories do not reach).

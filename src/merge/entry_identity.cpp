@@ -128,25 +128,34 @@ EntryIdentity IdentityDigest::Of(const TimedEntry& entry, pugi::xml_attribute da
 
 bool IdentityDigest::AddRuleItems(const TimedEntry& entry, pugi::xml_attribute stamp) {
   const pugi::xml_node node = entry.entry.node;
+  // The name as a constant once it is known: its length needs no count.
   const char* name = node.name();
-  const bool message = NameIs(name, "Message");
-  if (!message && !NameIs(name, "Invitation") && !NameIs(name, "InvitationResponse")) {
+  std::string_view kind;
+  bool message = false;
+  if (NameIs(name, "Message")) {
+    kind = "Message";
+    message = true;
+  } else if (NameIs(name, "Invitation")) {
+    kind = "Invitation";
+  } else if (NameIs(name, "InvitationResponse")) {
+    kind = "InvitationResponse";
+  } else {
     return false;
   }
   if (!entry.time || !Exists(stamp)) return false;
   AddTag('R');
-  Add(name);
+  Add(kind);
   AddNumber(*entry.time);
   Add(stamp.value());
   if (!message) return true;
   const MessageParts parts = FindMessageParts(node);
   if (!Exists(parts.from) || !Exists(parts.to) || !Exists(parts.text)) return false;
   // An empty handle has no attributes: a party without its single user fails here.
-  const pugi::xml_attribute from = parts.fromUser.attribute("FriendlyName");
+  const pugi::xml_attribute from = AttributeNamed(parts.fromUser, "FriendlyName");
   if (!Exists(from)) return false;
-  const pugi::xml_attribute to = parts.toUser.attribute("FriendlyName");
+  const pugi::xml_attribute to = AttributeNamed(parts.toUser, "FriendlyName");
   if (!Exists(to)) return false;
-  const pugi::xml_attribute style = parts.text.attribute("Style");
+  const pugi::xml_attribute style = AttributeNamed(parts.text, "Style");
   if (!Exists(style)) return false;
   Add(from.value());
   Add(to.value());
