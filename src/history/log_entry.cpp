@@ -5,6 +5,7 @@
 
 #include "base/integer_text.hpp"
 #include "history/log_document.hpp"
+#include "history/xml_inline.hpp"
 
 namespace palvarin {
 namespace {
@@ -23,12 +24,12 @@ std::optional<std::pair<std::size_t, std::size_t>> TwoSeparators(std::string_vie
 pugi::xml_attribute* StampSlot(EntryStamps& stamps, const char* name) {
   switch (name[0]) {
     case 'D':
-      if (std::strcmp(name, "Date") == 0) return &stamps.date;
-      return std::strcmp(name, "DateTime") == 0 ? &stamps.dateTime : nullptr;
+      if (NameIs(name + 1, "ate")) return &stamps.date;
+      return NameIs(name + 1, "ateTime") ? &stamps.dateTime : nullptr;
     case 'T':
-      return std::strcmp(name, "Time") == 0 ? &stamps.time : nullptr;
+      return NameIs(name + 1, "ime") ? &stamps.time : nullptr;
     case 'S':
-      return std::strcmp(name, "SessionID") == 0 ? &stamps.session : nullptr;
+      return NameIs(name + 1, "essionID") ? &stamps.session : nullptr;
     default:
       return nullptr;
   }
@@ -69,10 +70,11 @@ std::int32_t ReadSessionId(LogEntry entry) {
 }
 
 EntryStamps ReadEntryStamps(LogEntry entry) {
-  EntryStamps stamps;
-  for (pugi::xml_attribute at = entry.node.first_attribute(); at; at = at.next_attribute()) {
+  EntryStamps stamps{NoAttribute(), NoAttribute(), NoAttribute(), NoAttribute()};
+  for (pugi::xml_attribute at = entry.node.first_attribute(); Exists(at);
+       at = at.next_attribute()) {
     pugi::xml_attribute* slot = StampSlot(stamps, at.name());
-    if (slot && !*slot) *slot = at;
+    if (slot && !Exists(*slot)) *slot = at;
   }
   return stamps;
 }

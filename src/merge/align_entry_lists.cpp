@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "identity_order.hpp"
+
 namespace palvarin {
 namespace {
 
@@ -123,12 +125,9 @@ struct Occurrences {
 };
 
 // Each entry's identity and ordinal, in order of identity, then of ordinal.
-std::vector<std::pair<EntryIdentity, int>> SortedIdentities(const Side& side) {
-  std::vector<std::pair<EntryIdentity, int>> sorted;
-  sorted.reserve(static_cast<std::size_t>(side.Entries()));
-  for (int o = 0; o < side.Entries(); ++o) sorted.emplace_back(side.list->Identity(side.At(o)), o);
-  std::sort(sorted.begin(), sorted.end());
-  return sorted;
+std::vector<PlacedIdentity> SortedIdentities(const Side& side) {
+  return SortedByIdentity(side.Entries(),
+                          [&side](int o) { return side.list->Identity(side.At(o)); });
 }
 
 // Pairs the entries both sides hold once, walking both sides' identities in order; returns

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <string>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -27,8 +29,15 @@ class IdentityDigest {
   void AddElementText(pugi::xml_node element);
   void Add(std::string_view text);
   void AddNumber(std::int64_t number);
+  void AddTag(char tag);
+  // `bytes` more bytes at the end of those added so far, to be filled in.
+  char* Room(std::size_t bytes);
+  void Grow(std::size_t bytes);
 
-  std::string bytes_;
+  // The bytes digested, written through Room: no string's bookkeeping per item.
+  std::unique_ptr<char[]> bytes_;
+  std::size_t capacity_ = 0;
+  std::size_t used_ = 0;
   std::vector<pugi::xml_attribute> attributes_;
 };
 

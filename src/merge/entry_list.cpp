@@ -11,6 +11,7 @@ namespace palvarin {
 EntryList::EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& hours)
     : nodes_(&nodes),
       source_(source),
+      elements_(nodes.size(), false),
       times_(nodes.size()),
       sessions_(nodes.size(), -1),
       identities_(nodes.size()) {
@@ -19,6 +20,7 @@ EntryList::EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& 
   std::vector<RegionalStamp> stamps;
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].type() != pugi::node_element) continue;
+    elements_[i] = true;
     const LogEntry entry{nodes[i]};
     const EntryStamps read = ReadEntryStamps(entry);
     const auto time = EntryTime(read, hours);
@@ -57,7 +59,7 @@ std::optional<TimeValue> EntryList::AlignedTime(int index) const {
 bool EntryList::Holds(const EntryIdentity& identity) const {
   if (sorted_.empty()) {
     for (std::size_t i = 0; i < nodes_->size(); ++i) {
-      if ((*nodes_)[i].type() == pugi::node_element) sorted_.push_back(identities_[i]);
+      if (elements_[i]) sorted_.push_back(identities_[i]);
     }
     std::sort(sorted_.begin(), sorted_.end());
   }

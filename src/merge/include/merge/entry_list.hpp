@@ -32,7 +32,9 @@ class EntryList {
   // none a time read from the regional forms of "Date" and "Time"; none without either.
   std::optional<TimeValue> AlignedTime(int index) const;
   // Moves `index` to the next element at or after it, or to the length.
-  void SkipToElement(int& index) const { palvarin::SkipToElement(*nodes_, index); }
+  void SkipToElement(int& index) const {
+    while (index < Length() && !elements_[At(index)]) ++index;
+  }
   // True when some entry of the list has `identity`. Not for use from several threads.
   bool Holds(const EntryIdentity& identity) const;
 
@@ -43,6 +45,9 @@ class EntryList {
   const NodeList* nodes_;
   EntrySource source_;
   static constexpr TimeValue kNoTime = INT64_MIN;
+  // Which nodes are elements, read once: asking a node its type after the parse misses the
+  // cache, and the merges step over every entry.
+  std::vector<bool> elements_;
   std::vector<TimeValue> times_;  // kNoTime where an entry has none: half the room of optional
   std::vector<TimeValue> regionalTimes_;  // empty when no entry needed one
   std::vector<std::int32_t> sessions_;
