@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command_line.hpp"
+#include "program_test.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "support/history_builder.hpp"
@@ -32,29 +33,10 @@ const struct {
     {"a display", {"QT_QPA_PLATFORM=offscreen"}},
 };
 
-class GnuOptions : public ::testing::Test {
+class GnuOptions : public test::ProgramTest {
  protected:
-  void SetUp() override {
-    WriteFile(a_, test::HistoryText({{"2006/01/23", "12:00:00", "one", 1}}));
-    // Of different sizes, so that the pair never looks unchanged.
-    WriteFile(b_, test::HistoryText({{"2006/01/23", "13:00:00", "the second", 1}}));
-  }
-  test::ProcessResult Run(const std::vector<std::string>& arguments,
-                          const std::vector<std::string>& environment = {}) {
-    test::PalvarinProcess process(arguments, folder_.Path(), profile_, environment);
-    return process.Wait(std::chrono::seconds(60));
-  }
-  bool NothingSaved() {
-    ProfileStore store(profile_);
-    MergeSettings stored;
-    LoadSettings(store, stored);
-    return stored.Path1.empty();
-  }
-
-  TempFolder folder_;
-  std::filesystem::path profile_ = folder_ / "profile.sqlite3";
-  std::filesystem::path a_ = folder_ / "a.xml";
-  std::filesystem::path b_ = folder_ / "b.xml";
+  // A window left open would hold the run until the guard: keep that short.
+  GnuOptions() : ProgramTest("the second") { guard_ = std::chrono::seconds(60); }
 };
 
 TEST_F(GnuOptions, HelpGoesToStandardOutputAndNeverOpensAWindow) {

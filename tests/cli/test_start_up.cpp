@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "program_test.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "support/history_builder.hpp"
@@ -19,28 +20,7 @@ using test::RunPalvarin;
 using test::TempFolder;
 using test::WriteFile;
 
-class StartUp : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WriteFile(a_, test::HistoryText({{"2006/01/23", "12:00:00", "one", 1}}));
-    WriteFile(b_, test::HistoryText({{"2006/01/23", "13:00:00", "two", 1}}));
-  }
-  test::ProcessResult Run(const std::vector<std::string>& arguments) {
-    return RunPalvarin(arguments, folder_.Path(), profile_);
-  }
-  // A job saves its settings, "Path1" among them; nothing else writes them.
-  bool NothingSaved() {
-    ProfileStore store(profile_);
-    MergeSettings stored;
-    LoadSettings(store, stored);
-    return stored.Path1.empty();
-  }
-
-  TempFolder folder_;
-  std::filesystem::path profile_ = folder_ / "profile.sqlite3";
-  std::filesystem::path a_ = folder_ / "a.xml";
-  std::filesystem::path b_ = folder_ / "b.xml";
-};
+class StartUp : public test::ProgramTest {};
 
 TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
   const struct {
