@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -7,6 +8,10 @@
 #include "merge/entry_sink.hpp"
 
 namespace palvarin {
+
+// The statuses the in-memory path raises XmlError with, beside the layer's kErrorOutOfMemory.
+inline constexpr std::uint32_t kErrorPointer = 0x80004003;  // asked of an empty handle
+inline constexpr std::uint32_t kErrorFail = 0x80004005;     // the file could not be written
 
 // The merge output built as a whole document in memory and saved at once: the plain path the
 // streaming pipeline is checked against.

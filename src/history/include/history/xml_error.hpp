@@ -6,10 +6,8 @@
 
 namespace palvarin {
 
-// COM-style status codes the XML layer raises with.
-inline constexpr std::uint32_t kErrorPointer = 0x80004003;      // asked of an empty handle
+// The COM-style status the XML layer raises with when memory runs out.
 inline constexpr std::uint32_t kErrorOutOfMemory = 0x8007000E;  // no memory for a text
-inline constexpr std::uint32_t kErrorFail = 0x80004005;         // the file could not be written
 
 // The one exception of the XML layer: a failing status and a description.
 class XmlError : public std::runtime_error {
