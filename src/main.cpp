@@ -26,7 +26,8 @@ std::unique_ptr<palvarin::FrontEnd> MakeDialogs([[maybe_unused]] int& argc,
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  palvarin::ProfileStore profile;
+  palvarin::ProfileStore profile(palvarin::ProfileLocation(),
+                                 palvarin::ProfileAccessFor(arguments));
   palvarin::TerminalFrontEnd terminal(std::cout, std::cerr);
   std::unique_ptr<palvarin::FrontEnd> dialogs = MakeDialogs(argc, argv);
   return palvarin::StartUp(arguments, profile, terminal, dialogs.get());

@@ -52,6 +52,10 @@ bool ApplyFlag(const std::string& lowered, MergeSettings& settings, CommandLine&
     settings.IgnoreOldMerge = true;
   } else if (IsOneOf(lowered, {"/h", "/help", "-h", "-help"})) {
     line.help = true;
+  } else if (IsOneOf(lowered, {"/dry", "-dry", "--dry-run"})) {
+    line.dryRun = true;
+  } else if (IsOneOf(lowered, {"/q", "-q", "--quiet"})) {
+    line.quiet = true;
   } else {
     return false;
   }
@@ -69,6 +73,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSet
   for (std::size_t at = 0; at < arguments.size(); ++at) {
     const std::string lowered = Lowered(arguments[at]);
     std::string* path = PathField(lowered, settings);
+    // The report's file is a path switch like the others: the next argument as it stands.
+    if (IsOneOf(lowered, {"/report", "-report", "--report"})) path = &line.reportFile;
     const bool isBackupMax = IsOneOf(lowered, {"/bm", "-bm"});
     if (path || isBackupMax) {
       if (at + 1 == arguments.size()) {

@@ -12,6 +12,9 @@ struct CommandLine {
   bool headless = false;
   bool help = false;
   bool error = false;  // an unknown argument, or a value switch without its value
+  bool dryRun = false;     // "--dry-run", "/dry": merge in memory, write nothing
+  bool quiet = false;      // "--quiet", "/q": say nothing but failures
+  std::string reportFile;  // "--report FILE", "/report FILE": the report as JSON; empty: none
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over

@@ -3,10 +3,8 @@
 #include <QApplication>
 
 #include "job/front_end.hpp"
-#include "texts/report_text.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
-#include "job_problems.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
@@ -53,8 +51,7 @@ void DialogFrontEnd::ShowWarning(const std::string& text) {
 }
 
 void DialogFrontEnd::ShowJobReport(const JobReport& report) {
-  ShowJobProblems(messages_, nullptr, report);
-  messages_.Show(nullptr, FromUtf8(DescribeTotals(report)));
+  messages_.ShowResults(nullptr, report);
 }
 
 int DialogFrontEnd::RunDialog(MergeSettings& settings, ProfileStore& profile) {

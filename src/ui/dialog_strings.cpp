@@ -25,8 +25,6 @@ QString WaitingForOtherJobText() {
   return QStringLiteral("ほかのPalvarinのマージが終わるのを待っています…");
 }
 
-QString JobProblemsHeading() { return QStringLiteral("マージ中に次の問題がありました。"); }
-
 QString ArchivedEntriesNote(int count) {
   return QStringLiteral(
              "前回のマージの後に片方で削除された %1 件のエントリを、"

@@ -39,9 +39,6 @@ QString BackupMaxRangeMessage();
 // Shown while a job waits for another Palvarin job to let go of its files.
 QString WaitingForOtherJobText();
 
-// Heading of the warning that lists what a job could not do.
-QString JobProblemsHeading();
-
 // How many entries the archive rule left out of the merged histories.
 QString ArchivedEntriesNote(int count);
 
