@@ -35,6 +35,8 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
       {{"/nt", "-nt"}, [](auto& s, auto&) { return s.NotMergeSameDatetime; }},
       {{"/na", "-na"}, [](auto& s, auto&) { return s.IgnoreOldMerge; }},
       {{"/h", "/help", "-h", "-help"}, [](auto&, auto& l) { return l.help; }},
+      {{"/dry", "-dry", "--dry-run"}, [](auto&, auto& l) { return l.dryRun; }},
+      {{"/q", "-q", "--quiet"}, [](auto&, auto& l) { return l.quiet; }},
   };
   for (const auto& row : rows) {
     for (const char* form : row.forms) {
@@ -144,6 +146,28 @@ TEST(ParseCommandLine, NoSwitchClearsTheUnchangedSkip) {
   settings.NotMergeSameDatetime = true;
   ParseCommandLine({"/t", "/a", "/nb", "/d"}, settings);
   EXPECT_TRUE(settings.NotMergeSameDatetime);
+}
+
+// The report's file is taken as it stands, even when it looks like a switch; without it the
+// command line is in error.
+TEST(ParseCommandLine, ReportTakesTheNextArgumentVerbatim) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string file;
+    bool error;
+  } rows[] = {
+      {{"/n", "--report", "out.json"}, "out.json", false},
+      {{"/REPORT", "/dry"}, "/dry", false},
+      {{"-report", "a b.json", "/q"}, "a b.json", false},
+      {{"/n", "--report"}, "", true},
+  };
+  for (const auto& row : rows) {
+    MergeSettings settings = Loaded();
+    const CommandLine line = ParseCommandLine(row.arguments, settings);
+    EXPECT_EQ(line.reportFile, row.file) << row.arguments.back();
+    EXPECT_EQ(line.error, row.error) << row.arguments.back();
+    EXPECT_FALSE(line.dryRun) << "a file named like a switch is no switch";
+  }
 }
 
 }  // namespace
