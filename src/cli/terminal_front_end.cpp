@@ -34,6 +34,10 @@ void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
   }
   if (report.stopped) err_ << "palvarin: " << StoppedText(report) << '\n';
   if (!quiet_) out_ << DescribeTotals(report) << '\n';
+  // Out now, while a signal only stops the job: once the handlers are gone, one would end the
+  // process with the report still in the buffer.
+  out_.flush();
+  err_.flush();
 }
 
 void TerminalFrontEnd::WaitingForOtherJob() {
