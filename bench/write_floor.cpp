@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "parallel_work.hpp"
 #include "files/atomic_file.hpp"
+#include "parallel_work.hpp"
 
 namespace fs = std::filesystem;
 

@@ -6,6 +6,7 @@
 #include "cli/start_up.hpp"
 #include "cli/terminal_front_end.hpp"
 #include "state/profile_store.hpp"
+#include "texts/catalogue.hpp"
 #ifdef PALVARIN_WITH_GUI
 #include "ui/dialog_front_end.hpp"
 #endif
@@ -25,6 +26,8 @@ std::unique_ptr<palvarin::FrontEnd> MakeDialogs([[maybe_unused]] int& argc,
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any text is read: the language follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG.
+  palvarin::UseLanguageOfEnvironment();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   palvarin::ProfileStore profile(palvarin::ProfileLocation(),
                                  palvarin::ProfileAccessFor(arguments));

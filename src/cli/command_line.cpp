@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
-#include <string_view>
 
 #include "base/integer_text.hpp"
 
@@ -16,79 +15,181 @@ std::string Lowered(std::string text) {
   return text;
 }
 
-bool IsOneOf(const std::string& lowered, std::initializer_list<std::string_view> forms) {
-  return std::find(forms.begin(), forms.end(), lowered) != forms.end();
-}
+using Apply = void (*)(MergeSettings&, CommandLine&, const std::string& value);
 
-// The field a value switch fills; none for other arguments.
-std::string* PathField(const std::string& lowered, MergeSettings& settings) {
-  if (IsOneOf(lowered, {"/p1", "/path1", "-p1", "-path1"})) return &settings.Path1;
-  if (IsOneOf(lowered, {"/p2", "/path2", "-p2", "-path2"})) return &settings.Path2;
-  if (IsOneOf(lowered, {"/ps", "/pathsave", "-ps", "-pathsave"})) return &settings.PathSave;
+// One switch: its slash and dash forms (lower case), its long name, whether it takes a value.
+struct Switch {
+  std::initializer_list<std::string_view> forms;
+  std::string_view longName;
+  bool takesValue;
+  Apply apply;
+};
+
+// In the order of the specified table; the first row that matches takes effect.
+const Switch kSwitches[] = {
+    {{"/n", "/nowindow", "-n", "-nowindow"},
+     "no-window",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.headless = true; }},
+    {{"/p1", "/path1", "-p1", "-path1"},
+     "first",
+     true,
+     [](MergeSettings& s, CommandLine&, const std::string& value) { s.Path1 = value; }},
+    {{"/p2", "/path2", "-p2", "-path2"},
+     "second",
+     true,
+     [](MergeSettings& s, CommandLine&, const std::string& value) { s.Path2 = value; }},
+    {{"/ps", "/pathsave", "-ps", "-pathsave"},
+     "output",
+     true,
+     [](MergeSettings& s, CommandLine&, const std::string& value) { s.PathSave = value; }},
+    {{"/f", "-f"},
+     "files",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) { s.InTarget = InTarget::File; }},
+    {{"/d", "-d"},
+     "folders",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) { s.InTarget = InTarget::Folder; }},
+    {{"/o", "-o"},
+     "overwrite",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) {
+       s.OutTarget = OutTarget::OverWrite;
+     }},
+    {{"/t", "-t"},
+     "separate-output",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) {
+       s.OutTarget = OutTarget::OtherFile;
+     }},
+    {{"/b", "-b"},
+     "backup",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) { s.CreateBackup = true; }},
+    {{"/nb", "-nb"},
+     "no-backup",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) { s.CreateBackup = false; }},
+    {{"/bm", "-bm"},
+     "backup-max",
+     true,
+     [](MergeSettings& s, CommandLine&, const std::string& value) {
+       // A decimal integer; a negative one is taken modulo 2^32.
+       s.BackupMax = static_cast<std::uint32_t>(LeadingInteger(value));
+     }},
+    {{"/nt", "-nt"},
+     "skip-unchanged",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) { s.NotMergeSameDatetime = true; }},
+    {{"/a", "-a"},
+     "keep-all",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) { s.IgnoreOldMerge = false; }},
+    {{"/na", "-na"},
+     "archive-rule",
+     false,
+     [](MergeSettings& s, CommandLine&, const std::string&) { s.IgnoreOldMerge = true; }},
+    {{"/h", "/help", "-h", "-help"},
+     "help",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.help = true; }},
+    {{},
+     "version",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.version = true; }},
+    {{"/dry", "-dry"},
+     "dry-run",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.dryRun = true; }},
+    {{"/q", "-q"},
+     "quiet",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.quiet = true; }},
+    {{"/report", "-report"},
+     "report",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) { line.reportFile = value; }},
+};
+
+const Switch* FindShort(const std::string& lowered) {
+  for (const Switch& row : kSwitches) {
+    if (std::find(row.forms.begin(), row.forms.end(), lowered) != row.forms.end()) return &row;
+  }
   return nullptr;
 }
 
-// A switch without a value; false when the argument is none of them.
-bool ApplyFlag(const std::string& lowered, MergeSettings& settings, CommandLine& line) {
-  if (IsOneOf(lowered, {"/n", "/nowindow", "-n", "-nowindow"})) {
-    line.headless = true;
-  } else if (IsOneOf(lowered, {"/f", "-f"})) {
-    settings.InTarget = InTarget::File;
-  } else if (IsOneOf(lowered, {"/d", "-d"})) {
-    settings.InTarget = InTarget::Folder;
-  } else if (IsOneOf(lowered, {"/o", "-o"})) {
-    settings.OutTarget = OutTarget::OverWrite;
-  } else if (IsOneOf(lowered, {"/t", "-t"})) {
-    settings.OutTarget = OutTarget::OtherFile;
-  } else if (IsOneOf(lowered, {"/b", "-b"})) {
-    settings.CreateBackup = true;
-  } else if (IsOneOf(lowered, {"/nb", "-nb"})) {
-    settings.CreateBackup = false;
-  } else if (IsOneOf(lowered, {"/nt", "-nt"})) {
-    settings.NotMergeSameDatetime = true;
-  } else if (IsOneOf(lowered, {"/a", "-a"})) {
-    settings.IgnoreOldMerge = false;
-  } else if (IsOneOf(lowered, {"/na", "-na"})) {
-    settings.IgnoreOldMerge = true;
-  } else if (IsOneOf(lowered, {"/h", "/help", "-h", "-help"})) {
-    line.help = true;
-  } else if (IsOneOf(lowered, {"/dry", "-dry", "--dry-run"})) {
-    line.dryRun = true;
-  } else if (IsOneOf(lowered, {"/q", "-q", "--quiet"})) {
-    line.quiet = true;
-  } else {
-    return false;
+const Switch* FindLong(std::string_view lowered) {
+  for (const Switch& row : kSwitches) {
+    if (row.longName == lowered) return &row;
   }
-  return true;
+  return nullptr;
+}
+
+void Refuse(CommandLine& line, UsageProblem::Kind kind, std::string argument) {
+  line.error = true;
+  if (!line.problem) line.problem = UsageProblem{kind, std::move(argument)};
+}
+
+// "--name" or "--name=value" at `at`; moves `at` past a value taken from the next argument.
+void ReadLong(const std::vector<std::string>& arguments, std::size_t& at, MergeSettings& settings,
+              CommandLine& line) {
+  const std::string& argument = arguments[at];
+  const std::size_t equals = argument.find('=');
+  const std::string name = argument.substr(0, equals);
+  const Switch* row = FindLong(Lowered(name.substr(2)));
+  if (row == nullptr) return Refuse(line, UsageProblem::Kind::UnknownSwitch, name);
+  if (row == FindLong("help")) line.helpOnTerminal = true;
+  if (!row->takesValue) {
+    if (equals != std::string::npos) {
+      return Refuse(line, UsageProblem::Kind::UnexpectedValue, name);
+    }
+    return row->apply(settings, line, {});
+  }
+  if (equals != std::string::npos) return row->apply(settings, line, argument.substr(equals + 1));
+  if (at + 1 == arguments.size()) return Refuse(line, UsageProblem::Kind::MissingValue, name);
+  row->apply(settings, line, arguments[++at]);
 }
 
 }  // namespace
 
-std::uint32_t ParseBackupMax(const std::string& text) {
-  return static_cast<std::uint32_t>(LeadingInteger(text));
+std::string VersionText() {
+  return "palvarin " PALVARIN_VERSION
+         "\n"
+         "License GPL-3.0-or-later: <https://www.gnu.org/licenses/gpl-3.0.html>\n";
+}
+
+std::vector<std::string_view> LongSwitchNames() {
+  std::vector<std::string_view> names;
+  for (const Switch& row : kSwitches) names.push_back(row.longName);
+  return names;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSettings& settings) {
   CommandLine line;
   for (std::size_t at = 0; at < arguments.size(); ++at) {
-    const std::string lowered = Lowered(arguments[at]);
-    std::string* path = PathField(lowered, settings);
-    // The report's file is a path switch like the others: the next argument as it stands.
-    if (IsOneOf(lowered, {"/report", "-report", "--report"})) path = &line.reportFile;
-    const bool isBackupMax = IsOneOf(lowered, {"/bm", "-bm"});
-    if (path || isBackupMax) {
-      if (at + 1 == arguments.size()) {
-        line.error = true;
-        break;
-      }
-      const std::string& value = arguments[++at];
-      if (path) {
-        *path = value;
-      } else {
-        settings.BackupMax = ParseBackupMax(value);
-      }
-    } else if (!ApplyFlag(lowered, settings, line)) {
-      line.error = true;
+    if (arguments[at].starts_with("--")) {
+      line.longForms = true;
+      ReadLong(arguments, at, settings, line);
+      continue;
+    }
+    const Switch* row = FindShort(Lowered(arguments[at]));
+    if (row == nullptr) {
+      // "/bogus" is a misspelt switch, "/home/a.xml" a path.
+      const std::string& argument = arguments[at];
+      const bool looksLikeSwitch =
+          argument.starts_with('-') ||
+          (argument.starts_with('/') && argument.find('/', 1) == std::string::npos);
+      Refuse(line,
+             looksLikeSwitch ? UsageProblem::Kind::UnknownSwitch
+                             : UsageProblem::Kind::UnexpectedArgument,
+             arguments[at]);
+    } else if (!row->takesValue) {
+      row->apply(settings, line, {});
+    } else if (at + 1 == arguments.size()) {
+      Refuse(line, UsageProblem::Kind::MissingValue, arguments[at]);
+    } else {
+      row->apply(settings, line, arguments[++at]);
     }
   }
   return line;

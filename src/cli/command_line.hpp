@@ -1,17 +1,40 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
 
+// Why a command line cannot be used, for the terminal's one-line answer.
+struct UsageProblem {
+  enum class Kind {
+    UnknownSwitch,       // `argument` is no switch
+    MissingValue,        // the value switch `argument` came last
+    UnexpectedValue,     // "--files=x": `argument` takes no value
+    UnexpectedArgument,  // `argument` is no switch and no switch's value (a bare path)
+    MissingPaths,        // a run without a window lacks a path it needs
+    NeedsNoWindow,       // `argument` shapes a run without a window, which was not asked for
+  };
+  Kind kind;
+  std::string argument;
+};
+
 // What the switches asked for besides the settings they changed.
 struct CommandLine {
   bool headless = false;
   bool help = false;
-  bool error = false;  // an unknown argument, or a value switch without its value
+  bool version = false;  // "--version"
+  bool error = false;    // an unknown argument, or a value switch without its value
+  // A long switch ("--files") was given: the user speaks the GNU way, so problems are answered
+  // in one line on the terminal and "--help" prints the help there.
+  bool longForms = false;
+  bool helpOnTerminal = false;          // "--help"
+  std::optional<UsageProblem> problem;  // the first one
   bool dryRun = false;     // "--dry-run", "/dry": merge in memory, write nothing
   bool quiet = false;      // "--quiet", "/q": say nothing but failures
   std::string reportFile;  // "--report FILE", "/report FILE": the report as JSON; empty: none
@@ -19,10 +42,13 @@ struct CommandLine {
 
 // Reads the arguments (without the program path) left to right and lays the switches over
 // `settings`. Switches compare case-insensitively; a value switch takes the next argument
-// verbatim, whatever it looks like.
+// verbatim, whatever it looks like; a long one also takes "--name=value".
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSettings& settings);
 
-// The backup maximum of "/bm": a decimal integer, a negative one taken modulo 2^32.
-std::uint32_t ParseBackupMax(const std::string& text);
+// What "--version" prints: the program and its version, then its licence.
+std::string VersionText();
+
+// Every long switch, without "--", as the parser knows them.
+std::vector<std::string_view> LongSwitchNames();
 
 }  // namespace palvarin

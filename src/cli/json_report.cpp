@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "files/atomic_file.hpp"
 #include "printable_text.hpp"
 
 namespace palvarin {
@@ -163,11 +162,8 @@ std::string JobReportJson(const JobReport& report) {
   return out;
 }
 
-bool WriteJobReportJson(const JobReport& report, const std::string& file, std::string& error) {
-  AtomicFile out;
-  if (out.Open(file) && out.Write(JobReportJson(report)) && out.Commit()) return true;
-  error = out.Error();
-  return false;
+Result WriteJobReportJson(const JobReport& report, const std::string& file) {
+  return WriteReportFile(file, JobReportJson(report));
 }
 
 }  // namespace palvarin

@@ -15,8 +15,8 @@ std::string JsonString(std::string_view text);
 // The report as one JSON object (its form: README, "The JSON report").
 std::string JobReportJson(const JobReport& report);
 
-// Writes JobReportJson to `file` through a flushed temporary file; false with the reason in
-// `error` when it cannot.
-bool WriteJobReportJson(const JobReport& report, const std::string& file, std::string& error);
+// Writes JobReportJson to `file` through a flushed temporary file; fails with the reason when
+// it cannot.
+Result WriteJobReportJson(const JobReport& report, const std::string& file);
 
 }  // namespace palvarin

@@ -10,9 +10,32 @@
 #include "job/run_merge_job.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
+#include "texts/catalogue.hpp"
 
 namespace palvarin {
 namespace {
+
+// The problem in one line, the way GNU programs word it.
+std::string DescribeProblem(const UsageProblem& problem) {
+  switch (problem.kind) {
+    case UsageProblem::Kind::UnknownSwitch:
+      return Format(Tr("unknown option '{0}'"), {problem.argument});
+    case UsageProblem::Kind::MissingValue:
+      return Format(Tr("option '{0}' needs a value"), {problem.argument});
+    case UsageProblem::Kind::UnexpectedValue:
+      return Format(Tr("option '{0}' takes no value"), {problem.argument});
+    case UsageProblem::Kind::UnexpectedArgument:
+      return Format(Tr("unexpected argument '{0}'"), {problem.argument});
+    case UsageProblem::Kind::MissingPaths:
+      return std::string(
+          Tr("a run without a window needs --first and --second, and "
+             "--output with --separate-output"));
+    case UsageProblem::Kind::NeedsNoWindow:
+      return Format(Tr("option '{0}' needs --no-window"), {problem.argument});
+  }
+  return {};
+}
+
 
 // The width of the terminal on standard error; 0 when standard error is no terminal.
 int TerminalColumns() {
@@ -38,9 +61,9 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   user.ShowJobReport(result.report);
   int status = result.report.AnyFailed() ? kExitPairFailed : kExitDone;
   if (!line.reportFile.empty()) {
-    std::string error;
-    if (!WriteJobReportJson(result.report, line.reportFile, error)) {
-      user.ShowWarning("the report could not be written to " + line.reportFile + ": " + error);
+    if (const Result written = WriteJobReportJson(result.report, line.reportFile); !written) {
+      user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
+                              {line.reportFile, written.description}));
       status = kExitPairFailed;
     }
   }
@@ -60,19 +83,37 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   MergeSettings settings;
   LoadSettings(profile, settings);
   CommandLine line = ParseCommandLine(arguments, settings);
-  FrontEnd& user = line.headless || windows == nullptr ? terminal : *windows;
-  if (const std::string warning = profile.TakeWarning(); !warning.empty()) {
-    user.ShowWarning(warning);
+  // Long switches are the terminal's way: their answers never open a window.
+  const bool terminalOnly = line.headless || windows == nullptr ||
+                            (line.longForms && (line.error || line.helpOnTerminal || line.version));
+  FrontEnd& user = terminalOnly ? terminal : *windows;
+  if (const Result problem = profile.TakeProblem(); !problem) {
+    user.ShowWarning(problem.description);
   }
   if (arguments.empty()) return user.RunDialog(settings, profile);
 
-  if (line.headless && !HasRequiredPaths(settings)) line.error = true;
+  if (line.headless && !HasRequiredPaths(settings)) {
+    line.error = true;
+    if (!line.problem) line.problem = UsageProblem{UsageProblem::Kind::MissingPaths, {}};
+  }
   // These shape a headless job and its report; the dialog has no use for them.
-  if (!line.headless && (line.dryRun || line.quiet || !line.reportFile.empty())) line.error = true;
+  if (!line.headless && (line.dryRun || line.quiet || !line.reportFile.empty())) {
+    line.error = true;
+    const char* name = line.dryRun ? "--dry-run" : line.quiet ? "--quiet" : "--report";
+    if (!line.problem) line.problem = UsageProblem{UsageProblem::Kind::NeedsNoWindow, name};
+  }
+  if (line.error && line.longForms) {
+    terminal.ShowUsageError(DescribeProblem(*line.problem));
+    return kExitRefused;
+  }
   if (line.error) {
     user.ShowMessage(kMessageBadArguments);
     user.ShowHelp(HelpReason::AfterBadArguments);
     return kExitRefused;
+  }
+  if (line.version) {
+    terminal.ShowVersion();
+    return kExitDone;
   }
   if (line.help) {
     user.ShowHelp(HelpReason::Asked);

@@ -2,12 +2,14 @@
 
 #include <ostream>
 
+#include "command_line.hpp"
+#include "job/front_end.hpp"
+#include "printable_text.hpp"
+#include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
 #include "texts/string_table.hpp"
-#include "printable_text.hpp"
-#include "job/front_end.hpp"
 
 namespace palvarin {
 
@@ -16,7 +18,7 @@ void TerminalFrontEnd::ShowMessage(MessageId id) {
 }
 
 void TerminalFrontEnd::ShowHelp(HelpReason reason) {
-  (reason == HelpReason::Asked ? out_ : err_) << HelpText() << '\n';
+  (reason == HelpReason::Asked ? out_ : err_) << TerminalHelpText() << '\n';
 }
 
 // Texts that carry file names go out escaped: a name may hold line breaks and control codes.
@@ -40,10 +42,18 @@ void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
   err_.flush();
 }
 
+void TerminalFrontEnd::ShowVersion() { out_ << VersionText(); }
+
 void TerminalFrontEnd::WaitingForOtherJob() {
   if (quiet_) return;
   EndProgress();
-  err_ << "palvarin: waiting for another Palvarin job to finish with these files" << std::endl;
+  err_ << "palvarin: " << Tr("waiting for another Palvarin job to finish with these files")
+       << std::endl;
+}
+
+void TerminalFrontEnd::ShowUsageError(const std::string& problem) {
+  err_ << "palvarin: " << PrintableText(problem) << '\n'
+       << Format(Tr("Try '{0}' for more information."), {"palvarin --help"}) << '\n';
 }
 
 void TerminalFrontEnd::ShowProgress(int columns) { columns_ = columns; }
@@ -80,8 +90,10 @@ void TerminalFrontEnd::EndProgress() {
 }
 
 int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {
-  err_ << "palvarin: the dialog cannot be shown here (no display, or built without the GUI);"
-          " run headless with /n\n";
+  err_ << "palvarin: "
+       << Tr("the dialog cannot be shown here (no display, or built without the GUI); run "
+             "without a window with /n")
+       << '\n';
   ShowHelp(HelpReason::AfterBadArguments);
   return kExitRefused;
 }

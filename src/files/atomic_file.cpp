@@ -64,8 +64,7 @@ void SyncFolderOf(const std::filesystem::path& file) {
 AtomicFile::~AtomicFile() { Discard(); }
 
 bool AtomicFile::Fail(const char* what, int code) {
-  errorCode_ = code;
-  error_ = FailureText(what, target_, code);
+  status_ = FileFailure(what, target_, code);
   Discard();
   return false;
 }
@@ -81,14 +80,12 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   Discard();
   placement_ = placement;
   target_ = placement == Placement::Replace ? ResolveLink(target) : target;
-  error_.clear();
-  errorCode_ = 0;
+  status_ = {};
   // Only a regular file is replaced: a folder, pipe, device or socket of the name stays.
   struct stat existing {};
   if (placement == Placement::Replace && ::stat(target_.c_str(), &existing) == 0 &&
       !S_ISREG(existing.st_mode)) {
-    errorCode_ = EINVAL;
-    error_ = NotRegularText("replace", target_, existing.st_mode);
+    status_ = Result::Failure(NotRegularText("replace", target_, existing.st_mode), EINVAL);
     return false;
   }
   if (!faults::Allow("create")) return Fail("create a file beside", EIO);

@@ -9,4 +9,8 @@ std::string FailureText(std::string_view step, const std::filesystem::path& path
          std::generic_category().message(code);
 }
 
+Result FileFailure(std::string_view step, const std::filesystem::path& path, int code) {
+  return Result::Failure(FailureText(step, path, code), code);
+}
+
 }  // namespace palvarin

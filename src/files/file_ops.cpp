@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "files/atomic_file.hpp"
 #include "failure_text.hpp"
+#include "files/atomic_file.hpp"
 #include "files/io_faults.hpp"
 #include "regular_file.hpp"
 
@@ -20,10 +20,6 @@ namespace palvarin {
 namespace {
 
 constexpr std::size_t kChunk = std::size_t{1} << 16;
-
-FileResult Failure(std::string_view step, const std::filesystem::path& path, int code) {
-  return {false, FailureText(step, path, code), code};
-}
 
 // Reads until `buffer` is full or the file ends; the count, or -1 on error.
 ssize_t ReadFull(int fd, std::vector<char>& buffer) {
@@ -41,15 +37,13 @@ ssize_t ReadFull(int fd, std::vector<char>& buffer) {
 FileTime FromStatx(const struct statx_timestamp& stamp) { return {stamp.tv_sec, stamp.tv_nsec}; }
 
 // Copies the bytes of `source` into `file`; false when reading or writing fails.
-FileResult CopyBytes(int source, const std::filesystem::path& from, AtomicFile& file) {
+Result CopyBytes(int source, const std::filesystem::path& from, AtomicFile& file) {
   std::vector<char> buffer(kChunk);
   for (;;) {
     const ssize_t got = ReadFull(source, buffer);
-    if (got < 0) return Failure("read", from, errno);
+    if (got < 0) return FileFailure("read", from, errno);
     if (got == 0) return {};
-    if (!file.Write({buffer.data(), static_cast<std::size_t>(got)})) {
-      return {false, file.Error(), file.ErrorCode()};
-    }
+    if (!file.Write({buffer.data(), static_cast<std::size_t>(got)})) return file.Status();
   }
 }
 
@@ -69,15 +63,14 @@ FileFacts ReadFileFacts(const std::filesystem::path& path) {
   FileFacts facts;
   const RegularFile file(path);
   if (!file.IsOpen()) {
-    facts.error = file.Error();
+    facts.result = file.Status();
     return facts;
   }
   struct statx info {};
   if (::statx(file.Get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
-    facts.error = Failure("examine", path, errno).error;
+    facts.result = FileFailure("examine", path, errno);
     return facts;
   }
-  facts.ok = true;
   facts.identity = {::makedev(info.stx_dev_major, info.stx_dev_minor), info.stx_ino};
   facts.size = info.stx_size;
   facts.lastWrite = FromStatx(info.stx_mtime);
@@ -91,26 +84,25 @@ std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path) 
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev), info.st_ino};
 }
 
-FileResult CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
-                    CopyMode mode) {
+Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to, CopyMode mode) {
   const RegularFile source(from);
-  if (!source.IsOpen()) return {false, source.Error(), source.ErrorCode()};
+  if (!source.IsOpen()) return source.Status();
   const struct stat& info = source.Info();
   AtomicFile file;
   const auto placement =
       mode == CopyMode::Replace ? AtomicFile::Placement::Replace : AtomicFile::Placement::IfAbsent;
-  if (!file.Open(to, placement)) return {false, file.Error(), file.ErrorCode()};
+  if (!file.Open(to, placement)) return file.Status();
   if (auto copied = CopyBytes(source.Get(), from, file); !copied) return copied;
   // A new file gets the source's permissions, so that a private history stays private.
   file.SetNewFileMode(info.st_mode & 0777);
   file.SetLastWriteTime(info.st_mtim);
-  if (!file.Commit()) return {false, file.Error(), file.ErrorCode()};
+  if (!file.Commit()) return file.Status();
   return {};
 }
 
-FileResult DeleteFile(const std::filesystem::path& path) {
-  if (!faults::Allow("delete")) return Failure("delete", path, EIO);
-  if (::unlink(path.c_str()) != 0) return Failure("delete", path, errno);
+Result DeleteFile(const std::filesystem::path& path) {
+  if (!faults::Allow("delete")) return FileFailure("delete", path, EIO);
+  if (::unlink(path.c_str()) != 0) return FileFailure("delete", path, errno);
   return {};
 }
 

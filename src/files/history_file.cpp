@@ -13,10 +13,9 @@
 namespace palvarin {
 namespace {
 
-HistoryBytes Failure(std::string error, int code) {
+HistoryBytes Failure(Result result) {
   HistoryBytes bytes;
-  bytes.error = std::move(error);
-  bytes.code = code;
+  bytes.result = std::move(result);
   return bytes;
 }
 
@@ -34,26 +33,26 @@ bool FitsInMemory(std::uint64_t size) {
 
 HistoryBytes ReadHistoryFile(const std::filesystem::path& path) {
   const RegularFile file(path);
-  if (!file.IsOpen()) return Failure(file.Error(), file.ErrorCode());
+  if (!file.IsOpen()) return Failure(file.Status());
   const auto size = static_cast<std::uint64_t>(file.Info().st_size);
-  if (!FitsInMemory(size)) return Failure(FailureText("read", path, ENOMEM), ENOMEM);
+  if (!FitsInMemory(size)) return Failure(FileFailure("read", path, ENOMEM));
   HistoryBytes bytes;
   bytes.size = static_cast<std::size_t>(size);
   bytes.data.reset(new (std::nothrow) char[bytes.size + 1]);
-  if (!bytes.data) return Failure(FailureText("read", path, ENOMEM), ENOMEM);
+  if (!bytes.data) return Failure(FileFailure("read", path, ENOMEM));
   std::size_t done = 0;
   while (done < bytes.size) {
     const ssize_t got = ::read(file.Get(), bytes.data.get() + done, bytes.size - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      const int code = errno;
-      return Failure(FailureText("read", path, code), code);
+      return Failure(FileFailure("read", path, errno));
     }
     if (got == 0) break;
     done += static_cast<std::size_t>(got);
   }
   if (done < bytes.size) {
-    return Failure("cannot read " + path.string() + ": it became shorter while it was read", EIO);
+    return Failure(Result::Failure(
+        "cannot read " + path.string() + ": it became shorter while it was read", EIO));
   }
   return bytes;
 }

@@ -64,21 +64,19 @@ struct flock ByteLock(off_t byte) {
 
 }  // namespace
 
-bool HistoryLocks::Fail(std::string error) {
-  error_ = std::move(error);
+Result HistoryLocks::Fail(Result failure) {
   Release();
-  return false;
+  return failure;
 }
 
-bool HistoryLocks::Acquire(const std::vector<std::string>& paths,
-                           const std::function<void()>& waiting) {
+Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
+                             const std::function<void()>& waiting) {
   Release();
-  error_.clear();
-  const auto folder = LockFolder(error_);
-  if (!folder) return Fail(error_);
-  const auto file = *folder / kLockFileName;
+  std::filesystem::path folder;
+  if (Result chosen = LockFolder(folder); !chosen) return Fail(std::move(chosen));
+  const auto file = folder / kLockFileName;
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd_ < 0) return Fail(FailureText("open the lock file", file, errno));
+  if (fd_ < 0) return Fail(FileFailure("open the lock file", file, errno));
   std::vector<off_t> bytes;
   for (const std::string& path : paths) {
     if (const auto byte = LockByte(path)) bytes.push_back(*byte);
@@ -88,16 +86,16 @@ bool HistoryLocks::Acquire(const std::vector<std::string>& paths,
   for (const off_t byte : bytes) {
     struct flock lock = ByteLock(byte);
     if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) continue;
-    if (errno != EAGAIN && errno != EACCES) return Fail(FailureText("lock", file, errno));
+    if (errno != EAGAIN && errno != EACCES) return Fail(FileFailure("lock", file, errno));
     if (!told_) {
       told_ = true;
       waiting();
     }
     while (::fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
-      if (errno != EINTR) return Fail(FailureText("wait for a lock in", file, errno));
+      if (errno != EINTR) return Fail(FileFailure("wait for a lock in", file, errno));
     }
   }
-  return true;
+  return {};
 }
 
 void HistoryLocks::Release() {

@@ -30,25 +30,23 @@ std::filesystem::path ChooseFolder() {
 
 }  // namespace
 
-std::optional<std::filesystem::path> LockFolder(std::string& error) {
+Result LockFolder(std::filesystem::path& chosen) {
   const std::filesystem::path folder = ChooseFolder();
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    error = FailureText("create the lock folder", folder, errno);
-    return std::nullopt;
+    return FileFailure("create the lock folder", folder, errno);
   }
   // Under /tmp anybody may have made the name first: a folder of someone else's, or a link to
   // one, would let them hold or break the locks.
   struct stat info {};
   if (::lstat(folder.c_str(), &info) != 0) {
-    error = FailureText("examine the lock folder", folder, errno);
-    return std::nullopt;
+    return FileFailure("examine the lock folder", folder, errno);
   }
   if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    error = "the lock folder " + folder.string() +
-            " is not a folder of this user's that only this user may enter";
-    return std::nullopt;
+    return Result::Failure("the lock folder " + folder.string() +
+                           " is not a folder of this user's that only this user may enter");
   }
-  return folder;
+  chosen = folder;
+  return {};
 }
 
 }  // namespace palvarin

@@ -1,16 +1,16 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
-#include <string>
+
+#include "base/result.hpp"
 
 namespace palvarin {
 
 // The folder of this user's lock files, made with mode 0700 when missing: "palvarin" in
 // $XDG_RUNTIME_DIR, else in /run/user/<uid>, else /tmp/palvarin-<uid>; the first whose base
 // exists, so that every process of the user, with or without a desktop session, picks the same
-// one. None, with the reason in `error`, unless it is a real folder (not a link) of this user
+// one. Fails, leaving `folder` as it was, unless it is a real folder (not a link) of this user
 // that nobody else may enter.
-std::optional<std::filesystem::path> LockFolder(std::string& error);
+Result LockFolder(std::filesystem::path& folder);
 
 }  // namespace palvarin

@@ -31,7 +31,7 @@ RegularFile::RegularFile(const std::filesystem::path& path) {
     return;
   }
   if (!S_ISREG(named.st_mode)) {
-    Close(EINVAL, NotRegularText("read", path, named.st_mode));
+    Close(Result::Failure(NotRegularText("read", path, named.st_mode), EINVAL));
     return;
   }
   fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -40,7 +40,7 @@ RegularFile::RegularFile(const std::filesystem::path& path) {
   } else if (::fstat(fd_, &info_) != 0) {
     Fail("examine", path, errno);
   } else if (!S_ISREG(info_.st_mode)) {
-    Close(EINVAL, NotRegularText("read", path, info_.st_mode));
+    Close(Result::Failure(NotRegularText("read", path, info_.st_mode), EINVAL));
   }
 }
 
@@ -49,14 +49,13 @@ RegularFile::~RegularFile() {
 }
 
 void RegularFile::Fail(const char* step, const std::filesystem::path& path, int code) {
-  Close(code, FailureText(step, path, code));
+  Close(FileFailure(step, path, code));
 }
 
-void RegularFile::Close(int code, std::string error) {
+void RegularFile::Close(Result failure) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  code_ = code;
-  error_ = std::move(error);
+  status_ = std::move(failure);
 }
 
 std::string NotRegularText(std::string_view step, const std::filesystem::path& path, mode_t mode) {

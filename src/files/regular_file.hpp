@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.hpp"
+
 namespace palvarin {
 
 // A regular file (or a link to one) open for reading, closed with the object. Anything else
@@ -13,7 +15,7 @@ namespace palvarin {
 // is opened, and the open itself never waits, so no such name can stall the program.
 class RegularFile {
  public:
-  // Opens `path`; IsOpen() says whether it worked and Error() why not.
+  // Opens `path`; IsOpen() says whether it worked and Status() why not.
   explicit RegularFile(const std::filesystem::path& path);
   ~RegularFile();
   RegularFile(const RegularFile&) = delete;
@@ -25,19 +27,17 @@ class RegularFile {
   int Get() const { return fd_; }
   // What fstat said of the open file.
   const struct stat& Info() const { return info_; }
-  // "cannot <step> <path>: <reason>"; empty when open.
-  const std::string& Error() const { return error_; }
-  // errno of the failure: EINVAL for a name that is no regular file.
-  int ErrorCode() const { return code_; }
+  // Success, or "cannot <step> <path>: <reason>" with its errno (EINVAL for a name that is
+  // no regular file).
+  const Result& Status() const { return status_; }
 
  private:
   void Fail(const char* step, const std::filesystem::path& path, int code);
-  void Close(int code, std::string error);
+  void Close(Result failure);
 
   int fd_ = -1;
   struct stat info_ {};
-  std::string error_;
-  int code_ = 0;
+  Result status_;
 };
 
 // "cannot <step> <path>: it is a named pipe, not a regular file" (or a device, a socket, a

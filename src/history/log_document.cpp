@@ -116,15 +116,13 @@ bool AnyRepeatedAttribute(pugi::xml_document& document) {
 
 }  // namespace
 
-std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
-                                           std::string* refusal) {
-  const auto refuse = [&](const std::string& why) {
-    if (refusal) *refusal = why;
-    return std::nullopt;
-  };
+LoadedLog LoadLogDocument(const std::filesystem::path& path) {
+  const auto refuse = [](std::string why) { return LoadedLog{std::nullopt, Result::Failure(why)}; };
   HistoryBytes bytes = ReadHistoryFile(path);
-  if (bytes.code == ENOMEM) throw XmlError(kErrorOutOfMemory, "no memory to read " + path.string());
-  if (!bytes) return refuse(bytes.error);
+  if (bytes.result.code == ENOMEM) {
+    throw XmlError(kErrorOutOfMemory, "no memory to read " + path.string());
+  }
+  if (!bytes) return {std::nullopt, bytes.result};
   const std::string notAHistory = path.string() + " is not a message history: ";
   auto data = std::make_shared<LogDocument::Data>();
   data->buffer = std::move(bytes.data);
@@ -148,7 +146,7 @@ std::optional<LogDocument> LoadLogDocument(const std::filesystem::path& path,
   if (AnyRepeatedAttribute(data->document)) {
     return refuse(notAHistory + "an element in it has the same attribute twice");
   }
-  return LogDocument(std::move(data));
+  return {LogDocument(std::move(data)), {}};
 }
 
 NodeList ChildNodes(pugi::xml_node node) {

@@ -24,17 +24,17 @@ std::vector<std::string> FolderJobFiles(const MergeSettings& settings, const std
 
 }  // namespace
 
-bool LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
-                  const std::function<void()>& waiting) {
+Result LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
+                    const std::function<void()>& waiting) {
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
   if (settings.InTarget == InTarget::File) {
     return locks.Acquire({settings.Path1, settings.Path2, output}, waiting);
   }
   for (std::vector<std::string> files = FolderJobFiles(settings, output);;) {
-    if (!locks.Acquire(files, waiting)) return false;
+    if (Result locked = locks.Acquire(files, waiting); !locked) return locked;
     std::vector<std::string> now = FolderJobFiles(settings, output);
-    if (now == files) return true;
+    if (now == files) return {};
     files = std::move(now);
   }
 }

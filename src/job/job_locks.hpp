@@ -11,8 +11,8 @@ namespace palvarin {
 // until `locks` lets go: both inputs and the output of a file job; for a folder job each name
 // found in either input folder, in all its folders. A folder's list is read again once the
 // locks are held (another job may have added names while this one waited) until it stays the
-// same. False when the locks cannot be kept: locks.Error() says why.
-bool LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
-                  const std::function<void()>& waiting);
+// same. Fails when the locks cannot be kept.
+Result LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
+                    const std::function<void()>& waiting);
 
 }  // namespace palvarin

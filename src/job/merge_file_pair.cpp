@@ -5,12 +5,12 @@
 #include <future>
 #include <optional>
 
-#include "save_merged.hpp"
 #include "files/file_ops.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_entry_lists.hpp"
+#include "save_merged.hpp"
 #include "state/backup_rotation.hpp"
 #include "state/merge_time_record.hpp"
 #include "state/profile_store.hpp"
@@ -46,9 +46,9 @@ std::string Untouched(const PairReport& report) {
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
   if (options.dryRun) {
     const FileFacts facts = ReadFileFacts(path);
-    if (!facts.ok) {
-      report.reason = "the backup of " + path + " could not be made (" + facts.error + ")" +
-                      Untouched(report);
+    if (!facts.result) {
+      report.reason = "the backup of " + path + " could not be made (" +
+                      facts.result.description + ")" + Untouched(report);
       return false;
     }
     const std::string name = BackupName(path, std::time(nullptr));
@@ -57,13 +57,14 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
     report.backupsRemoved.insert(report.backupsRemoved.end(), beyond.begin(), beyond.end());
     return true;
   }
-  std::string error;
   const TimeValue now = std::time(nullptr);
-  if (MakeBackupAt(path, options.backupMax, now, &error, &report.backupsRemoved)) {
+  const Result made = MakeBackupAt(path, options.backupMax, now, &report.backupsRemoved);
+  if (made) {
     report.backupsMade.push_back(BackupName(path, now));
     return true;
   }
-  report.reason = "the backup of " + path + " could not be made (" + error + ")" + Untouched(report);
+  report.reason = "the backup of " + path + " could not be made (" + made.description + ")" +
+                  Untouched(report);
   return false;
 }
 
@@ -74,10 +75,12 @@ struct PreparedInput {
   NodeList nodes;
   LocalTimeCache hours;
   std::optional<EntryList> entries;
-  std::string refusal;  // why the file is no history, naming it
+  Result loaded;  // fails when the file is no history, naming it
 
   void Prepare(const std::string& path, EntrySource source) {
-    document = LoadLogDocument(path, &refusal);
+    LoadedLog log = LoadLogDocument(path);
+    document = std::move(log.document);
+    loaded = std::move(log.result);
     if (!document) return;
     nodes = ChildNodes(document->Root());
     entries.emplace(nodes, source, hours);
@@ -122,7 +125,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   input1.Prepare(first, EntrySource::kInput1);
   preparing2.get();
   if (!input1.document || !input2.document) {
-    report.reason = (input1.document ? input2 : input1).refusal + Untouched(report);
+    report.reason = (input1.document ? input2 : input1).loaded.description + Untouched(report);
     return false;
   }
   RecordingSink merged;
@@ -133,14 +136,15 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.
   std::future<void> released;
-  SaveMerged(merged, lastSession, output, [&] {
+  const Result saved = SaveMerged(merged, lastSession, output, [&] {
     released = std::async(
         policy, [one = std::move(input1.document), two = std::move(input2.document)]() mutable {
           one.reset();
           two.reset();
         });
   });
-  return true;
+  if (!saved) report.reason = saved.description + "; " + output + " was left as it was";
+  return saved.ok;
 }
 
 }  // namespace
@@ -148,7 +152,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
 bool IsPairUnchanged(const std::string& first, const std::string& second) {
   const FileFacts one = ReadFileFacts(first);
   const FileFacts two = ReadFileFacts(second);
-  return one.ok && two.ok && one.identity != two.identity && one.size == two.size &&
+  return one.result && two.result && one.identity != two.identity && one.size == two.size &&
          one.lastWrite == two.lastWrite;
 }
 

@@ -8,10 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "parallel_work.hpp"
 #include "files/file_ops.hpp"
+#include "files/folder_listing.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
+#include "parallel_work.hpp"
 
 namespace palvarin {
 namespace {
@@ -32,7 +33,9 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
                            bool copyBack, bool dryRun) {
   std::string refusal;
   try {
-    if (LoadLogDocument(from, &refusal)) return CopyHistoryFile(from, to, mode, copyBack, dryRun);
+    const LoadedLog log = LoadLogDocument(from);
+    if (log) return CopyHistoryFile(from, to, mode, copyBack, dryRun);
+    refusal = log.result.description;
   } catch (const XmlError& error) {
     refusal = error.what();
   }
@@ -49,8 +52,8 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
   if (dryRun) {
     const FileFacts source = ReadFileFacts(from);
     std::error_code error;
-    if (!source.ok) {
-      copy.reason = source.error;
+    if (!source.result) {
+      copy.reason = source.result.description;
     } else if (mode == CopyMode::FailIfExists &&
                std::filesystem::symlink_status(to, error).type() !=
                    std::filesystem::file_type::not_found) {
@@ -60,13 +63,13 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
     }
     return copy;
   }
-  const FileResult result = CopyFile(from, to, mode);
+  const Result result = CopyFile(from, to, mode);
   if (result) {
     copy.outcome = CopyOutcome::Copied;
   } else if (mode == CopyMode::FailIfExists && result.code == EEXIST) {
     copy.outcome = CopyOutcome::KeptExisting;
   } else {
-    copy.reason = result.error;
+    copy.reason = result.description;
   }
   return copy;
 }
@@ -197,16 +200,16 @@ std::string FolderPrefix(const std::string& folder) {
 }
 
 std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report) {
+  std::vector<std::string> found;
+  if (const Result listed = ListFolder(folder, found); !listed) {
+    report.warnings.push_back(listed.description);
+  }
   std::set<std::string> names;
-  std::error_code error;
-  std::filesystem::directory_iterator it(folder, error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::string name = it->path().filename().string();
+  for (std::string& name : found) {
     if (name.size() > kHistorySuffix.size() && name.ends_with(kHistorySuffix)) {
       names.insert(std::move(name));
     }
   }
-  if (error) report.warnings.push_back("cannot list " + folder + ": " + error.message());
   return names;
 }
 

@@ -3,10 +3,10 @@
 #include <set>
 #include <string>
 
+#include "files/file_ops.hpp"
 #include "job/job_report.hpp"
 #include "job_context.hpp"
 #include "merge_file_pair.hpp"
-#include "files/file_ops.hpp"
 
 namespace palvarin {
 

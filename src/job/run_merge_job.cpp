@@ -1,10 +1,10 @@
 #include "job/run_merge_job.hpp"
 
+#include "files/file_ops.hpp"
 #include "job_context.hpp"
 #include "job_locks.hpp"
 #include "merge_file_pair.hpp"
 #include "merge_folders.hpp"
-#include "files/file_ops.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 
@@ -97,8 +97,10 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
                             /*recordMergeTime=*/!overwrite, request.dryRun};
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
-  if (!LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); })) {
-    result.report.pairs.push_back(Unguarded(settings, locks.Error()));
+  if (const Result locked =
+          LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); });
+      !locked) {
+    result.report.pairs.push_back(Unguarded(settings, locked.description));
   } else if (settings.InTarget == InTarget::File) {
     RunFileJob(settings, options, profile, result.report, context);
   } else {

@@ -7,7 +7,6 @@
 
 #include "files/atomic_file.hpp"
 #include "history/log_writer.hpp"
-#include "history/xml_error.hpp"
 
 namespace palvarin {
 namespace {
@@ -54,10 +53,10 @@ void WriteInParts(LogWriter& writer, const Records& records) {
 
 }  // namespace
 
-void SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output,
-                const std::function<void()>& written) {
+Result SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output,
+                  const std::function<void()>& written) {
   AtomicFile file;
-  if (!file.Open(output)) throw XmlError(kErrorFail, file.Error());
+  if (!file.Open(output)) return file.Status();
   LogWriter writer(file);
   writer.BeginLog(lastSession);
   const Records& records = merged.Records();
@@ -69,9 +68,10 @@ void SaveMerged(const RecordingSink& merged, int lastSession, const std::string&
     }
   }
   writer.EndLog();
-  if (!writer.Flush()) throw XmlError(kErrorFail, file.Error());
+  if (!writer.Flush()) return file.Status();
   written();
-  if (!file.Commit()) throw XmlError(kErrorFail, file.Error());
+  file.Commit();
+  return file.Status();
 }
 
 }  // namespace palvarin

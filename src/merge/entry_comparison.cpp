@@ -3,8 +3,8 @@
 #include <array>
 #include <cstring>
 
-#include "history/log_document.hpp"
 #include "entry_time.hpp"
+#include "history/log_document.hpp"
 #include "same_apart_from_session.hpp"
 
 namespace palvarin {

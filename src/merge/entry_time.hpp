@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
-#include "time/local_time_cache.hpp"
 #include "history/log_entry.hpp"
+#include "time/local_time_cache.hpp"
 #include "time/time_value.hpp"
 
 namespace palvarin {

@@ -9,8 +9,9 @@
 #include <utility>
 
 #include "files/file_ops.hpp"
-#include "time/time_stamp.hpp"
+#include "files/folder_listing.hpp"
 #include "state/split_path.hpp"
+#include "time/time_stamp.hpp"
 
 namespace palvarin {
 namespace {
@@ -25,19 +26,8 @@ bool IsBackupName(std::string_view found, std::string_view base) {
 // Birth time where the file system keeps it, else last write; zero when it cannot be opened.
 FileTime BackupAge(const std::string& path) {
   const FileFacts facts = ReadFileFacts(path);
-  if (!facts.ok) return {};
+  if (!facts.result) return {};
   return facts.birth.value_or(facts.lastWrite);
-}
-
-// Every name in the folder; none when it cannot be searched.
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (auto it = std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec);
-       !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-    names.push_back(it->path().filename().string());
-  }
-  return names;
 }
 
 }  // namespace
@@ -63,7 +53,10 @@ std::string BackupName(const std::string& path, TimeValue when) {
 std::vector<std::string> ListBackups(const std::string& path) {
   const auto [folder, base] = SplitPath(path);
   std::vector<std::pair<FileTime, std::string>> aged;
-  for (auto& name : NamesIn(folder)) {
+  // A folder that cannot be read to the end gives the backups found so far.
+  std::vector<std::string> names;
+  ListFolder(folder, names);
+  for (auto& name : names) {
     if (!IsBackupName(name, base)) continue;
     auto full = folder + name;
     aged.emplace_back(BackupAge(full), std::move(full));
@@ -75,27 +68,24 @@ std::vector<std::string> ListBackups(const std::string& path) {
   return backups;
 }
 
-bool MakeBackup(const std::string& path, std::uint32_t maximum, std::string* error,
-                std::vector<std::string>* removed) {
-  return MakeBackupAt(path, maximum, std::time(nullptr), error, removed);
+Result MakeBackup(const std::string& path, std::uint32_t maximum,
+                  std::vector<std::string>* removed) {
+  return MakeBackupAt(path, maximum, std::time(nullptr), removed);
 }
 
-bool MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
-                  std::string* error, std::vector<std::string>* removed) {
+Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                    std::vector<std::string>* removed) {
   const std::string name = BackupName(path, now);
-  const FileResult copied = CopyFile(path, name, CopyMode::FailIfExists);
+  const Result copied = CopyFile(path, name, CopyMode::FailIfExists);
   // A backup of this second that holds these very bytes already keeps them safe.
   const bool safe = copied || (copied.code == EEXIST && HaveSameContent(path, name));
-  if (!safe) {
-    if (error != nullptr) *error = copied.error;
-    return false;
-  }
+  if (!safe) return copied;
   // A deletion that fails still counts: the rotation never retries.
   for (std::string& old : BackupsBeyond(path, name, maximum)) {
     DeleteFile(old);
     if (removed != nullptr) removed->push_back(std::move(old));
   }
-  return true;
+  return {};
 }
 
 }  // namespace palvarin

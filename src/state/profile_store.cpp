@@ -89,7 +89,7 @@ ProfileStore::ProfileStore(std::filesystem::path file, ProfileAccess access)
     const int code = db_ != nullptr ? ::sqlite3_errcode(db_) : SQLITE_OK;
     Close();
     if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || attempt == kOpenAttempts) break;
-    warning_.clear();
+    problem_ = {};
     std::this_thread::sleep_for(std::chrono::milliseconds(10 * attempt));
   }
 }
@@ -214,15 +214,15 @@ bool ProfileStore::Unusable(const std::string& reason) {
 }
 
 bool ProfileStore::Problem(const std::string& text) {
-  if (!warned_ && warning_.empty()) warning_ = text;
+  if (!told_ && problem_) problem_ = Result::Failure(text);
   return false;
 }
 
-std::string ProfileStore::TakeWarning() {
+Result ProfileStore::TakeProblem() {
   const std::lock_guard lock(mutex_);
-  if (warned_ || warning_.empty()) return {};
-  warned_ = true;
-  return std::move(warning_);
+  if (told_ || problem_) return {};
+  told_ = true;
+  return std::move(problem_);
 }
 
 ProfileStore::StoredValue ProfileStore::ColumnValue(sqlite3_stmt* row) {

@@ -1,36 +1,52 @@
 #include "texts/help_text.hpp"
 
-namespace palvarin {
+#include <algorithm>
 
-const std::array<std::string_view, 5>& HelpBlocks() {
-  static constexpr std::array<std::string_view, 5> kBlocks = {
-      // Block 1
-      "引数の一覧\n"
-      "/h  : ヘルプ このウィンドウを表示します\n"
-      "/n  : ウィンドウを表示せずに実行\n"
-      "/d  : マージの対象にフォルダを指定\n"
-      "/f  : マージの対象にファイルを指定",
-      // Block 2
-      "/p1 : パス1の設定(このスイッチの後にパスを続ける)\n"
-      "/p2 : パス2の設定(このスイッチの後にパスを続ける)\n"
-      "/ps : 出力先の設定(このスイッチの後にパスを続ける)\n"
-      "/o  : マージ対象のファイルを上書きする\n"
-      "/t  : 出力先を別ファイル(又はフォルダ)にする\n",
-      // Block 3
-      "/b  : バックアップファイルを作成する\n"
-      "/nb : バックアップファイルを作成しない\n"
-      "/bm : バックアップファイルを作成する場合の最大数\n"
-      "      (このスイッチの後に、作成するバックアップの数の最大値を設定する)\n ",
-      // Block 4
-      "/t  : ファイルサイズ、更新日時が同じ場合もマージを行う\n"
-      "/nt : ファイルサイズ、更新日時が同じ場合、マージを行わない\n"
-      "/na : 片方のファイルに、前回マージした日時より古いメッセージがある場合、",
-      // Block 5
-      "      もう一方のファイルでアーカイブが作成されたとみなし、\n"
-      "      マージ後のファイルにそのメッセージを含めない\n"
-      "/a  : ↑これを気にせず、マージする",
+#include "texts/catalogue.hpp"
+
+namespace palvarin {
+namespace {
+
+// Long spellings beside the switches they stand for; the value names are the help's own.
+constexpr std::string_view kLongForms[][2] = {
+    {"--no-window", "/n"},     {"--folders", "/d"},         {"--files", "/f"},
+    {"--first PATH", "/p1"},   {"--second PATH", "/p2"},    {"--output PATH", "/ps"},
+    {"--overwrite", "/o"},     {"--separate-output", "/t"}, {"--backup", "/b"},
+    {"--no-backup", "/nb"},    {"--backup-max N", "/bm"},   {"--skip-unchanged", "/nt"},
+    {"--archive-rule", "/na"}, {"--keep-all", "/a"},        {"--help", "/h"},
+    {"--dry-run", "/dry"},     {"--quiet", "/q"},           {"--report FILE", "/report"},
+};
+
+std::string Padded(std::string_view text, std::size_t width) {
+  std::string padded(text);
+  padded.resize(std::max(width, text.size() + 1), ' ');
+  return padded;
+}
+
+}  // namespace
+
+std::array<std::string_view, 5> HelpBlocks() {
+  return {
+      Tr("Command-line switches\n"
+         "/h  : show this help\n"
+         "/n  : run without a window\n"
+         "/d  : the inputs are folders\n"
+         "/f  : the inputs are files"),
+      Tr("/p1 : the first input (its path follows the switch)\n"
+         "/p2 : the second input (its path follows the switch)\n"
+         "/ps : the output (its path follows the switch)\n"
+         "/o  : overwrite both inputs with the result\n"
+         "/t  : write the result to another file (or folder)\n"),
+      Tr("/b  : back up the inputs before overwriting them\n"
+         "/nb : make no backups\n"
+         "/bm : the most backups kept per input\n"
+         "      (the number follows the switch; 0 keeps them all)"),
+      Tr("/nt : skip a pair whose files have the same size and last-write time\n"
+         "/na : when one file holds messages older than the last merge"),
+      Tr("      that the other no longer has, take them as archived there\n"
+         "      and leave them out of the merged file\n"
+         "/a  : keep every message, whatever the last merge"),
   };
-  return kBlocks;
 }
 
 std::string HelpText() {
@@ -39,6 +55,26 @@ std::string HelpText() {
     if (!text.empty() && !text.ends_with('\n')) text += '\n';
     text += block;
   }
+  return text;
+}
+
+std::string TerminalHelpText() {
+  std::string text = Format(Tr("Usage: {0} [SWITCH]..."), {"palvarin"});
+  text += "\n\n" + HelpText();
+  if (!text.ends_with('\n')) text += '\n';
+  text += '\n';
+  text += Tr("Long forms (a short switch may also start with \"-\", in any letter case):");
+  text += '\n';
+  constexpr std::size_t kWidth = 22;
+  for (const auto& [spelling, slash] : kLongForms) {
+    text += "  " + Padded(spelling, kWidth) + std::string(slash) + '\n';
+  }
+  text += "  " + Padded("--version", kWidth) + std::string(Tr("show the version")) + '\n';
+  text += Tr("A value may also follow an equals sign: --first=PATH.");
+  text += '\n';
+  text +=
+      Tr("Exit status: 0 done, 1 a pair or a copy failed, 2 the command line or the paths "
+         "were refused.");
   return text;
 }
 

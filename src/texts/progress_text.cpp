@@ -1,5 +1,6 @@
 #include "texts/progress_text.hpp"
 
+#include "texts/catalogue.hpp"
 #include "texts/report_text.hpp"
 
 namespace palvarin {
@@ -11,22 +12,28 @@ std::string FormatCount(std::size_t count) {
 }
 
 std::string ProgressLine(const JobProgress& item) {
-  const char* what = item.stage == JobStage::CopyingBack ? "copying back "
-                     : item.kind == JobItemKind::Pair    ? "pair "
-                                                         : "copy ";
-  return what + FormatCount(item.index + 1) + " of " + FormatCount(item.total) + ": " + item.name;
+  const std::string index = FormatCount(item.index + 1);
+  const std::string total = FormatCount(item.total);
+  if (item.stage == JobStage::CopyingBack) {
+    return Format(Tr("copying back {0} of {1}: {2}"), {index, total, item.name});
+  }
+  if (item.kind == JobItemKind::Pair) {
+    return Format(Tr("pair {0} of {1}: {2}"), {index, total, item.name});
+  }
+  return Format(Tr("copy {0} of {1}: {2}"), {index, total, item.name});
 }
 
 std::string StoppingText() {
-  return "stopping: the job ends once the pairs at hand are done";
+  return std::string(Tr("stopping: the job ends once the pairs at hand are done"));
 }
 
 std::string StoppedText(const JobReport& report) {
   const auto pairs = static_cast<std::size_t>(report.Count(PairOutcome::NotRun));
   const auto copies = static_cast<std::size_t>(report.Count(CopyOutcome::NotRun));
-  return "the job was stopped: " + FormatCount(pairs) + (pairs == 1 ? " pair" : " pairs") +
-         " and " + FormatCount(copies) + (copies == 1 ? " copy" : " copies") +
-         " were not started; their files are as they were";
+  return Format(Tr("the job was stopped: {0} and {1} were not started; their files are as they "
+                   "were"),
+                {Format(TrN("{0} pair", "{0} pairs", pairs), {FormatCount(pairs)}),
+                 Format(TrN("{0} copy", "{0} copies", copies), {FormatCount(copies)})});
 }
 
 namespace {
@@ -34,24 +41,26 @@ namespace {
 std::string CopyOutcomeText(const CopyReport& copy, bool dry) {
   switch (copy.outcome) {
     case CopyOutcome::Copied:
-      if (copy.copyBack) return dry ? "would copy back" : "copied back";
-      return dry ? "would copy" : "copied";
+      if (copy.copyBack) return std::string(dry ? Tr("would copy back") : Tr("copied back"));
+      return std::string(dry ? Tr("would copy") : Tr("copied"));
     case CopyOutcome::KeptExisting:
-      return "kept existing";
+      return std::string(Tr("kept existing"));
     case CopyOutcome::Failed:
-      return "copy failed";
+      return std::string(Tr("copy failed"));
     case CopyOutcome::NotRun:
-      return "not run";
+      return std::string(Tr("not run"));
   }
   return {};
 }
 
 std::string CopyDetail(const CopyReport& copy) {
   if (!copy.reason.empty()) return copy.reason;
-  if (copy.stylesheet) return "the stylesheet the histories use";
-  if (copy.copyBack) return "the merged history over the second input";
-  if (copy.outcome == CopyOutcome::KeptExisting) return "the output already holds this name";
-  return "found on one side only";
+  if (copy.stylesheet) return std::string(Tr("the stylesheet the histories use"));
+  if (copy.copyBack) return std::string(Tr("the merged history over the second input"));
+  if (copy.outcome == CopyOutcome::KeptExisting) {
+    return std::string(Tr("the output already holds this name"));
+  }
+  return std::string(Tr("found on one side only"));
 }
 
 }  // namespace
@@ -64,48 +73,44 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
     row.what = pair.first + " + " + pair.second;
     switch (pair.outcome) {
       case PairOutcome::Merged:
-        row.outcome = dry ? "would merge" : "merged";
+        row.outcome = dry ? Tr("would merge") : Tr("merged");
         row.what += " -> " + pair.output;
         row.detail = DescribeCounts(pair.counts);
         break;
       case PairOutcome::Unchanged:
-        row.outcome = "unchanged";
-        row.detail = "same size and last-write time, skipped";
+        row.outcome = Tr("unchanged");
+        row.detail = Tr("same size and last-write time, skipped");
         break;
       case PairOutcome::Failed:
-        row.outcome = "failed";
+        row.outcome = Tr("failed");
         row.detail = pair.reason;
         row.failed = true;
         break;
       case PairOutcome::NotRun:
-        row.outcome = "not run";
+        row.outcome = Tr("not run");
         row.detail = pair.reason;
         break;
     }
-    for (const std::string& warning : pair.warnings) row.detail += "; note: " + warning;
+    for (const std::string& warning : pair.warnings) {
+      row.detail = Format(Tr("{0}; note: {1}"), {row.detail, warning});
+    }
     rows.push_back(std::move(row));
     for (const std::string& made : pair.backupsMade) {
-      rows.push_back({dry ? "would back up" : "backup made", made, "", false});
+      rows.push_back({std::string(dry ? Tr("would back up") : Tr("backup made")), made, "", false});
     }
     for (const std::string& removed : pair.backupsRemoved) {
-      rows.push_back({dry ? "would delete backup" : "backup deleted", removed,
-                      "older than the maximum number of backups kept", false});
+      rows.push_back({std::string(dry ? Tr("would delete backup") : Tr("backup deleted")), removed,
+                      std::string(Tr("older than the maximum number of backups kept")), false});
     }
   }
   for (const CopyReport& copy : report.copies) {
     rows.push_back({CopyOutcomeText(copy, dry), copy.from + " -> " + copy.to, CopyDetail(copy),
                     copy.outcome == CopyOutcome::Failed});
   }
-  for (const std::string& warning : report.warnings) rows.push_back({"note", "", warning, false});
+  for (const std::string& warning : report.warnings) {
+    rows.push_back({std::string(Tr("note")), "", warning, false});
+  }
   return rows;
 }
-
-std::string ProgressWindowTitle() { return "Palvarin - マージ中"; }
-std::string ProgressCancelLabel() { return "キャンセル"; }
-std::string ProgressWaitingText() { return "ほかのPalvarinのマージが終わるのを待っています…"; }
-std::string ResultsWindowTitle() { return "Palvarin - マージの結果"; }
-std::string ResultsColumnOutcome() { return "結果"; }
-std::string ResultsColumnFiles() { return "ファイル"; }
-std::string ResultsColumnDetail() { return "詳細"; }
 
 }  // namespace palvarin

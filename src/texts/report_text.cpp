@@ -1,24 +1,26 @@
 #include "texts/report_text.hpp"
 
+#include "texts/catalogue.hpp"
+
 namespace palvarin {
 namespace {
 
 std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
 
-std::string Plural(int count, const char* word) {
-  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
-}
+std::string Number(int count) { return std::to_string(count); }
+
+unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned long>(count); }
 
 }  // namespace
 
 std::string DescribeCounts(const MergeCounts& counts) {
-  std::string text = std::to_string(counts.fromBoth + counts.fromInput1 + counts.fromInput2) +
-                     " entries in " + std::to_string(counts.sessions) + " sessions (" +
-                     std::to_string(counts.fromBoth) + " on both sides, " +
-                     std::to_string(counts.fromInput1) + " from the first only, " +
-                     std::to_string(counts.fromInput2) + " from the second only)";
+  std::string text = Format(
+      Tr("{0} entries in {1} sessions ({2} on both sides, {3} from the first only, {4} "
+         "from the second only)"),
+      {Number(counts.fromBoth + counts.fromInput1 + counts.fromInput2), Number(counts.sessions),
+       Number(counts.fromBoth), Number(counts.fromInput1), Number(counts.fromInput2)});
   if (counts.cutOff > 0) {
-    text += ", " + std::to_string(counts.cutOff) + " older than the last merge left out";
+    text += Format(Tr(", {0} older than the last merge left out"), {Number(counts.cutOff)});
   }
   return text;
 }
@@ -29,40 +31,48 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
   for (const PairReport& pair : report.pairs) {
     switch (pair.outcome) {
       case PairOutcome::Merged:
-        lines.push_back((dry ? "would merge " : "merged ") + PairName(pair) + " -> " +
-                        pair.output + ": " + DescribeCounts(pair.counts));
+        lines.push_back(Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
+                               {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
         break;
       case PairOutcome::Unchanged:
-        lines.push_back("unchanged " + PairName(pair) + ": same size and last-write time, skipped");
+        lines.push_back(
+            Format(Tr("unchanged {0}: same size and last-write time, skipped"), {PairName(pair)}));
         break;
       case PairOutcome::Failed:
-        lines.push_back("FAILED " + PairName(pair));
+        lines.push_back(Format(Tr("FAILED {0}"), {PairName(pair)}));
         break;
       case PairOutcome::NotRun:
-        lines.push_back("not run " + PairName(pair) + ": the job was stopped before this pair");
+        lines.push_back(
+            Format(Tr("not run {0}: the job was stopped before this pair"), {PairName(pair)}));
         break;
     }
     if (pair.outcome != PairOutcome::Failed) {
       for (const std::string& made : pair.backupsMade) {
-        lines.push_back((dry ? "  would back up to " : "  backed up to ") + made);
+        lines.push_back(Format(dry ? Tr("  would back up to {0}") : Tr("  backed up to {0}"), {made}));
       }
       for (const std::string& removed : pair.backupsRemoved) {
-        lines.push_back((dry ? "  would delete the old backup " : "  deleted the old backup ") +
-                        removed);
+        lines.push_back(Format(
+            dry ? Tr("  would delete the old backup {0}") : Tr("  deleted the old backup {0}"),
+            {removed}));
       }
     }
-    for (const std::string& warning : pair.warnings) lines.push_back("  note: " + warning);
+    for (const std::string& warning : pair.warnings) {
+      lines.push_back(Format(Tr("  note: {0}"), {warning}));
+    }
   }
   for (const CopyReport& copy : report.copies) {
     if (copy.outcome == CopyOutcome::Copied && !copy.copyBack) {
-      lines.push_back((dry ? "would copy " : "copied ") + copy.from + " -> " + copy.to +
-                      (copy.stylesheet ? ": the stylesheet the histories use"
-                                       : ": found on one side only"));
+      lines.push_back(Format(copy.stylesheet
+                                 ? (dry ? Tr("would copy {0} -> {1}: the stylesheet the histories use")
+                                        : Tr("copied {0} -> {1}: the stylesheet the histories use"))
+                                 : (dry ? Tr("would copy {0} -> {1}: found on one side only")
+                                        : Tr("copied {0} -> {1}: found on one side only")),
+                             {copy.from, copy.to}));
     } else if (copy.outcome == CopyOutcome::Copied && dry) {
-      lines.push_back("would copy back " + copy.from + " -> " + copy.to);
+      lines.push_back(Format(Tr("would copy back {0} -> {1}"), {copy.from, copy.to}));
     } else if (copy.outcome == CopyOutcome::NotRun) {
-      lines.push_back("not run: copy " + copy.from + " -> " + copy.to +
-                      ": the job was stopped before this copy");
+      lines.push_back(Format(Tr("not run: copy {0} -> {1}: the job was stopped before this copy"),
+                             {copy.from, copy.to}));
     }
   }
   return lines;
@@ -72,36 +82,53 @@ std::vector<std::string> DescribeFailures(const JobReport& report) {
   std::vector<std::string> lines;
   for (const PairReport& pair : report.pairs) {
     if (pair.outcome == PairOutcome::Failed) {
-      lines.push_back("not merged: " + PairName(pair) + ": " + pair.reason);
+      lines.push_back(Format(Tr("not merged: {0}: {1}"), {PairName(pair), pair.reason}));
     }
   }
   for (const CopyReport& copy : report.copies) {
     if (copy.outcome == CopyOutcome::Failed) {
-      lines.push_back("not copied: " + copy.from + " -> " + copy.to + ": " + copy.reason);
+      lines.push_back(Format(Tr("not copied: {0} -> {1}: {2}"), {copy.from, copy.to, copy.reason}));
     }
   }
-  for (const std::string& warning : report.warnings) lines.push_back("note: " + warning);
+  for (const std::string& warning : report.warnings) {
+    lines.push_back(Format(Tr("note: {0}"), {warning}));
+  }
   return lines;
 }
 
 std::string DescribeTotals(const JobReport& report) {
+  const bool dry = report.dryRun;
+  const int merged = report.Count(PairOutcome::Merged);
+  const int copied = report.Count(CopyOutcome::Copied);
+  const std::string pairs =
+      dry ? Format(TrN("{0} pair would be merged", "{0} pairs would be merged", Count(merged)),
+                   {Number(merged)})
+          : Format(TrN("{0} pair merged", "{0} pairs merged", Count(merged)), {Number(merged)});
+  const std::string files =
+      dry ? Format(TrN("{0} file would be copied", "{0} files would be copied", Count(copied)),
+                   {Number(copied)})
+          : Format(TrN("{0} file copied", "{0} files copied", Count(copied)), {Number(copied)});
+  std::string text =
+      Format(Tr("{0}, {1}, {2}; {3}, {4}"),
+             {pairs, Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
+              Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}), files,
+              Format(Tr("{0} copies failed"), {Number(report.Count(CopyOutcome::Failed))})});
+  if (const int archived = report.ArchivedEntries(); archived > 0) {
+    const std::string left =
+        dry ? Format(TrN("{0} entry would be left out by the archive rule",
+                         "{0} entries would be left out by the archive rule", Count(archived)),
+                     {Number(archived)})
+            : Format(TrN("{0} entry left out by the archive rule",
+                         "{0} entries left out by the archive rule", Count(archived)),
+                     {Number(archived)});
+    text = Format(Tr("{0}; {1}"), {text, left});
+  }
   const int notRun = report.Count(PairOutcome::NotRun) + report.Count(CopyOutcome::NotRun);
-  return std::string(report.dryRun ? "dry run, nothing was written: " : "") +
-         Plural(report.Count(PairOutcome::Merged), "pair") +
-         (report.dryRun ? " would be merged, " : " merged, ") +
-         std::to_string(report.Count(PairOutcome::Unchanged)) + " unchanged, " +
-         std::to_string(report.Count(PairOutcome::Failed)) + " failed; " +
-         Plural(report.Count(CopyOutcome::Copied), "file") +
-         (report.dryRun ? " would be copied, " : " copied, ") +
-         std::to_string(report.Count(CopyOutcome::Failed)) + " copies failed" +
-         (report.ArchivedEntries() > 0
-              ? "; " + std::to_string(report.ArchivedEntries()) +
-                    (report.ArchivedEntries() == 1 ? " entry" : " entries") +
-                    (report.dryRun ? " would be" : "") + " left out by the archive rule"
-              : "") +
-         (report.stopped || notRun > 0
-              ? "; stopped: " + std::to_string(notRun) + " not run"
-              : "");
+  if (report.stopped || notRun > 0) {
+    text = Format(Tr("{0}; {1}"), {text, Format(Tr("stopped: {0} not run"), {Number(notRun)})});
+  }
+  if (dry) text = Format(Tr("dry run, nothing was written: {0}"), {text});
+  return text;
 }
 
 }  // namespace palvarin

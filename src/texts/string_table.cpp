@@ -1,21 +1,23 @@
 #include "texts/string_table.hpp"
 
+#include "texts/catalogue.hpp"
+
 namespace palvarin {
 
 std::string_view MessageText(MessageId id) {
   switch (id) {
     case kMessageNoPath:
-      return "入力先、又は出力先が選択されていません";
+      return Tr("No input or output has been chosen.");
     case kMessageMissingPath:
-      return "存在しないファイル、又はフォルダが設定されています";
+      return Tr("A file or folder that does not exist has been set.");
     case kMessageNotFolder:
-      return "対象にフォルダが設定されていません\n(ファイルが設定されている可能性があります)";
+      return Tr("The inputs are not folders.\n(A file may have been set.)");
     case kMessageNotFile:
-      return "対象にファイルが設定されていません\n(フォルダが設定されている可能性があります)";
+      return Tr("The inputs are not files.\n(A folder may have been set.)");
     case kMessageBadArguments:
-      return "不正な引数がありました。\nヘルプを確認して引数を再度設定してください。";
+      return Tr("The command line is not valid.\nCheck the help and set the arguments again.");
     case kMessageMergeFinished:
-      return "マージが終了しました";
+      return Tr("The merge has finished.");
   }
   return {};
 }

@@ -1,16 +1,19 @@
 #include "about_group.hpp"
 
-#include <QFileInfo>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QUrl>
 
+#include "desktop_identity.hpp"
+#include "dialog_strings.hpp"
+
 namespace palvarin {
 namespace {
 
 // Shown where the project has no such thing.
-QString NoneText() { return QStringLiteral("なし"); }
+QString NoneText() { return QTr("none"); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   auto* label = new QLabel(text, parent);
@@ -18,26 +21,25 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
   return label;
 }
 
-// A link to the README of the source tree this program was built from, if it is still there.
+// A link to the installed README, or to the source tree's when run from a build folder.
 QString WebLinkText() {
-  const QFileInfo readme(QStringLiteral(PALVARIN_README));
-  if (!readme.isFile()) return NoneText();
-  const QString target = QUrl::fromLocalFile(readme.absoluteFilePath()).toString();
+  const QString readme = FindReadme(QCoreApplication::applicationDirPath());
+  if (readme.isEmpty()) return NoneText();
+  const QString target = QUrl::fromLocalFile(readme).toString();
   return QStringLiteral("<a href=\"%1\">README.md</a>").arg(target.toHtmlEscaped());
 }
 
 }  // namespace
 
 QGroupBox* MakeAboutGroup(QWidget* parent) {
-  auto* group = new QGroupBox(QStringLiteral("バージョン情報"), parent);
+  auto* group = new QGroupBox(QTr("About"), parent);
   group->setObjectName(QStringLiteral("aboutGroup"));
   auto* grid = new QGridLayout(group);
 
   grid->addWidget(MakeLabel(group, "aboutTitleLabel", QStringLiteral("Palvarin Version1.1")), 0, 0,
                   1, 2);
-  grid->addWidget(
-      MakeLabel(group, "aboutOwnerLabel", QStringLiteral("Copyright (C) Palvarin の開発者")), 1, 0,
-      1, 2);
+  grid->addWidget(MakeLabel(group, "aboutOwnerLabel", QTr("Copyright (C) the Palvarin developers")),
+                  1, 0, 1, 2);
 
   grid->addWidget(MakeLabel(group, "mailCaption", QStringLiteral("mail")), 2, 0);
   QLabel* mail = MakeLabel(group, "mailLink", NoneText());

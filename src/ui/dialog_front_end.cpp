@@ -2,12 +2,15 @@
 
 #include <QApplication>
 
-#include "job/front_end.hpp"
+#include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
+#include "job/front_end.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
+#include "qt_translations.hpp"
+#include "texts/report_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -26,7 +29,11 @@ class QtFrontEnd final : public FrontEnd {
 
  private:
   FrontEnd& Started() {
-    if (!application_) application_ = std::make_unique<QApplication>(argc_, argv_);
+    if (!application_) {
+      application_ = std::make_unique<QApplication>(argc_, argv_);
+      SetUpApplicationIdentity();
+      InstallQtTranslations(*application_);
+    }
     return windows_;
   }
 

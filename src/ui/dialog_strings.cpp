@@ -4,32 +4,43 @@ namespace palvarin {
 
 InTargetTexts TextsFor(InTarget kind) {
   if (kind == InTarget::File) {
-    return {QStringLiteral("マージするMSN Messangerのファイル"), QStringLiteral("元ファイル1(&1)"),
-            QStringLiteral("元ファイル2(&2)"), QStringLiteral("別ファイルに出力(&O)")};
+    return {QTr("MSN Messenger files to merge"), QTr("File &1"), QTr("File &2"),
+            QTr("&Output to another file")};
   }
-  return {QStringLiteral("マージするMSN Messangerのフォルダ"), QStringLiteral("元フォルダ1(&1)"),
-          QStringLiteral("元フォルダ2(&2)"), QStringLiteral("別フォルダに出力(&O)")};
+  return {QTr("MSN Messenger folders to merge"), QTr("Folder &1"), QTr("Folder &2"),
+          QTr("&Output to another folder")};
 }
 
-QString HistoryFileFilter() {
-  return QStringLiteral("MSNメッセンジャー履歴ファイル (*.xml);;すべてのファイル (*)");
-}
+QString HistoryFileFilter() { return QTr("MSN Messenger history files (*.xml);;All files (*)"); }
 
-QString FolderBrowserTitle() { return QStringLiteral("フォルダを選択してください"); }
+QString FolderBrowserTitle() { return QTr("Choose a folder"); }
 
 QString BackupMaxRangeMessage() {
-  return QStringLiteral("バックアップファイルの最大数には、0から100までの整数を入力してください。");
+  return QTr("Enter a whole number from 0 to 100 as the most backups kept.");
 }
 
-QString WaitingForOtherJobText() {
-  return QStringLiteral("ほかのPalvarinのマージが終わるのを待っています…");
-}
+QString WaitingForOtherJobText() { return QTr("Waiting for another Palvarin job to finish…"); }
+
+QString ProgressWindowTitle() { return QTr("Palvarin - Merging"); }
+
+QString ProgressCancelLabel() { return QTr("Cancel"); }
+
+QString ResultsWindowTitle() { return QTr("Palvarin - Merge results"); }
+
+QString ResultsColumnOutcome() { return QTr("Result"); }
+
+QString ResultsColumnFiles() { return QTr("Files"); }
+
+QString ResultsColumnDetail() { return QTr("Details"); }
 
 QString ArchivedEntriesNote(int count) {
-  return QStringLiteral(
-             "前回のマージの後に片方で削除された %1 件のエントリを、"
-             "アーカイブ規則により含めませんでした。")
-      .arg(count);
+  const std::string number = std::to_string(count);
+  return FromUtf8(Format(TrN("The archive rule left out {0} entry that one side deleted after "
+                             "the last merge.",
+                             "The archive rule left out {0} entries that one side deleted after "
+                             "the last merge.",
+                             static_cast<unsigned long>(count < 0 ? 0 : count)),
+                         {number}));
 }
 
 }  // namespace palvarin

@@ -3,8 +3,9 @@
 #include <QString>
 #include <string_view>
 
-#include "texts/string_table.hpp"
 #include "state/merge_settings.hpp"
+#include "texts/catalogue.hpp"
+#include "texts/string_table.hpp"
 
 namespace palvarin {
 
@@ -13,10 +14,13 @@ inline QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The text for `english` in the language in use (a literal: see Tr).
+inline QString QTr(std::string_view english) { return FromUtf8(Tr(english)); }
+
 // The text of one of the program's messages.
 inline QString MessageQText(MessageId id) { return FromUtf8(MessageText(id)); }
 
-// The four texts of the main dialog that follow the input kind (strings 129 to 136).
+// The four texts of the main dialog that follow the input kind.
 struct InTargetTexts {
   QString pathsGroup;
   QString path1Label;
@@ -27,7 +31,7 @@ struct InTargetTexts {
 // The texts for folders or for files.
 InTargetTexts TextsFor(InTarget kind);
 
-// Filter of the file picker (string 150), in Qt's form.
+// Filter of the file picker, in Qt's form.
 QString HistoryFileFilter();
 
 // Title of the folder browser.
@@ -38,6 +42,14 @@ QString BackupMaxRangeMessage();
 
 // Shown while a job waits for another Palvarin job to let go of its files.
 QString WaitingForOtherJobText();
+
+// Texts of the progress window and of the results window after a job.
+QString ProgressWindowTitle();
+QString ProgressCancelLabel();
+QString ResultsWindowTitle();
+QString ResultsColumnOutcome();
+QString ResultsColumnFiles();
+QString ResultsColumnDetail();
 
 // How many entries the archive rule left out of the merged histories.
 QString ArchivedEntriesNote(int count);

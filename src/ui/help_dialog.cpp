@@ -5,14 +5,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "texts/help_text.hpp"
 #include "dialog_strings.hpp"
+#include "texts/help_text.hpp"
 
 namespace palvarin {
 
 HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("helpDialog"));
-  setWindowTitle(QStringLiteral("ヘルプ"));
+  setWindowTitle(QTr("Help"));
 
   // The blocks stack without gaps so that they read as one text.
   auto* blocks = new QVBoxLayout;

@@ -3,6 +3,7 @@
 #include "job/job_report.hpp"
 #include "dialog_strings.hpp"
 #include "message_presenter.hpp"
+#include "texts/report_text.hpp"
 
 namespace palvarin {
 

@@ -13,7 +13,7 @@ namespace palvarin {
 JobProgressDialog::JobProgressDialog(StopFlag& stop, QWidget* parent)
     : QDialog(parent), stop_(stop) {
   setObjectName(QStringLiteral("jobProgressDialog"));
-  setWindowTitle(FromUtf8(ProgressWindowTitle()));
+  setWindowTitle(ProgressWindowTitle());
   setModal(true);
   bar_ = new QProgressBar(this);
   bar_->setObjectName(QStringLiteral("progressBar"));
@@ -23,7 +23,7 @@ JobProgressDialog::JobProgressDialog(StopFlag& stop, QWidget* parent)
   file_->setObjectName(QStringLiteral("progressFileLabel"));
   file_->setTextFormat(Qt::PlainText);
   file_->setMinimumWidth(360);
-  cancel_ = new QPushButton(FromUtf8(ProgressCancelLabel()), this);
+  cancel_ = new QPushButton(ProgressCancelLabel(), this);
   cancel_->setObjectName(QStringLiteral("progressCancelButton"));
   connect(cancel_, &QPushButton::clicked, this, [this] { RequestStop(); });
   auto* layout = new QVBoxLayout(this);
@@ -48,7 +48,7 @@ void JobProgressDialog::Started(const JobProgress& item) {
 
 void JobProgressDialog::Finished(const JobProgress& item) { Show(item, item.finished); }
 
-void JobProgressDialog::Waiting() { file_->setText(FromUtf8(ProgressWaitingText())); }
+void JobProgressDialog::Waiting() { file_->setText(WaitingForOtherJobText()); }
 
 void JobProgressDialog::RequestStop() {
   stop_.Raise();

@@ -28,7 +28,7 @@ QRect AvailableArea(QWidget* parent) {
 
 JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("jobResultsDialog"));
-  setWindowTitle(FromUtf8(ResultsWindowTitle()));
+  setWindowTitle(ResultsWindowTitle());
 
   auto* summary = new QLabel(this);
   summary->setObjectName(QStringLiteral("resultsSummary"));
@@ -42,8 +42,7 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : Q
   list->setObjectName(QStringLiteral("resultsList"));
   list->setRootIsDecorated(false);
   list->setUniformRowHeights(true);
-  list->setHeaderLabels({FromUtf8(ResultsColumnOutcome()), FromUtf8(ResultsColumnFiles()),
-                         FromUtf8(ResultsColumnDetail())});
+  list->setHeaderLabels({ResultsColumnOutcome(), ResultsColumnFiles(), ResultsColumnDetail()});
   QList<QTreeWidgetItem*> items;
   for (const ResultRow& row : ResultRows(report)) {
     auto* item = new QTreeWidgetItem(

@@ -12,8 +12,8 @@
 #include <memory>
 #include <optional>
 
-#include "job/run_merge_job.hpp"
 #include "dialog_strings.hpp"
+#include "job/run_merge_job.hpp"
 #include "job_problems.hpp"
 #include "job_progress_dialog.hpp"
 #include "message_presenter.hpp"
@@ -25,7 +25,7 @@ namespace {
 constexpr std::uint32_t kLargestBackupMax = 100;
 
 // A whole number from 0 to 100 in decimal digits, blanks around it allowed; none otherwise.
-std::optional<std::uint32_t> ParseBackupMax(const QString& text) {
+std::optional<std::uint32_t> BackupMaxOfField(const QString& text) {
   bool ok = false;
   const uint value = text.trimmed().toUInt(&ok, 10);
   if (!ok || value > kLargestBackupMax) return std::nullopt;
@@ -79,7 +79,7 @@ void CPalvarinDlg::Connect() {
 
 bool CPalvarinDlg::ReadControls() {
   const PalvarinDlgControls& c = controls_;
-  const std::optional<std::uint32_t> maximum = ParseBackupMax(c.backupMaxEdit->text());
+  const std::optional<std::uint32_t> maximum = BackupMaxOfField(c.backupMaxEdit->text());
   if (!maximum) {
     messages_.Show(this, BackupMaxRangeMessage());
     c.backupMaxEdit->setFocus();

@@ -6,8 +6,8 @@
 
 #include "job/job_observer.hpp"
 #include "job/run_merge_job.hpp"
-#include "state/merge_settings.hpp"
 #include "palvarin_dlg_controls.hpp"
+#include "state/merge_settings.hpp"
 
 namespace palvarin {
 

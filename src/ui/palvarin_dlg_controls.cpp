@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "about_group.hpp"
+#include "dialog_strings.hpp"
 
 namespace palvarin {
 namespace {
@@ -57,9 +58,9 @@ QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& text) 
 }
 
 QGroupBox* BuildInputGroup(QWidget* parent, PalvarinDlgControls& c) {
-  QGroupBox* group = MakeGroup(parent, "inputGroup", QStringLiteral("マージ対象"));
-  c.folderRadio = MakeRadio(group, "folderRadio", QStringLiteral("フォルダ(&D)"));
-  c.fileRadio = MakeRadio(group, "fileRadio", QStringLiteral("ファイル(&F)"));
+  QGroupBox* group = MakeGroup(parent, "inputGroup", QTr("Inputs"));
+  c.folderRadio = MakeRadio(group, "folderRadio", QTr("Fol&ders"));
+  c.fileRadio = MakeRadio(group, "fileRadio", QTr("&Files"));
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(c.folderRadio);
   layout->addWidget(c.fileRadio);
@@ -94,22 +95,20 @@ QGridLayout* IndentedGrid(int indent) {
 }
 
 QGroupBox* BuildOutputGroup(QWidget* parent, PalvarinDlgControls& c) {
-  QGroupBox* group = MakeGroup(parent, "outputGroup", QStringLiteral("出力先"));
+  QGroupBox* group = MakeGroup(parent, "outputGroup", QTr("Output"));
   c.otherOutputRadio = MakeRadio(group, "otherOutputRadio", {});
-  c.overwriteRadio = MakeRadio(group, "overwriteRadio", QStringLiteral("元ファイルを上書き(&W)"));
+  c.overwriteRadio = MakeRadio(group, "overwriteRadio", QTr("Over&write the inputs"));
   c.pathSaveEdit = MakeEdit(group, "pathSaveEdit");
   c.pathSaveBrowse = MakeBrowse(group, "pathSaveBrowse");
-  c.pathSaveLabel =
-      MakeBuddyLabel(group, "pathSaveLabel", QStringLiteral("出力先(&S)"), c.pathSaveEdit);
-  c.backupCheck = Make<QCheckBox>(group, "backupCheck",
-                                  QStringLiteral("元ファイルをバックアップとして保存する(&B)"));
+  c.pathSaveLabel = MakeBuddyLabel(group, "pathSaveLabel", QTr("&Save to"), c.pathSaveEdit);
+  c.backupCheck = Make<QCheckBox>(group, "backupCheck", QTr("&Back up the inputs first"));
   c.backupMaxEdit = MakeEdit(group, "backupMaxEdit");
   c.backupMaxEdit->setFixedWidth(c.backupMaxEdit->fontMetrics().horizontalAdvance('0') * 8);
-  c.backupMaxLabel = MakeBuddyLabel(
-      group, "backupMaxLabel", QStringLiteral("バックアップファイルの最大数(&M)"), c.backupMaxEdit);
+  c.backupMaxLabel =
+      MakeBuddyLabel(group, "backupMaxLabel", QTr("&Most backups kept"), c.backupMaxEdit);
   c.backupMaxNote =
       Make<QLabel>(group, "backupMaxNote",
-                   QStringLiteral("※これ以上の数は古いものから削除される。0の場合、削除しない。"));
+                   QTr("* Beyond this number the oldest are deleted. 0: none are deleted."));
 
   QGridLayout* save = IndentedGrid(kIndent);
   AddPathRow(save, 0, c.pathSaveLabel, c.pathSaveEdit, c.pathSaveBrowse);
@@ -131,19 +130,19 @@ QGroupBox* BuildOutputGroup(QWidget* parent, PalvarinDlgControls& c) {
 }
 
 QGroupBox* BuildRulesGroup(QWidget* parent, PalvarinDlgControls& c) {
-  QGroupBox* group = MakeGroup(parent, "rulesGroup", QStringLiteral("その他設定"));
+  QGroupBox* group = MakeGroup(parent, "rulesGroup", QTr("Other settings"));
   c.skipUnchangedCheck =
       Make<QCheckBox>(group, "skipUnchangedCheck",
-                      QStringLiteral("ファイルサイズ、更新日時が同じ場合はマージを行わない(&Y)"));
+                      QTr("S&kip a pair whose files have the same size and last-write time"));
   c.ignoreOldMergeCheck = Make<QCheckBox>(
       group, "ignoreOldMergeCheck",
-      QStringLiteral("片方のファイルに、前回マージした日時より古いメッセージがある場合、"));
+      QTr("When one file holds messages older than the last merge that the other lacks,"));
   // The check box's text goes on in a label of its own, which carries the mnemonic.
-  QLabel* secondLine = MakeBuddyLabel(group, "ignoreOldMergeLabel",
-                                      QStringLiteral("もう一方のファイルでアーカイブが作成された"
-                                                     "とみなし、マージ後のファイルにそのメッセー"
-                                                     "ジを含めない(&A)"),
-                                      c.ignoreOldMergeCheck);
+  QLabel* secondLine =
+      MakeBuddyLabel(group, "ignoreOldMergeLabel",
+                     QTr("take them as archived there and le&ave them out of the merged "
+                         "file"),
+                     c.ignoreOldMergeCheck);
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(c.skipUnchangedCheck);
   layout->addWidget(c.ignoreOldMergeCheck);
@@ -156,7 +155,7 @@ QGroupBox* BuildRulesGroup(QWidget* parent, PalvarinDlgControls& c) {
 QVBoxLayout* BuildButtons(QWidget* parent, PalvarinDlgControls& c) {
   c.okButton = Make<QPushButton>(parent, "okButton", QStringLiteral("OK"));
   c.okButton->setDefault(true);
-  c.cancelButton = Make<QPushButton>(parent, "cancelButton", QStringLiteral("キャンセル"));
+  c.cancelButton = Make<QPushButton>(parent, "cancelButton", QTr("Cancel"));
   c.cancelButton->setAutoDefault(false);
   auto* layout = new QVBoxLayout;
   layout->addWidget(c.okButton);

@@ -10,18 +10,9 @@ class QCheckBox;
 
 namespace palvarin {
 
-// The controls of the main dialog. The object names, in tab order (the radio buttons are
-// reached by their mnemonics, not by Tab):
-//   input kind:   "inputGroup", "folderRadio", "fileRadio"
-//   inputs:       "pathsGroup", "path1Label", "path1Edit", "path1Browse",
-//                 "path2Label", "path2Edit", "path2Browse"
-//   output:       "outputGroup", "otherOutputRadio", "overwriteRadio", "pathSaveLabel",
-//                 "pathSaveEdit", "pathSaveBrowse", "backupCheck", "backupMaxLabel",
-//                 "backupMaxEdit", "backupMaxNote"
-//   rules:        "rulesGroup", "skipUnchangedCheck", "ignoreOldMergeCheck",
-//                 "ignoreOldMergeLabel" (second line of the check box's text)
-//   about:        see MakeAboutGroup
-//   buttons:      "okButton" (default), "cancelButton"
+// The controls of the main dialog, each with its member's name as its object name (tests find
+// them by it; the groups and extra labels are named where they are made), in tab order; the
+// radio buttons are reached by their mnemonics, not by Tab.
 struct PalvarinDlgControls {
   QRadioButton* folderRadio;
   QRadioButton* fileRadio;

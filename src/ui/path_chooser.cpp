@@ -4,8 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "state/split_path.hpp"
 #include "dialog_strings.hpp"
+#include "state/split_path.hpp"
 
 namespace palvarin {
 namespace {

@@ -34,7 +34,7 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
       {{"/b", "-b"}, [](auto& s, auto&) { return s.CreateBackup; }},
       {{"/nt", "-nt"}, [](auto& s, auto&) { return s.NotMergeSameDatetime; }},
       {{"/na", "-na"}, [](auto& s, auto&) { return s.IgnoreOldMerge; }},
-      {{"/h", "/help", "-h", "-help"}, [](auto&, auto& l) { return l.help; }},
+      {{"/h", "/help", "-h", "-help", "--help"}, [](auto&, auto& l) { return l.help; }},
       {{"/dry", "-dry", "--dry-run"}, [](auto&, auto& l) { return l.dryRun; }},
       {{"/q", "-q", "--quiet"}, [](auto&, auto& l) { return l.quiet; }},
   };
@@ -138,6 +138,38 @@ TEST(ParseCommandLine, ErrorsAndHowReadingGoesOn) {
   EXPECT_EQ(settings.InTarget, InTarget::File);
 }
 
+// "--version" in its one long form, in any letter case; look-alikes are refused.
+TEST(ParseCommandLine, VersionOnlyInItsLongForm) {
+  const struct {
+    const char* argument;
+    bool version;
+  } rows[] = {
+      {"--version", true},   {"--VERSION", true},    {"--Version", true}, {"-version", false},
+      {"/version", false},   {"--versions", false},  {"version", false},  {"--v", false},
+      {"---version", false}, {"--version=1", false},
+  };
+  for (const auto& row : rows) {
+    MergeSettings settings;
+    const CommandLine line = ParseCommandLine({row.argument}, settings);
+    EXPECT_EQ(line.version, row.version) << row.argument;
+    EXPECT_EQ(line.error, !row.version) << row.argument;
+    EXPECT_FALSE(line.help || line.headless) << row.argument;
+  }
+  MergeSettings settings;
+  const CommandLine line = ParseCommandLine({"/n", "--version", "/f"}, settings);
+  EXPECT_TRUE(line.version && line.headless && !line.error);
+  EXPECT_EQ(settings.InTarget, InTarget::File) << "reading goes on after it";
+}
+
+TEST(VersionText, ProjectVersionThenLicenceLine) {
+  const std::string text = VersionText();
+  const std::string first = "palvarin " PALVARIN_PROJECT_VERSION "\n";
+  ASSERT_EQ(text.substr(0, first.size()), first);
+  const std::string licence = text.substr(first.size());
+  EXPECT_EQ(licence.find("License GPL-3.0-or-later: <https://"), 0u) << licence;
+  EXPECT_EQ(licence.find('\n'), licence.size() - 1) << "exactly two lines";
+}
+
 TEST(ParseCommandLine, NoSwitchClearsTheUnchangedSkip) {
   MergeSettings settings;
   settings.NotMergeSameDatetime = false;
@@ -168,6 +200,97 @@ TEST(ParseCommandLine, ReportTakesTheNextArgumentVerbatim) {
     EXPECT_EQ(line.error, row.error) << row.arguments.back();
     EXPECT_FALSE(line.dryRun) << "a file named like a switch is no switch";
   }
+}
+
+// Each long switch does what its slash form does, in any letter case.
+TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
+  const struct {
+    std::vector<std::string> longForm;
+    std::vector<std::string> slashForm;
+  } rows[] = {
+      {{"--no-window"}, {"/n"}},
+      {{"--files"}, {"/f"}},
+      {{"--folders"}, {"/d"}},
+      {{"--overwrite"}, {"/o"}},
+      {{"--separate-output"}, {"/t"}},
+      {{"--backup"}, {"/b"}},
+      {{"--no-backup"}, {"/nb"}},
+      {{"--skip-unchanged"}, {"/nt"}},
+      {{"--archive-rule"}, {"/na"}},
+      {{"--keep-all"}, {"/a"}},
+      {{"--help"}, {"/h"}},
+      {{"--first", "a.xml"}, {"/p1", "a.xml"}},
+      {{"--second", "b.xml"}, {"/p2", "b.xml"}},
+      {{"--output", "out"}, {"/ps", "out"}},
+      {{"--backup-max", "7"}, {"/bm", "7"}},
+      {{"--first=a.xml"}, {"/p1", "a.xml"}},
+      {{"--output=x=y"}, {"/ps", "x=y"}},
+      {{"--second="}, {"/p2", ""}},
+      {{"--backup-max=-1"}, {"/bm", "-1"}},
+      {{"--First=A.xml"}, {"/p1", "A.xml"}},
+      {{"--NO-WINDOW"}, {"/n"}},
+      {{"--dry-run"}, {"/dry"}},
+      {{"--quiet"}, {"/q"}},
+      {{"--report", "r.json"}, {"/report", "r.json"}},
+      {{"--report=r.json"}, {"/report", "r.json"}},
+      {{"--first", "--files"}, {"/p1", "--files"}},
+  };
+  for (const auto& row : rows) {
+    const std::string name = ::testing::PrintToString(row.longForm);
+    MergeSettings byLong = Loaded(), bySlash = Loaded();
+    const CommandLine longLine = ParseCommandLine(row.longForm, byLong);
+    const CommandLine slashLine = ParseCommandLine(row.slashForm, bySlash);
+    EXPECT_FALSE(longLine.error) << name;
+    EXPECT_TRUE(longLine.longForms) << name;
+    EXPECT_FALSE(slashLine.longForms) << name;
+    EXPECT_EQ(longLine.headless, slashLine.headless) << name;
+    EXPECT_EQ(longLine.help, slashLine.help) << name;
+    EXPECT_EQ(byLong, bySlash) << name;
+  }
+}
+
+TEST(ParseCommandLine, LongSwitchProblemsAreNamed) {
+  using Kind = UsageProblem::Kind;
+  const struct {
+    std::vector<std::string> arguments;
+    Kind kind;
+    const char* argument;
+  } rows[] = {
+      {{"--frobnicate"}, Kind::UnknownSwitch, "--frobnicate"},
+      {{"--frobnicate=3"}, Kind::UnknownSwitch, "--frobnicate"},
+      {{"--"}, Kind::UnknownSwitch, "--"},
+      {{"--path1", "a"}, Kind::UnknownSwitch, "--path1"},
+      {{"--files", "--first"}, Kind::MissingValue, "--first"},
+      {{"--backup-max"}, Kind::MissingValue, "--backup-max"},
+      {{"--files=yes"}, Kind::UnexpectedValue, "--files"},
+      {{"--help=x"}, Kind::UnexpectedValue, "--help"},
+      {{"--dry-run=yes"}, Kind::UnexpectedValue, "--dry-run"},
+      {{"--no-window", "--report"}, Kind::MissingValue, "--report"},
+      {{"--files", "history.xml"}, Kind::UnexpectedArgument, "history.xml"},
+      {{"--files", "/home/a.xml"}, Kind::UnexpectedArgument, "/home/a.xml"},
+      {{"--files", "/bogus"}, Kind::UnknownSwitch, "/bogus"},
+      {{"--files", "-x"}, Kind::UnknownSwitch, "-x"},
+      {{"--bogus", "--other"}, Kind::UnknownSwitch, "--bogus"},  // the first problem
+  };
+  for (const auto& row : rows) {
+    const std::string name = ::testing::PrintToString(row.arguments);
+    MergeSettings settings;
+    const CommandLine line = ParseCommandLine(row.arguments, settings);
+    EXPECT_TRUE(line.error) << name;
+    EXPECT_TRUE(line.longForms) << name;
+    ASSERT_TRUE(line.problem) << name;
+    EXPECT_EQ(line.problem->kind, row.kind) << name;
+    EXPECT_EQ(line.problem->argument, row.argument) << name;
+  }
+}
+
+TEST(ParseCommandLine, OnlyTheDoubleDashMakesALongSwitchAndHelpForTheTerminal) {
+  MergeSettings settings;
+  EXPECT_TRUE(ParseCommandLine({"--help"}, settings).helpOnTerminal);
+  EXPECT_FALSE(ParseCommandLine({"/help"}, settings).helpOnTerminal);
+  EXPECT_FALSE(ParseCommandLine({"-help"}, settings).helpOnTerminal);
+  EXPECT_TRUE(ParseCommandLine({"-files"}, settings).error) << "one dash takes no long name";
+  EXPECT_FALSE(ParseCommandLine({"/p1", "--bogus"}, settings).longForms) << "a value is no switch";
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
-#include "texts/help_text.hpp"
-#include "texts/string_table.hpp"
-#include "support/history_builder.hpp"
-#include "support/palvarin_process.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
+#include "texts/help_text.hpp"
+#include "texts/string_table.hpp"
 
 namespace palvarin {
 namespace {
@@ -58,7 +59,7 @@ TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
     const auto run = Run(row.arguments);
     EXPECT_EQ(run.status, 2) << row.name;
     EXPECT_EQ(run.err.find("palvarin: " + message), 0u) << row.name << run.err;
-    EXPECT_NE(run.err.find(HelpText()), std::string::npos) << row.name;
+    EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos) << row.name;
     EXPECT_TRUE(NothingSaved()) << row.name;
   }
 }
@@ -66,9 +67,43 @@ TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
 TEST_F(StartUp, HelpWinsOverAHeadlessJob) {
   const auto run = Run({"/n", "/h", "/f", "/o", "/p1", a_, "/p2", b_});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, HelpText() + "\n");
+  EXPECT_EQ(run.out, TerminalHelpText() + "\n");
   EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << "nothing merged";
   EXPECT_TRUE(NothingSaved());
+}
+
+// The version on standard output and nothing else, even where a window could be opened: the
+// display named here does not exist, so any attempt to open a window would end the run.
+TEST_F(StartUp, VersionPrintsTwoLinesAndOpensNoWindow) {
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;
+  } rows[] = {
+      {"alone, no display", {"--version"}, {}},
+      {"with a display", {"--VERSION"}, {"DISPLAY=:9731"}},
+      {"with a chosen platform", {"--version"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:9731"}},
+      {"wins over help and a job", {"/h", "--version", "/f", "/o", "/p1", a_, "/p2", b_}, {}},
+  };
+  for (const auto& row : rows) {
+    const auto run = RunPalvarin(row.arguments, folder_.Path(), profile_, row.environment);
+    EXPECT_EQ(run.status, 0) << row.name << run.err;
+    EXPECT_EQ(run.out.find("palvarin " PALVARIN_PROJECT_VERSION "\nLicense "), 0u)
+        << row.name << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << row.name << run.out;
+    EXPECT_EQ(run.err, "") << row.name;
+    EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << row.name;
+    EXPECT_TRUE(NothingSaved()) << row.name;
+  }
+}
+
+TEST_F(StartUp, VersionAfterABadArgumentIsRefused) {
+  const auto run = Run({"--version", "--bogus"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  // A long switch makes it a GNU usage error: the problem and the hint, no version.
+  EXPECT_NE(run.err.find("unknown option '--bogus'"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
 }
 
 TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
@@ -107,7 +142,7 @@ TEST_F(StartUp, WithoutArgumentsAndWithoutWindowsItSaysSo) {
   const auto run = Run({});
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("dialog"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find(HelpText()), std::string::npos);
+  EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos);
 }
 
 // The switches of a headless job's report: without /n they are refused; quiet leaves standard

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <ostream>
 #include <string>
 
 #include "files/file_ops.hpp"
@@ -43,6 +44,9 @@ struct CopyCase {
   bool targetExists;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const CopyCase& row, std::ostream* out) { *out << row.name; }
+
 class CopyKeepsTime : public testing::TestWithParam<CopyCase> {};
 
 TEST_P(CopyKeepsTime, ContentAndLastWriteToTheNanosecond) {
@@ -58,9 +62,9 @@ TEST_P(CopyKeepsTime, ContentAndLastWriteToTheNanosecond) {
     fs::permissions(target, shared);
   }
 
-  const FileResult result = CopyFile(source, target, GetParam().mode);
+  const Result result = CopyFile(source, target, GetParam().mode);
 
-  ASSERT_TRUE(result) << result.error;
+  ASSERT_TRUE(result) << result.description;
   EXPECT_EQ(ReadFile(target), ReadFile(source));
   const FileFacts from = ReadFileFacts(source);
   const FileFacts to = ReadFileFacts(target);
@@ -91,10 +95,10 @@ TEST(CopyFile, FailIfExistsRefusesAnythingAtTheTarget) {
 
   for (const auto& target : {existing, dangling}) {
     SCOPED_TRACE(target.string());
-    const FileResult result = CopyFile(source, target, CopyMode::FailIfExists);
+    const Result result = CopyFile(source, target, CopyMode::FailIfExists);
     EXPECT_FALSE(result);
     EXPECT_EQ(result.code, EEXIST);
-    EXPECT_NE(result.error.find(target.string()), std::string::npos) << result.error;
+    EXPECT_NE(result.description.find(target.string()), std::string::npos) << result.description;
   }
   EXPECT_EQ(ReadFile(existing), "keep me");
   EXPECT_TRUE(fs::is_symlink(dangling));
@@ -148,10 +152,10 @@ TEST(CopyFile, EachFailingStepLeavesTheTargetAsItWas) {
         fs::remove(target);
       }
       faults::Arm(failing);
-      const FileResult result = CopyFile(source, target, mode);
+      const Result result = CopyFile(source, target, mode);
       faults::Arm(0);
       EXPECT_FALSE(result);
-      EXPECT_NE(result.error.find(target.string()), std::string::npos) << result.error;
+      EXPECT_NE(result.description.find(target.string()), std::string::npos) << result.description;
       if (mode == CopyMode::Replace) {
         EXPECT_EQ(ReadFile(target), "old");
       } else {
@@ -170,7 +174,7 @@ TEST(ReadFileFacts, IdentityFollowsTheFileNotThePath) {
   fs::create_symlink("a.xml", folder / "soft.xml");
 
   const FileFacts a = ReadFileFacts(folder / "a.xml");
-  ASSERT_TRUE(a.ok) << a.error;
+  ASSERT_TRUE(a.result) << a.result.description;
   EXPECT_EQ(a.size, 5u);
   EXPECT_EQ(ReadFileFacts(folder / "hard.xml").identity, a.identity);
   EXPECT_EQ(ReadFileFacts(folder / "soft.xml").identity, a.identity);
@@ -214,7 +218,7 @@ TEST(DeleteFile, RemovesALinkNotItsFileAndReportsFailures) {
   EXPECT_FALSE(fs::is_symlink(folder / "link"));
   EXPECT_EQ(ReadFile(folder / "file"), "x");
 
-  const FileResult missing = DeleteFile(folder / "missing");
+  const Result missing = DeleteFile(folder / "missing");
   EXPECT_FALSE(missing);
   EXPECT_EQ(missing.code, ENOENT);
 

@@ -62,16 +62,17 @@ class LockTest : public ::testing::Test {
   // Whether a job that wants `wanted` has to wait while another holds `held`.
   bool Meet(const std::vector<std::string>& held, const std::vector<std::string>& wanted) {
     HistoryLocks holder;
-    EXPECT_TRUE(holder.Acquire(held, [] { ADD_FAILURE() << "nobody else holds it"; }))
-        << holder.Error();
+    const Result holding = holder.Acquire(held, [] { ADD_FAILURE() << "nobody else holds it"; });
+    EXPECT_TRUE(holding) << holding.description;
     std::promise<bool> waited;
     std::thread second([&] {
       HistoryLocks locks;
       bool told = false;
-      EXPECT_TRUE(locks.Acquire(wanted, [&] {
+      const Result locked = locks.Acquire(wanted, [&] {
         told = true;
         waited.set_value(true);
-      })) << locks.Error();
+      });
+      EXPECT_TRUE(locked) << locked.description;
       if (!told) waited.set_value(false);
     });
     auto outcome = waited.get_future();
@@ -236,24 +237,28 @@ TEST_F(LockTest, JobsNamingFilesInOppositeOrdersNeverDeadlock) {
 
 // The lock folder is private: one that others may enter, or a link, is not used.
 TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
-  std::string error;
-  const auto folder = LockFolder(error);
-  ASSERT_TRUE(folder) << error;
+  std::optional<fs::path> folder = fs::path();
+  const Result chosen = LockFolder(*folder);
+  ASSERT_TRUE(chosen) << chosen.description;
   EXPECT_EQ(*folder, runtime_ / "palvarin");
   EXPECT_EQ(fs::status(*folder).permissions(), fs::perms::owner_all);
 
   fs::permissions(*folder, fs::perms::group_read | fs::perms::group_exec, fs::perm_options::add);
-  EXPECT_FALSE(LockFolder(error));
-  EXPECT_NE(error.find(folder->string()), std::string::npos) << error;
+  fs::path unused;
+  const Result refused = LockFolder(unused);
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.description.find(folder->string()), std::string::npos) << refused.description;
+  EXPECT_TRUE(unused.empty());
   HistoryLocks locks;
-  EXPECT_FALSE(locks.Acquire({(files_ / "a.xml").string()}, [] {}));
-  EXPECT_EQ(locks.Error(), error);
+  const Result acquired = locks.Acquire({(files_ / "a.xml").string()}, [] {});
+  EXPECT_FALSE(acquired);
+  EXPECT_EQ(acquired.description, refused.description);
 
   fs::remove(*folder);
   fs::create_directory(files_ / "elsewhere");
   fs::permissions(files_ / "elsewhere", fs::perms::owner_all);
   fs::create_directory_symlink(files_ / "elsewhere", *folder);
-  EXPECT_FALSE(LockFolder(error)) << "a link";
+  EXPECT_FALSE(LockFolder(unused)) << "a link";
 }
 
 }  // namespace

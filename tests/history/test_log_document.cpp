@@ -19,7 +19,7 @@ using test::WriteFile;
 std::optional<LogDocument> LoadText(const TempFolder& folder, const std::string& bytes) {
   const auto path = folder / "log.xml";
   WriteFile(path, bytes);
-  return LoadLogDocument(path);
+  return LoadLogDocument(path).document;
 }
 
 std::size_t Occurrences(const std::string& text, const std::string& what) {
@@ -77,8 +77,9 @@ TEST(LoadLogDocument, RefusesWhatIsNotOneWellFormedDocument) {
   for (const auto& c : cases) {
     const auto path = folder / "log.xml";
     WriteFile(path, c.bytes);
-    std::string refusal;
-    EXPECT_FALSE(LoadLogDocument(path, &refusal)) << c.name;
+    const LoadedLog log = LoadLogDocument(path);
+    const std::string& refusal = log.result.description;
+    EXPECT_FALSE(log) << c.name;
     EXPECT_EQ(refusal.find(path.string() + " is not a message history: "), 0u)
         << c.name << ": " << refusal;
   }
@@ -116,9 +117,9 @@ TEST(LoadLogDocument, RefusesEveryRootButLog) {
   for (const auto& c : cases) {
     const auto path = folder / "log.xml";
     WriteFile(path, c.bytes);
-    std::string refusal;
-    const auto document = LoadLogDocument(path, &refusal);
-    EXPECT_EQ(document.has_value(), c.root == nullptr) << c.name << ": " << refusal;
+    const LoadedLog document = LoadLogDocument(path);
+    const std::string& refusal = document.result.description;
+    EXPECT_EQ(document.document.has_value(), c.root == nullptr) << c.name << ": " << refusal;
     if (c.root != nullptr) {
       EXPECT_EQ(refusal, path.string() + " is not a message history: its root element is <" +
                              c.root + ">, not <Log>")
@@ -142,8 +143,9 @@ TEST(LoadLogDocument, LoadsOnlyRegularFilesAndSaysWhyNot) {
        "cannot read " + (folder / "pipe.xml").string() + ": it is a named pipe"},
   };
   for (const auto& c : cases) {
-    std::string refusal;
-    EXPECT_FALSE(LoadLogDocument(c.path, &refusal)) << c.path;
+    const LoadedLog log = LoadLogDocument(c.path);
+    const std::string& refusal = log.result.description;
+    EXPECT_FALSE(log) << c.path;
     EXPECT_EQ(refusal.find(c.refusal), 0u) << refusal;
   }
 }

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "history/log_entry.hpp"
 #include "support/reference_time.hpp"
@@ -55,10 +55,9 @@ TEST(ParseEntryTime, ReadsYearFirstDatesAndRefusesIncompleteOnes) {
 
 TEST(ParseEntryTime, RegionalDatesRaiseInvalidTime) {
   test::ScopedTimeZone zone("America/New_York");
-  for (const char* attributes : {R"(Date="1/23/2006" Time="12:34:56")",
-                                 R"(Date="16/9/2010" Time="22:45:43")",
-                                 R"(Date="06/07/2007" Time="22:46:40")",
-                                 R"(Date="99/1/1" Time="0:0:0")"}) {
+  for (const char* attributes :
+       {R"(Date="1/23/2006" Time="12:34:56")", R"(Date="16/9/2010" Time="22:45:43")",
+        R"(Date="06/07/2007" Time="22:46:40")", R"(Date="99/1/1" Time="0:0:0")"}) {
     EntryFixture fixture(attributes);
     EXPECT_THROW(ParseEntryTime(fixture.Entry()), InvalidTimeError) << attributes;
   }
@@ -69,7 +68,7 @@ TEST(ReadSessionId, LeadingIntegerOrMinusOne) {
     const char* attributes;
     std::int32_t expected;
   } cases[] = {
-      {R"(Date="x")", -1}, {R"(SessionID="abc")", 0}, {R"(SessionID=" 7")", 7},
+      {R"(Date="x")", -1},    {R"(SessionID="abc")", 0},  {R"(SessionID=" 7")", 7},
       {R"(SessionID="")", 0}, {R"(SessionID="12x")", 12}, {R"(SessionID="-3")", -3},
   };
   for (const auto& c : cases) {

@@ -1,14 +1,14 @@
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "files/io_faults.hpp"
 #include "history/log_document.hpp"
 #include "history/log_entry.hpp"
-#include "support/reference_output.hpp"
 #include "history/log_writer.hpp"
 #include "history/xml_error.hpp"
+#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -136,7 +136,8 @@ TEST(SaveLogDocument, WritesCharactersAReadWouldChangeAsReferences) {
   ASSERT_TRUE(input);
   SaveLogDocument(OutputOf(*input), folder / "out.xml");
   const std::string saved = ReadFile(folder / "out.xml");
-  EXPECT_NE(saved.find("line&#xD;\nnext&#xD;lone CR\x01" "ctl &amp; &lt;tag&gt; ]]&gt;"),
+  EXPECT_NE(saved.find("line&#xD;\nnext&#xD;lone CR\x01"
+                       "ctl &amp; &lt;tag&gt; ]]&gt;"),
             std::string::npos);
   EXPECT_NE(saved.find("FriendlyName=\"a&#x9;b&#xA;c&#xD;d &quot;q&quot; &amp; &lt;\""),
             std::string::npos);

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "support/history_builder.hpp"
-#include "support/palvarin_process.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

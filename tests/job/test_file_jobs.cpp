@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "support/history_builder.hpp"
-#include "support/palvarin_process.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

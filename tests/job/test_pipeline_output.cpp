@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "merge_file_pair.hpp"
-#include "merge_folders.hpp"
 #include "history/log_document.hpp"
-#include "support/reference_output.hpp"
 #include "history_generator.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_entry_lists.hpp"
+#include "merge_file_pair.hpp"
+#include "merge_folders.hpp"
 #include "state/merge_time_record.hpp"
 #include "state/profile_store.hpp"
+#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -4,9 +4,9 @@
 
 #include "files/atomic_file.hpp"
 #include "history/log_entry.hpp"
-#include "support/reference_output.hpp"
 #include "history/log_writer.hpp"
 #include "merge/merge_entry_lists.hpp"
+#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin::test {
@@ -107,12 +107,12 @@ std::string SaveThroughRecords(const pugi::xml_document& input1, const pugi::xml
   const int last =
       MergeEntryLists(sink, list1, list2, HeldByBothSince(cutoff, input1, input2), counts);
   AtomicFile file;
-  EXPECT_TRUE(file.Open(path)) << file.Error();
+  EXPECT_TRUE(file.Open(path)) << file.Status().description;
   LogWriter writer(file);
   writer.BeginLog(last);
   for (const auto& record : sink.Records()) writer.WriteEntry(record.entry, record.session);
   writer.EndLog();
-  EXPECT_TRUE(writer.Flush() && file.Commit()) << file.Error();
+  EXPECT_TRUE(writer.Flush() && file.Commit()) << file.Status().description;
   return ReadFile(path);
 }
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "history/log_document.hpp"
-#include "time/time_value.hpp"
 #include "merge/archive_rule.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_counts.hpp"
+#include "time/time_value.hpp"
 
 namespace palvarin::test {
 

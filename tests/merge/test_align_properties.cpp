@@ -4,11 +4,11 @@
 #include <set>
 #include <sstream>
 
-#include "support/reference_output.hpp"
 #include "entry_identity.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "merge_fixtures.hpp"
 #include "support/pc_histories.hpp"
+#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

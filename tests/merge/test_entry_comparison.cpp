@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "merge/entry_comparison.hpp"
 #include "entry_identity.hpp"
+#include "merge/entry_comparison.hpp"
 #include "merge_fixtures.hpp"
 #include "support/test_support.hpp"
 

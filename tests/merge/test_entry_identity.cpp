@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "merge/entry_comparison.hpp"
 #include "entry_identity.hpp"
+#include "merge/entry_comparison.hpp"
 #include "merge_fixtures.hpp"
 #include "support/test_support.hpp"
 

@@ -2,10 +2,10 @@
 
 #include <sstream>
 
-#include "support/reference_output.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge_fixtures.hpp"
 #include "random_history.hpp"
+#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

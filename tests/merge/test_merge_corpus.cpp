@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "merge/merge_entry_lists.hpp"
-#include "same_apart_from_session.hpp"
 #include "merge_fixtures.hpp"
+#include "same_apart_from_session.hpp"
 #include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 

@@ -9,8 +9,8 @@
 
 #include "files/file_ops.hpp"
 #include "history/log_document.hpp"
-#include "support/history_builder.hpp"
 #include "hostile_files.hpp"
+#include "support/history_builder.hpp"
 
 namespace palvarin {
 namespace {

@@ -36,6 +36,9 @@ struct KillRow {
   int minimumKills;
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const KillRow& row, std::ostream* out) { *out << row.name; }
+
 class KillFolderJob : public ::testing::TestWithParam<KillRow> {};
 
 TEST_P(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {

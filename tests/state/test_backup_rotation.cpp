@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,6 +121,9 @@ struct RotationCase {
   std::vector<int> survivors;  // indices into the existing backups, oldest first
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const RotationCase& row, std::ostream* out) { *out << row.label; }
+
 class Rotation : public testing::TestWithParam<RotationCase> {};
 
 TEST_P(Rotation, KeepsTheNewestUpToTheMaximum) {
@@ -192,9 +196,10 @@ TEST(MakeBackup, TheSameSecondTwiceIsFineOnlyForTheSameContent) {
   EXPECT_EQ(ListBackups(input).size(), 1u);
 
   WriteFile(input, "changed");
-  std::string error;
-  EXPECT_FALSE(MakeBackupAt(input, 0, now, &error));
-  EXPECT_NE(error.find(BackupName(input, now)), std::string::npos) << error;
+  const Result refused = MakeBackupAt(input, 0, now);
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.description.find(BackupName(input, now)), std::string::npos)
+      << refused.description;
   EXPECT_EQ(ReadFile(BackupName(input, now)), "first");
 }
 
@@ -211,14 +216,13 @@ TEST(MakeBackup, AFailingCopyDeletesNoBackup) {
     const std::string input = folder / "alice.xml";
     const auto made = MakeAgedBackups(input, 3);
     if (row.inputExists) WriteFile(input, "log");
-    std::string error;
 
     faults::Arm(row.failAt);
-    const bool made_backup = MakeBackupAt(input, 1, MakeTime(2010, 1, 1, 0, 0, 0), &error);
+    const Result madeBackup = MakeBackupAt(input, 1, MakeTime(2010, 1, 1, 0, 0, 0));
     faults::Arm(0);
 
-    EXPECT_FALSE(made_backup);
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(madeBackup);
+    EXPECT_FALSE(madeBackup.description.empty());
     EXPECT_EQ(ListBackups(input), (std::vector<std::string>{made[2], made[1], made[0]}));
   }
 }

@@ -2,12 +2,13 @@
 
 #include <ctime>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "time/time_stamp.hpp"
 #include "state/merge_time_record.hpp"
 #include "support/test_support.hpp"
+#include "time/time_stamp.hpp"
 
 namespace palvarin {
 namespace {
@@ -46,6 +47,9 @@ struct StoredStamp {
   bool found;
   int year, month, day, hour, minute, second;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const StoredStamp& row, std::ostream* out) { *out << row.label; }
 
 class ReadStamp : public testing::TestWithParam<StoredStamp> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "state/settings_store.hpp"
@@ -46,6 +47,9 @@ struct TextRule {
   const char* stored;
   std::function<void(MergeSettings&)> expect;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const TextRule& row, std::ostream* out) { *out << row.label; }
 
 class TextForms : public testing::TestWithParam<TextRule> {};
 

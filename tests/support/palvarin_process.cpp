@@ -27,13 +27,15 @@ std::vector<std::string> ChildEnvironment(const std::filesystem::path& profile,
     const std::string name = nameOf(item);
     if (name == "PALVARIN_PROFILE" || name == "TZ" || name == "DISPLAY" ||
         name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM" || name.starts_with("PALVARIN_") ||
-        given(name)) {
+        name == "LANGUAGE" || name.starts_with("LC_") || name == "LANG" || given(name)) {
       continue;
     }
     environment.push_back(item);
   }
   environment.push_back("PALVARIN_PROFILE=" + profile.string());
   environment.push_back("TZ=Asia/Tokyo");
+  // English unless the test asks for a language: the texts never follow the test's own locale.
+  if (!given("LANG")) environment.push_back("LANG=C.UTF-8");
   environment.insert(environment.end(), extra.begin(), extra.end());
   return environment;
 }

@@ -20,7 +20,8 @@ struct ProcessResult {
 };
 
 // A run of the built `palvarin` started in the background with `arguments` in `workFolder`,
-// with PALVARIN_PROFILE=`profile`, TZ=Asia/Tokyo, no display, and `environment`
+// with PALVARIN_PROFILE=`profile`, TZ=Asia/Tokyo, no display, LANG=C.UTF-8 and no other locale
+// variable (English texts), and `environment`
 // ("NAME=value") added or put in place of the inherited values. A run still going when the
 // object ends is killed.
 class PalvarinProcess {

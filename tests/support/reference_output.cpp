@@ -17,7 +17,7 @@ std::optional<LogDocument> CreateEmptyLog() {
     std::ofstream(file, std::ios::binary) << "<Log/>";
     return file;
   }();
-  return LoadLogDocument(path);
+  return LoadLogDocument(path).document;
 }
 
 void DocumentSink::Append(const MergedEntry& merged) {
@@ -48,10 +48,10 @@ void SetSessionRange(LogDocument& document, int lastSession) {
 
 void SaveLogDocument(const LogDocument& document, const std::filesystem::path& path) {
   AtomicFile file;
-  if (!file.Open(path)) throw XmlError(kErrorFail, file.Error());
+  if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().description);
   LogWriter writer(file);
   writer.WriteDocument(document.Xml());
-  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Error());
+  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().description);
 }
 
 }  // namespace palvarin

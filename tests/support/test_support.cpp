@@ -14,8 +14,8 @@
 #include <sstream>
 #include <thread>
 
-#include "history/log_document.hpp"
 #include "entry_identity.hpp"
+#include "history/log_document.hpp"
 
 namespace palvarin::test {
 

@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "support/test_support.hpp"
 #include "time/local_time_cache.hpp"
 #include "time/time_value.hpp"
-#include "support/test_support.hpp"
 
 namespace palvarin {
 namespace {

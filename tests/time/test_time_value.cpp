@@ -1,14 +1,14 @@
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <climits>
 #include <set>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "support/reference_time.hpp"
+#include "support/test_support.hpp"
 #include "time/time_stamp.hpp"
 #include "time/time_value.hpp"
-#include "support/test_support.hpp"
 
 namespace palvarin {
 namespace {
@@ -133,9 +133,9 @@ TEST(FormatTime, ReadsBackThroughMakeTime) {
   for (TimeValue value : {Utc(2006, 1, 2, 3, 4, 5), Utc(2021, 7, 1, 12, 0, 0), kLatestTime}) {
     const std::string t = FormatStamp(value);
     auto field = [&](int at, int length) { return std::stoi(t.substr(at, length)); };
-    EXPECT_EQ(MakeTime(field(0, 4), field(4, 2), field(6, 2), field(8, 2), field(10, 2),
-                       field(12, 2)),
-              value);
+    EXPECT_EQ(
+        MakeTime(field(0, 4), field(4, 2), field(6, 2), field(8, 2), field(10, 2), field(12, 2)),
+        value);
   }
 }
 

@@ -1,28 +1,75 @@
 // Saves PNGs of the dialogs for docs/screenshots: palvarin_screenshots <output folder>.
 // Runs on the profile named by PALVARIN_PROFILE only, so that it never sees the user's own.
+// Under a window manager it also saves the main dialog as the screen shows it, with the title bar
+// and the window icon there.
+// The language follows the locale as in the program; Japanese shots are <name>.png, those of
+// another language <name>-<language>.png.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <QThread>
 #include <cstdio>
+#include <cstdlib>
 
-#include "texts/string_table.hpp"
-#include "state/profile_store.hpp"
-#include "state/settings_store.hpp"
+#include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
+#include "qt_translations.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+#include "texts/catalogue.hpp"
+#include "texts/string_table.hpp"
 
 namespace {
 
-bool Save(QWidget& window, const QDir& folder, const QString& name) {
+// "main-dialog.png", or "main-dialog-en.png" in English.
+QString FileName(const char* name) {
+  const std::string& language = palvarin::TextLanguage();
+  const QString suffix =
+      language == "ja" ? QString() : QStringLiteral("-") + QString::fromStdString(language);
+  return QString::fromLatin1(name) + suffix + QStringLiteral(".png");
+}
+
+bool Save(QWidget& window, const QDir& folder, const char* name) {
   window.show();
   QApplication::processEvents();
-  const QString file = folder.filePath(name);
+  const QString file = folder.filePath(FileName(name));
   const bool saved = window.grab().save(file, "PNG");
+  std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
+  return saved;
+}
+
+// The window with the frame the window manager drew around it, grabbed from the screen; false
+// when no frame appears (no window manager), which is not an error.
+bool SaveWithFrame(QWidget& window, const QDir& folder, const QString& name) {
+  window.show();
+  QElapsedTimer waited;
+  waited.start();
+  while (window.frameGeometry() == window.geometry() && waited.elapsed() < 5000) {
+    QApplication::processEvents();
+    QThread::msleep(50);
+  }
+  if (window.frameGeometry() == window.geometry()) {
+    std::fprintf(stderr, "no window manager: %s not saved\n", qPrintable(name));
+    return true;
+  }
+  // Let the window manager finish drawing the title bar before grabbing the screen.
+  for (int i = 0; i < 20; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(50);
+  }
+  const QRect frame = window.frameGeometry();
+  const QPixmap shot =
+      window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+  const QString file = folder.filePath(name);
+  const bool saved = shot.save(file, "PNG");
   std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
   return saved;
 }
@@ -39,7 +86,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: PALVARIN_PROFILE=<temporary file> %s <output folder>\n", argv[0]);
     return 2;
   }
+  palvarin::UseLanguage(palvarin::RequestedLanguages([](const char* name) {
+                          const char* value = std::getenv(name);
+                          return value ? std::optional<std::string>(value) : std::nullopt;
+                        }),
+                        {PALVARIN_LOCALE_BUILD_DIR});
   QApplication application(argc, argv);
+  palvarin::SetUpApplicationIdentity();
+  palvarin::InstallQtTranslations(application);
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   palvarin::ProfileStore profile;
   palvarin::MergeSettings settings;
@@ -49,22 +103,25 @@ int main(int argc, char** argv) {
   bool ok = true;
 
   palvarin::CPalvarinDlg dialog(settings, profile, messages, chooser);
-  ok &= Save(dialog, folder, QStringLiteral("main-dialog-first-run.png"));
+  ok &= Save(dialog, folder, "main-dialog-first-run");
+  ok &= SaveWithFrame(dialog, folder, FileName("main-dialog-window-frame"));
 
   Child<QAbstractButton>(dialog, "fileRadio")->click();
   Child<QAbstractButton>(dialog, "otherOutputRadio")->click();
   Child<QLineEdit>(dialog, "path1Edit")->setText(QStringLiteral("/home/user/PC1/alice.xml"));
   Child<QLineEdit>(dialog, "path2Edit")->setText(QStringLiteral("/home/user/PC2/alice.xml"));
-  Child<QLineEdit>(dialog, "pathSaveEdit")->setText(QStringLiteral("/home/user/統合/alice.xml"));
-  ok &= Save(dialog, folder, QStringLiteral("main-dialog-file-mode-separate-output.png"));
+  Child<QLineEdit>(dialog, "pathSaveEdit")
+      ->setText(palvarin::TextLanguage() == "ja" ? QStringLiteral("/home/user/統合/alice.xml")
+                                                 : QStringLiteral("/home/user/merged/alice.xml"));
+  ok &= Save(dialog, folder, "main-dialog-file-mode-separate-output");
   dialog.hide();
 
   palvarin::HelpDialog help;
-  ok &= Save(help, folder, QStringLiteral("help-dialog.png"));
+  ok &= Save(help, folder, "help-dialog");
   help.hide();
 
   const auto box =
       palvarin::MakeWarningBox(nullptr, palvarin::MessageQText(palvarin::kMessageBadArguments));
-  ok &= Save(*box, folder, QStringLiteral("message-204.png"));
+  ok &= Save(*box, folder, "message-204");
   return ok ? 0 : 1;
 }

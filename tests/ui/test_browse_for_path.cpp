@@ -20,6 +20,9 @@ struct BrowseRow {
   std::optional<const char*> answer;  // none: the user cancels
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const BrowseRow& row, std::ostream* out) { *out << row.name; }
+
 class BrowseTest : public DialogTest, public ::testing::WithParamInterface<BrowseRow> {};
 
 // The browser follows the input kind, starts from the text in the edit (typed, not yet read),

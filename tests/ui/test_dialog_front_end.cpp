@@ -9,6 +9,7 @@
 
 #include "cli/start_up.hpp"
 #include "cli/terminal_front_end.hpp"
+#include "command_line.hpp"
 #include "dialog_strings.hpp"
 #include "message_presenter.hpp"
 #include "ui/dialog_front_end.hpp"
@@ -34,6 +35,9 @@ struct DisplayRow {
   const char* wayland;
   bool canShow;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const DisplayRow& row, std::ostream* out) { *out << row.name; }
 
 class DisplayTest : public ::testing::TestWithParam<DisplayRow> {};
 
@@ -107,6 +111,16 @@ TEST_F(StartUpTest, HelpSwitchOpensOnlyTheHelpDialog) {
   EXPECT_EQ(Run({"/h", "/f", "/p1", "a", "/p2", "b"}), 0);
   EXPECT_TRUE(closer.Acted());
   EXPECT_EQ(shown, QStringLiteral("helpDialog"));
+  EXPECT_TRUE(messages_.shown.isEmpty());
+}
+
+TEST_F(StartUpTest, VersionGoesToTheTerminalAndOpensNoWindow) {
+  const WhenModalShown closer([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+  EXPECT_EQ(Run({"--version"}), kExitDone);
+  QApplication::processEvents();
+  EXPECT_FALSE(closer.Acted());
+  EXPECT_EQ(out_.str(), VersionText());
+  EXPECT_TRUE(err_.str().empty());
   EXPECT_TRUE(messages_.shown.isEmpty());
 }
 

@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "texts/help_text.hpp"
 #include "help_dialog.hpp"
+#include "texts/help_text.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

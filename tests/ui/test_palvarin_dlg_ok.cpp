@@ -1,10 +1,10 @@
 // OK and Cancel: the path checks, the job, its report, and what reaches the profile.
 #include <filesystem>
 
-#include "texts/string_table.hpp"
+#include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
 #include "state/settings_store.hpp"
-#include "dialog_strings.hpp"
+#include "texts/string_table.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -40,6 +40,9 @@ struct RefusalRow {
   const char* outputRadio;
   MessageId message;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
 
 class RefusalTest : public OkTest, public ::testing::WithParamInterface<RefusalRow> {
  protected:

@@ -150,6 +150,9 @@ struct EnablingRow {
   bool maximumEnabled;  // maximum, its label, the note
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const EnablingRow& row, std::ostream* out) { *out << row.name; }
+
 class EnablingTest : public DialogTest, public ::testing::WithParamInterface<EnablingRow> {};
 
 TEST_P(EnablingTest, FollowsOutputKindAndBackup) {
@@ -239,6 +242,9 @@ struct TabRow {
   OutTarget output;
   std::vector<const char*> order;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const TabRow& row, std::ostream* out) { *out << row.name; }
 
 class TabOrderTest : public DialogTest, public ::testing::WithParamInterface<TabRow> {};
 

@@ -18,6 +18,9 @@ struct BadValue {
   const char* text;
 };
 
+// Names the value in test listings instead of dumping its bytes.
+void PrintTo(const BadValue& value, std::ostream* out) { *out << value.name; }
+
 class MaximumRefusedTest : public DialogTest,
                            public ::testing::WithParamInterface<std::tuple<const char*, BadValue>> {
 };
@@ -84,6 +87,9 @@ struct GoodValue {
   const char* text;
   std::uint32_t value;
 };
+
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const GoodValue& row, std::ostream* out) { *out << row.name; }
 
 class MaximumAcceptedTest : public DialogTest, public ::testing::WithParamInterface<GoodValue> {};
 

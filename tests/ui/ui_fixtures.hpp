@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "message_presenter.hpp"
+#include "palvarin_dlg.hpp"
 #include "job/job_report.hpp"
+#include "path_chooser.hpp"
 #include "state/merge_settings.hpp"
 #include "state/profile_store.hpp"
 #include "support/test_support.hpp"
-#include "message_presenter.hpp"
-#include "palvarin_dlg.hpp"
-#include "path_chooser.hpp"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {

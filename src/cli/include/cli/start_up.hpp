@@ -3,20 +3,21 @@
 #include <string>
 #include <vector>
 
-#include "job/front_end.hpp"
 #include "cli/terminal_front_end.hpp"
+#include "job/front_end.hpp"
 #include "state/profile_store.hpp"
 
 namespace palvarin {
 
 // The whole life of the process after the platform is ready: load the settings, lay the
 // switches over them, and do exactly one thing. `windows` is null when no window can be shown;
-// a headless run ("/n") never uses it. Returns the exit status.
+// a headless run ("/n"), "--help" and a bad command line of long switches never use it.
+// Returns the exit status.
+int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
+            TerminalFrontEnd& terminal, FrontEnd* windows);
+
 // How the profile is to be opened for these arguments: read-only for a dry run, which must
 // not even create it.
 ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments);
-
-int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
-            TerminalFrontEnd& terminal, FrontEnd* windows);
 
 }  // namespace palvarin

@@ -31,6 +31,10 @@ class TerminalFrontEnd : public FrontEnd, public JobObserver {
   void ShowProgress(int columns);
   // From now on only failures (and a stop) are said.
   void SetQuiet(bool quiet) { quiet_ = quiet; }
+  // The version and licence on standard output.
+  void ShowVersion();
+  // A command line that cannot be used, the GNU way: the problem, then where to read more.
+  void ShowUsageError(const std::string& problem);
 
  private:
   // Erases the progress line, so that what follows starts on a clean line.

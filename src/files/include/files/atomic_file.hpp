@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.hpp"
+
 namespace palvarin {
 
 // Writes a file so that the target holds either its old content or the complete new one:
@@ -36,9 +38,8 @@ class AtomicFile {
   // Flushes the file and puts it in place.
   bool Commit();
 
-  // What went wrong, for messages: the file and the system's reason; and its errno.
-  const std::string& Error() const { return error_; }
-  int ErrorCode() const { return errorCode_; }
+  // Success, or what went wrong: the file, the system's reason and its errno.
+  const Result& Status() const { return status_; }
 
  private:
   bool Fail(const char* what, int code);
@@ -52,8 +53,7 @@ class AtomicFile {
   std::optional<timespec> lastWrite_;
   std::optional<mode_t> newFileMode_;
   int fd_ = -1;
-  std::string error_;
-  int errorCode_ = 0;
+  Result status_;
 };
 
 // True when `name` is one of the temporary files AtomicFile leaves after a crash.

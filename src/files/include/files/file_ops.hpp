@@ -6,16 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "base/result.hpp"
+
 namespace palvarin {
-
-// Success, or what went wrong: the file, the step and the system's reason.
-struct FileResult {
-  bool ok = true;
-  std::string error;
-  int code = 0;  // errno of the failure, 0 on success
-
-  explicit operator bool() const { return ok; }
-};
 
 // True when something exists at `path`; links are followed.
 bool PathExists(const std::filesystem::path& path);
@@ -38,11 +31,10 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-// What an open for reading shows of a regular file; `ok` false when it cannot be opened or
-// is no regular file.
+// What an open for reading shows of a regular file; `result` fails when it cannot be opened
+// or is no regular file.
 struct FileFacts {
-  bool ok = false;
-  std::string error;
+  Result result;
   FileIdentity identity;
   std::uint64_t size = 0;
   FileTime lastWrite;
@@ -64,11 +56,10 @@ enum class CopyMode { FailIfExists, Replace };
 // `to`; anything else at `from` is refused unopened (see RegularFile). Replace renames it over the
 // target (a link is written through, the target keeps its permissions); FailIfExists puts it in
 // place only if nothing is there, without a race.
-FileResult CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
-                    CopyMode mode);
+Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to, CopyMode mode);
 
 // Removes the directory entry `path` (a link itself, not its file).
-FileResult DeleteFile(const std::filesystem::path& path);
+Result DeleteFile(const std::filesystem::path& path);
 
 // True when both are regular files that can be read and hold the same bytes.
 bool HaveSameContent(const std::filesystem::path& first, const std::filesystem::path& second);

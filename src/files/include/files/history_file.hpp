@@ -5,16 +5,19 @@
 #include <memory>
 #include <string>
 
+#include "base/result.hpp"
+
 namespace palvarin {
 
 // The bytes of a history file as read, or why they could not be read.
 struct HistoryBytes {
   std::unique_ptr<char[]> data;  // size + 1 bytes, the last one free for the parser
   std::size_t size = 0;
-  std::string error;  // "cannot <step> <path>: <reason>"; empty when read
-  int code = 0;       // errno of the failure; ENOMEM when the file does not fit in memory
+  // "cannot <step> <path>: <reason>" and its errno (ENOMEM when the file does not fit in
+  // memory) when the file could not be read.
+  Result result;
 
-  explicit operator bool() const { return error.empty(); }
+  explicit operator bool() const { return result.ok; }
 };
 
 // Reads the whole of a history file: a regular file or a link to one, never anything else

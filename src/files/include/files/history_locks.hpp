@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
+
 namespace palvarin {
 
 // Keeps other Palvarin jobs, in any process of this user, away from history files while one
@@ -21,20 +23,16 @@ class HistoryLocks {
   // Locks exactly the files of `paths` (which need not exist yet), letting go of any held
   // before, in one fixed order shared by all jobs, so that two jobs never wait for each other. When
   // another job holds one, `waiting` is called (once in the life of this object) and the call waits
-  // until that job lets go. False, holding nothing, when the locks cannot be kept; Error() says
-  // why.
-  bool Acquire(const std::vector<std::string>& paths, const std::function<void()>& waiting);
+  // until that job lets go. Fails, holding nothing, when the locks cannot be kept.
+  Result Acquire(const std::vector<std::string>& paths, const std::function<void()>& waiting);
   // Lets go of every lock.
   void Release();
-  // Why the last Acquire failed.
-  const std::string& Error() const { return error_; }
 
  private:
-  bool Fail(std::string error);
+  Result Fail(Result failure);
 
   int fd_ = -1;
   bool told_ = false;
-  std::string error_;
 };
 
 }  // namespace palvarin

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/result.hpp"
 #include "history/entry_identity.hpp"
 #include "merge/merge_counts.hpp"
 
@@ -59,5 +61,9 @@ struct JobReport {
   // The entries the archive rule left out, over all pairs.
   int ArchivedEntries() const;
 };
+
+// Puts `contents`, a report in some form, into `file`, which only a complete, flushed new file
+// replaces: a reader never sees half a report.
+Result WriteReportFile(const std::string& file, std::string_view contents);
 
 }  // namespace palvarin

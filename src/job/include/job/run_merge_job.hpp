@@ -11,7 +11,8 @@ namespace palvarin {
 
 class ProfileStore;
 
-// A job refused by its path checks (message 201, 202 or 203), or the report of the job ran.
+// A job refused by its path checks (a missing path, a file where folders are wanted, or a
+// folder where files are), or the report of the job that ran.
 struct JobResult {
   std::optional<MessageId> refusal;
   JobReport report;

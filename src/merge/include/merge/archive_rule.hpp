@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "history/entry_identity.hpp"
-#include "time/time_value.hpp"
 #include "merge/entry_list.hpp"
+#include "time/time_value.hpp"
 
 namespace palvarin {
 

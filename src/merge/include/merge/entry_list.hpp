@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "history/entry_identity.hpp"
-#include "time/local_time_cache.hpp"
 #include "history/log_document.hpp"
 #include "merge/entry_comparison.hpp"
 #include "merge/entry_sink.hpp"
+#include "time/local_time_cache.hpp"
 
 namespace palvarin {
 

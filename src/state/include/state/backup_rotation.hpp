@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
 #include "time/time_value.hpp"
 
 namespace palvarin {
@@ -16,15 +17,15 @@ std::string BackupName(const std::string& path, TimeValue when);
 std::vector<std::string> ListBackups(const std::string& path);
 
 // Copies `path` to a new backup, and only then deletes the oldest backups beyond `maximum`
-// (0: no limit), never the new one. A failed copy deletes nothing and gives false, with the
-// reason in `error` when given; an identical backup of the same second counts as made. The
-// backups deleted are added to `removed` when given.
-bool MakeBackup(const std::string& path, std::uint32_t maximum, std::string* error = nullptr,
-                std::vector<std::string>* removed = nullptr);
+// (0: no limit), never the new one. A failed copy deletes nothing and fails with the copy's
+// reason; an identical backup of the same second counts as made. The backups deleted are
+// added to `removed` when given.
+Result MakeBackup(const std::string& path, std::uint32_t maximum,
+                  std::vector<std::string>* removed = nullptr);
 
 // MakeBackup with the backup named after `now` instead of the current time.
-bool MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
-                  std::string* error = nullptr, std::vector<std::string>* removed = nullptr);
+Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                    std::vector<std::string>* removed = nullptr);
 
 // The backups MakeBackupAt would delete once the backup `kept` of `path` is there, oldest
 // last; nothing is deleted.

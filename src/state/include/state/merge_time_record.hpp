@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "history/entry_identity.hpp"
-#include "time/time_value.hpp"
 #include "state/profile_store.hpp"
+#include "time/time_value.hpp"
 
 namespace palvarin {
 

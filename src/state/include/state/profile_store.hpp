@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/result.hpp"
 #include "history/entry_identity.hpp"
 #include "state/profile_location.hpp"
 
@@ -62,8 +63,9 @@ class ProfileStore {
 
   // False when the store could not be opened or was found damaged.
   bool IsAvailable() const { return db_ != nullptr; }
-  // The first problem met, for showing once: empty afterwards and while there was none.
-  std::string TakeWarning();
+  // The first problem met, for showing once: a failure with its text; success afterwards and
+  // while there was none.
+  Result TakeProblem();
   const std::filesystem::path& File() const { return file_; }
 
  private:
@@ -93,8 +95,8 @@ class ProfileStore {
   std::mutex mutex_;       // one statement or transaction at a time on the connection
   bool readOnly_ = false;  // written by a newer version, or opened ReadOnly: read, never changed
   ProfileAccess access_ = ProfileAccess::ReadWrite;
-  std::string warning_;
-  bool warned_ = false;
+  Result problem_;
+  bool told_ = false;
 };
 
 }  // namespace palvarin

@@ -33,13 +33,4 @@ struct ResultRow {
 // Every pair and copy of the report, each followed by the backups its pair made and deleted.
 std::vector<ResultRow> ResultRows(const JobReport& report);
 
-// Texts of the dialog's progress and results windows.
-std::string ProgressWindowTitle();
-std::string ProgressCancelLabel();
-std::string ProgressWaitingText();
-std::string ResultsWindowTitle();
-std::string ResultsColumnOutcome();
-std::string ResultsColumnFiles();
-std::string ResultsColumnDetail();
-
 }  // namespace palvarin

@@ -1,0 +1,19 @@
+#include "files/folder_listing.hpp"
+
+#include <filesystem>
+
+namespace palvarin {
+
+Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
+  std::error_code error;
+  const std::filesystem::path where = folder.empty() ? "." : folder;
+  std::filesystem::directory_iterator it(where, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  if (error)
+    return Result::Failure("cannot list " + folder + ": " + error.message(), error.value());
+  return {};
+}
+
+}  // namespace palvarin

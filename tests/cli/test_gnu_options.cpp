@@ -1,0 +1,192 @@
+// "--help", long switches and usage errors the GNU way, with and without a display, and the
+// terminal's texts in the language of the locale.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "command_line.hpp"
+#include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
+#include "support/test_language.hpp"
+#include "support/test_support.hpp"
+#include "texts/catalogue.hpp"
+#include "texts/help_text.hpp"
+#include "texts/string_table.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::RunPalvarin;
+using test::TempFolder;
+using test::WriteFile;
+
+// Without a display, and with one on which a window would stay open until the guard ends
+// the run: every answer below must come without a window.
+const struct {
+  const char* name;
+  std::vector<std::string> environment;
+} kDisplays[] = {
+    {"no display", {}},
+    {"a display", {"QT_QPA_PLATFORM=offscreen"}},
+};
+
+class GnuOptions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(a_, test::HistoryText({{"2006/01/23", "12:00:00", "one", 1}}));
+    // Of different sizes, so that the pair never looks unchanged.
+    WriteFile(b_, test::HistoryText({{"2006/01/23", "13:00:00", "the second", 1}}));
+  }
+  test::ProcessResult Run(const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& environment = {}) {
+    test::PalvarinProcess process(arguments, folder_.Path(), profile_, environment);
+    return process.Wait(std::chrono::seconds(60));
+  }
+  bool NothingSaved() {
+    ProfileStore store(profile_);
+    MergeSettings stored;
+    LoadSettings(store, stored);
+    return stored.Path1.empty();
+  }
+
+  TempFolder folder_;
+  std::filesystem::path profile_ = folder_ / "profile.sqlite3";
+  std::filesystem::path a_ = folder_ / "a.xml";
+  std::filesystem::path b_ = folder_ / "b.xml";
+};
+
+TEST_F(GnuOptions, HelpGoesToStandardOutputAndNeverOpensAWindow) {
+  for (const auto& display : kDisplays) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--help"},
+          {"--HELP"},
+          {"--files", "--help", "/d"},
+          {"--no-window", "--help", "--first", a_, "--second", b_, "--overwrite"}}) {
+      const std::string name = std::string(display.name) + " " + arguments[0];
+      const auto run = Run(arguments, display.environment);
+      EXPECT_FALSE(run.timedOut) << name << ": a window opened";
+      EXPECT_EQ(run.status, 0) << name;
+      EXPECT_EQ(run.out, TerminalHelpText() + "\n") << name;
+      EXPECT_EQ(run.err, "") << name;
+    }
+  }
+  EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"the second"})) << "nothing merged";
+  EXPECT_TRUE(NothingSaved());
+}
+
+TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string problem;
+  } rows[] = {
+      {{"--frobnicate"}, "unknown option '--frobnicate'"},
+      {{"--no-window", "--files", "--first", a_, "--second"}, "option '--second' needs a value"},
+      {{"--files=yes"}, "option '--files' takes no value"},
+      {{"--files", "stray.xml"}, "unexpected argument 'stray.xml'"},
+      {{"--files", "/bogus"}, "unknown option '/bogus'"},
+      {{"--help", "--frobnicate"}, "unknown option '--frobnicate'"},
+      {{"--no-window", "--files", "--overwrite", "--first", a_},
+       "a run without a window needs --first and --second, and --output with --separate-output"},
+      {{"--no-window", "--files", "--separate-output", "--first", a_, "--second", b_},
+       "a run without a window needs --first and --second, and --output with --separate-output"},
+  };
+  for (const auto& display : kDisplays) {
+    for (const auto& row : rows) {
+      const std::string name = std::string(display.name) + " " + row.problem;
+      const auto run = Run(row.arguments, display.environment);
+      EXPECT_FALSE(run.timedOut) << name << ": a window opened";
+      EXPECT_EQ(run.status, 2) << name;
+      EXPECT_EQ(run.out, "") << name;
+      EXPECT_EQ(run.err,
+                "palvarin: " + row.problem + "\nTry 'palvarin --help' for more information.\n")
+          << name;
+    }
+  }
+  EXPECT_TRUE(NothingSaved());
+}
+
+TEST_F(GnuOptions, LongSwitchesRunAJob) {
+  const auto run =
+      Run({"--no-window", "--files", "--separate-output", "--keep-all", "--first=" + a_.string(),
+           "--second", b_, "--output", (folder_ / "out.xml").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::MessageTexts(folder_ / "out.xml"),
+            (std::vector<std::string>{"one", "the second"}))
+      << run.out;
+  ProfileStore store(profile_);
+  MergeSettings stored;
+  LoadSettings(store, stored);
+  EXPECT_EQ(stored.Path1, a_.string());
+  EXPECT_EQ(stored.PathSave, (folder_ / "out.xml").string());
+  EXPECT_EQ(stored.OutTarget, OutTarget::OtherFile);
+}
+
+// The slash forms keep the specified answer: message 204, then the help.
+TEST_F(GnuOptions, SlashFormsKeepMessage204AndTheHelp) {
+  const auto run = Run({"/n", "/frobnicate"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.find("palvarin: " + std::string(MessageText(kMessageBadArguments))), 0u)
+      << run.err;
+  EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos);
+  EXPECT_EQ(run.err.find("Try 'palvarin --help'"), std::string::npos);
+}
+
+TEST(TerminalHelp, ListsEveryLongSwitchInEveryLanguage) {
+  for (const std::string& locale : {test::kEnglishLocales[0], std::string(test::kJapaneseLocale)}) {
+    test::ScopedLanguage language(locale);
+    const std::string help = TerminalHelpText();
+    for (std::string_view name : LongSwitchNames()) {
+      EXPECT_NE(help.find("--" + std::string(name)), std::string::npos) << locale << " " << name;
+    }
+    EXPECT_NE(help.find("--version"), std::string::npos) << locale;
+  }
+}
+
+// What the terminal shows follows the locale of the run: the specified Japanese under ja,
+// English under every other.
+TEST_F(GnuOptions, TerminalTextsFollowTheLocale) {
+  const std::vector<std::string> refused = {
+      "/n", "/f", "/o", "/p1", a_, "/p2", (folder_ / "missing.xml").string()};
+  for (const std::string& locale : test::kEnglishLocales) {
+    test::ScopedLanguage english(locale);
+    for (const std::vector<std::string>& environment :
+         {std::vector<std::string>{"LANG=" + locale},
+          {"LANG=ja_JP.UTF-8", "LC_ALL=" + locale},
+          {"LANG=ja_JP.UTF-8", "LANGUAGE=" + locale.substr(0, 5)}}) {
+      const std::string name = ::testing::PrintToString(environment);
+      const auto help = Run({"--help"}, environment);
+      EXPECT_FALSE(test::HasJapanese(help.out)) << name;
+      EXPECT_EQ(help.out, TerminalHelpText() + "\n") << name;
+      const auto run = Run(refused, environment);
+      EXPECT_EQ(run.err, "palvarin: " + std::string(MessageText(kMessageMissingPath)) + "\n")
+          << name;
+      EXPECT_FALSE(test::HasJapanese(run.err)) << name;
+      const auto usage = Run({"--bogus"}, environment);
+      EXPECT_FALSE(test::HasJapanese(usage.err)) << name;
+    }
+  }
+  for (const std::vector<std::string>& environment : {std::vector<std::string>{"LANG=ja_JP.UTF-8"},
+                                                      {"LANG=C.UTF-8", "LC_MESSAGES=ja_JP.UTF-8"},
+                                                      {"LANG=C.UTF-8", "LANGUAGE=ja"}}) {
+    const std::string name = ::testing::PrintToString(environment);
+    const auto run = Run(refused, environment);
+    EXPECT_EQ(run.err, "palvarin: 存在しないファイル、又はフォルダが設定されています\n") << name;
+    const auto help = Run({"--help"}, environment);
+    EXPECT_NE(help.out.find("引数の一覧\n/h  : ヘルプ このウィンドウを表示します\n"),
+              std::string::npos)
+        << name;
+    const auto bad = Run({"/n", "/bogus"}, environment);
+    EXPECT_EQ(bad.err.find("palvarin: 不正な引数がありました。\nヘルプを確認して引数を再度設定して"
+                           "ください。\n"),
+              0u)
+        << name << bad.err;
+    const auto usage = Run({"--bogus"}, environment);
+    EXPECT_TRUE(test::HasJapanese(usage.err)) << name << usage.err;
+    EXPECT_NE(usage.err.find("'--bogus'"), std::string::npos) << name << usage.err;
+  }
+}
+
+}  // namespace
+}  // namespace palvarin

@@ -1,0 +1,126 @@
+// Under a Japanese locale the messages and the help are the specified texts byte for byte;
+// under an English one they are English.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_language.hpp"
+#include "texts/catalogue.hpp"
+#include "texts/help_text.hpp"
+#include "texts/report_text.hpp"
+#include "texts/string_table.hpp"
+
+namespace palvarin::test {
+namespace {
+
+const struct {
+  MessageId id;
+  const char* japanese;
+} kMessages[] = {
+    {kMessageNoPath, "入力先、又は出力先が選択されていません"},
+    {kMessageMissingPath, "存在しないファイル、又はフォルダが設定されています"},
+    {kMessageNotFolder,
+     "対象にフォルダが設定されていません\n(ファイルが設定されている可能性があります)"},
+    {kMessageNotFile,
+     "対象にファイルが設定されていません\n(フォルダが設定されている可能性があります)"},
+    {kMessageBadArguments,
+     "不正な引数がありました。\nヘルプを確認して引数を再度設定してください。"},
+    {kMessageMergeFinished, "マージが終了しました"},
+};
+
+const char* const kHelpBlocks[] = {
+    "引数の一覧\n"
+    "/h  : ヘルプ このウィンドウを表示します\n"
+    "/n  : ウィンドウを表示せずに実行\n"
+    "/d  : マージの対象にフォルダを指定\n"
+    "/f  : マージの対象にファイルを指定",
+    "/p1 : パス1の設定(このスイッチの後にパスを続ける)\n"
+    "/p2 : パス2の設定(このスイッチの後にパスを続ける)\n"
+    "/ps : 出力先の設定(このスイッチの後にパスを続ける)\n"
+    "/o  : マージ対象のファイルを上書きする\n"
+    "/t  : 出力先を別ファイル(又はフォルダ)にする\n",
+    "/b  : バックアップファイルを作成する\n"
+    "/nb : バックアップファイルを作成しない\n"
+    "/bm : バックアップファイルを作成する場合の最大数\n"
+    "      (このスイッチの後に、作成するバックアップの数の最大値を設定する)\n ",
+    "/t  : ファイルサイズ、更新日時が同じ場合もマージを行う\n"
+    "/nt : ファイルサイズ、更新日時が同じ場合、マージを行わない\n"
+    "/na : 片方のファイルに、前回マージした日時より古いメッセージがある場合、",
+    "      もう一方のファイルでアーカイブが作成されたとみなし、\n"
+    "      マージ後のファイルにそのメッセージを含めない\n"
+    "/a  : ↑これを気にせず、マージする",
+};
+
+TEST(SpecifiedTexts, JapaneseMessagesAndHelpAreByteIdentical) {
+  ScopedLanguage japanese(kJapaneseLocale);
+  for (const auto& message : kMessages) {
+    EXPECT_EQ(MessageText(message.id), message.japanese) << message.id;
+  }
+  const auto blocks = HelpBlocks();
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    EXPECT_EQ(blocks[i], kHelpBlocks[i]) << "block " << i + 1;
+  }
+}
+
+TEST(SpecifiedTexts, EnglishMessagesAndHelpHaveNoJapanese) {
+  for (const std::string& locale : kEnglishLocales) {
+    ScopedLanguage english(locale);
+    for (const auto& message : kMessages) {
+      const std::string text(MessageText(message.id));
+      EXPECT_FALSE(text.empty()) << locale << " " << message.id;
+      EXPECT_FALSE(HasJapanese(text)) << locale << " " << text;
+      // A message of two lines in Japanese has two in English.
+      EXPECT_EQ(text.find('\n') == std::string::npos,
+                std::string(message.japanese).find('\n') == std::string::npos)
+          << locale << " " << text;
+    }
+    for (std::string_view block : HelpBlocks()) {
+      EXPECT_FALSE(block.empty()) << locale;
+      EXPECT_FALSE(HasJapanese(block)) << locale << " " << block;
+    }
+  }
+}
+
+// A report with something in every line it can have.
+JobReport FullReport() {
+  JobReport report;
+  PairReport merged{"a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {"late"}, {}, {}, {}};
+  merged.counts.sessions = 2;
+  merged.counts.fromBoth = 3;
+  merged.counts.cutOff = 1;
+  report.pairs.push_back(merged);
+  report.pairs.push_back({"c.xml", "d.xml", "", PairOutcome::Unchanged, {}, {}, {}, {}, {}, {}});
+  report.pairs.push_back({"e.xml", "f.xml", "", PairOutcome::Failed, "broken", {}, {}, {}, {}, {}});
+  report.copies.push_back({false, false, "g.xml", "h.xml", CopyOutcome::Copied, {}});
+  report.copies.push_back({false, false, "i.xml", "j.xml", CopyOutcome::Failed, "full"});
+  report.warnings.push_back("profile");
+  return report;
+}
+
+TEST(ReportTexts, EveryLineInTheLanguageInUseWithItsFacts) {
+  const JobReport report = FullReport();
+  for (const std::string& locale :
+       {kEnglishLocales[0], kEnglishLocales[1], kEnglishLocales[2], std::string(kJapaneseLocale)}) {
+    ScopedLanguage language(locale);
+    const bool japanese = TextLanguage() == "ja";
+    std::vector<std::string> lines = DescribePairs(report);
+    const std::vector<std::string> failures = DescribeFailures(report);
+    lines.insert(lines.end(), failures.begin(), failures.end());
+    lines.push_back(DescribeTotals(report));
+    ASSERT_EQ(lines.size(), 9u) << locale;
+    for (const std::string& line : lines) {
+      EXPECT_EQ(HasJapanese(line), japanese) << locale << ": " << line;
+    }
+    // The facts survive the wording: names, reasons, counts.
+    for (const char* fact : {"a.xml + b.xml", "out.xml", "late", "c.xml + d.xml"}) {
+      EXPECT_NE((lines[0] + lines[1] + lines[2]).find(fact), std::string::npos) << fact;
+    }
+    for (const char* fact : {"e.xml + f.xml: broken", "i.xml -> j.xml: full", "profile"}) {
+      EXPECT_NE((lines[5] + lines[6] + lines[7]).find(fact), std::string::npos) << fact;
+    }
+    EXPECT_NE(lines[8].find('1'), std::string::npos) << lines[8];
+  }
+}
+
+}  // namespace
+}  // namespace palvarin::test
