@@ -35,8 +35,8 @@ struct CommandLine {
   bool longForms = false;
   bool helpOnTerminal = false;          // "--help"
   std::optional<UsageProblem> problem;  // the first one
-  bool dryRun = false;     // "--dry-run", "/dry": merge in memory, write nothing
-  bool quiet = false;      // "--quiet", "/q": say nothing but failures
+  bool dryRun = false;                  // "--dry-run", "/dry": merge in memory, write nothing
+  bool quiet = false;                   // "--quiet", "/q": say nothing but failures
   std::string reportFile;  // "--report FILE", "/report FILE": the report as JSON; empty: none
 };
 

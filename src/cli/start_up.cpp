@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include "command_line.hpp"
+#include "job/run_merge_job.hpp"
 #include "json_report.hpp"
 #include "printable_text.hpp"
 #include "signal_stop.hpp"
-#include "job/run_merge_job.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "texts/catalogue.hpp"
@@ -35,7 +35,6 @@ std::string DescribeProblem(const UsageProblem& problem) {
   }
   return {};
 }
-
 
 // The width of the terminal on standard error; 0 when standard error is no terminal.
 int TerminalColumns() {

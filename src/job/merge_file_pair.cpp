@@ -33,7 +33,8 @@ std::string Untouched(const PairReport& report) {
     return joined;
   };
   if (!report.backupsMade.empty()) {
-    text += report.backupsMade.size() == 1 ? ", and a backup was made (" : ", and backups were made (";
+    text +=
+        report.backupsMade.size() == 1 ? ", and a backup was made (" : ", and backups were made (";
     text += list(report.backupsMade) + ")";
   }
   if (!report.backupsRemoved.empty()) {
@@ -47,8 +48,8 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
   if (options.dryRun) {
     const FileFacts facts = ReadFileFacts(path);
     if (!facts.result) {
-      report.reason = "the backup of " + path + " could not be made (" +
-                      facts.result.description + ")" + Untouched(report);
+      report.reason = "the backup of " + path + " could not be made (" + facts.result.description +
+                      ")" + Untouched(report);
       return false;
     }
     const std::string name = BackupName(path, std::time(nullptr));
@@ -63,8 +64,8 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
     report.backupsMade.push_back(BackupName(path, now));
     return true;
   }
-  report.reason = "the backup of " + path + " could not be made (" + made.description + ")" +
-                  Untouched(report);
+  report.reason =
+      "the backup of " + path + " could not be made (" + made.description + ")" + Untouched(report);
   return false;
 }
 

@@ -48,8 +48,8 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
   // pair skipped as unchanged only looked alike by size and time. The copy finishes the pair,
   // so a stop does not keep it back.
   if (overwrite && pair.outcome == PairOutcome::Merged) {
-    report.copies.push_back(CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace,
-                                            true, context.DryRun()));
+    report.copies.push_back(
+        CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace, true, context.DryRun()));
     if (report.copies.back().outcome == CopyOutcome::Copied && !context.DryRun()) {
       RecordMergeTime(pair, profile);
     }
@@ -93,8 +93,8 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
   // Backups guard overwritten inputs only.
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const PairOptions options{overwrite && settings.CreateBackup, overwrite ? settings.BackupMax : 0u,
-                            settings.NotMergeSameDatetime, settings.IgnoreOldMerge,
-                            /*recordMergeTime=*/!overwrite, request.dryRun};
+                            settings.NotMergeSameDatetime,      settings.IgnoreOldMerge,
+                            /*recordMergeTime=*/!overwrite,     request.dryRun};
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
   if (const Result locked =

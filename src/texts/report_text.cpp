@@ -31,8 +31,9 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
   for (const PairReport& pair : report.pairs) {
     switch (pair.outcome) {
       case PairOutcome::Merged:
-        lines.push_back(Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
-                               {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
+        lines.push_back(
+            Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
+                   {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
         break;
       case PairOutcome::Unchanged:
         lines.push_back(
@@ -48,7 +49,8 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
     }
     if (pair.outcome != PairOutcome::Failed) {
       for (const std::string& made : pair.backupsMade) {
-        lines.push_back(Format(dry ? Tr("  would back up to {0}") : Tr("  backed up to {0}"), {made}));
+        lines.push_back(
+            Format(dry ? Tr("  would back up to {0}") : Tr("  backed up to {0}"), {made}));
       }
       for (const std::string& removed : pair.backupsRemoved) {
         lines.push_back(Format(
@@ -62,12 +64,12 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
   }
   for (const CopyReport& copy : report.copies) {
     if (copy.outcome == CopyOutcome::Copied && !copy.copyBack) {
-      lines.push_back(Format(copy.stylesheet
-                                 ? (dry ? Tr("would copy {0} -> {1}: the stylesheet the histories use")
-                                        : Tr("copied {0} -> {1}: the stylesheet the histories use"))
-                                 : (dry ? Tr("would copy {0} -> {1}: found on one side only")
-                                        : Tr("copied {0} -> {1}: found on one side only")),
-                             {copy.from, copy.to}));
+      lines.push_back(Format(
+          copy.stylesheet ? (dry ? Tr("would copy {0} -> {1}: the stylesheet the histories use")
+                                 : Tr("copied {0} -> {1}: the stylesheet the histories use"))
+                          : (dry ? Tr("would copy {0} -> {1}: found on one side only")
+                                 : Tr("copied {0} -> {1}: found on one side only")),
+          {copy.from, copy.to}));
     } else if (copy.outcome == CopyOutcome::Copied && dry) {
       lines.push_back(Format(Tr("would copy back {0} -> {1}"), {copy.from, copy.to}));
     } else if (copy.outcome == CopyOutcome::NotRun) {

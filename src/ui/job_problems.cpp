@@ -1,7 +1,7 @@
 #include "job_problems.hpp"
 
-#include "job/job_report.hpp"
 #include "dialog_strings.hpp"
+#include "job/job_report.hpp"
 #include "message_presenter.hpp"
 #include "texts/report_text.hpp"
 

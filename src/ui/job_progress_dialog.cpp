@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "texts/progress_text.hpp"
 #include "dialog_strings.hpp"
+#include "texts/progress_text.hpp"
 
 namespace palvarin {
 

@@ -10,10 +10,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "dialog_strings.hpp"
 #include "job/job_report.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
-#include "dialog_strings.hpp"
 
 namespace palvarin {
 namespace {

@@ -184,8 +184,9 @@ JobResult CPalvarinDlg::RunJobOffGuiThread() {
   JobResult result;
   // The worker reads the record and uses the profile; this thread touches neither until
   // it has ended.
-  const std::unique_ptr<QThread> worker(QThread::create(
-      [this, &stop, &result] { result = RunMergeJob(settings_, profile_, *this, {false, &stop}); }));
+  const std::unique_ptr<QThread> worker(QThread::create([this, &stop, &result] {
+    result = RunMergeJob(settings_, profile_, *this, {false, &stop});
+  }));
   connect(worker.get(), &QThread::finished, &progress, &JobProgressDialog::Finish);
   progress_ = &progress;
   worker->start();

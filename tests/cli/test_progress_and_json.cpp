@@ -66,8 +66,7 @@ TEST(TerminalProgress, OneLineRewrittenInPlace) {
     bool quiet;
     std::string expected;
   } rows[] = {
-      {"wide", 80, false,
-       "\rpair 1 of 2: a\\nb.xml\x1b[K\rpair 2 of 2: c.xml\x1b[K\r\x1b[K"},
+      {"wide", 80, false, "\rpair 1 of 2: a\\nb.xml\x1b[K\rpair 2 of 2: c.xml\x1b[K\r\x1b[K"},
       {"narrow", 12, false, "\rpair 1 of 2\x1b[K\rpair 2 of 2\x1b[K\r\x1b[K"},
       {"no terminal", 0, false, ""},
       {"quiet", 80, true, ""},

@@ -183,8 +183,7 @@ TEST_P(StopBetweenPairs, LeavesEveryPairMergedWholeOrUntouched) {
         EXPECT_EQ(copy.outcome, CopyOutcome::NotRun) << copy.from;
       }
       const std::filesystem::path target = copy.to;
-      EXPECT_EQ(std::filesystem::exists(target), copy.outcome == CopyOutcome::Copied)
-          << copy.to;
+      EXPECT_EQ(std::filesystem::exists(target), copy.outcome == CopyOutcome::Copied) << copy.to;
     } else if (copy.copyBack && copy.outcome == CopyOutcome::Copied) {
       ++copiedBack;
     }
@@ -192,14 +191,13 @@ TEST_P(StopBetweenPairs, LeavesEveryPairMergedWholeOrUntouched) {
   EXPECT_EQ(copiedBack, oneAtATime ? report.Count(PairOutcome::Merged) : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moments, StopBetweenPairs,
-    ::testing::Values(StopRow{"OverwriteAtFirst", OutTarget::OverWrite, 0},
-                      StopRow{"OverwriteInTheMiddle", OutTarget::OverWrite, 3},
-                      StopRow{"OverwriteAtLastPair", OutTarget::OverWrite, 7},
-                      StopRow{"SeparateAtFirst", OutTarget::OtherFile, 0},
-                      StopRow{"SeparateInTheMiddle", OutTarget::OtherFile, 5}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Moments, StopBetweenPairs,
+                         ::testing::Values(StopRow{"OverwriteAtFirst", OutTarget::OverWrite, 0},
+                                           StopRow{"OverwriteInTheMiddle", OutTarget::OverWrite, 3},
+                                           StopRow{"OverwriteAtLastPair", OutTarget::OverWrite, 7},
+                                           StopRow{"SeparateAtFirst", OutTarget::OtherFile, 0},
+                                           StopRow{"SeparateInTheMiddle", OutTarget::OtherFile, 5}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // A flag raised before the job starts: nothing runs, nothing is written, all is NotRun.
 TEST_F(Folders, AFlagRaisedBeforeTheStartRunsNothing) {
@@ -271,17 +269,16 @@ TEST_P(Stylesheet, ASeparateOutputFolderGetsOneUnlessItHasOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, Stylesheet,
-    ::testing::Values(
-        StylesheetRow{"FromTheFirst", "first", "second", nullptr, OutTarget::OtherFile, "first",
-                      true},
-        StylesheetRow{"ElseFromTheSecond", nullptr, "second", nullptr, OutTarget::OtherFile,
-                      "second", true},
-        StylesheetRow{"NeverOverAnExistingOne", "first", "second", "mine", OutTarget::OtherFile,
-                      "mine", false},
-        StylesheetRow{"NoneToCopy", nullptr, nullptr, nullptr, OutTarget::OtherFile, nullptr,
-                      false},
-        StylesheetRow{"NotInAnOverwriteJob", "first", "second", nullptr, OutTarget::OverWrite,
-                      nullptr, false}),
+    ::testing::Values(StylesheetRow{"FromTheFirst", "first", "second", nullptr,
+                                    OutTarget::OtherFile, "first", true},
+                      StylesheetRow{"ElseFromTheSecond", nullptr, "second", nullptr,
+                                    OutTarget::OtherFile, "second", true},
+                      StylesheetRow{"NeverOverAnExistingOne", "first", "second", "mine",
+                                    OutTarget::OtherFile, "mine", false},
+                      StylesheetRow{"NoneToCopy", nullptr, nullptr, nullptr, OutTarget::OtherFile,
+                                    nullptr, false},
+                      StylesheetRow{"NotInAnOverwriteJob", "first", "second", nullptr,
+                                    OutTarget::OverWrite, nullptr, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct ReasonRow {
@@ -338,10 +335,10 @@ TEST_F(Folders, BackupsRotatedAwayAreReported) {
   const std::string old2 = second.string() + "_20000101000000.backup";
   WriteFile(old1, "old");
   WriteFile(old2, "old");
-  std::filesystem::last_write_time(old1, std::filesystem::file_time_type::clock::now() -
-                                             std::chrono::hours(24 * 365));
-  std::filesystem::last_write_time(old2, std::filesystem::file_time_type::clock::now() -
-                                             std::chrono::hours(24 * 365));
+  std::filesystem::last_write_time(
+      old1, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365));
+  std::filesystem::last_write_time(
+      old2, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365));
   MergeSettings settings;
   settings.InTarget = InTarget::File;
   settings.OutTarget = OutTarget::OverWrite;

@@ -55,8 +55,11 @@ std::vector<std::string> FolderToOutput(const std::filesystem::path& root) {
   return {"/n", "/d", "/t", "/na", "/p1", root / "pc1", "/p2", root / "pc2", "/ps", root / "out"};
 }
 std::vector<std::string> FileToOutput(const std::filesystem::path& root) {
-  return {"/n",          "/f", "/t", "/na", "/p1", root / "pc1" / "both.xml", "/p2",
-          root / "pc2" / "both.xml", "/ps", root / "out" / "both.xml"};
+  return {"/n",  "/f",
+          "/t",  "/na",
+          "/p1", root / "pc1" / "both.xml",
+          "/p2", root / "pc2" / "both.xml",
+          "/ps", root / "out" / "both.xml"};
 }
 std::vector<std::string> FolderRotating(const std::filesystem::path& root) {
   std::vector<std::string> job = test::FolderJob(root);
@@ -181,7 +184,8 @@ TEST_P(SignalStop, EndsAfterThePairsAtHandAndSaysWhatRan) {
     job.insert(job.end(), {"--report", (folder / "report.json").string()});
     test::PalvarinProcess process(job, folder.Path(), folder / "profile.sqlite3");
     // The moment is random within the job, once it stops on a signal rather than dying.
-    ASSERT_TRUE(test::Eventually([&] { return process.Catches(row.signal) || !process.Running(); }));
+    ASSERT_TRUE(
+        test::Eventually([&] { return process.Catches(row.signal) || !process.Running(); }));
     std::this_thread::sleep_for(std::chrono::microseconds(
         std::uniform_int_distribution<long>(0, duration.count())(random)));
     process.Signal(row.signal);
@@ -225,13 +229,12 @@ TEST_P(SignalStop, EndsAfterThePairsAtHandAndSaysWhatRan) {
             << " of 25 signals stopped the job between pairs\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Signals, SignalStop,
-    ::testing::Values(SignalRow{"InterruptWithBackups", SIGINT, true},
-                      SignalRow{"TerminateWithBackups", SIGTERM, true},
-                      SignalRow{"InterruptSideBySide", SIGINT, false},
-                      SignalRow{"TerminateSideBySide", SIGTERM, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Signals, SignalStop,
+                         ::testing::Values(SignalRow{"InterruptWithBackups", SIGINT, true},
+                                           SignalRow{"TerminateWithBackups", SIGTERM, true},
+                                           SignalRow{"InterruptSideBySide", SIGINT, false},
+                                           SignalRow{"TerminateSideBySide", SIGTERM, false}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace palvarin

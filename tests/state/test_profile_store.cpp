@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <climits>
-#include <map>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>

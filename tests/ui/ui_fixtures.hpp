@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "job/job_report.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
-#include "job/job_report.hpp"
 #include "path_chooser.hpp"
 #include "state/merge_settings.hpp"
 #include "state/profile_store.hpp"
