@@ -73,8 +73,8 @@ std::string TerminalHelpText() {
   text += Tr("A value may also follow an equals sign: --first=PATH.");
   text += '\n';
   text +=
-      Tr("Exit status: 0 done, 1 a pair or a copy failed, 2 the command line or the paths "
-         "were refused.");
+      Tr("Exit status: 0 done, 1 a pair, a copy or the report file failed, 2 the command line "
+         "or the paths were refused, 130 or 143 stopped by SIGINT or SIGTERM.");
   return text;
 }
 

@@ -3,19 +3,19 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTreeWidget>
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 
+#include "dialog_strings.hpp"
 #include "job/job_report.hpp"
 #include "job_results_dialog.hpp"
-#include "dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -82,8 +82,7 @@ TEST_F(LongJobTest, TheProgressMovesAndNoMergeRunsOnTheGuiThread) {
       values.push_back(value);
       maximum = bar->maximum();
     });
-    QObject::connect(bar, &QProgressBar::valueChanged,
-                     [&files, file] { files << file->text(); });
+    QObject::connect(bar, &QProgressBar::valueChanged, [&files, file] { files << file->text(); });
   });
 
   Click("okButton");
@@ -93,8 +92,12 @@ TEST_F(LongJobTest, TheProgressMovesAndNoMergeRunsOnTheGuiThread) {
   EXPECT_EQ(values.back(), 40);
   EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "the bar went back";
   EXPECT_GT(values.size(), 5u) << "the bar jumped instead of moving";
-  EXPECT_TRUE(files.filter(QRegularExpression(QStringLiteral("^pair \\d+ of 40: c1\\d\\d\\.xml$")))
-                  .size() > 0)
+  // The line in the language of the tests' locale: the pair's number, of 40, and its file.
+  const QString line = QRegularExpression::escape(
+                           FromUtf8(Format(Tr("pair {0} of {1}: {2}"), {"NUMBER", "40", "NAME"})))
+                           .replace(QStringLiteral("NUMBER"), QStringLiteral("\\d+"))
+                           .replace(QStringLiteral("NAME"), QStringLiteral("c1\\d\\d\\.xml"));
+  EXPECT_TRUE(files.filter(QRegularExpression(u'^' + line + u'$')).size() > 0)
       << files.join(u'|').toStdString();
   EXPECT_EQ(dialog_->ItemsStarted(), 40);
   EXPECT_EQ(dialog_->ItemsStartedOnGuiThread(), 0) << "a merge ran on the GUI thread";
@@ -161,7 +164,8 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
     PairReport pair;
     pair.first = "/home/someone/pc1/contact" + std::to_string(i) + "@example.com.xml";
     pair.second = "/home/someone/pc2/contact" + std::to_string(i) + "@example.com.xml";
-    pair.reason = pair.first + " is not a message history: it is no well-formed XML (Error "
+    pair.reason = pair.first +
+                  " is not a message history: it is no well-formed XML (Error "
                   "parsing start element tag at byte 12); nothing was written and both inputs "
                   "are as they were";
     report.pairs.push_back(std::move(pair));
@@ -183,9 +187,9 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   auto* list = dialog.findChild<QTreeWidget*>("resultsList");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->topLevelItemCount(), 1001);
-  EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("failed"));
+  EXPECT_EQ(list->topLevelItem(0)->text(0), QTr("failed"));
   EXPECT_TRUE(list->topLevelItem(0)->text(2).contains(QStringLiteral("byte 12")));
-  EXPECT_EQ(list->topLevelItem(1000)->text(0), QStringLiteral("copied"));
+  EXPECT_EQ(list->topLevelItem(1000)->text(0), QTr("copied"));
   EXPECT_GT(list->verticalScrollBar()->maximum(), 0) << "the list does not scroll";
   auto* ok = dialog.findChild<QPushButton*>("okButton");
   ASSERT_NE(ok, nullptr);
@@ -193,7 +197,9 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   EXPECT_TRUE(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
   auto* summary = dialog.findChild<QLabel*>("resultsSummary");
   ASSERT_NE(summary, nullptr);
-  EXPECT_TRUE(summary->text().contains(QStringLiteral("1000 failed"))) << summary->text().toStdString();
+  // The summary counts the failures in the language of the tests' locale.
+  EXPECT_TRUE(summary->text().contains(FromUtf8(Format(Tr("{0} failed"), {"1000"}))))
+      << summary->text().toStdString();
 }
 
 }  // namespace
