@@ -126,6 +126,7 @@ struct StopRow {
   OutTarget target;
   int stopAt;  // the merging item whose start raises the stop
 };
+void PrintTo(const StopRow& row, std::ostream* out) { *out << row.name; }
 
 class StopBetweenPairs : public Folders, public ::testing::WithParamInterface<StopRow> {};
 
@@ -226,6 +227,7 @@ struct StylesheetRow {
   const char* expected;  // out/MessageLog.xsl afterwards; null: none
   bool reported;
 };
+void PrintTo(const StylesheetRow& row, std::ostream* out) { *out << row.name; }
 
 class Stylesheet : public Folders, public ::testing::WithParamInterface<StylesheetRow> {};
 
@@ -288,6 +290,7 @@ struct ReasonRow {
   bool saysNothingWritten;
   std::size_t backupsNamed;
 };
+void PrintTo(const ReasonRow& row, std::ostream* out) { *out << row.name; }
 
 class FailureReason : public Folders, public ::testing::WithParamInterface<ReasonRow> {};
 

@@ -50,6 +50,7 @@ struct DryRow {
   std::vector<std::string> (*job)(const std::filesystem::path& root);
   bool profileThere;
 };
+void PrintTo(const DryRow& row, std::ostream* out) { *out << row.name; }
 
 std::vector<std::string> FolderToOutput(const std::filesystem::path& root) {
   return {"/n", "/d", "/t", "/na", "/p1", root / "pc1", "/p2", root / "pc2", "/ps", root / "out"};
@@ -149,6 +150,7 @@ struct SignalRow {
   int signal;
   bool backups;
 };
+void PrintTo(const SignalRow& row, std::ostream* out) { *out << row.name; }
 
 class SignalStop : public ::testing::TestWithParam<SignalRow> {};
 
