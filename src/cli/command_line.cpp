@@ -98,6 +98,18 @@ const Switch kSwitches[] = {
      "version",
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) { line.version = true; }},
+    {{"/dry", "-dry"},
+     "dry-run",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.dryRun = true; }},
+    {{"/q", "-q"},
+     "quiet",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.quiet = true; }},
+    {{"/report", "-report"},
+     "report",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) { line.reportFile = value; }},
 };
 
 const Switch* FindShort(const std::string& lowered) {

@@ -18,6 +18,7 @@ struct UsageProblem {
     UnexpectedValue,     // "--files=x": `argument` takes no value
     UnexpectedArgument,  // `argument` is no switch and no switch's value (a bare path)
     MissingPaths,        // a run without a window lacks a path it needs
+    NeedsNoWindow,       // `argument` shapes a run without a window, which was not asked for
   };
   Kind kind;
   std::string argument;
@@ -34,6 +35,9 @@ struct CommandLine {
   bool longForms = false;
   bool helpOnTerminal = false;          // "--help"
   std::optional<UsageProblem> problem;  // the first one
+  bool dryRun = false;                  // "--dry-run", "/dry": merge in memory, write nothing
+  bool quiet = false;                   // "--quiet", "/q": say nothing but failures
+  std::string reportFile;  // "--report FILE", "/report FILE": the report as JSON; empty: none
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over

@@ -7,8 +7,8 @@ unsigned char Byte(std::string_view text, std::size_t at) {
   return static_cast<unsigned char>(text[at]);
 }
 
-// The length of the well-formed UTF-8 sequence that starts `text`; 0 when there is none
-// (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, cut short).
+}  // namespace
+
 std::size_t Utf8Length(std::string_view text) {
   const unsigned char lead = Byte(text, 0);
   if (lead < 0x80) return 1;
@@ -32,6 +32,8 @@ std::size_t Utf8Length(std::string_view text) {
   }
   return length;
 }
+
+namespace {
 
 // C0 controls, DEL, and the C1 controls U+0080..U+009F, which some terminals obey too.
 bool IsControl(std::string_view sequence) {

@@ -1,7 +1,13 @@
 #include "cli/start_up.hpp"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include "command_line.hpp"
 #include "job/run_merge_job.hpp"
+#include "json_report.hpp"
+#include "printable_text.hpp"
+#include "signal_stop.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "texts/catalogue.hpp"
@@ -24,11 +30,52 @@ std::string DescribeProblem(const UsageProblem& problem) {
       return std::string(
           Tr("a run without a window needs --first and --second, and "
              "--output with --separate-output"));
+    case UsageProblem::Kind::NeedsNoWindow:
+      return Format(Tr("option '{0}' needs --no-window"), {problem.argument});
   }
   return {};
 }
 
+// The width of the terminal on standard error; 0 when standard error is no terminal.
+int TerminalColumns() {
+  if (::isatty(STDERR_FILENO) != 1) return 0;
+  winsize size{};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;
+}
+
+// The headless job, stopped by SIGINT or SIGTERM after the pairs at hand. Returns the exit
+// status: 128 + the signal when one stopped it.
+int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileStore& profile,
+                TerminalFrontEnd& terminal, FrontEnd& user) {
+  terminal.SetQuiet(line.quiet);
+  terminal.ShowProgress(TerminalColumns());
+  StopFlag stop;
+  const SignalStop signals(stop);
+  const JobResult result = RunMergeJob(settings, profile, terminal, {line.dryRun, &stop});
+  if (result.refusal) {
+    user.ShowMessage(*result.refusal);
+    return kExitRefused;
+  }
+  user.ShowJobReport(result.report);
+  int status = result.report.AnyFailed() ? kExitPairFailed : kExitDone;
+  if (!line.reportFile.empty()) {
+    if (const Result written = WriteJobReportJson(result.report, line.reportFile); !written) {
+      user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
+                              {line.reportFile, written.description}));
+      status = kExitPairFailed;
+    }
+  }
+  return signals.Caught() != 0 ? 128 + signals.Caught() : status;
+}
+
 }  // namespace
+
+ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments) {
+  MergeSettings scratch;
+  return ParseCommandLine(arguments, scratch).dryRun ? ProfileAccess::ReadOnly
+                                                     : ProfileAccess::ReadWrite;
+}
 
 int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
             TerminalFrontEnd& terminal, FrontEnd* windows) {
@@ -47,6 +94,12 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   if (line.headless && !HasRequiredPaths(settings)) {
     line.error = true;
     if (!line.problem) line.problem = UsageProblem{UsageProblem::Kind::MissingPaths, {}};
+  }
+  // These shape a headless job and its report; the dialog has no use for them.
+  if (!line.headless && (line.dryRun || line.quiet || !line.reportFile.empty())) {
+    line.error = true;
+    const char* name = line.dryRun ? "--dry-run" : line.quiet ? "--quiet" : "--report";
+    if (!line.problem) line.problem = UsageProblem{UsageProblem::Kind::NeedsNoWindow, name};
   }
   if (line.error && line.longForms) {
     terminal.ShowUsageError(DescribeProblem(*line.problem));
@@ -68,13 +121,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   if (!line.headless) return user.RunDialog(settings, profile);
 
   // A headless job always reports to the terminal.
-  const JobResult result = RunMergeJob(settings, profile, terminal);
-  if (result.refusal) {
-    user.ShowMessage(*result.refusal);
-    return kExitRefused;
-  }
-  user.ShowJobReport(result.report);
-  return result.report.AnyFailed() ? kExitPairFailed : kExitDone;
+  return RunHeadless(settings, line, profile, terminal, user);
 }
 
 }  // namespace palvarin

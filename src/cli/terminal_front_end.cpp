@@ -7,6 +7,7 @@
 #include "printable_text.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
+#include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
 #include "texts/string_table.hpp"
 
@@ -26,16 +27,26 @@ void TerminalFrontEnd::ShowWarning(const std::string& text) {
 }
 
 void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
-  for (const std::string& line : DescribePairs(report)) out_ << PrintableText(line) << '\n';
+  EndProgress();
+  if (!quiet_) {
+    for (const std::string& line : DescribePairs(report)) out_ << PrintableText(line) << '\n';
+  }
   for (const std::string& line : DescribeFailures(report)) {
     err_ << "palvarin: " << PrintableText(line) << '\n';
   }
-  out_ << DescribeTotals(report) << '\n';
+  if (report.stopped) err_ << "palvarin: " << StoppedText(report) << '\n';
+  if (!quiet_) out_ << DescribeTotals(report) << '\n';
+  // Out now, while a signal only stops the job: once the handlers are gone, one would end the
+  // process with the report still in the buffer.
+  out_.flush();
+  err_.flush();
 }
 
 void TerminalFrontEnd::ShowVersion() { out_ << VersionText(); }
 
 void TerminalFrontEnd::WaitingForOtherJob() {
+  if (quiet_) return;
+  EndProgress();
   err_ << "palvarin: " << Tr("waiting for another Palvarin job to finish with these files")
        << std::endl;
 }
@@ -43,6 +54,39 @@ void TerminalFrontEnd::WaitingForOtherJob() {
 void TerminalFrontEnd::ShowUsageError(const std::string& problem) {
   err_ << "palvarin: " << PrintableText(problem) << '\n'
        << Format(Tr("Try '{0}' for more information."), {"palvarin --help"}) << '\n';
+}
+
+void TerminalFrontEnd::ShowProgress(int columns) { columns_ = columns; }
+
+namespace {
+
+// `text` cut to at most `columns` characters (UTF-8 code points; every one taken as one column).
+std::string FitColumns(const std::string& text, int columns) {
+  int shown = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;
+    if (++shown > columns) return text.substr(0, at);
+  }
+  return text;
+}
+
+}  // namespace
+
+void TerminalFrontEnd::ItemStarted(const JobProgress& item) {
+  if (columns_ <= 0 || quiet_) return;
+  // The line is escaped before it is cut, so no escape is cut in half. One column is kept
+  // free: a terminal that wraps at the last column would start a new line.
+  const std::string line = FitColumns(PrintableText(ProgressLine(item)), columns_ - 1);
+  const std::lock_guard lock(progress_);
+  err_ << '\r' << line << "\x1b[K" << std::flush;
+  lineShown_ = true;
+}
+
+void TerminalFrontEnd::EndProgress() {
+  const std::lock_guard lock(progress_);
+  if (!lineShown_) return;
+  err_ << "\r\x1b[K" << std::flush;
+  lineShown_ = false;
 }
 
 int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "files/atomic_file.hpp"
+
 namespace palvarin {
 
 int JobReport::Count(PairOutcome outcome) const {
@@ -22,6 +24,12 @@ int JobReport::ArchivedEntries() const {
   int archived = 0;
   for (const PairReport& pair : pairs) archived += pair.counts.cutOff;
   return archived;
+}
+
+Result WriteReportFile(const std::string& file, std::string_view contents) {
+  AtomicFile out;
+  if (out.Open(file) && out.Write(contents) && out.Commit()) return {};
+  return out.Status();
 }
 
 }  // namespace palvarin

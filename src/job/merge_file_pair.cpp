@@ -1,5 +1,6 @@
 #include "merge_file_pair.hpp"
 
+#include <ctime>
 #include <filesystem>
 #include <future>
 #include <optional>
@@ -18,13 +19,53 @@ namespace palvarin {
 namespace {
 
 constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
-constexpr const char* kUntouched = "; nothing was written and both inputs are as they were";
+
+// What a failed pair left behind, true to what it did: its backups were made and the rotation
+// may have deleted older ones before the merge failed.
+std::string Untouched(const PairReport& report) {
+  if (report.backupsMade.empty() && report.backupsRemoved.empty()) {
+    return "; nothing was written and both inputs are as they were";
+  }
+  std::string text = "; both inputs are as they were";
+  const auto list = [](const std::vector<std::string>& paths) {
+    std::string joined;
+    for (const std::string& path : paths) joined += (joined.empty() ? "" : ", ") + path;
+    return joined;
+  };
+  if (!report.backupsMade.empty()) {
+    text +=
+        report.backupsMade.size() == 1 ? ", and a backup was made (" : ", and backups were made (";
+    text += list(report.backupsMade) + ")";
+  }
+  if (!report.backupsRemoved.empty()) {
+    text += report.backupsRemoved.size() == 1 ? "; the older backup " : "; the older backups ";
+    text += list(report.backupsRemoved) + " beyond the maximum were deleted";
+  }
+  return text;
+}
 
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
-  const Result made = MakeBackup(path, options.backupMax);
-  if (made) return true;
+  if (options.dryRun) {
+    const FileFacts facts = ReadFileFacts(path);
+    if (!facts.result) {
+      report.reason = "the backup of " + path + " could not be made (" + facts.result.description +
+                      ")" + Untouched(report);
+      return false;
+    }
+    const std::string name = BackupName(path, std::time(nullptr));
+    std::vector<std::string> beyond = BackupsBeyond(path, name, options.backupMax);
+    report.backupsMade.push_back(name);
+    report.backupsRemoved.insert(report.backupsRemoved.end(), beyond.begin(), beyond.end());
+    return true;
+  }
+  const TimeValue now = std::time(nullptr);
+  const Result made = MakeBackupAt(path, options.backupMax, now, &report.backupsRemoved);
+  if (made) {
+    report.backupsMade.push_back(BackupName(path, now));
+    return true;
+  }
   report.reason =
-      "the backup of " + path + " could not be made (" + made.description + ")" + kUntouched;
+      "the backup of " + path + " could not be made (" + made.description + ")" + Untouched(report);
   return false;
 }
 
@@ -70,7 +111,8 @@ ArchiveRule PairArchiveRule(ProfileStore& profile, const std::string& first,
 
 // Loads, merges and saves; false with the reason when the pair cannot be merged.
 bool MergeAndSave(const std::string& first, const std::string& second, const std::string& output,
-                  const ArchiveRule& archive, bool levelledLater, PairReport& report) {
+                  const ArchiveRule& archive, const PairOptions& options, PairReport& report) {
+  const bool levelledLater = !options.recordMergeTime;
   // The two inputs are independent: a large second input is read on another core meanwhile.
   // For small files a thread costs more than it saves.
   std::error_code ec;
@@ -84,12 +126,13 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   input1.Prepare(first, EntrySource::kInput1);
   preparing2.get();
   if (!input1.document || !input2.document) {
-    report.reason = (input1.document ? input2 : input1).loaded.description + kUntouched;
+    report.reason = (input1.document ? input2 : input1).loaded.description + Untouched(report);
     return false;
   }
   RecordingSink merged;
   const int lastSession =
       MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);
+  if (options.dryRun) return true;
   report.heldByBoth = HeldByBoth(merged, levelledLater);
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.
@@ -139,15 +182,14 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
   const ArchiveRule archive =
       options.applyArchiveRule ? PairArchiveRule(profile, first, second) : ArchiveRule();
   try {
-    if (!MergeAndSave(first, second, output, archive, !options.recordMergeTime, report)) {
-      return report;
-    }
+    if (!MergeAndSave(first, second, output, archive, options, report)) return report;
   } catch (const XmlError& error) {
-    report.reason = std::string(error.what()) + "; " + output + " was left as it was";
+    report.reason = std::string(error.what()) + "; " + output + " was left as it was" +
+                    (report.backupsMade.empty() ? "" : Untouched(report));
     return report;
   }
   report.outcome = PairOutcome::Merged;
-  if (options.recordMergeTime) RecordMergeTime(report, profile);
+  if (options.recordMergeTime && !options.dryRun) RecordMergeTime(report, profile);
   return report;
 }
 

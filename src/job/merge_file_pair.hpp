@@ -19,6 +19,8 @@ struct PairOptions {
   // a time recorded before both files hold the merge would archive away the entries that the
   // second file has not received yet.
   bool recordMergeTime = true;
+  // Read and merge, write nothing: no backup, no output, no merge time.
+  bool dryRun = false;
 };
 
 // True when both files can be read and have the same size and last-write time. One file
@@ -30,7 +32,7 @@ void RecordMergeTime(PairReport& pair, ProfileStore& profile);
 
 // Merges two history files into `output` (which may be the first input): the unchanged skip,
 // backups, the archive cut-off, the merge, an atomic save, the merge-time record. A failed
-// pair writes nothing and says why.
+// pair writes nothing but the backups it made, and says why.
 PairReport MergeFilePair(const std::string& first, const std::string& second,
                          const std::string& output, const PairOptions& options,
                          ProfileStore& profile);

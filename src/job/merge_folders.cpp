@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <system_error>
 #include <utility>
@@ -29,11 +30,11 @@ CopyReport NewCopyReport(const std::string& from, const std::string& to, bool co
 // A file found on one side only is copied only when it is a history: another kind of file under
 // a history's name would be merged as one by every later job.
 CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyMode mode,
-                           bool copyBack) {
+                           bool copyBack, bool dryRun) {
   std::string refusal;
   try {
     const LoadedLog log = LoadLogDocument(from);
-    if (log) return CopyHistoryFile(from, to, mode, copyBack);
+    if (log) return CopyHistoryFile(from, to, mode, copyBack, dryRun);
     refusal = log.result.description;
   } catch (const XmlError& error) {
     refusal = error.what();
@@ -46,8 +47,22 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
 }  // namespace
 
 CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
-                           bool copyBack) {
+                           bool copyBack, bool dryRun) {
   CopyReport copy = NewCopyReport(from, to, copyBack);
+  if (dryRun) {
+    const FileFacts source = ReadFileFacts(from);
+    std::error_code error;
+    if (!source.result) {
+      copy.reason = source.result.description;
+    } else if (mode == CopyMode::FailIfExists &&
+               std::filesystem::symlink_status(to, error).type() !=
+                   std::filesystem::file_type::not_found) {
+      copy.outcome = CopyOutcome::KeptExisting;
+    } else {
+      copy.outcome = CopyOutcome::Copied;
+    }
+    return copy;
+  }
   const Result result = CopyFile(from, to, mode);
   if (result) {
     copy.outcome = CopyOutcome::Copied;
@@ -126,6 +141,21 @@ struct FolderTask {
   CopyReport copy;
 
   bool IsMerge() const { return !second.empty(); }
+  JobItemKind Kind() const { return IsMerge() ? JobItemKind::Pair : JobItemKind::Copy; }
+  // What is reported for a task that a stop kept from starting: its files are as they were.
+  void NotRun(bool copyBack) {
+    if (IsMerge()) {
+      pair.first = from;
+      pair.second = second;
+      pair.output = to;
+      pair.outcome = PairOutcome::NotRun;
+      pair.reason = "not started: the job was stopped before this pair";
+    } else {
+      copy = NewCopyReport(from, to, copyBack);
+      copy.outcome = CopyOutcome::NotRun;
+      copy.reason = "not started: the job was stopped before this copy";
+    }
+  }
 };
 
 // What each task loads: the sizes of the files it reads.
@@ -143,6 +173,24 @@ std::vector<std::uint64_t> Weights(const std::vector<FolderTask>& tasks) {
     weights.push_back(bytes);
   }
   return weights;
+}
+
+// The output folder gets the stylesheet of the first input folder that has one, unless it
+// holds one already: without it, the merged histories would not display as the inputs did.
+void CopyStylesheet(std::initializer_list<std::string> inputs, const std::string& prefixOut,
+                    bool dryRun, JobReport& report) {
+  const std::string to = prefixOut + kStylesheetName;
+  std::error_code error;
+  if (std::filesystem::symlink_status(to, error).type() != std::filesystem::file_type::not_found) {
+    return;
+  }
+  for (const std::string& prefix : inputs) {
+    const std::string from = prefix + kStylesheetName;
+    if (!PathExists(from)) continue;
+    report.copies.push_back(CopyHistoryFile(from, to, CopyMode::FailIfExists, false, dryRun));
+    report.copies.back().stylesheet = true;
+    return;
+  }
 }
 
 }  // namespace
@@ -167,7 +215,7 @@ std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& rep
 
 void MergeFolders(const std::string& folder1, const std::string& folder2,
                   const std::string& outputFolder, const PairOptions& options,
-                  ProfileStore& profile, JobReport& report) {
+                  ProfileStore& profile, JobReport& report, JobContext& context) {
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
   const std::string prefixOut = FolderPrefix(outputFolder);
@@ -200,14 +248,22 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
   // "a.xml_2.xml" has just made. One at a time in name order, a name's rotation always runs
   // before the longer names', and every backup made by the job survives it.
   const unsigned workers = options.createBackup ? 1 : FolderWorkers();
+  if (prefixOut != prefix1 && prefixOut != prefix2) {
+    CopyStylesheet({prefix1, prefix2}, prefixOut, context.DryRun(), report);
+  }
+  StageProgress progress(context, JobStage::Merging, tasks.size());
   RunInParallel(Weights(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
+    if (!progress.Start(i, task.Kind(), task.from)) return task.NotRun(false);
     if (task.IsMerge()) {
       task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);
     } else {
-      task.copy = CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, false);
+      task.copy =
+          CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, false, context.DryRun());
     }
+    progress.Finish(i, task.Kind(), task.from);
   });
+
   for (FolderTask& task : tasks) {
     if (task.IsMerge()) {
       report.pairs.push_back(std::move(task.pair));
@@ -218,7 +274,7 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
 }
 
 void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
-                    JobReport& report) {
+                    JobReport& report, JobContext& context) {
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
@@ -233,14 +289,22 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, Prof
     tasks.emplace_back(prefix1 + name, std::string(), prefix2 + name);
     mergedPairs.push_back(merged);
   }
+  StageProgress progress(context, JobStage::CopyingBack, tasks.size());
+  const bool dryRun = context.DryRun();
   RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
+    // The copy of a merged pair finishes that pair, so no stop keeps it from starting.
+    if (!progress.Start(i, JobItemKind::Copy, task.from, mergedPairs[i] == nullptr)) {
+      return task.NotRun(true);
+    }
     // A merged pair's file was just written by the merge; a file of folder 1 only was not.
-    task.copy = mergedPairs[i] ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true)
-                               : CopyOneSideFile(task.from, task.to, CopyMode::Replace, true);
-    if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied) {
+    task.copy = mergedPairs[i]
+                    ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true, dryRun)
+                    : CopyOneSideFile(task.from, task.to, CopyMode::Replace, true, dryRun);
+    if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied && !dryRun) {
       RecordMergeTime(*mergedPairs[i], profile);
     }
+    progress.Finish(i, JobItemKind::Copy, task.from);
   });
   for (FolderTask& task : tasks) report.copies.push_back(std::move(task.copy));
 }

@@ -5,6 +5,7 @@
 
 #include "files/file_ops.hpp"
 #include "job/job_report.hpp"
+#include "job_context.hpp"
 #include "merge_file_pair.hpp"
 
 namespace palvarin {
@@ -14,9 +15,12 @@ namespace palvarin {
 std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report);
 
 // Copies one history file and says how it went; a FailIfExists copy onto an existing file
-// keeps that file and is no failure.
+// keeps that file and is no failure. A dry run copies nothing and says what the copy would do.
 CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
-                           bool copyBack);
+                           bool copyBack, bool dryRun = false);
+
+// The stylesheet the histories name ("MessageLog.xsl" beside them).
+inline constexpr const char* kStylesheetName = "MessageLog.xsl";
 
 // A folder path ready for joining: one "/" appended unless it ends in one.
 std::string FolderPrefix(const std::string& folder);
@@ -24,15 +28,18 @@ std::string FolderPrefix(const std::string& folder);
 // Merges every name found in both folders into the output folder and copies the names found
 // on one side only there, unless the output already holds that name. A name whose file in
 // any of the folders is also another name's file (a link) is left alone and reported failed.
+// A separate output folder without the stylesheet gets that of folder 1, else of folder 2.
+// Once `context` is stopped no further name starts; those left are reported NotRun.
 void MergeFolders(const std::string& folder1, const std::string& folder2,
                   const std::string& outputFolder, const PairOptions& options,
-                  ProfileStore& profile, JobReport& report);
+                  ProfileStore& profile, JobReport& report, JobContext& context);
 
 // Copies every history file of folder 1 over folder 2, except the files the job has just
 // copied from folder 2 and the names of pairs that were not merged: after a failure the first file
 // is unmerged, and a pair skipped as unchanged only looked alike by size and time. A merged pair
-// whose copy arrived gets its merge time recorded.
+// whose copy arrived gets its merge time recorded. A stop leaves out the files of folder 1
+// only, never a merged pair's copy: a pair is levelled on both sides or not merged at all.
 void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
-                    JobReport& report);
+                    JobReport& report, JobContext& context);
 
 }  // namespace palvarin

@@ -1,6 +1,7 @@
 #include "job/run_merge_job.hpp"
 
 #include "files/file_ops.hpp"
+#include "job_context.hpp"
 #include "job_locks.hpp"
 #include "merge_file_pair.hpp"
 #include "merge_folders.hpp"
@@ -27,18 +28,33 @@ std::optional<MessageId> CheckPaths(const MergeSettings& settings) {
 }
 
 void RunFileJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
-                JobReport& report) {
+                JobReport& report, JobContext& context) {
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
+  StageProgress progress(context, JobStage::Merging, 1);
+  if (!progress.Start(0, JobItemKind::Pair, settings.Path1)) {
+    PairReport notRun;
+    notRun.first = settings.Path1;
+    notRun.second = settings.Path2;
+    notRun.output = output;
+    notRun.outcome = PairOutcome::NotRun;
+    notRun.reason = "not started: the job was stopped before this pair";
+    report.pairs.push_back(std::move(notRun));
+    return;
+  }
   report.pairs.push_back(MergeFilePair(settings.Path1, settings.Path2, output, options, profile));
   PairReport& pair = report.pairs.back();
   // Only a merged first input may replace the second: after a failure it is unmerged, and a
-  // pair skipped as unchanged only looked alike by size and time.
+  // pair skipped as unchanged only looked alike by size and time. The copy finishes the pair,
+  // so a stop does not keep it back.
   if (overwrite && pair.outcome == PairOutcome::Merged) {
     report.copies.push_back(
-        CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace, true));
-    if (report.copies.back().outcome == CopyOutcome::Copied) RecordMergeTime(pair, profile);
+        CopyHistoryFile(settings.Path1, settings.Path2, CopyMode::Replace, true, context.DryRun()));
+    if (report.copies.back().outcome == CopyOutcome::Copied && !context.DryRun()) {
+      RecordMergeTime(pair, profile);
+    }
   }
+  progress.Finish(0, JobItemKind::Pair, settings.Path1);
 }
 
 // A job that could not keep other jobs away from its files has done nothing.
@@ -53,11 +69,11 @@ PairReport Unguarded(const MergeSettings& settings, const std::string& why) {
 }
 
 void RunFolderJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
-                  JobReport& report) {
+                  JobReport& report, JobContext& context) {
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
-  MergeFolders(settings.Path1, settings.Path2, output, options, profile, report);
-  if (overwrite) CopyFolderBack(settings.Path1, settings.Path2, profile, report);
+  MergeFolders(settings.Path1, settings.Path2, output, options, profile, report, context);
+  if (overwrite) CopyFolderBack(settings.Path1, settings.Path2, profile, report, context);
 }
 
 }  // namespace
@@ -67,28 +83,32 @@ bool HasRequiredPaths(const MergeSettings& settings) {
          (settings.OutTarget != OutTarget::OtherFile || !settings.PathSave.empty());
 }
 
-JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer) {
+JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer,
+                      const JobRequest& request) {
   JobResult result;
+  result.report.dryRun = request.dryRun;
   result.refusal = CheckPaths(settings);
   if (result.refusal) return result;
 
   // Backups guard overwritten inputs only.
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const PairOptions options{overwrite && settings.CreateBackup, overwrite ? settings.BackupMax : 0u,
-                            settings.NotMergeSameDatetime, settings.IgnoreOldMerge,
-                            /*recordMergeTime=*/!overwrite};
+                            settings.NotMergeSameDatetime,      settings.IgnoreOldMerge,
+                            /*recordMergeTime=*/!overwrite,     request.dryRun};
+  JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
   if (const Result locked =
           LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); });
       !locked) {
     result.report.pairs.push_back(Unguarded(settings, locked.description));
   } else if (settings.InTarget == InTarget::File) {
-    RunFileJob(settings, options, profile, result.report);
+    RunFileJob(settings, options, profile, result.report, context);
   } else {
-    RunFolderJob(settings, options, profile, result.report);
+    RunFolderJob(settings, options, profile, result.report, context);
   }
   locks.Release();
-  if (!SaveSettings(profile, settings)) {
+  result.report.stopped = context.Stopped();
+  if (!request.dryRun && !SaveSettings(profile, settings)) {
     result.report.warnings.push_back("the settings of this job could not be saved to the profile");
   }
   return result;

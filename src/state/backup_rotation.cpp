@@ -30,18 +30,21 @@ FileTime BackupAge(const std::string& path) {
   return facts.birth.value_or(facts.lastWrite);
 }
 
-// Keeps at most `maximum` - 1 backups besides `kept`; a deletion that fails still counts.
-void DeleteOldest(const std::string& path, const std::string& kept, std::uint32_t maximum) {
-  if (maximum == 0) return;
+}  // namespace
+
+// Keeps at most `maximum` - 1 backups besides `kept`.
+std::vector<std::string> BackupsBeyond(const std::string& path, const std::string& kept,
+                                       std::uint32_t maximum) {
+  if (maximum == 0) return {};
   auto others = ListBackups(path);
   std::erase(others, kept);
+  std::vector<std::string> beyond;
   while (!others.empty() && others.size() >= maximum) {
-    DeleteFile(others.back());
+    beyond.push_back(std::move(others.back()));
     others.pop_back();
   }
+  return beyond;
 }
-
-}  // namespace
 
 std::string BackupName(const std::string& path, TimeValue when) {
   return path + "_" + FormatStamp(when) + std::string(kBackupSuffix);
@@ -65,17 +68,23 @@ std::vector<std::string> ListBackups(const std::string& path) {
   return backups;
 }
 
-Result MakeBackup(const std::string& path, std::uint32_t maximum) {
-  return MakeBackupAt(path, maximum, std::time(nullptr));
+Result MakeBackup(const std::string& path, std::uint32_t maximum,
+                  std::vector<std::string>* removed) {
+  return MakeBackupAt(path, maximum, std::time(nullptr), removed);
 }
 
-Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now) {
+Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                    std::vector<std::string>* removed) {
   const std::string name = BackupName(path, now);
   const Result copied = CopyFile(path, name, CopyMode::FailIfExists);
   // A backup of this second that holds these very bytes already keeps them safe.
   const bool safe = copied || (copied.code == EEXIST && HaveSameContent(path, name));
   if (!safe) return copied;
-  DeleteOldest(path, name, maximum);
+  // A deletion that fails still counts: the rotation never retries.
+  for (std::string& old : BackupsBeyond(path, name, maximum)) {
+    DeleteFile(old);
+    if (removed != nullptr) removed->push_back(std::move(old));
+  }
   return {};
 }
 

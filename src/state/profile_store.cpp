@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <chrono>
 #include <climits>
 #include <thread>
@@ -80,7 +81,8 @@ class Statement {
 
 }  // namespace
 
-ProfileStore::ProfileStore(std::filesystem::path file) : file_(std::move(file)) {
+ProfileStore::ProfileStore(std::filesystem::path file, ProfileAccess access)
+    : file_(std::move(file)), access_(access) {
   // Processes setting up a new store at the same moment can be told "busy" at once, without
   // SQLite waiting: the set-up is tried again before the store counts as unusable.
   for (int attempt = 1; !Open(); ++attempt) {
@@ -94,7 +96,44 @@ ProfileStore::ProfileStore(std::filesystem::path file) : file_(std::move(file)) 
 
 ProfileStore::~ProfileStore() { Close(); }
 
+namespace {
+
+// A file: URI of `path`, every byte that is not plainly safe escaped.
+std::string FileUri(const std::filesystem::path& path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file:";
+  for (const unsigned char c : path.string()) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      ((uri += '%') += kHex[c >> 4]) += kHex[c & 0xF];
+    }
+  }
+  return uri;
+}
+
+}  // namespace
+
+// Reads an existing store without changing anything on the disk. A store at rest is opened
+// immutable, so SQLite makes no shared-memory or journal file beside it; while another process
+// has it open (its write-ahead log is there) it is read through that log, which exists already.
+bool ProfileStore::OpenForReading() {
+  readOnly_ = true;
+  std::error_code ec;
+  if (!std::filesystem::exists(file_, ec)) return true;  // nothing stored: every value absent
+  const bool inUse = std::filesystem::exists(file_.string() + "-wal", ec);
+  const std::string uri = FileUri(file_) + (inUse ? "?mode=ro" : "?immutable=1");
+  if (::sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+      SQLITE_OK) {
+    return Unusable(Reason());
+  }
+  ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
+  if (!PassesCheck()) return false;
+  return SchemaVersion().has_value() || Unusable(Reason());
+}
+
 bool ProfileStore::Open() {
+  if (access_ == ProfileAccess::ReadOnly) return OpenForReading();
   std::error_code ec;
   const auto folder = file_.parent_path();
   if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {

@@ -14,6 +14,7 @@ constexpr std::string_view kLongForms[][2] = {
     {"--overwrite", "/o"},     {"--separate-output", "/t"}, {"--backup", "/b"},
     {"--no-backup", "/nb"},    {"--backup-max N", "/bm"},   {"--skip-unchanged", "/nt"},
     {"--archive-rule", "/na"}, {"--keep-all", "/a"},        {"--help", "/h"},
+    {"--dry-run", "/dry"},     {"--quiet", "/q"},           {"--report FILE", "/report"},
 };
 
 std::string Padded(std::string_view text, std::size_t width) {
@@ -72,8 +73,8 @@ std::string TerminalHelpText() {
   text += Tr("A value may also follow an equals sign: --first=PATH.");
   text += '\n';
   text +=
-      Tr("Exit status: 0 done, 1 a pair or a copy failed, 2 the command line or the paths "
-         "were refused.");
+      Tr("Exit status: 0 done, 1 a pair, a copy or the report file failed, 2 the command line "
+         "or the paths were refused, 130 or 143 stopped by SIGINT or SIGTERM.");
   return text;
 }
 

@@ -11,6 +11,8 @@ std::string Number(int count) { return std::to_string(count); }
 
 unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned long>(count); }
 
+}  // namespace
+
 std::string DescribeCounts(const MergeCounts& counts) {
   std::string text = Format(
       Tr("{0} entries in {1} sessions ({2} on both sides, {3} from the first only, {4} "
@@ -23,15 +25,15 @@ std::string DescribeCounts(const MergeCounts& counts) {
   return text;
 }
 
-}  // namespace
-
 std::vector<std::string> DescribePairs(const JobReport& report) {
   std::vector<std::string> lines;
+  const bool dry = report.dryRun;
   for (const PairReport& pair : report.pairs) {
     switch (pair.outcome) {
       case PairOutcome::Merged:
-        lines.push_back(Format(Tr("merged {0} -> {1}: {2}"),
-                               {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
+        lines.push_back(
+            Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
+                   {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
         break;
       case PairOutcome::Unchanged:
         lines.push_back(
@@ -40,6 +42,21 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
       case PairOutcome::Failed:
         lines.push_back(Format(Tr("FAILED {0}"), {PairName(pair)}));
         break;
+      case PairOutcome::NotRun:
+        lines.push_back(
+            Format(Tr("not run {0}: the job was stopped before this pair"), {PairName(pair)}));
+        break;
+    }
+    if (pair.outcome != PairOutcome::Failed) {
+      for (const std::string& made : pair.backupsMade) {
+        lines.push_back(
+            Format(dry ? Tr("  would back up to {0}") : Tr("  backed up to {0}"), {made}));
+      }
+      for (const std::string& removed : pair.backupsRemoved) {
+        lines.push_back(Format(
+            dry ? Tr("  would delete the old backup {0}") : Tr("  deleted the old backup {0}"),
+            {removed}));
+      }
     }
     for (const std::string& warning : pair.warnings) {
       lines.push_back(Format(Tr("  note: {0}"), {warning}));
@@ -47,8 +64,17 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
   }
   for (const CopyReport& copy : report.copies) {
     if (copy.outcome == CopyOutcome::Copied && !copy.copyBack) {
-      lines.push_back(
-          Format(Tr("copied {0} -> {1}: found on one side only"), {copy.from, copy.to}));
+      lines.push_back(Format(
+          copy.stylesheet ? (dry ? Tr("would copy {0} -> {1}: the stylesheet the histories use")
+                                 : Tr("copied {0} -> {1}: the stylesheet the histories use"))
+                          : (dry ? Tr("would copy {0} -> {1}: found on one side only")
+                                 : Tr("copied {0} -> {1}: found on one side only")),
+          {copy.from, copy.to}));
+    } else if (copy.outcome == CopyOutcome::Copied && dry) {
+      lines.push_back(Format(Tr("would copy back {0} -> {1}"), {copy.from, copy.to}));
+    } else if (copy.outcome == CopyOutcome::NotRun) {
+      lines.push_back(Format(Tr("not run: copy {0} -> {1}: the job was stopped before this copy"),
+                             {copy.from, copy.to}));
     }
   }
   return lines;
@@ -73,21 +99,37 @@ std::vector<std::string> DescribeFailures(const JobReport& report) {
 }
 
 std::string DescribeTotals(const JobReport& report) {
+  const bool dry = report.dryRun;
   const int merged = report.Count(PairOutcome::Merged);
   const int copied = report.Count(CopyOutcome::Copied);
+  const std::string pairs =
+      dry ? Format(TrN("{0} pair would be merged", "{0} pairs would be merged", Count(merged)),
+                   {Number(merged)})
+          : Format(TrN("{0} pair merged", "{0} pairs merged", Count(merged)), {Number(merged)});
+  const std::string files =
+      dry ? Format(TrN("{0} file would be copied", "{0} files would be copied", Count(copied)),
+                   {Number(copied)})
+          : Format(TrN("{0} file copied", "{0} files copied", Count(copied)), {Number(copied)});
   std::string text =
       Format(Tr("{0}, {1}, {2}; {3}, {4}"),
-             {Format(TrN("{0} pair merged", "{0} pairs merged", Count(merged)), {Number(merged)}),
-              Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
-              Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}),
-              Format(TrN("{0} file copied", "{0} files copied", Count(copied)), {Number(copied)}),
+             {pairs, Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
+              Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}), files,
               Format(Tr("{0} copies failed"), {Number(report.Count(CopyOutcome::Failed))})});
   if (const int archived = report.ArchivedEntries(); archived > 0) {
-    text = Format(Tr("{0}; {1}"),
-                  {text, Format(TrN("{0} entry left out by the archive rule",
-                                    "{0} entries left out by the archive rule", Count(archived)),
-                                {Number(archived)})});
+    const std::string left =
+        dry ? Format(TrN("{0} entry would be left out by the archive rule",
+                         "{0} entries would be left out by the archive rule", Count(archived)),
+                     {Number(archived)})
+            : Format(TrN("{0} entry left out by the archive rule",
+                         "{0} entries left out by the archive rule", Count(archived)),
+                     {Number(archived)});
+    text = Format(Tr("{0}; {1}"), {text, left});
   }
+  const int notRun = report.Count(PairOutcome::NotRun) + report.Count(CopyOutcome::NotRun);
+  if (report.stopped || notRun > 0) {
+    text = Format(Tr("{0}; {1}"), {text, Format(Tr("stopped: {0} not run"), {Number(notRun)})});
+  }
+  if (dry) text = Format(Tr("dry run, nothing was written: {0}"), {text});
   return text;
 }
 

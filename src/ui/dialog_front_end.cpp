@@ -6,7 +6,6 @@
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
 #include "job/front_end.hpp"
-#include "job_problems.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
@@ -59,8 +58,7 @@ void DialogFrontEnd::ShowWarning(const std::string& text) {
 }
 
 void DialogFrontEnd::ShowJobReport(const JobReport& report) {
-  ShowJobProblems(messages_, nullptr, report);
-  messages_.Show(nullptr, FromUtf8(DescribeTotals(report)));
+  messages_.ShowResults(nullptr, report);
 }
 
 int DialogFrontEnd::RunDialog(MergeSettings& settings, ProfileStore& profile) {

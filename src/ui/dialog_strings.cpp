@@ -21,7 +21,17 @@ QString BackupMaxRangeMessage() {
 
 QString WaitingForOtherJobText() { return QTr("Waiting for another Palvarin job to finish…"); }
 
-QString JobProblemsHeading() { return QTr("These problems came up during the merge:"); }
+QString ProgressWindowTitle() { return QTr("Palvarin - Merging"); }
+
+QString ProgressCancelLabel() { return QTr("Cancel"); }
+
+QString ResultsWindowTitle() { return QTr("Palvarin - Merge results"); }
+
+QString ResultsColumnOutcome() { return QTr("Result"); }
+
+QString ResultsColumnFiles() { return QTr("Files"); }
+
+QString ResultsColumnDetail() { return QTr("Details"); }
 
 QString ArchivedEntriesNote(int count) {
   const std::string number = std::to_string(count);

@@ -43,8 +43,13 @@ QString BackupMaxRangeMessage();
 // Shown while a job waits for another Palvarin job to let go of its files.
 QString WaitingForOtherJobText();
 
-// Heading of the warning that lists what a job could not do.
-QString JobProblemsHeading();
+// Texts of the progress window and of the results window after a job.
+QString ProgressWindowTitle();
+QString ProgressCancelLabel();
+QString ResultsWindowTitle();
+QString ResultsColumnOutcome();
+QString ResultsColumnFiles();
+QString ResultsColumnDetail();
 
 // How many entries the archive rule left out of the merged histories.
 QString ArchivedEntriesNote(int count);

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "dialog_strings.hpp"
+#include "job_results_dialog.hpp"
 #include "texts/string_table.hpp"
 
 namespace palvarin {
@@ -18,6 +19,10 @@ std::unique_ptr<QMessageBox> MakeWarningBox(QWidget* parent, const QString& text
 
 void MessageBoxPresenter::Show(QWidget* parent, const QString& text) {
   MakeWarningBox(parent, text)->exec();
+}
+
+void MessageBoxPresenter::ShowResults(QWidget* parent, const JobReport& report) {
+  JobResultsDialog(report, parent).exec();
 }
 
 }  // namespace palvarin

@@ -7,12 +7,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 
 #include "dialog_strings.hpp"
 #include "job/run_merge_job.hpp"
 #include "job_problems.hpp"
+#include "job_progress_dialog.hpp"
 #include "message_presenter.hpp"
 #include "path_chooser.hpp"
 
@@ -27,20 +30,6 @@ std::optional<std::uint32_t> BackupMaxOfField(const QString& text) {
   const uint value = text.trimmed().toUInt(&ok, 10);
   if (!ok || value > kLargestBackupMax) return std::nullopt;
   return value;
-}
-
-// The job runs on this thread; show that the dialog is busy until it ends.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-JobResult RunJobBusy(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer) {
-  const BusyCursor busy;
-  return RunMergeJob(settings, profile, observer);
 }
 
 void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
@@ -164,10 +153,47 @@ void CPalvarinDlg::BrowseForPath(PathField field) {
   WriteControls();
 }
 
+// The observer's calls come from the job's threads; what they change on the screen is done on
+// the GUI thread. Calls still queued when the progress window goes are dropped with it.
 void CPalvarinDlg::WaitingForOtherJob() {
-  setWindowTitle(FromUtf8(kApplicationName) + QStringLiteral(" - ") + WaitingForOtherJobText());
-  // The job runs on this thread and is about to wait: paint the new title first.
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  QMetaObject::invokeMethod(
+      progress_,
+      [this] {
+        setWindowTitle(FromUtf8(kApplicationName) + QStringLiteral(" - ") +
+                       WaitingForOtherJobText());
+        progress_->Waiting();
+      },
+      Qt::QueuedConnection);
+}
+
+void CPalvarinDlg::ItemStarted(const JobProgress& item) {
+  ++itemsStarted_;
+  if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++itemsOnGuiThread_;
+  QMetaObject::invokeMethod(
+      progress_, [window = progress_, item] { window->Started(item); }, Qt::QueuedConnection);
+}
+
+void CPalvarinDlg::ItemFinished(const JobProgress& item) {
+  QMetaObject::invokeMethod(
+      progress_, [window = progress_, item] { window->Finished(item); }, Qt::QueuedConnection);
+}
+
+JobResult CPalvarinDlg::RunJobOffGuiThread() {
+  StopFlag stop;
+  JobProgressDialog progress(stop, this);
+  JobResult result;
+  // The worker reads the record and uses the profile; this thread touches neither until
+  // it has ended.
+  const std::unique_ptr<QThread> worker(QThread::create([this, &stop, &result] {
+    result = RunMergeJob(settings_, profile_, *this, {false, &stop});
+  }));
+  connect(worker.get(), &QThread::finished, &progress, &JobProgressDialog::Finish);
+  progress_ = &progress;
+  worker->start();
+  progress.exec();
+  worker->wait();
+  progress_ = nullptr;
+  return result;
 }
 
 void CPalvarinDlg::OnOK() {
@@ -176,14 +202,14 @@ void CPalvarinDlg::OnOK() {
     messages_.Show(this, MessageQText(kMessageNoPath));
     return;
   }
-  const JobResult result = RunJobBusy(settings_, profile_, *this);
+  const JobResult result = RunJobOffGuiThread();
   setWindowTitle(FromUtf8(kApplicationName));
   if (result.refusal) {
     messages_.Show(this, MessageQText(*result.refusal));
     return;
   }
   jobFailed_ = result.report.AnyFailed();
-  ShowJobProblems(messages_, this, result.report);
+  messages_.ShowResults(this, result.report);
   ShowArchivedEntries(messages_, this, result.report);
   messages_.Show(this, MessageQText(kMessageMergeFinished));
   accept();

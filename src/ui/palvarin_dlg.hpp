@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QDialog>
+#include <atomic>
 #include <string>
 
 #include "job/job_observer.hpp"
+#include "job/run_merge_job.hpp"
 #include "palvarin_dlg_controls.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
 
+class JobProgressDialog;
 class MessagePresenter;
 class PathChooser;
 class ProfileStore;
@@ -33,14 +36,22 @@ class CPalvarinDlg : public QDialog, private JobObserver {
   void UpdateControlStates();
   // Lets the user pick a file or a folder (after the input kind) for `field`.
   void BrowseForPath(PathField field);
-  // Checks the paths, runs the job, reports it and closes; stays open when refused.
+  // Checks the paths, runs the job off the GUI thread with a progress window, lists what it did
+  // and closes; stays open when refused.
   void OnOK();
   // True when the job run from the dialog left a pair or a copy failed.
   bool JobFailed() const { return jobFailed_; }
+  // Items the job has started, and how many of them on the GUI thread (which must be none).
+  int ItemsStarted() const { return itemsStarted_.load(); }
+  int ItemsStartedOnGuiThread() const { return itemsOnGuiThread_.load(); }
 
  private:
-  // Shows in the title that the job waits, while the job holds this thread.
+  // Shows in the title and the progress window that the job waits for another job.
   void WaitingForOtherJob() override;
+  void ItemStarted(const JobProgress& item) override;
+  void ItemFinished(const JobProgress& item) override;
+  // Runs the job on a thread of its own while the progress window keeps this one turning.
+  JobResult RunJobOffGuiThread();
   void Connect();
   // Controls to record, all or nothing; false (after telling the user) when the maximum is
   // not a whole number from 0 to 100.
@@ -55,6 +66,9 @@ class CPalvarinDlg : public QDialog, private JobObserver {
   PathChooser& chooser_;
   PalvarinDlgControls controls_;
   bool jobFailed_ = false;
+  JobProgressDialog* progress_ = nullptr;  // while a job runs
+  std::atomic<int> itemsStarted_{0};
+  std::atomic<int> itemsOnGuiThread_{0};
 };
 
 }  // namespace palvarin

@@ -35,6 +35,8 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
       {{"/nt", "-nt"}, [](auto& s, auto&) { return s.NotMergeSameDatetime; }},
       {{"/na", "-na"}, [](auto& s, auto&) { return s.IgnoreOldMerge; }},
       {{"/h", "/help", "-h", "-help", "--help"}, [](auto&, auto& l) { return l.help; }},
+      {{"/dry", "-dry", "--dry-run"}, [](auto&, auto& l) { return l.dryRun; }},
+      {{"/q", "-q", "--quiet"}, [](auto&, auto& l) { return l.quiet; }},
   };
   for (const auto& row : rows) {
     for (const char* form : row.forms) {
@@ -178,6 +180,28 @@ TEST(ParseCommandLine, NoSwitchClearsTheUnchangedSkip) {
   EXPECT_TRUE(settings.NotMergeSameDatetime);
 }
 
+// The report's file is taken as it stands, even when it looks like a switch; without it the
+// command line is in error.
+TEST(ParseCommandLine, ReportTakesTheNextArgumentVerbatim) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string file;
+    bool error;
+  } rows[] = {
+      {{"/n", "--report", "out.json"}, "out.json", false},
+      {{"/REPORT", "/dry"}, "/dry", false},
+      {{"-report", "a b.json", "/q"}, "a b.json", false},
+      {{"/n", "--report"}, "", true},
+  };
+  for (const auto& row : rows) {
+    MergeSettings settings = Loaded();
+    const CommandLine line = ParseCommandLine(row.arguments, settings);
+    EXPECT_EQ(line.reportFile, row.file) << row.arguments.back();
+    EXPECT_EQ(line.error, row.error) << row.arguments.back();
+    EXPECT_FALSE(line.dryRun) << "a file named like a switch is no switch";
+  }
+}
+
 // Each long switch does what its slash form does, in any letter case.
 TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
   const struct {
@@ -205,6 +229,10 @@ TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
       {{"--backup-max=-1"}, {"/bm", "-1"}},
       {{"--First=A.xml"}, {"/p1", "A.xml"}},
       {{"--NO-WINDOW"}, {"/n"}},
+      {{"--dry-run"}, {"/dry"}},
+      {{"--quiet"}, {"/q"}},
+      {{"--report", "r.json"}, {"/report", "r.json"}},
+      {{"--report=r.json"}, {"/report", "r.json"}},
       {{"--first", "--files"}, {"/p1", "--files"}},
   };
   for (const auto& row : rows) {
@@ -236,6 +264,8 @@ TEST(ParseCommandLine, LongSwitchProblemsAreNamed) {
       {{"--backup-max"}, Kind::MissingValue, "--backup-max"},
       {{"--files=yes"}, Kind::UnexpectedValue, "--files"},
       {{"--help=x"}, Kind::UnexpectedValue, "--help"},
+      {{"--dry-run=yes"}, Kind::UnexpectedValue, "--dry-run"},
+      {{"--no-window", "--report"}, Kind::MissingValue, "--report"},
       {{"--files", "history.xml"}, Kind::UnexpectedArgument, "history.xml"},
       {{"--files", "/home/a.xml"}, Kind::UnexpectedArgument, "/home/a.xml"},
       {{"--files", "/bogus"}, Kind::UnknownSwitch, "/bogus"},

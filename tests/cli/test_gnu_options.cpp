@@ -73,6 +73,12 @@ TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
        "a run without a window needs --first and --second, and --output with --separate-output"},
       {{"--no-window", "--files", "--separate-output", "--first", a_, "--second", b_},
        "a run without a window needs --first and --second, and --output with --separate-output"},
+      // These shape a run without a window only.
+      {{"--files", "--overwrite", "--first", a_, "--second", b_, "--dry-run"},
+       "option '--dry-run' needs --no-window"},
+      {{"/f", "/o", "/p1", a_, "/p2", b_, "--quiet"}, "option '--quiet' needs --no-window"},
+      {{"--report=" + (folder_ / "r.json").string(), "--files"},
+       "option '--report' needs --no-window"},
   };
   for (const auto& display : kDisplays) {
     for (const auto& row : rows) {
@@ -113,6 +119,24 @@ TEST_F(GnuOptions, SlashFormsKeepMessage204AndTheHelp) {
       << run.err;
   EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos);
   EXPECT_EQ(run.err.find("Try 'palvarin --help'"), std::string::npos);
+}
+
+// A job's own switches without /n are refused the same way, and the job does not run.
+TEST_F(GnuOptions, SlashFormsOfTheJobSwitchesNeedNoWindow) {
+  const std::string json = (folder_ / "r.json").string();
+  for (const std::vector<std::string>& extra :
+       {std::vector<std::string>{"/dry"}, {"-q"}, {"/REPORT", json}}) {
+    std::vector<std::string> arguments = {"/f", "/o", "/p1", a_, "/p2", b_};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    const auto run = Run(arguments);
+    EXPECT_EQ(run.status, 2) << extra[0];
+    EXPECT_EQ(run.err.find("palvarin: " + std::string(MessageText(kMessageBadArguments))), 0u)
+        << extra[0] << run.err;
+    EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos) << extra[0];
+  }
+  EXPECT_FALSE(std::filesystem::exists(json));
+  EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"the second"})) << "nothing merged";
+  EXPECT_TRUE(NothingSaved());
 }
 
 TEST(TerminalHelp, ListsEveryLongSwitchInEveryLanguage) {

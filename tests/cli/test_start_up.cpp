@@ -125,5 +125,31 @@ TEST_F(StartUp, WithoutArgumentsAndWithoutWindowsItSaysSo) {
   EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos);
 }
 
+// The switches of a headless job's report: without /n they are refused; quiet leaves standard
+// output empty; standard error that is no terminal gets no progress line; a report file holds
+// the JSON of the job.
+TEST_F(StartUp, ReportSwitchesShapeOnlyAHeadlessJob) {
+  const std::string json = (folder_ / "report.json").string();
+  const auto refused = Run({"/f", "/o", "/p1", a_, "/p2", b_, "--dry-run"});
+  EXPECT_EQ(refused.status, 2) << refused.err;
+  EXPECT_EQ(Run({"/f", "/o", "/p1", a_, "/p2", b_, "--report", json}).status, 2);
+  EXPECT_TRUE(NothingSaved());
+
+  WriteFile(b_, test::HistoryText({{"2006/01/23", "13:00:00", "two, a longer one", 1}}));
+  const auto quiet = Run({"/n", "/f", "/o", "/nb", "/p1", a_, "/p2", b_, "/q", "/report", json});
+  EXPECT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.out, "");
+  EXPECT_EQ(quiet.err, "");
+  const std::string report = ReadFile(json);
+  EXPECT_NE(report.find("\"outcome\":\"merged\""), std::string::npos) << report;
+  EXPECT_NE(report.find("\"kind\":\"copyBack\""), std::string::npos) << report;
+
+  WriteFile(b_, test::HistoryText({{"2006/01/23", "14:00:00", "three, of another size", 1}}));
+  const auto loud = Run({"/n", "/f", "/o", "/nb", "/p1", a_, "/p2", b_});
+  EXPECT_EQ(loud.status, 0) << loud.err;
+  EXPECT_NE(loud.out.find("1 pair merged"), std::string::npos) << loud.out;
+  EXPECT_EQ(loud.err.find('\r'), std::string::npos) << "a progress line went to a file";
+}
+
 }  // namespace
 }  // namespace palvarin

@@ -165,7 +165,11 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   PairOptions options;
   options.applyArchiveRule = true;
   JobReport report;
-  MergeFolders(pc1, pc2, out, options, profile, report);
+  struct : JobObserver {
+    void WaitingForOtherJob() override {}
+  } quiet;
+  JobContext context(quiet, nullptr, false);
+  MergeFolders(pc1, pc2, out, options, profile, report, context);
 
   ASSERT_EQ(report.pairs.size(), merged.size());
   std::vector<std::string> copiedInReport;

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -266,6 +267,48 @@ TEST(ProfileStore, ARefusedWriteKeepsTheOlderValueAndIsReported) {
   EXPECT_EQ(store.GetProfileString("FileMergeTime", "a_b", ""), "20060102030405");
   EXPECT_NE(store.TakeProblem().description.find("cannot write"), std::string::npos);
   EXPECT_TRUE(store.WriteProfileString("FileMergeTime", "a_b", "20070102030405"));
+}
+
+// Every file in `folder`, with its bytes.
+std::map<std::string, std::string> FilesIn(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& item : fs::directory_iterator(folder)) {
+    files[item.path().filename().string()] = ReadFile(item.path());
+  }
+  return files;
+}
+
+// A read-only store creates nothing: not the file, not its folder, nothing beside an existing
+// one; it reads what is stored (a folder name with URI characters included) and refuses writes.
+TEST(ProfileStore, ReadOnlyCreatesNothingAndReadsWhatIsThere) {
+  TempFolder temp;
+  {
+    const fs::path absent = temp / "not yet" / "profile.sqlite3";
+    ProfileStore store(absent, ProfileAccess::ReadOnly);
+    EXPECT_EQ(store.GetProfileString(kSettingSection, "Path1", "none"), "none");
+    EXPECT_FALSE(store.WriteProfileString(kSettingSection, "Path1", "x"));
+    EXPECT_TRUE(store.TakeProblem());
+    EXPECT_FALSE(fs::exists(absent.parent_path()));
+  }
+  for (const char* name : {"plain", "with ?#% and space"}) {
+    const fs::path folder = temp / name;
+    const fs::path file = folder / "profile.sqlite3";
+    {
+      ProfileStore writer(file);
+      ASSERT_TRUE(writer.WriteProfileString(kSettingSection, "Path1", "stored"));
+      ASSERT_TRUE(writer.WriteProfileInt(kSettingSection, "BackupMax", 7));
+    }
+    const auto before = FilesIn(folder);
+    {
+      ProfileStore reader(file, ProfileAccess::ReadOnly);
+      EXPECT_EQ(reader.GetProfileString(kSettingSection, "Path1", "none"), "stored") << name;
+      EXPECT_EQ(reader.GetProfileInt(kSettingSection, "BackupMax", 0), 7) << name;
+      EXPECT_FALSE(reader.WriteProfileInt(kSettingSection, "BackupMax", 9)) << name;
+      EXPECT_EQ(FilesIn(folder), before) << name << ": something was written beside the store";
+    }
+    EXPECT_EQ(FilesIn(folder), before) << name;
+  }
 }
 
 }  // namespace

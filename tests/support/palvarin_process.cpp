@@ -107,6 +107,18 @@ ProcessResult PalvarinProcess::Wait(std::chrono::seconds guard) {
   return result;
 }
 
+void PalvarinProcess::Signal(int signal) {
+  if (child_ >= 0 && status_ < 0) ::kill(child_, signal);
+}
+
+bool PalvarinProcess::Catches(int signal) const {
+  const std::string status = ReadFile("/proc/" + std::to_string(child_) + "/status");
+  const auto at = status.find("SigCgt:");
+  if (at == std::string::npos) return false;
+  const unsigned long long mask = std::stoull(status.substr(at + 7), nullptr, 16);
+  return ((mask >> (signal - 1)) & 1u) != 0;
+}
+
 std::string PalvarinProcess::ErrorSoFar() const { return ReadFile(streams_ / "err"); }
 
 ProcessResult RunPalvarin(const std::vector<std::string>& arguments,

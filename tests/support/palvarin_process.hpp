@@ -39,6 +39,10 @@ class PalvarinProcess {
   bool Running();
   // What it has written to standard error so far.
   std::string ErrorSoFar() const;
+  // Sends `signal` to the program while it runs.
+  void Signal(int signal);
+  // True once the program catches `signal` with a handler of its own (/proc/<pid>/status).
+  bool Catches(int signal) const;
 
  private:
   TempFolder streams_;

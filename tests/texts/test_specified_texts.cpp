@@ -7,6 +7,7 @@
 #include "support/test_language.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
+#include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
 #include "texts/string_table.hpp"
 
@@ -84,15 +85,15 @@ TEST(SpecifiedTexts, EnglishMessagesAndHelpHaveNoJapanese) {
 // A report with something in every line it can have.
 JobReport FullReport() {
   JobReport report;
-  PairReport merged{"a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {"late"}, {}};
+  PairReport merged{"a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {"late"}, {}, {}, {}};
   merged.counts.sessions = 2;
   merged.counts.fromBoth = 3;
   merged.counts.cutOff = 1;
   report.pairs.push_back(merged);
-  report.pairs.push_back({"c.xml", "d.xml", "", PairOutcome::Unchanged, {}, {}, {}, {}});
-  report.pairs.push_back({"e.xml", "f.xml", "", PairOutcome::Failed, "broken", {}, {}, {}});
-  report.copies.push_back({false, "g.xml", "h.xml", CopyOutcome::Copied, {}});
-  report.copies.push_back({false, "i.xml", "j.xml", CopyOutcome::Failed, "full"});
+  report.pairs.push_back({"c.xml", "d.xml", "", PairOutcome::Unchanged, {}, {}, {}, {}, {}, {}});
+  report.pairs.push_back({"e.xml", "f.xml", "", PairOutcome::Failed, "broken", {}, {}, {}, {}, {}});
+  report.copies.push_back({false, false, "g.xml", "h.xml", CopyOutcome::Copied, {}});
+  report.copies.push_back({false, false, "i.xml", "j.xml", CopyOutcome::Failed, "full"});
   report.warnings.push_back("profile");
   return report;
 }
@@ -119,6 +120,63 @@ TEST(ReportTexts, EveryLineInTheLanguageInUseWithItsFacts) {
       EXPECT_NE((lines[5] + lines[6] + lines[7]).find(fact), std::string::npos) << fact;
     }
     EXPECT_NE(lines[8].find('1'), std::string::npos) << lines[8];
+  }
+}
+
+// A dry run that was stopped, with backups and a stylesheet: the long-job lines.
+JobReport StoppedDryReport() {
+  JobReport report;
+  report.dryRun = true;
+  report.stopped = true;
+  PairReport merged;
+  merged.first = "a.xml";
+  merged.second = "b.xml";
+  merged.output = "b.xml";
+  merged.outcome = PairOutcome::Merged;
+  merged.backupsMade = {"a.xml_20060123120000.backup"};
+  merged.backupsRemoved = {"a.xml_20050101000000.backup"};
+  report.pairs.push_back(merged);
+  PairReport notRun;
+  notRun.first = "c.xml";
+  notRun.second = "d.xml";
+  notRun.outcome = PairOutcome::NotRun;
+  report.pairs.push_back(notRun);
+  CopyReport stylesheet{
+      false, true, "one/MessageLog.xsl", "out/MessageLog.xsl", CopyOutcome::Copied, {}};
+  report.copies.push_back(stylesheet);
+  CopyReport copyNotRun{false, false, "g.xml", "h.xml", CopyOutcome::NotRun, {}};
+  report.copies.push_back(copyNotRun);
+  return report;
+}
+
+TEST(LongJobTexts, EveryLineInTheLanguageInUseWithItsFacts) {
+  const JobReport report = StoppedDryReport();
+  JobProgress item;
+  item.stage = JobStage::Merging;
+  item.kind = JobItemKind::Pair;
+  item.index = 119;
+  item.total = 1000;
+  item.name = "alice.xml";
+  for (const std::string& locale : {kEnglishLocales[0], std::string(kJapaneseLocale)}) {
+    ScopedLanguage language(locale);
+    const bool japanese = TextLanguage() == "ja";
+    std::vector<std::string> lines = DescribePairs(report);
+    lines.push_back(DescribeTotals(report));
+    lines.push_back(StoppedText(report));
+    lines.push_back(StoppingText());
+    lines.push_back(ProgressLine(item));
+    for (const ResultRow& row : ResultRows(report)) lines.push_back(row.outcome);
+    for (const std::string& line : lines) {
+      EXPECT_EQ(HasJapanese(line), japanese) << locale << ": " << line;
+    }
+    std::string all;
+    for (const std::string& line : lines) all += line + "\n";
+    for (const char* fact :
+         {"a.xml + b.xml", "a.xml_20060123120000.backup", "a.xml_20050101000000.backup",
+          "c.xml + d.xml", "one/MessageLog.xsl -> out/MessageLog.xsl", "g.xml -> h.xml", "120",
+          "1,000", "alice.xml"}) {
+      EXPECT_NE(all.find(fact), std::string::npos) << locale << ": " << fact << "\n" << all;
+    }
   }
 }
 

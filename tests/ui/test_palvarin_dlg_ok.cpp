@@ -140,10 +140,22 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
 
   Click("okButton");
 
-  ASSERT_EQ(messages_.shown.size(), 2);
-  EXPECT_TRUE(messages_.shown[0].startsWith(JobProblemsHeading()));
-  EXPECT_TRUE(messages_.shown[0].contains(QString::fromStdString(broken.string())));
-  EXPECT_EQ(messages_.shown[1], MessageQText(kMessageMergeFinished));
+  // The results, with the failed pair and why, come before message 250.
+  EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
+  ASSERT_EQ(messages_.results.size(), 1u);
+  EXPECT_EQ(messages_.resultsAfter, std::vector<int>{0});
+  ASSERT_EQ(messages_.results[0].pairs.size(), 1u);
+  const PairReport& pair = messages_.results[0].pairs[0];
+  EXPECT_EQ(pair.first, broken.string());
+  EXPECT_EQ(pair.outcome, PairOutcome::Failed);
+  // Backups were made before the merge failed: the reason says so rather than claiming that
+  // nothing was written, and names backups that are really there.
+  EXPECT_EQ(pair.reason.find("nothing was written"), std::string::npos) << pair.reason;
+  ASSERT_EQ(pair.backupsMade.size(), 2u);
+  for (const std::string& backup : pair.backupsMade) {
+    EXPECT_NE(pair.reason.find(backup), std::string::npos) << pair.reason;
+    EXPECT_TRUE(std::filesystem::is_regular_file(backup)) << backup;
+  }
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
   EXPECT_EQ(ReadFile(second), SampleHistory("from two", "11:00:00"));
   EXPECT_EQ(ReadFile(broken), "<Log><Message");
@@ -166,7 +178,9 @@ TEST_F(OkTest, AJobThatWaitsForAnotherJobSaysSoInTheTitle) {
                    [&titles](const QString& title) { titles << title; });
   HistoryLocks otherJob;
   ASSERT_TRUE(otherJob.Acquire({second}, [] {}));
-  QTimer::singleShot(0, [&otherJob] { otherJob.Release(); });
+  // The other job lets go once the title says that this one waits for it.
+  QObject::connect(dialog_.get(), &QWidget::windowTitleChanged,
+                   [&otherJob](const QString&) { otherJob.Release(); });
 
   dialog_->OnOK();
 

@@ -19,6 +19,12 @@ void RecordingPresenter::Show(QWidget* parent, const QString& text) {
   parents.push_back(parent);
 }
 
+void RecordingPresenter::ShowResults(QWidget* parent, const JobReport& report) {
+  results.push_back(report);
+  resultsAfter.push_back(static_cast<int>(shown.size()));
+  parents.push_back(parent);
+}
+
 std::optional<QString> ScriptedPathChooser::ChooseFile(QWidget*, const QString& current) {
   return Take(Kind::File, current);
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "job/job_report.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
@@ -28,12 +29,16 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace palvarin::test {
 
-// Records every message instead of showing a modal box.
+// Records every message and every job's results instead of showing a modal window.
 class RecordingPresenter : public MessagePresenter {
  public:
   void Show(QWidget* parent, const QString& text) override;
+  void ShowResults(QWidget* parent, const JobReport& report) override;
   QStringList shown;
   std::vector<QWidget*> parents;
+  std::vector<JobReport> results;
+  // How many messages had been shown when each results window came.
+  std::vector<int> resultsAfter;
 };
 
 // Answers file and folder requests with what the test set; cancels when nothing was set.

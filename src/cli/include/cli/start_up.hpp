@@ -5,6 +5,7 @@
 
 #include "cli/terminal_front_end.hpp"
 #include "job/front_end.hpp"
+#include "state/profile_store.hpp"
 
 namespace palvarin {
 
@@ -14,5 +15,9 @@ namespace palvarin {
 // Returns the exit status.
 int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
             TerminalFrontEnd& terminal, FrontEnd* windows);
+
+// How the profile is to be opened for these arguments: read-only for a dry run, which must
+// not even create it.
+ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments);
 
 }  // namespace palvarin

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/result.hpp"
 #include "history/entry_identity.hpp"
 #include "merge/merge_counts.hpp"
 
 namespace palvarin {
 
-// What became of one pair of history files.
-enum class PairOutcome { Merged, Unchanged, Failed };
+// What became of one pair of history files. NotRun: the job was stopped before the pair
+// started, so both files are as they were. In a dry run, Merged means "would be merged".
+enum class PairOutcome { Merged, Unchanged, Failed, NotRun };
 
 struct PairReport {
   std::string first;
@@ -19,15 +22,22 @@ struct PairReport {
   std::string reason;  // for a failed pair: what went wrong and what was left untouched
   MergeCounts counts;
   std::vector<std::string> warnings;  // done, but something the user should know
+  // The backups this pair made of its inputs, and the older ones the rotation deleted for them
+  // (in a dry run: those it would make and delete).
+  std::vector<std::string> backupsMade;
+  std::vector<std::string> backupsRemoved;
   // The entries both files hold after the merge, recorded with its time once they do.
   std::vector<EntryIdentity> heldByBoth;
 };
 
 // A history file found on one side only, or the merged first input copied over the second.
-enum class CopyOutcome { Copied, KeptExisting, Failed };
+// NotRun: the job was stopped before the copy started.
+enum class CopyOutcome { Copied, KeptExisting, Failed, NotRun };
 
 struct CopyReport {
   bool copyBack = false;  // the merged first input over the second, not a one-side file
+  // The stylesheet the histories name, copied into a separate output folder that had none.
+  bool stylesheet = false;
   std::string from;
   std::string to;
   CopyOutcome outcome = CopyOutcome::Failed;
@@ -39,6 +49,10 @@ struct JobReport {
   std::vector<PairReport> pairs;
   std::vector<CopyReport> copies;
   std::vector<std::string> warnings;
+  // Nothing was written: the report says what the job would have done.
+  bool dryRun = false;
+  // A stop was asked for while the job ran; the items it kept from starting are NotRun.
+  bool stopped = false;
 
   int Count(PairOutcome outcome) const;
   int Count(CopyOutcome outcome) const;
@@ -47,5 +61,9 @@ struct JobReport {
   // The entries the archive rule left out, over all pairs.
   int ArchivedEntries() const;
 };
+
+// Puts `contents`, a report in some form, into `file`, which only a complete, flushed new file
+// replaces: a reader never sees half a report.
+Result WriteReportFile(const std::string& file, std::string_view contents);
 
 }  // namespace palvarin

@@ -22,10 +22,23 @@ struct JobResult {
 // path is empty.
 bool HasRequiredPaths(const MergeSettings& settings);
 
+// How a job runs besides its settings.
+struct JobRequest {
+  // Read and merge everything in memory and report it, writing nothing: no output, no backup,
+  // no copy, no merge time and no settings.
+  bool dryRun = false;
+  // Raised (by any thread or a signal handler): no further pair starts. The observer's
+  // StopRequested stops the job as well.
+  const StopFlag* stop = nullptr;
+};
+
 // Checks the paths against the file system, runs the file or folder job the settings ask for,
 // copies the merged first input over the second in overwrite mode, and saves the settings.
 // The job's history files are locked against other Palvarin jobs throughout (LockJobFiles);
-// `observer` hears when it has to wait for one.
-JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer);
+// `observer` hears when it has to wait for one and follows the items as they run. A stop
+// takes effect between items: each pair is merged (and in overwrite mode copied back) whole,
+// or left untouched and reported NotRun.
+JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer,
+                      const JobRequest& request = {});
 
 }  // namespace palvarin

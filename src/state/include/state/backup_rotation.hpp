@@ -18,10 +18,18 @@ std::vector<std::string> ListBackups(const std::string& path);
 
 // Copies `path` to a new backup, and only then deletes the oldest backups beyond `maximum`
 // (0: no limit), never the new one. A failed copy deletes nothing and fails with the copy's
-// reason; an identical backup of the same second counts as made.
-Result MakeBackup(const std::string& path, std::uint32_t maximum);
+// reason; an identical backup of the same second counts as made. The backups deleted are
+// added to `removed` when given.
+Result MakeBackup(const std::string& path, std::uint32_t maximum,
+                  std::vector<std::string>* removed = nullptr);
 
 // MakeBackup with the backup named after `now` instead of the current time.
-Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now);
+Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                    std::vector<std::string>* removed = nullptr);
+
+// The backups MakeBackupAt would delete once the backup `kept` of `path` is there, oldest
+// last; nothing is deleted.
+std::vector<std::string> BackupsBeyond(const std::string& path, const std::string& kept,
+                                       std::uint32_t maximum);
 
 }  // namespace palvarin

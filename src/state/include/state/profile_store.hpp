@@ -28,10 +28,15 @@ inline constexpr std::string_view kMergeTimeSection = "FileMergeTime";
 // that several processes, and several threads of one, may use at once. Names are compared exactly.
 // A store that cannot be opened or is damaged reads as empty, refuses writes and is never changed;
 // one written by a newer version of the program is read but refuses writes and is never changed.
+// How a store is opened: ReadOnly creates nothing, neither the file nor its folders nor
+// anything beside it, and refuses every write; an absent store then reads as empty.
+enum class ProfileAccess { ReadWrite, ReadOnly };
+
 class ProfileStore {
  public:
-  // Opens the store at `file`, creating its folders and the file when missing.
-  explicit ProfileStore(std::filesystem::path file = ProfileLocation());
+  // Opens the store at `file`, creating its folders and the file when missing (ReadWrite).
+  explicit ProfileStore(std::filesystem::path file = ProfileLocation(),
+                        ProfileAccess access = ProfileAccess::ReadWrite);
   ~ProfileStore();
   ProfileStore(const ProfileStore&) = delete;
   ProfileStore& operator=(const ProfileStore&) = delete;
@@ -67,6 +72,7 @@ class ProfileStore {
   using StoredValue = std::variant<std::monostate, std::string, std::int64_t>;
 
   bool Open();
+  bool OpenForReading();
   void Close();
   bool Execute(const char* sql);
   bool PassesCheck();
@@ -87,7 +93,8 @@ class ProfileStore {
   std::filesystem::path file_;
   sqlite3* db_ = nullptr;
   std::mutex mutex_;       // one statement or transaction at a time on the connection
-  bool readOnly_ = false;  // written by a newer version: read, never changed
+  bool readOnly_ = false;  // written by a newer version, or opened ReadOnly: read, never changed
+  ProfileAccess access_ = ProfileAccess::ReadWrite;
   Result problem_;
   bool told_ = false;
 };

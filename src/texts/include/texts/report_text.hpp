@@ -11,5 +11,7 @@ namespace palvarin {
 std::vector<std::string> DescribePairs(const JobReport& report);
 std::vector<std::string> DescribeFailures(const JobReport& report);
 std::string DescribeTotals(const JobReport& report);
+// The entries of a merged pair: how many, in how many sessions, from where, and left out.
+std::string DescribeCounts(const MergeCounts& counts);
 
 }  // namespace palvarin

@@ -18,7 +18,7 @@ class DialogFrontEnd : public FrontEnd {
   void ShowMessage(MessageId id) override;
   void ShowHelp(HelpReason reason) override;
   void ShowWarning(const std::string& text) override;
-  // The failures and notes of the job, then its totals.
+  // The results window: the totals over every pair, copy, backup and note of the job.
   void ShowJobReport(const JobReport& report) override;
   // Shows the main dialog modally; `settings` ends as the dialog's record. The exit status:
   // 1 when a job run from it left a pair failed, else 0.

@@ -1,0 +1,169 @@
+#include "json_report.hpp"
+
+#include <vector>
+
+#include "printable_text.hpp"
+
+namespace palvarin {
+namespace {
+
+// One member after another, with the commas between them.
+class JsonObject {
+ public:
+  explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
+  ~JsonObject() { out_ += '}'; }
+  JsonObject(const JsonObject&) = delete;
+  JsonObject& operator=(const JsonObject&) = delete;
+
+  std::string& Key(std::string_view name) {
+    if (!first_) out_ += ',';
+    first_ = false;
+    out_ += JsonString(name);
+    out_ += ':';
+    return out_;
+  }
+  void Text(std::string_view name, std::string_view value) { Key(name) += JsonString(value); }
+  void Number(std::string_view name, long long value) { Key(name) += std::to_string(value); }
+  void Bool(std::string_view name, bool value) { Key(name) += value ? "true" : "false"; }
+  void Texts(std::string_view name, const std::vector<std::string>& values) {
+    std::string& out = Key(name);
+    out += '[';
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (i > 0) out += ',';
+      out += JsonString(values[i]);
+    }
+    out += ']';
+  }
+
+ private:
+  std::string& out_;
+  bool first_ = true;
+};
+
+const char* OutcomeName(PairOutcome outcome) {
+  switch (outcome) {
+    case PairOutcome::Merged:
+      return "merged";
+    case PairOutcome::Unchanged:
+      return "unchanged";
+    case PairOutcome::Failed:
+      return "failed";
+    case PairOutcome::NotRun:
+      return "notRun";
+  }
+  return "";
+}
+
+const char* OutcomeName(CopyOutcome outcome) {
+  switch (outcome) {
+    case CopyOutcome::Copied:
+      return "copied";
+    case CopyOutcome::KeptExisting:
+      return "keptExisting";
+    case CopyOutcome::Failed:
+      return "failed";
+    case CopyOutcome::NotRun:
+      return "notRun";
+  }
+  return "";
+}
+
+void AppendPair(std::string& out, const PairReport& pair) {
+  JsonObject object(out);
+  object.Text("first", pair.first);
+  object.Text("second", pair.second);
+  object.Text("output", pair.output);
+  object.Text("outcome", OutcomeName(pair.outcome));
+  object.Text("reason", pair.reason);
+  {
+    JsonObject counts(object.Key("counts"));
+    const MergeCounts& c = pair.counts;
+    counts.Number("entries", static_cast<long long>(c.fromBoth) + c.fromInput1 + c.fromInput2);
+    counts.Number("sessions", c.sessions);
+    counts.Number("fromBoth", c.fromBoth);
+    counts.Number("fromFirstOnly", c.fromInput1);
+    counts.Number("fromSecondOnly", c.fromInput2);
+    counts.Number("leftOutByArchiveRule", c.cutOff);
+  }
+  object.Texts("backupsMade", pair.backupsMade);
+  object.Texts("backupsRemoved", pair.backupsRemoved);
+  object.Texts("warnings", pair.warnings);
+}
+
+void AppendCopy(std::string& out, const CopyReport& copy) {
+  JsonObject object(out);
+  object.Text("from", copy.from);
+  object.Text("to", copy.to);
+  object.Text("kind", copy.stylesheet ? "stylesheet" : copy.copyBack ? "copyBack" : "oneSide");
+  object.Text("outcome", OutcomeName(copy.outcome));
+  object.Text("reason", copy.reason);
+}
+
+template <typename Item, typename Append>
+void AppendArray(std::string& out, const std::vector<Item>& items, Append append) {
+  out += '[';
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) out += ',';
+    out += '\n';
+    append(out, items[i]);
+  }
+  out += ']';
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '"';
+  while (!text.empty()) {
+    const std::size_t length = Utf8Length(text);
+    const auto byte = static_cast<unsigned char>(text[0]);
+    if (length == 0) {
+      out += "\\ufffd";
+      text.remove_prefix(1);
+      continue;
+    }
+    if (byte == '"' || byte == '\\') {
+      (out += '\\') += static_cast<char>(byte);
+    } else if (byte < 0x20) {
+      ((out += "\\u00") += kHex[byte >> 4]) += kHex[byte & 0xF];
+    } else {
+      out += text.substr(0, length);
+    }
+    text.remove_prefix(length);
+  }
+  out += '"';
+  return out;
+}
+
+std::string JobReportJson(const JobReport& report) {
+  std::string out;
+  {
+    JsonObject object(out);
+    object.Bool("dryRun", report.dryRun);
+    object.Bool("stopped", report.stopped);
+    AppendArray(object.Key("pairs"), report.pairs, AppendPair);
+    AppendArray(object.Key("copies"), report.copies, AppendCopy);
+    object.Texts("warnings", report.warnings);
+    JsonObject totals(object.Key("totals"));
+    totals.Number("merged", report.Count(PairOutcome::Merged));
+    totals.Number("unchanged", report.Count(PairOutcome::Unchanged));
+    totals.Number("failed", report.Count(PairOutcome::Failed));
+    totals.Number("notRun", report.Count(PairOutcome::NotRun));
+    totals.Number("copied", report.Count(CopyOutcome::Copied));
+    totals.Number("copiesKeptExisting", report.Count(CopyOutcome::KeptExisting));
+    totals.Number("copiesFailed", report.Count(CopyOutcome::Failed));
+    totals.Number("copiesNotRun", report.Count(CopyOutcome::NotRun));
+    totals.Number("leftOutByArchiveRule", report.ArchivedEntries());
+  }
+  out += '\n';
+  return out;
+}
+
+Result WriteJobReportJson(const JobReport& report, const std::string& file) {
+  return WriteReportFile(file, JobReportJson(report));
+}
+
+}  // namespace palvarin

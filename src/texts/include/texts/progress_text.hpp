@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "job/job_observer.hpp"
+#include "job/job_report.hpp"
+
+namespace palvarin {
+
+// A count with its thousands separated by commas: "1,000".
+std::string FormatCount(std::size_t count);
+
+// What the job is doing as it starts an item: "pair 120 of 1,000: alice.xml",
+// "copy 3 of 10: bob.xml", "copying back 5 of 40: alice.xml".
+std::string ProgressLine(const JobProgress& item);
+
+// Said when a stop was asked for and the job ends after the items at hand.
+std::string StoppingText();
+
+// Said once a stopped job has ended: how many pairs and copies it did not start.
+std::string StoppedText(const JobReport& report);
+
+// One line of the results window: what became of a pair, a copy or a backup.
+struct ResultRow {
+  std::string outcome;  // "merged", "unchanged", "failed", "not run", "copied", ...
+  std::string what;     // the files
+  std::string detail;   // counts, or the reason
+  bool failed = false;
+};
+
+// Every pair and copy of the report, each followed by the backups its pair made and deleted.
+std::vector<ResultRow> ResultRows(const JobReport& report);
+
+}  // namespace palvarin

@@ -1,0 +1,116 @@
+#include "texts/progress_text.hpp"
+
+#include "texts/catalogue.hpp"
+#include "texts/report_text.hpp"
+
+namespace palvarin {
+
+std::string FormatCount(std::size_t count) {
+  std::string digits = std::to_string(count);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+std::string ProgressLine(const JobProgress& item) {
+  const std::string index = FormatCount(item.index + 1);
+  const std::string total = FormatCount(item.total);
+  if (item.stage == JobStage::CopyingBack) {
+    return Format(Tr("copying back {0} of {1}: {2}"), {index, total, item.name});
+  }
+  if (item.kind == JobItemKind::Pair) {
+    return Format(Tr("pair {0} of {1}: {2}"), {index, total, item.name});
+  }
+  return Format(Tr("copy {0} of {1}: {2}"), {index, total, item.name});
+}
+
+std::string StoppingText() {
+  return std::string(Tr("stopping: the job ends once the pairs at hand are done"));
+}
+
+std::string StoppedText(const JobReport& report) {
+  const auto pairs = static_cast<std::size_t>(report.Count(PairOutcome::NotRun));
+  const auto copies = static_cast<std::size_t>(report.Count(CopyOutcome::NotRun));
+  return Format(Tr("the job was stopped: {0} and {1} were not started; their files are as they "
+                   "were"),
+                {Format(TrN("{0} pair", "{0} pairs", pairs), {FormatCount(pairs)}),
+                 Format(TrN("{0} copy", "{0} copies", copies), {FormatCount(copies)})});
+}
+
+namespace {
+
+std::string CopyOutcomeText(const CopyReport& copy, bool dry) {
+  switch (copy.outcome) {
+    case CopyOutcome::Copied:
+      if (copy.copyBack) return std::string(dry ? Tr("would copy back") : Tr("copied back"));
+      return std::string(dry ? Tr("would copy") : Tr("copied"));
+    case CopyOutcome::KeptExisting:
+      return std::string(Tr("kept existing"));
+    case CopyOutcome::Failed:
+      return std::string(Tr("copy failed"));
+    case CopyOutcome::NotRun:
+      return std::string(Tr("not run"));
+  }
+  return {};
+}
+
+std::string CopyDetail(const CopyReport& copy) {
+  if (!copy.reason.empty()) return copy.reason;
+  if (copy.stylesheet) return std::string(Tr("the stylesheet the histories use"));
+  if (copy.copyBack) return std::string(Tr("the merged history over the second input"));
+  if (copy.outcome == CopyOutcome::KeptExisting) {
+    return std::string(Tr("the output already holds this name"));
+  }
+  return std::string(Tr("found on one side only"));
+}
+
+}  // namespace
+
+std::vector<ResultRow> ResultRows(const JobReport& report) {
+  const bool dry = report.dryRun;
+  std::vector<ResultRow> rows;
+  for (const PairReport& pair : report.pairs) {
+    ResultRow row;
+    row.what = pair.first + " + " + pair.second;
+    switch (pair.outcome) {
+      case PairOutcome::Merged:
+        row.outcome = dry ? Tr("would merge") : Tr("merged");
+        row.what += " -> " + pair.output;
+        row.detail = DescribeCounts(pair.counts);
+        break;
+      case PairOutcome::Unchanged:
+        row.outcome = Tr("unchanged");
+        row.detail = Tr("same size and last-write time, skipped");
+        break;
+      case PairOutcome::Failed:
+        row.outcome = Tr("failed");
+        row.detail = pair.reason;
+        row.failed = true;
+        break;
+      case PairOutcome::NotRun:
+        row.outcome = Tr("not run");
+        row.detail = pair.reason;
+        break;
+    }
+    for (const std::string& warning : pair.warnings) {
+      row.detail = Format(Tr("{0}; note: {1}"), {row.detail, warning});
+    }
+    rows.push_back(std::move(row));
+    for (const std::string& made : pair.backupsMade) {
+      rows.push_back({std::string(dry ? Tr("would back up") : Tr("backup made")), made, "", false});
+    }
+    for (const std::string& removed : pair.backupsRemoved) {
+      rows.push_back({std::string(dry ? Tr("would delete backup") : Tr("backup deleted")), removed,
+                      std::string(Tr("older than the maximum number of backups kept")), false});
+    }
+  }
+  for (const CopyReport& copy : report.copies) {
+    rows.push_back({CopyOutcomeText(copy, dry), copy.from + " -> " + copy.to, CopyDetail(copy),
+                    copy.outcome == CopyOutcome::Failed});
+  }
+  for (const std::string& warning : report.warnings) {
+    rows.push_back({std::string(Tr("note")), "", warning, false});
+  }
+  return rows;
+}
+
+}  // namespace palvarin

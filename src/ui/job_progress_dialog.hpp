@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+#include "job/job_observer.hpp"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace palvarin {
+
+// The window shown while a job runs off the GUI thread: how many items of the stage are done
+// out of how many, the file at hand, and Cancel, which raises `stop` so that the job ends
+// after the items at hand. It closes only when the job has ended (Finish); closing it by the
+// window's frame or Escape asks for the stop as Cancel does.
+// Object names: "jobProgressDialog", "progressBar", "progressFileLabel", "progressCancelButton".
+class JobProgressDialog : public QDialog {
+ public:
+  JobProgressDialog(StopFlag& stop, QWidget* parent);
+
+  // On the GUI thread: an item has started, or ended.
+  void Started(const JobProgress& item);
+  void Finished(const JobProgress& item);
+  void Waiting();
+  // The job has ended: the window closes.
+  void Finish();
+
+  void reject() override;
+
+ private:
+  void Show(const JobProgress& item, std::size_t done);
+  void RequestStop();
+
+  StopFlag& stop_;
+  QProgressBar* bar_;
+  QLabel* file_;
+  QPushButton* cancel_;
+  bool finished_ = false;
+};
+
+}  // namespace palvarin
