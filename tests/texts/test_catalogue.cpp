@@ -4,7 +4,6 @@
 
 #include <map>
 #include <optional>
-#include <regex>
 #include <set>
 #include <string>
 
@@ -97,11 +96,11 @@ TEST(CatalogueFolders, InstalledLayoutFirstThenBesideTheProgram) {
 
 // The placeholders "{0}", "{1}", ... of a text.
 std::multiset<std::string> Placeholders(const std::string& text) {
-  static const std::regex placeholder(R"(\{[0-9]\})");
   std::multiset<std::string> found;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), placeholder);
-       it != std::sregex_iterator(); ++it) {
-    found.insert(it->str());
+  for (std::size_t at = 0; at + 2 < text.size(); ++at) {
+    if (text[at] == '{' && text[at + 1] >= '0' && text[at + 1] <= '9' && text[at + 2] == '}') {
+      found.insert(text.substr(at, 3));
+    }
   }
   return found;
 }
