@@ -145,14 +145,17 @@ TEST_P(StopBetweenPairs, LeavesEveryPairMergedWholeOrUntouched) {
   Recorder recorder(row.stopAt);
   const JobResult result = RunMergeJob(Settings(row.target, true), profile_, recorder);
   const JobReport& report = result.report;
-  EXPECT_TRUE(report.stopped);
   // One at a time (backups in an overwrite job), items 0..stopAt of the merging stage ran:
   // pairs c00.. in name order. Side by side (a separate output has no backups) the items
   // already running or claimed may end either way, but never half.
   const bool oneAtATime = row.target == OutTarget::OverWrite;
   const int ran = row.stopAt + 1;
   EXPECT_EQ(report.Count(PairOutcome::Merged) + report.Count(PairOutcome::NotRun), 8);
+  // Side by side, the stopping item may be the last to start: then nothing is left to skip
+  // and the job ran whole.
+  EXPECT_EQ(report.stopped, oneAtATime || report.Count(PairOutcome::NotRun) > 0);
   if (oneAtATime) {
+    EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.Count(PairOutcome::Merged), std::min(ran, 8));
     EXPECT_EQ(report.Count(PairOutcome::NotRun), 8 - std::min(ran, 8));
   }
