@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "printable_text.hpp"
+#include "texts/catalogue.hpp"
 
 namespace palvarin {
 namespace {
@@ -33,6 +34,12 @@ class JsonObject {
       out += JsonString(values[i]);
     }
     out += ']';
+  }
+  void Texts(std::string_view name, const std::vector<Phrase>& values) {
+    std::vector<std::string> worded;
+    worded.reserve(values.size());
+    for (const Phrase& value : values) worded.push_back(Word(value));
+    Texts(name, worded);
   }
 
  private:
@@ -74,7 +81,7 @@ void AppendPair(std::string& out, const PairReport& pair) {
   object.Text("second", pair.second);
   object.Text("output", pair.output);
   object.Text("outcome", OutcomeName(pair.outcome));
-  object.Text("reason", pair.reason);
+  object.Text("reason", Word(pair.reason));
   {
     JsonObject counts(object.Key("counts"));
     const MergeCounts& c = pair.counts;
@@ -96,7 +103,7 @@ void AppendCopy(std::string& out, const CopyReport& copy) {
   object.Text("to", copy.to);
   object.Text("kind", copy.stylesheet ? "stylesheet" : copy.copyBack ? "copyBack" : "oneSide");
   object.Text("outcome", OutcomeName(copy.outcome));
-  object.Text("reason", copy.reason);
+  object.Text("reason", Word(copy.reason));
 }
 
 template <typename Item, typename Append>

@@ -62,7 +62,7 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   if (!line.reportFile.empty()) {
     if (const Result written = WriteJobReportJson(result.report, line.reportFile); !written) {
       user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
-                              {line.reportFile, written.description}));
+                              {line.reportFile, Word(written.reason)}));
       status = kExitPairFailed;
     }
   }
@@ -87,7 +87,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
                             (line.longForms && (line.error || line.helpOnTerminal || line.version));
   FrontEnd& user = terminalOnly ? terminal : *windows;
   if (const Result problem = profile.TakeProblem(); !problem) {
-    user.ShowWarning(problem.description);
+    user.ShowWarning(Word(problem.reason));
   }
   if (arguments.empty()) return user.RunDialog(settings, profile);
 

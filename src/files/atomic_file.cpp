@@ -63,8 +63,8 @@ void SyncFolderOf(const std::filesystem::path& file) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Fail(const char* what, int code) {
-  status_ = FileFailure(what, target_, code);
+bool AtomicFile::Fail(std::string_view pattern, int code) {
+  status_ = FileFailure(pattern, target_, code);
   Discard();
   return false;
 }
@@ -85,16 +85,18 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   struct stat existing {};
   if (placement == Placement::Replace && ::stat(target_.c_str(), &existing) == 0 &&
       !S_ISREG(existing.st_mode)) {
-    status_ = Result::Failure(NotRegularText("replace", target_, existing.st_mode), EINVAL);
+    status_ = Result::Failure(NotRegularText("cannot replace {0}: it is {1}, not a regular file",
+                                             target_, existing.st_mode),
+                              EINVAL);
     return false;
   }
-  if (!faults::Allow("create")) return Fail("create a file beside", EIO);
+  if (!faults::Allow("create")) return Fail("cannot create a file beside {0}: {1}", EIO);
   std::string name = ".";
   name.append(target_.filename().string(), 0, kLongestNamePart).append(".XXXXXX");
   name.append(kTempSuffix);
   std::string pattern = (target_.parent_path() / name).string();
   fd_ = ::mkostemps(pattern.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
-  if (fd_ < 0) return Fail("create a file beside", errno);
+  if (fd_ < 0) return Fail("cannot create a file beside {0}: {1}", errno);
   temp_ = pattern;
   return true;
 }
@@ -102,12 +104,12 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
 bool AtomicFile::Write(std::string_view bytes) {
   if (fd_ < 0) return false;
   while (!bytes.empty()) {
-    if (!faults::Allow("write")) return Fail("write", ENOSPC);
+    if (!faults::Allow("write")) return Fail("cannot write {0}: {1}", ENOSPC);
     const std::size_t allowed = faults::WritableBytes(bytes.size());
-    if (allowed == 0) return Fail("write", ENOSPC);
+    if (allowed == 0) return Fail("cannot write {0}: {1}", ENOSPC);
     const ssize_t written = ::write(fd_, bytes.data(), allowed);
     if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return Fail("write", errno);
+    if (written < 0) return Fail("cannot write {0}: {1}", errno);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
@@ -120,20 +122,28 @@ bool AtomicFile::SetAttributes() {
   if (placement_ == Placement::Replace && ::stat(target_.c_str(), &existing) == 0) {
     mode = existing.st_mode & 07777;
   }
-  if (!faults::Allow("set attributes")) return Fail("set the attributes of", EIO);
-  if (::fchmod(fd_, mode) != 0) return Fail("set the attributes of", errno);
+  if (!faults::Allow("set attributes")) return Fail("cannot set the attributes of {0}: {1}", EIO);
+  if (::fchmod(fd_, mode) != 0) return Fail("cannot set the attributes of {0}: {1}", errno);
   const timespec times[2] = {{0, UTIME_OMIT}, lastWrite_.value_or(timespec{0, UTIME_OMIT})};
-  if (lastWrite_ && ::futimens(fd_, times) != 0) return Fail("set the attributes of", errno);
+  if (lastWrite_ && ::futimens(fd_, times) != 0) {
+    return Fail("cannot set the attributes of {0}: {1}", errno);
+  }
   return true;
 }
 
 bool AtomicFile::Place() {
   const bool replace = placement_ == Placement::Replace;
-  const char* step = replace ? "replace" : "create";
-  if (!faults::Allow("rename")) return Fail(step, EIO);
-  const bool placed =
-      replace ? ::rename(temp_.c_str(), target_.c_str()) == 0 : PlaceIfAbsent(temp_, target_);
-  if (!placed) return Fail(step, errno);
+  int failure = 0;
+  if (!faults::Allow("rename")) {
+    failure = EIO;
+  } else if (replace ? ::rename(temp_.c_str(), target_.c_str()) != 0
+                     : !PlaceIfAbsent(temp_, target_)) {
+    failure = errno;
+  }
+  if (failure != 0) {
+    return replace ? Fail("cannot replace {0}: {1}", failure)
+                   : Fail("cannot create {0}: {1}", failure);
+  }
   temp_.clear();
   SyncFolderOf(target_);
   return true;
@@ -141,11 +151,11 @@ bool AtomicFile::Place() {
 
 bool AtomicFile::Commit() {
   if (fd_ < 0 || !SetAttributes()) return false;
-  if (!faults::Allow("flush")) return Fail("flush", EIO);
-  if (::fsync(fd_) != 0) return Fail("flush", errno);
+  if (!faults::Allow("flush")) return Fail("cannot flush {0}: {1}", EIO);
+  if (::fsync(fd_) != 0) return Fail("cannot flush {0}: {1}", errno);
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) return Fail("close", errno);
+  if (::close(fd) != 0) return Fail("cannot close {0}: {1}", errno);
   return Place();
 }
 

@@ -7,9 +7,14 @@
 
 namespace palvarin {
 
-// A failed Result with `code` and "cannot <step> <path>: <the system's reason>", the form of
-// every file error shown to users. Thread-safe, unlike strerror: folder jobs fail files on
-// several threads.
-Result FileFailure(std::string_view step, const std::filesystem::path& path, int code);
+// The system's reason for `code`, worded so that a catalogue can translate the common ones
+// (in English exactly the C library's text). Thread-safe, unlike strerror: folder jobs fail
+// files on several threads.
+Phrase SystemReason(int code);
+
+// A failed Result with `code` and `pattern` (an English literal such as "cannot read {0}:
+// {1}") filled with the path and the system's reason: the form of every file error shown to
+// users.
+Result FileFailure(std::string_view pattern, const std::filesystem::path& path, int code);
 
 }  // namespace palvarin

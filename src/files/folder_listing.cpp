@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "failure_text.hpp"
+
 namespace palvarin {
 
 Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
@@ -11,8 +13,7 @@ Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
     names.push_back(it->path().filename().string());
   }
-  if (error)
-    return Result::Failure("cannot list " + folder + ": " + error.message(), error.value());
+  if (error) return FileFailure("cannot list {0}: {1}", folder, error.value());
   return {};
 }
 

@@ -76,7 +76,7 @@ Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
   if (Result chosen = LockFolder(folder); !chosen) return Fail(std::move(chosen));
   const auto file = folder / kLockFileName;
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd_ < 0) return Fail(FileFailure("open the lock file", file, errno));
+  if (fd_ < 0) return Fail(FileFailure("cannot open the lock file {0}: {1}", file, errno));
   std::vector<off_t> bytes;
   for (const std::string& path : paths) {
     if (const auto byte = LockByte(path)) bytes.push_back(*byte);
@@ -86,13 +86,15 @@ Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
   for (const off_t byte : bytes) {
     struct flock lock = ByteLock(byte);
     if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) continue;
-    if (errno != EAGAIN && errno != EACCES) return Fail(FileFailure("lock", file, errno));
+    if (errno != EAGAIN && errno != EACCES)
+      return Fail(FileFailure("cannot lock {0}: {1}", file, errno));
     if (!told_) {
       told_ = true;
       waiting();
     }
     while (::fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
-      if (errno != EINTR) return Fail(FileFailure("wait for a lock in", file, errno));
+      if (errno != EINTR)
+        return Fail(FileFailure("cannot wait for a lock in {0}: {1}", file, errno));
     }
   }
   return {};

@@ -33,17 +33,18 @@ std::filesystem::path ChooseFolder() {
 Result LockFolder(std::filesystem::path& chosen) {
   const std::filesystem::path folder = ChooseFolder();
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    return FileFailure("create the lock folder", folder, errno);
+    return FileFailure("cannot create the lock folder {0}: {1}", folder, errno);
   }
   // Under /tmp anybody may have made the name first: a folder of someone else's, or a link to
   // one, would let them hold or break the locks.
   struct stat info {};
   if (::lstat(folder.c_str(), &info) != 0) {
-    return FileFailure("examine the lock folder", folder, errno);
+    return FileFailure("cannot examine the lock folder {0}: {1}", folder, errno);
   }
   if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    return Result::Failure("the lock folder " + folder.string() +
-                           " is not a folder of this user's that only this user may enter");
+    return Result::Failure(
+        Say("the lock folder {0} is not a folder of this user's that only this user may enter",
+            {folder.string()}));
   }
   chosen = folder;
   return {};

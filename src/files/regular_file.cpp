@@ -11,12 +11,12 @@ namespace palvarin {
 namespace {
 
 // The kind of a file that is not a regular one, for the user.
-const char* KindOf(mode_t mode) {
-  if (S_ISFIFO(mode)) return "a named pipe";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  if (S_ISSOCK(mode)) return "a socket";
-  if (S_ISDIR(mode)) return "a folder";
-  return "no regular file";
+Phrase KindOf(mode_t mode) {
+  if (S_ISFIFO(mode)) return Say("a named pipe");
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return Say("a device");
+  if (S_ISSOCK(mode)) return Say("a socket");
+  if (S_ISDIR(mode)) return Say("a folder");
+  return Say("no regular file");
 }
 
 }  // namespace
@@ -27,20 +27,24 @@ RegularFile::RegularFile(const std::filesystem::path& path) {
   // tells what was really opened.
   struct stat named {};
   if (::stat(path.c_str(), &named) != 0) {
-    Fail("open", path, errno);
+    Fail("cannot open {0}: {1}", path, errno);
     return;
   }
   if (!S_ISREG(named.st_mode)) {
-    Close(Result::Failure(NotRegularText("read", path, named.st_mode), EINVAL));
+    Close(Result::Failure(
+        NotRegularText("cannot read {0}: it is {1}, not a regular file", path, named.st_mode),
+        EINVAL));
     return;
   }
   fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd_ < 0) {
-    Fail("open", path, errno);
+    Fail("cannot open {0}: {1}", path, errno);
   } else if (::fstat(fd_, &info_) != 0) {
-    Fail("examine", path, errno);
+    Fail("cannot examine {0}: {1}", path, errno);
   } else if (!S_ISREG(info_.st_mode)) {
-    Close(Result::Failure(NotRegularText("read", path, info_.st_mode), EINVAL));
+    Close(Result::Failure(
+        NotRegularText("cannot read {0}: it is {1}, not a regular file", path, info_.st_mode),
+        EINVAL));
   }
 }
 
@@ -48,8 +52,8 @@ RegularFile::~RegularFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void RegularFile::Fail(const char* step, const std::filesystem::path& path, int code) {
-  Close(FileFailure(step, path, code));
+void RegularFile::Fail(std::string_view pattern, const std::filesystem::path& path, int code) {
+  Close(FileFailure(pattern, path, code));
 }
 
 void RegularFile::Close(Result failure) {
@@ -58,9 +62,8 @@ void RegularFile::Close(Result failure) {
   status_ = std::move(failure);
 }
 
-std::string NotRegularText(std::string_view step, const std::filesystem::path& path, mode_t mode) {
-  return "cannot " + std::string(step) + " " + path.string() + ": it is " + KindOf(mode) +
-         ", not a regular file";
+Phrase NotRegularText(std::string_view pattern, const std::filesystem::path& path, mode_t mode) {
+  return Say(pattern, {path.string(), KindOf(mode)});
 }
 
 }  // namespace palvarin

@@ -32,7 +32,7 @@ class RegularFile {
   const Result& Status() const { return status_; }
 
  private:
-  void Fail(const char* step, const std::filesystem::path& path, int code);
+  void Fail(std::string_view pattern, const std::filesystem::path& path, int code);
   void Close(Result failure);
 
   int fd_ = -1;
@@ -40,8 +40,8 @@ class RegularFile {
   Result status_;
 };
 
-// "cannot <step> <path>: it is a named pipe, not a regular file" (or a device, a socket, a
-// folder) for a file of the kind in `mode`.
-std::string NotRegularText(std::string_view step, const std::filesystem::path& path, mode_t mode);
+// `pattern` ("cannot read {0}: it is {1}, not a regular file") filled with the path and the
+// kind of file in `mode`: a named pipe, a device, a socket, a folder.
+Phrase NotRegularText(std::string_view pattern, const std::filesystem::path& path, mode_t mode);
 
 }  // namespace palvarin

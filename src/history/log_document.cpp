@@ -29,23 +29,25 @@ bool IsWhiteSpace(const char* text) {
 // so the entries read would differ from the document's own (and an external entity is never
 // fetched). Any other root is another kind of document, whose elements must never be merged
 // as entries. Why not, or empty.
-std::string TopLevelRefusal(const pugi::xml_document& document) {
+Phrase TopLevelRefusal(const pugi::xml_document& document) {
   int elements = 0;
   for (pugi::xml_node node : document.children()) {
     if (node.type() == pugi::node_element) ++elements;
     if (node.type() == pugi::node_doctype) {
-      return "it has a document type declaration, whose entities and default attributes "
-             "would not be applied";
+      return Say(
+          "it has a document type declaration, whose entities and default attributes would not "
+          "be applied");
     }
     if (node.type() == pugi::node_cdata ||
         (node.type() == pugi::node_pcdata && !IsWhiteSpace(node.value()))) {
-      return "it has text outside its root element";
+      return Say("it has text outside its root element");
     }
   }
-  if (elements != 1) return elements == 0 ? "it holds no element" : "it has several root elements";
+  if (elements == 0) return Say("it holds no element");
+  if (elements > 1) return Say("it has several root elements");
   const char* root = document.document_element().name();
   if (std::strcmp(root, "Log") != 0) {
-    return "its root element is <" + std::string(root) + ">, not <Log>";
+    return Say("its root element is <{0}>, not <Log>", {std::string(root)});
   }
   return {};
 }
@@ -117,13 +119,15 @@ bool AnyRepeatedAttribute(pugi::xml_document& document) {
 }  // namespace
 
 LoadedLog LoadLogDocument(const std::filesystem::path& path) {
-  const auto refuse = [](std::string why) { return LoadedLog{std::nullopt, Result::Failure(why)}; };
+  const auto refuse = [&path](Phrase why) {
+    return LoadedLog{std::nullopt, Result::Failure(Say("{0} is not a message history: {1}",
+                                                       {path.string(), std::move(why)}))};
+  };
   HistoryBytes bytes = ReadHistoryFile(path);
   if (bytes.result.code == ENOMEM) {
     throw XmlError(kErrorOutOfMemory, "no memory to read " + path.string());
   }
   if (!bytes) return {std::nullopt, bytes.result};
-  const std::string notAHistory = path.string() + " is not a message history: ";
   auto data = std::make_shared<LogDocument::Data>();
   data->buffer = std::move(bytes.data);
   // An in-place parse of UTF-8 writes terminators into the buffer: look for a NUL first.
@@ -134,17 +138,17 @@ LoadedLog LoadLogDocument(const std::filesystem::path& path) {
     throw XmlError(kErrorOutOfMemory, "no memory to load " + path.string());
   }
   if (!parsed) {
-    return refuse(notAHistory + "it is no well-formed XML (" + parsed.description() + " at byte " +
-                  std::to_string(parsed.offset) + ")");
+    return refuse(Say("it is no well-formed XML ({0} at byte {1})",
+                      {std::string(parsed.description()), std::to_string(parsed.offset)}));
   }
-  if (const std::string why = TopLevelRefusal(data->document); !why.empty()) {
-    return refuse(notAHistory + why);
+  if (Phrase why = TopLevelRefusal(data->document); !why.empty()) {
+    return refuse(std::move(why));
   }
   if (anyNulByte && HasNulCharacter(data->buffer.get(), bytes.size, parsed.encoding)) {
-    return refuse(notAHistory + "it holds a NUL character, behind which nothing would be read");
+    return refuse(Say("it holds a NUL character, behind which nothing would be read"));
   }
   if (AnyRepeatedAttribute(data->document)) {
-    return refuse(notAHistory + "an element in it has the same attribute twice");
+    return refuse(Say("an element in it has the same attribute twice"));
   }
   return {LogDocument(std::move(data)), {}};
 }

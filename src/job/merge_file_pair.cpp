@@ -20,36 +20,49 @@ namespace {
 
 constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
 
-// What a failed pair left behind, true to what it did: its backups were made and the rotation
-// may have deleted older ones before the merge failed.
-std::string Untouched(const PairReport& report) {
-  if (report.backupsMade.empty() && report.backupsRemoved.empty()) {
-    return "; nothing was written and both inputs are as they were";
-  }
-  std::string text = "; both inputs are as they were";
+// `text` followed by what a failed pair left behind once it had made backups, true to what it
+// did: the rotation may have deleted older ones before the merge failed.
+Phrase WithBackups(Phrase text, const PairReport& report) {
+  if (report.backupsMade.empty() && report.backupsRemoved.empty()) return text;
   const auto list = [](const std::vector<std::string>& paths) {
     std::string joined;
     for (const std::string& path : paths) joined += (joined.empty() ? "" : ", ") + path;
     return joined;
   };
-  if (!report.backupsMade.empty()) {
-    text +=
-        report.backupsMade.size() == 1 ? ", and a backup was made (" : ", and backups were made (";
-    text += list(report.backupsMade) + ")";
+  text = Say("{0}; both inputs are as they were", {std::move(text)});
+  if (report.backupsMade.size() == 1) {
+    text = Say("{0}, and a backup was made ({1})", {std::move(text), list(report.backupsMade)});
+  } else if (!report.backupsMade.empty()) {
+    text = Say("{0}, and backups were made ({1})", {std::move(text), list(report.backupsMade)});
   }
-  if (!report.backupsRemoved.empty()) {
-    text += report.backupsRemoved.size() == 1 ? "; the older backup " : "; the older backups ";
-    text += list(report.backupsRemoved) + " beyond the maximum were deleted";
+  if (report.backupsRemoved.size() == 1) {
+    text = Say("{0}; the older backup {1} beyond the maximum was deleted",
+               {std::move(text), list(report.backupsRemoved)});
+  } else if (!report.backupsRemoved.empty()) {
+    text = Say("{0}; the older backups {1} beyond the maximum were deleted",
+               {std::move(text), list(report.backupsRemoved)});
   }
   return text;
+}
+
+// Why a pair failed before anything was written, and what it left behind.
+Phrase Untouched(Phrase why, const PairReport& report) {
+  if (report.backupsMade.empty() && report.backupsRemoved.empty()) {
+    return Say("{0}; nothing was written and both inputs are as they were", {std::move(why)});
+  }
+  return WithBackups(std::move(why), report);
+}
+
+Phrase BackupFailed(const std::string& path, Phrase why, const PairReport& report) {
+  return Untouched(Say("the backup of {0} could not be made ({1})", {path, std::move(why)}),
+                   report);
 }
 
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
   if (options.dryRun) {
     const FileFacts facts = ReadFileFacts(path);
     if (!facts.result) {
-      report.reason = "the backup of " + path + " could not be made (" + facts.result.description +
-                      ")" + Untouched(report);
+      report.reason = BackupFailed(path, facts.result.reason, report);
       return false;
     }
     const std::string name = BackupName(path, std::time(nullptr));
@@ -64,8 +77,7 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
     report.backupsMade.push_back(BackupName(path, now));
     return true;
   }
-  report.reason =
-      "the backup of " + path + " could not be made (" + made.description + ")" + Untouched(report);
+  report.reason = BackupFailed(path, made.reason, report);
   return false;
 }
 
@@ -126,7 +138,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   input1.Prepare(first, EntrySource::kInput1);
   preparing2.get();
   if (!input1.document || !input2.document) {
-    report.reason = (input1.document ? input2 : input1).loaded.description + Untouched(report);
+    report.reason = Untouched((input1.document ? input2 : input1).loaded.reason, report);
     return false;
   }
   RecordingSink merged;
@@ -144,7 +156,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
           two.reset();
         });
   });
-  if (!saved) report.reason = saved.description + "; " + output + " was left as it was";
+  if (!saved) report.reason = Say("{0}; {1} was left as it was", {saved.reason, output});
   return saved.ok;
 }
 
@@ -159,7 +171,7 @@ bool IsPairUnchanged(const std::string& first, const std::string& second) {
 
 void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
   if (!WriteMergeTime(profile, pair.first, pair.second, pair.heldByBoth)) {
-    pair.warnings.push_back("the time of this merge could not be recorded in the profile");
+    pair.warnings.push_back(Say("the time of this merge could not be recorded in the profile"));
   }
   pair.heldByBoth = {};
 }
@@ -184,8 +196,8 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
   try {
     if (!MergeAndSave(first, second, output, archive, options, report)) return report;
   } catch (const XmlError& error) {
-    report.reason = std::string(error.what()) + "; " + output + " was left as it was" +
-                    (report.backupsMade.empty() ? "" : Untouched(report));
+    report.reason = WithBackups(
+        Say("{0}; {1} was left as it was", {std::string(error.what()), output}), report);
     return report;
   }
   report.outcome = PairOutcome::Merged;

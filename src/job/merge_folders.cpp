@@ -31,16 +31,16 @@ CopyReport NewCopyReport(const std::string& from, const std::string& to, bool co
 // a history's name would be merged as one by every later job.
 CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyMode mode,
                            bool copyBack, bool dryRun) {
-  std::string refusal;
+  Phrase refusal;
   try {
     const LoadedLog log = LoadLogDocument(from);
     if (log) return CopyHistoryFile(from, to, mode, copyBack, dryRun);
-    refusal = log.result.description;
+    refusal = log.result.reason;
   } catch (const XmlError& error) {
-    refusal = error.what();
+    refusal = std::string(error.what());
   }
   CopyReport copy = NewCopyReport(from, to, copyBack);
-  copy.reason = refusal + "; it was not copied";
+  copy.reason = Say("{0}; it was not copied", {std::move(refusal)});
   return copy;
 }
 
@@ -53,7 +53,7 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
     const FileFacts source = ReadFileFacts(from);
     std::error_code error;
     if (!source.result) {
-      copy.reason = source.result.description;
+      copy.reason = source.result.reason;
     } else if (mode == CopyMode::FailIfExists &&
                std::filesystem::symlink_status(to, error).type() !=
                    std::filesystem::file_type::not_found) {
@@ -69,7 +69,7 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
   } else if (mode == CopyMode::FailIfExists && result.code == EEXIST) {
     copy.outcome = CopyOutcome::KeptExisting;
   } else {
-    copy.reason = result.description;
+    copy.reason = result.reason;
   }
   return copy;
 }
@@ -79,8 +79,8 @@ namespace {
 // The names whose file in one of the folders is also the file of another name there: a link
 // to another contact's history. Merging or copying either name would write one history over
 // the other. Each such name maps to the two paths that lead to one file.
-std::map<std::string, std::string> NamesSharingAFile(const std::vector<std::string>& prefixes,
-                                                     const std::set<std::string>& names) {
+std::map<std::string, Phrase> NamesSharingAFile(const std::vector<std::string>& prefixes,
+                                                const std::set<std::string>& names) {
   using Use = std::pair<std::string, std::string>;  // name, path
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<Use>> usesByFile;
   for (const std::string& prefix : prefixes) {
@@ -90,11 +90,12 @@ std::map<std::string, std::string> NamesSharingAFile(const std::vector<std::stri
       usesByFile[{identity->device, identity->inode}].push_back({name, prefix + name});
     }
   }
-  std::map<std::string, std::string> shared;
+  std::map<std::string, Phrase> shared;
   for (const auto& [file, uses] : usesByFile) {
     for (const auto& [name, path] : uses) {
       for (const auto& [other, otherPath] : uses) {
-        if (other != name) shared.emplace(name, path + " is the same file as " + otherPath);
+        if (other != name)
+          shared.emplace(name, Say("{0} is the same file as {1}", {path, otherPath}));
       }
     }
   }
@@ -103,13 +104,14 @@ std::map<std::string, std::string> NamesSharingAFile(const std::vector<std::stri
 
 // A pair left alone because its name shares a file with another name.
 PairReport SharedFilePair(const std::string& first, const std::string& second,
-                          const std::string& output, const std::string& why) {
+                          const std::string& output, Phrase why) {
   PairReport pair;
   pair.first = first;
   pair.second = second;
   pair.output = output;
-  pair.reason = why + "; merging or copying it would write one history over another, so " +
-                "neither was touched";
+  pair.reason =
+      Say("{0}; merging or copying it would write one history over another, so neither was touched",
+          {std::move(why)});
   return pair;
 }
 
@@ -149,11 +151,11 @@ struct FolderTask {
       pair.second = second;
       pair.output = to;
       pair.outcome = PairOutcome::NotRun;
-      pair.reason = "not started: the job was stopped before this pair";
+      pair.reason = Say("not started: the job was stopped before this pair");
     } else {
       copy = NewCopyReport(from, to, copyBack);
       copy.outcome = CopyOutcome::NotRun;
-      copy.reason = "not started: the job was stopped before this copy";
+      copy.reason = Say("not started: the job was stopped before this copy");
     }
   }
 };
@@ -202,7 +204,7 @@ std::string FolderPrefix(const std::string& folder) {
 std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report) {
   std::vector<std::string> found;
   if (const Result listed = ListFolder(folder, found); !listed) {
-    report.warnings.push_back(listed.description);
+    report.warnings.push_back(listed.reason);
   }
   std::set<std::string> names;
   for (std::string& name : found) {

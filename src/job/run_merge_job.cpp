@@ -38,7 +38,7 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
     notRun.second = settings.Path2;
     notRun.output = output;
     notRun.outcome = PairOutcome::NotRun;
-    notRun.reason = "not started: the job was stopped before this pair";
+    notRun.reason = Say("not started: the job was stopped before this pair");
     report.pairs.push_back(std::move(notRun));
     return;
   }
@@ -58,13 +58,15 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
 }
 
 // A job that could not keep other jobs away from its files has done nothing.
-PairReport Unguarded(const MergeSettings& settings, const std::string& why) {
+PairReport Unguarded(const MergeSettings& settings, Phrase why) {
   PairReport pair;
   pair.first = settings.Path1;
   pair.second = settings.Path2;
   pair.output = settings.OutTarget == OutTarget::OverWrite ? settings.Path1 : settings.PathSave;
-  pair.reason = "other Palvarin jobs cannot be kept away from these files (" + why +
-                "); nothing was written and both inputs are as they were";
+  pair.reason =
+      Say("other Palvarin jobs cannot be kept away from these files ({0}); nothing was written and "
+          "both inputs are as they were",
+          {std::move(why)});
   return pair;
 }
 
@@ -100,7 +102,7 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
   if (const Result locked =
           LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); });
       !locked) {
-    result.report.pairs.push_back(Unguarded(settings, locked.description));
+    result.report.pairs.push_back(Unguarded(settings, locked.reason));
   } else if (settings.InTarget == InTarget::File) {
     RunFileJob(settings, options, profile, result.report, context);
   } else {
@@ -109,7 +111,8 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
   locks.Release();
   result.report.stopped = context.Stopped();
   if (!request.dryRun && !SaveSettings(profile, settings)) {
-    result.report.warnings.push_back("the settings of this job could not be saved to the profile");
+    result.report.warnings.push_back(
+        Say("the settings of this job could not be saved to the profile"));
   }
   return result;
 }

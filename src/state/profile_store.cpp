@@ -137,12 +137,12 @@ bool ProfileStore::Open() {
   std::error_code ec;
   const auto folder = file_.parent_path();
   if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-    if (!faults::Allow("create folder")) return Unusable("the folder cannot be created");
+    if (!faults::Allow("create folder")) return Unusable(Say("the folder cannot be created"));
     std::filesystem::create_directories(folder, ec);
     if (ec) return Unusable(ec.message());
   }
   if (!std::filesystem::exists(file_, ec) && !faults::Allow("create")) {
-    return Unusable("the file cannot be created");
+    return Unusable(Say("the file cannot be created"));
   }
   const int opened =
       ::sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -180,9 +180,10 @@ bool ProfileStore::Upgrade() {
 
 bool ProfileStore::LeaveUnchanged() {
   readOnly_ = true;
-  Problem("the profile " + file_.string() +
-          " was written by a newer version of Palvarin; settings are read from it, but nothing "
-          "is saved to it and the file is left as it is");
+  Problem(
+      Say("the profile {0} was written by a newer version of Palvarin; settings are read from "
+          "it, but nothing is saved to it and the file is left as it is",
+          {file_.string()}));
   return true;
 }
 
@@ -200,21 +201,22 @@ bool ProfileStore::PassesCheck() {
   if (!check.Prepared() || check.Step() != SQLITE_ROW) return Unusable(Reason());
   const auto* verdict = reinterpret_cast<const char*>(::sqlite3_column_text(check.Get(), 0));
   return (verdict != nullptr && std::string_view(verdict) == "ok") ||
-         Unusable("the file is damaged");
+         Unusable(Say("the file is damaged"));
 }
 
 std::string ProfileStore::Reason() const {
   return db_ != nullptr ? ::sqlite3_errmsg(db_) : "out of memory";
 }
 
-bool ProfileStore::Unusable(const std::string& reason) {
-  return Problem("cannot use the profile " + file_.string() + ": " + reason +
-                 "; settings start from their defaults, nothing is saved to it, and the file is "
-                 "left as it is");
+bool ProfileStore::Unusable(Phrase reason) {
+  return Problem(
+      Say("cannot use the profile {0}: {1}; settings start from their defaults, nothing is saved "
+          "to it, and the file is left as it is",
+          {file_.string(), std::move(reason)}));
 }
 
-bool ProfileStore::Problem(const std::string& text) {
-  if (!told_ && problem_) problem_ = Result::Failure(text);
+bool ProfileStore::Problem(Phrase text) {
+  if (!told_ && problem_) problem_ = Result::Failure(std::move(text));
   return false;
 }
 
@@ -240,7 +242,8 @@ ProfileStore::StoredValue ProfileStore::ColumnValue(sqlite3_stmt* row) {
 // Whether a query's step met a row; a step that failed is reported.
 bool ProfileStore::Found(int step) {
   if (step == SQLITE_ROW) return true;
-  if (step != SQLITE_DONE) Problem("cannot read the profile " + file_.string() + ": " + Reason());
+  if (step != SQLITE_DONE)
+    Problem(Say("cannot read the profile {0}: {1}", {file_.string(), Reason()}));
   return false;
 }
 
@@ -257,15 +260,17 @@ template <typename Work>
 bool ProfileStore::WriteTransaction(Work work) {
   if (db_ == nullptr || readOnly_) return false;
   const std::lock_guard lock(mutex_);
-  const std::string failure = "cannot write to the profile " + file_.string() + ": ";
-  if (!faults::Allow("profile write")) return Problem(failure + "refused");
+  const auto failure = [this](Phrase why) {
+    return Problem(Say("cannot write to the profile {0}: {1}", {file_.string(), std::move(why)}));
+  };
+  if (!faults::Allow("profile write")) return failure(Say("refused"));
   if (::sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    return Problem(failure + Reason());
+    return failure(Reason());
   }
   if (work() && ::sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
     return true;
   }
-  Problem(failure + Reason());
+  failure(Reason());
   ::sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   return false;
 }

@@ -54,7 +54,7 @@ std::string CopyOutcomeText(const CopyReport& copy, bool dry) {
 }
 
 std::string CopyDetail(const CopyReport& copy) {
-  if (!copy.reason.empty()) return copy.reason;
+  if (!copy.reason.empty()) return Word(copy.reason);
   if (copy.stylesheet) return std::string(Tr("the stylesheet the histories use"));
   if (copy.copyBack) return std::string(Tr("the merged history over the second input"));
   if (copy.outcome == CopyOutcome::KeptExisting) {
@@ -83,16 +83,16 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
         break;
       case PairOutcome::Failed:
         row.outcome = Tr("failed");
-        row.detail = pair.reason;
+        row.detail = Word(pair.reason);
         row.failed = true;
         break;
       case PairOutcome::NotRun:
         row.outcome = Tr("not run");
-        row.detail = pair.reason;
+        row.detail = Word(pair.reason);
         break;
     }
-    for (const std::string& warning : pair.warnings) {
-      row.detail = Format(Tr("{0}; note: {1}"), {row.detail, warning});
+    for (const Phrase& warning : pair.warnings) {
+      row.detail = Format(Tr("{0}; note: {1}"), {row.detail, Word(warning)});
     }
     rows.push_back(std::move(row));
     for (const std::string& made : pair.backupsMade) {
@@ -107,8 +107,8 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
     rows.push_back({CopyOutcomeText(copy, dry), copy.from + " -> " + copy.to, CopyDetail(copy),
                     copy.outcome == CopyOutcome::Failed});
   }
-  for (const std::string& warning : report.warnings) {
-    rows.push_back({std::string(Tr("note")), "", warning, false});
+  for (const Phrase& warning : report.warnings) {
+    rows.push_back({std::string(Tr("note")), "", Word(warning), false});
   }
   return rows;
 }

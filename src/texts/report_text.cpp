@@ -58,8 +58,8 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
             {removed}));
       }
     }
-    for (const std::string& warning : pair.warnings) {
-      lines.push_back(Format(Tr("  note: {0}"), {warning}));
+    for (const Phrase& warning : pair.warnings) {
+      lines.push_back(Format(Tr("  note: {0}"), {Word(warning)}));
     }
   }
   for (const CopyReport& copy : report.copies) {
@@ -84,16 +84,17 @@ std::vector<std::string> DescribeFailures(const JobReport& report) {
   std::vector<std::string> lines;
   for (const PairReport& pair : report.pairs) {
     if (pair.outcome == PairOutcome::Failed) {
-      lines.push_back(Format(Tr("not merged: {0}: {1}"), {PairName(pair), pair.reason}));
+      lines.push_back(Format(Tr("not merged: {0}: {1}"), {PairName(pair), Word(pair.reason)}));
     }
   }
   for (const CopyReport& copy : report.copies) {
     if (copy.outcome == CopyOutcome::Failed) {
-      lines.push_back(Format(Tr("not copied: {0} -> {1}: {2}"), {copy.from, copy.to, copy.reason}));
+      lines.push_back(
+          Format(Tr("not copied: {0} -> {1}: {2}"), {copy.from, copy.to, Word(copy.reason)}));
     }
   }
-  for (const std::string& warning : report.warnings) {
-    lines.push_back(Format(Tr("note: {0}"), {warning}));
+  for (const Phrase& warning : report.warnings) {
+    lines.push_back(Format(Tr("note: {0}"), {Word(warning)}));
   }
   return lines;
 }

@@ -81,7 +81,7 @@ TEST(TerminalProgress, OneLineRewrittenInPlace) {
     JobReport report;
     report.pairs.push_back({});
     report.pairs.back().first = "/x/a.xml";
-    report.pairs.back().reason = "broken";
+    report.pairs.back().reason = std::string("broken");
     terminal.ShowJobReport(report);
     const std::string failure = "palvarin: not merged: /x/a.xml + : broken\n";
     EXPECT_EQ(err.str(), row.expected + failure) << row.name;

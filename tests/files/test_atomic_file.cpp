@@ -64,7 +64,7 @@ TEST(AtomicFile, ANewFileGetsTheModeOfAnOrdinaryCreate) {
   AtomicFile file;
   const bool written = file.Open(folder / "new.xml") && file.Write("x") && file.Commit();
   ::umask(old);
-  ASSERT_TRUE(written) << file.Status().description;
+  ASSERT_TRUE(written) << file.Status().description();
   struct stat info {};
   ASSERT_EQ(::stat((folder / "new.xml").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u) << "not the temporary file's private 0600";
@@ -74,8 +74,8 @@ TEST(AtomicFile, ReportsTheFileWhenItCannotCreate) {
   TempFolder folder;
   AtomicFile file;
   EXPECT_FALSE(file.Open(folder / "missing" / "out.xml"));
-  EXPECT_NE(file.Status().description.find("missing/out.xml"), std::string::npos)
-      << file.Status().description;
+  EXPECT_NE(file.Status().description().find("missing/out.xml"), std::string::npos)
+      << file.Status().description();
   EXPECT_FALSE(file.Write("x"));
   EXPECT_FALSE(file.Commit());
 }

@@ -64,7 +64,7 @@ TEST_P(CopyKeepsTime, ContentAndLastWriteToTheNanosecond) {
 
   const Result result = CopyFile(source, target, GetParam().mode);
 
-  ASSERT_TRUE(result) << result.description;
+  ASSERT_TRUE(result) << result.description();
   EXPECT_EQ(ReadFile(target), ReadFile(source));
   const FileFacts from = ReadFileFacts(source);
   const FileFacts to = ReadFileFacts(target);
@@ -98,7 +98,8 @@ TEST(CopyFile, FailIfExistsRefusesAnythingAtTheTarget) {
     const Result result = CopyFile(source, target, CopyMode::FailIfExists);
     EXPECT_FALSE(result);
     EXPECT_EQ(result.code, EEXIST);
-    EXPECT_NE(result.description.find(target.string()), std::string::npos) << result.description;
+    EXPECT_NE(result.description().find(target.string()), std::string::npos)
+        << result.description();
   }
   EXPECT_EQ(ReadFile(existing), "keep me");
   EXPECT_TRUE(fs::is_symlink(dangling));
@@ -155,7 +156,8 @@ TEST(CopyFile, EachFailingStepLeavesTheTargetAsItWas) {
       const Result result = CopyFile(source, target, mode);
       faults::Arm(0);
       EXPECT_FALSE(result);
-      EXPECT_NE(result.description.find(target.string()), std::string::npos) << result.description;
+      EXPECT_NE(result.description().find(target.string()), std::string::npos)
+          << result.description();
       if (mode == CopyMode::Replace) {
         EXPECT_EQ(ReadFile(target), "old");
       } else {
@@ -174,7 +176,7 @@ TEST(ReadFileFacts, IdentityFollowsTheFileNotThePath) {
   fs::create_symlink("a.xml", folder / "soft.xml");
 
   const FileFacts a = ReadFileFacts(folder / "a.xml");
-  ASSERT_TRUE(a.result) << a.result.description;
+  ASSERT_TRUE(a.result) << a.result.description();
   EXPECT_EQ(a.size, 5u);
   EXPECT_EQ(ReadFileFacts(folder / "hard.xml").identity, a.identity);
   EXPECT_EQ(ReadFileFacts(folder / "soft.xml").identity, a.identity);

@@ -63,7 +63,7 @@ class LockTest : public ::testing::Test {
   bool Meet(const std::vector<std::string>& held, const std::vector<std::string>& wanted) {
     HistoryLocks holder;
     const Result holding = holder.Acquire(held, [] { ADD_FAILURE() << "nobody else holds it"; });
-    EXPECT_TRUE(holding) << holding.description;
+    EXPECT_TRUE(holding) << holding.description();
     std::promise<bool> waited;
     std::thread second([&] {
       HistoryLocks locks;
@@ -72,7 +72,7 @@ class LockTest : public ::testing::Test {
         told = true;
         waited.set_value(true);
       });
-      EXPECT_TRUE(locked) << locked.description;
+      EXPECT_TRUE(locked) << locked.description();
       if (!told) waited.set_value(false);
     });
     auto outcome = waited.get_future();
@@ -239,7 +239,7 @@ TEST_F(LockTest, JobsNamingFilesInOppositeOrdersNeverDeadlock) {
 TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
   std::optional<fs::path> folder = fs::path();
   const Result chosen = LockFolder(*folder);
-  ASSERT_TRUE(chosen) << chosen.description;
+  ASSERT_TRUE(chosen) << chosen.description();
   EXPECT_EQ(*folder, runtime_ / "palvarin");
   EXPECT_EQ(fs::status(*folder).permissions(), fs::perms::owner_all);
 
@@ -247,12 +247,13 @@ TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
   fs::path unused;
   const Result refused = LockFolder(unused);
   EXPECT_FALSE(refused);
-  EXPECT_NE(refused.description.find(folder->string()), std::string::npos) << refused.description;
+  EXPECT_NE(refused.description().find(folder->string()), std::string::npos)
+      << refused.description();
   EXPECT_TRUE(unused.empty());
   HistoryLocks locks;
   const Result acquired = locks.Acquire({(files_ / "a.xml").string()}, [] {});
   EXPECT_FALSE(acquired);
-  EXPECT_EQ(acquired.description, refused.description);
+  EXPECT_EQ(acquired.description(), refused.description());
 
   fs::remove(*folder);
   fs::create_directory(files_ / "elsewhere");

@@ -78,7 +78,7 @@ TEST(LoadLogDocument, RefusesWhatIsNotOneWellFormedDocument) {
     const auto path = folder / "log.xml";
     WriteFile(path, c.bytes);
     const LoadedLog log = LoadLogDocument(path);
-    const std::string& refusal = log.result.description;
+    const std::string& refusal = log.result.description();
     EXPECT_FALSE(log) << c.name;
     EXPECT_EQ(refusal.find(path.string() + " is not a message history: "), 0u)
         << c.name << ": " << refusal;
@@ -118,7 +118,7 @@ TEST(LoadLogDocument, RefusesEveryRootButLog) {
     const auto path = folder / "log.xml";
     WriteFile(path, c.bytes);
     const LoadedLog document = LoadLogDocument(path);
-    const std::string& refusal = document.result.description;
+    const std::string& refusal = document.result.description();
     EXPECT_EQ(document.document.has_value(), c.root == nullptr) << c.name << ": " << refusal;
     if (c.root != nullptr) {
       EXPECT_EQ(refusal, path.string() + " is not a message history: its root element is <" +
@@ -144,7 +144,7 @@ TEST(LoadLogDocument, LoadsOnlyRegularFilesAndSaysWhyNot) {
   };
   for (const auto& c : cases) {
     const LoadedLog log = LoadLogDocument(c.path);
-    const std::string& refusal = log.result.description;
+    const std::string& refusal = log.result.description();
     EXPECT_FALSE(log) << c.path;
     EXPECT_EQ(refusal.find(c.refusal), 0u) << refusal;
   }

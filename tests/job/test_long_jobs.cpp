@@ -315,12 +315,14 @@ TEST_P(FailureReason, SaysWhichBackupsWereMade) {
   ASSERT_EQ(result.report.pairs.size(), 1u);
   const PairReport& pair = result.report.pairs[0];
   ASSERT_EQ(pair.outcome, PairOutcome::Failed);
-  EXPECT_EQ(pair.reason.find("nothing was written") != std::string::npos, row.saysNothingWritten)
-      << pair.reason;
-  EXPECT_NE(pair.reason.find("both inputs are as they were"), std::string::npos) << pair.reason;
+  EXPECT_EQ(pair.reason.English().find("nothing was written") != std::string::npos,
+            row.saysNothingWritten)
+      << pair.reason.English();
+  EXPECT_NE(pair.reason.English().find("both inputs are as they were"), std::string::npos)
+      << pair.reason.English();
   ASSERT_EQ(pair.backupsMade.size(), row.backupsNamed);
   for (const std::string& backup : pair.backupsMade) {
-    EXPECT_NE(pair.reason.find(backup), std::string::npos) << pair.reason;
+    EXPECT_NE(pair.reason.English().find(backup), std::string::npos) << pair.reason.English();
     EXPECT_TRUE(std::filesystem::is_regular_file(backup)) << backup;
   }
 }

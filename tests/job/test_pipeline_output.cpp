@@ -103,7 +103,7 @@ TEST(MergeFilePair, WritesWhatCopyingIntoADocumentWrites) {
 
     const std::string output = row.overwrite ? first : std::string(folder / "streamed.xml");
     const PairReport report = MergeFilePair(first, second, output, options, profile);
-    ASSERT_EQ(report.outcome, PairOutcome::Merged) << row.name << ": " << report.reason;
+    ASSERT_EQ(report.outcome, PairOutcome::Merged) << row.name << ": " << report.reason.English();
     EXPECT_EQ(ReadFile(output), reference.bytes) << row.name;
     EXPECT_EQ(report.counts.fromBoth, reference.counts.fromBoth) << row.name;
     EXPECT_EQ(report.counts.cutOff, reference.counts.cutOff) << row.name;
@@ -174,7 +174,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   ASSERT_EQ(report.pairs.size(), merged.size());
   std::vector<std::string> copiedInReport;
   for (const CopyReport& copy : report.copies) {
-    EXPECT_EQ(copy.outcome, CopyOutcome::Copied) << copy.to << ": " << copy.reason;
+    EXPECT_EQ(copy.outcome, CopyOutcome::Copied) << copy.to << ": " << copy.reason.English();
     copiedInReport.push_back(copy.to);
   }
   std::vector<std::string> copied = copiedFrom1;
@@ -190,7 +190,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
       EXPECT_FALSE(std::filesystem::exists(out / name));
       continue;
     }
-    ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << pair.reason;
+    ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << pair.reason.English();
     const Reference reference =
         MergeByCopying(pc1 / name, pc2 / name, archive, folder / "reference" / name);
     EXPECT_EQ(ReadFile(out / name), reference.bytes) << name;

@@ -54,7 +54,7 @@ int WriteWithoutRoomToGrow(const std::filesystem::path& file, const WriteRow& ro
   if (::setrlimit(RLIMIT_FSIZE, &none) != 0) return 64;
   int breaches = 0;
   if (row.write(store)) breaches |= kSaidWritten;
-  const std::string warning = store.TakeProblem().description;
+  const std::string warning = store.TakeProblem().description();
   if (warning.find("cannot write to the profile") == std::string::npos) breaches |= kNoWarning;
   const MergeTimeRecord record = ReadMergeTime(store, "/a.xml", "/b.xml");
   if (!record.found || record.time != MakeTime(2006, 1, 2, 3, 4, 5)) {
@@ -90,7 +90,7 @@ TEST_P(FailedCommit, IsReportedAndKeepsTheOldValue) {
   EXPECT_FALSE(breaches & kValueChanged) << "the failed write changed the record";
 
   ProfileStore store(file);
-  EXPECT_TRUE(store.IsAvailable()) << store.TakeProblem().description;
+  EXPECT_TRUE(store.IsAvailable()) << store.TakeProblem().description();
   EXPECT_EQ(store.GetProfileString(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"), ""),
             kOldStamp);
   EXPECT_TRUE(WriteTime(store)) << "the store still works";

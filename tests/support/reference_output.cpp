@@ -48,10 +48,10 @@ void SetSessionRange(LogDocument& document, int lastSession) {
 
 void SaveLogDocument(const LogDocument& document, const std::filesystem::path& path) {
   AtomicFile file;
-  if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().description);
+  if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().description());
   LogWriter writer(file);
   writer.WriteDocument(document.Xml());
-  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().description);
+  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().description());
 }
 
 }  // namespace palvarin

@@ -85,16 +85,19 @@ TEST(SpecifiedTexts, EnglishMessagesAndHelpHaveNoJapanese) {
 // A report with something in every line it can have.
 JobReport FullReport() {
   JobReport report;
-  PairReport merged{"a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {"late"}, {}, {}, {}};
+  PairReport merged{"a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {std::string("late")},
+                    {},      {},      {}};
   merged.counts.sessions = 2;
   merged.counts.fromBoth = 3;
   merged.counts.cutOff = 1;
   report.pairs.push_back(merged);
   report.pairs.push_back({"c.xml", "d.xml", "", PairOutcome::Unchanged, {}, {}, {}, {}, {}, {}});
-  report.pairs.push_back({"e.xml", "f.xml", "", PairOutcome::Failed, "broken", {}, {}, {}, {}, {}});
+  report.pairs.push_back(
+      {"e.xml", "f.xml", "", PairOutcome::Failed, std::string("broken"), {}, {}, {}, {}, {}});
   report.copies.push_back({false, false, "g.xml", "h.xml", CopyOutcome::Copied, {}});
-  report.copies.push_back({false, false, "i.xml", "j.xml", CopyOutcome::Failed, "full"});
-  report.warnings.push_back("profile");
+  report.copies.push_back(
+      {false, false, "i.xml", "j.xml", CopyOutcome::Failed, std::string("full")});
+  report.warnings.push_back(std::string("profile"));
   return report;
 }
 

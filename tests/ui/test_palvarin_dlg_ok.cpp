@@ -150,10 +150,11 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
   EXPECT_EQ(pair.outcome, PairOutcome::Failed);
   // Backups were made before the merge failed: the reason says so rather than claiming that
   // nothing was written, and names backups that are really there.
-  EXPECT_EQ(pair.reason.find("nothing was written"), std::string::npos) << pair.reason;
+  EXPECT_EQ(pair.reason.English().find("nothing was written"), std::string::npos)
+      << pair.reason.English();
   ASSERT_EQ(pair.backupsMade.size(), 2u);
   for (const std::string& backup : pair.backupsMade) {
-    EXPECT_NE(pair.reason.find(backup), std::string::npos) << pair.reason;
+    EXPECT_NE(pair.reason.English().find(backup), std::string::npos) << pair.reason.English();
     EXPECT_TRUE(std::filesystem::is_regular_file(backup)) << backup;
   }
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);

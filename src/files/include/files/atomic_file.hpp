@@ -42,7 +42,7 @@ class AtomicFile {
   const Result& Status() const { return status_; }
 
  private:
-  bool Fail(const char* what, int code);
+  bool Fail(std::string_view pattern, int code);
   bool SetAttributes();
   bool Place();
   void Discard();

@@ -19,9 +19,9 @@ struct PairReport {
   std::string second;
   std::string output;
   PairOutcome outcome = PairOutcome::Failed;
-  std::string reason;  // for a failed pair: what went wrong and what was left untouched
+  Phrase reason;  // for a failed pair: what went wrong and what was left untouched
   MergeCounts counts;
-  std::vector<std::string> warnings;  // done, but something the user should know
+  std::vector<Phrase> warnings;  // done, but something the user should know
   // The backups this pair made of its inputs, and the older ones the rotation deleted for them
   // (in a dry run: those it would make and delete).
   std::vector<std::string> backupsMade;
@@ -41,14 +41,14 @@ struct CopyReport {
   std::string from;
   std::string to;
   CopyOutcome outcome = CopyOutcome::Failed;
-  std::string reason;
+  Phrase reason;
 };
 
 // Everything one job did, for the terminal and for the dialog alike.
 struct JobReport {
   std::vector<PairReport> pairs;
   std::vector<CopyReport> copies;
-  std::vector<std::string> warnings;
+  std::vector<Phrase> warnings;
   // Nothing was written: the report says what the job would have done.
   bool dryRun = false;
   // A stop was asked for while the job ran; the items it kept from starting are NotRun.

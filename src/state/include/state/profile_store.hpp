@@ -80,8 +80,8 @@ class ProfileStore {
   bool Upgrade();
   bool LeaveUnchanged();
   std::string Reason() const;
-  bool Unusable(const std::string& reason);
-  bool Problem(const std::string& text);
+  bool Unusable(Phrase reason);
+  bool Problem(Phrase text);
   static StoredValue ColumnValue(sqlite3_stmt* row);
   bool Found(int step);
   StoredValue Read(std::string_view section, std::string_view entry);
