@@ -194,5 +194,45 @@ TEST_F(GnuOptions, TerminalTextsFollowTheLocale) {
   }
 }
 
+// A failure's reason is worded like the line around it, in the terminal and in the JSON
+// report; only the paths stay as they are.
+TEST_F(GnuOptions, FailureReasonsFollowTheLocale) {
+  const auto broken = folder_ / "broken.xml";
+  WriteFile(broken, "no history");
+  const auto json = folder_ / "report.json";
+  const std::vector<std::string> job = {"--no-window", "--files",  "--separate-output",
+                                        "--first",     a_,         "--second",
+                                        broken,        "--output", (folder_ / "out.xml").string(),
+                                        "--report",    json};
+  const struct {
+    const char* name;
+    std::vector<std::string> environment;
+    std::string reason;
+    std::string untouched;
+    std::string foreign;  // words of the other language that must not appear
+  } rows[] = {
+      {"English",
+       {"LANG=en_US.UTF-8"},
+       broken.string() + " is not a message history: it has text outside its root element",
+       "; nothing was written and both inputs are as they were",
+       "履歴"},
+      {"Japanese",
+       {"LANG=ja_JP.UTF-8"},
+       broken.string() + " はメッセージ履歴ではありません: ルート要素の外にテキストがあります",
+       "; 何も書き込まず、両方の元ファイルはそのままです",
+       "not a message history"},
+  };
+  for (const auto& row : rows) {
+    const auto run = Run(job, row.environment);
+    EXPECT_EQ(run.status, 1) << row.name << run.err;
+    EXPECT_NE(run.err.find(row.reason), std::string::npos) << row.name << run.err;
+    EXPECT_NE(run.err.find(row.untouched), std::string::npos) << row.name << run.err;
+    EXPECT_EQ(run.err.find(row.foreign), std::string::npos) << row.name << run.err;
+    const std::string report = test::ReadFile(json);
+    EXPECT_NE(report.find(row.reason), std::string::npos) << row.name << report;
+    EXPECT_NE(report.find(row.untouched), std::string::npos) << row.name << report;
+  }
+}
+
 }  // namespace
 }  // namespace palvarin
