@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 #include "failure_text.hpp"
 #include "lock_folder.hpp"
@@ -17,6 +19,9 @@ namespace palvarin {
 namespace {
 
 constexpr const char* kLockFileName = "histories.lock";
+// How long a job waiting for another sleeps between two tries: short beside a merge, long
+// beside a system call.
+constexpr std::chrono::milliseconds kRetryPause{20};
 
 // FNV-1a, spelled out: the place of a lock must not change between builds of the program.
 class PlaceHash {
@@ -70,7 +75,8 @@ Result HistoryLocks::Fail(Result failure) {
 }
 
 Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
-                             const std::function<void()>& waiting) {
+                             const std::function<void()>& waiting,
+                             const std::function<bool()>& keepWaiting) {
   Release();
   std::filesystem::path folder;
   if (Result chosen = LockFolder(folder); !chosen) return Fail(std::move(chosen));
@@ -85,16 +91,20 @@ Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
   bytes.erase(std::unique(bytes.begin(), bytes.end()), bytes.end());
   for (const off_t byte : bytes) {
     struct flock lock = ByteLock(byte);
-    if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) continue;
-    if (errno != EAGAIN && errno != EACCES)
-      return Fail(FileFailure("cannot lock {0}: {1}", file, errno));
-    if (!told_) {
-      told_ = true;
-      waiting();
-    }
-    while (::fcntl(fd_, F_OFD_SETLKW, &lock) != 0) {
-      if (errno != EINTR)
-        return Fail(FileFailure("cannot wait for a lock in {0}: {1}", file, errno));
+    // Tries again and again rather than one blocking wait, which could not be called off.
+    while (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+      if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+        return Fail(FileFailure("cannot lock {0}: {1}", file, errno));
+      }
+      if (!told_) {
+        told_ = true;
+        waiting();
+      }
+      if (keepWaiting && !keepWaiting()) {
+        return Fail(
+            Result::Failure(Say("stopped while waiting for another Palvarin job"), ECANCELED));
+      }
+      std::this_thread::sleep_for(kRetryPause);
     }
   }
   return {};

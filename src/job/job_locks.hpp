@@ -11,8 +11,9 @@ namespace palvarin {
 // until `locks` lets go: both inputs and the output of a file job; for a folder job each name
 // found in either input folder, in all its folders. A folder's list is read again once the
 // locks are held (another job may have added names while this one waited) until it stays the
-// same. Fails when the locks cannot be kept.
+// same. `waiting` and `keepWaiting` are those of HistoryLocks::Acquire. Fails when the locks
+// cannot be kept, or with ECANCELED when `keepWaiting` ended a wait.
 Result LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
-                    const std::function<void()>& waiting);
+                    const std::function<void()>& waiting, const std::function<bool()>& keepWaiting);
 
 }  // namespace palvarin

@@ -250,7 +250,7 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
   // "a.xml_2.xml" has just made. One at a time in name order, a name's rotation always runs
   // before the longer names', and every backup made by the job survives it.
   const unsigned workers = options.createBackup ? 1 : FolderWorkers();
-  if (prefixOut != prefix1 && prefixOut != prefix2) {
+  if (prefixOut != prefix1 && prefixOut != prefix2 && !context.StopRequested()) {
     CopyStylesheet({prefix1, prefix2}, prefixOut, context.DryRun(), report);
   }
   StageProgress progress(context, JobStage::Merging, tasks.size());

@@ -1,5 +1,7 @@
 #include "job/run_merge_job.hpp"
 
+#include <cerrno>
+
 #include "files/file_ops.hpp"
 #include "job_context.hpp"
 #include "job_locks.hpp"
@@ -99,9 +101,12 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
                             /*recordMergeTime=*/!overwrite,     request.dryRun};
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
-  if (const Result locked =
-          LockJobFiles(settings, locks, [&observer] { observer.WaitingForOtherJob(); });
-      !locked) {
+  const Result locked = LockJobFiles(
+      settings, locks, [&observer] { observer.WaitingForOtherJob(); },
+      [&context] { return !context.StopRequested(); });
+  // A stop while waiting for another job runs the job stopped: it only reads the folders and
+  // reports every pair and copy as not run, as a stop before the first pair would.
+  if (!locked && locked.code != ECANCELED) {
     result.report.pairs.push_back(Unguarded(settings, locked.reason));
   } else if (settings.InTarget == InTarget::File) {
     RunFileJob(settings, options, profile, result.report, context);

@@ -1,9 +1,9 @@
-#include "base/phrase.hpp"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "base/phrase.hpp"
 
 namespace palvarin {
 namespace {
@@ -17,8 +17,10 @@ std::string_view Upside(std::string_view pattern) {
 }
 
 TEST(Phrase, WordsEveryPatternButNeverTheTextsThatFillThem) {
-  const Phrase reason = Say("cannot read {0}: {1}", {std::string("/a/{1}.xml"), Say("No such file or directory")});
-  const Phrase outer = Say("{0}; {1} was left as it was", {reason, std::string("No such file or directory")});
+  const Phrase reason =
+      Say("cannot read {0}: {1}", {std::string("/a/{1}.xml"), Say("No such file or directory")});
+  const Phrase outer =
+      Say("{0}; {1} was left as it was", {reason, std::string("No such file or directory")});
   const struct {
     const char* name;
     Phrase phrase;
@@ -52,9 +54,10 @@ TEST(Phrase, IsEmptyOnlyWithoutPatternAndText) {
 }
 
 TEST(Phrase, VisitsItsPatternsOutermostFirst) {
-  const Phrase phrase = Say("{0}; {1} was left as it was",
-                            {Say("cannot read {0}: {1}", {std::string("/a"), Say("Permission denied")}),
-                             std::string("/out")});
+  const Phrase phrase =
+      Say("{0}; {1} was left as it was",
+          {Say("cannot read {0}: {1}", {std::string("/a"), Say("Permission denied")}),
+           std::string("/out")});
   std::vector<std::string> seen;
   phrase.ForEachPattern([&seen](std::string_view pattern) { seen.emplace_back(pattern); });
   EXPECT_EQ(seen, (std::vector<std::string>{"{0}; {1} was left as it was", "cannot read {0}: {1}",

@@ -1,11 +1,11 @@
-#include "failure_text.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include "failure_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -23,10 +23,10 @@ TEST(SystemReason, CommonReasonsAreTranslatableAndReadAsTheCLibraryInEnglish) {
     int code;
     bool translatable;
   } rows[] = {
-      {ENOENT, true}, {EACCES, true},  {EPERM, true},   {ENOSPC, true},       {EDQUOT, true},
-      {EROFS, true},  {EIO, true},     {ENOMEM, true},  {EEXIST, true},       {ENOTDIR, true},
-      {EISDIR, true}, {ELOOP, true},   {EMFILE, true},  {ENAMETOOLONG, true}, {EBUSY, true},
-      {EFBIG, true},  {EXDEV, false},  {ENOTEMPTY, false}, {12345, false},
+      {ENOENT, true}, {EACCES, true}, {EPERM, true},      {ENOSPC, true},       {EDQUOT, true},
+      {EROFS, true},  {EIO, true},    {ENOMEM, true},     {EEXIST, true},       {ENOTDIR, true},
+      {EISDIR, true}, {ELOOP, true},  {EMFILE, true},     {ENAMETOOLONG, true}, {EBUSY, true},
+      {EFBIG, true},  {EXDEV, false}, {ENOTEMPTY, false}, {12345, false},
   };
   for (const auto& row : rows) {
     const Phrase reason = SystemReason(row.code);

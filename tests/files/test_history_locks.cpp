@@ -7,7 +7,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <future>
 #include <optional>
 #include <ostream>
@@ -42,21 +41,6 @@ class LockTest : public ::testing::Test {
     } else {
       ::unsetenv("XDG_RUNTIME_DIR");
     }
-  }
-
-  // How many lock requests wait on this test's lock file now (from /proc/locks).
-  int Waiters() const {
-    struct stat info {};
-    if (::stat((runtime_ / "palvarin" / "histories.lock").c_str(), &info) != 0) return 0;
-    const std::string inode = ":" + std::to_string(info.st_ino) + " ";
-    std::ifstream locks("/proc/locks");
-    int waiting = 0;
-    for (std::string line; std::getline(locks, line);) {
-      if (line.find("->") != std::string::npos && line.find(inode) != std::string::npos) {
-        ++waiting;
-      }
-    }
-    return waiting;
   }
 
   // Whether a job that wants `wanted` has to wait while another holds `held`.
@@ -138,6 +122,31 @@ TEST_F(LockTest, AFileReplacedByANewOneKeepsItsLock) {
   EXPECT_TRUE(Meet({path.string()}, {path.string()}));
 }
 
+// A wait called off (a stop while another job holds a file) ends with ECANCELED and lets go
+// of the files locked before the held one, whatever their order.
+TEST_F(LockTest, AWaitCalledOffFailsAndHoldsNothing) {
+  const std::vector<std::string> paths = {(files_ / "a.xml").string(), (files_ / "b.xml").string(),
+                                          (files_ / "c.xml").string()};
+  for (const std::string& held : paths) {
+    HistoryLocks holder;
+    ASSERT_TRUE(holder.Acquire({held}, [] {}));
+    HistoryLocks job;
+    int told = 0;
+    int tries = 0;
+    const Result locked = job.Acquire(
+        paths, [&] { ++told; }, [&] { return ++tries < 3; });
+    EXPECT_FALSE(locked) << held;
+    EXPECT_EQ(locked.code, ECANCELED) << held;
+    EXPECT_EQ(told, 1) << held;
+    EXPECT_EQ(tries, 3) << held;
+    HistoryLocks next;
+    for (const std::string& free : paths) {
+      if (free == held) continue;
+      EXPECT_TRUE(next.Acquire({free}, [&] { ADD_FAILURE() << free << " still held"; })) << free;
+    }
+  }
+}
+
 // A job that waits says so once, however often it waits: a folder job takes its locks again
 // when it finds its folders changed.
 TEST_F(LockTest, AJobIsToldOnceHoweverOftenItWaits) {
@@ -146,22 +155,27 @@ TEST_F(LockTest, AJobIsToldOnceHoweverOftenItWaits) {
   ASSERT_TRUE(holder.Acquire({path}, [] {}));
   HistoryLocks job;
   std::atomic<int> told = 0;
+  std::atomic<int> tries = 0;  // tries that found the file held
+  const auto keepWaiting = [&tries] { return ++tries > 0; };
   std::promise<void> firstHeld;
   std::promise<void> again;
   std::thread jobThread([&] {
-    EXPECT_TRUE(job.Acquire({path}, [&] { ++told; }));
+    EXPECT_TRUE(job.Acquire(
+        {path}, [&] { ++told; }, keepWaiting));
     job.Release();
     firstHeld.set_value();
     again.get_future().wait();
-    EXPECT_TRUE(job.Acquire({path}, [&] { ++told; }));
+    EXPECT_TRUE(job.Acquire(
+        {path}, [&] { ++told; }, keepWaiting));
   });
-  ASSERT_TRUE(test::Eventually([&] { return Waiters() == 1; }, kGuard));
+  ASSERT_TRUE(test::Eventually([&] { return tries > 0; }, kGuard));
   EXPECT_EQ(told, 1);
   holder.Release();
   ASSERT_EQ(firstHeld.get_future().wait_for(kGuard), std::future_status::ready);
   ASSERT_TRUE(holder.Acquire({path}, [] {}));
+  tries = 0;
   again.set_value();
-  ASSERT_TRUE(test::Eventually([&] { return Waiters() == 1; }, kGuard)) << "waits again";
+  ASSERT_TRUE(test::Eventually([&] { return tries > 0; }, kGuard)) << "waits again";
   holder.Release();
   jobThread.join();
   EXPECT_EQ(told, 1);
@@ -187,12 +201,13 @@ TEST_F(LockTest, LocksEndWithTheProcess) {
   ::close(ready[0]);
   ::close(ready[1]);
   std::promise<void> acquired;
+  std::atomic<bool> waiting = false;
   std::thread next([&] {
     HistoryLocks locks;
-    EXPECT_TRUE(locks.Acquire({path}, [] {}));
+    EXPECT_TRUE(locks.Acquire({path}, [&] { waiting = true; }));
     acquired.set_value();
   });
-  const bool waited = test::Eventually([&] { return Waiters() == 1; }, kGuard);
+  const bool waited = test::Eventually([&] { return waiting.load(); }, kGuard);
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
   EXPECT_TRUE(waited) << "the child held the file";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -243,6 +244,45 @@ TEST_P(SecondJob, WaitsForTheFirstAndSaysSo) {
   EXPECT_EQ(ReadFile(first), ReadFile(second));
   EXPECT_EQ(std::distance(fs::directory_iterator(root / "pc2"), fs::directory_iterator()), 1)
       << "the lock leaves nothing beside the histories";
+}
+
+// Ctrl-C while the other job holds a file ends the wait at once: nothing is touched, the
+// report names the pairs that did not run, and the other job keeps its lock.
+TEST_P(SecondJob, StopsWhileWaitingAndTouchesNothing) {
+  const bool folders = GetParam().folders;
+  test::TempFolder root;
+  for (const char* pc : {"pc1", "pc2"}) fs::create_directories(root / pc);
+  const fs::path first = root / "pc1" / "alice.xml";
+  const fs::path second = root / "pc2" / "alice.xml";
+  WriteFile(first, PcHistory("first", 3, 0));
+  WriteFile(second, PcHistory("second pc", 4, 1));
+  const std::string before1 = ReadFile(first), before2 = ReadFile(second);
+  HistoryLocks otherJob;
+  ASSERT_TRUE(otherJob.Acquire({second.string()}, [] {}));
+
+  test::PalvarinProcess job(
+      {"/n", folders ? "/d" : "/f", "/o", "/p1", folders ? first.parent_path() : first, "/p2",
+       folders ? second.parent_path() : second},
+      root.Path(), root / "profile.sqlite3");
+  ASSERT_TRUE(test::Eventually([&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; },
+                               kGuard))
+      << job.ErrorSoFar();
+  ASSERT_TRUE(test::Eventually([&] { return job.Catches(SIGINT); }, kGuard));
+  job.Signal(SIGINT);
+  const auto result = job.Wait(kGuard);
+
+  EXPECT_FALSE(result.timedOut) << "the wait went on after the stop";
+  EXPECT_EQ(result.status, 130) << result.err;
+  EXPECT_THAT(result.out + result.err, HasSubstr("the job was stopped before this pair"));
+  EXPECT_EQ(ReadFile(first), before1);
+  EXPECT_EQ(ReadFile(second), before2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(root / "pc1"), fs::directory_iterator()), 1)
+      << "no backup, no stylesheet, no temporary file";
+  HistoryLocks third;
+  bool thirdWaited = false;
+  EXPECT_FALSE(third.Acquire(
+      {second.string()}, [&] { thirdWaited = true; }, [] { return false; }));
+  EXPECT_TRUE(thirdWaited) << "the other job lost its lock";
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, SecondJob,

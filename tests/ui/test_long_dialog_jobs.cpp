@@ -14,6 +14,7 @@
 #include <map>
 
 #include "dialog_strings.hpp"
+#include "files/history_locks.hpp"
 #include "job/job_report.hpp"
 #include "job_results_dialog.hpp"
 #include "ui_fixtures.hpp"
@@ -154,6 +155,51 @@ TEST_F(LongJobTest, CancelStopsBetweenPairsAndTheResultsSayWhatRan) {
   EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
   EXPECT_EQ(messages_.resultsAfter, std::vector<int>{0});
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+}
+
+// Cancel while another job holds the files ends the wait: no pair starts, nothing is written,
+// and the other job still holds its files.
+TEST_F(LongJobTest, CancelEndsAWaitForAnotherJob) {
+  WritePairs(3);
+  std::map<std::string, std::string> before;
+  for (const auto& folder : {one_, two_}) {
+    for (const auto& item : std::filesystem::directory_iterator(folder)) {
+      before[item.path().string()] = ReadFile(item.path());
+    }
+  }
+  HistoryLocks otherJob;
+  ASSERT_TRUE(otherJob.Acquire({(two_ / "c101.xml").string()}, [] {}));
+  Open(Settings(OutTarget::OverWrite));
+  QPushButton* cancel = nullptr;
+  ProgressWatcher watcher(
+      [&](QWidget* window) { cancel = window->findChild<QPushButton*>("progressCancelButton"); });
+  bool cancelled = false;
+  QObject::connect(dialog_.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
+    if (cancelled || !title.contains(WaitingForOtherJobText()) || cancel == nullptr) return;
+    cancelled = true;
+    test::Click(cancel);
+  });
+  // Had the cancel not ended the wait, the pairs would run once the other job lets go.
+  QTimer::singleShot(std::chrono::seconds(20), [&otherJob] { otherJob.Release(); });
+
+  Click("okButton");
+
+  ASSERT_TRUE(cancelled);
+  ASSERT_EQ(messages_.results.size(), 1u);
+  const JobReport& report = messages_.results[0];
+  EXPECT_TRUE(report.stopped);
+  EXPECT_EQ(report.Count(PairOutcome::NotRun), 3);
+  for (const auto& [path, bytes] : before) EXPECT_EQ(ReadFile(path), bytes) << path;
+  for (const auto& folder : {one_, two_}) {
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              3)
+        << "no backup made in " << folder;
+  }
+  HistoryLocks third;
+  EXPECT_FALSE(third.Acquire(
+      {(two_ / "c101.xml").string()}, [] {}, [] { return false; }))
+      << "the other job lost its lock";
 }
 
 // 1,000 failed pairs with long reasons on a small screen: the window stays on the screen with

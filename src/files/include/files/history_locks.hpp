@@ -23,8 +23,11 @@ class HistoryLocks {
   // Locks exactly the files of `paths` (which need not exist yet), letting go of any held
   // before, in one fixed order shared by all jobs, so that two jobs never wait for each other. When
   // another job holds one, `waiting` is called (once in the life of this object) and the call waits
-  // until that job lets go. Fails, holding nothing, when the locks cannot be kept.
-  Result Acquire(const std::vector<std::string>& paths, const std::function<void()>& waiting);
+  // until that job lets go, asking `keepWaiting` (when given) at every try, every 20 ms: false
+  // ends the wait, and the call fails with ECANCELED. Fails, holding nothing, when the locks
+  // cannot be kept.
+  Result Acquire(const std::vector<std::string>& paths, const std::function<void()>& waiting,
+                 const std::function<bool()>& keepWaiting = {});
   // Lets go of every lock.
   void Release();
 

@@ -34,8 +34,9 @@ class JobObserver {
   virtual void WaitingForOtherJob() = 0;
   virtual void ItemStarted(const JobProgress& /*item*/) {}
   virtual void ItemFinished(const JobProgress& /*item*/) {}
-  // Asked before each item starts: true starts no further item. Items already running end
-  // as they would have, and a merged pair of an overwrite job is still copied back.
+  // Asked before each item starts, and again and again while the job waits for another: true
+  // starts no further item. Items already running end as they would have, and a merged pair
+  // of an overwrite job is still copied back.
   virtual bool StopRequested() { return false; }
 };
 
