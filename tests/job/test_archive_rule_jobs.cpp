@@ -10,6 +10,7 @@
 #include "job/job_observer.hpp"
 #include "job/run_merge_job.hpp"
 #include "state/profile_store.hpp"
+#include "support/job_settings.hpp"
 #include "support/pc_histories.hpp"
 #include "support/test_support.hpp"
 
@@ -36,14 +37,7 @@ class Alone : public JobObserver {
 // Merges two history files with the archive rule on, over both or into `output`.
 void MergeFiles(ProfileStore& profile, const std::filesystem::path& first,
                 const std::filesystem::path& second, const std::filesystem::path& output = {}) {
-  MergeSettings settings;
-  settings.InTarget = InTarget::File;
-  settings.OutTarget = output.empty() ? OutTarget::OverWrite : OutTarget::OtherFile;
-  settings.Path1 = first;
-  settings.Path2 = second;
-  settings.PathSave = output;
-  settings.CreateBackup = false;
-  settings.NotMergeSameDatetime = false;
+  MergeSettings settings = test::JobSettings(InTarget::File, first, second, output);
   settings.IgnoreOldMerge = true;
   Alone alone;
   const JobResult result = RunMergeJob(settings, profile, alone);

@@ -12,6 +12,7 @@
 #include "job/run_merge_job.hpp"
 #include "state/profile_store.hpp"
 #include "support/history_builder.hpp"
+#include "support/job_settings.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -67,14 +68,9 @@ class Folders : public ::testing::Test {
     WriteFile(two_ / "only2.xml", test::HistoryText({{"2007/01/02", "02:00:00", "second", 1}}));
   }
   MergeSettings Settings(OutTarget target, bool backups) const {
-    MergeSettings settings;
-    settings.InTarget = InTarget::Folder;
-    settings.OutTarget = target;
-    settings.Path1 = one_;
-    settings.Path2 = two_;
-    settings.PathSave = out_;
+    MergeSettings settings =
+        test::JobSettings(InTarget::Folder, one_, two_, target == OutTarget::OtherFile ? out_ : "");
     settings.CreateBackup = backups;
-    settings.NotMergeSameDatetime = false;
     return settings;
   }
 
@@ -305,11 +301,7 @@ TEST_P(FailureReason, SaysWhichBackupsWereMade) {
   const std::string good = test::HistoryText({{"2006/01/23", "12:00:00", "fine", 1}});
   WriteFile(first, row.brokenFirst ? "<Log><Message" : good);
   WriteFile(second, row.brokenFirst ? good : "<Log><Message");
-  MergeSettings settings;
-  settings.InTarget = InTarget::File;
-  settings.OutTarget = OutTarget::OverWrite;
-  settings.Path1 = first;
-  settings.Path2 = second;
+  MergeSettings settings = test::JobSettings(InTarget::File, first, second);
   settings.CreateBackup = row.backups;
   Recorder recorder;
   const JobResult result = RunMergeJob(settings, profile_, recorder);
@@ -348,14 +340,9 @@ TEST_F(Folders, BackupsRotatedAwayAreReported) {
       old1, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365));
   std::filesystem::last_write_time(
       old2, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365));
-  MergeSettings settings;
-  settings.InTarget = InTarget::File;
-  settings.OutTarget = OutTarget::OverWrite;
-  settings.Path1 = first;
-  settings.Path2 = second;
+  MergeSettings settings = test::JobSettings(InTarget::File, first, second);
   settings.CreateBackup = true;
   settings.BackupMax = 1;
-  settings.NotMergeSameDatetime = false;  // the two inputs have the same size
   for (const bool dryRun : {true, false}) {
     Recorder recorder;
     const JobResult result = RunMergeJob(settings, profile_, recorder, {dryRun, nullptr});

@@ -209,79 +209,82 @@ struct WaitRow {
 
 void PrintTo(const WaitRow& row, std::ostream* out) { *out << row.name; }
 
-class SecondJob : public ::testing::TestWithParam<WaitRow> {};
+// Alice's history on two PCs, the second PC's file held by another job.
+class SecondJob : public ::testing::TestWithParam<WaitRow> {
+ protected:
+  void SetUp() override {
+    for (const char* pc : {"pc1", "pc2"}) fs::create_directories(root_ / pc);
+    WriteFile(first_, PcHistory("first", 3, 0));
+    WriteFile(second_, PcHistory("second pc", 4, 1));
+    before1_ = ReadFile(first_);
+    before2_ = ReadFile(second_);
+    ASSERT_TRUE(otherJob_.Acquire({second_.string()}, [] {}));
+  }
+
+  // This job, on the files or on their folders, started once the other holds its file.
+  std::unique_ptr<test::PalvarinProcess> Start(std::vector<std::string> switches) const {
+    const bool folders = GetParam().folders;
+    switches.insert(switches.end(), {"/p1", folders ? first_.parent_path() : first_, "/p2",
+                                     folders ? second_.parent_path() : second_});
+    switches.insert(switches.begin(), {"/n", folders ? "/d" : "/f"});
+    return std::make_unique<test::PalvarinProcess>(switches, root_.Path(),
+                                                   root_ / "profile.sqlite3");
+  }
+
+  // Waits until `job` says that it waits for the other job.
+  static void AwaitWaiting(test::PalvarinProcess& job) {
+    ASSERT_TRUE(test::Eventually(
+        [&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; }, kGuard))
+        << job.ErrorSoFar();
+  }
+
+  test::TempFolder root_;
+  fs::path first_ = root_ / "pc1" / "alice.xml";
+  fs::path second_ = root_ / "pc2" / "alice.xml";
+  std::string before1_;
+  std::string before2_;
+  HistoryLocks otherJob_;
+};
 
 // While another job holds a file it needs, a job touches nothing, says once that it waits,
 // and merges when the other lets go.
 TEST_P(SecondJob, WaitsForTheFirstAndSaysSo) {
-  const bool folders = GetParam().folders;
-  test::TempFolder root;
-  for (const char* pc : {"pc1", "pc2"}) fs::create_directories(root / pc);
-  const fs::path first = root / "pc1" / "alice.xml";
-  const fs::path second = root / "pc2" / "alice.xml";
-  WriteFile(first, PcHistory("first", 3, 0));
-  WriteFile(second, PcHistory("second pc", 4, 1));
-  const std::string before1 = ReadFile(first), before2 = ReadFile(second);
-  HistoryLocks otherJob;
-  ASSERT_TRUE(otherJob.Acquire({second.string()}, [] {}));
-
-  test::PalvarinProcess job(
-      {"/n", folders ? "/d" : "/f", "/o", "/nb", "/p1", folders ? first.parent_path() : first,
-       "/p2", folders ? second.parent_path() : second},
-      root.Path(), root / "profile.sqlite3");
-  ASSERT_TRUE(test::Eventually([&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; },
-                               kGuard))
-      << job.ErrorSoFar();
-  EXPECT_TRUE(job.Running());
-  EXPECT_EQ(ReadFile(first), before1);
-  EXPECT_EQ(ReadFile(second), before2);
-  otherJob.Release();
-  const auto result = job.Wait(kGuard);
+  const auto job = Start({"/o", "/nb"});
+  AwaitWaiting(*job);
+  EXPECT_TRUE(job->Running());
+  EXPECT_EQ(ReadFile(first_), before1_);
+  EXPECT_EQ(ReadFile(second_), before2_);
+  otherJob_.Release();
+  const auto result = job->Wait(kGuard);
 
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.err, "palvarin: " + std::string(kWaiting) + "\n");
-  EXPECT_EQ(TextsOf(second).size(), 7u);
-  EXPECT_EQ(ReadFile(first), ReadFile(second));
-  EXPECT_EQ(std::distance(fs::directory_iterator(root / "pc2"), fs::directory_iterator()), 1)
+  EXPECT_EQ(TextsOf(second_).size(), 7u);
+  EXPECT_EQ(ReadFile(first_), ReadFile(second_));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "pc2"), fs::directory_iterator()), 1)
       << "the lock leaves nothing beside the histories";
 }
 
 // Ctrl-C while the other job holds a file ends the wait at once: nothing is touched, the
 // report names the pairs that did not run, and the other job keeps its lock.
 TEST_P(SecondJob, StopsWhileWaitingAndTouchesNothing) {
-  const bool folders = GetParam().folders;
-  test::TempFolder root;
-  for (const char* pc : {"pc1", "pc2"}) fs::create_directories(root / pc);
-  const fs::path first = root / "pc1" / "alice.xml";
-  const fs::path second = root / "pc2" / "alice.xml";
-  WriteFile(first, PcHistory("first", 3, 0));
-  WriteFile(second, PcHistory("second pc", 4, 1));
-  const std::string before1 = ReadFile(first), before2 = ReadFile(second);
-  HistoryLocks otherJob;
-  ASSERT_TRUE(otherJob.Acquire({second.string()}, [] {}));
-
-  test::PalvarinProcess job(
-      {"/n", folders ? "/d" : "/f", "/o", "/p1", folders ? first.parent_path() : first, "/p2",
-       folders ? second.parent_path() : second},
-      root.Path(), root / "profile.sqlite3");
-  ASSERT_TRUE(test::Eventually([&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; },
-                               kGuard))
-      << job.ErrorSoFar();
-  ASSERT_TRUE(test::Eventually([&] { return job.Catches(SIGINT); }, kGuard));
-  job.Signal(SIGINT);
-  const auto result = job.Wait(kGuard);
+  const auto job = Start({"/o"});
+  AwaitWaiting(*job);
+  ASSERT_TRUE(test::Eventually([&] { return job->Catches(SIGINT); }, kGuard));
+  job->Signal(SIGINT);
+  const auto result = job->Wait(kGuard);
 
   EXPECT_FALSE(result.timedOut) << "the wait went on after the stop";
   EXPECT_EQ(result.status, 130) << result.err;
   EXPECT_THAT(result.out + result.err, HasSubstr("the job was stopped before this pair"));
-  EXPECT_EQ(ReadFile(first), before1);
-  EXPECT_EQ(ReadFile(second), before2);
-  EXPECT_EQ(std::distance(fs::directory_iterator(root / "pc1"), fs::directory_iterator()), 1)
+  EXPECT_EQ(ReadFile(first_), before1_);
+  EXPECT_EQ(ReadFile(second_), before2_);
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "pc1"), fs::directory_iterator()), 1)
       << "no backup, no stylesheet, no temporary file";
   HistoryLocks third;
   bool thirdWaited = false;
   EXPECT_FALSE(third.Acquire(
-      {second.string()}, [&] { thirdWaited = true; }, [] { return false; }));
+      {second_.string()}, [&] { thirdWaited = true; }, [] { return false; }));
   EXPECT_TRUE(thirdWaited) << "the other job lost its lock";
 }
 
