@@ -26,23 +26,22 @@ class JsonObject {
   void Text(std::string_view name, std::string_view value) { Key(name) += JsonString(value); }
   void Number(std::string_view name, long long value) { Key(name) += std::to_string(value); }
   void Bool(std::string_view name, bool value) { Key(name) += value ? "true" : "false"; }
-  void Texts(std::string_view name, const std::vector<std::string>& values) {
+  // Paths as they are, phrases worded in the language of the text report.
+  template <typename Text>
+  void Texts(std::string_view name, const std::vector<Text>& values) {
     std::string& out = Key(name);
     out += '[';
     for (std::size_t i = 0; i < values.size(); ++i) {
       if (i > 0) out += ',';
-      out += JsonString(values[i]);
+      out += JsonString(AsText(values[i]));
     }
     out += ']';
   }
-  void Texts(std::string_view name, const std::vector<Phrase>& values) {
-    std::vector<std::string> worded;
-    worded.reserve(values.size());
-    for (const Phrase& value : values) worded.push_back(Word(value));
-    Texts(name, worded);
-  }
 
  private:
+  static std::string_view AsText(const std::string& text) { return text; }
+  static std::string AsText(const Phrase& phrase) { return Word(phrase); }
+
   std::string& out_;
   bool first_ = true;
 };

@@ -85,9 +85,8 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   struct stat existing {};
   if (placement == Placement::Replace && ::stat(target_.c_str(), &existing) == 0 &&
       !S_ISREG(existing.st_mode)) {
-    status_ = Result::Failure(NotRegularText("cannot replace {0}: it is {1}, not a regular file",
-                                             target_, existing.st_mode),
-                              EINVAL);
+    status_ = NotRegularFile("cannot replace {0}: it is {1}, not a regular file", target_,
+                             existing.st_mode);
     return false;
   }
   if (!faults::Allow("create")) return Fail("cannot create a file beside {0}: {1}", EIO);

@@ -31,9 +31,7 @@ RegularFile::RegularFile(const std::filesystem::path& path) {
     return;
   }
   if (!S_ISREG(named.st_mode)) {
-    Close(Result::Failure(
-        NotRegularText("cannot read {0}: it is {1}, not a regular file", path, named.st_mode),
-        EINVAL));
+    Close(NotRegularFile("cannot read {0}: it is {1}, not a regular file", path, named.st_mode));
     return;
   }
   fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -42,9 +40,7 @@ RegularFile::RegularFile(const std::filesystem::path& path) {
   } else if (::fstat(fd_, &info_) != 0) {
     Fail("cannot examine {0}: {1}", path, errno);
   } else if (!S_ISREG(info_.st_mode)) {
-    Close(Result::Failure(
-        NotRegularText("cannot read {0}: it is {1}, not a regular file", path, info_.st_mode),
-        EINVAL));
+    Close(NotRegularFile("cannot read {0}: it is {1}, not a regular file", path, info_.st_mode));
   }
 }
 
@@ -62,8 +58,8 @@ void RegularFile::Close(Result failure) {
   status_ = std::move(failure);
 }
 
-Phrase NotRegularText(std::string_view pattern, const std::filesystem::path& path, mode_t mode) {
-  return Say(pattern, {path.string(), KindOf(mode)});
+Result NotRegularFile(std::string_view pattern, const std::filesystem::path& path, mode_t mode) {
+  return Result::Failure(Say(pattern, {path.string(), KindOf(mode)}), EINVAL);
 }
 
 }  // namespace palvarin

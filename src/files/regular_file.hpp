@@ -40,8 +40,9 @@ class RegularFile {
   Result status_;
 };
 
-// `pattern` ("cannot read {0}: it is {1}, not a regular file") filled with the path and the
-// kind of file in `mode`: a named pipe, a device, a socket, a folder.
-Phrase NotRegularText(std::string_view pattern, const std::filesystem::path& path, mode_t mode);
+// A failure with EINVAL and `pattern` ("cannot read {0}: it is {1}, not a regular file")
+// filled with the path and the kind of file in `mode`: a named pipe, a device, a socket, a
+// folder.
+Result NotRegularFile(std::string_view pattern, const std::filesystem::path& path, mode_t mode);
 
 }  // namespace palvarin

@@ -27,8 +27,7 @@ std::vector<std::string> FolderJobFiles(const MergeSettings& settings, const std
 Result LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
                     const std::function<void()>& waiting,
                     const std::function<bool()>& keepWaiting) {
-  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
-  const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
+  const std::string& output = settings.OutputPath();
   if (settings.InTarget == InTarget::File) {
     return locks.Acquire({settings.Path1, settings.Path2, output}, waiting, keepWaiting);
   }

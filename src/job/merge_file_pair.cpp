@@ -162,6 +162,23 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
 
 }  // namespace
 
+PairReport NewPairReport(const std::string& first, const std::string& second,
+                         const std::string& output) {
+  PairReport report;
+  report.first = first;
+  report.second = second;
+  report.output = output;
+  return report;
+}
+
+PairReport NotRunPair(const std::string& first, const std::string& second,
+                      const std::string& output) {
+  PairReport report = NewPairReport(first, second, output);
+  report.outcome = PairOutcome::NotRun;
+  report.reason = Say("not started: the job was stopped before this pair");
+  return report;
+}
+
 bool IsPairUnchanged(const std::string& first, const std::string& second) {
   const FileFacts one = ReadFileFacts(first);
   const FileFacts two = ReadFileFacts(second);
@@ -179,10 +196,7 @@ void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
 PairReport MergeFilePair(const std::string& first, const std::string& second,
                          const std::string& output, const PairOptions& options,
                          ProfileStore& profile) {
-  PairReport report;
-  report.first = first;
-  report.second = second;
-  report.output = output;
+  PairReport report = NewPairReport(first, second, output);
   if (options.skipUnchanged && IsPairUnchanged(first, second)) {
     report.outcome = PairOutcome::Unchanged;
     return report;

@@ -23,6 +23,14 @@ struct PairOptions {
   bool dryRun = false;
 };
 
+// The report of the pair of `first` and `second` into `output`, failed until told otherwise.
+PairReport NewPairReport(const std::string& first, const std::string& second,
+                         const std::string& output);
+
+// The report of a pair that a stop kept from starting: its files are as they were.
+PairReport NotRunPair(const std::string& first, const std::string& second,
+                      const std::string& output);
+
 // True when both files can be read and have the same size and last-write time. One file
 // reached through two paths is never unchanged.
 bool IsPairUnchanged(const std::string& first, const std::string& second);

@@ -19,6 +19,13 @@ namespace {
 
 constexpr std::string_view kHistorySuffix = ".xml";
 
+// Whether anything, a dangling link included, has the name `path`.
+bool NameTaken(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::symlink_status(path, error).type() !=
+         std::filesystem::file_type::not_found;
+}
+
 CopyReport NewCopyReport(const std::string& from, const std::string& to, bool copyBack) {
   CopyReport copy;
   copy.copyBack = copyBack;
@@ -51,12 +58,9 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
   CopyReport copy = NewCopyReport(from, to, copyBack);
   if (dryRun) {
     const FileFacts source = ReadFileFacts(from);
-    std::error_code error;
     if (!source.result) {
       copy.reason = source.result.reason;
-    } else if (mode == CopyMode::FailIfExists &&
-               std::filesystem::symlink_status(to, error).type() !=
-                   std::filesystem::file_type::not_found) {
+    } else if (mode == CopyMode::FailIfExists && NameTaken(to)) {
       copy.outcome = CopyOutcome::KeptExisting;
     } else {
       copy.outcome = CopyOutcome::Copied;
@@ -105,10 +109,7 @@ std::map<std::string, Phrase> NamesSharingAFile(const std::vector<std::string>& 
 // A pair left alone because its name shares a file with another name.
 PairReport SharedFilePair(const std::string& first, const std::string& second,
                           const std::string& output, Phrase why) {
-  PairReport pair;
-  pair.first = first;
-  pair.second = second;
-  pair.output = output;
+  PairReport pair = NewPairReport(first, second, output);
   pair.reason =
       Say("{0}; merging or copying it would write one history over another, so neither was touched",
           {std::move(why)});
@@ -147,11 +148,7 @@ struct FolderTask {
   // What is reported for a task that a stop kept from starting: its files are as they were.
   void NotRun(bool copyBack) {
     if (IsMerge()) {
-      pair.first = from;
-      pair.second = second;
-      pair.output = to;
-      pair.outcome = PairOutcome::NotRun;
-      pair.reason = Say("not started: the job was stopped before this pair");
+      pair = NotRunPair(from, second, to);
     } else {
       copy = NewCopyReport(from, to, copyBack);
       copy.outcome = CopyOutcome::NotRun;
@@ -182,10 +179,7 @@ std::vector<std::uint64_t> Weights(const std::vector<FolderTask>& tasks) {
 void CopyStylesheet(std::initializer_list<std::string> inputs, const std::string& prefixOut,
                     bool dryRun, JobReport& report) {
   const std::string to = prefixOut + kStylesheetName;
-  std::error_code error;
-  if (std::filesystem::symlink_status(to, error).type() != std::filesystem::file_type::not_found) {
-    return;
-  }
+  if (NameTaken(to)) return;
   for (const std::string& prefix : inputs) {
     const std::string from = prefix + kStylesheetName;
     if (!PathExists(from)) continue;

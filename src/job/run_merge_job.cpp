@@ -32,16 +32,10 @@ std::optional<MessageId> CheckPaths(const MergeSettings& settings) {
 void RunFileJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
                 JobReport& report, JobContext& context) {
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
-  const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
+  const std::string& output = settings.OutputPath();
   StageProgress progress(context, JobStage::Merging, 1);
   if (!progress.Start(0, JobItemKind::Pair, settings.Path1)) {
-    PairReport notRun;
-    notRun.first = settings.Path1;
-    notRun.second = settings.Path2;
-    notRun.output = output;
-    notRun.outcome = PairOutcome::NotRun;
-    notRun.reason = Say("not started: the job was stopped before this pair");
-    report.pairs.push_back(std::move(notRun));
+    report.pairs.push_back(NotRunPair(settings.Path1, settings.Path2, output));
     return;
   }
   report.pairs.push_back(MergeFilePair(settings.Path1, settings.Path2, output, options, profile));
@@ -61,10 +55,7 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
 
 // A job that could not keep other jobs away from its files has done nothing.
 PairReport Unguarded(const MergeSettings& settings, Phrase why) {
-  PairReport pair;
-  pair.first = settings.Path1;
-  pair.second = settings.Path2;
-  pair.output = settings.OutTarget == OutTarget::OverWrite ? settings.Path1 : settings.PathSave;
+  PairReport pair = NewPairReport(settings.Path1, settings.Path2, settings.OutputPath());
   pair.reason =
       Say("other Palvarin jobs cannot be kept away from these files ({0}); nothing was written and "
           "both inputs are as they were",
@@ -74,10 +65,10 @@ PairReport Unguarded(const MergeSettings& settings, Phrase why) {
 
 void RunFolderJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
                   JobReport& report, JobContext& context) {
-  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
-  const std::string& output = overwrite ? settings.Path1 : settings.PathSave;
-  MergeFolders(settings.Path1, settings.Path2, output, options, profile, report, context);
-  if (overwrite) CopyFolderBack(settings.Path1, settings.Path2, profile, report, context);
+  MergeFolders(settings.Path1, settings.Path2, settings.OutputPath(), options, profile, report,
+               context);
+  if (settings.OutTarget == OutTarget::OverWrite)
+    CopyFolderBack(settings.Path1, settings.Path2, profile, report, context);
 }
 
 }  // namespace

@@ -73,26 +73,27 @@ std::vector<std::filesystem::path> CatalogueFolders(const std::filesystem::path&
   return {folder / PALVARIN_LOCALEDIR_FROM_BINDIR, folder / "locale"};
 }
 
-std::string UseLanguage(const std::vector<std::string>& languages,
-                        const std::vector<std::filesystem::path>& folders) {
-  Catalogue chosen;
+namespace {
+
+// The first of `languages` that is English or has a catalogue in `folders`; English when none.
+Catalogue ChooseCatalogue(const std::vector<std::string>& languages,
+                          const std::vector<std::filesystem::path>& folders) {
   for (const std::string& requested : languages) {
     for (const std::string& name : CatalogueNames(requested)) {
-      if (IsSourceLanguage(name)) {
-        InUse() = std::move(chosen);
-        return InUse().language;
-      }
+      if (IsSourceLanguage(name)) return {};
       for (const std::filesystem::path& folder : folders) {
-        if (auto mo = ReadMoFile(CatalogueFile(folder, name))) {
-          chosen.language = name;
-          chosen.mo = std::move(mo);
-          InUse() = std::move(chosen);
-          return InUse().language;
-        }
+        if (auto mo = ReadMoFile(CatalogueFile(folder, name))) return {name, std::move(mo)};
       }
     }
   }
-  InUse() = std::move(chosen);
+  return {};
+}
+
+}  // namespace
+
+std::string UseLanguage(const std::vector<std::string>& languages,
+                        const std::vector<std::filesystem::path>& folders) {
+  InUse() = ChooseCatalogue(languages, folders);
   return InUse().language;
 }
 

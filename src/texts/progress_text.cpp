@@ -70,7 +70,7 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
   std::vector<ResultRow> rows;
   for (const PairReport& pair : report.pairs) {
     ResultRow row;
-    row.what = pair.first + " + " + pair.second;
+    row.what = PairName(pair);
     switch (pair.outcome) {
       case PairOutcome::Merged:
         row.outcome = dry ? Tr("would merge") : Tr("merged");

@@ -5,13 +5,13 @@
 namespace palvarin {
 namespace {
 
-std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
-
 std::string Number(int count) { return std::to_string(count); }
 
 unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned long>(count); }
 
 }  // namespace
+
+std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
 
 std::string DescribeCounts(const MergeCounts& counts) {
   std::string text = Format(

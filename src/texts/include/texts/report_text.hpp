@@ -7,6 +7,9 @@
 
 namespace palvarin {
 
+// A pair as the reports name it: "<first> + <second>".
+std::string PairName(const PairReport& pair);
+
 // One line per pair and per copy, then the totals; failures name the file and the reason.
 std::vector<std::string> DescribePairs(const JobReport& report);
 std::vector<std::string> DescribeFailures(const JobReport& report);
