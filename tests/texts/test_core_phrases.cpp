@@ -44,8 +44,8 @@ std::vector<Failure> CoreFailures(const TempFolder& folder) {
   AtomicFile replace;
   replace.Open(sub, AtomicFile::Placement::Replace);
   failures.push_back({"replace a folder", replace.Status().reason});
-  failures.push_back({"copy a missing file", CopyFile(missing, folder / "to.xml",
-                                                      CopyMode::Replace).reason});
+  failures.push_back(
+      {"copy a missing file", CopyFile(missing, folder / "to.xml", CopyMode::Replace).reason});
   failures.push_back({"delete a missing file", DeleteFile(missing).reason});
   std::vector<std::string> names;
   failures.push_back({"list a missing folder", ListFolder(missing.string(), names).reason});
