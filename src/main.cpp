@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -29,8 +30,8 @@ int main(int argc, char** argv) {
   // Before any text is read: the language follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG.
   palvarin::UseLanguageOfEnvironment();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  palvarin::ProfileStore profile(palvarin::ProfileLocation(),
-                                 palvarin::ProfileAccessFor(arguments));
+  const std::filesystem::path profileFile = palvarin::ProfileLocation();
+  palvarin::ProfileStore profile(profileFile, palvarin::ProfileAccessFor(arguments, profileFile));
   palvarin::TerminalFrontEnd terminal(std::cout, std::cerr);
   std::unique_ptr<palvarin::FrontEnd> dialogs = MakeDialogs(argc, argv);
   return palvarin::StartUp(arguments, profile, terminal, dialogs.get());

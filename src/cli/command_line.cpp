@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
+#include <optional>
 
-#include "base/integer_text.hpp"
+#include "job/run_merge_job.hpp"
 
 namespace palvarin {
 namespace {
@@ -17,6 +18,29 @@ std::string Lowered(std::string text) {
 
 using Apply = void (*)(MergeSettings&, CommandLine&, const std::string& value);
 
+void Refuse(CommandLine& line, UsageProblem::Kind kind, std::string argument,
+            std::string value = {}) {
+  line.error = true;
+  if (!line.problem) line.problem = UsageProblem{kind, std::move(argument), std::move(value)};
+}
+
+constexpr std::uint32_t kLargestBackupMax = 100;
+
+// A whole number from 0 to 100 in decimal digits, blanks around it allowed, as the dialog's
+// field takes it; none otherwise.
+std::optional<std::uint32_t> BackupMaxOf(std::string_view value) {
+  const std::size_t first = value.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  value = value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+  std::uint32_t number = 0;
+  for (const char digit : value) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    number = number * 10 + static_cast<std::uint32_t>(digit - '0');
+    if (number > kLargestBackupMax) return std::nullopt;
+  }
+  return number;
+}
+
 // One switch: its slash and dash forms (lower case), its long name, whether it takes a value.
 struct Switch {
   std::initializer_list<std::string_view> forms;
@@ -25,7 +49,7 @@ struct Switch {
   Apply apply;
 };
 
-// In the order of the specified table; the first row that matches takes effect.
+// Every switch; the first row that matches takes effect.
 const Switch kSwitches[] = {
     {{"/n", "/nowindow", "-n", "-nowindow"},
      "no-window",
@@ -74,9 +98,12 @@ const Switch kSwitches[] = {
     {{"/bm", "-bm"},
      "backup-max",
      true,
-     [](MergeSettings& s, CommandLine&, const std::string& value) {
-       // A decimal integer; a negative one is taken modulo 2^32.
-       s.BackupMax = static_cast<std::uint32_t>(LeadingInteger(value));
+     [](MergeSettings& s, CommandLine& line, const std::string& value) {
+       if (const auto maximum = BackupMaxOf(value)) {
+         s.BackupMax = *maximum;
+       } else {
+         Refuse(line, UsageProblem::Kind::BadNumber, "--backup-max", value);
+       }
      }},
     {{"/nt", "-nt"},
      "skip-unchanged",
@@ -110,6 +137,10 @@ const Switch kSwitches[] = {
      "report",
      true,
      [](MergeSettings&, CommandLine& line, const std::string& value) { line.reportFile = value; }},
+    {{"/mu", "-mu"},
+     "merge-unchanged",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.mergeUnchanged = true; }},
 };
 
 const Switch* FindShort(const std::string& lowered) {
@@ -124,11 +155,6 @@ const Switch* FindLong(std::string_view lowered) {
     if (row.longName == lowered) return &row;
   }
   return nullptr;
-}
-
-void Refuse(CommandLine& line, UsageProblem::Kind kind, std::string argument) {
-  line.error = true;
-  if (!line.problem) line.problem = UsageProblem{kind, std::move(argument)};
 }
 
 // "--name" or "--name=value" at `at`; moves `at` past a value taken from the next argument.
@@ -163,6 +189,21 @@ std::vector<std::string_view> LongSwitchNames() {
   std::vector<std::string_view> names;
   for (const Switch& row : kSwitches) names.push_back(row.longName);
   return names;
+}
+
+void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
+  if (line.headless && !HasRequiredPaths(settings)) {
+    Refuse(line, UsageProblem::Kind::MissingPaths, {});
+  }
+  // These shape a headless job and its report; the dialog has no use for them.
+  if (!line.headless &&
+      (line.dryRun || line.quiet || !line.reportFile.empty() || line.mergeUnchanged)) {
+    Refuse(line, UsageProblem::Kind::NeedsNoWindow,
+           line.dryRun                ? "--dry-run"
+           : line.quiet               ? "--quiet"
+           : !line.reportFile.empty() ? "--report"
+                                      : "--merge-unchanged");
+  }
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSettings& settings) {

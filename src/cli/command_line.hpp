@@ -19,9 +19,11 @@ struct UsageProblem {
     UnexpectedArgument,  // `argument` is no switch and no switch's value (a bare path)
     MissingPaths,        // a run without a window lacks a path it needs
     NeedsNoWindow,       // `argument` shapes a run without a window, which was not asked for
+    BadNumber,           // the switch `argument` wants a whole number from 0 to 100, not `value`
   };
   Kind kind;
   std::string argument;
+  std::string value;
 };
 
 // What the switches asked for besides the settings they changed.
@@ -37,7 +39,8 @@ struct CommandLine {
   std::optional<UsageProblem> problem;  // the first one
   bool dryRun = false;                  // "--dry-run", "/dry": merge in memory, write nothing
   bool quiet = false;                   // "--quiet", "/q": say nothing but failures
-  std::string reportFile;  // "--report FILE", "/report FILE": the report as JSON; empty: none
+  std::string reportFile;       // "--report FILE", "/report FILE": the report as JSON; empty: none
+  bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over
@@ -47,6 +50,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSet
 
 // What "--version" prints: the program and its version, then its licence.
 std::string VersionText();
+
+// A problem of a run without a window that the switches alone do not show: a path it needs is
+// missing from `settings`, or a switch that only such a run takes was given without "/n".
+// Sets the line's error and its first problem.
+void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 
 // Every long switch, without "--", as the parser knows them.
 std::vector<std::string_view> LongSwitchNames();

@@ -74,7 +74,7 @@ const char* OutcomeName(CopyOutcome outcome) {
   return "";
 }
 
-void AppendPair(std::string& out, const PairReport& pair) {
+void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   JsonObject object(out);
   object.Text("first", pair.first);
   object.Text("second", pair.second);
@@ -91,8 +91,10 @@ void AppendPair(std::string& out, const PairReport& pair) {
     counts.Number("fromSecondOnly", c.fromInput2);
     counts.Number("leftOutByArchiveRule", c.cutOff);
   }
-  object.Texts("backupsMade", pair.backupsMade);
-  object.Texts("backupsRemoved", pair.backupsRemoved);
+  // A dry run makes and deletes nothing: its lists name what it would have done.
+  object.Texts(dryRun ? "backupsToMake" : "backupsMade", pair.backupsMade);
+  object.Texts(dryRun ? "backupsToRemove" : "backupsRemoved", pair.backupsRemoved);
+  object.Texts("backupsKept", pair.backupsKept);
   object.Texts("warnings", pair.warnings);
 }
 
@@ -150,7 +152,10 @@ std::string JobReportJson(const JobReport& report) {
     JsonObject object(out);
     object.Bool("dryRun", report.dryRun);
     object.Bool("stopped", report.stopped);
-    AppendArray(object.Key("pairs"), report.pairs, AppendPair);
+    AppendArray(object.Key("pairs"), report.pairs,
+                [&report](std::string& to, const PairReport& pair) {
+                  AppendPair(to, pair, report.dryRun);
+                });
     AppendArray(object.Key("copies"), report.copies, AppendCopy);
     object.Texts("warnings", report.warnings);
     JsonObject totals(object.Key("totals"));

@@ -3,6 +3,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "command_line.hpp"
 #include "job/run_merge_job.hpp"
 #include "json_report.hpp"
@@ -32,6 +35,9 @@ std::string DescribeProblem(const UsageProblem& problem) {
              "--output with --separate-output"));
     case UsageProblem::Kind::NeedsNoWindow:
       return Format(Tr("option '{0}' needs --no-window"), {problem.argument});
+    case UsageProblem::Kind::BadNumber:
+      return Format(Tr("option '{0}' takes a whole number from 0 to 100, not '{1}'"),
+                    {problem.argument, problem.value});
   }
   return {};
 }
@@ -52,9 +58,11 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   terminal.ShowProgress(TerminalColumns());
   StopFlag stop;
   const SignalStop signals(stop);
-  const JobResult result = RunMergeJob(settings, profile, terminal, {line.dryRun, &stop});
+  const JobResult result =
+      RunMergeJob(settings, profile, terminal,
+                  {.dryRun = line.dryRun, .stop = &stop, .mergeUnchanged = line.mergeUnchanged});
   if (result.refusal) {
-    user.ShowMessage(*result.refusal);
+    user.ShowRefusal(*result.refusal);
     return kExitRefused;
   }
   user.ShowJobReport(result.report);
@@ -71,10 +79,17 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
 
 }  // namespace
 
-ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments) {
+ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
+                               const std::filesystem::path& profileFile) {
+  if (arguments.empty()) return ProfileAccess::ReadWrite;
+  // The defaults are what a profile that does not exist yet holds; an existing one is never
+  // created, whatever it holds.
   MergeSettings scratch;
-  return ParseCommandLine(arguments, scratch).dryRun ? ProfileAccess::ReadOnly
-                                                     : ProfileAccess::ReadWrite;
+  CommandLine line = ParseCommandLine(arguments, scratch);
+  std::error_code error;
+  if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
+  const bool writes = !line.error && !line.help && !line.version && !line.dryRun;
+  return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
 int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
@@ -91,16 +106,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   }
   if (arguments.empty()) return user.RunDialog(settings, profile);
 
-  if (line.headless && !HasRequiredPaths(settings)) {
-    line.error = true;
-    if (!line.problem) line.problem = UsageProblem{UsageProblem::Kind::MissingPaths, {}};
-  }
-  // These shape a headless job and its report; the dialog has no use for them.
-  if (!line.headless && (line.dryRun || line.quiet || !line.reportFile.empty())) {
-    line.error = true;
-    const char* name = line.dryRun ? "--dry-run" : line.quiet ? "--quiet" : "--report";
-    if (!line.problem) line.problem = UsageProblem{UsageProblem::Kind::NeedsNoWindow, name};
-  }
+  CheckRunShape(line, settings);
   if (line.error && line.longForms) {
     terminal.ShowUsageError(DescribeProblem(*line.problem));
     return kExitRefused;

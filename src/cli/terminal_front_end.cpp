@@ -17,6 +17,11 @@ void TerminalFrontEnd::ShowMessage(MessageId id) {
   err_ << "palvarin: " << MessageText(id) << '\n';
 }
 
+void TerminalFrontEnd::ShowRefusal(const Refusal& refusal) {
+  ShowMessage(refusal.message);
+  err_ << "palvarin: " << PrintableText(RefusalDetail(refusal)) << '\n';
+}
+
 void TerminalFrontEnd::ShowHelp(HelpReason reason) {
   (reason == HelpReason::Asked ? out_ : err_) << TerminalHelpText() << '\n';
 }

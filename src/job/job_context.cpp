@@ -16,7 +16,7 @@ JobProgress StageProgress::Describe(std::size_t index, JobItemKind kind, const s
   item.stage = stage_;
   item.kind = kind;
   item.index = index;
-  item.total = total_;
+  item.total = context_.Planned();
   item.finished = finished;
   item.name = std::filesystem::path(path).filename().string();
   return item;
@@ -25,12 +25,12 @@ JobProgress StageProgress::Describe(std::size_t index, JobItemKind kind, const s
 bool StageProgress::Start(std::size_t index, JobItemKind kind, const std::string& path,
                           bool stoppable) {
   if (stoppable && context_.StopRequested()) return false;
-  context_.Observer().ItemStarted(Describe(index, kind, path, finished_.load()));
+  context_.Observer().ItemStarted(Describe(index, kind, path, context_.Finished()));
   return true;
 }
 
 void StageProgress::Finish(std::size_t index, JobItemKind kind, const std::string& path) {
-  const std::size_t finished = ++finished_;
+  const std::size_t finished = context_.Finish();
   context_.Observer().ItemFinished(Describe(index, kind, path, finished));
 }
 

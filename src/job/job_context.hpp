@@ -22,18 +22,31 @@ class JobContext {
   bool Stopped() const { return stopped_.load(); }
   JobObserver& Observer() { return observer_; }
 
+  // The items of the whole job, over its stages: each stage adds what it will do before its
+  // first item starts (an overwrite job also what it will copy back), and takes back what it
+  // found it need not do, so that every item is counted once.
+  void Plan(std::size_t items) { planned_ += items; }
+  // `was` items planned are `now`, in one step: the total never shows a passing value.
+  void Replan(std::size_t was, std::size_t now) { planned_ += now - was; }
+  std::size_t Planned() const { return planned_.load(); }
+  // Counts an item that has ended; returns how many of the job's items have.
+  std::size_t Finish() { return ++finished_; }
+  std::size_t Finished() const { return finished_.load(); }
+
  private:
   JobObserver& observer_;
   const StopFlag* stop_;
   bool dryRun_;
   std::atomic<bool> stopped_{false};
+  std::atomic<std::size_t> planned_{0};
+  std::atomic<std::size_t> finished_{0};
 };
 
-// The items of one stage of a job, told to the observer as they start and end.
+// The items of one stage of a job, told to the observer as they start and end, counted among
+// the items of the whole job.
 class StageProgress {
  public:
-  StageProgress(JobContext& context, JobStage stage, std::size_t total)
-      : context_(context), stage_(stage), total_(total) {}
+  StageProgress(JobContext& context, JobStage stage) : context_(context), stage_(stage) {}
 
   // Tells the start of item `index` (its file `path`), unless a stop came first and the item
   // is `stoppable`: false then, and the item must not start.
@@ -46,8 +59,6 @@ class StageProgress {
 
   JobContext& context_;
   JobStage stage_;
-  std::size_t total_;
-  std::atomic<std::size_t> finished_{0};
 };
 
 }  // namespace palvarin

@@ -209,9 +209,10 @@ std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& rep
   return names;
 }
 
-void MergeFolders(const std::string& folder1, const std::string& folder2,
-                  const std::string& outputFolder, const PairOptions& options,
-                  ProfileStore& profile, JobReport& report, JobContext& context) {
+std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
+                         const std::string& outputFolder, const PairOptions& options,
+                         bool thenCopyBack, ProfileStore& profile, JobReport& report,
+                         JobContext& context) {
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
   const std::string prefixOut = FolderPrefix(outputFolder);
@@ -247,7 +248,12 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
   if (prefixOut != prefix1 && prefixOut != prefix2 && !context.StopRequested()) {
     CopyStylesheet({prefix1, prefix2}, prefixOut, context.DryRun(), report);
   }
-  StageProgress progress(context, JobStage::Merging, tasks.size());
+  std::size_t copiesBack = 0;
+  if (thenCopyBack) {
+    for (const std::string& name : names1) copiesBack += shared.count(name) == 0 ? 1 : 0;
+  }
+  context.Plan(tasks.size() + copiesBack);
+  StageProgress progress(context, JobStage::Merging);
   RunInParallel(Weights(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     if (!progress.Start(i, task.Kind(), task.from)) return task.NotRun(false);
@@ -267,10 +273,11 @@ void MergeFolders(const std::string& folder1, const std::string& folder2,
       report.copies.push_back(std::move(task.copy));
     }
   }
+  return copiesBack;
 }
 
-void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
-                    JobReport& report, JobContext& context) {
+void CopyFolderBack(const std::string& folder1, const std::string& folder2, std::size_t planned,
+                    ProfileStore& profile, JobReport& report, JobContext& context) {
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
@@ -285,18 +292,20 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, Prof
     tasks.emplace_back(prefix1 + name, std::string(), prefix2 + name);
     mergedPairs.push_back(merged);
   }
-  StageProgress progress(context, JobStage::CopyingBack, tasks.size());
+  // Pairs that were not merged are not copied back.
+  context.Replan(planned, tasks.size());
+  StageProgress progress(context, JobStage::CopyingBack);
   const bool dryRun = context.DryRun();
   RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     // The copy of a merged pair finishes that pair, so no stop keeps it from starting.
     if (!progress.Start(i, JobItemKind::Copy, task.from, mergedPairs[i] == nullptr)) {
-      return task.NotRun(true);
+      return task.NotRun(mergedPairs[i] != nullptr);
     }
     // A merged pair's file was just written by the merge; a file of folder 1 only was not.
     task.copy = mergedPairs[i]
                     ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true, dryRun)
-                    : CopyOneSideFile(task.from, task.to, CopyMode::Replace, true, dryRun);
+                    : CopyOneSideFile(task.from, task.to, CopyMode::Replace, false, dryRun);
     if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied && !dryRun) {
       RecordMergeTime(*mergedPairs[i], profile);
     }

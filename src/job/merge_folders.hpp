@@ -30,16 +30,21 @@ std::string FolderPrefix(const std::string& folder);
 // any of the folders is also another name's file (a link) is left alone and reported failed.
 // A separate output folder without the stylesheet gets that of folder 1, else of folder 2.
 // Once `context` is stopped no further name starts; those left are reported NotRun.
-void MergeFolders(const std::string& folder1, const std::string& folder2,
-                  const std::string& outputFolder, const PairOptions& options,
-                  ProfileStore& profile, JobReport& report, JobContext& context);
+// With `thenCopyBack` the job will copy folder 1 over folder 2 afterwards: its files count
+// among the job's items from the start. Returns how many were counted so.
+std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
+                         const std::string& outputFolder, const PairOptions& options,
+                         bool thenCopyBack, ProfileStore& profile, JobReport& report,
+                         JobContext& context);
 
 // Copies every history file of folder 1 over folder 2, except the files the job has just
 // copied from folder 2 and the names of pairs that were not merged: after a failure the first file
 // is unmerged, and a pair skipped as unchanged only looked alike by size and time. A merged pair
 // whose copy arrived gets its merge time recorded. A stop leaves out the files of folder 1
 // only, never a merged pair's copy: a pair is levelled on both sides or not merged at all.
-void CopyFolderBack(const std::string& folder1, const std::string& folder2, ProfileStore& profile,
-                    JobReport& report, JobContext& context);
+// A file found in folder 1 only is a one-side copy; a merged pair's file is a copy back.
+// `planned` is what MergeFolders counted for this stage.
+void CopyFolderBack(const std::string& folder1, const std::string& folder2, std::size_t planned,
+                    ProfileStore& profile, JobReport& report, JobContext& context);
 
 }  // namespace palvarin

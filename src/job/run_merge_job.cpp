@@ -1,6 +1,7 @@
 #include "job/run_merge_job.hpp"
 
 #include <cerrno>
+#include <utility>
 
 #include "files/file_ops.hpp"
 #include "job_context.hpp"
@@ -13,18 +14,24 @@
 namespace palvarin {
 namespace {
 
-std::optional<MessageId> CheckPaths(const MergeSettings& settings) {
+// The first path that is missing or of the wrong kind.
+std::optional<Refusal> CheckPaths(const MergeSettings& settings) {
   const bool folderJob = settings.InTarget == InTarget::Folder;
-  if (!PathExists(settings.Path1) || !PathExists(settings.Path2)) return kMessageMissingPath;
-  if (folderJob && settings.OutTarget == OutTarget::OtherFile && !PathExists(settings.PathSave)) {
-    return kMessageMissingPath;
+  const bool outputChecked = folderJob && settings.OutTarget == OutTarget::OtherFile;
+  const std::pair<PathField, const std::string*> inputs[] = {{PathField::First, &settings.Path1},
+                                                             {PathField::Second, &settings.Path2}};
+  for (const auto& [field, path] : inputs) {
+    if (!PathExists(*path)) return Refusal{kMessageMissingPath, field, *path};
   }
-  if (!folderJob && (IsFolder(settings.Path1) || IsFolder(settings.Path2))) {
-    return kMessageNotFile;
+  if (outputChecked && !PathExists(settings.PathSave)) {
+    return Refusal{kMessageMissingPath, PathField::Output, settings.PathSave};
   }
-  const bool saveIsFile = PathExists(settings.PathSave) && !IsFolder(settings.PathSave);
-  if (folderJob && (!IsFolder(settings.Path1) || !IsFolder(settings.Path2) || saveIsFile)) {
-    return kMessageNotFolder;
+  for (const auto& [field, path] : inputs) {
+    if (folderJob && !IsFolder(*path)) return Refusal{kMessageNotFolder, field, *path};
+    if (!folderJob && IsFolder(*path)) return Refusal{kMessageNotFile, field, *path};
+  }
+  if (folderJob && PathExists(settings.PathSave) && !IsFolder(settings.PathSave)) {
+    return Refusal{kMessageNotFolder, PathField::Output, settings.PathSave};
   }
   return std::nullopt;
 }
@@ -33,7 +40,8 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
                 JobReport& report, JobContext& context) {
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
   const std::string& output = settings.OutputPath();
-  StageProgress progress(context, JobStage::Merging, 1);
+  context.Plan(1);
+  StageProgress progress(context, JobStage::Merging);
   if (!progress.Start(0, JobItemKind::Pair, settings.Path1)) {
     report.pairs.push_back(NotRunPair(settings.Path1, settings.Path2, output));
     return;
@@ -65,18 +73,25 @@ PairReport Unguarded(const MergeSettings& settings, Phrase why) {
 
 void RunFolderJob(const MergeSettings& settings, const PairOptions& options, ProfileStore& profile,
                   JobReport& report, JobContext& context) {
-  MergeFolders(settings.Path1, settings.Path2, settings.OutputPath(), options, profile, report,
-               context);
-  if (settings.OutTarget == OutTarget::OverWrite)
-    CopyFolderBack(settings.Path1, settings.Path2, profile, report, context);
+  const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
+  const std::size_t copiesBack = MergeFolders(settings.Path1, settings.Path2, settings.OutputPath(),
+                                              options, overwrite, profile, report, context);
+  if (overwrite)
+    CopyFolderBack(settings.Path1, settings.Path2, copiesBack, profile, report, context);
 }
 
 }  // namespace
 
-bool HasRequiredPaths(const MergeSettings& settings) {
-  return !settings.Path1.empty() && !settings.Path2.empty() &&
-         (settings.OutTarget != OutTarget::OtherFile || !settings.PathSave.empty());
+std::optional<Refusal> MissingRequiredPath(const MergeSettings& settings) {
+  if (settings.Path1.empty()) return Refusal{kMessageNoPath, PathField::First, {}};
+  if (settings.Path2.empty()) return Refusal{kMessageNoPath, PathField::Second, {}};
+  if (settings.OutTarget == OutTarget::OtherFile && settings.PathSave.empty()) {
+    return Refusal{kMessageNoPath, PathField::Output, {}};
+  }
+  return std::nullopt;
 }
+
+bool HasRequiredPaths(const MergeSettings& settings) { return !MissingRequiredPath(settings); }
 
 JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer,
                       const JobRequest& request) {
@@ -85,11 +100,16 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
   result.refusal = CheckPaths(settings);
   if (result.refusal) return result;
 
-  // Backups guard overwritten inputs only.
+  // Backups guard overwritten inputs only. The unchanged skip saves an overwrite job from
+  // rewriting files that hold the merge already; a separate output must get the history.
   const bool overwrite = settings.OutTarget == OutTarget::OverWrite;
-  const PairOptions options{overwrite && settings.CreateBackup, overwrite ? settings.BackupMax : 0u,
-                            settings.NotMergeSameDatetime,      settings.IgnoreOldMerge,
-                            /*recordMergeTime=*/!overwrite,     request.dryRun};
+  PairOptions options;
+  options.createBackup = overwrite && settings.CreateBackup;
+  options.backupMax = overwrite ? settings.BackupMax : 0u;
+  options.skipUnchanged = overwrite && settings.NotMergeSameDatetime && !request.mergeUnchanged;
+  options.applyArchiveRule = settings.IgnoreOldMerge;
+  options.recordMergeTime = !overwrite;
+  options.dryRun = request.dryRun;
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
   const Result locked = LockJobFiles(

@@ -68,6 +68,18 @@ std::vector<std::string> ListBackups(const std::string& path) {
   return backups;
 }
 
+std::optional<std::string> IdenticalNewestBackup(const std::string& path) {
+  // The list holds the backups of longer names too ("a.xml_2.xml_..."): only the path's own
+  // count.
+  const std::size_t ownLength = BackupName(path, 0).size();
+  for (std::string& backup : ListBackups(path)) {
+    if (backup.size() != ownLength || !backup.starts_with(path + "_")) continue;
+    if (!HaveSameContent(path, backup)) return std::nullopt;
+    return std::move(backup);
+  }
+  return std::nullopt;
+}
+
 Result MakeBackup(const std::string& path, std::uint32_t maximum,
                   std::vector<std::string>* removed) {
   return MakeBackupAt(path, maximum, std::time(nullptr), removed);

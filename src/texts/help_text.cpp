@@ -7,14 +7,12 @@
 namespace palvarin {
 namespace {
 
-// Long spellings beside the switches they stand for; the value names are the help's own.
-constexpr std::string_view kLongForms[][2] = {
-    {"--no-window", "/n"},     {"--folders", "/d"},         {"--files", "/f"},
-    {"--first PATH", "/p1"},   {"--second PATH", "/p2"},    {"--output PATH", "/ps"},
-    {"--overwrite", "/o"},     {"--separate-output", "/t"}, {"--backup", "/b"},
-    {"--no-backup", "/nb"},    {"--backup-max N", "/bm"},   {"--skip-unchanged", "/nt"},
-    {"--archive-rule", "/na"}, {"--keep-all", "/a"},        {"--help", "/h"},
-    {"--dry-run", "/dry"},     {"--quiet", "/q"},           {"--report FILE", "/report"},
+// Long spellings beside the switches they stand for, and what the switches that the help
+// blocks do not name do; the value names are the help's own.
+struct LongForm {
+  std::string_view spelling;
+  std::string_view slash;
+  std::string_view what;  // empty: the help blocks say it
 };
 
 std::string Padded(std::string_view text, std::size_t width) {
@@ -41,7 +39,8 @@ std::array<std::string_view, 5> HelpBlocks() {
          "/nb : make no backups\n"
          "/bm : the most backups kept per input\n"
          "      (the number follows the switch; 0 keeps them all)"),
-      Tr("/nt : skip a pair whose files have the same size and last-write time\n"
+      Tr("/t  : merge even when the size and last-write time are the same\n"
+         "/nt : skip a pair whose files have the same size and last-write time\n"
          "/na : when one file holds messages older than the last merge"),
       Tr("      that the other no longer has, take them as archived there\n"
          "      and leave them out of the merged file\n"
@@ -49,29 +48,67 @@ std::array<std::string_view, 5> HelpBlocks() {
   };
 }
 
+std::string_view ShownHelpBlock(std::string_view block) {
+  while (!block.empty()) {
+    const std::size_t lineStart = block.find_last_of('\n');
+    if (lineStart == std::string_view::npos) break;
+    if (block.find_first_not_of(' ', lineStart + 1) != std::string_view::npos) break;
+    block = block.substr(0, lineStart);
+  }
+  return block;
+}
+
 std::string HelpText() {
   std::string text;
   for (std::string_view block : HelpBlocks()) {
-    if (!text.empty() && !text.ends_with('\n')) text += '\n';
-    text += block;
+    if (!text.empty()) text += '\n';
+    text += ShownHelpBlock(block);
   }
+  return text;
+}
+
+std::string LongSwitchHelp() {
+  std::string text(
+      Tr("Long forms (a short switch may also start with \"-\", in any letter case):"));
+  const LongForm forms[] = {
+      {"--no-window", "/n", ""},
+      {"--folders", "/d", ""},
+      {"--files", "/f", ""},
+      {"--first PATH", "/p1", ""},
+      {"--second PATH", "/p2", ""},
+      {"--output PATH", "/ps", ""},
+      {"--overwrite", "/o", ""},
+      {"--separate-output", "/t", ""},
+      {"--backup", "/b", ""},
+      {"--no-backup", "/nb", ""},
+      {"--backup-max N", "/bm", ""},
+      {"--skip-unchanged", "/nt", ""},
+      {"--merge-unchanged", "/mu",
+       Tr("merge unchanged pairs too, for this job only (an overwrite job skips them by default)")},
+      {"--archive-rule", "/na", ""},
+      {"--keep-all", "/a", ""},
+      {"--help", "/h", ""},
+      {"--dry-run", "/dry", Tr("read and merge, write nothing, and say what would be done")},
+      {"--quiet", "/q", Tr("say nothing but failures")},
+      {"--report FILE", "/report", Tr("write what the job did to FILE, as JSON")},
+      {"--version", "", Tr("show the version")},
+  };
+  constexpr std::size_t kWidth = 20;
+  for (const LongForm& form : forms) {
+    std::string line = "  " + Padded(form.spelling, kWidth);
+    if (!form.slash.empty()) line += form.slash;
+    if (!form.slash.empty() && !form.what.empty()) line += ": ";
+    line += form.what;
+    text += '\n' + line;
+  }
+  text += '\n';
+  text += Tr("A value may also follow an equals sign: --first=PATH.");
   return text;
 }
 
 std::string TerminalHelpText() {
   std::string text = Format(Tr("Usage: {0} [SWITCH]..."), {"palvarin"});
-  text += "\n\n" + HelpText();
-  if (!text.ends_with('\n')) text += '\n';
-  text += '\n';
-  text += Tr("Long forms (a short switch may also start with \"-\", in any letter case):");
-  text += '\n';
-  constexpr std::size_t kWidth = 22;
-  for (const auto& [spelling, slash] : kLongForms) {
-    text += "  " + Padded(spelling, kWidth) + std::string(slash) + '\n';
-  }
-  text += "  " + Padded("--version", kWidth) + std::string(Tr("show the version")) + '\n';
-  text += Tr("A value may also follow an equals sign: --first=PATH.");
-  text += '\n';
+  text += "\n\n" + HelpText() + "\n\n" + LongSwitchHelp() + '\n';
   text +=
       Tr("Exit status: 0 done, 1 a pair, a copy or the report file failed, 2 the command line "
          "or the paths were refused, 130 or 143 stopped by SIGINT or SIGTERM.");

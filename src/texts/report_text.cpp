@@ -1,5 +1,7 @@
 #include "texts/report_text.hpp"
 
+#include <initializer_list>
+
 #include "texts/catalogue.hpp"
 
 namespace palvarin {
@@ -14,16 +16,54 @@ unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned l
 std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
 
 std::string DescribeCounts(const MergeCounts& counts) {
+  const int entries = counts.fromBoth + counts.fromInput1 + counts.fromInput2;
   std::string text = Format(
-      Tr("{0} entries in {1} sessions ({2} on both sides, {3} from the first only, {4} "
-         "from the second only)"),
-      {Number(counts.fromBoth + counts.fromInput1 + counts.fromInput2), Number(counts.sessions),
+      Tr("{0} in {1} ({2} on both sides, {3} from the first only, {4} from the second only)"),
+      {Format(TrN("{0} entry", "{0} entries", Count(entries)), {Number(entries)}),
+       Format(TrN("{0} session", "{0} sessions", Count(counts.sessions)),
+              {Number(counts.sessions)}),
        Number(counts.fromBoth), Number(counts.fromInput1), Number(counts.fromInput2)});
   if (counts.cutOff > 0) {
     text += Format(Tr(", {0} older than the last merge left out"), {Number(counts.cutOff)});
   }
   return text;
 }
+
+namespace {
+
+// What became of a copy, for the terminal; empty for a failure, which goes with the failures.
+std::string CopyLine(const CopyReport& copy, bool dry) {
+  const std::initializer_list<std::string_view> files = {copy.from, copy.to};
+  switch (copy.outcome) {
+    case CopyOutcome::Copied:
+      if (copy.stylesheet) {
+        return Format(dry ? Tr("would copy {0} -> {1}: the stylesheet the histories use")
+                          : Tr("copied {0} -> {1}: the stylesheet the histories use"),
+                      files);
+      }
+      if (copy.copyBack) {
+        return Format(dry ? Tr("would copy back {0} -> {1}: the merged history over the second "
+                               "input")
+                          : Tr("copied back {0} -> {1}: the merged history over the second input"),
+                      files);
+      }
+      return Format(dry ? Tr("would copy {0} -> {1}: found on one side only")
+                        : Tr("copied {0} -> {1}: found on one side only"),
+                    files);
+    case CopyOutcome::KeptExisting:
+      return Format(dry ? Tr("would keep {1}: the output already holds this name, so {0} would "
+                             "not be copied")
+                        : Tr("kept {1}: the output already holds this name, so {0} was not copied"),
+                    files);
+    case CopyOutcome::NotRun:
+      return Format(Tr("not run: copy {0} -> {1}: the job was stopped before this copy"), files);
+    case CopyOutcome::Failed:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
 
 std::vector<std::string> DescribePairs(const JobReport& report) {
   std::vector<std::string> lines;
@@ -47,6 +87,11 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
             Format(Tr("not run {0}: the job was stopped before this pair"), {PairName(pair)}));
         break;
     }
+    for (const std::string& kept : pair.backupsKept) {
+      lines.push_back(Format(dry ? Tr("  would make no new backup: {0} holds these bytes already")
+                                 : Tr("  made no new backup: {0} holds these bytes already"),
+                             {kept}));
+    }
     if (pair.outcome != PairOutcome::Failed) {
       for (const std::string& made : pair.backupsMade) {
         lines.push_back(
@@ -63,19 +108,7 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
     }
   }
   for (const CopyReport& copy : report.copies) {
-    if (copy.outcome == CopyOutcome::Copied && !copy.copyBack) {
-      lines.push_back(Format(
-          copy.stylesheet ? (dry ? Tr("would copy {0} -> {1}: the stylesheet the histories use")
-                                 : Tr("copied {0} -> {1}: the stylesheet the histories use"))
-                          : (dry ? Tr("would copy {0} -> {1}: found on one side only")
-                                 : Tr("copied {0} -> {1}: found on one side only")),
-          {copy.from, copy.to}));
-    } else if (copy.outcome == CopyOutcome::Copied && dry) {
-      lines.push_back(Format(Tr("would copy back {0} -> {1}"), {copy.from, copy.to}));
-    } else if (copy.outcome == CopyOutcome::NotRun) {
-      lines.push_back(Format(Tr("not run: copy {0} -> {1}: the job was stopped before this copy"),
-                             {copy.from, copy.to}));
-    }
+    if (std::string line = CopyLine(copy, dry); !line.empty()) lines.push_back(std::move(line));
   }
   return lines;
 }
@@ -111,11 +144,13 @@ std::string DescribeTotals(const JobReport& report) {
       dry ? Format(TrN("{0} file would be copied", "{0} files would be copied", Count(copied)),
                    {Number(copied)})
           : Format(TrN("{0} file copied", "{0} files copied", Count(copied)), {Number(copied)});
+  const int copiesFailed = report.Count(CopyOutcome::Failed);
   std::string text =
       Format(Tr("{0}, {1}, {2}; {3}, {4}"),
              {pairs, Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
               Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}), files,
-              Format(Tr("{0} copies failed"), {Number(report.Count(CopyOutcome::Failed))})});
+              Format(TrN("{0} copy failed", "{0} copies failed", Count(copiesFailed)),
+                     {Number(copiesFailed)})});
   if (const int archived = report.ArchivedEntries(); archived > 0) {
     const std::string left =
         dry ? Format(TrN("{0} entry would be left out by the archive rule",

@@ -22,4 +22,30 @@ std::string_view MessageText(MessageId id) {
   return {};
 }
 
+namespace {
+
+// "First input: {0}" and the like, for the path.
+std::string_view FieldPattern(PathField field) {
+  switch (field) {
+    case PathField::First:
+      return Tr("First input: {0}");
+    case PathField::Second:
+      return Tr("Second input: {0}");
+    case PathField::Output:
+      break;
+  }
+  return Tr("Output: {0}");
+}
+
+}  // namespace
+
+std::string RefusalDetail(const Refusal& refusal) {
+  const std::string_view path = refusal.path.empty() ? Tr("(not chosen)") : refusal.path;
+  return Format(FieldPattern(refusal.field), {path});
+}
+
+std::string RefusalText(const Refusal& refusal) {
+  return std::string(MessageText(refusal.message)) + '\n' + RefusalDetail(refusal);
+}
+
 }  // namespace palvarin

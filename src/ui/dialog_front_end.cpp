@@ -11,6 +11,7 @@
 #include "path_chooser.hpp"
 #include "qt_translations.hpp"
 #include "texts/report_text.hpp"
+#include "texts/string_table.hpp"
 
 namespace palvarin {
 namespace {
@@ -20,6 +21,7 @@ class QtFrontEnd final : public FrontEnd {
  public:
   QtFrontEnd(int& argc, char** argv) : argc_(argc), argv_(argv) {}
   void ShowMessage(MessageId id) override { Started().ShowMessage(id); }
+  void ShowRefusal(const Refusal& refusal) override { Started().ShowRefusal(refusal); }
   void ShowHelp(HelpReason reason) override { Started().ShowHelp(reason); }
   void ShowWarning(const std::string& text) override { Started().ShowWarning(text); }
   void ShowJobReport(const JobReport& report) override { Started().ShowJobReport(report); }
@@ -50,6 +52,10 @@ bool IsSet(const char* name) { return !qEnvironmentVariableIsEmpty(name); }
 }  // namespace
 
 void DialogFrontEnd::ShowMessage(MessageId id) { messages_.Show(nullptr, MessageQText(id)); }
+
+void DialogFrontEnd::ShowRefusal(const Refusal& refusal) {
+  messages_.Show(nullptr, FromUtf8(RefusalText(refusal)));
+}
 
 void DialogFrontEnd::ShowHelp(HelpReason /*reason*/) { HelpDialog().exec(); }
 

@@ -1,5 +1,6 @@
 #include "help_dialog.hpp"
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -22,9 +23,17 @@ HelpDialog::HelpDialog(QWidget* parent) : QDialog(parent) {
     auto* label = new QLabel(this);
     label->setObjectName(QStringLiteral("helpBlock%1").arg(++number));
     label->setTextFormat(Qt::PlainText);
-    label->setText(FromUtf8(block));
+    label->setText(FromUtf8(ShownHelpBlock(block)));
     blocks->addWidget(label);
   }
+  // The long switches line up in columns, as on the terminal.
+  auto* longSwitches = new QLabel(this);
+  longSwitches->setObjectName(QStringLiteral("helpLongSwitches"));
+  longSwitches->setTextFormat(Qt::PlainText);
+  longSwitches->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  longSwitches->setText(FromUtf8(LongSwitchHelp()));
+  blocks->addSpacing(longSwitches->fontMetrics().height());
+  blocks->addWidget(longSwitches);
   blocks->addStretch();
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);

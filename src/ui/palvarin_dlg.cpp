@@ -185,7 +185,7 @@ JobResult CPalvarinDlg::RunJobOffGuiThread() {
   // The worker reads the record and uses the profile; this thread touches neither until
   // it has ended.
   const std::unique_ptr<QThread> worker(QThread::create([this, &stop, &result] {
-    result = RunMergeJob(settings_, profile_, *this, {false, &stop});
+    result = RunMergeJob(settings_, profile_, *this, {.stop = &stop});
   }));
   connect(worker.get(), &QThread::finished, &progress, &JobProgressDialog::Finish);
   progress_ = &progress;
@@ -198,14 +198,14 @@ JobResult CPalvarinDlg::RunJobOffGuiThread() {
 
 void CPalvarinDlg::OnOK() {
   if (!ReadControls()) return;
-  if (!HasRequiredPaths(settings_)) {
-    messages_.Show(this, MessageQText(kMessageNoPath));
+  if (const std::optional<Refusal> missing = MissingRequiredPath(settings_)) {
+    messages_.Show(this, FromUtf8(RefusalText(*missing)));
     return;
   }
   const JobResult result = RunJobOffGuiThread();
   setWindowTitle(FromUtf8(kApplicationName));
   if (result.refusal) {
-    messages_.Show(this, MessageQText(*result.refusal));
+    messages_.Show(this, FromUtf8(RefusalText(*result.refusal)));
     return;
   }
   jobFailed_ = result.report.AnyFailed();

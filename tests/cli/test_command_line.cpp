@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "command_line.hpp"
@@ -101,18 +103,32 @@ TEST(ParseCommandLine, ValueSwitchesTakeTheNextArgumentVerbatim) {
   }
 }
 
+// A whole number from 0 to 100, as the dialog takes it; anything else is a usage error that
+// keeps the maximum as it was.
 TEST(ParseCommandLine, BackupMaximumNumberRules) {
   const struct {
     const char* text;
-    std::uint32_t expected;
+    std::optional<std::uint32_t> expected;
   } rows[] = {
-      {"5", 5}, {"  12", 12},        {"+7", 7},           {"3abc", 3},  {"abc", 0},
-      {"", 0},  {"-5", 4294967291u}, {"-1", 4294967295u}, {"100", 100}, {"4294967291", 2147483647u},
+      {"5", 5},
+      {"  12 ", 12},
+      {"0", 0},
+      {"100", 100},
+      {"0007", 7},
+      {"abc", std::nullopt},
+      {"-1", std::nullopt},
+      {"3x", std::nullopt},
+      {"+7", std::nullopt},
+      {"", std::nullopt},
+      {"101", std::nullopt},
+      {"4294967301", std::nullopt},
   };
   for (const auto& row : rows) {
     MergeSettings settings;
-    EXPECT_FALSE(ParseCommandLine({"-BM", row.text}, settings).error) << row.text;
-    EXPECT_EQ(settings.BackupMax, row.expected) << '"' << row.text << '"';
+    settings.BackupMax = 42;
+    const CommandLine line = ParseCommandLine({"-BM", row.text}, settings);
+    EXPECT_EQ(line.error, !row.expected) << '"' << row.text << '"';
+    EXPECT_EQ(settings.BackupMax, row.expected.value_or(42)) << '"' << row.text << '"';
   }
 }
 
@@ -226,7 +242,8 @@ TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
       {{"--first=a.xml"}, {"/p1", "a.xml"}},
       {{"--output=x=y"}, {"/ps", "x=y"}},
       {{"--second="}, {"/p2", ""}},
-      {{"--backup-max=-1"}, {"/bm", "-1"}},
+      {{"--backup-max=12"}, {"/bm", "12"}},
+      {{"--merge-unchanged"}, {"/mu"}},
       {{"--First=A.xml"}, {"/p1", "A.xml"}},
       {{"--NO-WINDOW"}, {"/n"}},
       {{"--dry-run"}, {"/dry"}},
@@ -245,6 +262,10 @@ TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
     EXPECT_FALSE(slashLine.longForms) << name;
     EXPECT_EQ(longLine.headless, slashLine.headless) << name;
     EXPECT_EQ(longLine.help, slashLine.help) << name;
+    const auto jobSwitches = [](const CommandLine& line) {
+      return std::tuple(line.dryRun, line.quiet, line.reportFile, line.mergeUnchanged);
+    };
+    EXPECT_EQ(jobSwitches(longLine), jobSwitches(slashLine)) << name;
     EXPECT_EQ(byLong, bySlash) << name;
   }
 }
@@ -262,6 +283,7 @@ TEST(ParseCommandLine, LongSwitchProblemsAreNamed) {
       {{"--path1", "a"}, Kind::UnknownSwitch, "--path1"},
       {{"--files", "--first"}, Kind::MissingValue, "--first"},
       {{"--backup-max"}, Kind::MissingValue, "--backup-max"},
+      {{"--backup-max=3x"}, Kind::BadNumber, "--backup-max"},
       {{"--files=yes"}, Kind::UnexpectedValue, "--files"},
       {{"--help=x"}, Kind::UnexpectedValue, "--help"},
       {{"--dry-run=yes"}, Kind::UnexpectedValue, "--dry-run"},

@@ -2,6 +2,9 @@
 // terminal's texts in the language of the locale.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <sstream>
 #include <string>
 
 #include "command_line.hpp"
@@ -55,14 +58,15 @@ TEST_F(GnuOptions, HelpGoesToStandardOutputAndNeverOpensAWindow) {
     }
   }
   EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"the second"})) << "nothing merged";
-  EXPECT_TRUE(NothingSaved());
+  EXPECT_TRUE(NoProfileMade());
 }
 
 TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
-  const struct {
+  struct Row {
     std::vector<std::string> arguments;
     std::string problem;
-  } rows[] = {
+  };
+  std::vector<Row> rows = {
       {{"--frobnicate"}, "unknown option '--frobnicate'"},
       {{"--no-window", "--files", "--first", a_, "--second"}, "option '--second' needs a value"},
       {{"--files=yes"}, "option '--files' takes no value"},
@@ -79,7 +83,17 @@ TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
       {{"/f", "/o", "/p1", a_, "/p2", b_, "--quiet"}, "option '--quiet' needs --no-window"},
       {{"--report=" + (folder_ / "r.json").string(), "--files"},
        "option '--report' needs --no-window"},
+      {{"/f", "/o", "/p1", a_, "/p2", b_, "--merge-unchanged"},
+       "option '--merge-unchanged' needs --no-window"},
   };
+  const std::vector<std::string> job = {"--no-window", "--files", "--overwrite", "--first", a_,
+                                        "--second",    b_};
+  for (const char* maximum : {"abc", "-1", "3x", "101"}) {
+    rows.push_back({job, Format("option '--backup-max' takes a whole number from 0 to 100, not "
+                                "'{0}'",
+                                {maximum})});
+    rows.back().arguments.insert(rows.back().arguments.end(), {"--backup-max", maximum});
+  }
   for (const auto& display : kDisplays) {
     for (const auto& row : rows) {
       const std::string name = std::string(display.name) + " " + row.problem;
@@ -92,7 +106,8 @@ TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
           << name;
     }
   }
-  EXPECT_TRUE(NothingSaved());
+  EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"the second"})) << "nothing merged";
+  EXPECT_TRUE(NoProfileMade());
 }
 
 TEST_F(GnuOptions, LongSwitchesRunAJob) {
@@ -136,17 +151,40 @@ TEST_F(GnuOptions, SlashFormsOfTheJobSwitchesNeedNoWindow) {
   }
   EXPECT_FALSE(std::filesystem::exists(json));
   EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"the second"})) << "nothing merged";
-  EXPECT_TRUE(NothingSaved());
+  EXPECT_TRUE(NoProfileMade());
 }
 
-TEST(TerminalHelp, ListsEveryLongSwitchInEveryLanguage) {
+// Every switch is described on one line: a long switch's own line says what it does, or
+// names its short form, which a line of the help blocks describes.
+TEST(TerminalHelp, DescribesEveryLongSwitchInEveryLanguage) {
   for (const std::string& locale : {test::kEnglishLocales[0], std::string(test::kJapaneseLocale)}) {
     test::ScopedLanguage language(locale);
-    const std::string help = TerminalHelpText();
+    std::vector<std::string> lines;
+    std::istringstream help(TerminalHelpText());
+    for (std::string line; std::getline(help, line);) lines.push_back(line);
+    const auto describedInBlocks = [&lines](const std::string& slash) {
+      return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.starts_with(slash + ' ') &&
+               line.find_first_not_of(' ', slash.size()) == line.find(':');
+      });
+    };
     for (std::string_view name : LongSwitchNames()) {
-      EXPECT_NE(help.find("--" + std::string(name)), std::string::npos) << locale << " " << name;
+      SCOPED_TRACE(locale + " --" + std::string(name));
+      const auto own = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.starts_with("  --" + std::string(name) + ' ');
+      });
+      ASSERT_NE(own, lines.end());
+      // "  --name [VALUE]   /x: what it does", "  --name   what it does" or "  --name   /x".
+      std::string rest = own->substr(name.size() + 4);
+      rest = rest.substr(rest.find_first_not_of(' '));
+      if (std::isupper(static_cast<unsigned char>(rest[0]))) {
+        rest = rest.substr(rest.find_first_not_of(' ', rest.find(' ')));
+      }
+      ASSERT_FALSE(rest.empty());
+      if (rest.starts_with('/') && rest.find(": ") == std::string::npos) {
+        EXPECT_TRUE(describedInBlocks(rest)) << rest;
+      }
     }
-    EXPECT_NE(help.find("--version"), std::string::npos) << locale;
   }
 }
 
@@ -166,7 +204,8 @@ TEST_F(GnuOptions, TerminalTextsFollowTheLocale) {
       EXPECT_FALSE(test::HasJapanese(help.out)) << name;
       EXPECT_EQ(help.out, TerminalHelpText() + "\n") << name;
       const auto run = Run(refused, environment);
-      EXPECT_EQ(run.err, "palvarin: " + std::string(MessageText(kMessageMissingPath)) + "\n")
+      EXPECT_EQ(run.err.find("palvarin: " + std::string(MessageText(kMessageMissingPath)) + "\n"),
+                0u)
           << name;
       EXPECT_FALSE(test::HasJapanese(run.err)) << name;
       const auto usage = Run({"--bogus"}, environment);
@@ -178,7 +217,10 @@ TEST_F(GnuOptions, TerminalTextsFollowTheLocale) {
                                                       {"LANG=C.UTF-8", "LANGUAGE=ja"}}) {
     const std::string name = ::testing::PrintToString(environment);
     const auto run = Run(refused, environment);
-    EXPECT_EQ(run.err, "palvarin: 存在しないファイル、又はフォルダが設定されています\n") << name;
+    EXPECT_EQ(run.err,
+              "palvarin: 存在しないファイル、又はフォルダが設定されています\npalvarin: 入力2: " +
+                  refused.back() + "\n")
+        << name;
     const auto help = Run({"--help"}, environment);
     EXPECT_NE(help.out.find("引数の一覧\n/h  : ヘルプ このウィンドウを表示します\n"),
               std::string::npos)

@@ -40,7 +40,7 @@ TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
     EXPECT_EQ(run.status, 2) << row.name;
     EXPECT_EQ(run.err.find("palvarin: " + message), 0u) << row.name << run.err;
     EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos) << row.name;
-    EXPECT_TRUE(NothingSaved()) << row.name;
+    EXPECT_TRUE(NoProfileMade()) << row.name;
   }
 }
 
@@ -49,7 +49,7 @@ TEST_F(StartUp, HelpWinsOverAHeadlessJob) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, TerminalHelpText() + "\n");
   EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << "nothing merged";
-  EXPECT_TRUE(NothingSaved());
+  EXPECT_TRUE(NoProfileMade());
 }
 
 // The version on standard output and nothing else, even where a window could be opened: the
@@ -73,7 +73,7 @@ TEST_F(StartUp, VersionPrintsTwoLinesAndOpensNoWindow) {
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2) << row.name << run.out;
     EXPECT_EQ(run.err, "") << row.name;
     EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"two"})) << row.name;
-    EXPECT_TRUE(NothingSaved()) << row.name;
+    EXPECT_TRUE(NoProfileMade()) << row.name;
   }
 }
 
@@ -86,34 +86,51 @@ TEST_F(StartUp, VersionAfterABadArgumentIsRefused) {
   EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
 }
 
+// The message names the field and the path it is about.
 TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
   std::filesystem::create_directory(folder_ / "dir");
+  const std::string missing = folder_ / "missing.xml";
+  const std::string dir = folder_ / "dir";
+  const std::string nowhere = folder_ / "nowhere";
   const struct {
     const char* name;
     std::vector<std::string> arguments;
     MessageId message;
+    const char* field;
+    std::string path;
   } rows[] = {
       {"missing input",
-       {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "missing.xml"},
-       kMessageMissingPath},
+       {"/n", "/f", "/o", "/p1", a_, "/p2", missing},
+       kMessageMissingPath,
+       "Second input",
+       missing},
       {"folder job, missing output folder",
-       {"/n", "/d", "/t", "/p1", folder_ / "dir", "/p2", folder_ / "dir", "/ps",
-        folder_ / "nowhere"},
-       kMessageMissingPath},
+       {"/n", "/d", "/t", "/p1", dir, "/p2", dir, "/ps", nowhere},
+       kMessageMissingPath,
+       "Output",
+       nowhere},
       {"folder job with a file",
-       {"/n", "/d", "/o", "/p1", a_, "/p2", folder_ / "dir"},
-       kMessageNotFolder},
+       {"/n", "/d", "/o", "/p1", a_, "/p2", dir},
+       kMessageNotFolder,
+       "First input",
+       a_},
       {"folder job, output is a file",
-       {"/n", "/d", "/o", "/p1", folder_ / "dir", "/p2", folder_ / "dir", "/ps", a_},
-       kMessageNotFolder},
+       {"/n", "/d", "/o", "/p1", dir, "/p2", dir, "/ps", a_},
+       kMessageNotFolder,
+       "Output",
+       a_},
       {"file job with a folder",
-       {"/n", "/f", "/o", "/p1", a_, "/p2", folder_ / "dir"},
-       kMessageNotFile},
+       {"/n", "/f", "/o", "/p1", a_, "/p2", dir},
+       kMessageNotFile,
+       "Second input",
+       dir},
   };
   for (const auto& row : rows) {
     const auto run = Run(row.arguments);
     EXPECT_EQ(run.status, 2) << row.name;
-    EXPECT_EQ(run.err, "palvarin: " + std::string(MessageText(row.message)) + "\n") << row.name;
+    EXPECT_EQ(run.err, "palvarin: " + std::string(MessageText(row.message)) +
+                           "\npalvarin: " + row.field + ": " + row.path + "\n")
+        << row.name;
     EXPECT_TRUE(NothingSaved()) << row.name;
   }
 }

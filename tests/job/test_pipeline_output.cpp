@@ -169,7 +169,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
     void WaitingForOtherJob() override {}
   } quiet;
   JobContext context(quiet, nullptr, false);
-  MergeFolders(pc1, pc2, out, options, profile, report, context);
+  MergeFolders(pc1, pc2, out, options, false, profile, report, context);
 
   ASSERT_EQ(report.pairs.size(), merged.size());
   std::vector<std::string> copiedInReport;

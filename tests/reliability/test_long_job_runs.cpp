@@ -41,7 +41,8 @@ constexpr const char* kReportLines =
     "  c=p[\"counts\"]\n"
     "  print(\"pair\",p[\"first\"],p[\"second\"],p[\"output\"],p[\"outcome\"],c[\"entries\"],"
     "c[\"sessions\"],c[\"fromBoth\"],c[\"fromFirstOnly\"],c[\"fromSecondOnly\"],"
-    "c[\"leftOutByArchiveRule\"],len(p[\"backupsMade\"]),len(p[\"backupsRemoved\"]))\n"
+    "c[\"leftOutByArchiveRule\"],len(p.get(\"backupsMade\",p.get(\"backupsToMake\"))),"
+    "len(p.get(\"backupsRemoved\",p.get(\"backupsToRemove\"))))\n"
     "for c in r[\"copies\"]:\n"
     "  print(\"copy\",c[\"from\"],c[\"to\"],c[\"kind\"],c[\"outcome\"])\n";
 

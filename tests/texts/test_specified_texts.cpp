@@ -85,15 +85,18 @@ TEST(SpecifiedTexts, EnglishMessagesAndHelpHaveNoJapanese) {
 // A report with something in every line it can have.
 JobReport FullReport() {
   JobReport report;
-  PairReport merged{"a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {std::string("late")},
-                    {},      {},      {}};
+  PairReport merged{
+      "a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {std::string("late")}, {},
+      {},      {},      {}};
+  merged.backupsKept.push_back("a.xml_20240101000000.backup");
   merged.counts.sessions = 2;
   merged.counts.fromBoth = 3;
   merged.counts.cutOff = 1;
   report.pairs.push_back(merged);
-  report.pairs.push_back({"c.xml", "d.xml", "", PairOutcome::Unchanged, {}, {}, {}, {}, {}, {}});
   report.pairs.push_back(
-      {"e.xml", "f.xml", "", PairOutcome::Failed, std::string("broken"), {}, {}, {}, {}, {}});
+      {"c.xml", "d.xml", "", PairOutcome::Unchanged, {}, {}, {}, {}, {}, {}, {}});
+  report.pairs.push_back(
+      {"e.xml", "f.xml", "", PairOutcome::Failed, std::string("broken"), {}, {}, {}, {}, {}, {}});
   report.copies.push_back({false, false, "g.xml", "h.xml", CopyOutcome::Copied, {}});
   report.copies.push_back(
       {false, false, "i.xml", "j.xml", CopyOutcome::Failed, std::string("full")});
@@ -111,18 +114,19 @@ TEST(ReportTexts, EveryLineInTheLanguageInUseWithItsFacts) {
     const std::vector<std::string> failures = DescribeFailures(report);
     lines.insert(lines.end(), failures.begin(), failures.end());
     lines.push_back(DescribeTotals(report));
-    ASSERT_EQ(lines.size(), 9u) << locale;
+    ASSERT_EQ(lines.size(), 10u) << locale;
     for (const std::string& line : lines) {
       EXPECT_EQ(HasJapanese(line), japanese) << locale << ": " << line;
     }
     // The facts survive the wording: names, reasons, counts.
-    for (const char* fact : {"a.xml + b.xml", "out.xml", "late", "c.xml + d.xml"}) {
-      EXPECT_NE((lines[0] + lines[1] + lines[2]).find(fact), std::string::npos) << fact;
+    for (const char* fact :
+         {"a.xml + b.xml", "out.xml", "late", "c.xml + d.xml", "a.xml_20240101000000.backup"}) {
+      EXPECT_NE((lines[0] + lines[1] + lines[2] + lines[3]).find(fact), std::string::npos) << fact;
     }
     for (const char* fact : {"e.xml + f.xml: broken", "i.xml -> j.xml: full", "profile"}) {
-      EXPECT_NE((lines[5] + lines[6] + lines[7]).find(fact), std::string::npos) << fact;
+      EXPECT_NE((lines[6] + lines[7] + lines[8]).find(fact), std::string::npos) << fact;
     }
-    EXPECT_NE(lines[8].find('1'), std::string::npos) << lines[8];
+    EXPECT_NE(lines[9].find('1'), std::string::npos) << lines[9];
   }
 }
 

@@ -80,7 +80,9 @@ TEST_F(EnglishDialogTest, MessagesOfTheDialog) {
   Open();
   Click("okButton");
   ASSERT_EQ(messages_.shown.size(), 1);
-  EXPECT_EQ(messages_.shown[0], MessageQText(kMessageNoPath));
+  EXPECT_EQ(messages_.shown[0],
+            MessageQText(kMessageNoPath) + u'\n' +
+                FromUtf8(RefusalDetail({kMessageNoPath, PathField::First, {}})));
   EXPECT_FALSE(HasJapanese(messages_.shown[0].toStdString()));
   Type("backupMaxEdit", QStringLiteral("101"));
   Click("okButton");
@@ -122,7 +124,7 @@ TEST(EnglishHelpDialog, ShowsTheEnglishBlocks) {
   ExpectEnglish(texts);
   for (std::size_t i = 0; i < HelpBlocks().size(); ++i) {
     EXPECT_EQ(texts.at("helpBlock" + std::to_string(i + 1)).toStdString(),
-              std::string(HelpBlocks()[i]));
+              std::string(ShownHelpBlock(HelpBlocks()[i])));
   }
 }
 

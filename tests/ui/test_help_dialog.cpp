@@ -1,4 +1,5 @@
-// The help dialog shows the five blocks exactly, top to bottom, and closes with OK.
+// The help dialog shows the five blocks, top to bottom, without gaps, then every long switch,
+// and closes with OK.
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -10,23 +11,31 @@
 namespace palvarin::test {
 namespace {
 
-TEST(HelpDialogTest, LabelsHoldTheFiveBlocksExactlyInOrder) {
+TEST(HelpDialogTest, LabelsHoldTheFiveBlocksInOrderThenTheLongSwitches) {
   HelpDialog dialog;
   dialog.show();
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ヘルプ"));
-  EXPECT_EQ(dialog.findChildren<QLabel*>().size(), 5);
+  EXPECT_EQ(dialog.findChildren<QLabel*>().size(), 6);
   int previousBottom = -1;
   for (std::size_t i = 0; i < HelpBlocks().size(); ++i) {
     SCOPED_TRACE(i + 1);
     auto* label = dialog.findChild<QLabel*>(QStringLiteral("helpBlock%1").arg(i + 1));
     ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text().toStdString(), std::string(HelpBlocks()[i]));
+    const std::string text = label->text().toStdString();
+    EXPECT_EQ(text, std::string(ShownHelpBlock(HelpBlocks()[i])));
+    // A block's last line is text: a blank one would stand as a gap in the help.
+    EXPECT_NE(text.substr(text.find_last_of('\n') + 1).find_first_not_of(' '), std::string::npos);
     // Shown as it stands: no markup, no mnemonic.
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->buddy(), nullptr);
     EXPECT_GE(label->geometry().top(), previousBottom);
     previousBottom = label->geometry().bottom();
   }
+  auto* longSwitches = dialog.findChild<QLabel*>(QStringLiteral("helpLongSwitches"));
+  ASSERT_NE(longSwitches, nullptr);
+  EXPECT_EQ(longSwitches->text().toStdString(), LongSwitchHelp());
+  EXPECT_GT(longSwitches->geometry().top(), previousBottom);
+  EXPECT_EQ(longSwitches->textFormat(), Qt::PlainText);
 }
 
 TEST(HelpDialogTest, OkClosesIt) {

@@ -39,6 +39,7 @@ struct RefusalRow {
   const char* inputRadio;
   const char* outputRadio;
   MessageId message;
+  PathField field;  // the path the message names
 };
 
 // Names the row in test listings instead of dumping its bytes.
@@ -61,14 +62,16 @@ TEST_P(RefusalTest, ShowsTheMessageAndKeepsTheDialogOpen) {
   OpenFromProfile();
   Click(row.inputRadio);
   Click(row.outputRadio);
-  Type("path1Edit", Resolve(row.path1));
-  Type("path2Edit", Resolve(row.path2));
-  if (Find<QWidget>("pathSaveEdit")->isEnabled()) Type("pathSaveEdit", Resolve(row.pathSave));
+  const QString typed[] = {Resolve(row.path1), Resolve(row.path2), Resolve(row.pathSave)};
+  Type("path1Edit", typed[0]);
+  Type("path2Edit", typed[1]);
+  if (Find<QWidget>("pathSaveEdit")->isEnabled()) Type("pathSaveEdit", typed[2]);
   const auto filesBefore = std::distance(std::filesystem::directory_iterator(temp_.Path()), {});
 
   Click("okButton");
 
-  EXPECT_EQ(messages_.shown, QStringList{MessageQText(row.message)});
+  const Refusal refusal{row.message, row.field, typed[static_cast<int>(row.field)].toStdString()};
+  EXPECT_EQ(messages_.shown, QStringList{FromUtf8(RefusalText(refusal))});
   EXPECT_EQ(messages_.parents.front(), dialog_.get());
   EXPECT_TRUE(dialog_->isVisible());
   EXPECT_EQ(dialog_->result(), 0);
@@ -79,23 +82,25 @@ TEST_P(RefusalTest, ShowsTheMessageAndKeepsTheDialogOpen) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, RefusalTest,
     ::testing::Values(RefusalRow{"SecondPathEmpty", "<file>", "", "", "fileRadio", "overwriteRadio",
-                                 kMessageNoPath},
+                                 kMessageNoPath, PathField::Second},
                       RefusalRow{"FirstPathEmpty", "", "<file>", "", "fileRadio", "overwriteRadio",
-                                 kMessageNoPath},
+                                 kMessageNoPath, PathField::First},
                       RefusalRow{"OutputEmptyForOtherOutput", "<file>", "<file>", "", "fileRadio",
-                                 "otherOutputRadio", kMessageNoPath},
+                                 "otherOutputRadio", kMessageNoPath, PathField::Output},
                       RefusalRow{"BlanksAreContent", " ", " ", "", "fileRadio", "overwriteRadio",
-                                 kMessageMissingPath},
+                                 kMessageMissingPath, PathField::First},
                       RefusalRow{"OutputNotNeededForOverwrite", "<missing>", "<file>", "",
-                                 "fileRadio", "overwriteRadio", kMessageMissingPath},
+                                 "fileRadio", "overwriteRadio", kMessageMissingPath,
+                                 PathField::First},
                       RefusalRow{"SecondPathMissing", "<file>", "<missing>", "", "fileRadio",
-                                 "overwriteRadio", kMessageMissingPath},
+                                 "overwriteRadio", kMessageMissingPath, PathField::Second},
                       RefusalRow{"OutputFolderMissing", "<folder>", "<folder>", "<missing>",
-                                 "folderRadio", "otherOutputRadio", kMessageMissingPath},
+                                 "folderRadio", "otherOutputRadio", kMessageMissingPath,
+                                 PathField::Output},
                       RefusalRow{"FolderInFileJob", "<folder>", "<file>", "", "fileRadio",
-                                 "overwriteRadio", kMessageNotFile},
+                                 "overwriteRadio", kMessageNotFile, PathField::First},
                       RefusalRow{"FileInFolderJob", "<folder>", "<file>", "", "folderRadio",
-                                 "overwriteRadio", kMessageNotFolder}),
+                                 "overwriteRadio", kMessageNotFolder, PathField::Second}),
     RowName<RefusalRow>);
 
 TEST_F(OkTest, ValidPathsRunTheJobReportItAndClose) {

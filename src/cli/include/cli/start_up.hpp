@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,10 @@ namespace palvarin {
 int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
             TerminalFrontEnd& terminal, FrontEnd* windows);
 
-// How the profile is to be opened for these arguments: read-only for a dry run, which must
-// not even create it.
-ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments);
+// How the profile at `profileFile` is to be opened for these arguments: read-only for a dry
+// run, the help, the version and a command line that is refused, none of which may even
+// create it.
+ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
+                               const std::filesystem::path& profileFile);
 
 }  // namespace palvarin

@@ -14,6 +14,7 @@ class TerminalFrontEnd : public FrontEnd, public JobObserver {
  public:
   TerminalFrontEnd(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void ShowMessage(MessageId id) override;
+  void ShowRefusal(const Refusal& refusal) override;
   void ShowHelp(HelpReason reason) override;
   void ShowWarning(const std::string& text) override;
   // The pairs and the totals on standard output, failures and notes on standard error; only

@@ -20,8 +20,10 @@ enum class HelpReason { Asked, AfterBadArguments };
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
-  // One of the program's messages (201 to 204).
+  // One of the program's messages (204).
   virtual void ShowMessage(MessageId id) = 0;
+  // A job refused by its path checks (messages 200 to 203), naming the path.
+  virtual void ShowRefusal(const Refusal& refusal) = 0;
   virtual void ShowHelp(HelpReason reason) = 0;
   // Something the user must know that has no message of its own (a damaged profile).
   virtual void ShowWarning(const std::string& text) = 0;

@@ -13,8 +13,9 @@ enum class JobStage { Merging, CopyingBack };
 // What an item of a job is.
 enum class JobItemKind { Pair, Copy };
 
-// One item of a job as it starts or ends. `index` counts from 0 within the stage; `finished`
-// is the number of the stage's items that had ended when this was said.
+// One item of a job as it starts or ends. `index` counts from 0 within the stage; `total` is
+// the number of items of the whole job (pairs and copies of every stage, each counted once)
+// and `finished` the number of them that had ended when this was said.
 struct JobProgress {
   JobStage stage = JobStage::Merging;
   JobItemKind kind = JobItemKind::Pair;

@@ -26,6 +26,8 @@ struct PairReport {
   // (in a dry run: those it would make and delete).
   std::vector<std::string> backupsMade;
   std::vector<std::string> backupsRemoved;
+  // The newest backups that hold an input's bytes already, made in no new backup.
+  std::vector<std::string> backupsKept;
   // The entries both files hold after the merge, recorded with its time once they do.
   std::vector<EntryIdentity> heldByBoth;
 };

@@ -14,12 +14,15 @@ class ProfileStore;
 // A job refused by its path checks (a missing path, a file where folders are wanted, or a
 // folder where files are), or the report of the job that ran.
 struct JobResult {
-  std::optional<MessageId> refusal;
+  std::optional<Refusal> refusal;
   JobReport report;
 };
 
-// False when the first or second path is empty, or when the output goes elsewhere and its
-// path is empty.
+// The first path the job needs that is empty (the output only when it goes elsewhere), as
+// message 200 refuses it; none when every one is set.
+std::optional<Refusal> MissingRequiredPath(const MergeSettings& settings);
+
+// True when no path the job needs is empty.
 bool HasRequiredPaths(const MergeSettings& settings);
 
 // How a job runs besides its settings.
@@ -30,6 +33,9 @@ struct JobRequest {
   // Raised (by any thread or a signal handler): no further pair starts. The observer's
   // StopRequested stops the job as well.
   const StopFlag* stop = nullptr;
+  // Merge a pair whose files have the same size and last-write time even when the settings
+  // would skip it, for this job only.
+  bool mergeUnchanged = false;
 };
 
 // Checks the paths against the file system, runs the file or folder job the settings ask for,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ std::string BackupName(const std::string& path, TimeValue when);
 // The backups beside `path` (names that start with its file name and end in ".backup"),
 // newest first by birth time, else last-write time; one that cannot be opened is the oldest.
 std::vector<std::string> ListBackups(const std::string& path);
+
+// The newest backup of `path` when it holds the same bytes as `path`; none otherwise.
+std::optional<std::string> IdenticalNewestBackup(const std::string& path);
 
 // Copies `path` to a new backup, and only then deletes the oldest backups beyond `maximum`
 // (0: no limit), never the new one. A failed copy deletes nothing and fails with the copy's

@@ -16,6 +16,7 @@ class DialogFrontEnd : public FrontEnd {
   DialogFrontEnd(MessagePresenter& messages, PathChooser& chooser)
       : messages_(messages), chooser_(chooser) {}
   void ShowMessage(MessageId id) override;
+  void ShowRefusal(const Refusal& refusal) override;
   void ShowHelp(HelpReason reason) override;
   void ShowWarning(const std::string& text) override;
   // The results window: the totals over every pair, copy, backup and note of the job.
