@@ -34,6 +34,17 @@ TEST(FailedPairs, AreReportedNeverCopiedBackAndDoNotStopTheOthers) {
   WriteFile(pc1 / "garbage.xml", OneMessageHistory("also kept", "12:00:00"));
   WriteFile(pc2 / "garbage.xml", garbage);
 
+  // A dry run first: its failures say what would have happened, never what was done.
+  const auto dry = RunPalvarin({"/n", "/d", "/o", "/b", "/p1", pc1, "/p2", pc2, "--dry-run"},
+                               folder.Path(), folder / "profile.sqlite3");
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_NE(dry.err.find("both inputs would stay as they are, and backups would be made ("),
+            std::string::npos)
+      << dry.err;
+  for (const char* done : {"was made", "were made", "was written", "are as they were"}) {
+    EXPECT_EQ(dry.err.find(done), std::string::npos) << done << " in " << dry.err;
+  }
+
   const auto run = RunPalvarin({"/n", "/d", "/o", "/b", "/p1", pc1, "/p2", pc2}, folder.Path(),
                                folder / "profile.sqlite3");
   EXPECT_EQ(run.status, 1);

@@ -118,6 +118,47 @@ TEST_F(FileJob, APairThatOnlyLooksUnchangedIsNeverCopiedOver) {
     EXPECT_NE(run.out.find("unchanged"), std::string::npos) << run.out;
     EXPECT_EQ(ReadFile(pc1 / "x.xml"), one) << folderJob;
     EXPECT_EQ(ReadFile(pc2 / (folderJob ? "x.xml" : "y.xml")), two) << folderJob;
+    // The user can have such a pair merged after all, for one job.
+    std::vector<std::string> merge =
+        folderJob ? std::vector<std::string>{"/d", "/p1", pc1, "/p2", pc2}
+                  : std::vector<std::string>{"/f", "/p1", pc1 / "x.xml", "/p2", pc2 / "y.xml"};
+    merge.insert(merge.end(), {"--no-window", "--overwrite", "--no-backup", "--skip-unchanged",
+                               "--merge-unchanged"});
+    const auto merged = Run(merge);
+    EXPECT_EQ(merged.status, 0) << merged.err;
+    std::vector<std::string> texts = MessageTexts(pc2 / (folderJob ? "x.xml" : "y.xml"));
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"first!", "second"})) << folderJob;
+  }
+}
+
+// After an overwrite job both inputs have the same size and last-write time. A job with a
+// separate output must still write every history there, not skip the pairs as unchanged.
+TEST_F(FileJob, ASeparateOutputAfterAnOverwriteHoldsEveryHistory) {
+  for (const bool folderJob : {false, true}) {
+    const auto pc1 = folder_ / (folderJob ? "pc1" : "f1"),
+               pc2 = folder_ / (folderJob ? "pc2" : "f2");
+    const auto out = folder_ / (folderJob ? "out" : "f3");
+    for (const auto& folder : {pc1, pc2, out}) std::filesystem::create_directories(folder);
+    WriteFile(pc1 / "x.xml", HistoryText(kPc1));
+    WriteFile(pc2 / "x.xml", HistoryText(kPc2));
+    WriteFile(pc1 / "y.xml", HistoryText(kPc2));
+    const auto overwrite =
+        folderJob
+            ? Run({"/n", "/d", "/o", "/nb", "/nt", "/p1", pc1, "/p2", pc2, "/ps", out})
+            : Run({"/n", "/f", "/o", "/nb", "/nt", "/p1", pc1 / "x.xml", "/p2", pc2 / "x.xml"});
+    ASSERT_EQ(overwrite.status, 0) << overwrite.err;
+    ASSERT_EQ(ReadFile(pc1 / "x.xml"), ReadFile(pc2 / "x.xml"));
+    const auto separate = folderJob
+                              ? Run({"/n", "/d", "/t", "/nt", "/p1", pc1, "/p2", pc2, "/ps", out})
+                              : Run({"/n", "/f", "/t", "/nt", "/p1", pc1 / "x.xml", "/p2",
+                                     pc2 / "x.xml", "/ps", out / "x.xml"});
+    ASSERT_EQ(separate.status, 0) << separate.err;
+    EXPECT_EQ(MessageTexts(out / "x.xml"), kMergedTexts) << folderJob << separate.out;
+    EXPECT_EQ(ReadFile(out / "x.xml"), ReadFile(pc1 / "x.xml")) << folderJob;
+    if (folderJob) {
+      EXPECT_EQ(MessageTexts(out / "y.xml"), MessageTexts(pc1 / "y.xml"));
+    }
   }
 }
 
@@ -149,6 +190,32 @@ TEST_F(FileJob, BackupsRotateToTheMaximum) {
   EXPECT_EQ(std::count_if(backups.begin(), backups.end(),
                           [](auto& n) { return n.starts_with("pc2.xml_"); }),
             2);
+}
+
+// A pair that fails on every run would back its inputs up again each time, and each identical
+// copy would push an older, different backup out of the rotation. An input that its newest
+// backup holds already gets none, and the report says so.
+TEST_F(FileJob, AnInputItsNewestBackupHoldsIsNotBackedUpAgain) {
+  const std::string older = folder_ / "pc1.xml_20000101000000.backup";
+  WriteFile(older, "an older state of pc1");
+  ::utimensat(AT_FDCWD, older.c_str(), nullptr, 0);
+  ::sleep(1);  // the backup just written is older than any this job makes
+  WriteFile(b_, "not a history");
+  std::vector<std::string> made;
+  for (int run = 0; run < 3; ++run) {
+    const auto result = Run({"/n", "/f", "/o", "/b", "/bm", "2", "/p1", a_, "/p2", b_});
+    EXPECT_EQ(result.status, 1) << result.err;
+    if (run == 0) made = Backups(folder_.Path());
+    if (run > 0) {
+      EXPECT_NE(result.out.find("made no new backup: " + folder_.Path().string() + "/pc1.xml_"),
+                std::string::npos)
+          << result.out;
+    }
+    if (run < 2) ::sleep(1);  // a later second: a backup made now would get a new name
+  }
+  EXPECT_EQ(made.size(), 3u);
+  EXPECT_EQ(Backups(folder_.Path()), made) << "no new backups, the older one kept";
+  EXPECT_EQ(ReadFile(older), "an older state of pc1");
 }
 
 TEST_F(FileJob, SeparateOutputLeavesTheInputsAlone) {

@@ -71,10 +71,28 @@ TEST_F(FolderJob, SeparateOutputHoldsTheUnionOfHistoryFiles) {
       << "inputs untouched";
 }
 
+// Every copy is named on the terminal and in the report as what it is: a file of one folder
+// only is a one-side copy in either direction, a merged pair's file a copy back.
 TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
   const auto only2 = ReadFileIdentity(pc2_ / "only2.xml");
-  const auto run = Run({"/n", "/d", "/o", "/nb", "/p1", pc1_, "/p2", pc2_});
+  const std::string json = (folder_ / "report.json").string();
+  const auto run = Run({"/n", "/d", "/o", "/nb", "/p1", pc1_, "/p2", pc2_, "/report", json});
   ASSERT_EQ(run.status, 0) << run.err;
+  const std::string report = ReadFile(json);
+  const std::string oneSide[][2] = {{pc1_ / "only1.xml", pc2_ / "only1.xml"},
+                                    {pc2_ / "only2.xml", pc1_ / "only2.xml"}};
+  for (const auto& [from, to] : oneSide) {
+    EXPECT_NE(run.out.find("copied " + from + " -> " + to + ": found on one side only"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(report.find("\"from\":\"" + from + "\",\"to\":\"" + to + "\",\"kind\":\"oneSide\""),
+              std::string::npos)
+        << report;
+  }
+  EXPECT_NE(run.out.find("copied back " + (pc1_ / "both.xml").string() + " -> " +
+                         (pc2_ / "both.xml").string()),
+            std::string::npos)
+      << run.out;
   const std::set<std::string> histories = {"Case.xml", "both.xml", "case.xml", "only1.xml",
                                            "only2.xml"};
   for (const auto& folder : {pc1_, pc2_}) {

@@ -105,6 +105,11 @@ TEST_P(DryRun, WritesNothingAndForetellsTheRealRun) {
   EXPECT_EQ(std::filesystem::exists(profile), profileBefore);
   EXPECT_EQ(std::filesystem::exists(profile.parent_path()), profileBefore);
   EXPECT_NE(dryRun.out.find("dry run, nothing was written"), std::string::npos) << dryRun.out;
+  const std::string said = dryRun.out + dryRun.err + test::ReadFile(folder / "dry.json");
+  for (const char* done : {"backed up to", "was made", "were made", "deleted the old backup",
+                           "\"backupsMade\"", "\"backupsRemoved\""}) {
+    EXPECT_EQ(said.find(done), std::string::npos) << done << " in " << said;
+  }
 
   std::vector<std::string> real = row.job(root);
   real.insert(real.end(), {"--report", (folder / "real.json").string()});
