@@ -70,11 +70,12 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
   std::vector<ResultRow> rows;
   for (const PairReport& pair : report.pairs) {
     ResultRow row;
-    row.what = PairName(pair);
+    row.input = pair.first;
+    row.second = pair.second;
     switch (pair.outcome) {
       case PairOutcome::Merged:
         row.outcome = dry ? Tr("would merge") : Tr("merged");
-        row.what += " -> " + pair.output;
+        row.output = pair.output;
         row.detail = DescribeCounts(pair.counts);
         break;
       case PairOutcome::Unchanged:
@@ -96,19 +97,33 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
     }
     rows.push_back(std::move(row));
     for (const std::string& made : pair.backupsMade) {
-      rows.push_back({std::string(dry ? Tr("would back up") : Tr("backup made")), made, "", false});
+      ResultRow backup;
+      backup.outcome = dry ? Tr("would back up") : Tr("backup made");
+      backup.output = made;
+      rows.push_back(std::move(backup));
     }
     for (const std::string& removed : pair.backupsRemoved) {
-      rows.push_back({std::string(dry ? Tr("would delete backup") : Tr("backup deleted")), removed,
-                      std::string(Tr("older than the maximum number of backups kept")), false});
+      ResultRow backup;
+      backup.outcome = dry ? Tr("would delete backup") : Tr("backup deleted");
+      backup.output = removed;
+      backup.detail = Tr("older than the maximum number of backups kept");
+      rows.push_back(std::move(backup));
     }
   }
   for (const CopyReport& copy : report.copies) {
-    rows.push_back({CopyOutcomeText(copy, dry), copy.from + " -> " + copy.to, CopyDetail(copy),
-                    copy.outcome == CopyOutcome::Failed});
+    ResultRow row;
+    row.outcome = CopyOutcomeText(copy, dry);
+    row.input = copy.from;
+    row.output = copy.to;
+    row.detail = CopyDetail(copy);
+    row.failed = copy.outcome == CopyOutcome::Failed;
+    rows.push_back(std::move(row));
   }
   for (const Phrase& warning : report.warnings) {
-    rows.push_back({std::string(Tr("note")), "", Word(warning), false});
+    ResultRow note;
+    note.outcome = Tr("note");
+    note.detail = Word(warning);
+    rows.push_back(std::move(note));
   }
   return rows;
 }

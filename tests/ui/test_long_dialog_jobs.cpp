@@ -1,12 +1,17 @@
 // A job run from the dialog: off the GUI thread, with a progress window that moves and a Cancel
 // that stops between pairs, and a results window that fits the screen however long its list.
 #include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +22,7 @@
 #include "files/history_locks.hpp"
 #include "job/job_report.hpp"
 #include "job_results_dialog.hpp"
+#include "texts/catalogue.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -234,7 +240,7 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->topLevelItemCount(), 1001);
   EXPECT_EQ(list->topLevelItem(0)->text(0), QTr("failed"));
-  EXPECT_TRUE(list->topLevelItem(0)->text(2).contains(QStringLiteral("byte 12")));
+  EXPECT_TRUE(list->topLevelItem(0)->text(JobResultsDialog::kDetail).contains("byte 12"));
   EXPECT_EQ(list->topLevelItem(1000)->text(0), QTr("copied"));
   EXPECT_GT(list->verticalScrollBar()->maximum(), 0) << "the list does not scroll";
   auto* ok = dialog.findChild<QPushButton*>("okButton");
@@ -246,6 +252,109 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   // The summary counts the failures in the language of the tests' locale.
   EXPECT_TRUE(summary->text().contains(FromUtf8(Format(Tr("{0} failed"), {"1000"}))))
       << summary->text().toStdString();
+}
+
+// Narrowed, a path never overflows and keeps its file name whole for as long as there is room
+// for it beside an ellipsis: the folders give way first.
+TEST(JobResultsDialog, ElidedPathsKeepTheFileNameWhole) {
+  const QFontMetrics metrics(QApplication::font());
+  const QString ellipsis(QChar(0x2026));
+  for (const QString& path :
+       {QStringLiteral("/home/someone/a rather long folder name/alice@example.com.xml"),
+        QStringLiteral("/home/user/統合/花子@example.com.xml"), QStringLiteral("/alice.xml"),
+        QStringLiteral("alice@example.com.xml")}) {
+    SCOPED_TRACE(path.toStdString());
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const int nameRoom = metrics.horizontalAdvance(ellipsis + u'/' + name);
+    const int full = metrics.horizontalAdvance(path);
+    for (int width = 0; width <= full + 4; ++width) {
+      const QString shown = ElidePath(path, metrics, width);
+      ASSERT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+      if (width >= full) {
+        ASSERT_EQ(shown, path);
+      } else if (width >= nameRoom) {
+        ASSERT_TRUE(shown.endsWith(u'/' + name) && shown.contains(ellipsis))
+            << width << ": " << shown.toStdString();
+      }
+    }
+  }
+}
+
+// Whole paths in their own columns, and the current row whole in the pane under the list, where
+// a keyboard reaches it: the first row when the window opens, then the row the arrows choose.
+TEST(JobResultsDialog, WholePathsAndTheCurrentRowAsText) {
+  const std::string deep = "/home/someone/a rather long folder name/another long folder name/";
+  JobReport report;
+  PairReport merged;
+  merged.first = deep + "pc1/alice@example.com.xml";
+  merged.second = deep + "pc2/alice@example.com.xml";
+  merged.output = deep + "merged/alice@example.com.xml";
+  merged.outcome = PairOutcome::Merged;
+  report.pairs.push_back(merged);
+  PairReport failed;
+  failed.first = deep + "pc1/bob@example.com.xml";
+  failed.second = deep + "pc2/bob@example.com.xml";
+  failed.outcome = PairOutcome::Failed;
+  failed.reason = Phrase(failed.first + " is no well-formed XML (at byte 12)");
+  report.pairs.push_back(failed);
+  CopyReport copy;
+  copy.from = deep + "pc2/carol@example.com.xml";
+  copy.to = deep + "merged/carol@example.com.xml";
+  copy.outcome = CopyOutcome::Copied;
+  report.copies.push_back(copy);
+
+  JobResultsDialog dialog(report, nullptr);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  auto* list = dialog.findChild<QTreeWidget*>("resultsList");
+  auto* details = dialog.findChild<QPlainTextEdit*>("resultsDetails");
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(details, nullptr);
+
+  using Column = JobResultsDialog::Column;
+  const struct {
+    std::string input, second, output;
+  } rows[] = {{merged.first, merged.second, merged.output},
+              {failed.first, failed.second, ""},
+              {copy.from, "", copy.to}};
+  ASSERT_EQ(list->topLevelItemCount(), 3);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const QTreeWidgetItem* item = list->topLevelItem(i);
+    for (const auto& [column, path] :
+         {std::pair{Column::kInput, rows[i].input}, std::pair{Column::kSecondInput, rows[i].second},
+          std::pair{Column::kOutput, rows[i].output}}) {
+      EXPECT_EQ(item->text(column).toStdString(), path);
+      EXPECT_EQ(item->toolTip(column).toStdString(), path);
+      EXPECT_EQ(list->header()->sectionResizeMode(column), QHeaderView::Interactive);
+    }
+  }
+  for (const int column : {Column::kInput, Column::kSecondInput, Column::kOutput}) {
+    EXPECT_NE(list->itemDelegateForColumn(column), nullptr) << "paths drawn through ElidePath";
+  }
+
+  // Open: the first row is current, and the pane shows it whole.
+  EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+  EXPECT_TRUE(list->hasFocus());
+  for (const std::string& path : {merged.first, merged.second, merged.output}) {
+    EXPECT_TRUE(details->toPlainText().contains(FromUtf8(path))) << path;
+  }
+
+  // Down to the failed pair: its outcome, both inputs and its reason, as selectable text.
+  QTest::keyClick(list, Qt::Key_Down);
+  const QString text = details->toPlainText();
+  EXPECT_TRUE(text.contains(QTr("failed")));
+  EXPECT_TRUE(text.contains(FromUtf8(Word(failed.reason)))) << text.toStdString();
+  EXPECT_TRUE(text.contains(FromUtf8(failed.second)));
+  EXPECT_FALSE(text.contains(FromUtf8(merged.first)));
+  EXPECT_TRUE(details->isReadOnly());
+  EXPECT_TRUE(details->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+
+  // Ctrl+C in the list copies the same text.
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
 }
 
 }  // namespace

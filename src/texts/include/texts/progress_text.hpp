@@ -22,10 +22,12 @@ std::string StoppingText();
 // Said once a stopped job has ended: how many pairs and copies it did not start.
 std::string StoppedText(const JobReport& report);
 
-// One line of the results window: what became of a pair, a copy or a backup.
+// One line of the results window: what became of a pair, a copy or a backup, with whole paths.
 struct ResultRow {
   std::string outcome;  // "merged", "unchanged", "failed", "not run", "copied", ...
-  std::string what;     // the files
+  std::string input;    // a pair's first input, the file a copy reads
+  std::string second;   // a pair's second input
+  std::string output;   // the file written: the merged output, a copy, a backup (or deleted)
   std::string detail;   // counts, or the reason
   bool failed = false;
 };
