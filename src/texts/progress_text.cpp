@@ -12,15 +12,15 @@ std::string FormatCount(std::size_t count) {
 }
 
 std::string ProgressLine(const JobProgress& item) {
-  const std::string index = FormatCount(item.index + 1);
+  const std::string done = FormatCount(item.finished);
   const std::string total = FormatCount(item.total);
   if (item.stage == JobStage::CopyingBack) {
-    return Format(Tr("copying back {0} of {1}: {2}"), {index, total, item.name});
+    return Format(Tr("{0} of {1} done — copying back {2}"), {done, total, item.name});
   }
   if (item.kind == JobItemKind::Pair) {
-    return Format(Tr("pair {0} of {1}: {2}"), {index, total, item.name});
+    return Format(Tr("{0} of {1} done — merging {2}"), {done, total, item.name});
   }
-  return Format(Tr("copy {0} of {1}: {2}"), {index, total, item.name});
+  return Format(Tr("{0} of {1} done — copying {2}"), {done, total, item.name});
 }
 
 std::string StoppingText() {

@@ -21,8 +21,10 @@
 #include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
 #include "job/job_report.hpp"
+#include "job_progress_dialog.hpp"
 #include "job_results_dialog.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/progress_text.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -78,18 +80,18 @@ TEST_F(LongJobTest, TheProgressMovesAndNoMergeRunsOnTheGuiThread) {
   WritePairs(40);
   Open(Settings(OutTarget::OtherFile));
   std::vector<int> values;
-  QStringList files;
+  QStringList labels;
   int maximum = -1;
   ProgressWatcher watcher([&](QWidget* window) {
     auto* bar = window->findChild<QProgressBar*>("progressBar");
-    auto* file = window->findChild<QLabel*>("progressFileLabel");
+    auto* label = window->findChild<QLabel*>("progressFileLabel");
     ASSERT_NE(bar, nullptr);
-    ASSERT_NE(file, nullptr);
-    QObject::connect(bar, &QProgressBar::valueChanged, [&values, &maximum, bar](int value) {
+    ASSERT_NE(label, nullptr);
+    QObject::connect(bar, &QProgressBar::valueChanged, [&, bar, label](int value) {
       values.push_back(value);
+      labels << label->text();
       maximum = bar->maximum();
     });
-    QObject::connect(bar, &QProgressBar::valueChanged, [&files, file] { files << file->text(); });
   });
 
   Click("okButton");
@@ -99,13 +101,20 @@ TEST_F(LongJobTest, TheProgressMovesAndNoMergeRunsOnTheGuiThread) {
   EXPECT_EQ(values.back(), 40);
   EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "the bar went back";
   EXPECT_GT(values.size(), 5u) << "the bar jumped instead of moving";
-  // The line in the language of the tests' locale: the pair's number, of 40, and its file.
-  const QString line = QRegularExpression::escape(
-                           FromUtf8(Format(Tr("pair {0} of {1}: {2}"), {"NUMBER", "40", "NAME"})))
-                           .replace(QStringLiteral("NUMBER"), QStringLiteral("\\d+"))
-                           .replace(QStringLiteral("NAME"), QStringLiteral("c1\\d\\d\\.xml"));
-  EXPECT_TRUE(files.filter(QRegularExpression(u'^' + line + u'$')).size() > 0)
-      << files.join(u'|').toStdString();
+  // Whenever the bar moves, the label (in the language of the tests' locale) says the same
+  // count of 40, and names one of the files.
+  const QRegularExpression line(
+      u'^' +
+      QRegularExpression::escape(
+          FromUtf8(Format(Tr("{0} of {1} done — merging {2}"), {"NUMBER", "40", "NAME"})))
+          .replace(QStringLiteral("NUMBER"), QStringLiteral("(\\d+)"))
+          .replace(QStringLiteral("NAME"), QStringLiteral("c1\\d\\d\\.xml")) +
+      u'$');
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const QRegularExpressionMatch match = line.match(labels[static_cast<qsizetype>(i)]);
+    ASSERT_TRUE(match.hasMatch()) << labels[static_cast<qsizetype>(i)].toStdString();
+    EXPECT_EQ(match.captured(1).toInt(), values[i]) << "the label and the bar disagree";
+  }
   EXPECT_EQ(dialog_->ItemsStarted(), 40);
   EXPECT_EQ(dialog_->ItemsStartedOnGuiThread(), 0) << "a merge ran on the GUI thread";
   ASSERT_EQ(messages_.results.size(), 1u);
@@ -252,6 +261,56 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   // The summary counts the failures in the language of the tests' locale.
   EXPECT_TRUE(summary->text().contains(FromUtf8(Format(Tr("{0} failed"), {"1000"}))))
       << summary->text().toStdString();
+}
+
+// The label and the bar say the same count out of the same total, in whatever order the news of
+// a folder job's items comes; the count never goes back, and the label names the item last
+// started.
+TEST(JobProgressDialog, LabelAndBarShowTheSameCount) {
+  StopFlag stop;
+  JobProgressDialog window(stop, nullptr);
+  window.show();
+  auto* bar = window.findChild<QProgressBar*>("progressBar");
+  auto* label = window.findChild<QLabel*>("progressFileLabel");
+  ASSERT_NE(bar, nullptr);
+  ASSERT_NE(label, nullptr);
+  constexpr auto kMerging = JobStage::Merging;
+  constexpr auto kBack = JobStage::CopyingBack;
+  constexpr auto kPair = JobItemKind::Pair;
+  constexpr auto kCopy = JobItemKind::Copy;
+  const struct {
+    const char* what;
+    bool started;
+    JobProgress item;  // stage, kind, index, total, finished, name
+    std::size_t done;  // the count both show
+  } steps[] = {
+      {"a pair starts", true, {kMerging, kPair, 0, 10, 0, "a.xml"}, 0},
+      {"another starts beside it", true, {kMerging, kPair, 1, 10, 0, "b.xml"}, 0},
+      {"the first ends", false, {kMerging, kPair, 0, 10, 1, "a.xml"}, 1},
+      {"a start told late", true, {kMerging, kCopy, 2, 10, 0, "c.xml"}, 1},
+      {"the copy ends", false, {kMerging, kCopy, 2, 10, 2, "c.xml"}, 2},
+      {"an end told late", false, {kMerging, kPair, 1, 10, 1, "b.xml"}, 2},
+      {"copying back", true, {kBack, kCopy, 0, 10, 9, "a.xml"}, 9},
+      {"all done", false, {kBack, kCopy, 0, 10, 10, "a.xml"}, 10},
+      {"a new total", true, {kMerging, kPair, 998, 1000, 999, "z.xml"}, 999},
+  };
+  JobProgress started;
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    if (step.started) {
+      started = step.item;
+      window.Started(step.item);
+    } else {
+      window.Finished(step.item);
+    }
+    JobProgress shown = started;
+    shown.total = step.item.total;
+    shown.finished = step.done;
+    EXPECT_EQ(label->text(), FromUtf8(ProgressLine(shown)));
+    EXPECT_EQ(bar->value(), static_cast<int>(step.done));
+    EXPECT_EQ(bar->maximum(), static_cast<int>(step.item.total));
+    EXPECT_EQ(bar->text(), FromUtf8(FormatCount(step.done) + " / " + FormatCount(step.item.total)));
+  }
 }
 
 // Narrowed, a path never overflows and keeps its file name whole for as long as there is room

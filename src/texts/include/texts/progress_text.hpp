@@ -12,8 +12,9 @@ namespace palvarin {
 // A count with its thousands separated by commas: "1,000".
 std::string FormatCount(std::size_t count);
 
-// What the job is doing as it starts an item: "pair 120 of 1,000: alice.xml",
-// "copy 3 of 10: bob.xml", "copying back 5 of 40: alice.xml".
+// How far the job is, and what it is doing as it starts `item`: "119 of 1,000 done — merging
+// alice.xml", "2 of 10 done — copying bob.xml", "45 of 80 done — copying back alice.xml". The
+// count is the item's `finished` out of its `total`: what a progress bar beside it shows.
 std::string ProgressLine(const JobProgress& item);
 
 // Said when a stop was asked for and the job ends after the items at hand.
