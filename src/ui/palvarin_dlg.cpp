@@ -211,7 +211,7 @@ void CPalvarinDlg::OnOK() {
   jobFailed_ = result.report.AnyFailed();
   messages_.ShowResults(this, result.report);
   ShowArchivedEntries(messages_, this, result.report);
-  messages_.Show(this, MessageQText(kMessageMergeFinished));
+  ShowJobEnd(messages_, this, result.report);
   accept();
 }
 

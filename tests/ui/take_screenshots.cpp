@@ -121,7 +121,8 @@ int main(int argc, char** argv) {
   help.hide();
 
   const auto box =
-      palvarin::MakeWarningBox(nullptr, palvarin::MessageQText(palvarin::kMessageBadArguments));
+      palvarin::MakeMessageBox(nullptr, palvarin::MessageQText(palvarin::kMessageBadArguments),
+                               palvarin::MessageIcon::Warning);
   ok &= Save(*box, folder, "message-204");
   return ok ? 0 : 1;
 }

@@ -166,8 +166,12 @@ TEST_F(LongJobTest, CancelStopsBetweenPairsAndTheResultsSayWhatRan) {
       EXPECT_EQ(ReadFile(pair.second), before[pair.second]) << pair.second;
     }
   }
-  // The end message still comes, after the results, and the dialog closes as after any job.
-  EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
+  // The end message still comes, after the results, warning that the job was stopped, and the
+  // dialog closes as after any job.
+  EXPECT_EQ(messages_.shown,
+            QStringList{MessageQText(kMessageMergeFinished) + u'\n' +
+                        StoppedJobNote(notRun, report.Count(CopyOutcome::NotRun))});
+  EXPECT_EQ(messages_.icons, std::vector{MessageIcon::Warning});
   EXPECT_EQ(messages_.resultsAfter, std::vector<int>{0});
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
 }
