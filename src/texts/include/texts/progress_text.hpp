@@ -28,7 +28,7 @@ struct ResultRow {
   std::string outcome;  // "merged", "unchanged", "failed", "not run", "copied", ...
   std::string input;    // a pair's first input, the file a copy reads
   std::string second;   // a pair's second input
-  std::string output;   // the file written: the merged output, a copy, a backup (or deleted)
+  std::string output;   // the file written: merged output, copy, backup made (or the one deleted)
   std::string detail;   // counts, or the reason
   bool failed = false;
 };
