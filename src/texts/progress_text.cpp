@@ -12,15 +12,15 @@ std::string FormatCount(std::size_t count) {
 }
 
 std::string ProgressLine(const JobProgress& item) {
-  const std::string index = FormatCount(item.index + 1);
+  const std::string done = FormatCount(item.finished);
   const std::string total = FormatCount(item.total);
   if (item.stage == JobStage::CopyingBack) {
-    return Format(Tr("copying back {0} of {1}: {2}"), {index, total, item.name});
+    return Format(Tr("{0} of {1} done — copying back {2}"), {done, total, item.name});
   }
   if (item.kind == JobItemKind::Pair) {
-    return Format(Tr("pair {0} of {1}: {2}"), {index, total, item.name});
+    return Format(Tr("{0} of {1} done — merging {2}"), {done, total, item.name});
   }
-  return Format(Tr("copy {0} of {1}: {2}"), {index, total, item.name});
+  return Format(Tr("{0} of {1} done — copying {2}"), {done, total, item.name});
 }
 
 std::string StoppingText() {
@@ -70,11 +70,12 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
   std::vector<ResultRow> rows;
   for (const PairReport& pair : report.pairs) {
     ResultRow row;
-    row.what = PairName(pair);
+    row.input = pair.first;
+    row.second = pair.second;
     switch (pair.outcome) {
       case PairOutcome::Merged:
         row.outcome = dry ? Tr("would merge") : Tr("merged");
-        row.what += " -> " + pair.output;
+        row.output = pair.output;
         row.detail = DescribeCounts(pair.counts);
         break;
       case PairOutcome::Unchanged:
@@ -95,20 +96,41 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
       row.detail = Format(Tr("{0}; note: {1}"), {row.detail, Word(warning)});
     }
     rows.push_back(std::move(row));
+    for (const std::string& kept : pair.backupsKept) {
+      ResultRow backup;
+      backup.outcome = dry ? Tr("would make no backup") : Tr("no new backup");
+      backup.output = kept;
+      backup.detail = Tr("the newest backup holds these bytes already");
+      rows.push_back(std::move(backup));
+    }
     for (const std::string& made : pair.backupsMade) {
-      rows.push_back({std::string(dry ? Tr("would back up") : Tr("backup made")), made, "", false});
+      ResultRow backup;
+      backup.outcome = dry ? Tr("would back up") : Tr("backup made");
+      backup.output = made;
+      rows.push_back(std::move(backup));
     }
     for (const std::string& removed : pair.backupsRemoved) {
-      rows.push_back({std::string(dry ? Tr("would delete backup") : Tr("backup deleted")), removed,
-                      std::string(Tr("older than the maximum number of backups kept")), false});
+      ResultRow backup;
+      backup.outcome = dry ? Tr("would delete backup") : Tr("backup deleted");
+      backup.output = removed;
+      backup.detail = Tr("older than the maximum number of backups kept");
+      rows.push_back(std::move(backup));
     }
   }
   for (const CopyReport& copy : report.copies) {
-    rows.push_back({CopyOutcomeText(copy, dry), copy.from + " -> " + copy.to, CopyDetail(copy),
-                    copy.outcome == CopyOutcome::Failed});
+    ResultRow row;
+    row.outcome = CopyOutcomeText(copy, dry);
+    row.input = copy.from;
+    row.output = copy.to;
+    row.detail = CopyDetail(copy);
+    row.failed = copy.outcome == CopyOutcome::Failed;
+    rows.push_back(std::move(row));
   }
   for (const Phrase& warning : report.warnings) {
-    rows.push_back({std::string(Tr("note")), "", Word(warning), false});
+    ResultRow note;
+    note.outcome = Tr("note");
+    note.detail = Word(warning);
+    rows.push_back(std::move(note));
   }
   return rows;
 }

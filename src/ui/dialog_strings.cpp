@@ -1,5 +1,9 @@
 #include "dialog_strings.hpp"
 
+#include <algorithm>
+
+#include "texts/progress_text.hpp"
+
 namespace palvarin {
 
 InTargetTexts TextsFor(InTarget kind) {
@@ -29,9 +33,56 @@ QString ResultsWindowTitle() { return QTr("Palvarin - Merge results"); }
 
 QString ResultsColumnOutcome() { return QTr("Result"); }
 
-QString ResultsColumnFiles() { return QTr("Files"); }
+QString ResultsColumnInput() { return QTr("Input"); }
+
+QString ResultsColumnSecondInput() { return QTr("Second input"); }
+
+QString ResultsColumnOutput() { return QTr("Output"); }
 
 QString ResultsColumnDetail() { return QTr("Details"); }
+
+QString ResultsDetailsName() { return QTr("Details of the selected row"); }
+
+QString HelpButtonText() { return QTr("&Help"); }
+
+QString HelpButtonName() { return QTr("Help"); }
+
+QString HelpButtonTip() { return QTr("Show the command-line help (F1)"); }
+
+namespace {
+
+// "2 pairs", "1 copy" or "2 pairs and 1 copy": the counts that are not 0.
+std::string PairsAndCopies(int pairs, int copies) {
+  const auto pairCount = static_cast<unsigned long>(std::max(pairs, 0));
+  const auto copyCount = static_cast<unsigned long>(std::max(copies, 0));
+  const std::string pairText =
+      Format(TrN("{0} pair", "{0} pairs", pairCount), {FormatCount(pairCount)});
+  const std::string copyText =
+      Format(TrN("{0} copy", "{0} copies", copyCount), {FormatCount(copyCount)});
+  if (copyCount == 0) return pairText;
+  if (pairCount == 0) return copyText;
+  return Format(Tr("{0} and {1}"), {pairText, copyText});
+}
+
+}  // namespace
+
+QString FailedItemsNote(int pairs, int copies) {
+  return FromUtf8(
+      Format(Tr("{0} failed. The results window shows why."), {PairsAndCopies(pairs, copies)}));
+}
+
+QString StoppedJobNote(int pairs, int copies) {
+  const int notStarted = std::max(pairs, 0) + std::max(copies, 0);
+  if (notStarted == 0) {
+    return QTr("The job was stopped after every pair and copy had started, so all of them ran.");
+  }
+  return FromUtf8(Format(TrN("The job was stopped before it was done: {0} was not started and "
+                             "was left untouched.",
+                             "The job was stopped before it was done: {0} were not started and "
+                             "were left untouched.",
+                             static_cast<unsigned long>(notStarted)),
+                         {PairsAndCopies(pairs, copies)}));
+}
 
 QString ArchivedEntriesNote(int count) {
   const std::string number = std::to_string(count);

@@ -48,8 +48,22 @@ QString ProgressWindowTitle();
 QString ProgressCancelLabel();
 QString ResultsWindowTitle();
 QString ResultsColumnOutcome();
-QString ResultsColumnFiles();
+QString ResultsColumnInput();
+QString ResultsColumnSecondInput();
+QString ResultsColumnOutput();
 QString ResultsColumnDetail();
+// What the pane under the results list is, for screen readers.
+QString ResultsDetailsName();
+
+// The main dialog's help button, its name for screen readers and its tooltip.
+QString HelpButtonText();
+QString HelpButtonName();
+QString HelpButtonTip();
+
+// Added to the end message when `pairs` pairs and `copies` copies failed (not both 0).
+QString FailedItemsNote(int pairs, int copies);
+// Added to the end message of a stopped job: how many pairs and copies it did not start.
+QString StoppedJobNote(int pairs, int copies);
 
 // How many entries the archive rule left out of the merged histories.
 QString ArchivedEntriesNote(int count);

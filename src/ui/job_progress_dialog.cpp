@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dialog_strings.hpp"
 #include "texts/progress_text.hpp"
@@ -18,7 +19,6 @@ JobProgressDialog::JobProgressDialog(StopFlag& stop, QWidget* parent)
   bar_ = new QProgressBar(this);
   bar_->setObjectName(QStringLiteral("progressBar"));
   bar_->setRange(0, 0);  // busy until the first item says how many there are
-  bar_->setFormat(QStringLiteral("%v / %m"));
   file_ = new QLabel(this);
   file_->setObjectName(QStringLiteral("progressFileLabel"));
   file_->setTextFormat(Qt::PlainText);
@@ -32,21 +32,39 @@ JobProgressDialog::JobProgressDialog(StopFlag& stop, QWidget* parent)
   layout->addWidget(cancel_, 0, Qt::AlignRight);
 }
 
-void JobProgressDialog::Show(const JobProgress& item, std::size_t done) {
-  const int total = static_cast<int>(item.total);
+void JobProgressDialog::Count(const JobProgress& item) {
+  if (item.total != shown_.total) {
+    shown_.total = item.total;
+    shown_.finished = item.finished;
+  } else {
+    // Items of a folder job end out of order, and their news may come late.
+    shown_.finished = std::max(shown_.finished, item.finished);
+  }
+}
+
+void JobProgressDialog::Show() {
+  // The label first, so that whoever watches the bar finds the label saying the same.
+  if (!stop_.Raised()) file_->setText(FromUtf8(ProgressLine(shown_)));
+  const int total = static_cast<int>(shown_.total);
   if (bar_->maximum() != total) bar_->setRange(0, total);
-  // Items of a folder job end out of order: never let the bar go back.
-  const int value = static_cast<int>(done);
-  if (value > bar_->value()) bar_->setValue(value);
-  if (!stop_.Raised()) file_->setText(FromUtf8(ProgressLine(item)));
+  // The bar's numbers written as the label writes them ("1,000").
+  bar_->setFormat(FromUtf8(FormatCount(shown_.finished) + " / " + FormatCount(shown_.total)));
+  bar_->setValue(static_cast<int>(shown_.finished));
 }
 
 void JobProgressDialog::Started(const JobProgress& item) {
-  if (bar_->maximum() != static_cast<int>(item.total)) bar_->setValue(0);
-  Show(item, item.finished);
+  Count(item);
+  shown_.stage = item.stage;
+  shown_.kind = item.kind;
+  shown_.index = item.index;
+  shown_.name = item.name;
+  Show();
 }
 
-void JobProgressDialog::Finished(const JobProgress& item) { Show(item, item.finished); }
+void JobProgressDialog::Finished(const JobProgress& item) {
+  Count(item);
+  Show();
+}
 
 void JobProgressDialog::Waiting() { file_->setText(WaitingForOtherJobText()); }
 

@@ -10,8 +10,9 @@ class QPushButton;
 
 namespace palvarin {
 
-// The window shown while a job runs off the GUI thread: how many items of the stage are done
-// out of how many, the file at hand, and Cancel, which raises `stop` so that the job ends
+// The window shown while a job runs off the GUI thread: how many items of the job are done out
+// of how many, in the label (ProgressLine, with the file last started) and in the bar alike,
+// and Cancel, which raises `stop` so that the job ends
 // after the items at hand. It closes only when the job has ended (Finish); closing it by the
 // window's frame or Escape asks for the stop as Cancel does.
 // Object names: "jobProgressDialog", "progressBar", "progressFileLabel", "progressCancelButton".
@@ -29,13 +30,16 @@ class JobProgressDialog : public QDialog {
   void reject() override;
 
  private:
-  void Show(const JobProgress& item, std::size_t done);
+  // Takes the count of `item`, which never goes back while the total stays.
+  void Count(const JobProgress& item);
+  void Show();
   void RequestStop();
 
   StopFlag& stop_;
   QProgressBar* bar_;
   QLabel* file_;
   QPushButton* cancel_;
+  JobProgress shown_;  // the item last started, with the count shown
   bool finished_ = false;
 };
 

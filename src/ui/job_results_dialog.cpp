@@ -1,11 +1,16 @@
 #include "job_results_dialog.hpp"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -24,7 +29,79 @@ QRect AvailableArea(QWidget* parent) {
   return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 640, 480);
 }
 
+// Draws a file column's paths through ElidePath.
+class PathDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QStyle* style = cell.widget != nullptr ? cell.widget->style() : QApplication::style();
+    // The room the style leaves for the text: the cell less a margin on each side.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
+    cell.text = ElidePath(cell.text, cell.fontMetrics, cell.rect.width() - 2 * margin);
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+  }
+};
+
+// `text` elided to at most `width` pixels as horizontalAdvance measures them, which elidedText
+// alone may miss by a pixel: a text that overflows is elided once more by the style, from the
+// right, which would cut off the file name after all.
+QString Elided(const QString& text, const QFontMetrics& metrics, int width) {
+  QString elided = metrics.elidedText(text, Qt::ElideMiddle, width);
+  for (int room = width - 1; room >= 0 && metrics.horizontalAdvance(elided) > width; --room) {
+    elided = metrics.elidedText(text, Qt::ElideMiddle, room);
+  }
+  return elided;
+}
+
+// The whole row as text, one "column: value" line for each column that has a value.
+constexpr int kRowTextRole = Qt::UserRole;
+
+QString RowText(const QStringList& headers, const QStringList& values) {
+  QStringList lines;
+  for (qsizetype column = 0; column < values.size(); ++column) {
+    if (!values[column].isEmpty()) lines << headers[column] + QStringLiteral(": ") + values[column];
+  }
+  return lines.join(u'\n');
+}
+
+QTreeWidgetItem* MakeItem(const ResultRow& row, const QStringList& headers) {
+  QStringList values(JobResultsDialog::kColumns);
+  values[JobResultsDialog::kOutcome] = FromUtf8(row.outcome);
+  values[JobResultsDialog::kInput] = FromUtf8(row.input);
+  values[JobResultsDialog::kSecondInput] = FromUtf8(row.second);
+  values[JobResultsDialog::kOutput] = FromUtf8(row.output);
+  values[JobResultsDialog::kDetail] = FromUtf8(row.detail);
+  auto* item = new QTreeWidgetItem(values);
+  // The whole text on hover: paths and reasons are often wider than their column.
+  for (int column = JobResultsDialog::kInput; column < JobResultsDialog::kColumns; ++column) {
+    item->setToolTip(column, values[column]);
+  }
+  item->setData(0, kRowTextRole, RowText(headers, values));
+  if (row.failed) {
+    for (int column = 0; column < JobResultsDialog::kColumns; ++column) {
+      item->setForeground(column, Qt::darkRed);
+    }
+  }
+  return item;
+}
+
 }  // namespace
+
+QString ElidePath(const QString& path, const QFontMetrics& metrics, int width) {
+  if (metrics.horizontalAdvance(path) <= width) return path;
+  const qsizetype slash = path.lastIndexOf(u'/');
+  const QString name = path.mid(slash + 1);
+  const QString ellipsis(QChar(0x2026));
+  const int folderRoom = width - metrics.horizontalAdvance(u'/' + name);
+  if (slash <= 0 || folderRoom < metrics.horizontalAdvance(ellipsis)) {
+    return Elided(name, metrics, width);
+  }
+  return Elided(path.left(slash), metrics, folderRoom) + u'/' + name;
+}
 
 JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("jobResultsDialog"));
@@ -38,27 +115,37 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : Q
   if (report.stopped) text += u'\n' + FromUtf8(StoppedText(report));
   summary->setText(text);
 
-  auto* list = new QTreeWidget(this);
-  list->setObjectName(QStringLiteral("resultsList"));
-  list->setRootIsDecorated(false);
-  list->setUniformRowHeights(true);
-  list->setHeaderLabels({ResultsColumnOutcome(), ResultsColumnFiles(), ResultsColumnDetail()});
+  list_ = new QTreeWidget(this);
+  list_->setObjectName(QStringLiteral("resultsList"));
+  list_->setRootIsDecorated(false);
+  list_->setUniformRowHeights(true);
+  const QStringList headers{ResultsColumnOutcome(), ResultsColumnInput(),
+                            ResultsColumnSecondInput(), ResultsColumnOutput(),
+                            ResultsColumnDetail()};
+  list_->setHeaderLabels(headers);
   QList<QTreeWidgetItem*> items;
-  for (const ResultRow& row : ResultRows(report)) {
-    auto* item = new QTreeWidgetItem(
-        QStringList{FromUtf8(row.outcome), FromUtf8(row.what), FromUtf8(row.detail)});
-    // The whole text on hover: paths and reasons are often wider than their column.
-    item->setToolTip(1, item->text(1));
-    item->setToolTip(2, item->text(2));
-    if (row.failed) {
-      for (int column = 0; column < 3; ++column) item->setForeground(column, Qt::darkRed);
-    }
-    items << item;
+  for (const ResultRow& row : ResultRows(report)) items << MakeItem(row, headers);
+  list_->addTopLevelItems(items);
+  list_->header()->setSectionResizeMode(QHeaderView::Interactive);
+  list_->setColumnWidth(kOutcome, 110);
+  auto* paths = new PathDelegate(list_);
+  for (int column : {kInput, kSecondInput, kOutput}) {
+    list_->setItemDelegateForColumn(column, paths);
+    list_->setColumnWidth(column, 230);
   }
-  list->addTopLevelItems(items);
-  list->header()->setSectionResizeMode(QHeaderView::Interactive);
-  list->setColumnWidth(0, 110);
-  list->setColumnWidth(1, 360);
+
+  // The current row whole, where a keyboard can reach, select and copy it.
+  details_ = new QPlainTextEdit(this);
+  details_->setObjectName(QStringLiteral("resultsDetails"));
+  details_->setAccessibleName(ResultsDetailsName());
+  details_->setReadOnly(true);
+  details_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  details_->setMinimumHeight(details_->fontMetrics().lineSpacing() * 5);
+  connect(list_, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current) { ShowDetails(current); });
+  auto* copy = new QShortcut(QKeySequence::Copy, list_);
+  copy->setContext(Qt::WidgetShortcut);
+  connect(copy, &QShortcut::activated, this, [this] { CopyCurrentRow(); });
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
@@ -68,15 +155,29 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : Q
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(summary);
-  layout->addWidget(list, 1);
+  layout->addWidget(list_, 3);
+  layout->addWidget(details_, 1);
   layout->addWidget(buttons);
+
+  if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
+  list_->setFocus();
 
   // However many rows there are, the window (its frame included) stays on the screen and
   // the list scrolls inside it.
   const QRect area = AvailableArea(parent);
   const QSize room(std::max(200, area.width() - 40), std::max(150, area.height() - 60));
   setMaximumSize(room);
-  resize(std::min(room.width(), 900), std::min(room.height(), 520));
+  resize(std::min(room.width(), 1000), std::min(room.height(), 560));
+}
+
+void JobResultsDialog::ShowDetails(const QTreeWidgetItem* item) {
+  details_->setPlainText(item != nullptr ? item->data(0, kRowTextRole).toString() : QString());
+}
+
+void JobResultsDialog::CopyCurrentRow() const {
+  if (const QTreeWidgetItem* item = list_->currentItem()) {
+    QGuiApplication::clipboard()->setText(item->data(0, kRowTextRole).toString());
+  }
 }
 
 }  // namespace palvarin

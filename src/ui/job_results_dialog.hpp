@@ -2,18 +2,40 @@
 
 #include <QDialog>
 
+class QFontMetrics;
+class QPlainTextEdit;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace palvarin {
 
 struct JobReport;
 
+// `path` shortened to `width` pixels as the results list shows it: whole if it fits, else its
+// folders give way from their middle so that the file name stays whole, and only when even
+// that has no room is the file name shortened in its middle.
+QString ElidePath(const QString& path, const QFontMetrics& metrics, int width);
+
 // What a job did, after it ran: a summary line, then one row per pair, copy, backup and note,
-// in a list that scrolls, so that the window fits the screen however long the list is.
-// Object names: "jobResultsDialog", "resultsSummary", "resultsList", "okButton".
+// in a list that scrolls, so that the window fits the screen however long the list is. The
+// file columns hold whole paths, shown by ElidePath where narrow (the whole path in the
+// tooltip); the pane under the list shows the current row whole as plain text, and Ctrl+C in
+// the list copies that text. The first row is current when the window opens.
+// Object names: "jobResultsDialog", "resultsSummary", "resultsList", "resultsDetails",
+// "okButton".
 class JobResultsDialog : public QDialog {
  public:
   JobResultsDialog(const JobReport& report, QWidget* parent);
+
+  // The list's columns.
+  enum Column { kOutcome, kInput, kSecondInput, kOutput, kDetail, kColumns };
+
+ private:
+  void ShowDetails(const QTreeWidgetItem* item);
+  void CopyCurrentRow() const;
+
+  QTreeWidget* list_;
+  QPlainTextEdit* details_;
 };
 
 }  // namespace palvarin

@@ -10,24 +10,29 @@ namespace palvarin {
 
 struct JobReport;
 
+// The icon of a message: a warning for every message but the end of a job that went well.
+enum class MessageIcon { Warning, Information };
+
 // Shows the program's messages and what a job did; tests record them instead of opening
 // modal windows.
 class MessagePresenter {
  public:
   virtual ~MessagePresenter() = default;
-  // Tells the user `text` and returns once it has been seen.
-  virtual void Show(QWidget* parent, const QString& text) = 0;
+  // Tells the user `text` with `icon` and returns once it has been seen.
+  virtual void Show(QWidget* parent, const QString& text, MessageIcon icon) = 0;
+  void Show(QWidget* parent, const QString& text) { Show(parent, text, MessageIcon::Warning); }
   // Lists what the job did and returns once it has been seen.
   virtual void ShowResults(QWidget* parent, const JobReport& report) = 0;
 };
 
-// The message box of every message: warning icon, OK only, caption "Palvarin", plain text.
-std::unique_ptr<QMessageBox> MakeWarningBox(QWidget* parent, const QString& text);
+// The message box of every message: `icon`, OK only, caption "Palvarin", plain text.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text, MessageIcon icon);
 
-// Shows each message in a modal MakeWarningBox, and the results in a modal JobResultsDialog.
+// Shows each message in a modal MakeMessageBox, and the results in a modal JobResultsDialog.
 class MessageBoxPresenter : public MessagePresenter {
  public:
-  void Show(QWidget* parent, const QString& text) override;
+  using MessagePresenter::Show;
+  void Show(QWidget* parent, const QString& text, MessageIcon icon) override;
   void ShowResults(QWidget* parent, const JobReport& report) override;
 };
 

@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QThread>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 
 #include "dialog_strings.hpp"
+#include "help_dialog.hpp"
 #include "job/run_merge_job.hpp"
 #include "job_problems.hpp"
 #include "job_progress_dialog.hpp"
@@ -75,7 +77,13 @@ void CPalvarinDlg::Connect() {
           [this] { BrowseForPath(PathField::PathSave); });
   connect(c.okButton, &QPushButton::clicked, this, [this] { OnOK(); });
   connect(c.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(c.helpButton, &QPushButton::clicked, this, [this] { ShowHelp(); });
+  // F1 wherever the focus is in the dialog.
+  auto* help = new QShortcut(QKeySequence::HelpContents, this);
+  connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
 }
+
+void CPalvarinDlg::ShowHelp() { HelpDialog(this).exec(); }
 
 bool CPalvarinDlg::ReadControls() {
   const PalvarinDlgControls& c = controls_;
@@ -211,7 +219,7 @@ void CPalvarinDlg::OnOK() {
   jobFailed_ = result.report.AnyFailed();
   messages_.ShowResults(this, result.report);
   ShowArchivedEntries(messages_, this, result.report);
-  messages_.Show(this, MessageQText(kMessageMergeFinished));
+  ShowJobEnd(messages_, this, result.report);
   accept();
 }
 

@@ -39,6 +39,8 @@ class CPalvarinDlg : public QDialog, private JobObserver {
   // Checks the paths, runs the job off the GUI thread with a progress window, lists what it did
   // and closes; stays open when refused.
   void OnOK();
+  // Opens the help dialog over this one (the help button, F1).
+  void ShowHelp();
   // True when the job run from the dialog left a pair or a copy failed.
   bool JobFailed() const { return jobFailed_; }
   // Items the job has started, and how many of them on the GUI thread (which must be none).

@@ -157,9 +157,14 @@ QVBoxLayout* BuildButtons(QWidget* parent, PalvarinDlgControls& c) {
   c.okButton->setDefault(true);
   c.cancelButton = Make<QPushButton>(parent, "cancelButton", QTr("Cancel"));
   c.cancelButton->setAutoDefault(false);
+  c.helpButton = Make<QPushButton>(parent, "helpButton", HelpButtonText());
+  c.helpButton->setAutoDefault(false);
+  c.helpButton->setAccessibleName(HelpButtonName());
+  c.helpButton->setToolTip(HelpButtonTip());
   auto* layout = new QVBoxLayout;
   layout->addWidget(c.okButton);
   layout->addWidget(c.cancelButton);
+  layout->addWidget(c.helpButton);
   layout->addStretch();
   return layout;
 }
@@ -168,7 +173,8 @@ void SetTabOrder(const PalvarinDlgControls& c) {
   QWidget* const order[] = {c.path1Edit,           c.path1Browse,   c.path2Edit,
                             c.path2Browse,         c.pathSaveEdit,  c.pathSaveBrowse,
                             c.backupCheck,         c.backupMaxEdit, c.skipUnchangedCheck,
-                            c.ignoreOldMergeCheck, c.okButton,      c.cancelButton};
+                            c.ignoreOldMergeCheck, c.okButton,      c.cancelButton,
+                            c.helpButton};
   for (std::size_t i = 1; i < std::size(order); ++i) {
     QWidget::setTabOrder(order[i - 1], order[i]);
   }

@@ -36,6 +36,7 @@ struct PalvarinDlgControls {
   QCheckBox* ignoreOldMergeCheck;
   QPushButton* okButton;
   QPushButton* cancelButton;
+  QPushButton* helpButton;
 };
 
 // Creates the controls with their fixed texts inside `dialog`, lays them out and sets the

@@ -7,6 +7,27 @@
 #include "texts/catalogue.hpp"
 
 namespace palvarin {
+namespace {
+
+// Qt 6 asks for the file type words of its file dialogs ("Folder" in the Type column, "Drive")
+// under QAbstractFileIconProvider, which Qt's catalogues may not have yet; the same words are
+// there under QFileDialog, where Qt 5 asked for them.
+class FileTypeWords final : public QTranslator {
+ public:
+  FileTypeWords(const QTranslator& qt, QObject* parent) : QTranslator(parent), qt_(qt) {}
+
+  QString translate(const char* context, const char* source, const char* disambiguation,
+                    int n) const override {
+    if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+    return qt_.translate("QFileDialog", source, disambiguation, n);
+  }
+  bool isEmpty() const override { return false; }
+
+ private:
+  const QTranslator& qt_;
+};
+
+}  // namespace
 
 bool InstallQtTranslations(QCoreApplication& application) {
   const std::string& language = TextLanguage();
@@ -18,6 +39,8 @@ bool InstallQtTranslations(QCoreApplication& application) {
     delete translator;
     return false;
   }
+  // Installed first, so that Qt's own catalogue, should it have the words, is asked first.
+  QCoreApplication::installTranslator(new FileTypeWords(*translator, &application));
   return QCoreApplication::installTranslator(translator);
 }
 

@@ -37,24 +37,25 @@ TEST(FormatCount, SeparatesThousands) {
   for (const auto& row : rows) EXPECT_EQ(FormatCount(row.count), row.text);
 }
 
-JobProgress Item(JobStage stage, JobItemKind kind, std::size_t index, std::size_t total,
+JobProgress Item(JobStage stage, JobItemKind kind, std::size_t finished, std::size_t total,
                  const std::string& name) {
   JobProgress item;
   item.stage = stage;
   item.kind = kind;
-  item.index = index;
   item.total = total;
+  item.finished = finished;
   item.name = name;
   return item;
 }
 
-TEST(ProgressLine, NamesTheItemAndCountsFromOne) {
+// The count is what has ended, as a progress bar beside the line shows it.
+TEST(ProgressLine, CountsWhatIsDoneAndNamesTheItem) {
   EXPECT_EQ(ProgressLine(Item(JobStage::Merging, JobItemKind::Pair, 119, 1000, "alice.xml")),
-            "pair 120 of 1,000: alice.xml");
+            "119 of 1,000 done — merging alice.xml");
   EXPECT_EQ(ProgressLine(Item(JobStage::Merging, JobItemKind::Copy, 0, 3, "bob.xml")),
-            "copy 1 of 3: bob.xml");
-  EXPECT_EQ(ProgressLine(Item(JobStage::CopyingBack, JobItemKind::Copy, 4, 40, "a.xml")),
-            "copying back 5 of 40: a.xml");
+            "0 of 3 done — copying bob.xml");
+  EXPECT_EQ(ProgressLine(Item(JobStage::CopyingBack, JobItemKind::Copy, 44, 80, "a.xml")),
+            "44 of 80 done — copying back a.xml");
 }
 
 // On a terminal the line is rewritten in place, cut to the width, its name escaped, and erased
@@ -66,8 +67,9 @@ TEST(TerminalProgress, OneLineRewrittenInPlace) {
     bool quiet;
     std::string expected;
   } rows[] = {
-      {"wide", 80, false, "\rpair 1 of 2: a\\nb.xml\x1b[K\rpair 2 of 2: c.xml\x1b[K\r\x1b[K"},
-      {"narrow", 12, false, "\rpair 1 of 2\x1b[K\rpair 2 of 2\x1b[K\r\x1b[K"},
+      {"wide", 80, false,
+       "\r0 of 2 done — merging a\\nb.xml\x1b[K\r1 of 2 done — merging c.xml\x1b[K\r\x1b[K"},
+      {"narrow", 12, false, "\r0 of 2 done\x1b[K\r1 of 2 done\x1b[K\r\x1b[K"},
       {"no terminal", 0, false, ""},
       {"quiet", 80, true, ""},
   };

@@ -14,6 +14,8 @@
 #include "support/history_builder.hpp"
 #include "support/job_settings.hpp"
 #include "support/test_support.hpp"
+#include "texts/catalogue.hpp"
+#include "texts/progress_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -114,6 +116,12 @@ TEST_F(Folders, EveryItemIsToldAsItStartsAndEnds) {
     for (const JobProgress& item : recorder.finished) finished.insert(item.finished);
     EXPECT_EQ(finished.size(), 2 * kPerStage);
     EXPECT_EQ(*finished.rbegin(), 2 * kPerStage);
+    // A file of either folder only is a one-side copy, also where the copy back takes it.
+    for (const ResultRow& row : ResultRows(result.report)) {
+      if (!row.input.ends_with("only1.xml") && !row.input.ends_with("only2.xml")) continue;
+      EXPECT_EQ(row.outcome, Tr("copied")) << row.input;
+      EXPECT_EQ(row.detail, Tr("found on one side only")) << row.input;
+    }
   }
 }
 

@@ -163,6 +163,7 @@ TEST(LongJobTexts, EveryLineInTheLanguageInUseWithItsFacts) {
   item.kind = JobItemKind::Pair;
   item.index = 119;
   item.total = 1000;
+  item.finished = 120;
   item.name = "alice.xml";
   for (const std::string& locale : {kEnglishLocales[0], std::string(kJapaneseLocale)}) {
     ScopedLanguage language(locale);

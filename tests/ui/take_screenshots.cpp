@@ -12,12 +12,16 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QThread>
+#include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
 
 #include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
+#include "job/job_report.hpp"
+#include "job_problems.hpp"
+#include "job_results_dialog.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
@@ -79,6 +83,67 @@ Widget* Child(QWidget& parent, const char* name) {
   return parent.findChild<Widget*>(QString::fromLatin1(name));
 }
 
+// A folder job that merged one pair, copied a file found on one side only, and failed on a
+// pair whose first file is broken, with the reason the core gives for it.
+palvarin::JobReport SampleReport() {
+  using palvarin::Say;
+  const std::string out =
+      palvarin::TextLanguage() == "ja" ? "/home/user/統合/" : "/home/user/merged/";
+  palvarin::JobReport report;
+  palvarin::PairReport alice;
+  alice.first = "/home/user/PC1/alice@example.com.xml";
+  alice.second = "/home/user/PC2/alice@example.com.xml";
+  alice.output = out + "alice@example.com.xml";
+  alice.outcome = palvarin::PairOutcome::Merged;
+  alice.counts.fromInput1 = 12;
+  alice.counts.fromInput2 = 30;
+  alice.counts.fromBoth = 1840;
+  alice.counts.sessions = 214;
+  report.pairs.push_back(alice);
+  palvarin::PairReport bob;
+  bob.first = "/home/user/PC1/bob@example.com.xml";
+  bob.second = "/home/user/PC2/bob@example.com.xml";
+  bob.output = out + "bob@example.com.xml";
+  bob.outcome = palvarin::PairOutcome::Failed;
+  bob.reason =
+      Say("{0}; nothing was written and both inputs are as they were",
+          {Say("{0} is not a message history: {1}",
+               {bob.first,
+                Say("it is no well-formed XML ({0} at byte {1})",
+                    {std::string("Error parsing start element tag"), std::string("48213")})})});
+  report.pairs.push_back(bob);
+  palvarin::CopyReport carol;
+  carol.from = "/home/user/PC2/carol@example.com.xml";
+  carol.to = out + "carol@example.com.xml";
+  carol.outcome = palvarin::CopyOutcome::Copied;
+  report.copies.push_back(carol);
+  return report;
+}
+
+// Keeps the end message instead of showing it, for a box of its own to be saved.
+class KeptMessage : public palvarin::MessagePresenter {
+ public:
+  using MessagePresenter::Show;
+  void Show(QWidget* /*parent*/, const QString& text, palvarin::MessageIcon icon) override {
+    text_ = text;
+    icon_ = icon;
+  }
+  void ShowResults(QWidget* /*parent*/, const palvarin::JobReport& /*report*/) override {}
+  std::unique_ptr<QMessageBox> Box() const {
+    return palvarin::MakeMessageBox(nullptr, text_, icon_);
+  }
+
+ private:
+  QString text_;
+  palvarin::MessageIcon icon_ = palvarin::MessageIcon::Warning;
+};
+
+bool SaveEndMessage(const palvarin::JobReport& report, const QDir& folder, const char* name) {
+  KeptMessage end;
+  palvarin::ShowJobEnd(end, nullptr, report);
+  return Save(*end.Box(), folder, name);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,7 +186,22 @@ int main(int argc, char** argv) {
   help.hide();
 
   const auto box =
-      palvarin::MakeWarningBox(nullptr, palvarin::MessageQText(palvarin::kMessageBadArguments));
+      palvarin::MakeMessageBox(nullptr, palvarin::MessageQText(palvarin::kMessageBadArguments),
+                               palvarin::MessageIcon::Warning);
   ok &= Save(*box, folder, "message-204");
+  box->hide();
+
+  const palvarin::JobReport report = SampleReport();
+  palvarin::JobResultsDialog results(report, nullptr);
+  // The failed pair chosen, so that the pane shows its reason.
+  auto* list = Child<QTreeWidget>(results, "resultsList");
+  list->setCurrentItem(list->topLevelItem(1));
+  ok &= Save(results, folder, "job-results");
+  results.hide();
+
+  palvarin::JobReport allWell = report;
+  allWell.pairs.pop_back();
+  ok &= SaveEndMessage(allWell, folder, "message-250-information");
+  ok &= SaveEndMessage(report, folder, "message-250-warning");
   return ok ? 0 : 1;
 }

@@ -18,14 +18,18 @@
 namespace palvarin::test {
 namespace {
 
-TEST(MessageBoxTest, IsAWarningWithOkOnlyCaptionedPalvarin) {
+TEST(MessageBoxTest, OkOnlyCaptionedPalvarinWithTheIconAsked) {
   const QString text = QStringLiteral("対象にファイルが設定されていません\n<b>&x</b>");
-  const std::unique_ptr<QMessageBox> box = MakeWarningBox(nullptr, text);
-  EXPECT_EQ(box->icon(), QMessageBox::Warning);
-  EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-  EXPECT_EQ(box->windowTitle(), QStringLiteral("Palvarin"));
-  EXPECT_EQ(box->text(), text);
-  EXPECT_EQ(box->textFormat(), Qt::PlainText);
+  for (const auto& [icon, shown] :
+       {std::pair{MessageIcon::Warning, QMessageBox::Warning},
+        std::pair{MessageIcon::Information, QMessageBox::Information}}) {
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox(nullptr, text, icon);
+    EXPECT_EQ(box->icon(), shown);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Palvarin"));
+    EXPECT_EQ(box->text(), text);
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+  }
 }
 
 struct DisplayRow {

@@ -101,8 +101,14 @@ TEST_F(EnglishDialogTest, EveryTextOfTheDialogsHasNoJapanese) {
       ProgressCancelLabel(),
       ResultsWindowTitle(),
       ResultsColumnOutcome(),
-      ResultsColumnFiles(),
+      ResultsColumnInput(),
+      ResultsColumnSecondInput(),
+      ResultsColumnOutput(),
       ResultsColumnDetail(),
+      ResultsDetailsName(),
+      HelpButtonText(),
+      HelpButtonName(),
+      HelpButtonTip(),
       ArchivedEntriesNote(1),
       ArchivedEntriesNote(2),
       TextsFor(InTarget::File).pathsGroup,
@@ -114,6 +120,27 @@ TEST_F(EnglishDialogTest, EveryTextOfTheDialogsHasNoJapanese) {
   }
   EXPECT_NE(ArchivedEntriesNote(1), ArchivedEntriesNote(2).replace(u'2', u'1'))
       << "one entry, two entries";
+}
+
+// What the end message adds: the counts that are not 0, each in its number.
+TEST(EnglishEndNotes, CountEachKindInItsNumber) {
+  ASSERT_EQ(TextLanguage(), "en");
+  const struct {
+    QString note;
+    const char* english;
+  } rows[] = {
+      {FailedItemsNote(1, 0), "1 pair failed. The results window shows why."},
+      {FailedItemsNote(0, 2), "2 copies failed. The results window shows why."},
+      {FailedItemsNote(1'000, 1), "1,000 pairs and 1 copy failed. The results window shows why."},
+      {StoppedJobNote(1, 0),
+       "The job was stopped before it was done: 1 pair was not started and was left untouched."},
+      {StoppedJobNote(2, 1),
+       "The job was stopped before it was done: 2 pairs and 1 copy were not started and were "
+       "left untouched."},
+      {StoppedJobNote(0, 0),
+       "The job was stopped after every pair and copy had started, so all of them ran."},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.note.toStdString(), row.english);
 }
 
 TEST(EnglishHelpDialog, ShowsTheEnglishBlocks) {

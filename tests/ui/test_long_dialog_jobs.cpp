@@ -1,12 +1,17 @@
 // A job run from the dialog: off the GUI thread, with a progress window that moves and a Cancel
 // that stops between pairs, and a results window that fits the screen however long its list.
 #include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -16,7 +21,10 @@
 #include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
 #include "job/job_report.hpp"
+#include "job_progress_dialog.hpp"
 #include "job_results_dialog.hpp"
+#include "texts/catalogue.hpp"
+#include "texts/progress_text.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -72,18 +80,18 @@ TEST_F(LongJobTest, TheProgressMovesAndNoMergeRunsOnTheGuiThread) {
   WritePairs(40);
   Open(Settings(OutTarget::OtherFile));
   std::vector<int> values;
-  QStringList files;
+  QStringList labels;
   int maximum = -1;
   ProgressWatcher watcher([&](QWidget* window) {
     auto* bar = window->findChild<QProgressBar*>("progressBar");
-    auto* file = window->findChild<QLabel*>("progressFileLabel");
+    auto* label = window->findChild<QLabel*>("progressFileLabel");
     ASSERT_NE(bar, nullptr);
-    ASSERT_NE(file, nullptr);
-    QObject::connect(bar, &QProgressBar::valueChanged, [&values, &maximum, bar](int value) {
+    ASSERT_NE(label, nullptr);
+    QObject::connect(bar, &QProgressBar::valueChanged, [&, bar, label](int value) {
       values.push_back(value);
+      labels << label->text();
       maximum = bar->maximum();
     });
-    QObject::connect(bar, &QProgressBar::valueChanged, [&files, file] { files << file->text(); });
   });
 
   Click("okButton");
@@ -93,13 +101,20 @@ TEST_F(LongJobTest, TheProgressMovesAndNoMergeRunsOnTheGuiThread) {
   EXPECT_EQ(values.back(), 40);
   EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "the bar went back";
   EXPECT_GT(values.size(), 5u) << "the bar jumped instead of moving";
-  // The line in the language of the tests' locale: the pair's number, of 40, and its file.
-  const QString line = QRegularExpression::escape(
-                           FromUtf8(Format(Tr("pair {0} of {1}: {2}"), {"NUMBER", "40", "NAME"})))
-                           .replace(QStringLiteral("NUMBER"), QStringLiteral("\\d+"))
-                           .replace(QStringLiteral("NAME"), QStringLiteral("c1\\d\\d\\.xml"));
-  EXPECT_TRUE(files.filter(QRegularExpression(u'^' + line + u'$')).size() > 0)
-      << files.join(u'|').toStdString();
+  // Whenever the bar moves, the label (in the language of the tests' locale) says the same
+  // count of 40, and names one of the files.
+  const QRegularExpression line(
+      u'^' +
+      QRegularExpression::escape(
+          FromUtf8(Format(Tr("{0} of {1} done — merging {2}"), {"NUMBER", "40", "NAME"})))
+          .replace(QStringLiteral("NUMBER"), QStringLiteral("(\\d+)"))
+          .replace(QStringLiteral("NAME"), QStringLiteral("c1\\d\\d\\.xml")) +
+      u'$');
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const QRegularExpressionMatch match = line.match(labels[static_cast<qsizetype>(i)]);
+    ASSERT_TRUE(match.hasMatch()) << labels[static_cast<qsizetype>(i)].toStdString();
+    EXPECT_EQ(match.captured(1).toInt(), values[i]) << "the label and the bar disagree";
+  }
   EXPECT_EQ(dialog_->ItemsStarted(), 40);
   EXPECT_EQ(dialog_->ItemsStartedOnGuiThread(), 0) << "a merge ran on the GUI thread";
   ASSERT_EQ(messages_.results.size(), 1u);
@@ -151,8 +166,12 @@ TEST_F(LongJobTest, CancelStopsBetweenPairsAndTheResultsSayWhatRan) {
       EXPECT_EQ(ReadFile(pair.second), before[pair.second]) << pair.second;
     }
   }
-  // The end message still comes, after the results, and the dialog closes as after any job.
-  EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
+  // The end message still comes, after the results, warning that the job was stopped, and the
+  // dialog closes as after any job.
+  EXPECT_EQ(messages_.shown,
+            QStringList{MessageQText(kMessageMergeFinished) + u'\n' +
+                        StoppedJobNote(notRun, report.Count(CopyOutcome::NotRun))});
+  EXPECT_EQ(messages_.icons, std::vector{MessageIcon::Warning});
   EXPECT_EQ(messages_.resultsAfter, std::vector<int>{0});
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
 }
@@ -234,7 +253,7 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->topLevelItemCount(), 1001);
   EXPECT_EQ(list->topLevelItem(0)->text(0), QTr("failed"));
-  EXPECT_TRUE(list->topLevelItem(0)->text(2).contains(QStringLiteral("byte 12")));
+  EXPECT_TRUE(list->topLevelItem(0)->text(JobResultsDialog::kDetail).contains("byte 12"));
   EXPECT_EQ(list->topLevelItem(1000)->text(0), QTr("copied"));
   EXPECT_GT(list->verticalScrollBar()->maximum(), 0) << "the list does not scroll";
   auto* ok = dialog.findChild<QPushButton*>("okButton");
@@ -246,6 +265,159 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   // The summary counts the failures in the language of the tests' locale.
   EXPECT_TRUE(summary->text().contains(FromUtf8(Format(Tr("{0} failed"), {"1000"}))))
       << summary->text().toStdString();
+}
+
+// The label and the bar say the same count out of the same total, in whatever order the news of
+// a folder job's items comes; the count never goes back, and the label names the item last
+// started.
+TEST(JobProgressDialog, LabelAndBarShowTheSameCount) {
+  StopFlag stop;
+  JobProgressDialog window(stop, nullptr);
+  window.show();
+  auto* bar = window.findChild<QProgressBar*>("progressBar");
+  auto* label = window.findChild<QLabel*>("progressFileLabel");
+  ASSERT_NE(bar, nullptr);
+  ASSERT_NE(label, nullptr);
+  constexpr auto kMerging = JobStage::Merging;
+  constexpr auto kBack = JobStage::CopyingBack;
+  constexpr auto kPair = JobItemKind::Pair;
+  constexpr auto kCopy = JobItemKind::Copy;
+  const struct {
+    const char* what;
+    bool started;
+    JobProgress item;  // stage, kind, index, total, finished, name
+    std::size_t done;  // the count both show
+  } steps[] = {
+      {"a pair starts", true, {kMerging, kPair, 0, 10, 0, "a.xml"}, 0},
+      {"another starts beside it", true, {kMerging, kPair, 1, 10, 0, "b.xml"}, 0},
+      {"the first ends", false, {kMerging, kPair, 0, 10, 1, "a.xml"}, 1},
+      {"a start told late", true, {kMerging, kCopy, 2, 10, 0, "c.xml"}, 1},
+      {"the copy ends", false, {kMerging, kCopy, 2, 10, 2, "c.xml"}, 2},
+      {"an end told late", false, {kMerging, kPair, 1, 10, 1, "b.xml"}, 2},
+      {"copying back", true, {kBack, kCopy, 0, 10, 9, "a.xml"}, 9},
+      {"all done", false, {kBack, kCopy, 0, 10, 10, "a.xml"}, 10},
+      {"a new total", true, {kMerging, kPair, 998, 1000, 999, "z.xml"}, 999},
+  };
+  JobProgress started;
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    if (step.started) {
+      started = step.item;
+      window.Started(step.item);
+    } else {
+      window.Finished(step.item);
+    }
+    JobProgress shown = started;
+    shown.total = step.item.total;
+    shown.finished = step.done;
+    EXPECT_EQ(label->text(), FromUtf8(ProgressLine(shown)));
+    EXPECT_EQ(bar->value(), static_cast<int>(step.done));
+    EXPECT_EQ(bar->maximum(), static_cast<int>(step.item.total));
+    EXPECT_EQ(bar->text(), FromUtf8(FormatCount(step.done) + " / " + FormatCount(step.item.total)));
+  }
+}
+
+// Narrowed, a path never overflows and keeps its file name whole for as long as there is room
+// for it beside an ellipsis: the folders give way first.
+TEST(JobResultsDialog, ElidedPathsKeepTheFileNameWhole) {
+  const QFontMetrics metrics(QApplication::font());
+  const QString ellipsis(QChar(0x2026));
+  for (const QString& path :
+       {QStringLiteral("/home/someone/a rather long folder name/alice@example.com.xml"),
+        QStringLiteral("/home/user/統合/花子@example.com.xml"), QStringLiteral("/alice.xml"),
+        QStringLiteral("alice@example.com.xml")}) {
+    SCOPED_TRACE(path.toStdString());
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const int nameRoom = metrics.horizontalAdvance(ellipsis + u'/' + name);
+    const int full = metrics.horizontalAdvance(path);
+    for (int width = 0; width <= full + 4; ++width) {
+      const QString shown = ElidePath(path, metrics, width);
+      ASSERT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+      if (width >= full) {
+        ASSERT_EQ(shown, path);
+      } else if (width >= nameRoom) {
+        ASSERT_TRUE(shown.endsWith(u'/' + name) && shown.contains(ellipsis))
+            << width << ": " << shown.toStdString();
+      }
+    }
+  }
+}
+
+// Whole paths in their own columns, and the current row whole in the pane under the list, where
+// a keyboard reaches it: the first row when the window opens, then the row the arrows choose.
+TEST(JobResultsDialog, WholePathsAndTheCurrentRowAsText) {
+  const std::string deep = "/home/someone/a rather long folder name/another long folder name/";
+  JobReport report;
+  PairReport merged;
+  merged.first = deep + "pc1/alice@example.com.xml";
+  merged.second = deep + "pc2/alice@example.com.xml";
+  merged.output = deep + "merged/alice@example.com.xml";
+  merged.outcome = PairOutcome::Merged;
+  report.pairs.push_back(merged);
+  PairReport failed;
+  failed.first = deep + "pc1/bob@example.com.xml";
+  failed.second = deep + "pc2/bob@example.com.xml";
+  failed.outcome = PairOutcome::Failed;
+  failed.reason = Phrase(failed.first + " is no well-formed XML (at byte 12)");
+  report.pairs.push_back(failed);
+  CopyReport copy;
+  copy.from = deep + "pc2/carol@example.com.xml";
+  copy.to = deep + "merged/carol@example.com.xml";
+  copy.outcome = CopyOutcome::Copied;
+  report.copies.push_back(copy);
+
+  JobResultsDialog dialog(report, nullptr);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  auto* list = dialog.findChild<QTreeWidget*>("resultsList");
+  auto* details = dialog.findChild<QPlainTextEdit*>("resultsDetails");
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(details, nullptr);
+
+  using Column = JobResultsDialog::Column;
+  const struct {
+    std::string input, second, output;
+  } rows[] = {{merged.first, merged.second, merged.output},
+              {failed.first, failed.second, ""},
+              {copy.from, "", copy.to}};
+  ASSERT_EQ(list->topLevelItemCount(), 3);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const QTreeWidgetItem* item = list->topLevelItem(i);
+    for (const auto& [column, path] :
+         {std::pair{Column::kInput, rows[i].input}, std::pair{Column::kSecondInput, rows[i].second},
+          std::pair{Column::kOutput, rows[i].output}}) {
+      EXPECT_EQ(item->text(column).toStdString(), path);
+      EXPECT_EQ(item->toolTip(column).toStdString(), path);
+      EXPECT_EQ(list->header()->sectionResizeMode(column), QHeaderView::Interactive);
+    }
+  }
+  for (const int column : {Column::kInput, Column::kSecondInput, Column::kOutput}) {
+    EXPECT_NE(list->itemDelegateForColumn(column), nullptr) << "paths drawn through ElidePath";
+  }
+
+  // Open: the first row is current, and the pane shows it whole.
+  EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+  EXPECT_TRUE(list->hasFocus());
+  for (const std::string& path : {merged.first, merged.second, merged.output}) {
+    EXPECT_TRUE(details->toPlainText().contains(FromUtf8(path))) << path;
+  }
+
+  // Down to the failed pair: its outcome, both inputs and its reason, as selectable text.
+  QTest::keyClick(list, Qt::Key_Down);
+  const QString text = details->toPlainText();
+  EXPECT_TRUE(text.contains(QTr("failed")));
+  EXPECT_TRUE(text.contains(FromUtf8(Word(failed.reason)))) << text.toStdString();
+  EXPECT_TRUE(text.contains(FromUtf8(failed.second)));
+  EXPECT_FALSE(text.contains(FromUtf8(merged.first)));
+  EXPECT_TRUE(details->isReadOnly());
+  EXPECT_TRUE(details->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+
+  // Ctrl+C in the list copies the same text.
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
 }
 
 }  // namespace

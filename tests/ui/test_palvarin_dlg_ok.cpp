@@ -3,6 +3,7 @@
 
 #include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
+#include "job_problems.hpp"
 #include "state/settings_store.hpp"
 #include "texts/string_table.hpp"
 #include "ui_fixtures.hpp"
@@ -116,6 +117,7 @@ TEST_F(OkTest, ValidPathsRunTheJobReportItAndClose) {
   Click("okButton");
 
   EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
+  EXPECT_EQ(messages_.icons, std::vector{MessageIcon::Information});
   EXPECT_FALSE(dialog_->isVisible());
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
   // Both inputs hold the merged history.
@@ -145,8 +147,10 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
 
   Click("okButton");
 
-  // The results, with the failed pair and why, come before message 250.
-  EXPECT_EQ(messages_.shown, QStringList{MessageQText(kMessageMergeFinished)});
+  // The results, with the failed pair and why, come before message 250, which warns of it.
+  EXPECT_EQ(messages_.shown,
+            QStringList{MessageQText(kMessageMergeFinished) + u'\n' + FailedItemsNote(1, 0)});
+  EXPECT_EQ(messages_.icons, std::vector{MessageIcon::Warning});
   ASSERT_EQ(messages_.results.size(), 1u);
   EXPECT_EQ(messages_.resultsAfter, std::vector<int>{0});
   ASSERT_EQ(messages_.results[0].pairs.size(), 1u);
@@ -167,6 +171,70 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
   EXPECT_EQ(ReadFile(broken), "<Log><Message");
   EXPECT_TRUE(dialog_->JobFailed()) << "the exit status says so";
 }
+
+// Counts of pairs and of copies.
+using Counts = std::pair<int, int>;
+
+struct EndRow {
+  const char* name;
+  std::vector<PairOutcome> pairs;
+  std::vector<CopyOutcome> copies;
+  bool stopped;
+  MessageIcon icon;
+  // What the lines after message 250 count: failed items, items not started.
+  std::optional<Counts> failed;
+  std::optional<Counts> notStarted;
+};
+
+void PrintTo(const EndRow& row, std::ostream* out) { *out << row.name; }
+
+class JobEndTest : public ::testing::TestWithParam<EndRow> {};
+
+// Message 250 as it stands, warning only of what really went wrong, with the counts.
+TEST_P(JobEndTest, IconAndNotesFollowWhatBecameOfEachItem) {
+  const EndRow& row = GetParam();
+  JobReport report;
+  for (const PairOutcome outcome : row.pairs) report.pairs.emplace_back().outcome = outcome;
+  for (const CopyOutcome outcome : row.copies) report.copies.emplace_back().outcome = outcome;
+  report.stopped = row.stopped;
+  QStringList expected{MessageQText(kMessageMergeFinished)};
+  if (row.failed) expected << FailedItemsNote(row.failed->first, row.failed->second);
+  if (row.notStarted) expected << StoppedJobNote(row.notStarted->first, row.notStarted->second);
+  RecordingPresenter messages;
+  QWidget parent;
+
+  ShowJobEnd(messages, &parent, report);
+
+  ASSERT_EQ(messages.shown.size(), 1);
+  EXPECT_EQ(messages.shown[0].split(u'\n'), expected);
+  EXPECT_EQ(messages.icons, std::vector{row.icon});
+  EXPECT_EQ(messages.parents, std::vector<QWidget*>{&parent});
+}
+
+using enum PairOutcome;
+constexpr CopyOutcome kCopied = CopyOutcome::Copied;
+constexpr CopyOutcome kCopyFailed = CopyOutcome::Failed;
+constexpr CopyOutcome kCopyNotRun = CopyOutcome::NotRun;
+constexpr CopyOutcome kKept = CopyOutcome::KeptExisting;
+constexpr MessageIcon kInformation = MessageIcon::Information;
+constexpr MessageIcon kWarning = MessageIcon::Warning;
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, JobEndTest,
+    ::testing::Values(
+        EndRow{"AllWell", {Merged, Unchanged}, {kCopied, kKept}, false, kInformation, {}, {}},
+        EndRow{"NothingToDo", {}, {}, false, kInformation, {}, {}},
+        EndRow{
+            "PairsFailed", {Merged, Failed, Failed}, {kCopied}, false, kWarning, Counts{2, 0}, {}},
+        EndRow{"ACopyFailed", {Merged}, {kCopyFailed}, false, kWarning, Counts{0, 1}, {}},
+        EndRow{
+            "Stopped", {Merged, NotRun, NotRun}, {kCopyNotRun}, true, kWarning, {}, Counts{2, 1}},
+        EndRow{
+            "StoppedAndFailed", {Failed, NotRun}, {}, true, kWarning, Counts{1, 0}, Counts{1, 0}},
+        // The stop came once every item had started: nothing was left undone.
+        EndRow{
+            "StoppedOnceAllHadStarted", {Merged}, {kCopied}, true, kInformation, {}, Counts{0, 0}}),
+    RowName<EndRow>);
 
 // Another job holds the first input: the title says that the job waits, and the job runs
 // once that job lets go (here from the event loop the waiting dialog keeps turning).

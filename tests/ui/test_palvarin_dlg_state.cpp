@@ -55,6 +55,7 @@ TEST_F(StateTest, FirstRunShowsTheDefaultsControlByControl) {
        true, -1},
       {"okButton", "OK", true, -1},
       {"cancelButton", "キャンセル", true, -1},
+      {"helpButton", "ヘルプ(&H)", true, -1},
   };
   for (const ControlRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -270,12 +271,12 @@ INSTANTIATE_TEST_SUITE_P(
                              OutTarget::OverWrite,
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "backupCheck",
                               "backupMaxEdit", "skipUnchangedCheck", "ignoreOldMergeCheck",
-                              "okButton", "cancelButton"}},
+                              "okButton", "cancelButton", "helpButton"}},
                       TabRow{"OtherOutput",
                              OutTarget::OtherFile,
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse",
                               "pathSaveEdit", "pathSaveBrowse", "skipUnchangedCheck",
-                              "ignoreOldMergeCheck", "okButton", "cancelButton"}}),
+                              "ignoreOldMergeCheck", "okButton", "cancelButton", "helpButton"}}),
     RowName<TabRow>);
 
 }  // namespace

@@ -14,8 +14,9 @@
 
 namespace palvarin::test {
 
-void RecordingPresenter::Show(QWidget* parent, const QString& text) {
+void RecordingPresenter::Show(QWidget* parent, const QString& text, MessageIcon icon) {
   shown << text;
+  icons.push_back(icon);
   parents.push_back(parent);
 }
 

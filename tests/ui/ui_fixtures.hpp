@@ -32,9 +32,11 @@ namespace palvarin::test {
 // Records every message and every job's results instead of showing a modal window.
 class RecordingPresenter : public MessagePresenter {
  public:
-  void Show(QWidget* parent, const QString& text) override;
+  using MessagePresenter::Show;
+  void Show(QWidget* parent, const QString& text, MessageIcon icon) override;
   void ShowResults(QWidget* parent, const JobReport& report) override;
   QStringList shown;
+  std::vector<MessageIcon> icons;
   std::vector<QWidget*> parents;
   std::vector<JobReport> results;
   // How many messages had been shown when each results window came.

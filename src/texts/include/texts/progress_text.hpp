@@ -12,8 +12,9 @@ namespace palvarin {
 // A count with its thousands separated by commas: "1,000".
 std::string FormatCount(std::size_t count);
 
-// What the job is doing as it starts an item: "pair 120 of 1,000: alice.xml",
-// "copy 3 of 10: bob.xml", "copying back 5 of 40: alice.xml".
+// How far the job is, and what it is doing as it starts `item`: "119 of 1,000 done — merging
+// alice.xml", "2 of 10 done — copying bob.xml", "45 of 80 done — copying back alice.xml". The
+// count is the item's `finished` out of its `total`: what a progress bar beside it shows.
 std::string ProgressLine(const JobProgress& item);
 
 // Said when a stop was asked for and the job ends after the items at hand.
@@ -22,10 +23,12 @@ std::string StoppingText();
 // Said once a stopped job has ended: how many pairs and copies it did not start.
 std::string StoppedText(const JobReport& report);
 
-// One line of the results window: what became of a pair, a copy or a backup.
+// One line of the results window: what became of a pair, a copy or a backup, with whole paths.
 struct ResultRow {
   std::string outcome;  // "merged", "unchanged", "failed", "not run", "copied", ...
-  std::string what;     // the files
+  std::string input;    // a pair's first input, the file a copy reads
+  std::string second;   // a pair's second input
+  std::string output;   // the file written: merged output, copy, backup made (or the one deleted)
   std::string detail;   // counts, or the reason
   bool failed = false;
 };
