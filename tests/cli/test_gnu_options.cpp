@@ -126,7 +126,7 @@ TEST_F(GnuOptions, LongSwitchesRunAJob) {
   EXPECT_EQ(stored.OutTarget, OutTarget::OtherFile);
 }
 
-// The slash forms keep the specified answer: message 204, then the help.
+// The slash forms keep their own answer: message 204, then the help.
 TEST_F(GnuOptions, SlashFormsKeepMessage204AndTheHelp) {
   const auto run = Run({"/n", "/frobnicate"});
   EXPECT_EQ(run.status, 2);
@@ -188,7 +188,7 @@ TEST(TerminalHelp, DescribesEveryLongSwitchInEveryLanguage) {
   }
 }
 
-// What the terminal shows follows the locale of the run: the specified Japanese under ja,
+// What the terminal shows follows the locale of the run: the Japanese texts under ja,
 // English under every other.
 TEST_F(GnuOptions, TerminalTextsFollowTheLocale) {
   const std::vector<std::string> refused = {

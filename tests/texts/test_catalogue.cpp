@@ -137,7 +137,7 @@ TEST(Catalogue, EveryTextHasEnglishAndJapanese) {
   }
 }
 
-TEST(TerminalHelp, EnglishWithoutJapaneseAndJapaneseWithTheSpecifiedBlocks) {
+TEST(TerminalHelp, EnglishWithoutJapaneseAndJapaneseWithTheJapaneseBlocks) {
   for (const std::string& locale : kEnglishLocales) {
     ScopedLanguage english(locale);
     EXPECT_FALSE(HasJapanese(TerminalHelpText())) << locale;

@@ -1,5 +1,5 @@
-// Under a Japanese locale the messages and the help are the specified texts byte for byte;
-// under an English one they are English.
+// Under a Japanese locale the messages and the help are the program's Japanese texts byte
+// for byte; under an English one they are English.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -52,7 +52,7 @@ const char* const kHelpBlocks[] = {
     "/a  : ↑これを気にせず、マージする",
 };
 
-TEST(SpecifiedTexts, JapaneseMessagesAndHelpAreByteIdentical) {
+TEST(JapaneseTexts, JapaneseMessagesAndHelpAreByteIdentical) {
   ScopedLanguage japanese(kJapaneseLocale);
   for (const auto& message : kMessages) {
     EXPECT_EQ(MessageText(message.id), message.japanese) << message.id;
@@ -63,7 +63,7 @@ TEST(SpecifiedTexts, JapaneseMessagesAndHelpAreByteIdentical) {
   }
 }
 
-TEST(SpecifiedTexts, EnglishMessagesAndHelpHaveNoJapanese) {
+TEST(JapaneseTexts, EnglishMessagesAndHelpHaveNoJapanese) {
   for (const std::string& locale : kEnglishLocales) {
     ScopedLanguage english(locale);
     for (const auto& message : kMessages) {
