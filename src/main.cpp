@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/start_up.hpp"
+#include "app/start_up.hpp"
 #include "cli/terminal_front_end.hpp"
 #include "state/profile_store.hpp"
 #include "texts/catalogue.hpp"

@@ -1,15 +1,19 @@
 #include "cli/terminal_front_end.hpp"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <ostream>
 
-#include "command_line.hpp"
-#include "job/front_end.hpp"
+#include "app/command_line.hpp"
+#include "app/front_end.hpp"
+#include "app/message_text.hpp"
+#include "json_report.hpp"
 #include "printable_text.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
-#include "texts/string_table.hpp"
 
 namespace palvarin {
 
@@ -18,7 +22,7 @@ void TerminalFrontEnd::ShowMessage(MessageId id) {
 }
 
 void TerminalFrontEnd::ShowRefusal(const Refusal& refusal) {
-  ShowMessage(refusal.message);
+  ShowMessage(MessageFor(refusal.kind));
   err_ << "palvarin: " << PrintableText(RefusalDetail(refusal)) << '\n';
 }
 
@@ -62,6 +66,17 @@ void TerminalFrontEnd::ShowUsageError(const std::string& problem) {
 }
 
 void TerminalFrontEnd::ShowProgress(int columns) { columns_ = columns; }
+
+void TerminalFrontEnd::ShowProgressOnTerminal() {
+  if (::isatty(STDERR_FILENO) != 1) return;
+  winsize size{};
+  const bool known = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0;
+  ShowProgress(known ? size.ws_col : 80);
+}
+
+Result TerminalFrontEnd::WriteJsonReport(const JobReport& report, const std::string& file) {
+  return WriteJobReportJson(report, file);
+}
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "files/file_ops.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
+#include "job/backup_rotation.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "save_merged.hpp"
-#include "state/backup_rotation.hpp"
 #include "state/merge_time_record.hpp"
 #include "state/profile_store.hpp"
 

@@ -21,17 +21,17 @@ std::optional<Refusal> CheckPaths(const MergeSettings& settings) {
   const std::pair<PathField, const std::string*> inputs[] = {{PathField::First, &settings.Path1},
                                                              {PathField::Second, &settings.Path2}};
   for (const auto& [field, path] : inputs) {
-    if (!PathExists(*path)) return Refusal{kMessageMissingPath, field, *path};
+    if (!PathExists(*path)) return Refusal{RefusalKind::MissingPath, field, *path};
   }
   if (outputChecked && !PathExists(settings.PathSave)) {
-    return Refusal{kMessageMissingPath, PathField::Output, settings.PathSave};
+    return Refusal{RefusalKind::MissingPath, PathField::Output, settings.PathSave};
   }
   for (const auto& [field, path] : inputs) {
-    if (folderJob && !IsFolder(*path)) return Refusal{kMessageNotFolder, field, *path};
-    if (!folderJob && IsFolder(*path)) return Refusal{kMessageNotFile, field, *path};
+    if (folderJob && !IsFolder(*path)) return Refusal{RefusalKind::NotFolder, field, *path};
+    if (!folderJob && IsFolder(*path)) return Refusal{RefusalKind::NotFile, field, *path};
   }
   if (folderJob && PathExists(settings.PathSave) && !IsFolder(settings.PathSave)) {
-    return Refusal{kMessageNotFolder, PathField::Output, settings.PathSave};
+    return Refusal{RefusalKind::NotFolder, PathField::Output, settings.PathSave};
   }
   return std::nullopt;
 }
@@ -83,10 +83,10 @@ void RunFolderJob(const MergeSettings& settings, const PairOptions& options, Pro
 }  // namespace
 
 std::optional<Refusal> MissingRequiredPath(const MergeSettings& settings) {
-  if (settings.Path1.empty()) return Refusal{kMessageNoPath, PathField::First, {}};
-  if (settings.Path2.empty()) return Refusal{kMessageNoPath, PathField::Second, {}};
+  if (settings.Path1.empty()) return Refusal{RefusalKind::NoPath, PathField::First, {}};
+  if (settings.Path2.empty()) return Refusal{RefusalKind::NoPath, PathField::Second, {}};
   if (settings.OutTarget == OutTarget::OtherFile && settings.PathSave.empty()) {
-    return Refusal{kMessageNoPath, PathField::Output, {}};
+    return Refusal{RefusalKind::NoPath, PathField::Output, {}};
   }
   return std::nullopt;
 }

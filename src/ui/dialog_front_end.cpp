@@ -2,16 +2,16 @@
 
 #include <QApplication>
 
+#include "app/front_end.hpp"
+#include "app/message_text.hpp"
 #include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
-#include "job/front_end.hpp"
 #include "message_presenter.hpp"
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
 #include "qt_translations.hpp"
 #include "texts/report_text.hpp"
-#include "texts/string_table.hpp"
 
 namespace palvarin {
 namespace {

@@ -3,9 +3,9 @@
 #include <QString>
 #include <string_view>
 
+#include "app/message_text.hpp"
 #include "state/merge_settings.hpp"
 #include "texts/catalogue.hpp"
-#include "texts/string_table.hpp"
 
 namespace palvarin {
 

@@ -2,9 +2,9 @@
 
 #include <QMessageBox>
 
+#include "app/message_text.hpp"
 #include "dialog_strings.hpp"
 #include "job_results_dialog.hpp"
-#include "texts/string_table.hpp"
 
 namespace palvarin {
 

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "dialog_strings.hpp"
-#include "state/split_path.hpp"
+#include "files/split_path.hpp"
 
 namespace palvarin {
 namespace {

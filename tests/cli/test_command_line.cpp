@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "command_line.hpp"
+#include "app/command_line.hpp"
 
 namespace palvarin {
 namespace {

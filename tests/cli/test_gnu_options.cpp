@@ -7,7 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "command_line.hpp"
+#include "app/command_line.hpp"
+#include "app/message_text.hpp"
 #include "program_test.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
@@ -17,7 +18,6 @@
 #include "support/test_support.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
-#include "texts/string_table.hpp"
 
 namespace palvarin {
 namespace {

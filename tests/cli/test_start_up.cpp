@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/message_text.hpp"
 #include "program_test.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
@@ -10,7 +11,6 @@
 #include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 #include "texts/help_text.hpp"
-#include "texts/string_table.hpp"
 
 namespace palvarin {
 namespace {

@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "app/message_text.hpp"
 #include "support/test_language.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
-#include "texts/string_table.hpp"
 
 namespace palvarin::test {
 namespace {

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/message_text.hpp"
 #include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
@@ -29,7 +30,6 @@
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "texts/catalogue.hpp"
-#include "texts/string_table.hpp"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <sstream>
 
-#include "cli/start_up.hpp"
+#include "app/command_line.hpp"
+#include "app/start_up.hpp"
 #include "cli/terminal_front_end.hpp"
-#include "command_line.hpp"
 #include "dialog_strings.hpp"
 #include "message_presenter.hpp"
 #include "ui/dialog_front_end.hpp"

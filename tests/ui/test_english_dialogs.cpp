@@ -7,13 +7,13 @@
 #include <QLabel>
 #include <QMessageBox>
 
+#include "app/message_text.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
 #include "path_chooser.hpp"
 #include "support/test_language.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
-#include "texts/string_table.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -82,7 +82,7 @@ TEST_F(EnglishDialogTest, MessagesOfTheDialog) {
   ASSERT_EQ(messages_.shown.size(), 1);
   EXPECT_EQ(messages_.shown[0],
             MessageQText(kMessageNoPath) + u'\n' +
-                FromUtf8(RefusalDetail({kMessageNoPath, PathField::First, {}})));
+                FromUtf8(RefusalDetail({RefusalKind::NoPath, PathField::First, {}})));
   EXPECT_FALSE(HasJapanese(messages_.shown[0].toStdString()));
   Type("backupMaxEdit", QStringLiteral("101"));
   Click("okButton");

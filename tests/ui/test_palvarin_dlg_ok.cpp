@@ -1,11 +1,11 @@
 // OK and Cancel: the path checks, the job, its report, and what reaches the profile.
 #include <filesystem>
 
+#include "app/message_text.hpp"
 #include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
 #include "job_problems.hpp"
 #include "state/settings_store.hpp"
-#include "texts/string_table.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -39,7 +39,7 @@ struct RefusalRow {
   const char* pathSave;
   const char* inputRadio;
   const char* outputRadio;
-  MessageId message;
+  RefusalKind kind;
   PathField field;  // the path the message names
 };
 
@@ -71,7 +71,7 @@ TEST_P(RefusalTest, ShowsTheMessageAndKeepsTheDialogOpen) {
 
   Click("okButton");
 
-  const Refusal refusal{row.message, row.field, typed[static_cast<int>(row.field)].toStdString()};
+  const Refusal refusal{row.kind, row.field, typed[static_cast<int>(row.field)].toStdString()};
   EXPECT_EQ(messages_.shown, QStringList{FromUtf8(RefusalText(refusal))});
   EXPECT_EQ(messages_.parents.front(), dialog_.get());
   EXPECT_TRUE(dialog_->isVisible());
@@ -83,25 +83,25 @@ TEST_P(RefusalTest, ShowsTheMessageAndKeepsTheDialogOpen) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, RefusalTest,
     ::testing::Values(RefusalRow{"SecondPathEmpty", "<file>", "", "", "fileRadio", "overwriteRadio",
-                                 kMessageNoPath, PathField::Second},
+                                 RefusalKind::NoPath, PathField::Second},
                       RefusalRow{"FirstPathEmpty", "", "<file>", "", "fileRadio", "overwriteRadio",
-                                 kMessageNoPath, PathField::First},
+                                 RefusalKind::NoPath, PathField::First},
                       RefusalRow{"OutputEmptyForOtherOutput", "<file>", "<file>", "", "fileRadio",
-                                 "otherOutputRadio", kMessageNoPath, PathField::Output},
+                                 "otherOutputRadio", RefusalKind::NoPath, PathField::Output},
                       RefusalRow{"BlanksAreContent", " ", " ", "", "fileRadio", "overwriteRadio",
-                                 kMessageMissingPath, PathField::First},
+                                 RefusalKind::MissingPath, PathField::First},
                       RefusalRow{"OutputNotNeededForOverwrite", "<missing>", "<file>", "",
-                                 "fileRadio", "overwriteRadio", kMessageMissingPath,
+                                 "fileRadio", "overwriteRadio", RefusalKind::MissingPath,
                                  PathField::First},
                       RefusalRow{"SecondPathMissing", "<file>", "<missing>", "", "fileRadio",
-                                 "overwriteRadio", kMessageMissingPath, PathField::Second},
+                                 "overwriteRadio", RefusalKind::MissingPath, PathField::Second},
                       RefusalRow{"OutputFolderMissing", "<folder>", "<folder>", "<missing>",
-                                 "folderRadio", "otherOutputRadio", kMessageMissingPath,
+                                 "folderRadio", "otherOutputRadio", RefusalKind::MissingPath,
                                  PathField::Output},
                       RefusalRow{"FolderInFileJob", "<folder>", "<file>", "", "fileRadio",
-                                 "overwriteRadio", kMessageNotFile, PathField::First},
+                                 "overwriteRadio", RefusalKind::NotFile, PathField::First},
                       RefusalRow{"FileInFolderJob", "<folder>", "<file>", "", "folderRadio",
-                                 "overwriteRadio", kMessageNotFolder, PathField::Second}),
+                                 "overwriteRadio", RefusalKind::NotFolder, PathField::Second}),
     RowName<RefusalRow>);
 
 TEST_F(OkTest, ValidPathsRunTheJobReportItAndClose) {

@@ -4,13 +4,12 @@
 #include <mutex>
 #include <string>
 
-#include "job/front_end.hpp"
-#include "job/job_observer.hpp"
+#include "app/front_end.hpp"
 
 namespace palvarin {
 
 // Messages, help and job reports on standard output and standard error.
-class TerminalFrontEnd : public FrontEnd, public JobObserver {
+class TerminalFrontEnd : public TerminalFace {
  public:
   TerminalFrontEnd(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void ShowMessage(MessageId id) override;
@@ -27,15 +26,18 @@ class TerminalFrontEnd : public FrontEnd, public JobObserver {
   // The progress line, when it is shown.
   void ItemStarted(const JobProgress& item) override;
 
+  // The version and licence on standard output.
+  void ShowVersion() override;
+  // On standard error.
+  void ShowUsageError(const std::string& problem) override;
+  void SetQuiet(bool quiet) override { quiet_ = quiet; }
+  // ShowProgress with the width of standard error, when it is a terminal.
+  void ShowProgressOnTerminal() override;
+  Result WriteJsonReport(const JobReport& report, const std::string& file) override;
+
   // Shows one progress line on standard error, rewritten in place as items start and cut to
   // `columns`: for a terminal only, where "\r" and the erase-line code mean something.
   void ShowProgress(int columns);
-  // From now on only failures (and a stop) are said.
-  void SetQuiet(bool quiet) { quiet_ = quiet; }
-  // The version and licence on standard output.
-  void ShowVersion();
-  // A command line that cannot be used, the GNU way: the problem, then where to read more.
-  void ShowUsageError(const std::string& problem);
 
  private:
   // Erases the progress line, so that what follows starts on a clean line.

@@ -4,7 +4,7 @@
 
 #include "job/job_observer.hpp"
 #include "job/job_report.hpp"
-#include "job/message_id.hpp"
+#include "job/refusal.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
@@ -18,8 +18,8 @@ struct JobResult {
   JobReport report;
 };
 
-// The first path the job needs that is empty (the output only when it goes elsewhere), as
-// message 200 refuses it; none when every one is set.
+// The first path the job needs that is empty (the output only when it goes elsewhere); none
+// when every one is set.
 std::optional<Refusal> MissingRequiredPath(const MergeSettings& settings);
 
 // True when no path the job needs is empty.

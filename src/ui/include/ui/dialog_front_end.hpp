@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "job/front_end.hpp"
+#include "app/front_end.hpp"
 
 namespace palvarin {
 

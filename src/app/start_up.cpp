@@ -1,15 +1,10 @@
-#include "cli/start_up.hpp"
-
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "app/start_up.hpp"
 
 #include <filesystem>
 #include <system_error>
 
-#include "command_line.hpp"
+#include "app/command_line.hpp"
 #include "job/run_merge_job.hpp"
-#include "json_report.hpp"
-#include "printable_text.hpp"
 #include "signal_stop.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
@@ -42,20 +37,12 @@ std::string DescribeProblem(const UsageProblem& problem) {
   return {};
 }
 
-// The width of the terminal on standard error; 0 when standard error is no terminal.
-int TerminalColumns() {
-  if (::isatty(STDERR_FILENO) != 1) return 0;
-  winsize size{};
-  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
-}
-
 // The headless job, stopped by SIGINT or SIGTERM after the pairs at hand. Returns the exit
 // status: 128 + the signal when one stopped it.
 int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileStore& profile,
-                TerminalFrontEnd& terminal, FrontEnd& user) {
+                TerminalFace& terminal, FrontEnd& user) {
   terminal.SetQuiet(line.quiet);
-  terminal.ShowProgress(TerminalColumns());
+  terminal.ShowProgressOnTerminal();
   StopFlag stop;
   const SignalStop signals(stop);
   const JobResult result =
@@ -68,7 +55,7 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   user.ShowJobReport(result.report);
   int status = result.report.AnyFailed() ? kExitPairFailed : kExitDone;
   if (!line.reportFile.empty()) {
-    if (const Result written = WriteJobReportJson(result.report, line.reportFile); !written) {
+    if (const Result written = terminal.WriteJsonReport(result.report, line.reportFile); !written) {
       user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
                               {line.reportFile, Word(written.reason)}));
       status = kExitPairFailed;
@@ -93,7 +80,7 @@ ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
 }
 
 int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
-            TerminalFrontEnd& terminal, FrontEnd* windows) {
+            TerminalFace& terminal, FrontEnd* windows) {
   MergeSettings settings;
   LoadSettings(profile, settings);
   CommandLine line = ParseCommandLine(arguments, settings);

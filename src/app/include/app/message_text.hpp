@@ -3,12 +3,16 @@
 #include <string>
 #include <string_view>
 
-#include "job/message_id.hpp"
+#include "app/message_id.hpp"
+#include "job/refusal.hpp"
 
 namespace palvarin {
 
 // The text of a message; "\n" is a line break.
 std::string_view MessageText(MessageId id);
+
+// The message that tells a refusal of its kind.
+MessageId MessageFor(RefusalKind kind);
 
 // The field and path a refusal is about: "First input: /home/a/pc1".
 std::string RefusalDetail(const Refusal& refusal);

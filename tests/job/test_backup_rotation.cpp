@@ -11,8 +11,8 @@
 
 #include "files/file_ops.hpp"
 #include "files/io_faults.hpp"
-#include "state/backup_rotation.hpp"
-#include "state/split_path.hpp"
+#include "files/split_path.hpp"
+#include "job/backup_rotation.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

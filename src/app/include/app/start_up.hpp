@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/terminal_front_end.hpp"
-#include "job/front_end.hpp"
+#include "app/front_end.hpp"
 #include "state/profile_store.hpp"
 
 namespace palvarin {
@@ -15,7 +14,7 @@ namespace palvarin {
 // a headless run ("/n"), "--help" and a bad command line of long switches never use it.
 // Returns the exit status.
 int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
-            TerminalFrontEnd& terminal, FrontEnd* windows);
+            TerminalFace& terminal, FrontEnd* windows);
 
 // How the profile at `profileFile` is to be opened for these arguments: read-only for a dry
 // run, the help, the version and a command line that is refused, none of which may even

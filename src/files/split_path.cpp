@@ -1,4 +1,4 @@
-#include "state/split_path.hpp"
+#include "files/split_path.hpp"
 
 namespace palvarin {
 

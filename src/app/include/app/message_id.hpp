@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace palvarin {
 
 // Ids of the program's messages.
@@ -12,17 +10,6 @@ enum MessageId : int {
   kMessageNotFile = 203,        // file job with a folder among the inputs
   kMessageBadArguments = 204,   // the command line cannot be used
   kMessageMergeFinished = 250,  // the job ran
-};
-
-// The paths of a job, as a refusal names the one it is about.
-enum class PathField { First, Second, Output };
-
-// Why a job was not run: the message, and the field and path it is about (the path is empty
-// when none was chosen).
-struct Refusal {
-  MessageId message;
-  PathField field;
-  std::string path;
 };
 
 }  // namespace palvarin

@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "app/message_id.hpp"
+#include "base/result.hpp"
+#include "job/job_observer.hpp"
 #include "job/job_report.hpp"
-#include "job/message_id.hpp"
+#include "job/refusal.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
@@ -31,6 +34,22 @@ class FrontEnd {
   virtual void ShowJobReport(const JobReport& report) = 0;
   // The main dialog on `settings`; returns the exit status.
   virtual int RunDialog(MergeSettings& settings, ProfileStore& profile) = 0;
+};
+
+// The terminal's side of start-up besides FrontEnd: what a command line and a run without a
+// window need, and the job's progress.
+class TerminalFace : public FrontEnd, public JobObserver {
+ public:
+  // The version and licence.
+  virtual void ShowVersion() = 0;
+  // A command line that cannot be used, the GNU way: the problem, then where to read more.
+  virtual void ShowUsageError(const std::string& problem) = 0;
+  // From now on only failures (and a stop) are said.
+  virtual void SetQuiet(bool quiet) = 0;
+  // A progress line while the job runs, where it goes to a terminal.
+  virtual void ShowProgressOnTerminal() = 0;
+  // What the job did, as JSON in `file`.
+  virtual Result WriteJsonReport(const JobReport& report, const std::string& file) = 0;
 };
 
 }  // namespace palvarin

@@ -1,4 +1,4 @@
-#include "state/backup_rotation.hpp"
+#include "job/backup_rotation.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +10,7 @@
 
 #include "files/file_ops.hpp"
 #include "files/folder_listing.hpp"
-#include "state/split_path.hpp"
+#include "files/split_path.hpp"
 #include "time/time_stamp.hpp"
 
 namespace palvarin {

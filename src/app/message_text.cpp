@@ -1,4 +1,4 @@
-#include "texts/string_table.hpp"
+#include "app/message_text.hpp"
 
 #include "texts/catalogue.hpp"
 
@@ -20,6 +20,20 @@ std::string_view MessageText(MessageId id) {
       return Tr("The merge has finished.");
   }
   return {};
+}
+
+MessageId MessageFor(RefusalKind kind) {
+  switch (kind) {
+    case RefusalKind::NoPath:
+      return kMessageNoPath;
+    case RefusalKind::MissingPath:
+      return kMessageMissingPath;
+    case RefusalKind::NotFolder:
+      return kMessageNotFolder;
+    case RefusalKind::NotFile:
+      break;
+  }
+  return kMessageNotFile;
 }
 
 namespace {
@@ -45,7 +59,7 @@ std::string RefusalDetail(const Refusal& refusal) {
 }
 
 std::string RefusalText(const Refusal& refusal) {
-  return std::string(MessageText(refusal.message)) + '\n' + RefusalDetail(refusal);
+  return std::string(MessageText(MessageFor(refusal.kind))) + '\n' + RefusalDetail(refusal);
 }
 
 }  // namespace palvarin

@@ -1,4 +1,4 @@
-#include "command_line.hpp"
+#include "app/command_line.hpp"
 
 #include <algorithm>
 #include <cctype>
