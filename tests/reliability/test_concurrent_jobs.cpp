@@ -29,8 +29,10 @@ using test::WriteFile;
 using ::testing::HasSubstr;
 using Texts = std::set<std::string>;
 
-// Only a guard against a job that hangs.
+// Only guards against a job that hangs: jobs over thousands of messages, and a small job
+// that should end at once.
 constexpr auto kGuard = std::chrono::seconds(120);
+constexpr auto kSmallJobGuard = std::chrono::seconds(20);
 constexpr const char* kWaiting = "waiting for another Palvarin job to finish with these files";
 // The archive rule is on in the jobs: with the locks, what a third file brought in must never
 // be taken for an entry the other side archived.
@@ -220,7 +222,8 @@ class SecondJob : public ::testing::TestWithParam<WaitRow> {
     WriteFile(second_, PcHistory("second pc", 4, 1));
     before1_ = ReadFile(first_);
     before2_ = ReadFile(second_);
-    ASSERT_TRUE(otherJob_.Acquire({second_.string()}, [] {}));
+    ASSERT_TRUE(otherJob_.Acquire(
+        {second_.string()}, [] {}, [] { return false; }));
   }
 
   // This job, on the files or on their folders, started once the other holds its file.
@@ -236,7 +239,7 @@ class SecondJob : public ::testing::TestWithParam<WaitRow> {
   // Waits until `job` says that it waits for the other job.
   static void AwaitWaiting(test::PalvarinProcess& job) {
     ASSERT_TRUE(test::Eventually(
-        [&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; }, kGuard))
+        [&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; }, kSmallJobGuard))
         << job.ErrorSoFar();
   }
 
@@ -257,7 +260,7 @@ TEST_P(SecondJob, WaitsForTheFirstAndSaysSo) {
   EXPECT_EQ(ReadFile(first_), before1_);
   EXPECT_EQ(ReadFile(second_), before2_);
   otherJob_.Release();
-  const auto result = job->Wait(kGuard);
+  const auto result = job->Wait(kSmallJobGuard);
 
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.err, "palvarin: " + std::string(kWaiting) + "\n");
@@ -272,9 +275,9 @@ TEST_P(SecondJob, WaitsForTheFirstAndSaysSo) {
 TEST_P(SecondJob, StopsWhileWaitingAndTouchesNothing) {
   const auto job = Start({"/o"});
   AwaitWaiting(*job);
-  ASSERT_TRUE(test::Eventually([&] { return job->Catches(SIGINT); }, kGuard));
+  ASSERT_TRUE(test::Eventually([&] { return job->Catches(SIGINT); }, kSmallJobGuard));
   job->Signal(SIGINT);
-  const auto result = job->Wait(kGuard);
+  const auto result = job->Wait(kSmallJobGuard);
 
   EXPECT_FALSE(result.timedOut) << "the wait went on after the stop";
   EXPECT_EQ(result.status, 130) << result.err;
