@@ -90,17 +90,6 @@ TEST(LoadLogDocument, EntriesHoldTheTextsAPlainParseFinds) {
   }
 }
 
-TEST(SaveLogDocument, EmptyOutputHasMessengersLayout) {
-  TempFolder folder;
-  auto output = CreateEmptyLog();
-  ASSERT_TRUE(output);
-  AddLogSkeleton(*output);
-  SetSessionRange(*output, 0);
-  SaveLogDocument(*output, folder / "out.xml");
-  EXPECT_EQ(ReadFile(folder / "out.xml"),
-            std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n");
-}
-
 TEST(SaveLogDocument, EntriesSurviveSaveAndLoadCharacterForCharacter) {
   TempFolder folder;
   for (const auto& file : TrickyAndCorpusFiles(folder)) {
@@ -287,51 +276,6 @@ TEST_F(SaveFailure, AWriterFailingAfterNBytesLeavesTheOldFile) {
     EXPECT_THROW(SaveLogDocument(*output_, target_), XmlError) << bytes;
     EXPECT_EQ(ReadFile(target_), kOld) << bytes;
     EXPECT_TRUE(NoTemporaryFilesIn(folder_.Path())) << bytes;
-  }
-}
-
-TEST_F(SaveFailure, EachFailingOperationLeavesTheOldFile) {
-  long failAt = 1;
-  for (;; ++failAt) {
-    faults::Arm(failAt);
-    try {
-      SaveLogDocument(*output_, target_);
-      break;
-    } catch (const XmlError& error) {
-      EXPECT_NE(std::string(error.what()).find(target_.string()), std::string::npos);
-      EXPECT_EQ(ReadFile(target_), kOld) << "operation " << failAt;
-      EXPECT_TRUE(NoTemporaryFilesIn(folder_.Path())) << "operation " << failAt;
-    }
-  }
-  EXPECT_GE(failAt, 4) << "create, write, flush and rename can each fail";
-  EXPECT_NE(ReadFile(target_), kOld);
-}
-
-TEST(SaveLogDocument, MissingOrReadOnlyFolderRaisesAndLeavesNothing) {
-  TempFolder folder;
-  auto output = CreateEmptyLog();
-  ASSERT_TRUE(output);
-  AddLogSkeleton(*output);
-  EXPECT_THROW(SaveLogDocument(*output, folder / "missing" / "out.xml"), XmlError);
-  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
-
-  const auto readOnly = folder / "read-only";
-  std::filesystem::create_directory(readOnly);
-  if (!test::MakeReadOnly(readOnly)) GTEST_SKIP() << "cannot make a folder read-only here";
-  EXPECT_THROW(SaveLogDocument(*output, readOnly / "out.xml"), XmlError);
-  test::MakeWritable(readOnly);
-  EXPECT_TRUE(std::filesystem::is_empty(readOnly));
-}
-
-TEST(AddLogSkeleton, RaisesWithoutARoot) {
-  auto output = CreateEmptyLog();
-  ASSERT_TRUE(output);
-  output->Xml().remove_children();
-  try {
-    AddLogSkeleton(*output);
-    FAIL() << "no root, no skeleton";
-  } catch (const XmlError& error) {
-    EXPECT_EQ(error.Status(), kErrorPointer);
   }
 }
 
