@@ -86,27 +86,30 @@ std::string Target(const std::filesystem::path& target) {
   return std::filesystem::is_directory(target) ? "(folder)" : ReadFile(target);
 }
 
-// A Commit that fails, by a refusal injected at a step or by the file system itself, says so
+// A save that fails, by a refusal injected at a step or by the file system itself, says so
 // and which step, and leaves what was at the target and no temporary file.
-TEST(AtomicFile, ACommitThatFailsLeavesTheTargetAndNoTemporaryFile) {
+TEST(AtomicFile, ASaveThatFailsLeavesTheTargetAndNoTemporaryFile) {
   using Placement = AtomicFile::Placement;
   const struct {
     const char* name;
     Placement placement;
-    long failAt;  // Commit's operation that fails: 1 attributes, 2 flush, 3 rename; 0 none
+    long failAt;         // the step that fails: 2 write, 3 attributes, 4 flush, 5 rename; 0 none
+    long long writable;  // bytes written before every write fails; -1 no limit
     void (*meanwhile)(const std::filesystem::path& target);  // between Open and Commit
     const char* says;
   } rows[] = {
-      {"AttributesRefused", Placement::Replace, 1, nullptr, "cannot set the attributes of "},
-      {"FlushRefused", Placement::Replace, 2, nullptr, "cannot flush "},
-      {"RenameRefused", Placement::Replace, 3, nullptr, "cannot replace "},
-      {"FolderPutInThePlace", Placement::Replace, 0,
+      {"WriteRefused", Placement::Replace, 2, -1, nullptr, "cannot write "},
+      {"WriteCutShort", Placement::Replace, 0, 4, nullptr, "cannot write "},
+      {"AttributesRefused", Placement::Replace, 3, -1, nullptr, "cannot set the attributes of "},
+      {"FlushRefused", Placement::Replace, 4, -1, nullptr, "cannot flush "},
+      {"RenameRefused", Placement::Replace, 5, -1, nullptr, "cannot replace "},
+      {"FolderPutInThePlace", Placement::Replace, 0, -1,
        [](const std::filesystem::path& target) {
          std::filesystem::remove(target);
          std::filesystem::create_directory(target);
        },
        "cannot replace "},
-      {"FileCreatedInThePlace", Placement::IfAbsent, 0,
+      {"FileCreatedInThePlace", Placement::IfAbsent, 0, -1,
        [](const std::filesystem::path& target) { WriteFile(target, "theirs"); }, "cannot create "},
   };
   for (const auto& row : rows) {
@@ -114,15 +117,15 @@ TEST(AtomicFile, ACommitThatFailsLeavesTheTargetAndNoTemporaryFile) {
     TempFolder folder;
     const auto target = folder / "history.xml";
     if (row.placement == Placement::Replace) WriteFile(target, "old");
+    faults::Arm(row.failAt, row.writable);
     AtomicFile file;
     ASSERT_TRUE(file.Open(target, row.placement));
-    ASSERT_TRUE(file.Write("new content"));
+    const bool written = file.Write("new content");
     if (row.meanwhile) row.meanwhile(target);
     const std::string before = Target(target);
-    faults::Arm(row.failAt);
-    const bool committed = file.Commit();
+    const bool saved = written && file.Commit();
     faults::Arm(0);
-    EXPECT_FALSE(committed);
+    EXPECT_FALSE(saved);
     EXPECT_EQ(file.Status().description().rfind(row.says + target.string(), 0), 0u)
         << file.Status().description();
     EXPECT_EQ(Target(target), before);

@@ -3,11 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "files/io_faults.hpp"
 #include "history/log_document.hpp"
 #include "history/log_entry.hpp"
 #include "history/log_writer.hpp"
-#include "history/xml_error.hpp"
 #include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
@@ -232,51 +230,6 @@ TEST(SaveLogDocument, DeclaresWhatItWritesWhateverTheInputDeclared) {
   SaveLogDocument(*input, folder / "out.xml");
   EXPECT_EQ(ReadFile(folder / "out.xml"),
             "<?xml version=\"1.0\"?>\r\n<Log><M>caf\xc3\xa9</M></Log>\r\n");
-}
-
-TEST(LogWriter, EmptyStreamEqualsEmptyDocument) {
-  TempFolder folder;
-  AtomicFile file;
-  ASSERT_TRUE(file.Open(folder / "streamed.xml"));
-  LogWriter writer(file);
-  writer.BeginLog(0);
-  writer.EndLog();
-  ASSERT_TRUE(writer.Flush() && file.Commit());
-  EXPECT_EQ(ReadFile(folder / "streamed.xml"),
-            std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n");
-}
-
-bool NoTemporaryFilesIn(const std::filesystem::path& folder) {
-  for (const auto& item : std::filesystem::directory_iterator(folder)) {
-    if (IsTemporaryFileName(item.path().filename().string())) return false;
-  }
-  return true;
-}
-
-class SaveFailure : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WriteFile(folder_ / "tricky.xml", kTrickyLog);
-    auto input = LoadLogDocument(folder_ / "tricky.xml");
-    ASSERT_TRUE(input);
-    output_ = OutputOf(*input);
-    WriteFile(target_, kOld);
-  }
-  void TearDown() override { faults::Arm(0); }
-
-  static constexpr const char* kOld = "<Log><Message>the only copy</Message></Log>";
-  TempFolder folder_;
-  std::filesystem::path target_ = folder_ / "history.xml";
-  std::optional<LogDocument> output_;
-};
-
-TEST_F(SaveFailure, AWriterFailingAfterNBytesLeavesTheOldFile) {
-  for (long long bytes : {0LL, 1LL, 100LL, 400LL}) {
-    faults::Arm(0, bytes);
-    EXPECT_THROW(SaveLogDocument(*output_, target_), XmlError) << bytes;
-    EXPECT_EQ(ReadFile(target_), kOld) << bytes;
-    EXPECT_TRUE(NoTemporaryFilesIn(folder_.Path())) << bytes;
-  }
 }
 
 }  // namespace
