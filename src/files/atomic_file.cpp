@@ -150,8 +150,7 @@ bool AtomicFile::Place() {
 
 bool AtomicFile::Commit() {
   if (fd_ < 0 || !SetAttributes()) return false;
-  if (!faults::Allow("flush")) return Fail("cannot flush {0}: {1}", EIO);
-  if (::fsync(fd_) != 0) return Fail("cannot flush {0}: {1}", errno);
+  if (faults::Flush(fd_) != 0) return Fail("cannot flush {0}: {1}", errno);
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) return Fail("cannot close {0}: {1}", errno);

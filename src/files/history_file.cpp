@@ -8,6 +8,7 @@
 #include <new>
 
 #include "failure_text.hpp"
+#include "files/io_faults.hpp"
 #include "regular_file.hpp"
 
 namespace palvarin {
@@ -42,7 +43,7 @@ HistoryBytes ReadHistoryFile(const std::filesystem::path& path) {
   if (!bytes.data) return Failure(FileFailure("cannot read {0}: {1}", path, ENOMEM));
   std::size_t done = 0;
   while (done < bytes.size) {
-    const ssize_t got = ::read(file.Get(), bytes.data.get() + done, bytes.size - done);
+    const ssize_t got = faults::Read(file.Get(), bytes.data.get() + done, bytes.size - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       return Failure(FileFailure("cannot read {0}: {1}", path, errno));

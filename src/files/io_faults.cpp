@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <mutex>
@@ -22,6 +24,7 @@ struct Plan {
   const long crashAt = EnvNumber("PALVARIN_CRASH_AT");
   std::mutex bytesMutex;
   long long bytesLeft = -1;
+  std::atomic<long long> readableBytes = -1;
 };
 
 Plan& CurrentPlan() {
@@ -51,12 +54,30 @@ std::size_t WritableBytes(std::size_t wanted) {
   return granted;
 }
 
-void Arm(long failAt, long long failAfterBytes) {
+int Flush(int fd) {
+  if (!Allow("flush")) {
+    errno = EIO;
+    return -1;
+  }
+  return ::fsync(fd);
+}
+
+ssize_t Read(int fd, void* buffer, std::size_t size) {
+  const long long readable = CurrentPlan().readableBytes;
+  if (readable >= 0) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    if (at >= 0) size = std::min(size, static_cast<std::size_t>(std::max(readable - at, 0LL)));
+  }
+  return ::read(fd, buffer, size);
+}
+
+void Arm(long failAt, long long failAfterBytes, long long readableBytes) {
   Plan& plan = CurrentPlan();
   const std::lock_guard lock(plan.bytesMutex);
   plan.count = 0;
   plan.failAt = failAt;
   plan.bytesLeft = failAfterBytes;
+  plan.readableBytes = readableBytes;
 }
 
 long OperationCount() { return CurrentPlan().count; }

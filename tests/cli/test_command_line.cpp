@@ -177,15 +177,6 @@ TEST(ParseCommandLine, VersionOnlyInItsLongForm) {
   EXPECT_EQ(settings.InTarget, InTarget::File) << "reading goes on after it";
 }
 
-TEST(VersionText, ProjectVersionThenLicenceLine) {
-  const std::string text = VersionText();
-  const std::string first = "palvarin " PALVARIN_PROJECT_VERSION "\n";
-  ASSERT_EQ(text.substr(0, first.size()), first);
-  const std::string licence = text.substr(first.size());
-  EXPECT_EQ(licence.find("License GPL-3.0-or-later: <https://"), 0u) << licence;
-  EXPECT_EQ(licence.find('\n'), licence.size() - 1) << "exactly two lines";
-}
-
 TEST(ParseCommandLine, NoSwitchClearsTheUnchangedSkip) {
   MergeSettings settings;
   settings.NotMergeSameDatetime = false;

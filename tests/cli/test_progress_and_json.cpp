@@ -20,6 +20,7 @@ TEST(JsonString, EscapesWhatJsonForbidsAndReplacesBytesThatAreNoUtf8) {
       {"quote and backslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
       {"line break and tab", "a\nb\tc", "\"a\\u000ab\\u0009c\""},
       {"escape and nul", std::string("\x1b[2J\0z", 6), "\"\\u001b[2J\\u0000z\""},
+      {"last control byte, then space", "\x1f ", "\"\\u001f \""},
       {"delete kept", "a\x7f", "\"a\x7f\""},
       {"japanese kept", "花子.xml", "\"花子.xml\""},
       {"stray latin-1 byte", "caf\xe9.xml", "\"caf\\ufffd.xml\""},

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "files/atomic_file.hpp"
+#include "files/io_faults.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -78,6 +79,58 @@ TEST(AtomicFile, ReportsTheFileWhenItCannotCreate) {
       << file.Status().description();
   EXPECT_FALSE(file.Write("x"));
   EXPECT_FALSE(file.Commit());
+}
+
+// What is at the target: a file's content, or a mark for a folder.
+std::string Target(const std::filesystem::path& target) {
+  return std::filesystem::is_directory(target) ? "(folder)" : ReadFile(target);
+}
+
+// A save that fails, by a refusal injected at a step or by the file system itself, says so
+// and which step, and leaves what was at the target and no temporary file.
+TEST(AtomicFile, ASaveThatFailsLeavesTheTargetAndNoTemporaryFile) {
+  using Placement = AtomicFile::Placement;
+  const struct {
+    const char* name;
+    Placement placement;
+    long failAt;         // the step that fails: 2 write, 3 attributes, 4 flush, 5 rename; 0 none
+    long long writable;  // bytes written before every write fails; -1 no limit
+    void (*meanwhile)(const std::filesystem::path& target);  // between Open and Commit
+    const char* says;
+  } rows[] = {
+      {"WriteRefused", Placement::Replace, 2, -1, nullptr, "cannot write "},
+      {"WriteCutShort", Placement::Replace, 0, 4, nullptr, "cannot write "},
+      {"AttributesRefused", Placement::Replace, 3, -1, nullptr, "cannot set the attributes of "},
+      {"FlushRefused", Placement::Replace, 4, -1, nullptr, "cannot flush "},
+      {"RenameRefused", Placement::Replace, 5, -1, nullptr, "cannot replace "},
+      {"FolderPutInThePlace", Placement::Replace, 0, -1,
+       [](const std::filesystem::path& target) {
+         std::filesystem::remove(target);
+         std::filesystem::create_directory(target);
+       },
+       "cannot replace "},
+      {"FileCreatedInThePlace", Placement::IfAbsent, 0, -1,
+       [](const std::filesystem::path& target) { WriteFile(target, "theirs"); }, "cannot create "},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempFolder folder;
+    const auto target = folder / "history.xml";
+    if (row.placement == Placement::Replace) WriteFile(target, "old");
+    faults::Arm(row.failAt, row.writable);
+    AtomicFile file;
+    ASSERT_TRUE(file.Open(target, row.placement));
+    const bool written = file.Write("new content");
+    if (row.meanwhile) row.meanwhile(target);
+    const std::string before = Target(target);
+    const bool saved = written && file.Commit();
+    faults::Arm(0);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(file.Status().description().rfind(row.says + target.string(), 0), 0u)
+        << file.Status().description();
+    EXPECT_EQ(Target(target), before);
+    EXPECT_EQ(EntriesIn(folder.Path()), 1u) << "a temporary file was left";
+  }
 }
 
 TEST(IsTemporaryFileName, KnowsItsOwnLeftoversOnly) {

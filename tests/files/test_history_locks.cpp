@@ -26,7 +26,9 @@ using test::TempFolder;
 using test::WriteFile;
 
 // A guard against a test that would otherwise wait for ever; never a goal.
-constexpr auto kGuard = std::chrono::seconds(60);
+constexpr auto kGuard = std::chrono::seconds(20);
+// The keepWaiting of a job that must not have to wait.
+bool Never() { return false; }
 
 // Every test keeps its locks in a runtime folder of its own.
 class LockTest : public ::testing::Test {
@@ -46,16 +48,20 @@ class LockTest : public ::testing::Test {
   // Whether a job that wants `wanted` has to wait while another holds `held`.
   bool Meet(const std::vector<std::string>& held, const std::vector<std::string>& wanted) {
     HistoryLocks holder;
-    const Result holding = holder.Acquire(held, [] { ADD_FAILURE() << "nobody else holds it"; });
+    const Result holding = holder.Acquire(
+        held, [] { ADD_FAILURE() << "nobody else holds it"; }, Never);
     EXPECT_TRUE(holding) << holding.description();
     std::promise<bool> waited;
     std::thread second([&] {
       HistoryLocks locks;
       bool told = false;
-      const Result locked = locks.Acquire(wanted, [&] {
-        told = true;
-        waited.set_value(true);
-      });
+      const Result locked = locks.Acquire(
+          wanted,
+          [&] {
+            told = true;
+            waited.set_value(true);
+          },
+          test::GiveUpAfter(kGuard));
       EXPECT_TRUE(locked) << locked.description();
       if (!told) waited.set_value(false);
     });
@@ -115,7 +121,8 @@ TEST_F(LockTest, AFileReplacedByANewOneKeepsItsLock) {
   const auto path = files_ / "contact.xml";
   WriteFile(path, "<Log/>");
   HistoryLocks holder;
-  ASSERT_TRUE(holder.Acquire({path.string()}, [] {}));
+  ASSERT_TRUE(holder.Acquire(
+      {path.string()}, [] {}, Never));
   WriteFile(files_ / "new.xml", "<Log></Log>");
   fs::rename(files_ / "new.xml", path);
   holder.Release();
@@ -129,7 +136,8 @@ TEST_F(LockTest, AWaitCalledOffFailsAndHoldsNothing) {
                                           (files_ / "c.xml").string()};
   for (const std::string& held : paths) {
     HistoryLocks holder;
-    ASSERT_TRUE(holder.Acquire({held}, [] {}));
+    ASSERT_TRUE(holder.Acquire(
+        {held}, [] {}, Never));
     HistoryLocks job;
     int told = 0;
     int tries = 0;
@@ -142,7 +150,9 @@ TEST_F(LockTest, AWaitCalledOffFailsAndHoldsNothing) {
     HistoryLocks next;
     for (const std::string& free : paths) {
       if (free == held) continue;
-      EXPECT_TRUE(next.Acquire({free}, [&] { ADD_FAILURE() << free << " still held"; })) << free;
+      EXPECT_TRUE(next.Acquire(
+          {free}, [] {}, Never))
+          << free << " still held";
     }
   }
 }
@@ -152,11 +162,15 @@ TEST_F(LockTest, AWaitCalledOffFailsAndHoldsNothing) {
 TEST_F(LockTest, AJobIsToldOnceHoweverOftenItWaits) {
   const std::string path = (files_ / "contact.xml").string();
   HistoryLocks holder;
-  ASSERT_TRUE(holder.Acquire({path}, [] {}));
+  ASSERT_TRUE(holder.Acquire(
+      {path}, [] {}, Never));
   HistoryLocks job;
   std::atomic<int> told = 0;
   std::atomic<int> tries = 0;  // tries that found the file held
-  const auto keepWaiting = [&tries] { return ++tries > 0; };
+  const auto keepWaiting = [&tries, giveUp = test::GiveUpAfter(kGuard)] {
+    ++tries;
+    return giveUp();
+  };
   std::promise<void> firstHeld;
   std::promise<void> again;
   std::thread jobThread([&] {
@@ -172,7 +186,8 @@ TEST_F(LockTest, AJobIsToldOnceHoweverOftenItWaits) {
   EXPECT_EQ(told, 1);
   holder.Release();
   ASSERT_EQ(firstHeld.get_future().wait_for(kGuard), std::future_status::ready);
-  ASSERT_TRUE(holder.Acquire({path}, [] {}));
+  ASSERT_TRUE(holder.Acquire(
+      {path}, [] {}, Never));
   tries = 0;
   again.set_value();
   ASSERT_TRUE(test::Eventually([&] { return tries > 0; }, kGuard)) << "waits again";
@@ -204,7 +219,8 @@ TEST_F(LockTest, LocksEndWithTheProcess) {
   std::atomic<bool> waiting = false;
   std::thread next([&] {
     HistoryLocks locks;
-    EXPECT_TRUE(locks.Acquire({path}, [&] { waiting = true; }));
+    EXPECT_TRUE(locks.Acquire(
+        {path}, [&] { waiting = true; }, test::GiveUpAfter(kGuard)));
     acquired.set_value();
   });
   const bool waited = test::Eventually([&] { return waiting.load(); }, kGuard);

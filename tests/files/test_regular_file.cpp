@@ -13,6 +13,7 @@
 #include "files/atomic_file.hpp"
 #include "files/file_ops.hpp"
 #include "files/history_file.hpp"
+#include "files/io_faults.hpp"
 #include "regular_file.hpp"
 #include "support/test_support.hpp"
 
@@ -162,15 +163,29 @@ TEST(RegularFile, OpensAFileAndALinkToOneAndNamesWhatIsMissing) {
   }
 }
 
-TEST(ReadHistoryFile, ReadsTheWholeFileWithRoomForTheParser) {
+// The whole file, or nothing: one that turns out shorter while it is read is refused, never
+// parsed with a stale tail.
+TEST(ReadHistoryFile, ReadsTheWholeFileWithRoomForTheParserOrRefusesIt) {
   TempFolder folder;
   std::string bytes(300000, 'x');
   bytes.back() = '!';
   WriteFile(folder / "a.xml", bytes);
-  const HistoryBytes read = ReadHistoryFile(folder / "a.xml");
-  ASSERT_TRUE(read) << read.result.description();
-  ASSERT_EQ(read.size, bytes.size());
-  EXPECT_EQ(std::string(read.data.get(), read.size), bytes);
+  for (const long long readable : {-1LL, 0LL, 70000LL, 299999LL}) {
+    SCOPED_TRACE("readable " + std::to_string(readable));
+    faults::Arm(0, -1, readable);
+    const HistoryBytes read = ReadHistoryFile(folder / "a.xml");
+    faults::Arm(0);
+    if (readable >= 0) {
+      EXPECT_FALSE(read);
+      EXPECT_EQ(read.result.code, EIO);
+      EXPECT_EQ(read.result.description(), "cannot read " + (folder / "a.xml").string() +
+                                               ": it became shorter while it was read");
+      continue;
+    }
+    ASSERT_TRUE(read) << read.result.description();
+    ASSERT_EQ(read.size, bytes.size());
+    EXPECT_EQ(std::string(read.data.get(), read.size), bytes);
+  }
 }
 
 // A file beyond memory and swap is refused before any room is asked for it. The file is

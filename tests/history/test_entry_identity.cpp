@@ -7,13 +7,6 @@
 namespace palvarin {
 namespace {
 
-TEST(EntryIdentity, OrdersByLowHalfThenHighHalf) {
-  EXPECT_LT((EntryIdentity{1, 9}), (EntryIdentity{2, 0}));
-  EXPECT_LT((EntryIdentity{1, 1}), (EntryIdentity{1, 2}));
-  EXPECT_EQ((EntryIdentity{3, 4}), (EntryIdentity{3, 4}));
-  EXPECT_NE((EntryIdentity{3, 4}), (EntryIdentity{4, 3}));
-}
-
 TEST(EntryIdentityHash, EveryBitOfBothHalvesCounts) {
   const EntryIdentityHash hash;
   std::unordered_set<std::size_t> hashes{hash({0, 0})};

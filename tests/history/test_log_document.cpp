@@ -7,7 +7,6 @@
 #include "history/log_document.hpp"
 #include "history/log_entry.hpp"
 #include "history/xml_error.hpp"
-#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -198,16 +197,6 @@ TEST(LoadLogDocument, KeepsWhiteSpaceOnlyText) {
   pugi::xml_node message = document->Root().first_child();
   EXPECT_EQ(ElementText(message.first_child()), " ");
   EXPECT_EQ(ElementText(message.last_child()), "\t\n");
-}
-
-TEST(CreateEmptyLog, HoldsOnlyAnEmptyLogRoot) {
-  auto document = CreateEmptyLog();
-  ASSERT_TRUE(document);
-  EXPECT_STREQ(document->Root().name(), "Log");
-  EXPECT_FALSE(document->Root().first_attribute());
-  EXPECT_FALSE(document->Root().first_child());
-  EXPECT_EQ(document->Xml().first_child(), document->Root());
-  EXPECT_FALSE(document->Root().next_sibling());
 }
 
 class LookupTest : public ::testing::Test {

@@ -3,11 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "files/io_faults.hpp"
 #include "history/log_document.hpp"
 #include "history/log_entry.hpp"
 #include "history/log_writer.hpp"
-#include "history/xml_error.hpp"
 #include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
@@ -88,17 +86,6 @@ TEST(LoadLogDocument, EntriesHoldTheTextsAPlainParseFinds) {
     ASSERT_TRUE(input) << file;
     EXPECT_EQ(CanonicalEntries(*input), PlainParseEntries(file)) << file;
   }
-}
-
-TEST(SaveLogDocument, EmptyOutputHasMessengersLayout) {
-  TempFolder folder;
-  auto output = CreateEmptyLog();
-  ASSERT_TRUE(output);
-  AddLogSkeleton(*output);
-  SetSessionRange(*output, 0);
-  SaveLogDocument(*output, folder / "out.xml");
-  EXPECT_EQ(ReadFile(folder / "out.xml"),
-            std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n");
 }
 
 TEST(SaveLogDocument, EntriesSurviveSaveAndLoadCharacterForCharacter) {
@@ -243,96 +230,6 @@ TEST(SaveLogDocument, DeclaresWhatItWritesWhateverTheInputDeclared) {
   SaveLogDocument(*input, folder / "out.xml");
   EXPECT_EQ(ReadFile(folder / "out.xml"),
             "<?xml version=\"1.0\"?>\r\n<Log><M>caf\xc3\xa9</M></Log>\r\n");
-}
-
-TEST(LogWriter, EmptyStreamEqualsEmptyDocument) {
-  TempFolder folder;
-  AtomicFile file;
-  ASSERT_TRUE(file.Open(folder / "streamed.xml"));
-  LogWriter writer(file);
-  writer.BeginLog(0);
-  writer.EndLog();
-  ASSERT_TRUE(writer.Flush() && file.Commit());
-  EXPECT_EQ(ReadFile(folder / "streamed.xml"),
-            std::string(kProlog) + "<Log FirstSessionID=\"1\" LastSessionID=\"0\"/>\r\n");
-}
-
-bool NoTemporaryFilesIn(const std::filesystem::path& folder) {
-  for (const auto& item : std::filesystem::directory_iterator(folder)) {
-    if (IsTemporaryFileName(item.path().filename().string())) return false;
-  }
-  return true;
-}
-
-class SaveFailure : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WriteFile(folder_ / "tricky.xml", kTrickyLog);
-    auto input = LoadLogDocument(folder_ / "tricky.xml");
-    ASSERT_TRUE(input);
-    output_ = OutputOf(*input);
-    WriteFile(target_, kOld);
-  }
-  void TearDown() override { faults::Arm(0); }
-
-  static constexpr const char* kOld = "<Log><Message>the only copy</Message></Log>";
-  TempFolder folder_;
-  std::filesystem::path target_ = folder_ / "history.xml";
-  std::optional<LogDocument> output_;
-};
-
-TEST_F(SaveFailure, AWriterFailingAfterNBytesLeavesTheOldFile) {
-  for (long long bytes : {0LL, 1LL, 100LL, 400LL}) {
-    faults::Arm(0, bytes);
-    EXPECT_THROW(SaveLogDocument(*output_, target_), XmlError) << bytes;
-    EXPECT_EQ(ReadFile(target_), kOld) << bytes;
-    EXPECT_TRUE(NoTemporaryFilesIn(folder_.Path())) << bytes;
-  }
-}
-
-TEST_F(SaveFailure, EachFailingOperationLeavesTheOldFile) {
-  long failAt = 1;
-  for (;; ++failAt) {
-    faults::Arm(failAt);
-    try {
-      SaveLogDocument(*output_, target_);
-      break;
-    } catch (const XmlError& error) {
-      EXPECT_NE(std::string(error.what()).find(target_.string()), std::string::npos);
-      EXPECT_EQ(ReadFile(target_), kOld) << "operation " << failAt;
-      EXPECT_TRUE(NoTemporaryFilesIn(folder_.Path())) << "operation " << failAt;
-    }
-  }
-  EXPECT_GE(failAt, 4) << "create, write, flush and rename can each fail";
-  EXPECT_NE(ReadFile(target_), kOld);
-}
-
-TEST(SaveLogDocument, MissingOrReadOnlyFolderRaisesAndLeavesNothing) {
-  TempFolder folder;
-  auto output = CreateEmptyLog();
-  ASSERT_TRUE(output);
-  AddLogSkeleton(*output);
-  EXPECT_THROW(SaveLogDocument(*output, folder / "missing" / "out.xml"), XmlError);
-  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
-
-  const auto readOnly = folder / "read-only";
-  std::filesystem::create_directory(readOnly);
-  if (!test::MakeReadOnly(readOnly)) GTEST_SKIP() << "cannot make a folder read-only here";
-  EXPECT_THROW(SaveLogDocument(*output, readOnly / "out.xml"), XmlError);
-  test::MakeWritable(readOnly);
-  EXPECT_TRUE(std::filesystem::is_empty(readOnly));
-}
-
-TEST(AddLogSkeleton, RaisesWithoutARoot) {
-  auto output = CreateEmptyLog();
-  ASSERT_TRUE(output);
-  output->Xml().remove_children();
-  try {
-    AddLogSkeleton(*output);
-    FAIL() << "no root, no skeleton";
-  } catch (const XmlError& error) {
-    EXPECT_EQ(error.Status(), kErrorPointer);
-  }
 }
 
 }  // namespace

@@ -28,18 +28,12 @@ bool HoldsAll(const Identities& held, const Identities& wanted) {
   return std::includes(held.begin(), held.end(), wanted.begin(), wanted.end());
 }
 
-// A job alone on its files: nothing to wait for.
-class Alone : public JobObserver {
- public:
-  void WaitingForOtherJob() override { ADD_FAILURE() << "no other job runs"; }
-};
-
 // Merges two history files with the archive rule on, over both or into `output`.
 void MergeFiles(ProfileStore& profile, const std::filesystem::path& first,
                 const std::filesystem::path& second, const std::filesystem::path& output = {}) {
   MergeSettings settings = test::JobSettings(InTarget::File, first, second, output);
   settings.IgnoreOldMerge = true;
-  Alone alone;
+  test::LoneJob alone;
   const JobResult result = RunMergeJob(settings, profile, alone);
   ASSERT_FALSE(result.refusal);
   ASSERT_FALSE(result.report.AnyFailed());

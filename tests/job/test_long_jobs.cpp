@@ -25,10 +25,9 @@ using test::TempFolder;
 using test::WriteFile;
 
 // Records what the job tells; raises a stop as the item `stopAt` of the merging stage starts.
-class Recorder : public JobObserver {
+class Recorder : public test::LoneJob {
  public:
   explicit Recorder(int stopAt = -1) : stopAt_(stopAt) {}
-  void WaitingForOtherJob() override {}
   void ItemStarted(const JobProgress& item) override {
     const std::lock_guard lock(mutex_);
     started.push_back(item);
@@ -40,7 +39,7 @@ class Recorder : public JobObserver {
   }
   bool StopRequested() override {
     const std::lock_guard lock(mutex_);
-    return stop_;
+    return stop_ || LoneJob::StopRequested();
   }
 
   std::vector<JobProgress> started;

@@ -17,6 +17,7 @@
 #include "merge_folders.hpp"
 #include "state/merge_time_record.hpp"
 #include "state/profile_store.hpp"
+#include "support/job_settings.hpp"
 #include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
@@ -165,9 +166,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   PairOptions options;
   options.applyArchiveRule = true;
   JobReport report;
-  struct : JobObserver {
-    void WaitingForOtherJob() override {}
-  } quiet;
+  test::LoneJob quiet;
   JobContext context(quiet, nullptr, false);
   MergeFolders(pc1, pc2, out, options, false, profile, report, context);
 

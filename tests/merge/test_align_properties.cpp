@@ -2,13 +2,12 @@
 
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "entry_identity.hpp"
 #include "entry_walk.hpp"
+#include "history/log_writer.hpp"
 #include "merge_fixtures.hpp"
 #include "support/pc_histories.hpp"
-#include "support/reference_output.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -32,6 +31,15 @@ Counts CountIdentities(const std::vector<EntryIdentity>& identities) {
   return counts;
 }
 
+// The entries as LogWriter writes them, inside a root.
+std::string Xml(const RecordingSink& sink) {
+  std::string xml = "<Log>";
+  for (const MergedEntry& entry : sink.Records()) {
+    LogWriter::FormatEntry(xml, entry.entry, entry.session);
+  }
+  return xml + "</Log>";
+}
+
 Output Merge(const std::string& xml1, const std::string& xml2) {
   const auto input1 = test::ParseLog(xml1);
   const auto input2 = test::ParseLog(xml2);
@@ -48,26 +56,12 @@ Output Merge(const std::string& xml1, const std::string& xml2) {
   MergeOutput walk{walked, keepAll, first, second, counts};
   WalkEntryLists(walk);
 
-  Output output;
-  LogDocument document = *CreateEmptyLog();
-  DocumentSink sink(document);
+  Output output{Xml(merged), {}, {}, false, {}, Xml(walked)};
   for (const MergedEntry& entry : merged.Records()) {
-    sink.Append(entry);
     output.identities.push_back(entry.identity);
     output.sessions.push_back(entry.session);
   }
-  std::ostringstream text;
-  document.Xml().save(text, "", pugi::format_raw);
-  output.xml = text.str();
-  LogDocument walkDocument = *CreateEmptyLog();
-  DocumentSink walkSink(walkDocument);
-  for (const MergedEntry& entry : walked.Records()) {
-    walkSink.Append(entry);
-    output.walkIdentities.push_back(entry.identity);
-  }
-  std::ostringstream walkText;
-  walkDocument.Xml().save(walkText, "", pugi::format_raw);
-  output.walkXml = walkText.str();
+  for (const MergedEntry& entry : walked.Records()) output.walkIdentities.push_back(entry.identity);
   const Counts walkCounts = CountIdentities(output.walkIdentities);
   const Counts held1 = CountIdentities(test::Identities(*input1));
   const Counts held2 = CountIdentities(test::Identities(*input2));

@@ -11,21 +11,6 @@
 namespace palvarin {
 namespace {
 
-TEST(DocumentSinkTest, CopiesEntryAndReplacesOrAddsSessionId) {
-  const auto input =
-      test::ParseLog(R"(<Log><M A="1" SessionID="7" B="2"><T>x</T></M><M A="3"/></Log>)");
-  LogDocument output = *CreateEmptyLog();
-  DocumentSink sink(output);
-  for (pugi::xml_node entry : test::Elements(*input))
-    sink.Append({entry, 4, EntrySource::kInput1, {}});
-  std::ostringstream text;
-  output.Xml().save(text, "", pugi::format_raw | pugi::format_no_declaration);
-  EXPECT_EQ(text.str(),
-            R"(<Log><M A="1" SessionID="4" B="2"><T>x</T></M><M A="3" SessionID="4"/></Log>)");
-  EXPECT_EQ(input->document_element().first_child().attribute("SessionID").as_int(), 7)
-      << "the input must stay as it was";
-}
-
 struct SaveCase {
   std::string input1;
   std::string input2;

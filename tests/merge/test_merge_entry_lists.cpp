@@ -181,6 +181,24 @@ TEST(MergeEntryListsTest, AlignedWhereTheWalkWouldWriteTwice) {
            Message("C", "12:00:00", 3) + Message("D", "12:01:00", 3),
        Message("B", "10:01:00", 1) + Message("Q", "11:30:00", 2) + Message("D", "12:01:00", 3), 0,
        "1:A@1 1:B@1 1:P@2 2:Q@3 1:C@4 1:D@4", 4},
+      {"EqualSecondsInput2FirstInsideAndOutsideGroups",
+       Message("A", "10:00:00", 1) + Message("P", "10:01:00", 1) + Message("B", "10:02:00", 1) +
+           Message("R", "11:00:00", 2),
+       Message("A", "10:00:00", 1) + Message("Q", "10:01:00", 1) + Message("B", "10:02:00", 2) +
+           Message("S", "11:00:00", 3),
+       0, "1:A@1 2:Q@1 1:P@1 1:B@1 2:S@2 1:R@3", 3},
+      // M is held twice by one side, alone and inside the conversation: the other side's one
+      // copy pairs with the copy in the conversation, and the lone one keeps its session.
+      {"RepeatedEntryPairedWithinItsConversation",
+       Message("M", "10:01:00", 1) + Message("A", "10:00:00", 2) + Message("M", "10:01:00", 2) +
+           Message("B", "10:02:00", 2),
+       Message("A", "10:00:00", 7) + Message("M", "10:01:00", 7) + Message("B", "10:02:00", 7), 0,
+       "1:M@1 1:A@2 1:M@2 1:B@2", 2},
+      {"RepeatedEntryOfInput2PairedWithinItsConversation",
+       Message("A", "10:00:00", 7) + Message("M", "10:01:00", 7) + Message("B", "10:02:00", 7),
+       Message("M", "10:01:00", 1) + Message("A", "10:00:00", 2) + Message("M", "10:01:00", 2) +
+           Message("B", "10:02:00", 2),
+       0, "2:M@1 1:A@2 1:M@2 1:B@2", 2},
       {"OneSideEntryUnderCutoffStillAligned",
        Message("A", "10:00:00", 1) + Message("B", "10:01:00", 1) + Message("C", "10:02:00", 1),
        Message("B", "10:01:00", 4) + Message("C", "10:02:00", 4), test::TestDay(10, 0, 30),

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "files/history_locks.hpp"
+#include "job_locks.hpp"
 #include "support/history_builder.hpp"
+#include "support/job_settings.hpp"
 #include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
 
@@ -27,8 +29,10 @@ using test::WriteFile;
 using ::testing::HasSubstr;
 using Texts = std::set<std::string>;
 
-// Only a guard against a job that hangs.
+// Only guards against a job that hangs: jobs over thousands of messages, and a small job
+// that should end at once.
 constexpr auto kGuard = std::chrono::seconds(120);
+constexpr auto kSmallJobGuard = std::chrono::seconds(20);
 constexpr const char* kWaiting = "waiting for another Palvarin job to finish with these files";
 // The archive rule is on in the jobs: with the locks, what a third file brought in must never
 // be taken for an entry the other side archived.
@@ -218,7 +222,8 @@ class SecondJob : public ::testing::TestWithParam<WaitRow> {
     WriteFile(second_, PcHistory("second pc", 4, 1));
     before1_ = ReadFile(first_);
     before2_ = ReadFile(second_);
-    ASSERT_TRUE(otherJob_.Acquire({second_.string()}, [] {}));
+    ASSERT_TRUE(otherJob_.Acquire(
+        {second_.string()}, [] {}, [] { return false; }));
   }
 
   // This job, on the files or on their folders, started once the other holds its file.
@@ -234,7 +239,7 @@ class SecondJob : public ::testing::TestWithParam<WaitRow> {
   // Waits until `job` says that it waits for the other job.
   static void AwaitWaiting(test::PalvarinProcess& job) {
     ASSERT_TRUE(test::Eventually(
-        [&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; }, kGuard))
+        [&] { return job.ErrorSoFar().find(kWaiting) != std::string::npos; }, kSmallJobGuard))
         << job.ErrorSoFar();
   }
 
@@ -255,7 +260,7 @@ TEST_P(SecondJob, WaitsForTheFirstAndSaysSo) {
   EXPECT_EQ(ReadFile(first_), before1_);
   EXPECT_EQ(ReadFile(second_), before2_);
   otherJob_.Release();
-  const auto result = job->Wait(kGuard);
+  const auto result = job->Wait(kSmallJobGuard);
 
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.err, "palvarin: " + std::string(kWaiting) + "\n");
@@ -270,9 +275,9 @@ TEST_P(SecondJob, WaitsForTheFirstAndSaysSo) {
 TEST_P(SecondJob, StopsWhileWaitingAndTouchesNothing) {
   const auto job = Start({"/o"});
   AwaitWaiting(*job);
-  ASSERT_TRUE(test::Eventually([&] { return job->Catches(SIGINT); }, kGuard));
+  ASSERT_TRUE(test::Eventually([&] { return job->Catches(SIGINT); }, kSmallJobGuard));
   job->Signal(SIGINT);
-  const auto result = job->Wait(kGuard);
+  const auto result = job->Wait(kSmallJobGuard);
 
   EXPECT_FALSE(result.timedOut) << "the wait went on after the stop";
   EXPECT_EQ(result.status, 130) << result.err;
@@ -291,6 +296,70 @@ TEST_P(SecondJob, StopsWhileWaitingAndTouchesNothing) {
 INSTANTIATE_TEST_SUITE_P(Jobs, SecondJob,
                          ::testing::Values(WaitRow{"FileJob", false}, WaitRow{"FolderJob", true}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// Whether some job holds `path`: a try to lock it finds it held.
+bool Held(const fs::path& path) {
+  HistoryLocks probe;
+  return !probe.Acquire(
+      {path.string()}, [] {}, [] { return false; });
+}
+
+// A job locks every history it may read or write, its output too: an overwrite job whose
+// input is that output must wait, or it could write over it.
+TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
+  test::TempFolder root;
+  for (const char* pc : {"pc1", "pc2", "out"}) fs::create_directories(root / pc);
+  WriteFile(root / "pc1" / "alice.xml", PcHistory("first", 3, 0));
+  WriteFile(root / "pc2" / "bob.xml", PcHistory("second pc", 4, 1));
+  const struct {
+    const char* name;
+    MergeSettings job;
+    std::vector<const char*> locked;
+  } rows[] = {
+      {"FileJobToOtherFile",
+       test::JobSettings(InTarget::File, root / "pc1" / "alice.xml", root / "pc2" / "bob.xml",
+                         root / "out" / "alice.xml"),
+       {"pc1/alice.xml", "pc2/bob.xml", "out/alice.xml"}},
+      {"FolderJobToOtherFolder",
+       test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2", root / "out"),
+       {"pc1/alice.xml", "pc2/alice.xml", "out/alice.xml", "pc1/bob.xml", "pc2/bob.xml",
+        "out/bob.xml"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    HistoryLocks locks;
+    const Result locked = LockJobFiles(
+        row.job, locks, [] { ADD_FAILURE() << "no other job runs"; }, [] { return false; });
+    ASSERT_TRUE(locked) << locked.description();
+    for (const char* path : row.locked) EXPECT_TRUE(Held(root / path)) << path;
+    EXPECT_FALSE(Held(root / "out" / "carol.xml"));
+  }
+}
+
+// A folder job that waited for another locks the names added to its folders meanwhile.
+TEST(JobLocks, NamesAddedWhileAJobWaitedAreLockedToo) {
+  test::TempFolder root;
+  for (const char* pc : {"pc1", "pc2"}) fs::create_directories(root / pc);
+  WriteFile(root / "pc1" / "alice.xml", PcHistory("first", 3, 0));
+  WriteFile(root / "pc2" / "alice.xml", PcHistory("second pc", 4, 1));
+  HistoryLocks otherJob;
+  ASSERT_TRUE(otherJob.Acquire(
+      {(root / "pc2" / "alice.xml").string()}, [] {}, [] { return false; }));
+  HistoryLocks locks;
+  bool waited = false;
+  const Result locked = LockJobFiles(
+      test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2"), locks,
+      [&] {
+        waited = true;
+        WriteFile(root / "pc1" / "bob.xml", PcHistory("new", 2, 2));
+        otherJob.Release();
+      },
+      test::GiveUpAfter());
+  ASSERT_TRUE(locked) << locked.description();
+  EXPECT_TRUE(waited);
+  EXPECT_TRUE(Held(root / "pc1" / "bob.xml"));
+  EXPECT_TRUE(Held(root / "pc2" / "bob.xml"));
+}
 
 // Without a private place for its locks a job cannot keep others away: it merges nothing and
 // says why.

@@ -25,23 +25,24 @@ std::set<std::string> TemporaryFiles(const Snapshot& snapshot) {
   return names;
 }
 
-// The folder overwrite job is killed (SIGKILL) just before each of its file-system steps in
-// turn: in a backup, a save, a copy of a one-side file, the copy back, a profile write.
+// An overwrite job is killed (SIGKILL) just before each of its file-system steps in turn: in
+// a backup, a save, a copy of a one-side file, the copy back, a profile write.
 // Afterwards every history holds its old or its merged content and every backup is intact.
 // The next run finishes the merge; the temporary files the kill left are never taken for
 // history files, so none is copied to the other folder and none gets a merge of its own.
 struct KillRow {
   const char* name;
   test::JobMaker job;
+  test::JobMaker next;  // the same job without backups
   int minimumKills;
 };
 
 // Names the row in test listings instead of dumping its bytes.
 void PrintTo(const KillRow& row, std::ostream* out) { *out << row.name; }
 
-class KillFolderJob : public ::testing::TestWithParam<KillRow> {};
+class KillJob : public ::testing::TestWithParam<KillRow> {};
 
-TEST_P(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
+TEST_P(KillJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
   const KillRow& row = GetParam();
   const test::LayoutRun undisturbed(row.job, {});
   ASSERT_EQ(undisturbed.result.status, 0) << undisturbed.result.err;
@@ -62,7 +63,7 @@ TEST_P(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
     leftovers += static_cast<int>(left.size());
 
     // Without backups: one made in this same second by the killed run would collide.
-    const std::vector<std::string> next = test::FolderJobWithoutBackups(killed.root);
+    const std::vector<std::string> next = row.next(killed.root);
     const auto finished = test::RunPalvarin(next, killed.folder.Path(), killed.profile);
     ASSERT_EQ(finished.status, 0) << "step " << step << ": " << finished.err;
     const Snapshot afterNext = test::TakeSnapshot(killed.root);
@@ -77,11 +78,13 @@ TEST_P(KillFolderJob, AKillAtAnyStepLosesNothingAndTheNextRunFinishes) {
 }
 
 // With backups the pairs run one at a time; without, side by side.
-INSTANTIATE_TEST_SUITE_P(OverwriteJobs, KillFolderJob,
-                         ::testing::Values(KillRow{"FolderJob", test::FolderJob, 40},
-                                           KillRow{"FolderJobWithoutBackups",
-                                                   test::FolderJobWithoutBackups, 20}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    OverwriteJobs, KillJob,
+    ::testing::Values(KillRow{"FileJob", test::FileJob, test::FileJobWithoutBackups, 20},
+                      KillRow{"FolderJob", test::FolderJob, test::FolderJobWithoutBackups, 40},
+                      KillRow{"FolderJobWithoutBackups", test::FolderJobWithoutBackups,
+                              test::FolderJobWithoutBackups, 20}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace palvarin

@@ -32,8 +32,8 @@ std::string Python(const std::string& script, const std::filesystem::path& file)
   return out;
 }
 
-// What a JSON report says about each pair and copy, one line each, without the names of the
-// backups (their time stamps differ from run to run).
+// What a JSON report says about each pair and copy, one line each, and its warnings, without
+// the names of the backups (their time stamps differ from run to run).
 constexpr const char* kReportLines =
     "import json,sys\n"
     "r=json.load(open(sys.argv[1],encoding=\"utf-8\"))\n"
@@ -42,9 +42,10 @@ constexpr const char* kReportLines =
     "  print(\"pair\",p[\"first\"],p[\"second\"],p[\"output\"],p[\"outcome\"],c[\"entries\"],"
     "c[\"sessions\"],c[\"fromBoth\"],c[\"fromFirstOnly\"],c[\"fromSecondOnly\"],"
     "c[\"leftOutByArchiveRule\"],len(p.get(\"backupsMade\",p.get(\"backupsToMake\"))),"
-    "len(p.get(\"backupsRemoved\",p.get(\"backupsToRemove\"))))\n"
+    "len(p.get(\"backupsRemoved\",p.get(\"backupsToRemove\"))),p[\"warnings\"])\n"
     "for c in r[\"copies\"]:\n"
-    "  print(\"copy\",c[\"from\"],c[\"to\"],c[\"kind\"],c[\"outcome\"])\n";
+    "  print(\"copy\",c[\"from\"],c[\"to\"],c[\"kind\"],c[\"outcome\"])\n"
+    "print(\"warnings\",r[\"warnings\"])\n";
 
 struct DryRow {
   const char* name;

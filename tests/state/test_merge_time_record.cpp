@@ -144,38 +144,32 @@ TEST(ReadMergeIdentities, GivesWhatWasRecordedWithThatTime) {
   EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/c.xml", record), std::nullopt);
 }
 
-TEST(ReadMergeIdentities, NoneOnceTheTimeWasRewrittenWithoutThem) {
+// A time written by an older version of the program, over a record or in a profile without
+// any, has no identities.
+TEST(ReadMergeIdentities, NoneForATimeWrittenWithoutThem) {
   ScopedTimeZone zone(kBerlin);
   struct Row {
     const char* name;
-    const char* laterTime;  // written as an older version of the program would
+    const char* time;
+    bool recordedBefore;
   };
-  for (const Row& row : {Row{"LaterTime", "20990102030405"}, Row{"EarlierTime", "20000102030405"},
-                         Row{"Unreadable", "later"}}) {
+  for (const Row& row :
+       {Row{"LaterTime", "20990102030405", true}, Row{"EarlierTime", "20000102030405", true},
+        Row{"Unreadable", "later", true}, Row{"NoRecord", "20060102030405", false}}) {
     SCOPED_TRACE(row.name);
     TempFolder folder;
     ProfileStore store(folder / "profile.sqlite3");
-    ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml", std::vector<EntryIdentity>{{1, 2}}));
-    ASSERT_TRUE(store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"),
-                                         row.laterTime));
+    if (row.recordedBefore) {
+      ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml", std::vector<EntryIdentity>{{1, 2}}));
+    }
+    ASSERT_TRUE(
+        store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"), row.time));
 
     const MergeTimeRecord record = ReadMergeTime(store, "/a.xml", "/b.xml");
 
+    EXPECT_TRUE(record.found || row.recordedBefore) << "a time the identities could go with";
     EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", record), std::nullopt);
   }
-}
-
-TEST(ReadMergeIdentities, NoneForATimeFromAProfileWithoutThem) {
-  ScopedTimeZone zone(kBerlin);
-  TempFolder folder;
-  ProfileStore store(folder / "profile.sqlite3");
-  ASSERT_TRUE(
-      store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a", "/b"), "20060102030405"));
-
-  const MergeTimeRecord record = ReadMergeTime(store, "/a", "/b");
-
-  ASSERT_TRUE(record.found);
-  EXPECT_EQ(ReadMergeIdentities(store, "/a", "/b", record), std::nullopt);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <filesystem>
 
+#include "job/job_observer.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin::test {
@@ -21,5 +25,19 @@ inline MergeSettings JobSettings(InTarget in, const std::filesystem::path& first
   settings.NotMergeSameDatetime = false;
   return settings;
 }
+
+// The observer of a job that no other job runs beside: a wait for one fails the test and
+// stops the job, so that a lock never let go cannot hang the test.
+class LoneJob : public JobObserver {
+ public:
+  void WaitingForOtherJob() override {
+    ADD_FAILURE() << "no other job holds these files";
+    waited_ = true;
+  }
+  bool StopRequested() override { return waited_; }
+
+ private:
+  std::atomic<bool> waited_ = false;
+};
 
 }  // namespace palvarin::test

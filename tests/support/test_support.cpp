@@ -28,6 +28,11 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::seconds gua
   return true;
 }
 
+std::function<bool()> GiveUpAfter(std::chrono::seconds guard) {
+  const auto end = std::chrono::steady_clock::now() + guard;
+  return [end] { return std::chrono::steady_clock::now() <= end; };
+}
+
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "palvarin-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");

@@ -16,6 +16,10 @@ namespace palvarin::test {
 bool Eventually(const std::function<bool()>& condition,
                 std::chrono::seconds guard = std::chrono::seconds(60));
 
+// A `keepWaiting` for HistoryLocks::Acquire: true until `guard` has passed, so that a lock
+// nobody lets go fails the test in seconds instead of hanging the suite.
+std::function<bool()> GiveUpAfter(std::chrono::seconds guard = std::chrono::seconds(15));
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
  public:

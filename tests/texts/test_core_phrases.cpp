@@ -23,11 +23,6 @@
 namespace palvarin::test {
 namespace {
 
-class Quiet : public JobObserver {
- public:
-  void WaitingForOtherJob() override {}
-};
-
 struct Failure {
   std::string what;
   Phrase reason;
@@ -74,7 +69,7 @@ std::vector<Failure> CoreFailures(const TempFolder& folder) {
   ProfileStore profile(folder / "profile.sqlite3");
   MergeSettings settings = JobSettings(InTarget::File, good, broken);
   settings.CreateBackup = true;
-  Quiet quiet;
+  LoneJob quiet;
   const JobResult job = RunMergeJob(settings, profile, quiet);
   if (!job.report.pairs.empty()) {
     failures.push_back({"failed pair with backups", job.report.pairs[0].reason});

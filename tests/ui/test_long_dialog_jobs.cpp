@@ -187,7 +187,8 @@ TEST_F(LongJobTest, CancelEndsAWaitForAnotherJob) {
     }
   }
   HistoryLocks otherJob;
-  ASSERT_TRUE(otherJob.Acquire({(two_ / "c101.xml").string()}, [] {}));
+  ASSERT_TRUE(otherJob.Acquire(
+      {(two_ / "c101.xml").string()}, [] {}, [] { return false; }));
   Open(Settings(OutTarget::OverWrite));
   QPushButton* cancel = nullptr;
   ProgressWatcher watcher(

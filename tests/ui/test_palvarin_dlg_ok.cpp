@@ -1,4 +1,5 @@
 // OK and Cancel: the path checks, the job, its report, and what reaches the profile.
+#include <QPushButton>
 #include <filesystem>
 
 #include "app/message_text.hpp"
@@ -251,10 +252,20 @@ TEST_F(OkTest, AJobThatWaitsForAnotherJobSaysSoInTheTitle) {
   QObject::connect(dialog_.get(), &QWidget::windowTitleChanged,
                    [&titles](const QString& title) { titles << title; });
   HistoryLocks otherJob;
-  ASSERT_TRUE(otherJob.Acquire({second}, [] {}));
+  ASSERT_TRUE(otherJob.Acquire(
+      {second}, [] {}, [] { return false; }));
   // The other job lets go once the title says that this one waits for it.
   QObject::connect(dialog_.get(), &QWidget::windowTitleChanged,
                    [&otherJob](const QString&) { otherJob.Release(); });
+  // Should the wait go on all the same, it is cancelled: the test fails instead of hanging.
+  QTimer guard;
+  guard.setSingleShot(true);
+  guard.callOnTimeout([this] {
+    ADD_FAILURE() << "still waiting after the other job let go";
+    if (auto* cancel = dialog_->findChild<QPushButton*>("progressCancelButton"))
+      test::Click(cancel);
+  });
+  guard.start(std::chrono::seconds(20));
 
   dialog_->OnOK();
 
