@@ -4,6 +4,7 @@
 
 #include "printable_text.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/report_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -80,7 +81,8 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   object.Text("second", pair.second);
   object.Text("output", pair.output);
   object.Text("outcome", OutcomeName(pair.outcome));
-  object.Text("reason", Word(pair.reason));
+  object.Text("reason", pair.outcome == PairOutcome::Failed ? FailureReason(pair, dryRun)
+                                                            : Word(pair.reason));
   {
     JsonObject counts(object.Key("counts"));
     const MergeCounts& c = pair.counts;

@@ -20,62 +20,8 @@ namespace {
 
 constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
 
-// `text` followed by what a failed pair left behind once it had made backups, true to what it
-// did: the rotation may have deleted older ones before the merge failed. A dry run says what
-// would have been left.
-Phrase WithBackups(Phrase text, const PairReport& report, bool dryRun) {
-  if (report.backupsMade.empty() && report.backupsRemoved.empty()) return text;
-  const auto list = [](const std::vector<std::string>& paths) {
-    std::string joined;
-    for (const std::string& path : paths) joined += (joined.empty() ? "" : ", ") + path;
-    return joined;
-  };
-  const std::size_t made = report.backupsMade.size();
-  const std::size_t removed = report.backupsRemoved.size();
-  if (dryRun) {
-    text = Say("{0}; both inputs would stay as they are", {std::move(text)});
-    if (made == 1)
-      text = Say("{0}, and a backup would be made ({1})", {text, list(report.backupsMade)});
-    if (made > 1)
-      text = Say("{0}, and backups would be made ({1})", {text, list(report.backupsMade)});
-    if (removed == 1) {
-      text = Say("{0}; the older backup {1} beyond the maximum would be deleted",
-                 {text, list(report.backupsRemoved)});
-    }
-    if (removed > 1) {
-      text = Say("{0}; the older backups {1} beyond the maximum would be deleted",
-                 {text, list(report.backupsRemoved)});
-    }
-    return text;
-  }
-  text = Say("{0}; both inputs are as they were", {std::move(text)});
-  if (made == 1) text = Say("{0}, and a backup was made ({1})", {text, list(report.backupsMade)});
-  if (made > 1) text = Say("{0}, and backups were made ({1})", {text, list(report.backupsMade)});
-  if (removed == 1) {
-    text = Say("{0}; the older backup {1} beyond the maximum was deleted",
-               {text, list(report.backupsRemoved)});
-  }
-  if (removed > 1) {
-    text = Say("{0}; the older backups {1} beyond the maximum were deleted",
-               {text, list(report.backupsRemoved)});
-  }
-  return text;
-}
-
-// Why a pair failed before anything was written, and what it left behind.
-Phrase Untouched(Phrase why, const PairReport& report, bool dryRun) {
-  if (!report.backupsMade.empty() || !report.backupsRemoved.empty()) {
-    return WithBackups(std::move(why), report, dryRun);
-  }
-  return dryRun
-             ? Say("{0}; nothing would be written and both inputs would stay as they are",
-                   {std::move(why)})
-             : Say("{0}; nothing was written and both inputs are as they were", {std::move(why)});
-}
-
-Phrase BackupFailed(const std::string& path, Phrase why, const PairReport& report, bool dryRun) {
-  return Untouched(Say("the backup of {0} could not be made ({1})", {path, std::move(why)}), report,
-                   dryRun);
+Phrase BackupFailed(const std::string& path, Phrase why) {
+  return Say("the backup of {0} could not be made ({1})", {path, std::move(why)});
 }
 
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
@@ -89,7 +35,7 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
   if (options.dryRun) {
     const FileFacts facts = ReadFileFacts(path);
     if (!facts.result) {
-      report.reason = BackupFailed(path, facts.result.reason, report, true);
+      report.reason = BackupFailed(path, facts.result.reason);
       return false;
     }
     const std::string name = BackupName(path, std::time(nullptr));
@@ -104,7 +50,7 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
     report.backupsMade.push_back(BackupName(path, now));
     return true;
   }
-  report.reason = BackupFailed(path, made.reason, report, false);
+  report.reason = BackupFailed(path, made.reason);
   return false;
 }
 
@@ -165,8 +111,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   input1.Prepare(first, EntrySource::kInput1);
   preparing2.get();
   if (!input1.document || !input2.document) {
-    report.reason =
-        Untouched((input1.document ? input2 : input1).loaded.reason, report, options.dryRun);
+    report.reason = (input1.document ? input2 : input1).loaded.reason;
     return false;
   }
   RecordingSink merged;
@@ -184,7 +129,10 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
           two.reset();
         });
   });
-  if (!saved) report.reason = Say("{0}; {1} was left as it was", {saved.reason, output});
+  if (!saved) {
+    report.reason = saved.reason;
+    report.outputLeft = true;
+  }
   return saved.ok;
 }
 
@@ -238,11 +186,8 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
   try {
     if (!MergeAndSave(first, second, output, archive, options, report)) return report;
   } catch (const XmlError& error) {
-    report.reason =
-        options.dryRun
-            ? Untouched(std::string(error.what()), report, true)
-            : WithBackups(Say("{0}; {1} was left as it was", {std::string(error.what()), output}),
-                          report, false);
+    report.reason = std::string(error.what());
+    report.outputLeft = !options.dryRun;
     return report;
   }
   report.outcome = PairOutcome::Merged;

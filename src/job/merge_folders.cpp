@@ -111,8 +111,7 @@ PairReport SharedFilePair(const std::string& first, const std::string& second,
                           const std::string& output, Phrase why) {
   PairReport pair = NewPairReport(first, second, output);
   pair.reason =
-      Say("{0}; merging or copying it would write one history over another, so neither was touched",
-          {std::move(why)});
+      Say("{0}; merging or copying it would write one history over another", {std::move(why)});
   return pair;
 }
 

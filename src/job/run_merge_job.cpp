@@ -65,9 +65,7 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
 PairReport Unguarded(const MergeSettings& settings, Phrase why) {
   PairReport pair = NewPairReport(settings.Path1, settings.Path2, settings.OutputPath());
   pair.reason =
-      Say("other Palvarin jobs cannot be kept away from these files ({0}); nothing was written and "
-          "both inputs are as they were",
-          {std::move(why)});
+      Say("other Palvarin jobs cannot be kept away from these files ({0})", {std::move(why)});
   return pair;
 }
 

@@ -84,7 +84,7 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
         break;
       case PairOutcome::Failed:
         row.outcome = Tr("failed");
-        row.detail = Word(pair.reason);
+        row.detail = FailureReason(pair, dry);
         row.failed = true;
         break;
       case PairOutcome::NotRun:

@@ -15,6 +15,57 @@ unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned l
 
 std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
 
+namespace {
+
+std::string JoinedPaths(const std::vector<std::string>& paths) {
+  std::string joined;
+  for (const std::string& path : paths) joined += (joined.empty() ? "" : ", ") + path;
+  return joined;
+}
+
+// What a failed pair's backups were, after its cause: made and deleted, or in a dry run what
+// would have been.
+std::string WithBackups(std::string text, const PairReport& pair, bool dry) {
+  const auto made = static_cast<unsigned long>(pair.backupsMade.size());
+  const auto removed = static_cast<unsigned long>(pair.backupsRemoved.size());
+  if (made > 0) {
+    text = Format(
+        dry ? TrN("{0}, and a backup would be made ({1})", "{0}, and backups would be made ({1})",
+                  made)
+            : TrN("{0}, and a backup was made ({1})", "{0}, and backups were made ({1})", made),
+        {text, JoinedPaths(pair.backupsMade)});
+  }
+  if (removed > 0) {
+    text =
+        Format(dry ? TrN("{0}; the older backup {1} beyond the maximum would be deleted",
+                         "{0}; the older backups {1} beyond the maximum would be deleted", removed)
+                   : TrN("{0}; the older backup {1} beyond the maximum was deleted",
+                         "{0}; the older backups {1} beyond the maximum were deleted", removed),
+               {text, JoinedPaths(pair.backupsRemoved)});
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string FailureReason(const PairReport& pair, bool dryRun) {
+  std::string text = Word(pair.reason);
+  if (pair.outputLeft) {
+    return WithBackups(Format(Tr("{0}; {1} was left as it was"), {text, pair.output}), pair,
+                       dryRun);
+  }
+  if (pair.backupsMade.empty() && pair.backupsRemoved.empty()) {
+    return Format(dryRun
+                      ? Tr("{0}; nothing would be written and both inputs would stay as they are")
+                      : Tr("{0}; nothing was written and both inputs are as they were"),
+                  {text});
+  }
+  text = Format(dryRun ? Tr("{0}; both inputs would stay as they are")
+                       : Tr("{0}; both inputs are as they were"),
+                {text});
+  return WithBackups(std::move(text), pair, dryRun);
+}
+
 std::string DescribeCounts(const MergeCounts& counts) {
   const int entries = counts.fromBoth + counts.fromInput1 + counts.fromInput2;
   std::string text = Format(
@@ -117,7 +168,8 @@ std::vector<std::string> DescribeFailures(const JobReport& report) {
   std::vector<std::string> lines;
   for (const PairReport& pair : report.pairs) {
     if (pair.outcome == PairOutcome::Failed) {
-      lines.push_back(Format(Tr("not merged: {0}: {1}"), {PairName(pair), Word(pair.reason)}));
+      lines.push_back(
+          Format(Tr("not merged: {0}: {1}"), {PairName(pair), FailureReason(pair, report.dryRun)}));
     }
   }
   for (const CopyReport& copy : report.copies) {

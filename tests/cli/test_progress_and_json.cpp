@@ -86,7 +86,9 @@ TEST(TerminalProgress, OneLineRewrittenInPlace) {
     report.pairs.back().first = "/x/a.xml";
     report.pairs.back().reason = std::string("broken");
     terminal.ShowJobReport(report);
-    const std::string failure = "palvarin: not merged: /x/a.xml + : broken\n";
+    const std::string failure =
+        "palvarin: not merged: /x/a.xml + : broken; nothing was written and both inputs are as "
+        "they were\n";
     EXPECT_EQ(err.str(), row.expected + failure) << row.name;
     EXPECT_EQ(out.str().empty(), row.quiet) << row.name << ": quiet says failures only";
   }

@@ -85,18 +85,25 @@ TEST(JapaneseTexts, EnglishMessagesAndHelpHaveNoJapanese) {
 // A report with something in every line it can have.
 JobReport FullReport() {
   JobReport report;
-  PairReport merged{
-      "a.xml", "b.xml", "out.xml", PairOutcome::Merged, {}, {}, {std::string("late")}, {},
-      {},      {},      {}};
+  const auto pair = [](const char* first, const char* second, const char* output,
+                       PairOutcome outcome) {
+    PairReport made;
+    made.first = first;
+    made.second = second;
+    made.output = output;
+    made.outcome = outcome;
+    return made;
+  };
+  PairReport merged = pair("a.xml", "b.xml", "out.xml", PairOutcome::Merged);
+  merged.warnings.push_back(std::string("late"));
   merged.backupsKept.push_back("a.xml_20240101000000.backup");
   merged.counts.sessions = 2;
   merged.counts.fromBoth = 3;
   merged.counts.cutOff = 1;
   report.pairs.push_back(merged);
-  report.pairs.push_back(
-      {"c.xml", "d.xml", "", PairOutcome::Unchanged, {}, {}, {}, {}, {}, {}, {}});
-  report.pairs.push_back(
-      {"e.xml", "f.xml", "", PairOutcome::Failed, std::string("broken"), {}, {}, {}, {}, {}, {}});
+  report.pairs.push_back(pair("c.xml", "d.xml", "", PairOutcome::Unchanged));
+  report.pairs.push_back(pair("e.xml", "f.xml", "", PairOutcome::Failed));
+  report.pairs.back().reason = std::string("broken");
   report.copies.push_back({false, false, "g.xml", "h.xml", CopyOutcome::Copied, {}});
   report.copies.push_back(
       {false, false, "i.xml", "j.xml", CopyOutcome::Failed, std::string("full")});

@@ -106,11 +106,9 @@ palvarin::JobReport SampleReport() {
   bob.output = out + "bob@example.com.xml";
   bob.outcome = palvarin::PairOutcome::Failed;
   bob.reason =
-      Say("{0}; nothing was written and both inputs are as they were",
-          {Say("{0} is not a message history: {1}",
-               {bob.first,
-                Say("it is no well-formed XML ({0} at byte {1})",
-                    {std::string("Error parsing start element tag"), std::string("48213")})})});
+      Say("{0} is not a message history: {1}",
+          {bob.first, Say("it is no well-formed XML ({0} at byte {1})",
+                          {std::string("Error parsing start element tag"), std::string("48213")})});
   report.pairs.push_back(bob);
   palvarin::CopyReport carol;
   carol.from = "/home/user/PC2/carol@example.com.xml";

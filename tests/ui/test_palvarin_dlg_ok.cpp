@@ -7,6 +7,7 @@
 #include "files/history_locks.hpp"
 #include "job_problems.hpp"
 #include "state/settings_store.hpp"
+#include "texts/report_text.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -160,11 +161,11 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
   EXPECT_EQ(pair.outcome, PairOutcome::Failed);
   // Backups were made before the merge failed: the reason says so rather than claiming that
   // nothing was written, and names backups that are really there.
-  EXPECT_EQ(pair.reason.English().find("nothing was written"), std::string::npos)
-      << pair.reason.English();
+  const std::string reason = FailureReason(pair, false);
+  EXPECT_EQ(reason.find("nothing was written"), std::string::npos) << reason;
   ASSERT_EQ(pair.backupsMade.size(), 2u);
   for (const std::string& backup : pair.backupsMade) {
-    EXPECT_NE(pair.reason.English().find(backup), std::string::npos) << pair.reason.English();
+    EXPECT_NE(reason.find(backup), std::string::npos) << reason;
     EXPECT_TRUE(std::filesystem::is_regular_file(backup)) << backup;
   }
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);

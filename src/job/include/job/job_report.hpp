@@ -19,7 +19,11 @@ struct PairReport {
   std::string second;
   std::string output;
   PairOutcome outcome = PairOutcome::Failed;
-  Phrase reason;  // for a failed pair: what went wrong and what was left untouched
+  // For a failed pair: what went wrong. What it left as it was follows from the facts (the
+  // front ends word it with the cause): its inputs always, and its output too when the pair
+  // failed while writing it; the backups below were made all the same.
+  Phrase reason;
+  bool outputLeft = false;
   MergeCounts counts;
   std::vector<Phrase> warnings;  // done, but something the user should know
   // The backups this pair made of its inputs, and the older ones the rotation deleted for them
