@@ -16,14 +16,10 @@ MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
                               const std::string& pathB) {
   const std::string text =
       store.GetProfileString(kMergeTimeSection, MergeTimeKey(pathA, pathB), "");
-  try {
-    const std::optional<TimeValue> time = ParseStamp(text);
-    if (!time) return {};
-    return {true, *time, text};
-  } catch (const InvalidTimeError&) {
-    // A record no time can stand for (all zeros, say) is as good as none.
-    return {};
-  }
+  // A record no time can stand for (all zeros, say) is as good as none.
+  const std::optional<TimeValue> time = ParseStamp(text);
+  if (!time) return {};
+  return {true, *time, text};
 }
 
 bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,

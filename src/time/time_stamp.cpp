@@ -13,9 +13,9 @@ std::string FormatStamp(TimeValue value) { return FormatTime(value, "%Y%m%d%H%M%
 
 std::optional<TimeValue> ParseStamp(std::string_view stamp) {
   if (stamp.size() != kStampLength) return std::nullopt;
-  return MakeTime(LeadingInteger(stamp.substr(0, 4)), LeadingInteger(stamp.substr(4, 2)),
-                  LeadingInteger(stamp.substr(6, 2)), LeadingInteger(stamp.substr(8, 2)),
-                  LeadingInteger(stamp.substr(10, 2)), LeadingInteger(stamp.substr(12, 2)));
+  return TryMakeTime({LeadingInteger(stamp.substr(0, 4)), LeadingInteger(stamp.substr(4, 2)),
+                      LeadingInteger(stamp.substr(6, 2)), LeadingInteger(stamp.substr(8, 2)),
+                      LeadingInteger(stamp.substr(10, 2)), LeadingInteger(stamp.substr(12, 2))});
 }
 
 }  // namespace palvarin

@@ -13,8 +13,7 @@ namespace palvarin {
 std::string FormatStamp(TimeValue value);
 
 // The moment a stamp of exactly 14 characters names, each field read as LeadingInteger reads
-// it; none for a text of any other length. Raises InvalidTimeError, as MakeTime does, when the
-// fields name no representable moment.
+// it; none for a text of any other length and for fields that name no representable moment.
 std::optional<TimeValue> ParseStamp(std::string_view stamp);
 
 }  // namespace palvarin
