@@ -96,26 +96,22 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
       row.detail = Format(Tr("{0}; note: {1}"), {row.detail, Word(warning)});
     }
     rows.push_back(std::move(row));
-    for (const std::string& kept : pair.backupsKept) {
-      ResultRow backup;
-      backup.outcome = dry ? Tr("would make no backup") : Tr("no new backup");
-      backup.output = kept;
-      backup.detail = Tr("the newest backup holds these bytes already");
-      rows.push_back(std::move(backup));
-    }
-    for (const std::string& made : pair.backupsMade) {
-      ResultRow backup;
-      backup.outcome = dry ? Tr("would back up") : Tr("backup made");
-      backup.output = made;
-      rows.push_back(std::move(backup));
-    }
-    for (const std::string& removed : pair.backupsRemoved) {
-      ResultRow backup;
-      backup.outcome = dry ? Tr("would delete backup") : Tr("backup deleted");
-      backup.output = removed;
-      backup.detail = Tr("older than the maximum number of backups kept");
-      rows.push_back(std::move(backup));
-    }
+    // The backups of the pair: a row for each, what became of it and why.
+    const auto backups = [&rows](const std::vector<std::string>& paths, std::string_view outcome,
+                                 std::string_view detail) {
+      for (const std::string& path : paths) {
+        ResultRow backup;
+        backup.outcome = outcome;
+        backup.output = path;
+        backup.detail = detail;
+        rows.push_back(std::move(backup));
+      }
+    };
+    backups(pair.backupsKept, dry ? Tr("would make no backup") : Tr("no new backup"),
+            Tr("the newest backup holds these bytes already"));
+    backups(pair.backupsMade, dry ? Tr("would back up") : Tr("backup made"), {});
+    backups(pair.backupsRemoved, dry ? Tr("would delete backup") : Tr("backup deleted"),
+            Tr("older than the maximum number of backups kept"));
   }
   for (const CopyReport& copy : report.copies) {
     ResultRow row;
