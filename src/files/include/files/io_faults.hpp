@@ -10,6 +10,8 @@
 // Unarmed, it only counts. Armed from a test, or from the environment for a whole process:
 //   PALVARIN_FAULT_AT=N     the N-th operation fails (as if the disk refused it)
 //   PALVARIN_CRASH_AT=N     the process dies (SIGKILL) just before the N-th operation
+// Only a build with PALVARIN_FAULT_HOOKS (the test builds) can be armed; in any other, Arm and
+// the environment do nothing.
 namespace palvarin::faults {
 
 // Counts one operation; false when this one is to fail.
