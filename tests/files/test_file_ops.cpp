@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, CopyKeepsTime,
                          testing::Values(CopyCase{"NewFile", CopyMode::FailIfExists, false},
                                          CopyCase{"ReplaceMissing", CopyMode::Replace, false},
                                          CopyCase{"ReplaceExisting", CopyMode::Replace, true}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         test::RowName);
 
 TEST(CopyFile, FailIfExistsRefusesAnythingAtTheTarget) {
   TempFolder folder;

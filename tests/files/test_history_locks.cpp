@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceRow{"OtherName", "a/contact.xml", "a/other.xml", false},
                       PlaceRow{"OtherFolder", "a/contact.xml", "b/contact.xml", false},
                       PlaceRow{"NoSuchFolder", "a/contact.xml", "missing/contact.xml", false}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 // Every save puts a new file (a new inode) in the old one's place: the lock still holds it.
 TEST_F(LockTest, AFileReplacedByANewOneKeepsItsLock) {

@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KindRow{"Socket", MakeSocket, "a socket", true},
                       KindRow{"Folder", MakeFolder, "a folder", true},
                       KindRow{"LinkToADevice", MakeLinkToDevice, "a device", false}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 TEST(RegularFile, OpensAFileAndALinkToOneAndNamesWhatIsMissing) {
   TempFolder folder;

@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Moments, StopBetweenPairs,
                                            StopRow{"OverwriteAtLastPair", OutTarget::OverWrite, 7},
                                            StopRow{"SeparateAtFirst", OutTarget::OtherFile, 0},
                                            StopRow{"SeparateInTheMiddle", OutTarget::OtherFile, 5}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         test::RowName);
 
 // A flag raised before the job starts: nothing runs, nothing is written, all is NotRun.
 TEST_F(Folders, AFlagRaisedBeforeTheStartRunsNothing) {
@@ -289,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     nullptr, false},
                       StylesheetRow{"NotInAnOverwriteJob", "first", "second", nullptr,
                                     OutTarget::OverWrite, nullptr, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 struct ReasonRow {
   const char* name;
@@ -332,7 +332,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReasonRow{"NoBackups", false, true, true, 0},
                       ReasonRow{"BackupsThenBrokenFirst", true, true, false, 2},
                       ReasonRow{"BackupsThenBrokenSecond", true, false, false, 2}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 // The rotation's deletions are reported, and a dry run names the same ones without deleting.
 TEST_F(Folders, BackupsRotatedAwayAreReported) {

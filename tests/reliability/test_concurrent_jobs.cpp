@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConcurrentRow{"TwoFileJobsOverOneFile", false, {{"a", "b"}, {"a", "c"}}},
         ConcurrentRow{"ThreeFileJobsInARing", false, {{"a", "b"}, {"b", "c"}, {"c", "a"}}},
         ConcurrentRow{"ThreeFolderJobsInARing", true, {{"a", "b"}, {"b", "c"}, {"c", "a"}}}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 struct WaitRow {
   const char* name;
@@ -295,7 +295,7 @@ TEST_P(SecondJob, StopsWhileWaitingAndTouchesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Jobs, SecondJob,
                          ::testing::Values(WaitRow{"FileJob", false}, WaitRow{"FolderJob", true}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         test::RowName);
 
 // Whether some job holds `path`: a try to lock it finds it held.
 bool Held(const fs::path& path) {

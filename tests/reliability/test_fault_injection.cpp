@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_support.hpp"
 #include "two_pc_layout.hpp"
 
 namespace palvarin {
@@ -93,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultRow{"FolderJob", test::FolderJob, test::FolderJobWithoutBackups, 40},
                       FaultRow{"FolderJobWithoutBackups", test::FolderJobWithoutBackups,
                                test::FolderJobWithoutBackups, 20}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 }  // namespace
 }  // namespace palvarin

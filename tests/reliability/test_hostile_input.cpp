@@ -11,6 +11,7 @@
 #include "history/log_document.hpp"
 #include "hostile_files.hpp"
 #include "support/history_builder.hpp"
+#include "support/test_support.hpp"
 
 namespace palvarin {
 namespace {
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(HostileInput, RefusedInput,
                                            RefusedRow{"HistoryBehindANul", HistoryBehindANul},
                                            RefusedRow{"Utf16HistoryBehindANul",
                                                       Utf16HistoryBehindANul}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         test::RowName);
 
 TEST(HostileInput, Utf16WithoutANulStillMerges) {
   const test::PairJob job;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/atomic_file.hpp"
+#include "support/test_support.hpp"
 #include "two_pc_layout.hpp"
 
 namespace palvarin {
@@ -84,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KillRow{"FolderJob", test::FolderJob, test::FolderJobWithoutBackups, 40},
                       KillRow{"FolderJobWithoutBackups", test::FolderJobWithoutBackups,
                               test::FolderJobWithoutBackups, 20}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 }  // namespace
 }  // namespace palvarin

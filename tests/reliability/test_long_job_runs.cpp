@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/history_builder.hpp"
+#include "support/test_support.hpp"
 #include "two_pc_layout.hpp"
 
 namespace palvarin {
@@ -132,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DryRow{"FolderToOutputWithProfile", FolderToOutput, true},
                       DryRow{"FileOverwrite", test::FileJob, true},
                       DryRow{"FileToOutput", FileToOutput, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 // Many pairs, so that a signal can fall between any two of them.
 void WriteManyPairs(const std::filesystem::path& root, int pairs) {
@@ -243,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalStop,
                                            SignalRow{"TerminateWithBackups", SIGTERM, true},
                                            SignalRow{"InterruptSideBySide", SIGINT, false},
                                            SignalRow{"TerminateSideBySide", SIGTERM, false}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         test::RowName);
 
 }  // namespace
 }  // namespace palvarin

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "printable_text.hpp"
+#include "support/test_support.hpp"
 
 namespace palvarin {
 namespace {
@@ -43,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         PrintableRow{"BeyondUnicode", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
         PrintableRow{"CutShort", "\xe5\xb1", "\\xe5\\xb1"},
         PrintableRow{"WellFormedAfterAStrayByte", "\xff\xe5\xb1\xa5", "\\xff\xe5\xb1\xa5"}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 }  // namespace
 }  // namespace palvarin

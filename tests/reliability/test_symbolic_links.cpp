@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(AliasRow{"SecondFolderIntoFirst", "pc2/x.xml", "../pc1/y.xml"},
                       AliasRow{"FirstFolderIntoSecond", "pc1/x.xml", "../pc2/y.xml"},
                       AliasRow{"WithinTheFirstFolder", "pc1/x.xml", "y.xml"}),
-    [](const auto& row) { return std::string(row.param.name); });
+    test::RowName);
 
 }  // namespace
 }  // namespace palvarin

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(ProfileWrites, FailedCommit,
                          ::testing::Values(WriteRow{"WriteProfileString", WriteString},
                                            WriteRow{"WriteProfileInt", WriteInt},
                                            WriteRow{"WriteMergeTime", WriteTime}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         test::RowName);
 
 }  // namespace
 }  // namespace palvarin

@@ -112,7 +112,7 @@ TEST_P(NewerProfile, IsReadButNeverChanged) {
 INSTANTIATE_TEST_SUITE_P(JournalModes, NewerProfile,
                          testing::Values(NewerProfileRow{"RollbackJournal", "DELETE"},
                                          NewerProfileRow{"WriteAheadLog", "WAL"}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         test::RowName);
 
 }  // namespace
 }  // namespace palvarin

@@ -22,32 +22,6 @@ using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
 
-// Sets (or, with nullptr, removes) an environment variable for the life of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedVariable() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(ProfileLocation, ComesFromTheEnvironment) {
   struct Row {
     const char* name;
@@ -67,9 +41,9 @@ TEST(ProfileLocation, ComesFromTheEnvironment) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    ScopedVariable profile("PALVARIN_PROFILE", row.profile);
-    ScopedVariable config("XDG_CONFIG_HOME", row.config);
-    ScopedVariable home("HOME", row.home);
+    test::ScopedEnvironment profile("PALVARIN_PROFILE", row.profile);
+    test::ScopedEnvironment config("XDG_CONFIG_HOME", row.config);
+    test::ScopedEnvironment home("HOME", row.home);
     EXPECT_EQ(ProfileLocation(), fs::path(row.expected));
   }
 }

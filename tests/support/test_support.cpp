@@ -52,20 +52,30 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ec);
 }
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) old_ = old;
+  if (value != nullptr) {
+    ::setenv(name, value, 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (old_) {
+    ::setenv(name_.c_str(), old_->c_str(), 1);
+  } else {
+    ::unsetenv(name_.c_str());
+  }
+}
+
 ScopedTimeZone::ScopedTimeZone(const char* zone) {
-  const char* old = std::getenv("TZ");
-  hadOld_ = old != nullptr;
-  if (hadOld_) old_ = old;
-  ::setenv("TZ", zone, 1);
+  zone_.emplace("TZ", zone);
   ::tzset();
 }
 
 ScopedTimeZone::~ScopedTimeZone() {
-  if (hadOld_) {
-    ::setenv("TZ", old_.c_str(), 1);
-  } else {
-    ::unsetenv("TZ");
-  }
+  zone_.reset();  // the old zone back, then read again
   ::tzset();
 }
 

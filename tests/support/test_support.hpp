@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <vector>
@@ -34,6 +35,19 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// Sets (or, with no value, removes) an environment variable for the life of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
 // Sets TZ for the life of the object and restores the old zone afterwards.
 class ScopedTimeZone {
  public:
@@ -43,9 +57,11 @@ class ScopedTimeZone {
   ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
  private:
-  std::string old_;
-  bool hadOld_;
+  std::optional<ScopedEnvironment> zone_;
 };
+
+// The test name of a table row: its `name` field.
+inline constexpr auto RowName = [](const auto& row) { return std::string(row.param.name); };
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 Kind::File, std::nullopt},
                       BrowseRow{"FolderCancelled", InTarget::Folder, "pathSaveBrowse",
                                 "pathSaveEdit", Kind::Folder, std::nullopt}),
-    RowName<BrowseRow>);
+    RowName);
 
 TEST_F(DialogTest, ChosenPathGoesIntoTheRecord) {
   Open();

@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadmeRow{"InstalledReadmeIsAFolder", {"usr/share/doc/palvarin/README.md/"}, "usr/bin", ""},
         ReadmeRow{"OtherPackagesDocs", {"usr/share/doc/other/README.md"}, "usr/bin", ""},
         ReadmeRow{"Nothing", {}, "usr/bin", ""}),
-    RowName<ReadmeRow>);
+    RowName);
 
 class AboutLinkTest : public DialogTest {};
 

@@ -47,10 +47,9 @@ class DisplayTest : public ::testing::TestWithParam<DisplayRow> {};
 
 TEST_P(DisplayTest, WindowsOnlyWhenThereIsAWayToShowThem) {
   const DisplayRow& row = GetParam();
-  auto value = [](const char* v) { return v ? std::optional<std::string>(v) : std::nullopt; };
-  ScopedEnvironment platform("QT_QPA_PLATFORM", value(row.platform));
-  ScopedEnvironment display("DISPLAY", value(row.display));
-  ScopedEnvironment wayland("WAYLAND_DISPLAY", value(row.wayland));
+  ScopedEnvironment platform("QT_QPA_PLATFORM", row.platform);
+  ScopedEnvironment display("DISPLAY", row.display);
+  ScopedEnvironment wayland("WAYLAND_DISPLAY", row.wayland);
   EXPECT_EQ(CanShowWindows(), row.canShow);
   int argc = 1;
   char name[] = "palvarin";
@@ -65,13 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
                       DisplayRow{"X11", nullptr, ":0", nullptr, true},
                       DisplayRow{"Wayland", nullptr, nullptr, "wayland-0", true},
                       DisplayRow{"PlatformChosen", "offscreen", nullptr, nullptr, true}),
-    RowName<DisplayRow>);
+    RowName);
 
 // Start-up with the windowed front end on a temporary profile.
 class StartUpTest : public ::testing::Test {
  protected:
   StartUpTest()
-      : profileFile_("PALVARIN_PROFILE", (temp_ / "profile.sqlite3").string()),
+      : profileFile_("PALVARIN_PROFILE", (temp_ / "profile.sqlite3").c_str()),
         terminal_(out_, err_),
         windows_(messages_, chooser_) {}
 

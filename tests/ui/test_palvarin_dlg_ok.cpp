@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "overwriteRadio", RefusalKind::NotFile, PathField::First},
                       RefusalRow{"FileInFolderJob", "<folder>", "<file>", "", "folderRadio",
                                  "overwriteRadio", RefusalKind::NotFolder, PathField::Second}),
-    RowName<RefusalRow>);
+    RowName);
 
 TEST_F(OkTest, ValidPathsRunTheJobReportItAndClose) {
   const std::string first = Make("one.xml", "from one", "10:00:00");
@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The stop came once every item had started: nothing was left undone.
         EndRow{
             "StoppedOnceAllHadStarted", {Merged}, {kCopied}, true, kInformation, {}, Counts{0, 0}}),
-    RowName<EndRow>);
+    RowName);
 
 // Another job holds the first input: the title says that the job waits, and the job runs
 // once that job lets go (here from the event loop the waiting dialog keeps turning).

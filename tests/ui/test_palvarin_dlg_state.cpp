@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     true,
                     true}),
-    RowName<EnablingRow>);
+    RowName);
 
 struct TabRow {
   const char* name;
@@ -277,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse",
                               "pathSaveEdit", "pathSaveBrowse", "skipUnchangedCheck",
                               "ignoreOldMergeCheck", "okButton", "cancelButton", "helpButton"}}),
-    RowName<TabRow>);
+    RowName);
 
 }  // namespace
 }  // namespace palvarin::test

@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Values, MaximumAcceptedTest,
                          ::testing::Values(GoodValue{"Zero", "0", 0}, GoodValue{"Top", "100", 100},
                                            GoodValue{"LeadingZeros", "007", 7},
                                            GoodValue{"Blanks", " 12 ", 12}),
-                         RowName<GoodValue>);
+                         RowName);
 
 }  // namespace
 }  // namespace palvarin::test

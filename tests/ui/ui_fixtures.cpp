@@ -39,24 +39,6 @@ std::optional<QString> ScriptedPathChooser::Take(Kind kind, const QString& curre
   return std::exchange(next_, std::nullopt);
 }
 
-ScopedEnvironment::ScopedEnvironment(const char* name, std::optional<std::string> value)
-    : name_(name) {
-  if (const char* old = std::getenv(name)) old_ = old;
-  if (value) {
-    ::setenv(name, value->c_str(), 1);
-  } else {
-    ::unsetenv(name);
-  }
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  if (old_) {
-    ::setenv(name_.c_str(), old_->c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
-}
-
 void Click(QAbstractButton* button) {
   ASSERT_NE(button, nullptr);
   QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
@@ -114,7 +96,7 @@ std::string SampleHistory(const std::string& text, const std::string& time) {
 }
 
 DialogTest::DialogTest()
-    : profileFile_("PALVARIN_PROFILE", (temp_ / "profile.sqlite3").string()),
+    : profileFile_("PALVARIN_PROFILE", (temp_ / "profile.sqlite3").c_str()),
       profile_(std::make_unique<ProfileStore>()) {}
 
 CPalvarinDlg& DialogTest::Open(const MergeSettings& settings) {

@@ -64,19 +64,6 @@ class ScriptedPathChooser : public PathChooser {
   std::optional<QString> next_;
 };
 
-// Sets (or, with no value, removes) an environment variable for the life of the object.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, std::optional<std::string> value);
-  ~ScopedEnvironment();
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
-
 // A left click inside the button's indicator or text, where every kind of button reacts.
 void Click(QAbstractButton* button);
 
@@ -104,12 +91,6 @@ class WhenModalShown {
 
 // A small history file with one message of `text` at `time` ("HH:MM:SS" on 2010/09/17).
 std::string SampleHistory(const std::string& text, const std::string& time);
-
-// The test name of a table row: its `name` field.
-template <typename Row>
-std::string RowName(const ::testing::TestParamInfo<Row>& row) {
-  return row.param.name;
-}
 
 // A main dialog on a temporary profile (PALVARIN_PROFILE in a TempFolder), with recording
 // seams, and TZ set.
