@@ -133,6 +133,8 @@ void CPalvarinDlg::UpdateControlStates() {
   const bool otherFile = settings_.OutTarget == OutTarget::OtherFile;
   SetEnabled({c.pathSaveEdit, c.pathSaveBrowse, c.pathSaveLabel}, otherFile);
   c.backupCheck->setEnabled(!otherFile);
+  // A separate output merges every pair: the unchanged skip is for overwrite jobs only.
+  c.skipUnchangedCheck->setEnabled(!otherFile);
   SetEnabled({c.backupMaxEdit, c.backupMaxLabel, c.backupMaxNote},
              !otherFile && settings_.CreateBackup);
 }

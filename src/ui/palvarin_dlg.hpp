@@ -32,7 +32,8 @@ class CPalvarinDlg : public QDialog, private JobObserver {
 
   // Sets the four texts that name files or folders after the record's input kind.
   void RelabelForInTarget();
-  // Enables the output path and the backup controls after the record's output kind.
+  // Enables the output path, the backup controls and the unchanged skip after the record's
+  // output kind.
   void UpdateControlStates();
   // Lets the user pick a file or a folder (after the input kind) for `field`.
   void BrowseForPath(PathField field);

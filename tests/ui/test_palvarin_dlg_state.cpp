@@ -169,15 +169,17 @@ TEST_P(EnablingTest, FollowsOutputKindAndBackup) {
     EXPECT_EQ(Find<QWidget>(name)->isEnabled(), row.outputEnabled) << name;
   }
   EXPECT_EQ(Find<QWidget>("backupCheck")->isEnabled(), row.backupEnabled);
+  // The unchanged skip, like the backups, serves overwrite jobs only.
+  EXPECT_EQ(Find<QWidget>("skipUnchangedCheck")->isEnabled(), !row.outputEnabled);
   EXPECT_EQ(Button("backupCheck")->isChecked(), row.backupChecked);
   EXPECT_EQ(dialog_->Settings().CreateBackup, row.backupChecked);
   for (const char* name : {"backupMaxEdit", "backupMaxLabel", "backupMaxNote"}) {
     EXPECT_EQ(Find<QWidget>(name)->isEnabled(), row.maximumEnabled) << name;
   }
   // Always enabled, and a change of output kind does not relabel.
-  for (const char* name : {"folderRadio", "fileRadio", "path1Edit", "path2Edit", "path1Browse",
-                           "path2Browse", "otherOutputRadio", "overwriteRadio",
-                           "skipUnchangedCheck", "ignoreOldMergeCheck", "okButton"}) {
+  for (const char* name :
+       {"folderRadio", "fileRadio", "path1Edit", "path2Edit", "path1Browse", "path2Browse",
+        "otherOutputRadio", "overwriteRadio", "ignoreOldMergeCheck", "okButton"}) {
     EXPECT_TRUE(Find<QWidget>(name)->isEnabled()) << name;
   }
   EXPECT_EQ(Text("otherOutputRadio"), otherOutputText);
