@@ -4,7 +4,7 @@
 
 #include "printable_text.hpp"
 #include "texts/catalogue.hpp"
-#include "texts/report_text.hpp"
+#include "texts/reason_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -27,7 +27,7 @@ class JsonObject {
   void Text(std::string_view name, std::string_view value) { Key(name) += JsonString(value); }
   void Number(std::string_view name, long long value) { Key(name) += std::to_string(value); }
   void Bool(std::string_view name, bool value) { Key(name) += value ? "true" : "false"; }
-  // Paths as they are, phrases worded in the language of the text report.
+  // Paths as they are, warnings worded in the language of the text report.
   template <typename Text>
   void Texts(std::string_view name, const std::vector<Text>& values) {
     std::string& out = Key(name);
@@ -41,7 +41,8 @@ class JsonObject {
 
  private:
   static std::string_view AsText(const std::string& text) { return text; }
-  static std::string AsText(const Phrase& phrase) { return Word(phrase); }
+  static std::string AsText(PairWarning warning) { return WarningText(warning); }
+  static std::string AsText(const JobWarning& warning) { return WarningText(warning); }
 
   std::string& out_;
   bool first_ = true;
@@ -81,8 +82,7 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   object.Text("second", pair.second);
   object.Text("output", pair.output);
   object.Text("outcome", OutcomeName(pair.outcome));
-  object.Text("reason", pair.outcome == PairOutcome::Failed ? FailureReason(pair, dryRun)
-                                                            : Word(pair.reason));
+  object.Text("reason", PairReason(pair, dryRun));
   {
     JsonObject counts(object.Key("counts"));
     const MergeCounts& c = pair.counts;
@@ -106,7 +106,7 @@ void AppendCopy(std::string& out, const CopyReport& copy) {
   object.Text("to", copy.to);
   object.Text("kind", copy.stylesheet ? "stylesheet" : copy.copyBack ? "copyBack" : "oneSide");
   object.Text("outcome", OutcomeName(copy.outcome));
-  object.Text("reason", Word(copy.reason));
+  object.Text("reason", CopyReason(copy));
 }
 
 template <typename Item, typename Append>

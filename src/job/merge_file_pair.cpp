@@ -20,8 +20,10 @@ namespace {
 
 constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
 
-Phrase BackupFailed(const std::string& path, Phrase why) {
-  return Say("the backup of {0} could not be made ({1})", {path, std::move(why)});
+void BackupFailed(const std::string& path, Phrase why, PairReport& report) {
+  report.problem = PairProblem::BackupFailed;
+  report.problemPath = path;
+  report.cause = std::move(why);
 }
 
 bool BackUp(const std::string& path, const PairOptions& options, PairReport& report) {
@@ -35,7 +37,7 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
   if (options.dryRun) {
     const FileFacts facts = ReadFileFacts(path);
     if (!facts.result) {
-      report.reason = BackupFailed(path, facts.result.reason);
+      BackupFailed(path, facts.result.reason, report);
       return false;
     }
     const std::string name = BackupName(path, std::time(nullptr));
@@ -50,7 +52,7 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
     report.backupsMade.push_back(BackupName(path, now));
     return true;
   }
-  report.reason = BackupFailed(path, made.reason);
+  BackupFailed(path, made.reason, report);
   return false;
 }
 
@@ -111,7 +113,8 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   input1.Prepare(first, EntrySource::kInput1);
   preparing2.get();
   if (!input1.document || !input2.document) {
-    report.reason = (input1.document ? input2 : input1).loaded.reason;
+    report.problem = PairProblem::NotAHistory;
+    report.cause = (input1.document ? input2 : input1).loaded.reason;
     return false;
   }
   RecordingSink merged;
@@ -130,8 +133,8 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
         });
   });
   if (!saved) {
-    report.reason = saved.reason;
-    report.outputLeft = true;
+    report.problem = PairProblem::NotSaved;
+    report.cause = saved.reason;
   }
   return saved.ok;
 }
@@ -151,7 +154,7 @@ PairReport NotRunPair(const std::string& first, const std::string& second,
                       const std::string& output) {
   PairReport report = NewPairReport(first, second, output);
   report.outcome = PairOutcome::NotRun;
-  report.reason = Say("not started: the job was stopped before this pair");
+  report.problem = PairProblem::NotStarted;
   return report;
 }
 
@@ -164,7 +167,7 @@ bool IsPairUnchanged(const std::string& first, const std::string& second) {
 
 void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
   if (!WriteMergeTime(profile, pair.first, pair.second, pair.heldByBoth)) {
-    pair.warnings.push_back(Say("the time of this merge could not be recorded in the profile"));
+    pair.warnings.push_back(PairWarning::MergeTimeNotRecorded);
   }
   pair.heldByBoth = {};
 }
@@ -186,8 +189,8 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
   try {
     if (!MergeAndSave(first, second, output, archive, options, report)) return report;
   } catch (const XmlError& error) {
-    report.reason = std::string(error.what());
-    report.outputLeft = !options.dryRun;
+    report.problem = PairProblem::OutOfMemory;
+    report.cause = std::string(error.what());
     return report;
   }
   report.outcome = PairOutcome::Merged;

@@ -47,7 +47,8 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
     refusal = std::string(error.what());
   }
   CopyReport copy = NewCopyReport(from, to, copyBack);
-  copy.reason = Say("{0}; it was not copied", {std::move(refusal)});
+  copy.problem = CopyProblem::NotAHistory;
+  copy.cause = std::move(refusal);
   return copy;
 }
 
@@ -59,7 +60,8 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
   if (dryRun) {
     const FileFacts source = ReadFileFacts(from);
     if (!source.result) {
-      copy.reason = source.result.reason;
+      copy.problem = CopyProblem::Failed;
+      copy.cause = source.result.reason;
     } else if (mode == CopyMode::FailIfExists && NameTaken(to)) {
       copy.outcome = CopyOutcome::KeptExisting;
     } else {
@@ -73,7 +75,8 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
   } else if (mode == CopyMode::FailIfExists && result.code == EEXIST) {
     copy.outcome = CopyOutcome::KeptExisting;
   } else {
-    copy.reason = result.reason;
+    copy.problem = CopyProblem::Failed;
+    copy.cause = result.reason;
   }
   return copy;
 }
@@ -83,9 +86,9 @@ namespace {
 // The names whose file in one of the folders is also the file of another name there: a link
 // to another contact's history. Merging or copying either name would write one history over
 // the other. Each such name maps to the two paths that lead to one file.
-std::map<std::string, Phrase> NamesSharingAFile(const std::vector<std::string>& prefixes,
-                                                const std::set<std::string>& names) {
-  using Use = std::pair<std::string, std::string>;  // name, path
+std::map<std::string, std::pair<std::string, std::string>> NamesSharingAFile(
+    const std::vector<std::string>& prefixes, const std::set<std::string>& names) {
+  using Use = std::pair<std::string, std::string>;  // name, path; then path, other path
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<Use>> usesByFile;
   for (const std::string& prefix : prefixes) {
     for (const std::string& name : names) {
@@ -94,12 +97,11 @@ std::map<std::string, Phrase> NamesSharingAFile(const std::vector<std::string>& 
       usesByFile[{identity->device, identity->inode}].push_back({name, prefix + name});
     }
   }
-  std::map<std::string, Phrase> shared;
+  std::map<std::string, Use> shared;
   for (const auto& [file, uses] : usesByFile) {
     for (const auto& [name, path] : uses) {
       for (const auto& [other, otherPath] : uses) {
-        if (other != name)
-          shared.emplace(name, Say("{0} is the same file as {1}", {path, otherPath}));
+        if (other != name) shared.emplace(name, Use{path, otherPath});
       }
     }
   }
@@ -108,10 +110,12 @@ std::map<std::string, Phrase> NamesSharingAFile(const std::vector<std::string>& 
 
 // A pair left alone because its name shares a file with another name.
 PairReport SharedFilePair(const std::string& first, const std::string& second,
-                          const std::string& output, Phrase why) {
+                          const std::string& output,
+                          const std::pair<std::string, std::string>& paths) {
   PairReport pair = NewPairReport(first, second, output);
-  pair.reason =
-      Say("{0}; merging or copying it would write one history over another", {std::move(why)});
+  pair.problem = PairProblem::SharedFile;
+  pair.problemPath = paths.first;
+  pair.otherPath = paths.second;
   return pair;
 }
 
@@ -151,7 +155,7 @@ struct FolderTask {
     } else {
       copy = NewCopyReport(from, to, copyBack);
       copy.outcome = CopyOutcome::NotRun;
-      copy.reason = Say("not started: the job was stopped before this copy");
+      copy.problem = CopyProblem::NotStarted;
     }
   }
 };
@@ -197,7 +201,7 @@ std::string FolderPrefix(const std::string& folder) {
 std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report) {
   std::vector<std::string> found;
   if (const Result listed = ListFolder(folder, found); !listed) {
-    report.warnings.push_back(listed.reason);
+    report.warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason});
   }
   std::set<std::string> names;
   for (std::string& name : found) {
@@ -220,8 +224,8 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   std::set<std::string> allNames = names1;
   allNames.insert(names2.begin(), names2.end());
   const auto shared = NamesSharingAFile({prefix1, prefix2, prefixOut}, allNames);
-  for (const auto& [name, why] : shared) {
-    report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, why));
+  for (const auto& [name, paths] : shared) {
+    report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, paths));
   }
 
   std::vector<FolderTask> tasks;

@@ -64,8 +64,8 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
 // A job that could not keep other jobs away from its files has done nothing.
 PairReport Unguarded(const MergeSettings& settings, Phrase why) {
   PairReport pair = NewPairReport(settings.Path1, settings.Path2, settings.OutputPath());
-  pair.reason =
-      Say("other Palvarin jobs cannot be kept away from these files ({0})", {std::move(why)});
+  pair.problem = PairProblem::Unguarded;
+  pair.cause = std::move(why);
   return pair;
 }
 
@@ -125,8 +125,7 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
   locks.Release();
   result.report.stopped = context.Stopped();
   if (!request.dryRun && !SaveSettings(profile, settings)) {
-    result.report.warnings.push_back(
-        Say("the settings of this job could not be saved to the profile"));
+    result.report.warnings.push_back({JobWarning::Kind::SettingsNotSaved, {}});
   }
   return result;
 }

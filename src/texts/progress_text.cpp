@@ -1,6 +1,7 @@
 #include "texts/progress_text.hpp"
 
 #include "texts/catalogue.hpp"
+#include "texts/reason_text.hpp"
 #include "texts/report_text.hpp"
 
 namespace palvarin {
@@ -54,7 +55,7 @@ std::string CopyOutcomeText(const CopyReport& copy, bool dry) {
 }
 
 std::string CopyDetail(const CopyReport& copy) {
-  if (!copy.reason.empty()) return Word(copy.reason);
+  if (copy.problem != CopyProblem::None) return CopyReason(copy);
   if (copy.stylesheet) return std::string(Tr("the stylesheet the histories use"));
   if (copy.copyBack) return std::string(Tr("the merged history over the second input"));
   if (copy.outcome == CopyOutcome::KeptExisting) {
@@ -84,16 +85,16 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
         break;
       case PairOutcome::Failed:
         row.outcome = Tr("failed");
-        row.detail = FailureReason(pair, dry);
+        row.detail = PairReason(pair, dry);
         row.failed = true;
         break;
       case PairOutcome::NotRun:
         row.outcome = Tr("not run");
-        row.detail = Word(pair.reason);
+        row.detail = PairReason(pair, dry);
         break;
     }
-    for (const Phrase& warning : pair.warnings) {
-      row.detail = Format(Tr("{0}; note: {1}"), {row.detail, Word(warning)});
+    for (const PairWarning warning : pair.warnings) {
+      row.detail = Format(Tr("{0}; note: {1}"), {row.detail, WarningText(warning)});
     }
     rows.push_back(std::move(row));
     // The backups of the pair: a row for each, what became of it and why.
@@ -122,10 +123,10 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
     row.failed = copy.outcome == CopyOutcome::Failed;
     rows.push_back(std::move(row));
   }
-  for (const Phrase& warning : report.warnings) {
+  for (const JobWarning& warning : report.warnings) {
     ResultRow note;
     note.outcome = Tr("note");
-    note.detail = Word(warning);
+    note.detail = WarningText(warning);
     rows.push_back(std::move(note));
   }
   return rows;

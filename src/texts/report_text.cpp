@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "texts/catalogue.hpp"
+#include "texts/reason_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -14,57 +15,6 @@ unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned l
 }  // namespace
 
 std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
-
-namespace {
-
-std::string JoinedPaths(const std::vector<std::string>& paths) {
-  std::string joined;
-  for (const std::string& path : paths) joined += (joined.empty() ? "" : ", ") + path;
-  return joined;
-}
-
-// What a failed pair's backups were, after its cause: made and deleted, or in a dry run what
-// would have been.
-std::string WithBackups(std::string text, const PairReport& pair, bool dry) {
-  const auto made = static_cast<unsigned long>(pair.backupsMade.size());
-  const auto removed = static_cast<unsigned long>(pair.backupsRemoved.size());
-  if (made > 0) {
-    text = Format(
-        dry ? TrN("{0}, and a backup would be made ({1})", "{0}, and backups would be made ({1})",
-                  made)
-            : TrN("{0}, and a backup was made ({1})", "{0}, and backups were made ({1})", made),
-        {text, JoinedPaths(pair.backupsMade)});
-  }
-  if (removed > 0) {
-    text =
-        Format(dry ? TrN("{0}; the older backup {1} beyond the maximum would be deleted",
-                         "{0}; the older backups {1} beyond the maximum would be deleted", removed)
-                   : TrN("{0}; the older backup {1} beyond the maximum was deleted",
-                         "{0}; the older backups {1} beyond the maximum were deleted", removed),
-               {text, JoinedPaths(pair.backupsRemoved)});
-  }
-  return text;
-}
-
-}  // namespace
-
-std::string FailureReason(const PairReport& pair, bool dryRun) {
-  std::string text = Word(pair.reason);
-  if (pair.outputLeft) {
-    return WithBackups(Format(Tr("{0}; {1} was left as it was"), {text, pair.output}), pair,
-                       dryRun);
-  }
-  if (pair.backupsMade.empty() && pair.backupsRemoved.empty()) {
-    return Format(dryRun
-                      ? Tr("{0}; nothing would be written and both inputs would stay as they are")
-                      : Tr("{0}; nothing was written and both inputs are as they were"),
-                  {text});
-  }
-  text = Format(dryRun ? Tr("{0}; both inputs would stay as they are")
-                       : Tr("{0}; both inputs are as they were"),
-                {text});
-  return WithBackups(std::move(text), pair, dryRun);
-}
 
 std::string DescribeCounts(const MergeCounts& counts) {
   const int entries = counts.fromBoth + counts.fromInput1 + counts.fromInput2;
@@ -154,8 +104,8 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
             {removed}));
       }
     }
-    for (const Phrase& warning : pair.warnings) {
-      lines.push_back(Format(Tr("  note: {0}"), {Word(warning)}));
+    for (const PairWarning warning : pair.warnings) {
+      lines.push_back(Format(Tr("  note: {0}"), {WarningText(warning)}));
     }
   }
   for (const CopyReport& copy : report.copies) {
@@ -169,17 +119,17 @@ std::vector<std::string> DescribeFailures(const JobReport& report) {
   for (const PairReport& pair : report.pairs) {
     if (pair.outcome == PairOutcome::Failed) {
       lines.push_back(
-          Format(Tr("not merged: {0}: {1}"), {PairName(pair), FailureReason(pair, report.dryRun)}));
+          Format(Tr("not merged: {0}: {1}"), {PairName(pair), PairReason(pair, report.dryRun)}));
     }
   }
   for (const CopyReport& copy : report.copies) {
     if (copy.outcome == CopyOutcome::Failed) {
       lines.push_back(
-          Format(Tr("not copied: {0} -> {1}: {2}"), {copy.from, copy.to, Word(copy.reason)}));
+          Format(Tr("not copied: {0} -> {1}: {2}"), {copy.from, copy.to, CopyReason(copy)}));
     }
   }
-  for (const Phrase& warning : report.warnings) {
-    lines.push_back(Format(Tr("note: {0}"), {Word(warning)}));
+  for (const JobWarning& warning : report.warnings) {
+    lines.push_back(Format(Tr("note: {0}"), {WarningText(warning)}));
   }
   return lines;
 }

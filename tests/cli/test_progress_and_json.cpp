@@ -84,7 +84,8 @@ TEST(TerminalProgress, OneLineRewrittenInPlace) {
     JobReport report;
     report.pairs.push_back({});
     report.pairs.back().first = "/x/a.xml";
-    report.pairs.back().reason = std::string("broken");
+    report.pairs.back().problem = PairProblem::NotAHistory;
+    report.pairs.back().cause = std::string("broken");
     terminal.ShowJobReport(report);
     const std::string failure =
         "palvarin: not merged: /x/a.xml + : broken; nothing was written and both inputs are as "

@@ -16,7 +16,7 @@
 #include "support/test_support.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/progress_text.hpp"
-#include "texts/report_text.hpp"
+#include "texts/reason_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -316,7 +316,7 @@ TEST_P(FailureReason, SaysWhichBackupsWereMade) {
   ASSERT_EQ(result.report.pairs.size(), 1u);
   const PairReport& pair = result.report.pairs[0];
   ASSERT_EQ(pair.outcome, PairOutcome::Failed);
-  const std::string reason = palvarin::FailureReason(pair, false);
+  const std::string reason = palvarin::PairReason(pair, false);
   EXPECT_EQ(reason.find("nothing was written") != std::string::npos, row.saysNothingWritten)
       << reason;
   EXPECT_NE(reason.find("both inputs are as they were"), std::string::npos) << reason;

@@ -72,7 +72,7 @@ std::vector<Failure> CoreFailures(const TempFolder& folder) {
   LoneJob quiet;
   const JobResult job = RunMergeJob(settings, profile, quiet);
   if (!job.report.pairs.empty()) {
-    failures.push_back({"failed pair with backups", job.report.pairs[0].reason});
+    failures.push_back({"failed pair with backups", job.report.pairs[0].cause});
   }
   return failures;
 }

@@ -95,7 +95,7 @@ JobReport FullReport() {
     return made;
   };
   PairReport merged = pair("a.xml", "b.xml", "out.xml", PairOutcome::Merged);
-  merged.warnings.push_back(std::string("late"));
+  merged.warnings.push_back(PairWarning::MergeTimeNotRecorded);
   merged.backupsKept.push_back("a.xml_20240101000000.backup");
   merged.counts.sessions = 2;
   merged.counts.fromBoth = 3;
@@ -103,11 +103,13 @@ JobReport FullReport() {
   report.pairs.push_back(merged);
   report.pairs.push_back(pair("c.xml", "d.xml", "", PairOutcome::Unchanged));
   report.pairs.push_back(pair("e.xml", "f.xml", "", PairOutcome::Failed));
-  report.pairs.back().reason = std::string("broken");
-  report.copies.push_back({false, false, "g.xml", "h.xml", CopyOutcome::Copied, {}});
+  report.pairs.back().problem = PairProblem::NotAHistory;
+  report.pairs.back().cause = std::string("broken");
   report.copies.push_back(
-      {false, false, "i.xml", "j.xml", CopyOutcome::Failed, std::string("full")});
-  report.warnings.push_back(std::string("profile"));
+      {false, false, "g.xml", "h.xml", CopyOutcome::Copied, CopyProblem::None, {}});
+  report.copies.push_back({false, false, "i.xml", "j.xml", CopyOutcome::Failed, CopyProblem::Failed,
+                           std::string("full")});
+  report.warnings.push_back({JobWarning::Kind::FolderNotRead, std::string("profile")});
   return report;
 }
 
@@ -127,7 +129,7 @@ TEST(ReportTexts, EveryLineInTheLanguageInUseWithItsFacts) {
     }
     // The facts survive the wording: names, reasons, counts.
     for (const char* fact :
-         {"a.xml + b.xml", "out.xml", "late", "c.xml + d.xml", "a.xml_20240101000000.backup"}) {
+         {"a.xml + b.xml", "out.xml", "c.xml + d.xml", "a.xml_20240101000000.backup"}) {
       EXPECT_NE((lines[0] + lines[1] + lines[2] + lines[3]).find(fact), std::string::npos) << fact;
     }
     for (const char* fact : {"e.xml + f.xml: broken", "i.xml -> j.xml: full", "profile"}) {
@@ -154,11 +156,18 @@ JobReport StoppedDryReport() {
   notRun.first = "c.xml";
   notRun.second = "d.xml";
   notRun.outcome = PairOutcome::NotRun;
+  notRun.problem = PairProblem::NotStarted;
   report.pairs.push_back(notRun);
-  CopyReport stylesheet{
-      false, true, "one/MessageLog.xsl", "out/MessageLog.xsl", CopyOutcome::Copied, {}};
+  CopyReport stylesheet{false,
+                        true,
+                        "one/MessageLog.xsl",
+                        "out/MessageLog.xsl",
+                        CopyOutcome::Copied,
+                        CopyProblem::None,
+                        {}};
   report.copies.push_back(stylesheet);
-  CopyReport copyNotRun{false, false, "g.xml", "h.xml", CopyOutcome::NotRun, {}};
+  CopyReport copyNotRun{
+      false, false, "g.xml", "h.xml", CopyOutcome::NotRun, CopyProblem::NotStarted, {}};
   report.copies.push_back(copyNotRun);
   return report;
 }

@@ -105,7 +105,8 @@ palvarin::JobReport SampleReport() {
   bob.second = "/home/user/PC2/bob@example.com.xml";
   bob.output = out + "bob@example.com.xml";
   bob.outcome = palvarin::PairOutcome::Failed;
-  bob.reason =
+  bob.problem = palvarin::PairProblem::NotAHistory;
+  bob.cause =
       Say("{0} is not a message history: {1}",
           {bob.first, Say("it is no well-formed XML ({0} at byte {1})",
                           {std::string("Error parsing start element tag"), std::string("48213")})});

@@ -230,10 +230,10 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
     PairReport pair;
     pair.first = "/home/someone/pc1/contact" + std::to_string(i) + "@example.com.xml";
     pair.second = "/home/someone/pc2/contact" + std::to_string(i) + "@example.com.xml";
-    pair.reason = pair.first +
-                  " is not a message history: it is no well-formed XML (Error "
-                  "parsing start element tag at byte 12); nothing was written and both inputs "
-                  "are as they were";
+    pair.problem = PairProblem::NotAHistory;
+    pair.cause = pair.first +
+                 " is not a message history: it is no well-formed XML (Error parsing start "
+                 "element tag at byte 12)";
     report.pairs.push_back(std::move(pair));
   }
   CopyReport copy;
@@ -359,7 +359,8 @@ TEST(JobResultsDialog, WholePathsAndTheCurrentRowAsText) {
   failed.first = deep + "pc1/bob@example.com.xml";
   failed.second = deep + "pc2/bob@example.com.xml";
   failed.outcome = PairOutcome::Failed;
-  failed.reason = Phrase(failed.first + " is no well-formed XML (at byte 12)");
+  failed.problem = PairProblem::NotAHistory;
+  failed.cause = Phrase(failed.first + " is no well-formed XML (at byte 12)");
   report.pairs.push_back(failed);
   CopyReport copy;
   copy.from = deep + "pc2/carol@example.com.xml";
@@ -409,7 +410,7 @@ TEST(JobResultsDialog, WholePathsAndTheCurrentRowAsText) {
   QTest::keyClick(list, Qt::Key_Down);
   const QString text = details->toPlainText();
   EXPECT_TRUE(text.contains(QTr("failed")));
-  EXPECT_TRUE(text.contains(FromUtf8(Word(failed.reason)))) << text.toStdString();
+  EXPECT_TRUE(text.contains(FromUtf8(Word(failed.cause)))) << text.toStdString();
   EXPECT_TRUE(text.contains(FromUtf8(failed.second)));
   EXPECT_FALSE(text.contains(FromUtf8(merged.first)));
   EXPECT_TRUE(details->isReadOnly());

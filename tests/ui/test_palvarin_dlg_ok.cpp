@@ -7,7 +7,7 @@
 #include "files/history_locks.hpp"
 #include "job_problems.hpp"
 #include "state/settings_store.hpp"
-#include "texts/report_text.hpp"
+#include "texts/reason_text.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -161,7 +161,7 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
   EXPECT_EQ(pair.outcome, PairOutcome::Failed);
   // Backups were made before the merge failed: the reason says so rather than claiming that
   // nothing was written, and names backups that are really there.
-  const std::string reason = FailureReason(pair, false);
+  const std::string reason = PairReason(pair, false);
   EXPECT_EQ(reason.find("nothing was written"), std::string::npos) << reason;
   ASSERT_EQ(pair.backupsMade.size(), 2u);
   for (const std::string& backup : pair.backupsMade) {

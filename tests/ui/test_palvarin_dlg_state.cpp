@@ -277,8 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TabRow{"OtherOutput",
                              OutTarget::OtherFile,
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse",
-                              "pathSaveEdit", "pathSaveBrowse", "skipUnchangedCheck",
-                              "ignoreOldMergeCheck", "okButton", "cancelButton", "helpButton"}}),
+                              "pathSaveEdit", "pathSaveBrowse", "ignoreOldMergeCheck", "okButton",
+                              "cancelButton", "helpButton"}}),
     RowName);
 
 }  // namespace

@@ -14,18 +14,36 @@ namespace palvarin {
 // started, so both files are as they were. In a dry run, Merged means "would be merged".
 enum class PairOutcome { Merged, Unchanged, Failed, NotRun };
 
+// What kept a pair from being merged, or from starting; the front ends word it from the
+// facts that go with it.
+enum class PairProblem {
+  None,
+  NotStarted,    // a stop came before the pair
+  BackupFailed,  // the backup of `problemPath` could not be made, for `cause`
+  NotAHistory,   // an input is no history, or could not be read: `cause` names it
+  NotSaved,      // the output could not be written, for `cause`; it was left as it was
+  OutOfMemory,   // `cause` ran out while the pair was merged; the output was left as it was
+  SharedFile,    // `problemPath` is the same file as `otherPath`: one history over another
+  Unguarded,     // other jobs could not be kept away from the files, for `cause`
+};
+
+// Something the user should know about a pair that was merged all the same.
+enum class PairWarning { MergeTimeNotRecorded };
+
 struct PairReport {
   std::string first;
   std::string second;
   std::string output;
   PairOutcome outcome = PairOutcome::Failed;
-  // For a failed pair: what went wrong. What it left as it was follows from the facts (the
-  // front ends word it with the cause): its inputs always, and its output too when the pair
-  // failed while writing it; the backups below were made all the same.
-  Phrase reason;
-  bool outputLeft = false;
+  // For a failed or not started pair: what happened, with its facts. What a failed pair left
+  // as it was follows from them: its inputs always, its output too when it failed while
+  // writing it; the backups below were made all the same.
+  PairProblem problem = PairProblem::None;
+  Phrase cause;             // the reason the file system or the history gave
+  std::string problemPath;  // BackupFailed, SharedFile
+  std::string otherPath;    // SharedFile
   MergeCounts counts;
-  std::vector<Phrase> warnings;  // done, but something the user should know
+  std::vector<PairWarning> warnings;
   // The backups this pair made of its inputs, and the older ones the rotation deleted for them
   // (in a dry run: those it would make and delete).
   std::vector<std::string> backupsMade;
@@ -40,6 +58,14 @@ struct PairReport {
 // NotRun: the job was stopped before the copy started.
 enum class CopyOutcome { Copied, KeptExisting, Failed, NotRun };
 
+// What kept a copy from being made, or from starting.
+enum class CopyProblem {
+  None,
+  NotStarted,   // a stop came before the copy
+  NotAHistory,  // the file found on one side only is no history: `cause`
+  Failed,       // the copy failed: `cause`
+};
+
 struct CopyReport {
   bool copyBack = false;  // the merged first input over the second, not a one-side file
   // The stylesheet the histories name, copied into a separate output folder that had none.
@@ -47,14 +73,21 @@ struct CopyReport {
   std::string from;
   std::string to;
   CopyOutcome outcome = CopyOutcome::Failed;
-  Phrase reason;
+  CopyProblem problem = CopyProblem::None;
+  Phrase cause;  // NotAHistory, Failed: the reason the history or the file system gave
+};
+
+// Something the user should know about the job as a whole.
+struct JobWarning {
+  enum class Kind { FolderNotRead, SettingsNotSaved } kind;
+  Phrase cause;  // FolderNotRead: why
 };
 
 // Everything one job did, for the terminal and for the dialog alike.
 struct JobReport {
   std::vector<PairReport> pairs;
   std::vector<CopyReport> copies;
-  std::vector<Phrase> warnings;
+  std::vector<JobWarning> warnings;
   // Nothing was written: the report says what the job would have done.
   bool dryRun = false;
   // A stop was asked for while the job ran; the items it kept from starting are NotRun.

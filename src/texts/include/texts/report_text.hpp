@@ -10,10 +10,6 @@ namespace palvarin {
 // A pair as the reports name it: "<first> + <second>".
 std::string PairName(const PairReport& pair);
 
-// Why a pair failed, then what it left as it was and the backups it made and deleted all the
-// same; in a dry run, what it would have left and made.
-std::string FailureReason(const PairReport& pair, bool dryRun);
-
 // One line per pair and per copy, then the totals; failures name the file and the reason.
 std::vector<std::string> DescribePairs(const JobReport& report);
 std::vector<std::string> DescribeFailures(const JobReport& report);
