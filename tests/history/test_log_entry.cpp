@@ -4,6 +4,7 @@
 #include <string>
 
 #include "history/log_entry.hpp"
+#include "history/readable_entry.hpp"
 #include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 
@@ -78,4 +79,33 @@ TEST(ReadSessionId, LeadingIntegerOrMinusOne) {
 }
 
 }  // namespace
+TEST(ReadReadableEntry, GivesWhatTheEntryWritesAndNoneForWhatItLacks) {
+  pugi::xml_document document;
+  ASSERT_TRUE(document.load_string(
+      R"(<Log><Message Date="30/9/2023" Time="2:15:37 PM" DateTime="2023-09-30T21:15:37.000Z"
+           SessionID="7"><From><User FriendlyName="Ann &amp; co"/></From>
+         <To><User FriendlyName="Bob"/><User FriendlyName="Cy"/></To>
+         <Text Style="color:#000080">a &lt;b&gt;<![CDATA[ c]]>
+d</Text></Message>
+         <Invitation><From><User/><User FriendlyName="second"/></From></Invitation></Log>)"));
+  const ReadableEntry message = ReadReadableEntry(LogEntry{document.child("Log").first_child()});
+  EXPECT_EQ(message.kind, "Message");
+  EXPECT_EQ(message.session, 7);
+  EXPECT_EQ(message.date, "30/9/2023");
+  EXPECT_EQ(message.clock, "2:15:37 PM");
+  EXPECT_EQ(message.dateTime, "2023-09-30T21:15:37.000Z");
+  EXPECT_EQ(message.from, "Ann & co");
+  EXPECT_EQ(message.to, (std::vector<std::string_view>{"Bob", "Cy"}));
+  EXPECT_EQ(message.text, "a <b> c\nd");
+  EXPECT_EQ(message.style, "color:#000080");
+
+  const ReadableEntry invitation = ReadReadableEntry(LogEntry{document.child("Log").last_child()});
+  EXPECT_EQ(invitation.kind, "Invitation");
+  EXPECT_EQ(invitation.session, -1);
+  EXPECT_FALSE(invitation.date || invitation.clock || invitation.dateTime);
+  EXPECT_EQ(invitation.from, "");  // the first sender named, even without a name
+  EXPECT_TRUE(invitation.to.empty());
+  EXPECT_FALSE(invitation.text || invitation.style);
+}
+
 }  // namespace palvarin

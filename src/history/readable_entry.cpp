@@ -1,0 +1,52 @@
+#include "history/readable_entry.hpp"
+
+#include <cstring>
+
+#include "history/log_document.hpp"
+
+namespace palvarin {
+namespace {
+
+std::optional<std::string_view> ValueOf(pugi::xml_attribute attribute) {
+  if (!attribute) return std::nullopt;
+  return std::string_view(attribute.value());
+}
+
+// The "FriendlyName" of every "User" element below `people`, in document order.
+void CollectUsers(pugi::xml_node people, std::vector<std::string_view>& names) {
+  for (pugi::xml_node child = people.first_child(); child; child = child.next_sibling()) {
+    if (child.type() != pugi::node_element) continue;
+    if (std::strcmp(child.name(), "User") == 0) {
+      names.emplace_back(child.attribute("FriendlyName").value());
+    }
+    CollectUsers(child, names);
+  }
+}
+
+}  // namespace
+
+ReadableEntry ReadReadableEntry(LogEntry entry) {
+  ReadableEntry readable;
+  readable.kind = entry.node.name();
+  readable.session = ReadSessionId(entry);
+  readable.date = ValueOf(FindAttribute(entry.node, "Date"));
+  readable.clock = ValueOf(FindAttribute(entry.node, "Time"));
+  readable.dateTime = ValueOf(FindAttribute(entry.node, "DateTime"));
+  // The same "From", "To" and "Text" the merge compares: each only when the entry has one.
+  const char* const names[] = {"From", "To", "Text"};
+  pugi::xml_node found[3];
+  FindUniqueElements(entry.node, names, found);
+  if (found[0]) {
+    std::vector<std::string_view> senders;
+    CollectUsers(found[0], senders);
+    if (!senders.empty()) readable.from = senders.front();
+  }
+  if (found[1]) CollectUsers(found[1], readable.to);
+  if (found[2]) {
+    readable.text = ElementText(found[2]);
+    readable.style = ValueOf(FindAttribute(found[2], "Style"));
+  }
+  return readable;
+}
+
+}  // namespace palvarin
