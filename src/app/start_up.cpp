@@ -9,6 +9,7 @@
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin {
 namespace {

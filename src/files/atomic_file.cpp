@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "failure_text.hpp"
+#include "file_failure.hpp"
 #include "files/io_faults.hpp"
 #include "regular_file.hpp"
 
@@ -63,8 +63,8 @@ void SyncFolderOf(const std::filesystem::path& file) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Fail(std::string_view pattern, int code) {
-  status_ = FileFailure(pattern, target_, code);
+bool AtomicFile::Fail(ReasonKind kind, int code) {
+  status_ = FileFailure(kind, target_, code);
   Discard();
   return false;
 }
@@ -85,17 +85,16 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   struct stat existing {};
   if (placement == Placement::Replace && ::stat(target_.c_str(), &existing) == 0 &&
       !S_ISREG(existing.st_mode)) {
-    status_ = NotRegularFile("cannot replace {0}: it is {1}, not a regular file", target_,
-                             existing.st_mode);
+    status_ = NotRegularFile(ReasonKind::ReplaceNotRegular, target_, existing.st_mode);
     return false;
   }
-  if (!faults::Allow("create")) return Fail("cannot create a file beside {0}: {1}", EIO);
+  if (!faults::Allow("create")) return Fail(ReasonKind::CannotCreateBeside, EIO);
   std::string name = ".";
   name.append(target_.filename().string(), 0, kLongestNamePart).append(".XXXXXX");
   name.append(kTempSuffix);
   std::string pattern = (target_.parent_path() / name).string();
   fd_ = ::mkostemps(pattern.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
-  if (fd_ < 0) return Fail("cannot create a file beside {0}: {1}", errno);
+  if (fd_ < 0) return Fail(ReasonKind::CannotCreateBeside, errno);
   temp_ = pattern;
   return true;
 }
@@ -103,12 +102,12 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
 bool AtomicFile::Write(std::string_view bytes) {
   if (fd_ < 0) return false;
   while (!bytes.empty()) {
-    if (!faults::Allow("write")) return Fail("cannot write {0}: {1}", ENOSPC);
+    if (!faults::Allow("write")) return Fail(ReasonKind::CannotWrite, ENOSPC);
     const std::size_t allowed = faults::WritableBytes(bytes.size());
-    if (allowed == 0) return Fail("cannot write {0}: {1}", ENOSPC);
+    if (allowed == 0) return Fail(ReasonKind::CannotWrite, ENOSPC);
     const ssize_t written = ::write(fd_, bytes.data(), allowed);
     if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return Fail("cannot write {0}: {1}", errno);
+    if (written < 0) return Fail(ReasonKind::CannotWrite, errno);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
@@ -121,11 +120,11 @@ bool AtomicFile::SetAttributes() {
   if (placement_ == Placement::Replace && ::stat(target_.c_str(), &existing) == 0) {
     mode = existing.st_mode & 07777;
   }
-  if (!faults::Allow("set attributes")) return Fail("cannot set the attributes of {0}: {1}", EIO);
-  if (::fchmod(fd_, mode) != 0) return Fail("cannot set the attributes of {0}: {1}", errno);
+  if (!faults::Allow("set attributes")) return Fail(ReasonKind::CannotSetAttributes, EIO);
+  if (::fchmod(fd_, mode) != 0) return Fail(ReasonKind::CannotSetAttributes, errno);
   const timespec times[2] = {{0, UTIME_OMIT}, lastWrite_.value_or(timespec{0, UTIME_OMIT})};
   if (lastWrite_ && ::futimens(fd_, times) != 0) {
-    return Fail("cannot set the attributes of {0}: {1}", errno);
+    return Fail(ReasonKind::CannotSetAttributes, errno);
   }
   return true;
 }
@@ -140,8 +139,8 @@ bool AtomicFile::Place() {
     failure = errno;
   }
   if (failure != 0) {
-    return replace ? Fail("cannot replace {0}: {1}", failure)
-                   : Fail("cannot create {0}: {1}", failure);
+    return replace ? Fail(ReasonKind::CannotReplace, failure)
+                   : Fail(ReasonKind::CannotCreate, failure);
   }
   temp_.clear();
   SyncFolderOf(target_);
@@ -150,10 +149,10 @@ bool AtomicFile::Place() {
 
 bool AtomicFile::Commit() {
   if (fd_ < 0 || !SetAttributes()) return false;
-  if (faults::Flush(fd_) != 0) return Fail("cannot flush {0}: {1}", errno);
+  if (faults::Flush(fd_) != 0) return Fail(ReasonKind::CannotFlush, errno);
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) return Fail("cannot close {0}: {1}", errno);
+  if (::close(fd) != 0) return Fail(ReasonKind::CannotClose, errno);
   return Place();
 }
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "failure_text.hpp"
+#include "file_failure.hpp"
 #include "files/atomic_file.hpp"
 #include "files/io_faults.hpp"
 #include "regular_file.hpp"
@@ -41,7 +41,7 @@ Result CopyBytes(int source, const std::filesystem::path& from, AtomicFile& file
   std::vector<char> buffer(kChunk);
   for (;;) {
     const ssize_t got = ReadFull(source, buffer);
-    if (got < 0) return FileFailure("cannot read {0}: {1}", from, errno);
+    if (got < 0) return FileFailure(ReasonKind::CannotRead, from, errno);
     if (got == 0) return {};
     if (!file.Write({buffer.data(), static_cast<std::size_t>(got)})) return file.Status();
   }
@@ -68,7 +68,7 @@ FileFacts ReadFileFacts(const std::filesystem::path& path) {
   }
   struct statx info {};
   if (::statx(file.Get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
-    facts.result = FileFailure("cannot examine {0}: {1}", path, errno);
+    facts.result = FileFailure(ReasonKind::CannotExamine, path, errno);
     return facts;
   }
   facts.identity = {::makedev(info.stx_dev_major, info.stx_dev_minor), info.stx_ino};
@@ -101,8 +101,8 @@ Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& 
 }
 
 Result DeleteFile(const std::filesystem::path& path) {
-  if (!faults::Allow("delete")) return FileFailure("cannot delete {0}: {1}", path, EIO);
-  if (::unlink(path.c_str()) != 0) return FileFailure("cannot delete {0}: {1}", path, errno);
+  if (!faults::Allow("delete")) return FileFailure(ReasonKind::CannotDelete, path, EIO);
+  if (::unlink(path.c_str()) != 0) return FileFailure(ReasonKind::CannotDelete, path, errno);
   return {};
 }
 

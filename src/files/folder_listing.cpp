@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "failure_text.hpp"
+#include "file_failure.hpp"
 
 namespace palvarin {
 
@@ -13,7 +13,7 @@ Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
     names.push_back(it->path().filename().string());
   }
-  if (error) return FileFailure("cannot list {0}: {1}", folder, error.value());
+  if (error) return FileFailure(ReasonKind::CannotList, folder, error.value());
   return {};
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <new>
 
-#include "failure_text.hpp"
+#include "file_failure.hpp"
 #include "files/io_faults.hpp"
 #include "regular_file.hpp"
 
@@ -36,24 +36,24 @@ HistoryBytes ReadHistoryFile(const std::filesystem::path& path) {
   const RegularFile file(path);
   if (!file.IsOpen()) return Failure(file.Status());
   const auto size = static_cast<std::uint64_t>(file.Info().st_size);
-  if (!FitsInMemory(size)) return Failure(FileFailure("cannot read {0}: {1}", path, ENOMEM));
+  if (!FitsInMemory(size)) return Failure(FileFailure(ReasonKind::CannotRead, path, ENOMEM));
   HistoryBytes bytes;
   bytes.size = static_cast<std::size_t>(size);
   bytes.data.reset(new (std::nothrow) char[bytes.size + 1]);
-  if (!bytes.data) return Failure(FileFailure("cannot read {0}: {1}", path, ENOMEM));
+  if (!bytes.data) return Failure(FileFailure(ReasonKind::CannotRead, path, ENOMEM));
   std::size_t done = 0;
   while (done < bytes.size) {
     const ssize_t got = faults::Read(file.Get(), bytes.data.get() + done, bytes.size - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      return Failure(FileFailure("cannot read {0}: {1}", path, errno));
+      return Failure(FileFailure(ReasonKind::CannotRead, path, errno));
     }
     if (got == 0) break;
     done += static_cast<std::size_t>(got);
   }
   if (done < bytes.size) {
     return Failure(Result::Failure(
-        Say("cannot read {0}: it became shorter while it was read", {path.string()}), EIO));
+        {.kind = ReasonKind::ShortenedWhileRead, .path = path.string(), .code = EIO}));
   }
   return bytes;
 }

@@ -12,7 +12,7 @@
 #include <optional>
 #include <thread>
 
-#include "failure_text.hpp"
+#include "file_failure.hpp"
 #include "lock_folder.hpp"
 
 namespace palvarin {
@@ -82,7 +82,7 @@ Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
   if (Result chosen = LockFolder(folder); !chosen) return Fail(std::move(chosen));
   const auto file = folder / kLockFileName;
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd_ < 0) return Fail(FileFailure("cannot open the lock file {0}: {1}", file, errno));
+  if (fd_ < 0) return Fail(FileFailure(ReasonKind::CannotOpenLockFile, file, errno));
   std::vector<off_t> bytes;
   for (const std::string& path : paths) {
     if (const auto byte = LockByte(path)) bytes.push_back(*byte);
@@ -94,15 +94,14 @@ Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
     // Tries again and again rather than one blocking wait, which could not be called off.
     while (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
       if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
-        return Fail(FileFailure("cannot lock {0}: {1}", file, errno));
+        return Fail(FileFailure(ReasonKind::CannotLock, file, errno));
       }
       if (!told_) {
         told_ = true;
         waiting();
       }
       if (keepWaiting && !keepWaiting()) {
-        return Fail(
-            Result::Failure(Say("stopped while waiting for another Palvarin job"), ECANCELED));
+        return Fail(Result::Failure({.kind = ReasonKind::StoppedWhileWaiting, .code = ECANCELED}));
       }
       std::this_thread::sleep_for(kRetryPause);
     }

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "failure_text.hpp"
+#include "file_failure.hpp"
 
 namespace palvarin {
 namespace {
@@ -33,18 +33,16 @@ std::filesystem::path ChooseFolder() {
 Result LockFolder(std::filesystem::path& chosen) {
   const std::filesystem::path folder = ChooseFolder();
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    return FileFailure("cannot create the lock folder {0}: {1}", folder, errno);
+    return FileFailure(ReasonKind::CannotCreateLockFolder, folder, errno);
   }
   // Under /tmp anybody may have made the name first: a folder of someone else's, or a link to
   // one, would let them hold or break the locks.
   struct stat info {};
   if (::lstat(folder.c_str(), &info) != 0) {
-    return FileFailure("cannot examine the lock folder {0}: {1}", folder, errno);
+    return FileFailure(ReasonKind::CannotExamineLockFolder, folder, errno);
   }
   if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    return Result::Failure(
-        Say("the lock folder {0} is not a folder of this user's that only this user may enter",
-            {folder.string()}));
+    return Result::Failure({.kind = ReasonKind::LockFolderNotPrivate, .path = folder.string()});
   }
   chosen = folder;
   return {};

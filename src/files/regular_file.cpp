@@ -5,18 +5,18 @@
 
 #include <cerrno>
 
-#include "failure_text.hpp"
+#include "file_failure.hpp"
 
 namespace palvarin {
 namespace {
 
-// The kind of a file that is not a regular one, for the user.
-Phrase KindOf(mode_t mode) {
-  if (S_ISFIFO(mode)) return Say("a named pipe");
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return Say("a device");
-  if (S_ISSOCK(mode)) return Say("a socket");
-  if (S_ISDIR(mode)) return Say("a folder");
-  return Say("no regular file");
+// The kind of a file that is not a regular one.
+FileKind KindOf(mode_t mode) {
+  if (S_ISFIFO(mode)) return FileKind::Pipe;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::Device;
+  if (S_ISSOCK(mode)) return FileKind::Socket;
+  if (S_ISDIR(mode)) return FileKind::Folder;
+  return FileKind::Other;
 }
 
 }  // namespace
@@ -27,20 +27,20 @@ RegularFile::RegularFile(const std::filesystem::path& path) {
   // tells what was really opened.
   struct stat named {};
   if (::stat(path.c_str(), &named) != 0) {
-    Fail("cannot open {0}: {1}", path, errno);
+    Fail(ReasonKind::CannotOpen, path, errno);
     return;
   }
   if (!S_ISREG(named.st_mode)) {
-    Close(NotRegularFile("cannot read {0}: it is {1}, not a regular file", path, named.st_mode));
+    Close(NotRegularFile(ReasonKind::ReadNotRegular, path, named.st_mode));
     return;
   }
   fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd_ < 0) {
-    Fail("cannot open {0}: {1}", path, errno);
+    Fail(ReasonKind::CannotOpen, path, errno);
   } else if (::fstat(fd_, &info_) != 0) {
-    Fail("cannot examine {0}: {1}", path, errno);
+    Fail(ReasonKind::CannotExamine, path, errno);
   } else if (!S_ISREG(info_.st_mode)) {
-    Close(NotRegularFile("cannot read {0}: it is {1}, not a regular file", path, info_.st_mode));
+    Close(NotRegularFile(ReasonKind::ReadNotRegular, path, info_.st_mode));
   }
 }
 
@@ -48,8 +48,8 @@ RegularFile::~RegularFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void RegularFile::Fail(std::string_view pattern, const std::filesystem::path& path, int code) {
-  Close(FileFailure(pattern, path, code));
+void RegularFile::Fail(ReasonKind kind, const std::filesystem::path& path, int code) {
+  Close(FileFailure(kind, path, code));
 }
 
 void RegularFile::Close(Result failure) {
@@ -58,8 +58,9 @@ void RegularFile::Close(Result failure) {
   status_ = std::move(failure);
 }
 
-Result NotRegularFile(std::string_view pattern, const std::filesystem::path& path, mode_t mode) {
-  return Result::Failure(Say(pattern, {path.string(), KindOf(mode)}), EINVAL);
+Result NotRegularFile(ReasonKind kind, const std::filesystem::path& path, mode_t mode) {
+  return Result::Failure(
+      {.kind = kind, .path = path.string(), .code = EINVAL, .fileKind = KindOf(mode)});
 }
 
 }  // namespace palvarin

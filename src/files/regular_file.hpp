@@ -27,12 +27,12 @@ class RegularFile {
   int Get() const { return fd_; }
   // What fstat said of the open file.
   const struct stat& Info() const { return info_; }
-  // Success, or "cannot <step> <path>: <reason>" with its errno (EINVAL for a name that is
+  // Success, or the step that failed on the path with its errno (EINVAL for a name that is
   // no regular file).
   const Result& Status() const { return status_; }
 
  private:
-  void Fail(std::string_view pattern, const std::filesystem::path& path, int code);
+  void Fail(ReasonKind kind, const std::filesystem::path& path, int code);
   void Close(Result failure);
 
   int fd_ = -1;
@@ -40,9 +40,8 @@ class RegularFile {
   Result status_;
 };
 
-// A failure with EINVAL and `pattern` ("cannot read {0}: it is {1}, not a regular file")
-// filled with the path and the kind of file in `mode`: a named pipe, a device, a socket, a
-// folder.
-Result NotRegularFile(std::string_view pattern, const std::filesystem::path& path, mode_t mode);
+// A failure of `kind` (reading or replacing what is no regular file) with EINVAL, the path
+// and the kind of file in `mode`: a named pipe, a device, a socket, a folder.
+Result NotRegularFile(ReasonKind kind, const std::filesystem::path& path, mode_t mode);
 
 }  // namespace palvarin

@@ -28,28 +28,23 @@ bool IsWhiteSpace(const char* text) {
 // document type declaration: the parser applies none of its entities and default attributes,
 // so the entries read would differ from the document's own (and an external entity is never
 // fetched). Any other root is another kind of document, whose elements must never be merged
-// as entries. Why not, or empty.
-Phrase TopLevelRefusal(const pugi::xml_document& document) {
+// as entries. Why not, or ReasonKind::None.
+ReasonKind TopLevelRefusal(const pugi::xml_document& document) {
   int elements = 0;
   for (pugi::xml_node node : document.children()) {
     if (node.type() == pugi::node_element) ++elements;
     if (node.type() == pugi::node_doctype) {
-      return Say(
-          "it has a document type declaration, whose entities and default attributes would not "
-          "be applied");
+      return ReasonKind::HasDocumentType;
     }
     if (node.type() == pugi::node_cdata ||
         (node.type() == pugi::node_pcdata && !IsWhiteSpace(node.value()))) {
-      return Say("it has text outside its root element");
+      return ReasonKind::TextOutsideRoot;
     }
   }
-  if (elements == 0) return Say("it holds no element");
-  if (elements > 1) return Say("it has several root elements");
-  const char* root = document.document_element().name();
-  if (std::strcmp(root, "Log") != 0) {
-    return Say("its root element is <{0}>, not <Log>", {std::string(root)});
-  }
-  return {};
+  if (elements == 0) return ReasonKind::NoElement;
+  if (elements > 1) return ReasonKind::SeveralRoots;
+  if (std::strcmp(document.document_element().name(), "Log") != 0) return ReasonKind::RootNotLog;
+  return ReasonKind::None;
 }
 
 // XML has no character U+0000, and the parser takes one for the end of the text: whatever
@@ -119,13 +114,13 @@ bool AnyRepeatedAttribute(pugi::xml_document& document) {
 }  // namespace
 
 LoadedLog LoadLogDocument(const std::filesystem::path& path) {
-  const auto refuse = [&path](Phrase why) {
-    return LoadedLog{std::nullopt, Result::Failure(Say("{0} is not a message history: {1}",
-                                                       {path.string(), std::move(why)}))};
+  const auto refuse = [&path](Reason why) {
+    why.path = path.string();
+    return LoadedLog{std::nullopt, Result::Failure(std::move(why))};
   };
   HistoryBytes bytes = ReadHistoryFile(path);
   if (bytes.result.code == ENOMEM) {
-    throw XmlError(kErrorOutOfMemory, "no memory to read " + path.string());
+    throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToRead, .path = path.string()});
   }
   if (!bytes) return {std::nullopt, bytes.result};
   auto data = std::make_shared<LogDocument::Data>();
@@ -135,20 +130,22 @@ LoadedLog LoadLogDocument(const std::filesystem::path& path) {
   pugi::xml_parse_result parsed =
       data->document.load_buffer_inplace(data->buffer.get(), bytes.size, kParseOptions);
   if (parsed.status == pugi::status_out_of_memory) {
-    throw XmlError(kErrorOutOfMemory, "no memory to load " + path.string());
+    throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToLoad, .path = path.string()});
   }
   if (!parsed) {
-    return refuse(Say("it is no well-formed XML ({0} at byte {1})",
-                      {std::string(parsed.description()), std::to_string(parsed.offset)}));
+    return refuse({.kind = ReasonKind::NotWellFormed,
+                   .detail = parsed.description(),
+                   .offset = static_cast<std::uint64_t>(parsed.offset)});
   }
-  if (Phrase why = TopLevelRefusal(data->document); !why.empty()) {
-    return refuse(std::move(why));
+  if (const ReasonKind why = TopLevelRefusal(data->document); why != ReasonKind::None) {
+    const bool named = why == ReasonKind::RootNotLog;
+    return refuse({.kind = why, .detail = named ? data->document.document_element().name() : ""});
   }
   if (anyNulByte && HasNulCharacter(data->buffer.get(), bytes.size, parsed.encoding)) {
-    return refuse(Say("it holds a NUL character, behind which nothing would be read"));
+    return refuse({.kind = ReasonKind::HoldsNul});
   }
   if (AnyRepeatedAttribute(data->document)) {
-    return refuse(Say("an element in it has the same attribute twice"));
+    return refuse({.kind = ReasonKind::RepeatedAttribute});
   }
   return {LogDocument(std::move(data)), {}};
 }
@@ -262,7 +259,7 @@ void SetIntegerAttribute(pugi::xml_node element, const char* name, int value) {
   pugi::xml_attribute attribute = element.attribute(name);
   if (!attribute) attribute = element.append_attribute(name);
   if (!attribute || !attribute.set_value(value)) {
-    throw XmlError(kErrorOutOfMemory, std::string("no memory to set ") + name);
+    throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToSet, .detail = name});
   }
 }
 

@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::uintmax_t kParallelParseBytes = 256 << 10;
 
-void BackupFailed(const std::string& path, Phrase why, PairReport& report) {
+void BackupFailed(const std::string& path, Reason why, PairReport& report) {
   report.problem = PairProblem::BackupFailed;
   report.problemPath = path;
   report.cause = std::move(why);
@@ -190,7 +190,7 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
     if (!MergeAndSave(first, second, output, archive, options, report)) return report;
   } catch (const XmlError& error) {
     report.problem = PairProblem::OutOfMemory;
-    report.cause = std::string(error.what());
+    report.cause = error.Why();
     return report;
   }
   report.outcome = PairOutcome::Merged;

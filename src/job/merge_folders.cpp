@@ -38,13 +38,13 @@ CopyReport NewCopyReport(const std::string& from, const std::string& to, bool co
 // a history's name would be merged as one by every later job.
 CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyMode mode,
                            bool copyBack, bool dryRun) {
-  Phrase refusal;
+  Reason refusal;
   try {
     const LoadedLog log = LoadLogDocument(from);
     if (log) return CopyHistoryFile(from, to, mode, copyBack, dryRun);
     refusal = log.result.reason;
   } catch (const XmlError& error) {
-    refusal = std::string(error.what());
+    refusal = error.Why();
   }
   CopyReport copy = NewCopyReport(from, to, copyBack);
   copy.problem = CopyProblem::NotAHistory;

@@ -62,7 +62,7 @@ void RunFileJob(const MergeSettings& settings, const PairOptions& options, Profi
 }
 
 // A job that could not keep other jobs away from its files has done nothing.
-PairReport Unguarded(const MergeSettings& settings, Phrase why) {
+PairReport Unguarded(const MergeSettings& settings, Reason why) {
   PairReport pair = NewPairReport(settings.Path1, settings.Path2, settings.OutputPath());
   pair.problem = PairProblem::Unguarded;
   pair.cause = std::move(why);

@@ -125,11 +125,11 @@ bool ProfileStore::OpenForReading() {
   const std::string uri = FileUri(file_) + (inUse ? "?mode=ro" : "?immutable=1");
   if (::sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
       SQLITE_OK) {
-    return Unusable(Reason());
+    return Unusable(DatabaseWords());
   }
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
   if (!PassesCheck()) return false;
-  return SchemaVersion().has_value() || Unusable(Reason());
+  return SchemaVersion().has_value() || Unusable(DatabaseWords());
 }
 
 bool ProfileStore::Open() {
@@ -137,22 +137,22 @@ bool ProfileStore::Open() {
   std::error_code ec;
   const auto folder = file_.parent_path();
   if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-    if (!faults::Allow("create folder")) return Unusable(Say("the folder cannot be created"));
+    if (!faults::Allow("create folder")) return Unusable(ReasonKind::ProfileFolderNotCreated);
     std::filesystem::create_directories(folder, ec);
     if (ec) return Unusable(ec.message());
   }
   if (!std::filesystem::exists(file_, ec) && !faults::Allow("create")) {
-    return Unusable(Say("the file cannot be created"));
+    return Unusable(ReasonKind::ProfileFileNotCreated);
   }
   const int opened =
       ::sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  if (opened != SQLITE_OK) return Unusable(Reason());
+  if (opened != SQLITE_OK) return Unusable(DatabaseWords());
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
   // A damaged file is found before anything is written to it, and so is a newer version's:
   // not even the journal mode of that one is changed.
   if (!PassesCheck()) return false;
   const auto version = SchemaVersion();
-  if (!version) return Unusable(Reason());
+  if (!version) return Unusable(DatabaseWords());
   if (*version > kSchemaVersion) return LeaveUnchanged();
   // Commits need no flush of their own: a record lost to a power cut only means no cut-off
   // next time, which drops nothing.
@@ -172,7 +172,7 @@ bool ProfileStore::Upgrade() {
   if (!Execute("BEGIN IMMEDIATE")) return false;
   // Read again under the write lock: a newer version may have upgraded it since.
   const auto version = SchemaVersion();
-  if (!version) return Unusable(Reason());
+  if (!version) return Unusable(DatabaseWords());
   if (*version > kSchemaVersion) return Execute("ROLLBACK") && LeaveUnchanged();
   if (*version < kSchemaVersion && !Execute(kSchema)) return false;
   return Execute("COMMIT");
@@ -180,10 +180,7 @@ bool ProfileStore::Upgrade() {
 
 bool ProfileStore::LeaveUnchanged() {
   readOnly_ = true;
-  Problem(
-      Say("the profile {0} was written by a newer version of Palvarin; settings are read from "
-          "it, but nothing is saved to it and the file is left as it is",
-          {file_.string()}));
+  Problem(ReasonKind::ProfileNewer);
   return true;
 }
 
@@ -193,30 +190,34 @@ void ProfileStore::Close() {
 }
 
 bool ProfileStore::Execute(const char* sql) {
-  return ::sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Unusable(Reason());
+  return ::sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK ||
+         Unusable(DatabaseWords());
 }
 
 bool ProfileStore::PassesCheck() {
   Statement check(db_, "PRAGMA quick_check");
-  if (!check.Prepared() || check.Step() != SQLITE_ROW) return Unusable(Reason());
+  if (!check.Prepared() || check.Step() != SQLITE_ROW) return Unusable(DatabaseWords());
   const auto* verdict = reinterpret_cast<const char*>(::sqlite3_column_text(check.Get(), 0));
   return (verdict != nullptr && std::string_view(verdict) == "ok") ||
-         Unusable(Say("the file is damaged"));
+         Unusable(ReasonKind::ProfileDamaged);
 }
 
-std::string ProfileStore::Reason() const {
-  return db_ != nullptr ? ::sqlite3_errmsg(db_) : "out of memory";
+std::string ProfileStore::DatabaseWords() const {
+  // Without a connection SQLite could not even allocate one.
+  return db_ != nullptr ? ::sqlite3_errmsg(db_) : ::sqlite3_errstr(SQLITE_NOMEM);
 }
 
-bool ProfileStore::Unusable(Phrase reason) {
-  return Problem(
-      Say("cannot use the profile {0}: {1}; settings start from their defaults, nothing is saved "
-          "to it, and the file is left as it is",
-          {file_.string(), std::move(reason)}));
+bool ProfileStore::Unusable(ReasonKind kind) { return Problem(kind); }
+
+bool ProfileStore::Unusable(std::string why) {
+  return Problem(ReasonKind::ProfileUnusable, std::move(why));
 }
 
-bool ProfileStore::Problem(Phrase text) {
-  if (!told_ && problem_) problem_ = Result::Failure(std::move(text));
+bool ProfileStore::Problem(ReasonKind kind, std::string detail, int code) {
+  if (!told_ && problem_) {
+    problem_ = Result::Failure(
+        {.kind = kind, .path = file_.string(), .code = code, .detail = std::move(detail)});
+  }
   return false;
 }
 
@@ -242,8 +243,7 @@ ProfileStore::StoredValue ProfileStore::ColumnValue(sqlite3_stmt* row) {
 // Whether a query's step met a row; a step that failed is reported.
 bool ProfileStore::Found(int step) {
   if (step == SQLITE_ROW) return true;
-  if (step != SQLITE_DONE)
-    Problem(Say("cannot read the profile {0}: {1}", {file_.string(), Reason()}));
+  if (step != SQLITE_DONE) Problem(ReasonKind::ProfileNotRead, DatabaseWords());
   return false;
 }
 
@@ -260,17 +260,17 @@ template <typename Work>
 bool ProfileStore::WriteTransaction(Work work) {
   if (db_ == nullptr || readOnly_) return false;
   const std::lock_guard lock(mutex_);
-  const auto failure = [this](Phrase why) {
-    return Problem(Say("cannot write to the profile {0}: {1}", {file_.string(), std::move(why)}));
+  const auto failure = [this](std::string why) {
+    return Problem(ReasonKind::ProfileNotWritten, std::move(why));
   };
-  if (!faults::Allow("profile write")) return failure(Say("refused"));
+  if (!faults::Allow("profile write")) return Problem(ReasonKind::ProfileNotWritten, {}, EIO);
   if (::sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    return failure(Reason());
+    return failure(DatabaseWords());
   }
   if (work() && ::sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
     return true;
   }
-  failure(Reason());
+  failure(DatabaseWords());
   ::sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   return false;
 }

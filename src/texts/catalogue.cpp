@@ -137,9 +137,26 @@ std::string_view TrN(std::string_view singular, std::string_view plural, unsigne
 }
 
 std::string Format(std::string_view pattern, std::initializer_list<std::string_view> values) {
-  return FillPattern(pattern, {values.begin(), values.size()});
+  std::string text;
+  text.reserve(pattern.size());
+  while (!pattern.empty()) {
+    const std::size_t open = pattern.find('{');
+    text += pattern.substr(0, open);
+    if (open == std::string_view::npos) break;
+    pattern.remove_prefix(open);
+    const std::size_t close = pattern.find('}');
+    const std::string_view inside =
+        pattern.substr(1, close == std::string_view::npos ? 0 : close - 1);
+    if (close != std::string_view::npos && inside.size() == 1 && inside[0] >= '0' &&
+        inside[0] <= '9' && static_cast<std::size_t>(inside[0] - '0') < values.size()) {
+      text += values.begin()[static_cast<std::size_t>(inside[0] - '0')];
+      pattern.remove_prefix(close + 1);
+    } else {
+      text += '{';
+      pattern.remove_prefix(1);
+    }
+  }
+  return text;
 }
-
-std::string Word(const Phrase& phrase) { return phrase.Render(Tr); }
 
 }  // namespace palvarin

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin {
 namespace {

@@ -78,12 +78,6 @@ std::optional<TimeValue> TryMakeTime(const LocalFields& f) {
   return value;
 }
 
-TimeValue MakeTime(int year, int month, int day, int hour, int minute, int second) {
-  const auto value = TryMakeTime({year, month, day, hour, minute, second});
-  if (!value) throw InvalidTimeError();
-  return *value;
-}
-
 std::string FormatTime(TimeValue value, const char* pattern) {
   if (pattern == nullptr || !InRange(value)) return {};
   const std::time_t time = value;

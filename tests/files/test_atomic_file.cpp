@@ -65,7 +65,7 @@ TEST(AtomicFile, ANewFileGetsTheModeOfAnOrdinaryCreate) {
   AtomicFile file;
   const bool written = file.Open(folder / "new.xml") && file.Write("x") && file.Commit();
   ::umask(old);
-  ASSERT_TRUE(written) << file.Status().description();
+  ASSERT_TRUE(written) << Said(file.Status());
   struct stat info {};
   ASSERT_EQ(::stat((folder / "new.xml").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u) << "not the temporary file's private 0600";
@@ -75,8 +75,7 @@ TEST(AtomicFile, ReportsTheFileWhenItCannotCreate) {
   TempFolder folder;
   AtomicFile file;
   EXPECT_FALSE(file.Open(folder / "missing" / "out.xml"));
-  EXPECT_NE(file.Status().description().find("missing/out.xml"), std::string::npos)
-      << file.Status().description();
+  EXPECT_NE(Said(file.Status()).find("missing/out.xml"), std::string::npos) << Said(file.Status());
   EXPECT_FALSE(file.Write("x"));
   EXPECT_FALSE(file.Commit());
 }
@@ -126,8 +125,7 @@ TEST(AtomicFile, ASaveThatFailsLeavesTheTargetAndNoTemporaryFile) {
     const bool saved = written && file.Commit();
     faults::Arm(0);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(file.Status().description().rfind(row.says + target.string(), 0), 0u)
-        << file.Status().description();
+    EXPECT_EQ(Said(file.Status()).rfind(row.says + target.string(), 0), 0u) << Said(file.Status());
     EXPECT_EQ(Target(target), before);
     EXPECT_EQ(EntriesIn(folder.Path()), 1u) << "a temporary file was left";
   }

@@ -64,7 +64,7 @@ TEST_P(CopyKeepsTime, ContentAndLastWriteToTheNanosecond) {
 
   const Result result = CopyFile(source, target, GetParam().mode);
 
-  ASSERT_TRUE(result) << result.description();
+  ASSERT_TRUE(result) << Said(result);
   EXPECT_EQ(ReadFile(target), ReadFile(source));
   const FileFacts from = ReadFileFacts(source);
   const FileFacts to = ReadFileFacts(target);
@@ -98,8 +98,7 @@ TEST(CopyFile, FailIfExistsRefusesAnythingAtTheTarget) {
     const Result result = CopyFile(source, target, CopyMode::FailIfExists);
     EXPECT_FALSE(result);
     EXPECT_EQ(result.code, EEXIST);
-    EXPECT_NE(result.description().find(target.string()), std::string::npos)
-        << result.description();
+    EXPECT_NE(Said(result).find(target.string()), std::string::npos) << Said(result);
   }
   EXPECT_EQ(ReadFile(existing), "keep me");
   EXPECT_TRUE(fs::is_symlink(dangling));
@@ -156,8 +155,7 @@ TEST(CopyFile, EachFailingStepLeavesTheTargetAsItWas) {
       const Result result = CopyFile(source, target, mode);
       faults::Arm(0);
       EXPECT_FALSE(result);
-      EXPECT_NE(result.description().find(target.string()), std::string::npos)
-          << result.description();
+      EXPECT_NE(Said(result).find(target.string()), std::string::npos) << Said(result);
       if (mode == CopyMode::Replace) {
         EXPECT_EQ(ReadFile(target), "old");
       } else {
@@ -176,7 +174,7 @@ TEST(ReadFileFacts, IdentityFollowsTheFileNotThePath) {
   fs::create_symlink("a.xml", folder / "soft.xml");
 
   const FileFacts a = ReadFileFacts(folder / "a.xml");
-  ASSERT_TRUE(a.result) << a.result.description();
+  ASSERT_TRUE(a.result) << Said(a.result);
   EXPECT_EQ(a.size, 5u);
   EXPECT_EQ(ReadFileFacts(folder / "hard.xml").identity, a.identity);
   EXPECT_EQ(ReadFileFacts(folder / "soft.xml").identity, a.identity);

@@ -50,7 +50,7 @@ class LockTest : public ::testing::Test {
     HistoryLocks holder;
     const Result holding = holder.Acquire(
         held, [] { ADD_FAILURE() << "nobody else holds it"; }, Never);
-    EXPECT_TRUE(holding) << holding.description();
+    EXPECT_TRUE(holding) << Said(holding);
     std::promise<bool> waited;
     std::thread second([&] {
       HistoryLocks locks;
@@ -62,7 +62,7 @@ class LockTest : public ::testing::Test {
             waited.set_value(true);
           },
           test::GiveUpAfter(kGuard));
-      EXPECT_TRUE(locked) << locked.description();
+      EXPECT_TRUE(locked) << Said(locked);
       if (!told) waited.set_value(false);
     });
     auto outcome = waited.get_future();
@@ -270,7 +270,7 @@ TEST_F(LockTest, JobsNamingFilesInOppositeOrdersNeverDeadlock) {
 TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
   std::optional<fs::path> folder = fs::path();
   const Result chosen = LockFolder(*folder);
-  ASSERT_TRUE(chosen) << chosen.description();
+  ASSERT_TRUE(chosen) << Said(chosen);
   EXPECT_EQ(*folder, runtime_ / "palvarin");
   EXPECT_EQ(fs::status(*folder).permissions(), fs::perms::owner_all);
 
@@ -278,13 +278,12 @@ TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
   fs::path unused;
   const Result refused = LockFolder(unused);
   EXPECT_FALSE(refused);
-  EXPECT_NE(refused.description().find(folder->string()), std::string::npos)
-      << refused.description();
+  EXPECT_NE(Said(refused).find(folder->string()), std::string::npos) << Said(refused);
   EXPECT_TRUE(unused.empty());
   HistoryLocks locks;
   const Result acquired = locks.Acquire({(files_ / "a.xml").string()}, [] {});
   EXPECT_FALSE(acquired);
-  EXPECT_EQ(acquired.description(), refused.description());
+  EXPECT_EQ(Said(acquired), Said(refused));
 
   fs::remove(*folder);
   fs::create_directory(files_ / "elsewhere");

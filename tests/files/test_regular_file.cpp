@@ -98,18 +98,18 @@ TEST_P(NotARegularFile, IsRefusedByEveryReaderWithoutBeingOpened) {
   const RegularFile file(path_);
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(file.Status().code, EINVAL);
-  EXPECT_EQ(file.Status().description(), "cannot read " + path_.string() + ": " + refusal);
+  EXPECT_EQ(Said(file.Status()), "cannot read " + path_.string() + ": " + refusal);
 
   const HistoryBytes bytes = ReadHistoryFile(path_);
   EXPECT_FALSE(bytes);
-  EXPECT_EQ(bytes.result.description(), file.Status().description());
+  EXPECT_EQ(Said(bytes.result), Said(file.Status()));
 
   EXPECT_FALSE(ReadFileFacts(path_).result);
   EXPECT_FALSE(HaveSameContent(path_, history_));
 
   const Result copied = CopyFile(path_, folder_ / "copy.xml", CopyMode::FailIfExists);
   EXPECT_FALSE(copied);
-  EXPECT_NE(copied.description().find(refusal), std::string::npos) << copied.description();
+  EXPECT_NE(Said(copied).find(refusal), std::string::npos) << Said(copied);
   EXPECT_FALSE(fs::exists(fs::symlink_status(folder_ / "copy.xml")));
 
   if (watch) {
@@ -122,10 +122,8 @@ TEST_P(NotARegularFile, IsNeverReplacedByAHistory) {
   const auto type = fs::status(path_).type();
   AtomicFile file;
   EXPECT_FALSE(file.Open(path_));
-  EXPECT_NE(file.Status().description().find("cannot replace"), std::string::npos)
-      << file.Status().description();
-  EXPECT_NE(file.Status().description().find(GetParam().kind), std::string::npos)
-      << file.Status().description();
+  EXPECT_NE(Said(file.Status()).find("cannot replace"), std::string::npos) << Said(file.Status());
+  EXPECT_NE(Said(file.Status()).find(GetParam().kind), std::string::npos) << Said(file.Status());
 
   EXPECT_FALSE(CopyFile(history_, path_, CopyMode::Replace));
   EXPECT_EQ(CopyFile(history_, path_, CopyMode::FailIfExists).code, EEXIST);
@@ -151,14 +149,14 @@ TEST(RegularFile, OpensAFileAndALinkToOneAndNamesWhatIsMissing) {
   fs::create_symlink(folder / "nowhere.xml", folder / "dangling.xml");
   for (const char* name : {"a.xml", "link.xml"}) {
     const RegularFile file(folder / name);
-    EXPECT_TRUE(file.IsOpen()) << name << ": " << file.Status().description();
+    EXPECT_TRUE(file.IsOpen()) << name << ": " << Said(file.Status());
     EXPECT_EQ(file.Info().st_size, 6) << name;
   }
   for (const char* name : {"missing.xml", "dangling.xml"}) {
     const RegularFile file(folder / name);
     EXPECT_FALSE(file.IsOpen()) << name;
     EXPECT_EQ(file.Status().code, ENOENT) << name;
-    EXPECT_EQ(file.Status().description(),
+    EXPECT_EQ(Said(file.Status()),
               "cannot open " + (folder / name).string() + ": " + std::strerror(ENOENT));
   }
 }
@@ -178,11 +176,11 @@ TEST(ReadHistoryFile, ReadsTheWholeFileWithRoomForTheParserOrRefusesIt) {
     if (readable >= 0) {
       EXPECT_FALSE(read);
       EXPECT_EQ(read.result.code, EIO);
-      EXPECT_EQ(read.result.description(), "cannot read " + (folder / "a.xml").string() +
-                                               ": it became shorter while it was read");
+      EXPECT_EQ(Said(read.result), "cannot read " + (folder / "a.xml").string() +
+                                       ": it became shorter while it was read");
       continue;
     }
-    ASSERT_TRUE(read) << read.result.description();
+    ASSERT_TRUE(read) << Said(read.result);
     ASSERT_EQ(read.size, bytes.size());
     EXPECT_EQ(std::string(read.data.get(), read.size), bytes);
   }
@@ -199,8 +197,7 @@ TEST(ReadHistoryFile, RefusesAFileLargerThanMemoryUnread) {
   const HistoryBytes read = ReadHistoryFile(path);
   EXPECT_FALSE(read);
   EXPECT_EQ(read.result.code, ENOMEM);
-  EXPECT_NE(read.result.description().find(path.string()), std::string::npos)
-      << read.result.description();
+  EXPECT_NE(Said(read.result).find(path.string()), std::string::npos) << Said(read.result);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "files/io_faults.hpp"
 #include "files/split_path.hpp"
 #include "job/backup_rotation.hpp"
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -198,8 +199,7 @@ TEST(MakeBackup, TheSameSecondTwiceIsFineOnlyForTheSameContent) {
   WriteFile(input, "changed");
   const Result refused = MakeBackupAt(input, 0, now);
   EXPECT_FALSE(refused);
-  EXPECT_NE(refused.description().find(BackupName(input, now)), std::string::npos)
-      << refused.description();
+  EXPECT_NE(Said(refused).find(BackupName(input, now)), std::string::npos) << Said(refused);
   EXPECT_EQ(ReadFile(BackupName(input, now)), "first");
 }
 
@@ -222,7 +222,7 @@ TEST(MakeBackup, AFailingCopyDeletesNoBackup) {
     faults::Arm(0);
 
     EXPECT_FALSE(madeBackup);
-    EXPECT_FALSE(madeBackup.description().empty());
+    EXPECT_FALSE(Said(madeBackup).empty());
     EXPECT_EQ(ListBackups(input), (std::vector<std::string>{made[2], made[1], made[0]}));
   }
 }

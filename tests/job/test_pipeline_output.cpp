@@ -20,6 +20,7 @@
 #include "support/job_settings.hpp"
 #include "support/reference_output.hpp"
 #include "support/test_support.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -104,7 +105,7 @@ TEST(MergeFilePair, WritesWhatCopyingIntoADocumentWrites) {
 
     const std::string output = row.overwrite ? first : std::string(folder / "streamed.xml");
     const PairReport report = MergeFilePair(first, second, output, options, profile);
-    ASSERT_EQ(report.outcome, PairOutcome::Merged) << row.name << ": " << report.cause.English();
+    ASSERT_EQ(report.outcome, PairOutcome::Merged) << row.name << ": " << Word(report.cause);
     EXPECT_EQ(ReadFile(output), reference.bytes) << row.name;
     EXPECT_EQ(report.counts.fromBoth, reference.counts.fromBoth) << row.name;
     EXPECT_EQ(report.counts.cutOff, reference.counts.cutOff) << row.name;
@@ -173,7 +174,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   ASSERT_EQ(report.pairs.size(), merged.size());
   std::vector<std::string> copiedInReport;
   for (const CopyReport& copy : report.copies) {
-    EXPECT_EQ(copy.outcome, CopyOutcome::Copied) << copy.to << ": " << copy.cause.English();
+    EXPECT_EQ(copy.outcome, CopyOutcome::Copied) << copy.to << ": " << Word(copy.cause);
     copiedInReport.push_back(copy.to);
   }
   std::vector<std::string> copied = copiedFrom1;
@@ -189,7 +190,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
       EXPECT_FALSE(std::filesystem::exists(out / name));
       continue;
     }
-    ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << pair.cause.English();
+    ASSERT_EQ(pair.outcome, PairOutcome::Merged) << name << ": " << Word(pair.cause);
     const Reference reference =
         MergeByCopying(pc1 / name, pc2 / name, archive, folder / "reference" / name);
     EXPECT_EQ(ReadFile(out / name), reference.bytes) << name;

@@ -7,6 +7,7 @@
 #include "history/log_writer.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "support/reference_output.hpp"
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin::test {
@@ -107,12 +108,12 @@ std::string SaveThroughRecords(const pugi::xml_document& input1, const pugi::xml
   const int last =
       MergeEntryLists(sink, list1, list2, HeldByBothSince(cutoff, input1, input2), counts);
   AtomicFile file;
-  EXPECT_TRUE(file.Open(path)) << file.Status().description();
+  EXPECT_TRUE(file.Open(path)) << Said(file.Status());
   LogWriter writer(file);
   writer.BeginLog(last);
   for (const auto& record : sink.Records()) writer.WriteEntry(record.entry, record.session);
   writer.EndLog();
-  EXPECT_TRUE(writer.Flush() && file.Commit()) << file.Status().description();
+  EXPECT_TRUE(writer.Flush() && file.Commit()) << Said(file.Status());
   return ReadFile(path);
 }
 

@@ -4,6 +4,8 @@
 #include <random>
 #include <vector>
 
+#include "support/reference_time.hpp"
+
 namespace palvarin::test {
 namespace {
 

@@ -9,6 +9,7 @@
 #include "merge/merge_entry_lists.hpp"
 #include "merge_fixtures.hpp"
 #include "random_history.hpp"
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "regional_time.hpp"
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {

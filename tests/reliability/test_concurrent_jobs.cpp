@@ -330,7 +330,7 @@ TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
     HistoryLocks locks;
     const Result locked = LockJobFiles(
         row.job, locks, [] { ADD_FAILURE() << "no other job runs"; }, [] { return false; });
-    ASSERT_TRUE(locked) << locked.description();
+    ASSERT_TRUE(locked) << Said(locked);
     for (const char* path : row.locked) EXPECT_TRUE(Held(root / path)) << path;
     EXPECT_FALSE(Held(root / "out" / "carol.xml"));
   }
@@ -355,7 +355,7 @@ TEST(JobLocks, NamesAddedWhileAJobWaitedAreLockedToo) {
         otherJob.Release();
       },
       test::GiveUpAfter());
-  ASSERT_TRUE(locked) << locked.description();
+  ASSERT_TRUE(locked) << Said(locked);
   EXPECT_TRUE(waited);
   EXPECT_TRUE(Held(root / "pc1" / "bob.xml"));
   EXPECT_TRUE(Held(root / "pc2" / "bob.xml"));

@@ -55,7 +55,7 @@ TEST(MergeIdentities, RoundTripInTheOrderGiven) {
               static_cast<std::int64_t>(16 * row.identities.size()))
         << row.name;
   }
-  EXPECT_EQ(reopened.TakeProblem().description(), "");
+  EXPECT_EQ(Said(reopened.TakeProblem()), "");
 }
 
 TEST(MergeIdentities, StoredAsLittleEndianLowThenHigh) {
@@ -93,7 +93,7 @@ TEST(MergeIdentities, ATimeWithoutIdentitiesHasNone) {
   ProfileStore store(folder / "profile.sqlite3");
   ASSERT_TRUE(store.WriteProfileString(kMergeTimeSection, kKey, kStamp));
   EXPECT_EQ(store.ReadMergeIdentities(kKey, kStamp), std::nullopt);
-  EXPECT_EQ(store.TakeProblem().description(), "");
+  EXPECT_EQ(Said(store.TakeProblem()), "");
 }
 
 TEST(MergeIdentities, OnlyWholeIdentitiesRead) {
@@ -155,7 +155,7 @@ TEST_F(RefusedMergeRecord, WhenTheIdentitiesCannotBeStoredTheTimeIsNotEither) {
   }
   ExpectRefused(kKey);
   ExpectRefused(kNewKey);
-  EXPECT_NE(store_.TakeProblem().description().find("cannot write"), std::string::npos);
+  EXPECT_NE(Said(store_.TakeProblem()).find("cannot write"), std::string::npos);
 }
 
 TEST_F(RefusedMergeRecord, WhenTheWriteIsRefusedNothingChanges) {
@@ -164,7 +164,7 @@ TEST_F(RefusedMergeRecord, WhenTheWriteIsRefusedNothingChanges) {
     ExpectRefused(key);
   }
   faults::Arm(0);
-  EXPECT_NE(store_.TakeProblem().description().find("cannot write"), std::string::npos);
+  EXPECT_NE(Said(store_.TakeProblem()).find("cannot write"), std::string::npos);
 }
 
 }  // namespace

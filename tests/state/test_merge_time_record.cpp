@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "state/merge_time_record.hpp"
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 #include "time/time_stamp.hpp"
 

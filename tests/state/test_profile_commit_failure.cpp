@@ -10,6 +10,7 @@
 
 #include "state/merge_time_record.hpp"
 #include "state/profile_store.hpp"
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -54,7 +55,7 @@ int WriteWithoutRoomToGrow(const std::filesystem::path& file, const WriteRow& ro
   if (::setrlimit(RLIMIT_FSIZE, &none) != 0) return 64;
   int breaches = 0;
   if (row.write(store)) breaches |= kSaidWritten;
-  const std::string warning = store.TakeProblem().description();
+  const std::string warning = Said(store.TakeProblem());
   if (warning.find("cannot write to the profile") == std::string::npos) breaches |= kNoWarning;
   const MergeTimeRecord record = ReadMergeTime(store, "/a.xml", "/b.xml");
   if (!record.found || record.time != MakeTime(2006, 1, 2, 3, 4, 5)) {
@@ -90,7 +91,7 @@ TEST_P(FailedCommit, IsReportedAndKeepsTheOldValue) {
   EXPECT_FALSE(breaches & kValueChanged) << "the failed write changed the record";
 
   ProfileStore store(file);
-  EXPECT_TRUE(store.IsAvailable()) << store.TakeProblem().description();
+  EXPECT_TRUE(store.IsAvailable()) << Said(store.TakeProblem());
   EXPECT_EQ(store.GetProfileString(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"), ""),
             kOldStamp);
   EXPECT_TRUE(WriteTime(store)) << "the store still works";

@@ -57,7 +57,7 @@ TEST(ProfileSchema, AVersionZeroProfileIsUpgradedKeepingEveryRecord) {
   {
     ProfileStore store(file);
     EXPECT_TRUE(store.IsAvailable());
-    EXPECT_EQ(store.TakeProblem().description(), "");
+    EXPECT_EQ(Said(store.TakeProblem()), "");
     ExpectRecordsKept(store);
     EXPECT_EQ(store.ReadMergeIdentities("/b/x.xml_/a/x.xml", "20060102030405"), std::nullopt);
     const EntryIdentity identity{7, 9};
@@ -99,10 +99,10 @@ TEST_P(NewerProfile, IsReadButNeverChanged) {
     const EntryIdentity identity{1, 2};
     EXPECT_FALSE(store.WriteMergeRecord("/b/x.xml_/a/x.xml", "20990102030405", {&identity, 1}));
     ExpectRecordsKept(store);
-    const std::string warning = store.TakeProblem().description();
+    const std::string warning = Said(store.TakeProblem());
     EXPECT_NE(warning.find(file.string()), std::string::npos) << warning;
     EXPECT_NE(warning.find("newer version"), std::string::npos) << warning;
-    EXPECT_EQ(store.TakeProblem().description(), "") << "the warning is given once";
+    EXPECT_EQ(Said(store.TakeProblem()), "") << "the warning is given once";
   }
 
   EXPECT_EQ(ReadFile(file), bytes);

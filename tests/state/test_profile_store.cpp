@@ -75,7 +75,7 @@ TEST(ProfileStore, NamesAndTextsOfAnyKindRoundTrip) {
     EXPECT_EQ(reopened.GetProfileString("FileMergeTime", row.name, "absent"), row.text)
         << row.label;
   }
-  EXPECT_EQ(reopened.TakeProblem().description(), "");
+  EXPECT_EQ(Said(reopened.TakeProblem()), "");
 }
 
 TEST(ProfileStore, NamesAndSectionsAreComparedExactly) {
@@ -203,9 +203,9 @@ TEST_P(UnreadableStore, GivesDefaultsOneWarningAndStaysAsItIs) {
   EXPECT_EQ(store.GetProfileInt("Setting", "BackupMax", 0), 0);
   EXPECT_FALSE(store.WriteProfileString("Setting", "Path1", "/somewhere"));
   EXPECT_FALSE(store.WriteProfileInt("Setting", "BackupMax", 4));
-  const std::string warning = store.TakeProblem().description();
+  const std::string warning = Said(store.TakeProblem());
   EXPECT_NE(warning.find(file.string()), std::string::npos) << warning;
-  EXPECT_EQ(store.TakeProblem().description(), "") << "the warning is given once";
+  EXPECT_EQ(Said(store.TakeProblem()), "") << "the warning is given once";
   EXPECT_EQ(ReadFile(file), bytes);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
@@ -224,7 +224,7 @@ TEST(ProfileStore, AnUnusableLocationLosesNothingElseAndSaysSo) {
   EXPECT_FALSE(store.IsAvailable());
   EXPECT_EQ(store.GetProfileString("Setting", "OutTarget", "OverWrite"), "OverWrite");
   EXPECT_FALSE(store.WriteProfileString("FileMergeTime", "a_b", "20060102030405"));
-  EXPECT_NE(store.TakeProblem().description().find(blocker.string()), std::string::npos);
+  EXPECT_NE(Said(store.TakeProblem()).find(blocker.string()), std::string::npos);
   EXPECT_EQ(ReadFile(blocker), "a regular file where a folder should be");
 }
 
@@ -232,14 +232,14 @@ TEST(ProfileStore, ARefusedWriteKeepsTheOlderValueAndIsReported) {
   TempFolder folder;
   ProfileStore store(folder / "profile.sqlite3");
   ASSERT_TRUE(store.WriteProfileString("FileMergeTime", "a_b", "20060102030405"));
-  EXPECT_EQ(store.TakeProblem().description(), "") << "a healthy store has nothing to say";
+  EXPECT_EQ(Said(store.TakeProblem()), "") << "a healthy store has nothing to say";
 
   faults::Arm(1);
   EXPECT_FALSE(store.WriteProfileString("FileMergeTime", "a_b", "20990102030405"));
   faults::Arm(0);
 
   EXPECT_EQ(store.GetProfileString("FileMergeTime", "a_b", ""), "20060102030405");
-  EXPECT_NE(store.TakeProblem().description().find("cannot write"), std::string::npos);
+  EXPECT_NE(Said(store.TakeProblem()).find("cannot write"), std::string::npos);
   EXPECT_TRUE(store.WriteProfileString("FileMergeTime", "a_b", "20070102030405"));
 }
 

@@ -22,22 +22,24 @@ std::optional<LogDocument> CreateEmptyLog() {
 
 void DocumentSink::Append(const MergedEntry& merged) {
   pugi::xml_node root = output_.Root();
-  if (!root) throw XmlError(kErrorPointer, "the output document has no root");
+  if (!root) throw XmlError(kErrorPointer, Reason{.detail = "the output document has no root"});
   pugi::xml_node copy = root.append_copy(merged.entry);
-  if (!copy) throw XmlError(kErrorOutOfMemory, "no memory to copy an entry into the output");
+  if (!copy)
+    throw XmlError(kErrorOutOfMemory,
+                   Reason{.detail = "no memory to copy an entry into the output"});
   SetIntegerAttribute(copy, "SessionID", merged.session);
 }
 
 void AddLogSkeleton(LogDocument& document) {
   pugi::xml_document& xml = document.Xml();
   pugi::xml_node root = xml.first_child();
-  if (!root) throw XmlError(kErrorPointer, "the output document has no root");
+  if (!root) throw XmlError(kErrorPointer, Reason{.detail = "the output document has no root"});
   pugi::xml_node declaration = xml.insert_child_before(pugi::node_declaration, root);
   pugi::xml_node stylesheet = xml.insert_child_before(pugi::node_pi, root);
   if (!declaration || !declaration.append_attribute("version").set_value("1.0") || !stylesheet ||
       !stylesheet.set_name("xml-stylesheet") ||
       !stylesheet.set_value("type='text/xsl' href='MessageLog.xsl'")) {
-    throw XmlError(kErrorOutOfMemory, "no memory for the output prolog");
+    throw XmlError(kErrorOutOfMemory, Reason{.detail = "no memory for the output prolog"});
   }
 }
 
@@ -48,10 +50,10 @@ void SetSessionRange(LogDocument& document, int lastSession) {
 
 void SaveLogDocument(const LogDocument& document, const std::filesystem::path& path) {
   AtomicFile file;
-  if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().description());
+  if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().reason);
   LogWriter writer(file);
   writer.WriteDocument(document.Xml());
-  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().description());
+  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().reason);
 }
 
 }  // namespace palvarin

@@ -16,6 +16,7 @@
 
 #include "entry_identity.hpp"
 #include "history/log_document.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin::test {
 
@@ -214,3 +215,9 @@ std::string CanonicalTree(pugi::xml_node top) {
 }
 
 }  // namespace palvarin::test
+
+namespace palvarin {
+
+std::string Said(const Result& result) { return Word(result.reason); }
+
+}  // namespace palvarin

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.hpp"
 #include "history/entry_identity.hpp"
 
 namespace palvarin::test {
@@ -91,3 +92,10 @@ std::vector<EntryIdentity> Identities(const std::filesystem::path& history);
 std::string CanonicalTree(pugi::xml_node node);
 
 }  // namespace palvarin::test
+
+namespace palvarin {
+
+// What `result` says in the language in use; empty for a success.
+std::string Said(const Result& result);
+
+}  // namespace palvarin

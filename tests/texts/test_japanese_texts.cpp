@@ -104,12 +104,12 @@ JobReport FullReport() {
   report.pairs.push_back(pair("c.xml", "d.xml", "", PairOutcome::Unchanged));
   report.pairs.push_back(pair("e.xml", "f.xml", "", PairOutcome::Failed));
   report.pairs.back().problem = PairProblem::NotAHistory;
-  report.pairs.back().cause = std::string("broken");
+  report.pairs.back().cause = Reason{.detail = "broken"};
   report.copies.push_back(
       {false, false, "g.xml", "h.xml", CopyOutcome::Copied, CopyProblem::None, {}});
   report.copies.push_back({false, false, "i.xml", "j.xml", CopyOutcome::Failed, CopyProblem::Failed,
-                           std::string("full")});
-  report.warnings.push_back({JobWarning::Kind::FolderNotRead, std::string("profile")});
+                           Reason{.detail = "full"}});
+  report.warnings.push_back({JobWarning::Kind::FolderNotRead, Reason{.detail = "profile"}});
   return report;
 }
 

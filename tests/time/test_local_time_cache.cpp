@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 #include "time/local_time_cache.hpp"
 #include "time/time_value.hpp"

@@ -86,7 +86,6 @@ Widget* Child(QWidget& parent, const char* name) {
 // A folder job that merged one pair, copied a file found on one side only, and failed on a
 // pair whose first file is broken, with the reason the core gives for it.
 palvarin::JobReport SampleReport() {
-  using palvarin::Say;
   const std::string out =
       palvarin::TextLanguage() == "ja" ? "/home/user/統合/" : "/home/user/merged/";
   palvarin::JobReport report;
@@ -106,10 +105,10 @@ palvarin::JobReport SampleReport() {
   bob.output = out + "bob@example.com.xml";
   bob.outcome = palvarin::PairOutcome::Failed;
   bob.problem = palvarin::PairProblem::NotAHistory;
-  bob.cause =
-      Say("{0} is not a message history: {1}",
-          {bob.first, Say("it is no well-formed XML ({0} at byte {1})",
-                          {std::string("Error parsing start element tag"), std::string("48213")})});
+  bob.cause = {.kind = palvarin::ReasonKind::NotWellFormed,
+               .path = bob.first,
+               .detail = "Error parsing start element tag",
+               .offset = 48213};
   report.pairs.push_back(bob);
   palvarin::CopyReport carol;
   carol.from = "/home/user/PC2/carol@example.com.xml";

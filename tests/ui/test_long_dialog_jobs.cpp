@@ -24,6 +24,7 @@
 #include "job_progress_dialog.hpp"
 #include "job_results_dialog.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
 #include "texts/progress_text.hpp"
 #include "ui_fixtures.hpp"
 
@@ -231,9 +232,10 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
     pair.first = "/home/someone/pc1/contact" + std::to_string(i) + "@example.com.xml";
     pair.second = "/home/someone/pc2/contact" + std::to_string(i) + "@example.com.xml";
     pair.problem = PairProblem::NotAHistory;
-    pair.cause = pair.first +
-                 " is not a message history: it is no well-formed XML (Error parsing start "
-                 "element tag at byte 12)";
+    pair.cause = {.kind = ReasonKind::NotWellFormed,
+                  .path = pair.first,
+                  .detail = "Error parsing start element tag",
+                  .offset = 12};
     report.pairs.push_back(std::move(pair));
   }
   CopyReport copy;
@@ -254,7 +256,10 @@ TEST(JobResultsDialog, AThousandFailuresFitASmallScreen) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->topLevelItemCount(), 1001);
   EXPECT_EQ(list->topLevelItem(0)->text(0), QTr("failed"));
-  EXPECT_TRUE(list->topLevelItem(0)->text(JobResultsDialog::kDetail).contains("byte 12"));
+  // The parser's own words stand as they are in every language.
+  EXPECT_TRUE(list->topLevelItem(0)
+                  ->text(JobResultsDialog::kDetail)
+                  .contains("Error parsing start element tag"));
   EXPECT_EQ(list->topLevelItem(1000)->text(0), QTr("copied"));
   EXPECT_GT(list->verticalScrollBar()->maximum(), 0) << "the list does not scroll";
   auto* ok = dialog.findChild<QPushButton*>("okButton");
@@ -360,7 +365,7 @@ TEST(JobResultsDialog, WholePathsAndTheCurrentRowAsText) {
   failed.second = deep + "pc2/bob@example.com.xml";
   failed.outcome = PairOutcome::Failed;
   failed.problem = PairProblem::NotAHistory;
-  failed.cause = Phrase(failed.first + " is no well-formed XML (at byte 12)");
+  failed.cause = {.kind = ReasonKind::NotWellFormed, .path = failed.first, .offset = 12};
   report.pairs.push_back(failed);
   CopyReport copy;
   copy.from = deep + "pc2/carol@example.com.xml";

@@ -42,7 +42,7 @@ class AtomicFile {
   const Result& Status() const { return status_; }
 
  private:
-  bool Fail(std::string_view pattern, int code);
+  bool Fail(ReasonKind kind, int code);
   bool SetAttributes();
   bool Place();
   void Discard();

@@ -39,7 +39,7 @@ struct PairReport {
   // as it was follows from them: its inputs always, its output too when it failed while
   // writing it; the backups below were made all the same.
   PairProblem problem = PairProblem::None;
-  Phrase cause;             // the reason the file system or the history gave
+  Reason cause;             // the reason the file system or the history gave
   std::string problemPath;  // BackupFailed, SharedFile
   std::string otherPath;    // SharedFile
   MergeCounts counts;
@@ -74,13 +74,13 @@ struct CopyReport {
   std::string to;
   CopyOutcome outcome = CopyOutcome::Failed;
   CopyProblem problem = CopyProblem::None;
-  Phrase cause;  // NotAHistory, Failed: the reason the history or the file system gave
+  Reason cause;  // NotAHistory, Failed: the reason the history or the file system gave
 };
 
 // Something the user should know about the job as a whole.
 struct JobWarning {
   enum class Kind { FolderNotRead, SettingsNotSaved } kind;
-  Phrase cause;  // FolderNotRead: why
+  Reason cause;  // FolderNotRead: why
 };
 
 // Everything one job did, for the terminal and for the dialog alike.

@@ -79,9 +79,10 @@ class ProfileStore {
   std::optional<int> SchemaVersion();
   bool Upgrade();
   bool LeaveUnchanged();
-  std::string Reason() const;
-  bool Unusable(Phrase reason);
-  bool Problem(Phrase text);
+  std::string DatabaseWords() const;
+  bool Unusable(ReasonKind kind);
+  bool Unusable(std::string why);  // in the database's words
+  bool Problem(ReasonKind kind, std::string detail = {}, int code = 0);
   static StoredValue ColumnValue(sqlite3_stmt* row);
   bool Found(int step);
   StoredValue Read(std::string_view section, std::string_view entry);

@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/phrase.hpp"
-
 namespace palvarin {
 
 // Every text the user sees is written in English in the source and looked up here, gettext
@@ -52,10 +50,8 @@ std::string_view Tr(std::string_view english);
 // in another language.
 std::string_view TrN(std::string_view singular, std::string_view plural, unsigned long count);
 
-// `pattern` with "{0}", "{1}", ... replaced by `values`; translators may reorder them.
+// `pattern` with "{0}", "{1}", ... replaced by `values`; translators may reorder them. Any
+// other brace stays as it is.
 std::string Format(std::string_view pattern, std::initializer_list<std::string_view> values);
-
-// `phrase`, which the core made in English, in the language in use.
-std::string Word(const Phrase& phrase);
 
 }  // namespace palvarin

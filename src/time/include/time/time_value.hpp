@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace palvarin {
@@ -14,24 +13,14 @@ using TimeValue = std::int64_t;
 inline constexpr TimeValue kEarliestTime = 0;
 inline constexpr TimeValue kLatestTime = 32535215999;
 
-// Raised when calendar fields name a moment outside the representable range.
-class InvalidTimeError : public std::runtime_error {
- public:
-  static constexpr std::uint32_t kStatus = 0x80070057;
-  InvalidTimeError() : std::runtime_error("time stamp outside 1970-01-01 .. 3000-12-31") {}
-  std::uint32_t Status() const { return kStatus; }
-};
-
 // Local calendar fields as a history file or a record names them, any of them out of range.
 struct LocalFields {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-// Local calendar fields to a TimeValue, carrying out-of-range fields over as mktime does.
-// A local time that occurs twice (clocks set back) gives the earlier moment, every time.
-TimeValue MakeTime(int year, int month, int day, int hour, int minute, int second);
-
-// MakeTime, none where it raises InvalidTimeError.
+// Local calendar fields to a TimeValue, carrying out-of-range fields over as mktime does; none
+// for a moment outside the representable range. A local time that occurs twice (clocks set
+// back) gives the earlier moment, every time.
 std::optional<TimeValue> TryMakeTime(const LocalFields& fields);
 
 // strftime of the local time of `value`; empty when the pattern is absent, the value is out

@@ -1,10 +1,12 @@
-// Every pattern a core layer words its failures with is in the catalogue: a pattern that the
-// template missed would reach a Japanese user in English, and the catalogue test, which walks
-// the template, could not see it.
+// Every reason a core layer gives is worded in both languages: a kind that texts left unworded
+// would reach a Japanese user in English, or reach nobody at all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "files/atomic_file.hpp"
@@ -19,13 +21,14 @@
 #include "support/test_language.hpp"
 #include "support/test_support.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin::test {
 namespace {
 
 struct Failure {
   std::string what;
-  Phrase reason;
+  Reason reason;
 };
 
 // Failures of every layer below the front ends, each as the user would meet it.
@@ -77,19 +80,56 @@ std::vector<Failure> CoreFailures(const TempFolder& folder) {
   return failures;
 }
 
-TEST(CorePhrases, EveryPatternHasAJapaneseTranslation) {
+TEST(CoreReasons, EveryFailureMetIsWordedInJapaneseWithItsPath) {
   TempFolder folder;
   const std::vector<Failure> failures = CoreFailures(folder);
   ScopedLanguage japanese(kJapaneseLocale);
   for (const Failure& failure : failures) {
-    ASSERT_FALSE(failure.reason.empty()) << failure.what << ": no failure";
-    int patterns = 0;
-    failure.reason.ForEachPattern([&](std::string_view pattern) {
-      ++patterns;
-      EXPECT_NE(Tr(pattern), pattern) << failure.what << ": \"" << pattern << "\"";
-    });
-    EXPECT_GT(patterns, 0) << failure.what;
-    EXPECT_TRUE(HasJapanese(Word(failure.reason))) << failure.what;
+    ASSERT_NE(failure.reason.kind, ReasonKind::None) << failure.what << ": no failure";
+    const std::string worded = Word(failure.reason);
+    EXPECT_TRUE(HasJapanese(worded)) << failure.what << ": " << worded;
+    EXPECT_NE(worded.find(failure.reason.path), std::string::npos) << failure.what << worded;
+  }
+}
+
+// Each kind has words of its own in both languages, naming its path: a kind that fell through
+// to the system's reason alone would tell the user nothing of what failed.
+TEST(CoreReasons, EveryKindIsWordedAndNamesItsPath) {
+  const Reason base{.path = "/h/alice.xml", .code = EACCES, .detail = "detail"};
+  for (const char* language : {"C", kJapaneseLocale}) {
+    ScopedLanguage chosen(language);
+    std::vector<std::string> seen;
+    for (int kind = 1; kind <= static_cast<int>(ReasonKind::ProfileNotWritten); ++kind) {
+      Reason reason = base;
+      reason.kind = static_cast<ReasonKind>(kind);
+      const std::string worded = Word(reason);
+      const bool pathless = reason.kind == ReasonKind::StoppedWhileWaiting ||
+                            reason.kind == ReasonKind::NoMemoryToSet;
+      EXPECT_TRUE(pathless || worded.find(base.path) != std::string::npos) << kind << worded;
+      EXPECT_NE(worded, Word({.path = base.path, .code = EACCES})) << kind;
+      EXPECT_EQ(std::count(seen.begin(), seen.end(), worded), 0) << kind << " " << worded;
+      seen.push_back(worded);
+    }
+  }
+}
+
+// The common system reasons are translated; in English every one stays the C library's words.
+TEST(SystemReason, CommonReasonsAreTranslatedAndReadAsTheCLibraryInEnglish) {
+  const struct {
+    int code;
+    bool translated;
+  } rows[] = {
+      {ENOENT, true}, {EACCES, true}, {EPERM, true},      {ENOSPC, true},       {EDQUOT, true},
+      {EROFS, true},  {EIO, true},    {ENOMEM, true},     {EEXIST, true},       {ENOTDIR, true},
+      {EISDIR, true}, {ELOOP, true},  {EMFILE, true},     {ENAMETOOLONG, true}, {EBUSY, true},
+      {EFBIG, true},  {EXDEV, false}, {ENOTEMPTY, false}, {12345, false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(SystemReason(row.code), std::generic_category().message(row.code)) << row.code;
+  }
+  ScopedLanguage japanese(kJapaneseLocale);
+  for (const auto& row : rows) {
+    EXPECT_EQ(HasJapanese(SystemReason(row.code)), row.translated) << row.code;
   }
 }
 
