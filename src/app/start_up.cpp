@@ -56,9 +56,10 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   user.ShowJobReport(result.report);
   int status = result.report.AnyFailed() ? kExitPairFailed : kExitDone;
   if (!line.reportFile.empty()) {
-    if (const Result written = terminal.WriteJsonReport(result.report, line.reportFile); !written) {
+    if (const Result<> written = terminal.WriteJsonReport(result.report, line.reportFile);
+        !written) {
       user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
-                              {line.reportFile, Word(written.reason)}));
+                              {line.reportFile, Word(written.reason())}));
       status = kExitPairFailed;
     }
   }
@@ -89,8 +90,8 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   const bool terminalOnly = line.headless || windows == nullptr ||
                             (line.longForms && (line.error || line.helpOnTerminal || line.version));
   FrontEnd& user = terminalOnly ? terminal : *windows;
-  if (const Result problem = profile.TakeProblem(); !problem) {
-    user.ShowWarning(Word(problem.reason));
+  if (const Result<> problem = profile.TakeProblem(); !problem) {
+    user.ShowWarning(Word(problem.reason()));
   }
   if (arguments.empty()) return user.RunDialog(settings, profile);
 

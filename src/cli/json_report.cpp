@@ -175,7 +175,7 @@ std::string JobReportJson(const JobReport& report) {
   return out;
 }
 
-Result WriteJobReportJson(const JobReport& report, const std::string& file) {
+Result<> WriteJobReportJson(const JobReport& report, const std::string& file) {
   return WriteReportFile(file, JobReportJson(report));
 }
 

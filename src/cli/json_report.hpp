@@ -17,6 +17,6 @@ std::string JobReportJson(const JobReport& report);
 
 // Writes JobReportJson to `file` through a flushed temporary file; fails with the reason when
 // it cannot.
-Result WriteJobReportJson(const JobReport& report, const std::string& file);
+Result<> WriteJobReportJson(const JobReport& report, const std::string& file);
 
 }  // namespace palvarin

@@ -74,7 +74,7 @@ void TerminalFrontEnd::ShowProgressOnTerminal() {
   ShowProgress(known ? size.ws_col : 80);
 }
 
-Result TerminalFrontEnd::WriteJsonReport(const JobReport& report, const std::string& file) {
+Result<> TerminalFrontEnd::WriteJsonReport(const JobReport& report, const std::string& file) {
   return WriteJobReportJson(report, file);
 }
 

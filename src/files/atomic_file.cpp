@@ -63,10 +63,10 @@ void SyncFolderOf(const std::filesystem::path& file) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Fail(ReasonKind kind, int code) {
+const Result<>& AtomicFile::Fail(ReasonKind kind, int code) {
   status_ = FileFailure(kind, target_, code);
   Discard();
-  return false;
+  return status_;
 }
 
 void AtomicFile::Discard() {
@@ -76,7 +76,13 @@ void AtomicFile::Discard() {
   temp_.clear();
 }
 
-bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) {
+// Writing or committing what is not open: the failure that closed it, or EBADF for a file
+// never opened.
+const Result<>& AtomicFile::NotOpen() {
+  return status_ ? Fail(ReasonKind::CannotWrite, EBADF) : status_;
+}
+
+const Result<>& AtomicFile::Open(const std::filesystem::path& target, Placement placement) {
   Discard();
   placement_ = placement;
   target_ = placement == Placement::Replace ? ResolveLink(target) : target;
@@ -86,7 +92,7 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   if (placement == Placement::Replace && ::stat(target_.c_str(), &existing) == 0 &&
       !S_ISREG(existing.st_mode)) {
     status_ = NotRegularFile(ReasonKind::ReplaceNotRegular, target_, existing.st_mode);
-    return false;
+    return status_;
   }
   if (!faults::Allow("create")) return Fail(ReasonKind::CannotCreateBeside, EIO);
   std::string name = ".";
@@ -96,11 +102,11 @@ bool AtomicFile::Open(const std::filesystem::path& target, Placement placement) 
   fd_ = ::mkostemps(pattern.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC);
   if (fd_ < 0) return Fail(ReasonKind::CannotCreateBeside, errno);
   temp_ = pattern;
-  return true;
+  return status_;
 }
 
-bool AtomicFile::Write(std::string_view bytes) {
-  if (fd_ < 0) return false;
+const Result<>& AtomicFile::Write(std::string_view bytes) {
+  if (fd_ < 0) return NotOpen();
   while (!bytes.empty()) {
     if (!faults::Allow("write")) return Fail(ReasonKind::CannotWrite, ENOSPC);
     const std::size_t allowed = faults::WritableBytes(bytes.size());
@@ -110,11 +116,11 @@ bool AtomicFile::Write(std::string_view bytes) {
     if (written < 0) return Fail(ReasonKind::CannotWrite, errno);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
-  return true;
+  return status_;
 }
 
 // The time is set after every write and before the file becomes visible.
-bool AtomicFile::SetAttributes() {
+const Result<>& AtomicFile::SetAttributes() {
   struct stat existing {};
   mode_t mode = newFileMode_.value_or(0666 & ~CurrentUmask());
   if (placement_ == Placement::Replace && ::stat(target_.c_str(), &existing) == 0) {
@@ -126,10 +132,10 @@ bool AtomicFile::SetAttributes() {
   if (lastWrite_ && ::futimens(fd_, times) != 0) {
     return Fail(ReasonKind::CannotSetAttributes, errno);
   }
-  return true;
+  return status_;
 }
 
-bool AtomicFile::Place() {
+const Result<>& AtomicFile::Place() {
   const bool replace = placement_ == Placement::Replace;
   int failure = 0;
   if (!faults::Allow("rename")) {
@@ -139,16 +145,16 @@ bool AtomicFile::Place() {
     failure = errno;
   }
   if (failure != 0) {
-    return replace ? Fail(ReasonKind::CannotReplace, failure)
-                   : Fail(ReasonKind::CannotCreate, failure);
+    return Fail(replace ? ReasonKind::CannotReplace : ReasonKind::CannotCreate, failure);
   }
   temp_.clear();
   SyncFolderOf(target_);
-  return true;
+  return status_;
 }
 
-bool AtomicFile::Commit() {
-  if (fd_ < 0 || !SetAttributes()) return false;
+const Result<>& AtomicFile::Commit() {
+  if (fd_ < 0) return NotOpen();
+  if (!SetAttributes()) return status_;
   if (faults::Flush(fd_) != 0) return Fail(ReasonKind::CannotFlush, errno);
   const int fd = fd_;
   fd_ = -1;

@@ -2,8 +2,8 @@
 
 namespace palvarin {
 
-Result FileFailure(ReasonKind kind, const std::filesystem::path& path, int code) {
-  return Result::Failure({.kind = kind, .path = path.string(), .code = code});
+Failure FileFailure(ReasonKind kind, const std::filesystem::path& path, int code) {
+  return Failure({.kind = kind, .path = path.string(), .code = code});
 }
 
 }  // namespace palvarin

@@ -37,7 +37,7 @@ ssize_t ReadFull(int fd, std::vector<char>& buffer) {
 FileTime FromStatx(const struct statx_timestamp& stamp) { return {stamp.tv_sec, stamp.tv_nsec}; }
 
 // Copies the bytes of `source` into `file`; false when reading or writing fails.
-Result CopyBytes(int source, const std::filesystem::path& from, AtomicFile& file) {
+Result<> CopyBytes(int source, const std::filesystem::path& from, AtomicFile& file) {
   std::vector<char> buffer(kChunk);
   for (;;) {
     const ssize_t got = ReadFull(source, buffer);
@@ -59,18 +59,14 @@ bool IsFolder(const std::filesystem::path& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
-FileFacts ReadFileFacts(const std::filesystem::path& path) {
-  FileFacts facts;
+Result<FileFacts> ReadFileFacts(const std::filesystem::path& path) {
   const RegularFile file(path);
-  if (!file.IsOpen()) {
-    facts.result = file.Status();
-    return facts;
-  }
+  if (!file.IsOpen()) return Failure{file.Status().reason()};
   struct statx info {};
   if (::statx(file.Get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
-    facts.result = FileFailure(ReasonKind::CannotExamine, path, errno);
-    return facts;
+    return FileFailure(ReasonKind::CannotExamine, path, errno);
   }
+  FileFacts facts;
   facts.identity = {::makedev(info.stx_dev_major, info.stx_dev_minor), info.stx_ino};
   facts.size = info.stx_size;
   facts.lastWrite = FromStatx(info.stx_mtime);
@@ -84,7 +80,8 @@ std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path) 
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev), info.st_ino};
 }
 
-Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to, CopyMode mode) {
+Result<> CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                  CopyMode mode) {
   const RegularFile source(from);
   if (!source.IsOpen()) return source.Status();
   const struct stat& info = source.Info();
@@ -100,7 +97,7 @@ Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& 
   return {};
 }
 
-Result DeleteFile(const std::filesystem::path& path) {
+Result<> DeleteFile(const std::filesystem::path& path) {
   if (!faults::Allow("delete")) return FileFailure(ReasonKind::CannotDelete, path, EIO);
   if (::unlink(path.c_str()) != 0) return FileFailure(ReasonKind::CannotDelete, path, errno);
   return {};

@@ -6,7 +6,7 @@
 
 namespace palvarin {
 
-Result ListFolder(const std::string& folder, std::vector<std::string>& names) {
+Result<> ListFolder(const std::string& folder, std::vector<std::string>& names) {
   std::error_code error;
   const std::filesystem::path where = folder.empty() ? "." : folder;
   std::filesystem::directory_iterator it(where, error);

@@ -14,12 +14,6 @@
 namespace palvarin {
 namespace {
 
-HistoryBytes Failure(Result result) {
-  HistoryBytes bytes;
-  bytes.result = std::move(result);
-  return bytes;
-}
-
 // A file beyond memory and swap together can never be loaded. Asking for its room anyway
 // could make the system start killing processes before the allocation fails.
 bool FitsInMemory(std::uint64_t size) {
@@ -32,28 +26,27 @@ bool FitsInMemory(std::uint64_t size) {
 
 }  // namespace
 
-HistoryBytes ReadHistoryFile(const std::filesystem::path& path) {
+Result<HistoryBytes> ReadHistoryFile(const std::filesystem::path& path) {
   const RegularFile file(path);
-  if (!file.IsOpen()) return Failure(file.Status());
+  if (!file.IsOpen()) return Failure{file.Status().reason()};
   const auto size = static_cast<std::uint64_t>(file.Info().st_size);
-  if (!FitsInMemory(size)) return Failure(FileFailure(ReasonKind::CannotRead, path, ENOMEM));
+  if (!FitsInMemory(size)) return FileFailure(ReasonKind::CannotRead, path, ENOMEM);
   HistoryBytes bytes;
   bytes.size = static_cast<std::size_t>(size);
   bytes.data.reset(new (std::nothrow) char[bytes.size + 1]);
-  if (!bytes.data) return Failure(FileFailure(ReasonKind::CannotRead, path, ENOMEM));
+  if (!bytes.data) return FileFailure(ReasonKind::CannotRead, path, ENOMEM);
   std::size_t done = 0;
   while (done < bytes.size) {
     const ssize_t got = faults::Read(file.Get(), bytes.data.get() + done, bytes.size - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      return Failure(FileFailure(ReasonKind::CannotRead, path, errno));
+      return FileFailure(ReasonKind::CannotRead, path, errno);
     }
     if (got == 0) break;
     done += static_cast<std::size_t>(got);
   }
   if (done < bytes.size) {
-    return Failure(Result::Failure(
-        {.kind = ReasonKind::ShortenedWhileRead, .path = path.string(), .code = EIO}));
+    return Failure({.kind = ReasonKind::ShortenedWhileRead, .path = path.string(), .code = EIO});
   }
   return bytes;
 }

@@ -69,18 +69,18 @@ struct flock ByteLock(off_t byte) {
 
 }  // namespace
 
-Result HistoryLocks::Fail(Result failure) {
+Result<> HistoryLocks::Fail(Failure failure) {
   Release();
   return failure;
 }
 
-Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
-                             const std::function<void()>& waiting,
-                             const std::function<bool()>& keepWaiting) {
+Result<> HistoryLocks::Acquire(const std::vector<std::string>& paths,
+                               const std::function<void()>& waiting,
+                               const std::function<bool()>& keepWaiting) {
   Release();
-  std::filesystem::path folder;
-  if (Result chosen = LockFolder(folder); !chosen) return Fail(std::move(chosen));
-  const auto file = folder / kLockFileName;
+  const Result<std::filesystem::path> folder = LockFolder();
+  if (!folder) return Fail({folder.reason()});
+  const auto file = *folder / kLockFileName;
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd_ < 0) return Fail(FileFailure(ReasonKind::CannotOpenLockFile, file, errno));
   std::vector<off_t> bytes;
@@ -101,7 +101,7 @@ Result HistoryLocks::Acquire(const std::vector<std::string>& paths,
         waiting();
       }
       if (keepWaiting && !keepWaiting()) {
-        return Fail(Result::Failure({.kind = ReasonKind::StoppedWhileWaiting, .code = ECANCELED}));
+        return Fail(Failure({.kind = ReasonKind::StoppedWhileWaiting, .code = ECANCELED}));
       }
       std::this_thread::sleep_for(kRetryPause);
     }

@@ -30,7 +30,7 @@ std::filesystem::path ChooseFolder() {
 
 }  // namespace
 
-Result LockFolder(std::filesystem::path& chosen) {
+Result<std::filesystem::path> LockFolder() {
   const std::filesystem::path folder = ChooseFolder();
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     return FileFailure(ReasonKind::CannotCreateLockFolder, folder, errno);
@@ -42,10 +42,9 @@ Result LockFolder(std::filesystem::path& chosen) {
     return FileFailure(ReasonKind::CannotExamineLockFolder, folder, errno);
   }
   if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    return Result::Failure({.kind = ReasonKind::LockFolderNotPrivate, .path = folder.string()});
+    return Failure({.kind = ReasonKind::LockFolderNotPrivate, .path = folder.string()});
   }
-  chosen = folder;
-  return {};
+  return folder;
 }
 
 }  // namespace palvarin

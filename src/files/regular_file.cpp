@@ -52,15 +52,14 @@ void RegularFile::Fail(ReasonKind kind, const std::filesystem::path& path, int c
   Close(FileFailure(kind, path, code));
 }
 
-void RegularFile::Close(Result failure) {
+void RegularFile::Close(Result<> failure) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   status_ = std::move(failure);
 }
 
-Result NotRegularFile(ReasonKind kind, const std::filesystem::path& path, mode_t mode) {
-  return Result::Failure(
-      {.kind = kind, .path = path.string(), .code = EINVAL, .fileKind = KindOf(mode)});
+Failure NotRegularFile(ReasonKind kind, const std::filesystem::path& path, mode_t mode) {
+  return Failure({.kind = kind, .path = path.string(), .code = EINVAL, .fileKind = KindOf(mode)});
 }
 
 }  // namespace palvarin

@@ -29,19 +29,19 @@ class RegularFile {
   const struct stat& Info() const { return info_; }
   // Success, or the step that failed on the path with its errno (EINVAL for a name that is
   // no regular file).
-  const Result& Status() const { return status_; }
+  const Result<>& Status() const { return status_; }
 
  private:
   void Fail(ReasonKind kind, const std::filesystem::path& path, int code);
-  void Close(Result failure);
+  void Close(Result<> failure);
 
   int fd_ = -1;
   struct stat info_ {};
-  Result status_;
+  Result<> status_;
 };
 
 // A failure of `kind` (reading or replacing what is no regular file) with EINVAL, the path
 // and the kind of file in `mode`: a named pipe, a device, a socket, a folder.
-Result NotRegularFile(ReasonKind kind, const std::filesystem::path& path, mode_t mode);
+Failure NotRegularFile(ReasonKind kind, const std::filesystem::path& path, mode_t mode);
 
 }  // namespace palvarin

@@ -113,16 +113,17 @@ bool AnyRepeatedAttribute(pugi::xml_document& document) {
 
 }  // namespace
 
-LoadedLog LoadLogDocument(const std::filesystem::path& path) {
+Result<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
   const auto refuse = [&path](Reason why) {
     why.path = path.string();
-    return LoadedLog{std::nullopt, Result::Failure(std::move(why))};
+    return Failure{std::move(why)};
   };
-  HistoryBytes bytes = ReadHistoryFile(path);
-  if (bytes.result.code == ENOMEM) {
+  Result<HistoryBytes> read = ReadHistoryFile(path);
+  if (read.code() == ENOMEM) {
     throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToRead, .path = path.string()});
   }
-  if (!bytes) return {std::nullopt, bytes.result};
+  if (!read) return Failure{read.reason()};
+  HistoryBytes& bytes = *read;
   auto data = std::make_shared<LogDocument::Data>();
   data->buffer = std::move(bytes.data);
   // An in-place parse of UTF-8 writes terminators into the buffer: look for a NUL first.
@@ -147,7 +148,7 @@ LoadedLog LoadLogDocument(const std::filesystem::path& path) {
   if (AnyRepeatedAttribute(data->document)) {
     return refuse({.kind = ReasonKind::RepeatedAttribute});
   }
-  return {LogDocument(std::move(data)), {}};
+  return LogDocument(std::move(data));
 }
 
 NodeList ChildNodes(pugi::xml_node node) {

@@ -25,9 +25,9 @@ bool IsBackupName(std::string_view found, std::string_view base) {
 
 // Birth time where the file system keeps it, else last write; zero when it cannot be opened.
 FileTime BackupAge(const std::string& path) {
-  const FileFacts facts = ReadFileFacts(path);
-  if (!facts.result) return {};
-  return facts.birth.value_or(facts.lastWrite);
+  const Result<FileFacts> facts = ReadFileFacts(path);
+  if (!facts) return {};
+  return facts->birth.value_or(facts->lastWrite);
 }
 
 }  // namespace
@@ -80,17 +80,17 @@ std::optional<std::string> IdenticalNewestBackup(const std::string& path) {
   return std::nullopt;
 }
 
-Result MakeBackup(const std::string& path, std::uint32_t maximum,
-                  std::vector<std::string>* removed) {
+Result<> MakeBackup(const std::string& path, std::uint32_t maximum,
+                    std::vector<std::string>* removed) {
   return MakeBackupAt(path, maximum, std::time(nullptr), removed);
 }
 
-Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
-                    std::vector<std::string>* removed) {
+Result<> MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                      std::vector<std::string>* removed) {
   const std::string name = BackupName(path, now);
-  const Result copied = CopyFile(path, name, CopyMode::FailIfExists);
+  const Result<> copied = CopyFile(path, name, CopyMode::FailIfExists);
   // A backup of this second that holds these very bytes already keeps them safe.
-  const bool safe = copied || (copied.code == EEXIST && HaveSameContent(path, name));
+  const bool safe = copied || (copied.code() == EEXIST && HaveSameContent(path, name));
   if (!safe) return copied;
   // A deletion that fails still counts: the rotation never retries.
   for (std::string& old : BackupsBeyond(path, name, maximum)) {

@@ -24,15 +24,15 @@ std::vector<std::string> FolderJobFiles(const MergeSettings& settings, const std
 
 }  // namespace
 
-Result LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
-                    const std::function<void()>& waiting,
-                    const std::function<bool()>& keepWaiting) {
+Result<> LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
+                      const std::function<void()>& waiting,
+                      const std::function<bool()>& keepWaiting) {
   const std::string& output = settings.OutputPath();
   if (settings.InTarget == InTarget::File) {
     return locks.Acquire({settings.Path1, settings.Path2, output}, waiting, keepWaiting);
   }
   for (std::vector<std::string> files = FolderJobFiles(settings, output);;) {
-    if (Result locked = locks.Acquire(files, waiting, keepWaiting); !locked) return locked;
+    if (Result<> locked = locks.Acquire(files, waiting, keepWaiting); !locked) return locked;
     std::vector<std::string> now = FolderJobFiles(settings, output);
     if (now == files) return {};
     files = std::move(now);

@@ -13,7 +13,8 @@ namespace palvarin {
 // locks are held (another job may have added names while this one waited) until it stays the
 // same. `waiting` and `keepWaiting` are those of HistoryLocks::Acquire. Fails when the locks
 // cannot be kept, or with ECANCELED when `keepWaiting` ended a wait.
-Result LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
-                    const std::function<void()>& waiting, const std::function<bool()>& keepWaiting);
+Result<> LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
+                      const std::function<void()>& waiting,
+                      const std::function<bool()>& keepWaiting);
 
 }  // namespace palvarin

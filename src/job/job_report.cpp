@@ -26,7 +26,7 @@ int JobReport::ArchivedEntries() const {
   return archived;
 }
 
-Result WriteReportFile(const std::string& file, std::string_view contents) {
+Result<> WriteReportFile(const std::string& file, std::string_view contents) {
   AtomicFile out;
   if (out.Open(file) && out.Write(contents) && out.Commit()) return {};
   return out.Status();

@@ -35,9 +35,8 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
     return true;
   }
   if (options.dryRun) {
-    const FileFacts facts = ReadFileFacts(path);
-    if (!facts.result) {
-      BackupFailed(path, facts.result.reason, report);
+    if (const Result<FileFacts> facts = ReadFileFacts(path); !facts) {
+      BackupFailed(path, facts.reason(), report);
       return false;
     }
     const std::string name = BackupName(path, std::time(nullptr));
@@ -47,12 +46,12 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
     return true;
   }
   const TimeValue now = std::time(nullptr);
-  const Result made = MakeBackupAt(path, options.backupMax, now, &report.backupsRemoved);
+  const Result<> made = MakeBackupAt(path, options.backupMax, now, &report.backupsRemoved);
   if (made) {
     report.backupsMade.push_back(BackupName(path, now));
     return true;
   }
-  BackupFailed(path, made.reason, report);
+  BackupFailed(path, made.reason(), report);
   return false;
 }
 
@@ -63,13 +62,15 @@ struct PreparedInput {
   NodeList nodes;
   LocalTimeCache hours;
   std::optional<EntryList> entries;
-  Result loaded;  // fails when the file is no history, naming it
+  Reason refusal;  // why the file is no history, naming it
 
   void Prepare(const std::string& path, EntrySource source) {
-    LoadedLog log = LoadLogDocument(path);
-    document = std::move(log.document);
-    loaded = std::move(log.result);
-    if (!document) return;
+    Result<LogDocument> log = LoadLogDocument(path);
+    if (!log) {
+      refusal = log.reason();
+      return;
+    }
+    document = std::move(*log);
     nodes = ChildNodes(document->Root());
     entries.emplace(nodes, source, hours);
   }
@@ -114,7 +115,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   preparing2.get();
   if (!input1.document || !input2.document) {
     report.problem = PairProblem::NotAHistory;
-    report.cause = (input1.document ? input2 : input1).loaded.reason;
+    report.cause = (input1.document ? input2 : input1).refusal;
     return false;
   }
   RecordingSink merged;
@@ -125,7 +126,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.
   std::future<void> released;
-  const Result saved = SaveMerged(merged, lastSession, output, [&] {
+  const Result<> saved = SaveMerged(merged, lastSession, output, [&] {
     released = std::async(
         policy, [one = std::move(input1.document), two = std::move(input2.document)]() mutable {
           one.reset();
@@ -134,9 +135,9 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   });
   if (!saved) {
     report.problem = PairProblem::NotSaved;
-    report.cause = saved.reason;
+    report.cause = saved.reason();
   }
-  return saved.ok;
+  return static_cast<bool>(saved);
 }
 
 }  // namespace
@@ -159,10 +160,10 @@ PairReport NotRunPair(const std::string& first, const std::string& second,
 }
 
 bool IsPairUnchanged(const std::string& first, const std::string& second) {
-  const FileFacts one = ReadFileFacts(first);
-  const FileFacts two = ReadFileFacts(second);
-  return one.result && two.result && one.identity != two.identity && one.size == two.size &&
-         one.lastWrite == two.lastWrite;
+  const Result<FileFacts> one = ReadFileFacts(first);
+  const Result<FileFacts> two = ReadFileFacts(second);
+  return one && two && one->identity != two->identity && one->size == two->size &&
+         one->lastWrite == two->lastWrite;
 }
 
 void RecordMergeTime(PairReport& pair, ProfileStore& profile) {

@@ -40,9 +40,9 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
                            bool copyBack, bool dryRun) {
   Reason refusal;
   try {
-    const LoadedLog log = LoadLogDocument(from);
+    const Result<LogDocument> log = LoadLogDocument(from);
     if (log) return CopyHistoryFile(from, to, mode, copyBack, dryRun);
-    refusal = log.result.reason;
+    refusal = log.reason();
   } catch (const XmlError& error) {
     refusal = error.Why();
   }
@@ -58,10 +58,10 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
                            bool copyBack, bool dryRun) {
   CopyReport copy = NewCopyReport(from, to, copyBack);
   if (dryRun) {
-    const FileFacts source = ReadFileFacts(from);
-    if (!source.result) {
+    const Result<FileFacts> source = ReadFileFacts(from);
+    if (!source) {
       copy.problem = CopyProblem::Failed;
-      copy.cause = source.result.reason;
+      copy.cause = source.reason();
     } else if (mode == CopyMode::FailIfExists && NameTaken(to)) {
       copy.outcome = CopyOutcome::KeptExisting;
     } else {
@@ -69,14 +69,14 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
     }
     return copy;
   }
-  const Result result = CopyFile(from, to, mode);
+  const Result<> result = CopyFile(from, to, mode);
   if (result) {
     copy.outcome = CopyOutcome::Copied;
-  } else if (mode == CopyMode::FailIfExists && result.code == EEXIST) {
+  } else if (mode == CopyMode::FailIfExists && result.code() == EEXIST) {
     copy.outcome = CopyOutcome::KeptExisting;
   } else {
     copy.problem = CopyProblem::Failed;
-    copy.cause = result.reason;
+    copy.cause = result.reason();
   }
   return copy;
 }
@@ -200,8 +200,8 @@ std::string FolderPrefix(const std::string& folder) {
 
 std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report) {
   std::vector<std::string> found;
-  if (const Result listed = ListFolder(folder, found); !listed) {
-    report.warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason});
+  if (const Result<> listed = ListFolder(folder, found); !listed) {
+    report.warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
   }
   std::set<std::string> names;
   for (std::string& name : found) {

@@ -110,13 +110,13 @@ JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobO
   options.dryRun = request.dryRun;
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
-  const Result locked = LockJobFiles(
+  const Result<> locked = LockJobFiles(
       settings, locks, [&observer] { observer.WaitingForOtherJob(); },
       [&context] { return !context.StopRequested(); });
   // A stop while waiting for another job runs the job stopped: it only reads the folders and
   // reports every pair and copy as not run, as a stop before the first pair would.
-  if (!locked && locked.code != ECANCELED) {
-    result.report.pairs.push_back(Unguarded(settings, locked.reason));
+  if (!locked && locked.code() != ECANCELED) {
+    result.report.pairs.push_back(Unguarded(settings, locked.reason()));
   } else if (settings.InTarget == InTarget::File) {
     RunFileJob(settings, options, profile, result.report, context);
   } else {

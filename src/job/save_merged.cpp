@@ -53,8 +53,8 @@ void WriteInParts(LogWriter& writer, const Records& records) {
 
 }  // namespace
 
-Result SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output,
-                  const std::function<void()>& written) {
+Result<> SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output,
+                    const std::function<void()>& written) {
   AtomicFile file;
   if (!file.Open(output)) return file.Status();
   LogWriter writer(file);

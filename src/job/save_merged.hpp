@@ -13,7 +13,7 @@ namespace palvarin {
 // in parts handed to the file in order. `written` runs once every byte is with the file and
 // before it is flushed to the disk: the inputs are no longer needed from then on. Fails, leaving
 // `output` as it was, when the file cannot be written.
-Result SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output,
-                  const std::function<void()>& written);
+Result<> SaveMerged(const RecordingSink& merged, int lastSession, const std::string& output,
+                    const std::function<void()>& written);
 
 }  // namespace palvarin

@@ -215,13 +215,13 @@ bool ProfileStore::Unusable(std::string why) {
 
 bool ProfileStore::Problem(ReasonKind kind, std::string detail, int code) {
   if (!told_ && problem_) {
-    problem_ = Result::Failure(
-        {.kind = kind, .path = file_.string(), .code = code, .detail = std::move(detail)});
+    problem_ =
+        Failure({.kind = kind, .path = file_.string(), .code = code, .detail = std::move(detail)});
   }
   return false;
 }
 
-Result ProfileStore::TakeProblem() {
+Result<> ProfileStore::TakeProblem() {
   const std::lock_guard lock(mutex_);
   if (told_ || problem_) return {};
   told_ = true;

@@ -119,7 +119,7 @@ TEST(AtomicFile, ASaveThatFailsLeavesTheTargetAndNoTemporaryFile) {
     faults::Arm(row.failAt, row.writable);
     AtomicFile file;
     ASSERT_TRUE(file.Open(target, row.placement));
-    const bool written = file.Write("new content");
+    const bool written = static_cast<bool>(file.Write("new content"));
     if (row.meanwhile) row.meanwhile(target);
     const std::string before = Target(target);
     const bool saved = written && file.Commit();

@@ -62,12 +62,12 @@ TEST_P(CopyKeepsTime, ContentAndLastWriteToTheNanosecond) {
     fs::permissions(target, shared);
   }
 
-  const Result result = CopyFile(source, target, GetParam().mode);
+  const Result<> result = CopyFile(source, target, GetParam().mode);
 
   ASSERT_TRUE(result) << Said(result);
   EXPECT_EQ(ReadFile(target), ReadFile(source));
-  const FileFacts from = ReadFileFacts(source);
-  const FileFacts to = ReadFileFacts(target);
+  const FileFacts from = *ReadFileFacts(source);
+  const FileFacts to = *ReadFileFacts(target);
   EXPECT_EQ(to.lastWrite, from.lastWrite);
   EXPECT_EQ(to.lastWrite.nanoseconds, 123456789);
   EXPECT_EQ(to.size, from.size);
@@ -95,9 +95,9 @@ TEST(CopyFile, FailIfExistsRefusesAnythingAtTheTarget) {
 
   for (const auto& target : {existing, dangling}) {
     SCOPED_TRACE(target.string());
-    const Result result = CopyFile(source, target, CopyMode::FailIfExists);
+    const Result<> result = CopyFile(source, target, CopyMode::FailIfExists);
     EXPECT_FALSE(result);
-    EXPECT_EQ(result.code, EEXIST);
+    EXPECT_EQ(result.code(), EEXIST);
     EXPECT_NE(Said(result).find(target.string()), std::string::npos) << Said(result);
   }
   EXPECT_EQ(ReadFile(existing), "keep me");
@@ -152,7 +152,7 @@ TEST(CopyFile, EachFailingStepLeavesTheTargetAsItWas) {
         fs::remove(target);
       }
       faults::Arm(failing);
-      const Result result = CopyFile(source, target, mode);
+      const Result<> result = CopyFile(source, target, mode);
       faults::Arm(0);
       EXPECT_FALSE(result);
       EXPECT_NE(Said(result).find(target.string()), std::string::npos) << Said(result);
@@ -173,17 +173,17 @@ TEST(ReadFileFacts, IdentityFollowsTheFileNotThePath) {
   fs::create_hard_link(folder / "a.xml", folder / "hard.xml");
   fs::create_symlink("a.xml", folder / "soft.xml");
 
-  const FileFacts a = ReadFileFacts(folder / "a.xml");
-  ASSERT_TRUE(a.result) << Said(a.result);
-  EXPECT_EQ(a.size, 5u);
-  EXPECT_EQ(ReadFileFacts(folder / "hard.xml").identity, a.identity);
-  EXPECT_EQ(ReadFileFacts(folder / "soft.xml").identity, a.identity);
-  EXPECT_NE(ReadFileFacts(folder / "b.xml").identity, a.identity);
+  const Result<FileFacts> a = ReadFileFacts(folder / "a.xml");
+  ASSERT_TRUE(a) << Said(a);
+  EXPECT_EQ(a->size, 5u);
+  EXPECT_EQ(ReadFileFacts(folder / "hard.xml")->identity, a->identity);
+  EXPECT_EQ(ReadFileFacts(folder / "soft.xml")->identity, a->identity);
+  EXPECT_NE(ReadFileFacts(folder / "b.xml")->identity, a->identity);
   // Without opening the file, the same answer.
-  EXPECT_EQ(ReadFileIdentity(folder / "a.xml"), a.identity);
-  EXPECT_EQ(ReadFileIdentity(folder / "hard.xml"), a.identity);
-  EXPECT_EQ(ReadFileIdentity(folder / "soft.xml"), a.identity);
-  EXPECT_NE(ReadFileIdentity(folder / "b.xml"), a.identity);
+  EXPECT_EQ(ReadFileIdentity(folder / "a.xml"), a->identity);
+  EXPECT_EQ(ReadFileIdentity(folder / "hard.xml"), a->identity);
+  EXPECT_EQ(ReadFileIdentity(folder / "soft.xml"), a->identity);
+  EXPECT_NE(ReadFileIdentity(folder / "b.xml"), a->identity);
   EXPECT_FALSE(ReadFileIdentity(folder / "missing.xml"));
 }
 
@@ -218,9 +218,9 @@ TEST(DeleteFile, RemovesALinkNotItsFileAndReportsFailures) {
   EXPECT_FALSE(fs::is_symlink(folder / "link"));
   EXPECT_EQ(ReadFile(folder / "file"), "x");
 
-  const Result missing = DeleteFile(folder / "missing");
+  const Result<> missing = DeleteFile(folder / "missing");
   EXPECT_FALSE(missing);
-  EXPECT_EQ(missing.code, ENOENT);
+  EXPECT_EQ(missing.code(), ENOENT);
 
   faults::Arm(1);
   EXPECT_FALSE(DeleteFile(folder / "file"));

@@ -48,14 +48,14 @@ class LockTest : public ::testing::Test {
   // Whether a job that wants `wanted` has to wait while another holds `held`.
   bool Meet(const std::vector<std::string>& held, const std::vector<std::string>& wanted) {
     HistoryLocks holder;
-    const Result holding = holder.Acquire(
+    const Result<> holding = holder.Acquire(
         held, [] { ADD_FAILURE() << "nobody else holds it"; }, Never);
     EXPECT_TRUE(holding) << Said(holding);
     std::promise<bool> waited;
     std::thread second([&] {
       HistoryLocks locks;
       bool told = false;
-      const Result locked = locks.Acquire(
+      const Result<> locked = locks.Acquire(
           wanted,
           [&] {
             told = true;
@@ -141,10 +141,10 @@ TEST_F(LockTest, AWaitCalledOffFailsAndHoldsNothing) {
     HistoryLocks job;
     int told = 0;
     int tries = 0;
-    const Result locked = job.Acquire(
+    const Result<> locked = job.Acquire(
         paths, [&] { ++told; }, [&] { return ++tries < 3; });
     EXPECT_FALSE(locked) << held;
-    EXPECT_EQ(locked.code, ECANCELED) << held;
+    EXPECT_EQ(locked.code(), ECANCELED) << held;
     EXPECT_EQ(told, 1) << held;
     EXPECT_EQ(tries, 3) << held;
     HistoryLocks next;
@@ -268,20 +268,17 @@ TEST_F(LockTest, JobsNamingFilesInOppositeOrdersNeverDeadlock) {
 
 // The lock folder is private: one that others may enter, or a link, is not used.
 TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
-  std::optional<fs::path> folder = fs::path();
-  const Result chosen = LockFolder(*folder);
-  ASSERT_TRUE(chosen) << Said(chosen);
+  const Result<fs::path> folder = LockFolder();
+  ASSERT_TRUE(folder) << Said(folder);
   EXPECT_EQ(*folder, runtime_ / "palvarin");
   EXPECT_EQ(fs::status(*folder).permissions(), fs::perms::owner_all);
 
   fs::permissions(*folder, fs::perms::group_read | fs::perms::group_exec, fs::perm_options::add);
-  fs::path unused;
-  const Result refused = LockFolder(unused);
+  const Result<fs::path> refused = LockFolder();
   EXPECT_FALSE(refused);
   EXPECT_NE(Said(refused).find(folder->string()), std::string::npos) << Said(refused);
-  EXPECT_TRUE(unused.empty());
   HistoryLocks locks;
-  const Result acquired = locks.Acquire({(files_ / "a.xml").string()}, [] {});
+  const Result<> acquired = locks.Acquire({(files_ / "a.xml").string()}, [] {});
   EXPECT_FALSE(acquired);
   EXPECT_EQ(Said(acquired), Said(refused));
 
@@ -289,7 +286,7 @@ TEST_F(LockTest, RefusesALockFolderOthersCouldUse) {
   fs::create_directory(files_ / "elsewhere");
   fs::permissions(files_ / "elsewhere", fs::perms::owner_all);
   fs::create_directory_symlink(files_ / "elsewhere", *folder);
-  EXPECT_FALSE(LockFolder(unused)) << "a link";
+  EXPECT_FALSE(LockFolder()) << "a link";
 }
 
 }  // namespace

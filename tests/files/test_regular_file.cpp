@@ -97,17 +97,17 @@ TEST_P(NotARegularFile, IsRefusedByEveryReaderWithoutBeingOpened) {
 
   const RegularFile file(path_);
   EXPECT_FALSE(file.IsOpen());
-  EXPECT_EQ(file.Status().code, EINVAL);
+  EXPECT_EQ(file.Status().code(), EINVAL);
   EXPECT_EQ(Said(file.Status()), "cannot read " + path_.string() + ": " + refusal);
 
-  const HistoryBytes bytes = ReadHistoryFile(path_);
+  const Result<HistoryBytes> bytes = ReadHistoryFile(path_);
   EXPECT_FALSE(bytes);
-  EXPECT_EQ(Said(bytes.result), Said(file.Status()));
+  EXPECT_EQ(Said(bytes), Said(file.Status()));
 
-  EXPECT_FALSE(ReadFileFacts(path_).result);
+  EXPECT_FALSE(ReadFileFacts(path_));
   EXPECT_FALSE(HaveSameContent(path_, history_));
 
-  const Result copied = CopyFile(path_, folder_ / "copy.xml", CopyMode::FailIfExists);
+  const Result<> copied = CopyFile(path_, folder_ / "copy.xml", CopyMode::FailIfExists);
   EXPECT_FALSE(copied);
   EXPECT_NE(Said(copied).find(refusal), std::string::npos) << Said(copied);
   EXPECT_FALSE(fs::exists(fs::symlink_status(folder_ / "copy.xml")));
@@ -126,7 +126,7 @@ TEST_P(NotARegularFile, IsNeverReplacedByAHistory) {
   EXPECT_NE(Said(file.Status()).find(GetParam().kind), std::string::npos) << Said(file.Status());
 
   EXPECT_FALSE(CopyFile(history_, path_, CopyMode::Replace));
-  EXPECT_EQ(CopyFile(history_, path_, CopyMode::FailIfExists).code, EEXIST);
+  EXPECT_EQ(CopyFile(history_, path_, CopyMode::FailIfExists).code(), EEXIST);
   EXPECT_EQ(fs::status(path_).type(), type);
   for (const auto& item : fs::directory_iterator(folder_.Path())) {
     EXPECT_FALSE(IsTemporaryFileName(item.path().filename().string())) << item.path();
@@ -155,7 +155,7 @@ TEST(RegularFile, OpensAFileAndALinkToOneAndNamesWhatIsMissing) {
   for (const char* name : {"missing.xml", "dangling.xml"}) {
     const RegularFile file(folder / name);
     EXPECT_FALSE(file.IsOpen()) << name;
-    EXPECT_EQ(file.Status().code, ENOENT) << name;
+    EXPECT_EQ(file.Status().code(), ENOENT) << name;
     EXPECT_EQ(Said(file.Status()),
               "cannot open " + (folder / name).string() + ": " + std::strerror(ENOENT));
   }
@@ -171,18 +171,18 @@ TEST(ReadHistoryFile, ReadsTheWholeFileWithRoomForTheParserOrRefusesIt) {
   for (const long long readable : {-1LL, 0LL, 70000LL, 299999LL}) {
     SCOPED_TRACE("readable " + std::to_string(readable));
     faults::Arm(0, -1, readable);
-    const HistoryBytes read = ReadHistoryFile(folder / "a.xml");
+    const Result<HistoryBytes> read = ReadHistoryFile(folder / "a.xml");
     faults::Arm(0);
     if (readable >= 0) {
       EXPECT_FALSE(read);
-      EXPECT_EQ(read.result.code, EIO);
-      EXPECT_EQ(Said(read.result), "cannot read " + (folder / "a.xml").string() +
-                                       ": it became shorter while it was read");
+      EXPECT_EQ(read.code(), EIO);
+      EXPECT_EQ(Said(read), "cannot read " + (folder / "a.xml").string() +
+                                ": it became shorter while it was read");
       continue;
     }
-    ASSERT_TRUE(read) << Said(read.result);
-    ASSERT_EQ(read.size, bytes.size());
-    EXPECT_EQ(std::string(read.data.get(), read.size), bytes);
+    ASSERT_TRUE(read) << Said(read);
+    ASSERT_EQ(read->size, bytes.size());
+    EXPECT_EQ(std::string(read->data.get(), read->size), bytes);
   }
 }
 
@@ -194,10 +194,10 @@ TEST(ReadHistoryFile, RefusesAFileLargerThanMemoryUnread) {
   if (!test::MakeFileLargerThanMemory(path)) {
     GTEST_SKIP() << "this file system holds no sparse file that large";
   }
-  const HistoryBytes read = ReadHistoryFile(path);
+  const Result<HistoryBytes> read = ReadHistoryFile(path);
   EXPECT_FALSE(read);
-  EXPECT_EQ(read.result.code, ENOMEM);
-  EXPECT_NE(Said(read.result).find(path.string()), std::string::npos) << Said(read.result);
+  EXPECT_EQ(read.code(), ENOMEM);
+  EXPECT_NE(Said(read).find(path.string()), std::string::npos) << Said(read);
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ using test::WriteFile;
 std::optional<LogDocument> LoadText(const TempFolder& folder, const std::string& bytes) {
   const auto path = folder / "log.xml";
   WriteFile(path, bytes);
-  return LoadLogDocument(path).document;
+  auto log = LoadLogDocument(path);
+  return log ? std::optional<LogDocument>(std::move(*log)) : std::nullopt;
 }
 
 std::size_t Occurrences(const std::string& text, const std::string& what) {
@@ -76,8 +77,8 @@ TEST(LoadLogDocument, RefusesWhatIsNotOneWellFormedDocument) {
   for (const auto& c : cases) {
     const auto path = folder / "log.xml";
     WriteFile(path, c.bytes);
-    const LoadedLog log = LoadLogDocument(path);
-    const std::string& refusal = Said(log.result);
+    const Result<LogDocument> log = LoadLogDocument(path);
+    const std::string& refusal = Said(log);
     EXPECT_FALSE(log) << c.name;
     EXPECT_EQ(refusal.find(path.string() + " is not a message history: "), 0u)
         << c.name << ": " << refusal;
@@ -116,9 +117,9 @@ TEST(LoadLogDocument, RefusesEveryRootButLog) {
   for (const auto& c : cases) {
     const auto path = folder / "log.xml";
     WriteFile(path, c.bytes);
-    const LoadedLog document = LoadLogDocument(path);
-    const std::string& refusal = Said(document.result);
-    EXPECT_EQ(document.document.has_value(), c.root == nullptr) << c.name << ": " << refusal;
+    const Result<LogDocument> document = LoadLogDocument(path);
+    const std::string& refusal = Said(document);
+    EXPECT_EQ(static_cast<bool>(document), c.root == nullptr) << c.name << ": " << refusal;
     if (c.root != nullptr) {
       EXPECT_EQ(refusal, path.string() + " is not a message history: its root element is <" +
                              c.root + ">, not <Log>")
@@ -142,8 +143,8 @@ TEST(LoadLogDocument, LoadsOnlyRegularFilesAndSaysWhyNot) {
        "cannot read " + (folder / "pipe.xml").string() + ": it is a named pipe"},
   };
   for (const auto& c : cases) {
-    const LoadedLog log = LoadLogDocument(c.path);
-    const std::string& refusal = Said(log.result);
+    const Result<LogDocument> log = LoadLogDocument(c.path);
+    const std::string& refusal = Said(log);
     EXPECT_FALSE(log) << c.path;
     EXPECT_EQ(refusal.find(c.refusal), 0u) << refusal;
   }

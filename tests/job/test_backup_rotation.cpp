@@ -28,7 +28,7 @@ using test::WriteFile;
 constexpr const char* kZone = "JST-9";
 
 FileTime AgeOf(const std::string& path) {
-  const FileFacts facts = ReadFileFacts(path);
+  const FileFacts facts = *ReadFileFacts(path);
   return facts.birth.value_or(facts.lastWrite);
 }
 
@@ -197,7 +197,7 @@ TEST(MakeBackup, TheSameSecondTwiceIsFineOnlyForTheSameContent) {
   EXPECT_EQ(ListBackups(input).size(), 1u);
 
   WriteFile(input, "changed");
-  const Result refused = MakeBackupAt(input, 0, now);
+  const Result<> refused = MakeBackupAt(input, 0, now);
   EXPECT_FALSE(refused);
   EXPECT_NE(Said(refused).find(BackupName(input, now)), std::string::npos) << Said(refused);
   EXPECT_EQ(ReadFile(BackupName(input, now)), "first");
@@ -218,7 +218,7 @@ TEST(MakeBackup, AFailingCopyDeletesNoBackup) {
     if (row.inputExists) WriteFile(input, "log");
 
     faults::Arm(row.failAt);
-    const Result madeBackup = MakeBackupAt(input, 1, MakeTime(2010, 1, 1, 0, 0, 0));
+    const Result<> madeBackup = MakeBackupAt(input, 1, MakeTime(2010, 1, 1, 0, 0, 0));
     faults::Arm(0);
 
     EXPECT_FALSE(madeBackup);

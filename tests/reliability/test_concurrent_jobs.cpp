@@ -328,7 +328,7 @@ TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     HistoryLocks locks;
-    const Result locked = LockJobFiles(
+    const Result<> locked = LockJobFiles(
         row.job, locks, [] { ADD_FAILURE() << "no other job runs"; }, [] { return false; });
     ASSERT_TRUE(locked) << Said(locked);
     for (const char* path : row.locked) EXPECT_TRUE(Held(root / path)) << path;
@@ -347,7 +347,7 @@ TEST(JobLocks, NamesAddedWhileAJobWaitedAreLockedToo) {
       {(root / "pc2" / "alice.xml").string()}, [] {}, [] { return false; }));
   HistoryLocks locks;
   bool waited = false;
-  const Result locked = LockJobFiles(
+  const Result<> locked = LockJobFiles(
       test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2"), locks,
       [&] {
         waited = true;

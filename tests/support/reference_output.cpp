@@ -17,7 +17,8 @@ std::optional<LogDocument> CreateEmptyLog() {
     std::ofstream(file, std::ios::binary) << "<Log/>";
     return file;
   }();
-  return LoadLogDocument(path).document;
+  auto log = LoadLogDocument(path);
+  return log ? std::optional<LogDocument>(std::move(*log)) : std::nullopt;
 }
 
 void DocumentSink::Append(const MergedEntry& merged) {
@@ -50,10 +51,10 @@ void SetSessionRange(LogDocument& document, int lastSession) {
 
 void SaveLogDocument(const LogDocument& document, const std::filesystem::path& path) {
   AtomicFile file;
-  if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().reason);
+  if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().reason());
   LogWriter writer(file);
   writer.WriteDocument(document.Xml());
-  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().reason);
+  if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().reason());
 }
 
 }  // namespace palvarin

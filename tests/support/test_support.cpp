@@ -16,7 +16,6 @@
 
 #include "entry_identity.hpp"
 #include "history/log_document.hpp"
-#include "texts/cause_text.hpp"
 
 namespace palvarin::test {
 
@@ -215,9 +214,3 @@ std::string CanonicalTree(pugi::xml_node top) {
 }
 
 }  // namespace palvarin::test
-
-namespace palvarin {
-
-std::string Said(const Result& result) { return Word(result.reason); }
-
-}  // namespace palvarin

@@ -10,6 +10,7 @@
 
 #include "base/result.hpp"
 #include "history/entry_identity.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin::test {
 
@@ -96,6 +97,9 @@ std::string CanonicalTree(pugi::xml_node node);
 namespace palvarin {
 
 // What `result` says in the language in use; empty for a success.
-std::string Said(const Result& result);
+template <typename T>
+std::string Said(const Result<T>& result) {
+  return Word(result.reason());
+}
 
 }  // namespace palvarin

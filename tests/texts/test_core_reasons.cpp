@@ -26,27 +26,27 @@
 namespace palvarin::test {
 namespace {
 
-struct Failure {
+struct MetFailure {
   std::string what;
   Reason reason;
 };
 
 // Failures of every layer below the front ends, each as the user would meet it.
-std::vector<Failure> CoreFailures(const TempFolder& folder) {
+std::vector<MetFailure> CoreFailures(const TempFolder& folder) {
   const auto missing = folder / "missing.xml";
   const auto sub = folder / "sub.xml";
   std::filesystem::create_directories(sub);
-  std::vector<Failure> failures;
-  failures.push_back({"read a folder", ReadHistoryFile(sub).result.reason});
-  failures.push_back({"read a missing file", ReadHistoryFile(missing).result.reason});
+  std::vector<MetFailure> failures;
+  failures.push_back({"read a folder", ReadHistoryFile(sub).reason()});
+  failures.push_back({"read a missing file", ReadHistoryFile(missing).reason()});
   AtomicFile replace;
   replace.Open(sub, AtomicFile::Placement::Replace);
-  failures.push_back({"replace a folder", replace.Status().reason});
+  failures.push_back({"replace a folder", replace.Status().reason()});
   failures.push_back(
-      {"copy a missing file", CopyFile(missing, folder / "to.xml", CopyMode::Replace).reason});
-  failures.push_back({"delete a missing file", DeleteFile(missing).reason});
+      {"copy a missing file", CopyFile(missing, folder / "to.xml", CopyMode::Replace).reason()});
+  failures.push_back({"delete a missing file", DeleteFile(missing).reason()});
   std::vector<std::string> names;
-  failures.push_back({"list a missing folder", ListFolder(missing.string(), names).reason});
+  failures.push_back({"list a missing folder", ListFolder(missing.string(), names).reason()});
   const struct {
     const char* name;
     std::string text;
@@ -63,7 +63,7 @@ std::vector<Failure> CoreFailures(const TempFolder& folder) {
   for (const auto& row : refused) {
     const auto file = folder / (std::string(row.name) + ".xml");
     WriteFile(file, row.text);
-    failures.push_back({row.name, LoadLogDocument(file).result.reason});
+    failures.push_back({row.name, LoadLogDocument(file).reason()});
   }
   // A pair that fails after its backups were made, in an overwrite job.
   const auto good = folder / "good.xml";
@@ -82,9 +82,9 @@ std::vector<Failure> CoreFailures(const TempFolder& folder) {
 
 TEST(CoreReasons, EveryFailureMetIsWordedInJapaneseWithItsPath) {
   TempFolder folder;
-  const std::vector<Failure> failures = CoreFailures(folder);
+  const std::vector<MetFailure> failures = CoreFailures(folder);
   ScopedLanguage japanese(kJapaneseLocale);
-  for (const Failure& failure : failures) {
+  for (const MetFailure& failure : failures) {
     ASSERT_NE(failure.reason.kind, ReasonKind::None) << failure.what << ": no failure";
     const std::string worded = Word(failure.reason);
     EXPECT_TRUE(HasJapanese(worded)) << failure.what << ": " << worded;

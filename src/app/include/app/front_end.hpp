@@ -49,7 +49,7 @@ class TerminalFace : public FrontEnd, public JobObserver {
   // A progress line while the job runs, where it goes to a terminal.
   virtual void ShowProgressOnTerminal() = 0;
   // What the job did, as JSON in `file`.
-  virtual Result WriteJsonReport(const JobReport& report, const std::string& file) = 0;
+  virtual Result<> WriteJsonReport(const JobReport& report, const std::string& file) = 0;
 };
 
 }  // namespace palvarin

@@ -33,7 +33,7 @@ class TerminalFrontEnd : public TerminalFace {
   void SetQuiet(bool quiet) override { quiet_ = quiet; }
   // ShowProgress with the width of standard error, when it is a terminal.
   void ShowProgressOnTerminal() override;
-  Result WriteJsonReport(const JobReport& report, const std::string& file) override;
+  Result<> WriteJsonReport(const JobReport& report, const std::string& file) override;
 
   // Shows one progress line on standard error, rewritten in place as items start and cut to
   // `columns`: for a terminal only, where "\r" and the erase-line code mean something.

@@ -26,25 +26,30 @@ class AtomicFile {
   AtomicFile& operator=(const AtomicFile&) = delete;
   ~AtomicFile();
 
-  // Creates the temporary file for `target`; false, creating nothing, when a Replace target
+  // Each step gives the file's status: success, or the first failure, which discards the
+  // temporary file.
+
+  // Creates the temporary file for `target`; fails, creating nothing, when a Replace target
   // is there and is no regular file (a folder, a named pipe, a device, a socket).
-  bool Open(const std::filesystem::path& target, Placement placement = Placement::Replace);
-  bool Write(std::string_view bytes);
+  const Result<>& Open(const std::filesystem::path& target,
+                       Placement placement = Placement::Replace);
+  const Result<>& Write(std::string_view bytes);
   // The last-write time the file gets at Commit instead of the time of writing.
   void SetLastWriteTime(const timespec& time) { lastWrite_ = time; }
   // The permissions of a file that replaces nothing (default: 0666 less the umask, as any new
   // file); a replacing file keeps the permissions of the file it replaces.
   void SetNewFileMode(mode_t mode) { newFileMode_ = mode; }
   // Flushes the file and puts it in place.
-  bool Commit();
+  const Result<>& Commit();
 
   // Success, or what went wrong: the file, the system's reason and its errno.
-  const Result& Status() const { return status_; }
+  const Result<>& Status() const { return status_; }
 
  private:
-  bool Fail(ReasonKind kind, int code);
-  bool SetAttributes();
-  bool Place();
+  const Result<>& Fail(ReasonKind kind, int code);
+  const Result<>& NotOpen();
+  const Result<>& SetAttributes();
+  const Result<>& Place();
   void Discard();
 
   std::filesystem::path target_;
@@ -53,7 +58,7 @@ class AtomicFile {
   std::optional<timespec> lastWrite_;
   std::optional<mode_t> newFileMode_;
   int fd_ = -1;
-  Result status_;
+  Result<> status_;
 };
 
 // True when `name` is one of the temporary files AtomicFile leaves after a crash.

@@ -31,10 +31,8 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-// What an open for reading shows of a regular file; `result` fails when it cannot be opened
-// or is no regular file.
+// What an open for reading shows of a regular file.
 struct FileFacts {
-  Result result;
   FileIdentity identity;
   std::uint64_t size = 0;
   FileTime lastWrite;
@@ -42,8 +40,8 @@ struct FileFacts {
 };
 
 // Opens the regular file `path` for reading (links followed; see RegularFile) and reads its
-// facts from the open file.
-FileFacts ReadFileFacts(const std::filesystem::path& path);
+// facts from the open file; fails when it cannot be opened or is no regular file.
+Result<FileFacts> ReadFileFacts(const std::filesystem::path& path);
 
 // The identity of the file at `path` (links followed) without opening it; none when there is
 // no file to examine.
@@ -56,10 +54,11 @@ enum class CopyMode { FailIfExists, Replace };
 // `to`; anything else at `from` is refused unopened (see RegularFile). Replace renames it over the
 // target (a link is written through, the target keeps its permissions); FailIfExists puts it in
 // place only if nothing is there, without a race.
-Result CopyFile(const std::filesystem::path& from, const std::filesystem::path& to, CopyMode mode);
+Result<> CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                  CopyMode mode);
 
 // Removes the directory entry `path` (a link itself, not its file).
-Result DeleteFile(const std::filesystem::path& path);
+Result<> DeleteFile(const std::filesystem::path& path);
 
 // True when both are regular files that can be read and hold the same bytes.
 bool HaveSameContent(const std::filesystem::path& first, const std::filesystem::path& second);

@@ -9,6 +9,6 @@ namespace palvarin {
 
 // The names in `folder` ("" is the current folder), in the order the file system gives them;
 // fails, naming the folder, when it cannot be read to the end. `names` then holds those read.
-Result ListFolder(const std::string& folder, std::vector<std::string>& names);
+Result<> ListFolder(const std::string& folder, std::vector<std::string>& names);
 
 }  // namespace palvarin

@@ -26,13 +26,13 @@ class HistoryLocks {
   // until that job lets go, asking `keepWaiting` (when given) at every try, every 20 ms: false
   // ends the wait, and the call fails with ECANCELED. Fails, holding nothing, when the locks
   // cannot be kept.
-  Result Acquire(const std::vector<std::string>& paths, const std::function<void()>& waiting,
-                 const std::function<bool()>& keepWaiting = {});
+  Result<> Acquire(const std::vector<std::string>& paths, const std::function<void()>& waiting,
+                   const std::function<bool()>& keepWaiting = {});
   // Lets go of every lock.
   void Release();
 
  private:
-  Result Fail(Result failure);
+  Result<> Fail(Failure failure);
 
   int fd_ = -1;
   bool told_ = false;

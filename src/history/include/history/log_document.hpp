@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <pugixml.hpp>
 #include <span>
 #include <string>
@@ -11,8 +10,6 @@
 #include "base/result.hpp"
 
 namespace palvarin {
-
-struct LoadedLog;
 
 // One message-history XML document in memory: an input loaded from a file or the output
 // being built. Copies are shared handles to the same document, which lives until the last
@@ -33,20 +30,7 @@ class LogDocument {
 
   std::shared_ptr<Data> data_;
 
-  friend LoadedLog LoadLogDocument(const std::filesystem::path& path);
-};
-
-// A loaded history, or why there is none, in the manner of pugixml's xml_parse_result; it
-// tests and reads like the document it holds.
-struct LoadedLog {
-  std::optional<LogDocument> document;
-  Result result;  // fails, naming the file, when there is no document
-
-  explicit operator bool() const { return document.has_value(); }
-  LogDocument& operator*() { return *document; }
-  const LogDocument& operator*() const { return *document; }
-  LogDocument* operator->() { return &*document; }
-  const LogDocument* operator->() const { return &*document; }
+  friend Result<LogDocument> LoadLogDocument(const std::filesystem::path& path);
 };
 
 // The children of a node in document order, all node kinds, read by index.
@@ -56,7 +40,7 @@ using NodeList = std::vector<pugi::xml_node>;
 // ReadHistoryFile), or not one well-formed document whose one top-level element is "Log" (no
 // top-level text, no document type declaration, no NUL, no repeated attribute); the result
 // then says why, naming the file. Raises XmlError only when memory runs out.
-LoadedLog LoadLogDocument(const std::filesystem::path& path);
+Result<LogDocument> LoadLogDocument(const std::filesystem::path& path);
 
 // The child nodes of `node`, in document order.
 NodeList ChildNodes(pugi::xml_node node);

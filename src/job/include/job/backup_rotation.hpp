@@ -24,12 +24,12 @@ std::optional<std::string> IdenticalNewestBackup(const std::string& path);
 // (0: no limit), never the new one. A failed copy deletes nothing and fails with the copy's
 // reason; an identical backup of the same second counts as made. The backups deleted are
 // added to `removed` when given.
-Result MakeBackup(const std::string& path, std::uint32_t maximum,
-                  std::vector<std::string>* removed = nullptr);
+Result<> MakeBackup(const std::string& path, std::uint32_t maximum,
+                    std::vector<std::string>* removed = nullptr);
 
 // MakeBackup with the backup named after `now` instead of the current time.
-Result MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
-                    std::vector<std::string>* removed = nullptr);
+Result<> MakeBackupAt(const std::string& path, std::uint32_t maximum, TimeValue now,
+                      std::vector<std::string>* removed = nullptr);
 
 // The backups MakeBackupAt would delete once the backup `kept` of `path` is there, oldest
 // last; nothing is deleted.

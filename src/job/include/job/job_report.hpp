@@ -103,6 +103,6 @@ struct JobReport {
 
 // Puts `contents`, a report in some form, into `file`, which only a complete, flushed new file
 // replaces: a reader never sees half a report.
-Result WriteReportFile(const std::string& file, std::string_view contents);
+Result<> WriteReportFile(const std::string& file, std::string_view contents);
 
 }  // namespace palvarin

@@ -65,7 +65,7 @@ class ProfileStore {
   bool IsAvailable() const { return db_ != nullptr; }
   // The first problem met, for showing once: a failure with its text; success afterwards and
   // while there was none.
-  Result TakeProblem();
+  Result<> TakeProblem();
   const std::filesystem::path& File() const { return file_; }
 
  private:
@@ -96,7 +96,7 @@ class ProfileStore {
   std::mutex mutex_;       // one statement or transaction at a time on the connection
   bool readOnly_ = false;  // written by a newer version, or opened ReadOnly: read, never changed
   ProfileAccess access_ = ProfileAccess::ReadWrite;
-  Result problem_;
+  Result<> problem_;
   bool told_ = false;
 };
 
