@@ -22,6 +22,7 @@ namespace {
 
 struct HistoryToSearch {
   std::string name, path;
+  std::string key;  // the absolute path, by which the index knows it
 };
 
 // The histories `path` names: the "*.xml" of a folder in name order, else the file itself.
@@ -35,16 +36,18 @@ Result ListHistories(const std::string& path, std::vector<HistoryToSearch>& hist
     std::vector<IndexedMessage> none;
     if (Result read = ReadHistoryMessages(path, none); !read) return read;
   }
+  std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
   if (!S_ISDIR(info.st_mode)) {
-    histories.push_back({SplitPath(path).name, path});
+    histories.push_back({SplitPath(path).name, path, absolute});
     return {};
   }
+  if (!absolute.ends_with('/')) absolute += '/';
   const std::string prefix = path.ends_with('/') ? path : path + '/';
   std::vector<std::string> names;
   if (Result listed = ListFolder(prefix, names); !listed) report.unread.push_back(listed);
   std::sort(names.begin(), names.end());
   for (std::string& name : names) {
-    if (HasHistoryName(name)) histories.push_back({name, prefix + name});
+    if (HasHistoryName(name)) histories.push_back({name, prefix + name, absolute + name});
   }
   return {};
 }
@@ -73,25 +76,31 @@ std::string HitTime(const IndexedMessage& message) {
 bool Answer(SearchIndex& index, const std::vector<HistoryToSearch>& histories,
             const std::vector<std::string>& words, SearchReport& report) {
   const std::size_t unreadBefore = report.unread.size();
+  std::vector<std::optional<HistoryStamp>> stamps(histories.size());
+  std::vector<std::optional<std::int64_t>> held(histories.size());
+  // In one read transaction: one lock taken for them all, not one per history.
+  if (!index.BeginReading()) return false;
+  for (std::size_t at = 0; at < histories.size(); ++at) {
+    stamps[at] = StampOf(histories[at].path);
+    if (stamps[at]) held[at] = index.FreshHistory(histories[at].key, *stamps[at]);
+  }
+  if (!index.EndReading()) return false;
+
   std::vector<std::int64_t> ids;
   std::unordered_map<std::int64_t, std::size_t> order;  // the history's place in `histories`
   for (std::size_t at = 0; at < histories.size(); ++at) {
-    const std::string& path = histories[at].path;
-    const std::string key = std::filesystem::absolute(path).lexically_normal().string();
-    const auto stamp = StampOf(path);
-    std::optional<std::int64_t> id = stamp ? index.FreshHistory(key, *stamp) : std::nullopt;
-    if (!id && index.Healthy()) {
+    if (!held[at]) {
       std::vector<IndexedMessage> messages;
-      if (Result read = ReadHistoryMessages(path, messages); !read) {
+      if (Result read = ReadHistoryMessages(histories[at].path, messages); !read) {
         report.unread.push_back(std::move(read));
         continue;
       }
       // A file that was replaced while it was read has no stamp it matches: read next time.
-      id = index.Store(key, stamp.value_or(HistoryStamp{}), messages);
+      held[at] = index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), messages);
+      if (!held[at]) break;
     }
-    if (!id) break;
-    ids.push_back(*id);
-    order[*id] = at;
+    ids.push_back(*held[at]);
+    order[*held[at]] = at;
   }
   std::vector<std::tuple<std::size_t, std::int64_t, SearchHit>> found;
   const bool answered =

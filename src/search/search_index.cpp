@@ -17,23 +17,20 @@ constexpr int kSchemaVersion = 1;
 
 // The texts are kept case-folded beside the originals, and the trigram index reads those. It
 // keeps no positions (detail=none), which makes it a fraction of the size: a word's trigrams
-// are looked up one by one, and every text found is checked for the word itself.
+// are looked up one by one, and every text found is checked for the word itself. Message
+// numbers only grow (AUTOINCREMENT), so the messages stored since a moment are those above
+// the largest number of that moment.
 constexpr const char* kSchema =
     "CREATE TABLE history (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"
     " size INTEGER NOT NULL, modified INTEGER NOT NULL, changed INTEGER NOT NULL,"
     " inode INTEGER NOT NULL);"
-    "CREATE TABLE message (id INTEGER PRIMARY KEY, history INTEGER NOT NULL,"
+    "CREATE TABLE message (id INTEGER PRIMARY KEY AUTOINCREMENT, history INTEGER NOT NULL,"
     " position INTEGER NOT NULL, date TEXT NOT NULL, clock TEXT NOT NULL,"
     " date_time TEXT NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL,"
     " folded TEXT NOT NULL);"
     "CREATE INDEX message_of_history ON message (history, position);"
     "CREATE VIRTUAL TABLE message_words USING fts5 (folded, content='message',"
     " content_rowid='id', tokenize='trigram case_sensitive 1', detail='none');"
-    "CREATE TRIGGER message_added AFTER INSERT ON message BEGIN"
-    " INSERT INTO message_words (rowid, folded) VALUES (new.id, new.folded); END;"
-    "CREATE TRIGGER message_removed AFTER DELETE ON message BEGIN"
-    " INSERT INTO message_words (message_words, rowid, folded)"
-    " VALUES ('delete', old.id, old.folded); END;"
     "PRAGMA user_version = 1";
 
 constexpr const char* kMessageColumns =
@@ -116,9 +113,15 @@ bool SearchIndex::Prepare() {
 std::optional<std::int64_t> SearchIndex::FreshHistory(const std::string& path,
                                                       const HistoryStamp& stamp) {
   if (!Healthy()) return std::nullopt;
-  Statement select(db_,
-                   "SELECT id FROM history WHERE path = ?1 AND size = ?2 AND modified = ?3"
-                   " AND changed = ?4 AND inode = ?5");
+  // Asked once per history of every search: prepared once.
+  if (!fresh_) {
+    fresh_ = std::make_unique<Statement>(
+        db_,
+        "SELECT id FROM history WHERE path = ?1 AND size = ?2 AND modified = ?3"
+        " AND changed = ?4 AND inode = ?5");
+  }
+  Statement& select = *fresh_;
+  select.Reset();
   select.BindText(1, path)
       .BindInt64(2, stamp.size)
       .BindInt64(3, stamp.modified)
@@ -132,16 +135,22 @@ std::optional<std::int64_t> SearchIndex::FreshHistory(const std::string& path,
 
 std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const HistoryStamp& stamp,
                                                const std::vector<IndexedMessage>& messages) {
-  if (!writing_ && !(writing_ = Execute("BEGIN IMMEDIATE"))) return std::nullopt;
+  if (!writing_ && !BeginWriting()) return std::nullopt;
   Statement find(db_, "SELECT id FROM history WHERE path = ?1");
   const int found = find.BindText(1, path).Step();
   if (found != SQLITE_ROW && found != SQLITE_DONE) return Fail(found), std::nullopt;
   std::int64_t id = 0;
   if (found == SQLITE_ROW) {
     id = find.ColumnInt64(0);
+    // The trigram index forgets a text only when told the text it held.
+    Statement forget(db_,
+                     "INSERT INTO message_words (message_words, rowid, folded)"
+                     " SELECT 'delete', id, folded FROM message WHERE history = ?1");
     Statement remove(db_, "DELETE FROM message WHERE history = ?1");
-    if (const int step = remove.BindInt64(1, id).Step(); step != SQLITE_DONE) {
-      return Fail(step), std::nullopt;
+    for (Statement* statement : {&forget, &remove}) {
+      if (const int step = statement->BindInt64(1, id).Step(); step != SQLITE_DONE) {
+        return Fail(step), std::nullopt;
+      }
     }
   }
   Statement record(db_,
@@ -174,10 +183,27 @@ std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const Hi
   return id;
 }
 
+bool SearchIndex::BeginWriting() {
+  if (!Execute("BEGIN IMMEDIATE")) return false;
+  writing_ = true;
+  Statement last(db_, "SELECT max(id) FROM message");
+  const int step = last.Step();
+  if (step != SQLITE_ROW) return Fail(step);
+  lastBefore_ = last.ColumnInt64(0);
+  return true;
+}
+
+// The new texts go to the trigram index in one statement: FTS5 writes what it has gathered
+// at the end of every statement, and one per message would leave it a small piece per text
+// to merge (several times slower).
 bool SearchIndex::Commit() {
   if (!writing_) return Healthy();
   writing_ = false;
-  return Execute("COMMIT");
+  Statement index(db_,
+                  "INSERT INTO message_words (rowid, folded)"
+                  " SELECT id, folded FROM message WHERE id > ?1");
+  const int step = index.BindInt64(1, lastBefore_).Step();
+  return (step == SQLITE_DONE || Fail(step)) && Execute("COMMIT");
 }
 
 bool SearchIndex::VisitRows(Statement& select, const Visit& visit,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,9 @@ class SearchIndex {
   // Why it failed; empty while it has not.
   const Phrase& Failure() const { return failure_; }
 
+  // A read transaction around FreshHistory calls: one lock for them all.
+  bool BeginReading() { return Execute("BEGIN"); }
+  bool EndReading() { return Execute("COMMIT"); }
   // The index's number for the history at the absolute `path` when it holds it as of `stamp`.
   std::optional<std::int64_t> FreshHistory(const std::string& path, const HistoryStamp& stamp);
   // Replaces what the index holds of `path` with `messages`, in the one write transaction of
@@ -71,13 +75,16 @@ class SearchIndex {
   std::optional<int> Version();
   bool Execute(const char* sql);
   bool Fail(int code);
+  bool BeginWriting();
   bool VisitRows(Statement& select, const Visit& visit,
                  const std::unordered_set<std::int64_t>* wanted);
 
   sqlite3* db_ = nullptr;
+  std::unique_ptr<Statement> fresh_;  // FreshHistory's
   Phrase failure_;
   bool rebuild_ = false;
   bool writing_ = false;
+  std::int64_t lastBefore_ = 0;  // the largest message number when writing began
 };
 
 // Removes the index in `file` and what SQLite keeps beside it.
