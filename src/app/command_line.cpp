@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "job/run_merge_job.hpp"
+#include "search/search_query.hpp"
 
 namespace palvarin {
 namespace {
@@ -58,7 +59,10 @@ const Switch kSwitches[] = {
     {{"/p1", "/path1", "-p1", "-path1"},
      "first",
      true,
-     [](MergeSettings& s, CommandLine&, const std::string& value) { s.Path1 = value; }},
+     [](MergeSettings& s, CommandLine& line, const std::string& value) {
+       s.Path1 = value;
+       line.firstGiven = true;
+     }},
     {{"/p2", "/path2", "-p2", "-path2"},
      "second",
      true,
@@ -141,6 +145,10 @@ const Switch kSwitches[] = {
      "merge-unchanged",
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) { line.mergeUnchanged = true; }},
+    {{},
+     "search",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) { line.search = value; }},
 };
 
 const Switch* FindShort(const std::string& lowered) {
@@ -191,18 +199,36 @@ std::vector<std::string_view> LongSwitchNames() {
   return names;
 }
 
+namespace {
+
+// The first switch given that shapes a headless merge job and its report; null when none is.
+const char* JobShapingSwitch(const CommandLine& line) {
+  if (line.dryRun) return "--dry-run";
+  if (line.quiet) return "--quiet";
+  if (!line.reportFile.empty()) return "--report";
+  if (line.mergeUnchanged) return "--merge-unchanged";
+  return nullptr;
+}
+
+// A search reads the first input only, and never the one the profile remembers.
+void CheckSearchShape(CommandLine& line) {
+  if (QueryWords(*line.search).empty()) Refuse(line, UsageProblem::Kind::EmptySearch, {});
+  if (!line.firstGiven) Refuse(line, UsageProblem::Kind::SearchWithoutPath, {});
+  if (const char* shaping = JobShapingSwitch(line)) {
+    Refuse(line, UsageProblem::Kind::NotWithSearch, shaping);
+  }
+}
+
+}  // namespace
+
 void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
+  if (line.search) return CheckSearchShape(line);
   if (line.headless && !HasRequiredPaths(settings)) {
     Refuse(line, UsageProblem::Kind::MissingPaths, {});
   }
   // These shape a headless job and its report; the dialog has no use for them.
-  if (!line.headless &&
-      (line.dryRun || line.quiet || !line.reportFile.empty() || line.mergeUnchanged)) {
-    Refuse(line, UsageProblem::Kind::NeedsNoWindow,
-           line.dryRun                ? "--dry-run"
-           : line.quiet               ? "--quiet"
-           : !line.reportFile.empty() ? "--report"
-                                      : "--merge-unchanged");
+  if (const char* shaping = JobShapingSwitch(line); shaping != nullptr && !line.headless) {
+    Refuse(line, UsageProblem::Kind::NeedsNoWindow, shaping);
   }
 }
 

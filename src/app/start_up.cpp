@@ -5,6 +5,8 @@
 
 #include "app/command_line.hpp"
 #include "job/run_merge_job.hpp"
+#include "search/run_search.hpp"
+#include "search/search_query.hpp"
 #include "signal_stop.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
@@ -34,6 +36,12 @@ std::string DescribeProblem(const UsageProblem& problem) {
     case UsageProblem::Kind::BadNumber:
       return Format(Tr("option '{0}' takes a whole number from 0 to 100, not '{1}'"),
                     {problem.argument, problem.value});
+    case UsageProblem::Kind::EmptySearch:
+      return std::string(Tr("option '--search' needs a word to search for"));
+    case UsageProblem::Kind::SearchWithoutPath:
+      return std::string(Tr("a search needs --first with a history file or a folder of them"));
+    case UsageProblem::Kind::NotWithSearch:
+      return Format(Tr("option '{0}' cannot be used with --search"), {problem.argument});
   }
   return {};
 }
@@ -66,6 +74,15 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   return signals.Caught() != 0 ? 128 + signals.Caught() : status;
 }
 
+// Exit status as grep gives it: 0 something matched, 1 nothing did, 2 nothing was searched.
+int RunSearchCommand(const std::string& query, const MergeSettings& settings,
+                     TerminalFace& terminal) {
+  const SearchReport report = RunSearch(settings.Path1, QueryWords(query));
+  terminal.ShowSearchReport(report);
+  if (!report.refused) return kExitRefused;
+  return report.hits.empty() ? kExitNothingFound : kExitDone;
+}
+
 }  // namespace
 
 ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
@@ -77,7 +94,7 @@ ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
   CommandLine line = ParseCommandLine(arguments, scratch);
   std::error_code error;
   if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
-  const bool writes = !line.error && !line.help && !line.version && !line.dryRun;
+  const bool writes = !line.error && !line.help && !line.version && !line.dryRun && !line.search;
   return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
@@ -87,7 +104,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   LoadSettings(profile, settings);
   CommandLine line = ParseCommandLine(arguments, settings);
   // Long switches are the terminal's way: their answers never open a window.
-  const bool terminalOnly = line.headless || windows == nullptr ||
+  const bool terminalOnly = line.headless || line.search || windows == nullptr ||
                             (line.longForms && (line.error || line.helpOnTerminal || line.version));
   FrontEnd& user = terminalOnly ? terminal : *windows;
   if (const Result<> problem = profile.TakeProblem(); !problem) {
@@ -113,6 +130,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
     user.ShowHelp(HelpReason::Asked);
     return kExitDone;
   }
+  if (line.search) return RunSearchCommand(*line.search, settings, terminal);
   if (!line.headless) return user.RunDialog(settings, profile);
 
   // A headless job always reports to the terminal.

@@ -11,6 +11,7 @@
 #include "json_report.hpp"
 #include "printable_text.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
 #include "texts/help_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
@@ -107,6 +108,37 @@ void TerminalFrontEnd::EndProgress() {
   if (!lineShown_) return;
   err_ << "\r\x1b[K" << std::flush;
   lineShown_ = false;
+}
+
+namespace {
+
+// A text on one line of its own: each line break (CR LF, CR, LF) and tab becomes a space, and
+// PrintableText escapes the other control characters.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
+    line += c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
+  }
+  return PrintableText(line);
+}
+
+}  // namespace
+
+void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
+  if (report.indexUnusable.kind != ReasonKind::None) ShowWarning(Word(report.indexUnusable));
+  if (!report.refused) ShowWarning(Word(report.refused.reason()));
+  for (const Result<>& unread : report.unread) {
+    ShowWarning(Format(Tr("not searched: {0}"), {Word(unread.reason())}));
+  }
+  for (const SearchHit& hit : report.hits) {
+    out_ << OneLine(hit.file) << '\t' << OneLine(hit.time) << '\t' << OneLine(hit.sender) << '\t'
+         << OneLine(hit.text) << '\n';
+  }
+  out_.flush();
+  err_.flush();
 }
 
 int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {

@@ -17,4 +17,9 @@ Result<> ListFolder(const std::string& folder, std::vector<std::string>& names) 
   return {};
 }
 
+bool HasHistoryName(std::string_view name) {
+  constexpr std::string_view kSuffix = ".xml";
+  return name.size() > kSuffix.size() && name.ends_with(kSuffix);
+}
+
 }  // namespace palvarin

@@ -17,8 +17,6 @@
 namespace palvarin {
 namespace {
 
-constexpr std::string_view kHistorySuffix = ".xml";
-
 // Whether anything, a dangling link included, has the name `path`.
 bool NameTaken(const std::string& path) {
   std::error_code error;
@@ -205,7 +203,7 @@ std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& rep
   }
   std::set<std::string> names;
   for (std::string& name : found) {
-    if (name.size() > kHistorySuffix.size() && name.ends_with(kHistorySuffix)) {
+    if (HasHistoryName(name)) {
       names.insert(std::move(name));
     }
   }

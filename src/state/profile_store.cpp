@@ -9,6 +9,7 @@
 
 #include "files/io_faults.hpp"
 #include "identity_blob.hpp"
+#include "sqlite/statement.hpp"
 
 namespace palvarin {
 namespace {
@@ -32,52 +33,13 @@ constexpr const char* kSchema =
     "name TEXT PRIMARY KEY, stamp TEXT NOT NULL, identities BLOB NOT NULL) WITHOUT ROWID;"
     "PRAGMA user_version = 1";
 
-// A prepared statement, finalised on every way out.
-class Statement {
- public:
-  Statement(sqlite3* db, const char* sql) {
-    ::sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr);
-  }
-  ~Statement() { ::sqlite3_finalize(statement_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  bool Prepared() const { return statement_ != nullptr; }
-  sqlite3_stmt* Get() const { return statement_; }
-  // Binds two texts to the first two parameters, which every statement has.
-  Statement& Bind(std::string_view first, std::string_view second) {
-    BindText(1, first);
-    BindText(2, second);
-    return *this;
-  }
-  // Binds a value to the third parameter with the kind it has.
-  template <typename Value>
-  Statement& BindValue(const Value& value) {
-    if (const auto* text = std::get_if<std::string>(&value)) BindText(3, *text);
-    if (const auto* number = std::get_if<std::int64_t>(&value)) {
-      ::sqlite3_bind_int64(statement_, 3, *number);
-    }
-    return *this;
-  }
-  // Binds bytes to the third parameter without copying them: they must outlive the statement.
-  Statement& BindBlob(std::span<const unsigned char> bytes) {
-    // A null pointer would bind SQL NULL, so an empty blob gets a real one.
-    static constexpr unsigned char kNothing = 0;
-    ::sqlite3_bind_blob64(statement_, 3, bytes.empty() ? &kNothing : bytes.data(), bytes.size(),
-                          SQLITE_STATIC);
-    return *this;
-  }
-  int Step() { return ::sqlite3_step(statement_); }
-
- private:
-  // A null pointer would bind SQL NULL, so an empty text gets a real one.
-  void BindText(int at, std::string_view text) {
-    ::sqlite3_bind_text64(statement_, at, text.empty() ? "" : text.data(), text.size(),
-                          SQLITE_TRANSIENT, SQLITE_UTF8);
-  }
-
-  sqlite3_stmt* statement_ = nullptr;
-};
+// Binds a value to the third parameter with the kind it has.
+template <typename Value>
+Statement& BindValue(Statement& statement, const Value& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) statement.BindText(3, *text);
+  if (const auto* number = std::get_if<std::int64_t>(&value)) statement.BindInt64(3, *number);
+  return statement;
+}
 
 }  // namespace
 
@@ -251,7 +213,9 @@ ProfileStore::StoredValue ProfileStore::Read(std::string_view section, std::stri
   if (db_ == nullptr) return {};
   const std::lock_guard lock(mutex_);
   Statement select(db_, "SELECT value FROM profile_value WHERE section = ?1 AND name = ?2");
-  if (!Found(select.Prepared() ? select.Bind(section, entry).Step() : SQLITE_ERROR)) return {};
+  if (!Found(select.Prepared() ? select.BindText(1, section).BindText(2, entry).Step()
+                               : SQLITE_ERROR))
+    return {};
   return ColumnValue(select.Get());
 }
 
@@ -279,7 +243,8 @@ bool ProfileStore::Insert(std::string_view section, std::string_view entry,
                           const StoredValue& value) {
   Statement insert(
       db_, "INSERT OR REPLACE INTO profile_value (section, name, value) VALUES (?1, ?2, ?3)");
-  return insert.Prepared() && insert.Bind(section, entry).BindValue(value).Step() == SQLITE_DONE;
+  return insert.Prepared() &&
+         BindValue(insert.BindText(1, section).BindText(2, entry), value).Step() == SQLITE_DONE;
 }
 
 bool ProfileStore::Store(std::string_view section, std::string_view entry,
@@ -320,7 +285,8 @@ bool ProfileStore::WriteMergeRecord(std::string_view key, std::string_view stamp
     Statement insert(db_,
                      "INSERT OR REPLACE INTO merge_identities (name, stamp, identities)"
                      " VALUES (?1, ?2, ?3)");
-    return insert.Prepared() && insert.Bind(key, stamp).BindBlob(blob).Step() == SQLITE_DONE;
+    return insert.Prepared() &&
+           insert.BindText(1, key).BindText(2, stamp).BindBlob(3, blob).Step() == SQLITE_DONE;
   });
 }
 
@@ -329,7 +295,8 @@ std::optional<std::vector<EntryIdentity>> ProfileStore::ReadMergeIdentities(
   if (db_ == nullptr) return std::nullopt;
   const std::lock_guard lock(mutex_);
   Statement select(db_, "SELECT identities FROM merge_identities WHERE name = ?1 AND stamp = ?2");
-  if (!Found(select.Prepared() ? select.Bind(key, stamp).Step() : SQLITE_ERROR)) {
+  if (!Found(select.Prepared() ? select.BindText(1, key).BindText(2, stamp).Step()
+                               : SQLITE_ERROR)) {
     return std::nullopt;
   }
   // The bytes before their count, the order in which SQLite keeps both valid.

@@ -153,6 +153,20 @@ std::string Word(const Reason& reason) {
       return Format(Tr("no memory to load {0}"), {reason.path});
     case ReasonKind::NoMemoryToSet:
       return Format(Tr("no memory to set the attribute {0}"), {reason.detail});
+    case ReasonKind::SearchFolderNotCreated:
+      return Format(Tr("cannot create the folder of the search index {0}: {1}; the histories "
+                       "were read into memory instead"),
+                    {reason.path, SystemReason(reason.code)});
+    case ReasonKind::SearchIndexOtherVersion:
+      return Format(Tr("cannot use the search index {0}: it was made by another version of "
+                       "Palvarin; the histories were read into memory instead"),
+                    {reason.path});
+    case ReasonKind::SearchIndexUnusable:
+      return Format(Tr("cannot use the search index {0}: {1}; the histories were read into "
+                       "memory instead"),
+                    {reason.path, reason.detail});
+    case ReasonKind::SearchImpossible:
+      return Format(Tr("cannot search: {0}"), {reason.detail});
     case ReasonKind::ProfileNewer:
       return Format(Tr("the profile {0} was written by a newer version of Palvarin; settings are "
                        "read from it, but nothing is saved to it and the file is left as it is"),

@@ -92,6 +92,9 @@ std::string LongSwitchHelp() {
       {"--quiet", "/q", Tr("say nothing but failures")},
       {"--report FILE", "/report", Tr("write what the job did to FILE, as JSON")},
       {"--version", "", Tr("show the version")},
+      {"--search QUERY", "",
+       Tr("search instead of merging: print the messages of --first that hold every word of "
+          "QUERY")},
   };
   constexpr std::size_t kWidth = 20;
   for (const LongForm& form : forms) {
@@ -112,6 +115,10 @@ std::string TerminalHelpText() {
   text +=
       Tr("Exit status: 0 done, 1 a pair, a copy or the report file failed, 2 the command line "
          "or the paths were refused, 130 or 143 stopped by SIGINT or SIGTERM.");
+  text += '\n';
+  text +=
+      Tr("A search exits with 0 when a message matched, 1 when none did, 2 when the command "
+         "line was refused or there is nothing at the path.");
   return text;
 }
 

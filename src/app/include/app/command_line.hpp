@@ -20,6 +20,9 @@ struct UsageProblem {
     MissingPaths,        // a run without a window lacks a path it needs
     NeedsNoWindow,       // `argument` shapes a run without a window, which was not asked for
     BadNumber,           // the switch `argument` wants a whole number from 0 to 100, not `value`
+    EmptySearch,         // "--search" was given no word to search for
+    SearchWithoutPath,   // "--search" without "--first"
+    NotWithSearch,       // `argument` shapes a merge, not a search
   };
   Kind kind;
   std::string argument;
@@ -41,6 +44,8 @@ struct CommandLine {
   bool quiet = false;                   // "--quiet", "/q": say nothing but failures
   std::string reportFile;       // "--report FILE", "/report FILE": the report as JSON; empty: none
   bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
+  bool firstGiven = false;      // "--first", "/p1" was given, not only stored in the profile
+  std::optional<std::string> search;  // "--search QUERY": search the first input instead
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over
@@ -52,7 +57,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSet
 std::string VersionText();
 
 // A problem of a run without a window that the switches alone do not show: a path it needs is
-// missing from `settings`, or a switch that only such a run takes was given without "/n".
+// missing from `settings`, or a switch that only such a run takes was given without "/n"; of a
+// search, a query without words, no "--first", or a switch that only a merge job takes.
 // Sets the line's error and its first problem.
 void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 

@@ -7,6 +7,7 @@
 #include "job/job_observer.hpp"
 #include "job/job_report.hpp"
 #include "job/refusal.hpp"
+#include "search/run_search.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
@@ -14,7 +15,12 @@ namespace palvarin {
 class ProfileStore;
 
 // Exit statuses of the program.
-enum ExitStatus : int { kExitDone = 0, kExitPairFailed = 1, kExitRefused = 2 };
+enum ExitStatus : int {
+  kExitDone = 0,
+  kExitPairFailed = 1,
+  kExitRefused = 2,
+  kExitNothingFound = 1,  // a search that matched no message
+};
 
 // Why the help is shown.
 enum class HelpReason { Asked, AfterBadArguments };
@@ -50,6 +56,8 @@ class TerminalFace : public FrontEnd, public JobObserver {
   virtual void ShowProgressOnTerminal() = 0;
   // What the job did, as JSON in `file`.
   virtual Result<> WriteJsonReport(const JobReport& report, const std::string& file) = 0;
+  // What a search found, and what it could not read.
+  virtual void ShowSearchReport(const SearchReport& report) = 0;
 };
 
 }  // namespace palvarin

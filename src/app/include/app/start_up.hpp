@@ -17,8 +17,8 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
             TerminalFace& terminal, FrontEnd* windows);
 
 // How the profile at `profileFile` is to be opened for these arguments: read-only for a dry
-// run, the help, the version and a command line that is refused, none of which may even
-// create it.
+// run, a search, the help, the version and a command line that is refused, none of which may
+// even create it.
 ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
                                const std::filesystem::path& profileFile);
 

@@ -53,6 +53,12 @@ enum class ReasonKind : std::uint8_t {
   ProfileNewer,
   ProfileNotRead,
   ProfileNotWritten,  // `detail`, or the system's error `code` when it has none
+  // The search index `path` cannot be used, and the histories were read into memory instead.
+  SearchFolderNotCreated,  // its folder cannot be made: `code`
+  SearchIndexOtherVersion,
+  SearchIndexUnusable,  // `detail`: the database's words
+  // Not even an index in memory could be made: `detail`.
+  SearchImpossible,
 };
 
 // What a path turned out to be where a regular file was wanted.

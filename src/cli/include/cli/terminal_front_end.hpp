@@ -34,6 +34,9 @@ class TerminalFrontEnd : public TerminalFace {
   // ShowProgress with the width of standard error, when it is a terminal.
   void ShowProgressOnTerminal() override;
   Result<> WriteJsonReport(const JobReport& report, const std::string& file) override;
+  // One line per message found on standard output, tab-separated: file name, time, sender and
+  // text on one line; what could not be searched on standard error.
+  void ShowSearchReport(const SearchReport& report) override;
 
   // Shows one progress line on standard error, rewritten in place as items start and cut to
   // `columns`: for a terminal only, where "\r" and the erase-line code mean something.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.hpp"
@@ -10,5 +11,8 @@ namespace palvarin {
 // The names in `folder` ("" is the current folder), in the order the file system gives them;
 // fails, naming the folder, when it cannot be read to the end. `names` then holds those read.
 Result<> ListFolder(const std::string& folder, std::vector<std::string>& names);
+
+// Whether a folder's member `name` is taken for a history: "<something>.xml".
+bool HasHistoryName(std::string_view name);
 
 }  // namespace palvarin

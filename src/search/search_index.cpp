@@ -1,0 +1,258 @@
+#include "search_index.hpp"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace palvarin {
+namespace {
+
+// Other searches hold the write lock while they read the histories that changed.
+constexpr int kBusyMilliseconds = 60000;
+
+// The layout this program writes (PRAGMA user_version); a file of any other is made anew.
+constexpr int kSchemaVersion = 1;
+
+// The texts are kept case-folded beside the originals, and the trigram index reads those. It
+// keeps no positions (detail=none), which makes it a fraction of the size: a word's trigrams
+// are looked up one by one, and every text found is checked for the word itself. Message
+// numbers only grow (AUTOINCREMENT), so the messages stored since a moment are those above
+// the largest number of that moment.
+constexpr const char* kSchema =
+    "CREATE TABLE history (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"
+    " size INTEGER NOT NULL, modified INTEGER NOT NULL, changed INTEGER NOT NULL,"
+    " inode INTEGER NOT NULL);"
+    "CREATE TABLE message (id INTEGER PRIMARY KEY AUTOINCREMENT, history INTEGER NOT NULL,"
+    " position INTEGER NOT NULL, date TEXT NOT NULL, clock TEXT NOT NULL,"
+    " date_time TEXT NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL,"
+    " folded TEXT NOT NULL);"
+    "CREATE INDEX message_of_history ON message (history, position);"
+    "CREATE VIRTUAL TABLE message_words USING fts5 (folded, content='message',"
+    " content_rowid='id', tokenize='trigram case_sensitive 1', detail='none');"
+    "PRAGMA user_version = 1";
+
+constexpr const char* kMessageColumns =
+    "history, position, date, clock, date_time, sender, text, folded";
+
+bool Damaging(int code) {
+  const int primary = code & 0xFF;
+  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+// The folder of the index `file`, made only for this user: it holds their conversations.
+bool MakeFolder(const std::filesystem::path& file, Reason& failure) {
+  const std::filesystem::path folder = file.parent_path();
+  std::error_code error;
+  std::filesystem::create_directories(folder.parent_path(), error);
+  if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return true;
+  failure = {.kind = ReasonKind::SearchFolderNotCreated, .path = file.string(), .code = errno};
+  return false;
+}
+
+}  // namespace
+
+SearchIndex::SearchIndex(const std::filesystem::path& file) {
+  if (!Open(file)) return;
+  Prepare();
+}
+
+SearchIndex::~SearchIndex() { ::sqlite3_close_v2(db_); }
+
+bool SearchIndex::Open(const std::filesystem::path& file) {
+  file_ = file.string();
+  if (!file.empty() && !MakeFolder(file, failure_)) return false;
+  const std::string name = file.empty() ? ":memory:" : file.string();
+  const int opened =
+      ::sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (opened != SQLITE_OK) return Fail(opened);
+  ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
+  // Owner only, whatever the umask: the texts are private. SQLite makes the file on open.
+  if (!file.empty()) ::chmod(file.c_str(), 0600);
+  return true;
+}
+
+bool SearchIndex::Fail(int code) {
+  if (failure_.kind != ReasonKind::None) return false;
+  rebuild_ = rebuild_ || Damaging(code);
+  failure_ = {.kind = ReasonKind::SearchIndexUnusable,
+              .path = file_,
+              .detail = db_ != nullptr ? ::sqlite3_errmsg(db_) : ::sqlite3_errstr(code)};
+  return false;
+}
+
+bool SearchIndex::Execute(const char* sql) {
+  if (!Healthy()) return false;
+  const int done = ::sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  return done == SQLITE_OK || Fail(done);
+}
+
+std::optional<int> SearchIndex::Version() {
+  Statement read(db_, "PRAGMA user_version");
+  const int step = read.Step();
+  if (step != SQLITE_ROW) return Fail(step), std::nullopt;
+  return static_cast<int>(read.ColumnInt64(0));
+}
+
+// Makes the layout in a new file, under the write lock so that two searches starting at once
+// make it once; a file of another layout is left for the caller to make anew.
+bool SearchIndex::Prepare() {
+  // The journal mode is set first: it is what meets a file that is no database.
+  if (!Execute("PRAGMA journal_mode=WAL") || !Execute("PRAGMA synchronous=NORMAL")) return false;
+  auto found = Version();
+  if (found == kSchemaVersion) return true;
+  if (!found || !Execute("BEGIN IMMEDIATE") || !(found = Version())) return false;
+  if (*found == kSchemaVersion) return Execute("COMMIT");
+  if (*found == 0 && Execute(kSchema)) return Execute("COMMIT");
+  // Another layout, or a file that would not take this one.
+  rebuild_ = true;
+  if (Healthy()) failure_ = {.kind = ReasonKind::SearchIndexOtherVersion, .path = file_};
+  ::sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  return false;
+}
+
+std::optional<std::int64_t> SearchIndex::FreshHistory(const std::string& path,
+                                                      const HistoryStamp& stamp) {
+  if (!Healthy()) return std::nullopt;
+  // Asked once per history of every search: prepared once.
+  if (!fresh_) {
+    fresh_ = std::make_unique<Statement>(
+        db_,
+        "SELECT id FROM history WHERE path = ?1 AND size = ?2 AND modified = ?3"
+        " AND changed = ?4 AND inode = ?5");
+  }
+  Statement& select = *fresh_;
+  select.Reset();
+  select.BindText(1, path)
+      .BindInt64(2, stamp.size)
+      .BindInt64(3, stamp.modified)
+      .BindInt64(4, stamp.changed)
+      .BindInt64(5, stamp.inode);
+  const int step = select.Step();
+  if (step == SQLITE_ROW) return select.ColumnInt64(0);
+  if (step != SQLITE_DONE) Fail(step);
+  return std::nullopt;
+}
+
+std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const HistoryStamp& stamp,
+                                               const std::vector<IndexedMessage>& messages) {
+  if (!writing_ && !BeginWriting()) return std::nullopt;
+  Statement find(db_, "SELECT id FROM history WHERE path = ?1");
+  const int found = find.BindText(1, path).Step();
+  if (found != SQLITE_ROW && found != SQLITE_DONE) return Fail(found), std::nullopt;
+  std::int64_t id = 0;
+  if (found == SQLITE_ROW) {
+    id = find.ColumnInt64(0);
+    // The trigram index forgets a text only when told the text it held.
+    Statement forget(db_,
+                     "INSERT INTO message_words (message_words, rowid, folded)"
+                     " SELECT 'delete', id, folded FROM message WHERE history = ?1");
+    Statement remove(db_, "DELETE FROM message WHERE history = ?1");
+    for (Statement* statement : {&forget, &remove}) {
+      if (const int step = statement->BindInt64(1, id).Step(); step != SQLITE_DONE) {
+        return Fail(step), std::nullopt;
+      }
+    }
+  }
+  Statement record(db_,
+                   "INSERT OR REPLACE INTO history (id, path, size, modified, changed, inode)"
+                   " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+  if (found == SQLITE_ROW) record.BindInt64(1, id);
+  record.BindText(2, path)
+      .BindInt64(3, stamp.size)
+      .BindInt64(4, stamp.modified)
+      .BindInt64(5, stamp.changed)
+      .BindInt64(6, stamp.inode);
+  if (const int step = record.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
+  if (found != SQLITE_ROW) id = ::sqlite3_last_insert_rowid(db_);
+
+  Statement insert(db_,
+                   "INSERT INTO message (history, position, date, clock, date_time, sender,"
+                   " text, folded) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+  for (const IndexedMessage& message : messages) {
+    insert.BindInt64(1, id)
+        .BindInt64(2, message.position)
+        .BindText(3, message.date)
+        .BindText(4, message.clock)
+        .BindText(5, message.dateTime)
+        .BindText(6, message.sender)
+        .BindText(7, message.text)
+        .BindText(8, message.folded);
+    if (const int step = insert.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
+    insert.Reset();
+  }
+  return id;
+}
+
+bool SearchIndex::BeginWriting() {
+  if (!Execute("BEGIN IMMEDIATE")) return false;
+  writing_ = true;
+  Statement last(db_, "SELECT max(id) FROM message");
+  const int step = last.Step();
+  if (step != SQLITE_ROW) return Fail(step);
+  lastBefore_ = last.ColumnInt64(0);
+  return true;
+}
+
+// The new texts go to the trigram index in one statement: FTS5 writes what it has gathered
+// at the end of every statement, and one per message would leave it a small piece per text
+// to merge (several times slower).
+bool SearchIndex::Commit() {
+  if (!writing_) return Healthy();
+  writing_ = false;
+  Statement index(db_,
+                  "INSERT INTO message_words (rowid, folded)"
+                  " SELECT id, folded FROM message WHERE id > ?1");
+  const int step = index.BindInt64(1, lastBefore_).Step();
+  return (step == SQLITE_DONE || Fail(step)) && Execute("COMMIT");
+}
+
+bool SearchIndex::VisitRows(Statement& select, const Visit& visit,
+                            const std::unordered_set<std::int64_t>* wanted) {
+  IndexedMessage message;
+  int step = SQLITE_ROW;
+  while ((step = select.Step()) == SQLITE_ROW) {
+    const std::int64_t history = select.ColumnInt64(0);
+    if (wanted != nullptr && wanted->count(history) == 0) continue;
+    message.position = select.ColumnInt64(1);
+    message.date = select.ColumnText(2);
+    message.clock = select.ColumnText(3);
+    message.dateTime = select.ColumnText(4);
+    message.sender = select.ColumnText(5);
+    message.text = select.ColumnText(6);
+    message.folded = select.ColumnText(7);
+    visit(history, message);
+  }
+  return step == SQLITE_DONE || Fail(step);
+}
+
+bool SearchIndex::Candidates(const std::optional<std::string>& trigramQuery,
+                             const std::vector<std::int64_t>& histories, const Visit& visit) {
+  if (!Healthy()) return false;
+  if (trigramQuery) {
+    const std::string sql = std::string("SELECT ") + kMessageColumns +
+                            " FROM message WHERE id IN"
+                            " (SELECT rowid FROM message_words WHERE message_words MATCH ?1)";
+    Statement select(db_, sql.c_str());
+    const std::unordered_set<std::int64_t> wanted(histories.begin(), histories.end());
+    return VisitRows(select.BindText(1, *trigramQuery), visit, &wanted);
+  }
+  const std::string sql =
+      std::string("SELECT ") + kMessageColumns + " FROM message WHERE history = ?1";
+  Statement select(db_, sql.c_str());
+  for (const std::int64_t history : histories) {
+    if (!VisitRows(select.BindInt64(1, history), visit, nullptr)) return false;
+    select.Reset();
+  }
+  return true;
+}
+
+void RemoveIndex(const std::filesystem::path& file) {
+  std::error_code ignored;
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    std::filesystem::remove(file.string() + suffix, ignored);
+  }
+}
+
+}  // namespace palvarin

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "base/reason.hpp"
+#include "sqlite/statement.hpp"
+
+struct sqlite3;
+
+namespace palvarin {
+
+// What tells a history file apart from an earlier state of itself: its status. The change time
+// moves with every write, also one that puts the size and the last-write time back.
+struct HistoryStamp {
+  std::int64_t size = 0, modified = 0, changed = 0, inode = 0;  // times in nanoseconds
+  bool operator==(const HistoryStamp&) const = default;
+};
+
+// One entry of a history that has a text, as the index keeps it; absent fields are empty.
+struct IndexedMessage {
+  std::int64_t position = 0;  // among the entries of its history, from 0
+  std::string date, clock, dateTime, sender, text;
+  std::string folded;  // FoldCase(text)
+};
+
+// The message index: SQLite, with an FTS5 trigram index over the case-folded texts. A cache:
+// whatever it holds can be read again from the histories, so it is rebuilt rather than
+// repaired. Every call after a failure does nothing and fails.
+class SearchIndex {
+ public:
+  // Opens the index in `file`, made when missing (its folder only for this user); an empty
+  // path keeps it in memory.
+  explicit SearchIndex(const std::filesystem::path& file);
+  ~SearchIndex();
+  SearchIndex(const SearchIndex&) = delete;
+  SearchIndex& operator=(const SearchIndex&) = delete;
+
+  // Whether everything so far succeeded.
+  bool Healthy() const { return db_ != nullptr && failure_.kind == ReasonKind::None; }
+  // Whether it failed because the file is damaged, no database, or of another layout (a newer
+  // version's): then it is best made anew.
+  bool WantsRebuild() const { return rebuild_; }
+  // Why it failed; empty while it has not.
+  const Reason& Failure() const { return failure_; }
+
+  // A read transaction around FreshHistory calls: one lock for them all.
+  bool BeginReading() { return Execute("BEGIN"); }
+  bool EndReading() { return Execute("COMMIT"); }
+  // The index's number for the history at the absolute `path` when it holds it as of `stamp`.
+  std::optional<std::int64_t> FreshHistory(const std::string& path, const HistoryStamp& stamp);
+  // Replaces what the index holds of `path` with `messages`, in the one write transaction of
+  // this index's life (committed by Commit); the history's number.
+  std::optional<std::int64_t> Store(const std::string& path, const HistoryStamp& stamp,
+                                    const std::vector<IndexedMessage>& messages);
+  // Commits what Store wrote, if anything.
+  bool Commit();
+
+  // Calls `visit` with every message of a history in `histories` that may hold every word: with
+  // a trigram query (TrigramQuery) those that match it, else all.
+  using Visit = std::function<void(std::int64_t history, const IndexedMessage& message)>;
+  bool Candidates(const std::optional<std::string>& trigramQuery,
+                  const std::vector<std::int64_t>& histories, const Visit& visit);
+
+ private:
+  bool Open(const std::filesystem::path& file);
+  bool Prepare();
+  std::optional<int> Version();
+  bool Execute(const char* sql);
+  bool Fail(int code);
+  bool BeginWriting();
+  bool VisitRows(Statement& select, const Visit& visit,
+                 const std::unordered_set<std::int64_t>* wanted);
+
+  sqlite3* db_ = nullptr;
+  std::unique_ptr<Statement> fresh_;  // FreshHistory's
+  std::string file_;                  // the index file; empty for one in memory
+  Reason failure_;
+  bool rebuild_ = false;
+  bool writing_ = false;
+  std::int64_t lastBefore_ = 0;  // the largest message number when writing began
+};
+
+// Removes the index in `file` and what SQLite keeps beside it.
+void RemoveIndex(const std::filesystem::path& file);
+
+}  // namespace palvarin

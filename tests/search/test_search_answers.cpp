@@ -1,0 +1,81 @@
+// A search finds exactly what a plain scan of the files finds, whether the index is new or
+// answers from what it holds, for Latin and Japanese words of every length.
+#include <gtest/gtest.h>
+
+#include "search/run_search.hpp"
+#include "search/search_query.hpp"
+#include "search_fixtures.hpp"
+
+namespace palvarin {
+namespace {
+
+using test::PlainScan;
+
+const struct QueryRow {
+  const char* name;
+  const char* query;
+  bool matches;  // whether the plain scan finds anything: a row that finds nothing proves little
+} kQueries[] = {
+    {"LatinWord", "banda", true},
+    {"LatinUpperCase", "THE", true},
+    {"TwoLatinWords", "metal DE", true},
+    {"AccentedUpperFindsLower", "ÉCOLE", true},
+    {"AccentedLowerFindsUpper", "école", true},
+    {"OneAccentedLetter", "É", true},
+    {"GreekWithFinalSigma", "Σίσυφος", true},
+    {"QuotesInAWord", "\"hello\"", true},
+    {"FullWidthLatinFolds", "ａｂｃ", true},
+    {"JapaneseOneCharacter", "雨", true},
+    {"JapaneseTwoCharacters", "明日", true},
+    {"JapaneseLongWord", "東京タワー", true},
+    {"JapaneseWordsOfAMessageOfTwoLines", "目 二行", true},
+    {"JapaneseWordsSplitAtIdeographicSpace", "晴れ\u3000明日", true},
+    {"ShortAndLongWords", "本 日本語の", true},
+    {"WordsOfDifferentMessages", "雨 東京", false},
+    {"NoSuchWord", "zyxwvu", false},
+    {"NoSuchShortWord", "犬", false},
+};
+
+class SearchAnswers : public ::testing::TestWithParam<QueryRow> {
+ protected:
+  test::SearchFolders folders_;
+};
+
+TEST_P(SearchAnswers, EqualAPlainScanFromANewIndexAndFromTheKeptOne) {
+  const QueryRow& row = GetParam();
+  const test::ScopedTimeZone zone("Asia/Tokyo");
+  for (const auto& path : {folders_.Corpus(), folders_.Generated()}) {
+    const auto expected = PlainScan(path, row.query);
+    for (const char* index : {"new", "kept"}) {
+      const SearchReport report = RunSearch(path.string(), QueryWords(row.query));
+      EXPECT_TRUE(report.refused && report.unread.empty() &&
+                  report.indexUnusable.kind == ReasonKind::None)
+          << index;
+      EXPECT_EQ(test::Found(report), expected) << path.filename() << ", " << index << " index";
+    }
+  }
+  const auto all = PlainScan(folders_.Corpus(), row.query).size() +
+                   PlainScan(folders_.Generated(), row.query).size();
+  EXPECT_EQ(all > 0, row.matches) << all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Queries, SearchAnswers, ::testing::ValuesIn(kQueries), test::RowName);
+
+// One file alone, and what a line shows besides the text: the local time from the UTC stamp,
+// else the Date and Time as written, and the sender.
+TEST(SearchAnswer, AFileAloneWithItsTimesAndSenders) {
+  test::SearchFolders folders;
+  const test::ScopedTimeZone zone("Asia/Tokyo");
+  const auto corpus = RunSearch((folders.Corpus() / "ptbr-crlf.xml").string(), {"banda"});
+  ASSERT_EQ(corpus.hits.size(), 1u);
+  EXPECT_EQ(corpus.hits[0].file, "ptbr-crlf.xml");
+  EXPECT_EQ(corpus.hits[0].time, "2010-09-17 10:45:43");  // 01:45:43 UTC
+  EXPECT_EQ(corpus.hits[0].sender, "[i]Gabriella[/i]");
+  const auto generated = RunSearch((folders.Generated() / "contact1.xml").string(), {"雨"});
+  ASSERT_FALSE(generated.hits.empty());
+  EXPECT_EQ(generated.hits[0].time.substr(0, 11), "2009/03/02 ");  // no UTC stamp it can read
+  EXPECT_EQ(generated.hits[0].sender, "花子");
+}
+
+}  // namespace
+}  // namespace palvarin

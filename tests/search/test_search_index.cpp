@@ -1,0 +1,182 @@
+// The index in the cache: a history changed since it was indexed is read again, an index that
+// is damaged or of another version is made anew, one that cannot be used is done without, and
+// nothing is ever written beside the histories.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+
+#include "search/run_search.hpp"
+#include "search/search_query.hpp"
+#include "search_fixtures.hpp"
+#include "support/history_builder.hpp"
+
+namespace palvarin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PlainScan;
+using test::ReadFile;
+using test::WriteFile;
+
+// Runs `sql` on the database `file`; its first column of the first row as text ("" for none).
+std::string Sql(const fs::path& file, const char* sql) {
+  sqlite3* db = nullptr;
+  std::string first;
+  if (::sqlite3_open(file.c_str(), &db) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (::sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        ::sqlite3_step(statement) == SQLITE_ROW && ::sqlite3_column_text(statement, 0)) {
+      first = reinterpret_cast<const char*>(::sqlite3_column_text(statement, 0));
+    }
+    ::sqlite3_finalize(statement);
+  }
+  ::sqlite3_close(db);
+  return first;
+}
+
+SearchReport Search(const fs::path& path, const char* query) {
+  return RunSearch(path.string(), QueryWords(query));
+}
+
+constexpr const char* kOld = "甲乙丙丁";  // in contact1.xml before each change
+constexpr const char* kNew = "戊己庚辛";  // the same number of bytes
+
+void Rewrite(const fs::path& file, const char* from, const char* to) {
+  std::string bytes = ReadFile(file);
+  bytes.replace(bytes.find(from), std::string_view(from).size(), to);
+  WriteFile(file, bytes);
+}
+
+const struct ChangeRow {
+  const char* name;
+  void (*change)(const fs::path& file);
+} kChanges[] = {
+    {"AMessageAdded",
+     [](const fs::path& file) {
+       Rewrite(file, "</Log>", "<Message><Text>戊己庚辛</Text></Message></Log>");
+     }},
+    // Only the change time tells: the size is the same and the last-write time is put back.
+    {"SameSizeAndLastWriteTimePutBack",
+     [](const fs::path& file) {
+       const auto written = fs::last_write_time(file);
+       Rewrite(file, kOld, kNew);
+       fs::last_write_time(file, written);
+     }},
+    {"ReplacedByRenaming",
+     [](const fs::path& file) {
+       WriteFile(file.string() + ".new", ReadFile(file));
+       Rewrite(file.string() + ".new", kOld, kNew);
+       fs::rename(file.string() + ".new", file);
+     }},
+    {"Removed", [](const fs::path& file) { fs::remove(file); }},
+};
+
+class ChangedHistory : public ::testing::TestWithParam<ChangeRow> {};
+
+TEST_P(ChangedHistory, IsSearchedAfresh) {
+  test::SearchFolders folders;
+  const fs::path file = folders.Generated() / "contact1.xml";
+  Rewrite(file, "plain words only", kOld);
+  ASSERT_EQ(Search(folders.Generated(), kOld).hits.size(), 1u);
+  GetParam().change(file);
+  for (const char* query : {kOld, kNew, "雨"}) {
+    EXPECT_EQ(test::Found(Search(folders.Generated(), query)),
+              PlainScan(folders.Generated(), query))
+        << query;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, ChangedHistory, ::testing::ValuesIn(kChanges), test::RowName);
+
+const struct DamageRow {
+  const char* name;
+  void (*damage)(const fs::path& index);
+} kDamages[] = {
+    {"GarbageOverTheWholeFile",
+     [](const fs::path& index) { WriteFile(index, std::string(fs::file_size(index), 'x')); }},
+    {"GarbageOverTheHeader",
+     [](const fs::path& index) {
+       std::string bytes = ReadFile(index);
+       bytes.replace(0, 100, std::string(100, '\x5a'));
+       WriteFile(index, bytes);
+     }},
+    {"CutInHalf", [](const fs::path& index) { fs::resize_file(index, fs::file_size(index) / 2); }},
+    {"OfANewerVersion", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 2"); }},
+    {"AnotherProgramsDatabase",
+     [](const fs::path& index) {
+       fs::remove(index);
+       Sql(index, "CREATE TABLE history (anything)");
+     }},
+};
+
+class DamagedIndex : public ::testing::TestWithParam<DamageRow> {};
+
+TEST_P(DamagedIndex, IsMadeAnewAndTheAnswerIsRight) {
+  test::SearchFolders folders;
+  ASSERT_FALSE(Search(folders.Generated(), "雨").hits.empty());
+  GetParam().damage(folders.IndexFile());
+  const SearchReport report = Search(folders.Generated(), "雨");
+  EXPECT_TRUE(report.refused && report.unread.empty());
+  EXPECT_EQ(report.indexUnusable.kind, ReasonKind::None) << Word(report.indexUnusable);
+  EXPECT_EQ(test::Found(report), PlainScan(folders.Generated(), "雨"));
+  EXPECT_EQ(Sql(folders.IndexFile(), "PRAGMA user_version"), "1");
+  EXPECT_EQ(Sql(folders.IndexFile(), "SELECT count(DISTINCT history) FROM message"), "3");
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, DamagedIndex, ::testing::ValuesIn(kDamages), test::RowName);
+
+// Names, sizes and last-write times of everything in `folder`.
+std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Listing(
+    const fs::path& folder) {
+  std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> listing;
+  for (const auto& item : fs::directory_iterator(folder)) {
+    listing[item.path().filename()] = {item.is_regular_file() ? item.file_size() : 0,
+                                       item.last_write_time()};
+  }
+  return listing;
+}
+
+TEST(SearchIndex, LivesInTheCacheOnlyForItsOwnerAndNothingIsWrittenBesideTheHistories) {
+  test::SearchFolders folders;
+  WriteFile(folders.Generated() / "notes.xml", "<notes/>");  // reported, never written to
+  const auto before = Listing(folders.Generated());
+  for (int run = 0; run < 2; ++run) {
+    const SearchReport report = Search(folders.Generated(), "雨");
+    EXPECT_FALSE(report.hits.empty());
+    ASSERT_EQ(report.unread.size(), 1u);
+    EXPECT_NE(Said(report.unread[0]).find("notes.xml"), std::string::npos);
+  }
+  EXPECT_EQ(Listing(folders.Generated()), before);
+  EXPECT_EQ(SearchIndexFile(), folders.IndexFile());
+  struct stat info {};
+  ASSERT_EQ(::stat(folders.IndexFile().parent_path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  ASSERT_EQ(::stat(folders.IndexFile().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(SearchIndex, DefaultsToTheCacheInTheHomeFolder) {
+  test::TempFolder home;
+  const test::ScopedEnvironment homeVariable("HOME", home.Path().c_str());
+  for (const char* cache : {static_cast<const char*>(nullptr), "relative/cache"}) {
+    const test::ScopedEnvironment cacheVariable("XDG_CACHE_HOME", cache);
+    EXPECT_EQ(SearchIndexFile(), home / ".cache/palvarin/search-index.sqlite3");
+  }
+}
+
+// A cache folder that cannot be made: the search reads the histories into memory instead.
+TEST(SearchIndex, ThatCannotBeUsedIsDoneWithout) {
+  test::SearchFolders folders;
+  WriteFile(folders.Cache(), "a file where the cache folder should be");
+  const SearchReport report = Search(folders.Generated(), "明日");
+  EXPECT_NE(Word(report.indexUnusable).find("search-index.sqlite3"), std::string::npos)
+      << Word(report.indexUnusable);
+  EXPECT_EQ(test::Found(report), PlainScan(folders.Generated(), "明日"));
+  EXPECT_FALSE(report.hits.empty());
+}
+
+}  // namespace
+}  // namespace palvarin
