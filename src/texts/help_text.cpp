@@ -92,6 +92,9 @@ std::string LongSwitchHelp() {
       {"--quiet", "/q", Tr("say nothing but failures")},
       {"--report FILE", "/report", Tr("write what the job did to FILE, as JSON")},
       {"--version", "", Tr("show the version")},
+      {"--export FORMAT", "",
+       Tr("export the histories of --first (a file or a folder) to the folder --output as html "
+          "(pages and index.html), text or jsonl")},
   };
   constexpr std::size_t kWidth = 20;
   for (const LongForm& form : forms) {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/export_format.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
@@ -20,6 +21,8 @@ struct UsageProblem {
     MissingPaths,        // a run without a window lacks a path it needs
     NeedsNoWindow,       // `argument` shapes a run without a window, which was not asked for
     BadNumber,           // the switch `argument` wants a whole number from 0 to 100, not `value`
+    BadFormat,           // "--export" takes html, text or jsonl, not `value`
+    MissingExportPaths,  // an export lacks --first or --output
   };
   Kind kind;
   std::string argument;
@@ -41,6 +44,9 @@ struct CommandLine {
   bool quiet = false;                   // "--quiet", "/q": say nothing but failures
   std::string reportFile;       // "--report FILE", "/report FILE": the report as JSON; empty: none
   bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
+  // "--export=FORMAT": export the histories of the first path into the output folder, without
+  // a window; none for a merge.
+  std::optional<ExportFormat> exportFormat;
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over
@@ -52,7 +58,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSet
 std::string VersionText();
 
 // A problem of a run without a window that the switches alone do not show: a path it needs is
-// missing from `settings`, or a switch that only such a run takes was given without "/n".
+// missing from `settings` (an export's from the command line alone), or a switch that only
+// such a run takes was given without "/n".
 // Sets the line's error and its first problem.
 void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 

@@ -7,6 +7,7 @@
 #include "job/job_observer.hpp"
 #include "job/job_report.hpp"
 #include "job/refusal.hpp"
+#include "job/run_export_job.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
@@ -50,6 +51,9 @@ class TerminalFace : public FrontEnd, public JobObserver {
   virtual void ShowProgressOnTerminal() = 0;
   // What the job did, as JSON in `file`.
   virtual Result WriteJsonReport(const JobReport& report, const std::string& file) = 0;
+  // What an export did, on the terminal and as JSON in `file`.
+  virtual void ShowExportReport(const ExportReport& report) = 0;
+  virtual Result WriteExportJsonReport(const ExportReport& report, const std::string& file) = 0;
 };
 
 }  // namespace palvarin
