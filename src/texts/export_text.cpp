@@ -87,11 +87,12 @@ std::string DescribeExportTotals(const ExportReport& report) {
   for (const ExportItem& item : report.items) {
     if (item.outcome == ExportOutcome::Exported && !item.history.empty()) ++histories;
   }
-  std::string text =
-      Format(Tr("{0}, {1}"),
-             {Format(TrN("{0} history exported", "{0} histories exported", Count(histories)),
-                     {Number(histories)}),
-              Format(Tr("{0} failed"), {Number(report.Count(ExportOutcome::Failed))})});
+  const int failed = report.Count(ExportOutcome::Failed);
+  std::string text = Format(
+      Tr("{0}, {1}"),
+      {Format(TrN("{0} history exported", "{0} histories exported", Count(histories)),
+              {Number(histories)}),
+       Format(TrN("{0} history failed", "{0} histories failed", Count(failed)), {Number(failed)})});
   const int notRun = report.Count(ExportOutcome::NotRun);
   if (report.stopped || notRun > 0) {
     text = Format(Tr("{0}; {1}"), {text, Format(Tr("stopped: {0} not run"), {Number(notRun)})});

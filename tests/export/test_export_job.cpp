@@ -35,7 +35,7 @@ TEST_F(ExportJob, ReportsWhatIsNoHistoryAndExportsTheRest) {
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_NE(run.err.find("not exported: " + (in_ / "notes.xml").string()), std::string::npos)
       << run.err;
-  EXPECT_NE(run.out.find("1 history exported, 1 failed"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("1 history exported, 1 history failed"), std::string::npos) << run.out;
   EXPECT_NE(ReadFile(out_ / "alice.html").find("from alice"), std::string::npos);
   EXPECT_NE(ReadFile(out_ / "index.html").find("./alice.html"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(out_ / "notes.html"));
