@@ -88,7 +88,7 @@ int RunExport(const MergeSettings& given, const CommandLine& line, TerminalFace&
   StopFlag stop;
   const SignalStop signals(stop);
   const ExportRequest request{.format = *line.exportFormat,
-                              .input = given.Path1,
+                              .inputs = {given.Path1},
                               .outputFolder = given.PathSave,
                               .words = ExportWordsInUse(),
                               .stop = &stop};

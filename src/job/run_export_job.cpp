@@ -20,10 +20,12 @@ namespace {
 constexpr std::string_view kHistorySuffix = ".xml";
 
 std::optional<Refusal> CheckPaths(const ExportRequest& request) {
-  if (request.input.empty()) return Refusal{RefusalKind::NoPath, PathField::First, {}};
+  if (request.inputs.empty() || request.inputs.front().empty()) {
+    return Refusal{RefusalKind::NoPath, PathField::First, {}};
+  }
   if (request.outputFolder.empty()) return Refusal{RefusalKind::NoPath, PathField::Output, {}};
-  if (!PathExists(request.input)) {
-    return Refusal{RefusalKind::MissingPath, PathField::First, request.input};
+  for (const std::string& input : request.inputs) {
+    if (!PathExists(input)) return Refusal{RefusalKind::MissingPath, PathField::First, input};
   }
   if (PathExists(request.outputFolder) && !IsFolder(request.outputFolder)) {
     return Refusal{RefusalKind::NotFolder, PathField::Output, request.outputFolder};
@@ -31,15 +33,20 @@ std::optional<Refusal> CheckPaths(const ExportRequest& request) {
   return std::nullopt;
 }
 
-// The histories to export, in name order.
+// The histories to export: the files as given, each folder's in name order.
 std::vector<std::string> ListInputs(const ExportRequest& request, ExportReport& report) {
-  if (!IsFolder(request.input)) return {request.input};
-  const std::string prefix = FolderPrefix(request.input);
-  std::vector<std::string> inputs;
-  for (const std::string& name : ListHistoryFiles(prefix, report.warnings)) {
-    inputs.push_back(prefix + name);
+  std::vector<std::string> histories;
+  for (const std::string& input : request.inputs) {
+    if (!IsFolder(input)) {
+      histories.push_back(input);
+      continue;
+    }
+    const std::string prefix = FolderPrefix(input);
+    for (const std::string& name : ListHistoryFiles(prefix, report.warnings)) {
+      histories.push_back(prefix + name);
+    }
   }
-  return inputs;
+  return histories;
 }
 
 // The export's file for `history`: its name with the form's ending for ".xml". A page that

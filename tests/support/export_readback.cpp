@@ -127,7 +127,7 @@ ExportResult ExportInProcess(const std::filesystem::path& input,
     void WaitingForOtherJob() override {}
   } observer;
   return RunExportJob(
-      {.format = format, .input = input, .outputFolder = folder, .words = ExportWordsInUse()},
+      {.format = format, .inputs = {input}, .outputFolder = folder, .words = ExportWordsInUse()},
       observer);
 }
 

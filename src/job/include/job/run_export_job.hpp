@@ -14,7 +14,8 @@ namespace palvarin {
 // An export: which histories, in which form, where to.
 struct ExportRequest {
   ExportFormat format = ExportFormat::Html;
-  std::string input;         // a history file, or a folder of them ("*.xml")
+  // History files and folders of them ("*.xml"), each folder's in name order.
+  std::vector<std::string> inputs;
   std::string outputFolder;  // made when missing
   ExportWords words;
   // Raised (by any thread or a signal handler): no further history starts.
@@ -57,8 +58,8 @@ inline constexpr const char* kExportIndexName = "index.html";
 // "alice.html"); an HTML export then writes the index of the pages. Every file is written
 // through a flushed temporary file and renamed into place; no link is written through, so
 // nothing but the export's own files is ever replaced. A file that is no history is reported
-// failed and the rest exported. Refused when the input is missing, or the output is there and
-// no folder.
+// failed and the rest exported. Refused when there is no input or one is missing, or the
+// output is there and no folder.
 ExportResult RunExportJob(const ExportRequest& request, JobObserver& observer);
 
 }  // namespace palvarin
