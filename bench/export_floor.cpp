@@ -31,8 +31,7 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "generate") {
-    const auto pair =
-        palvarin::bench::GenerateHistoryPair(std::stoul(argv[2]) * 1'000'000, 2026);
+    const auto pair = palvarin::bench::GenerateHistoryPair(std::stoul(argv[2]) * 1'000'000, 2026);
     const std::string folder = argv[3];
     return WriteAll(folder + "/pc1.xml", pair.first) && WriteAll(folder + "/pc2.xml", pair.second)
                ? 0
