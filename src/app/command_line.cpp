@@ -42,6 +42,14 @@ std::optional<std::uint32_t> BackupMaxOf(std::string_view value) {
   return number;
 }
 
+std::optional<ExportFormat> ExportFormatOf(const std::string& value) {
+  const std::string lowered = Lowered(value);
+  if (lowered == "html") return ExportFormat::Html;
+  if (lowered == "text") return ExportFormat::Text;
+  if (lowered == "jsonl") return ExportFormat::JsonLines;
+  return std::nullopt;
+}
+
 // One switch: its slash and dash forms (lower case), its long name, whether it takes a value.
 struct Switch {
   std::initializer_list<std::string_view> forms;
@@ -149,6 +157,14 @@ const Switch kSwitches[] = {
      "search",
      true,
      [](MergeSettings&, CommandLine& line, const std::string& value) { line.search = value; }},
+    {{},
+     "export",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) {
+       line.headless = true;
+       line.exportFormat = ExportFormatOf(value);
+       if (!line.exportFormat) Refuse(line, UsageProblem::Kind::BadFormat, "--export", value);
+     }},
 };
 
 const Switch* FindShort(const std::string& lowered) {
@@ -217,13 +233,18 @@ void CheckSearchShape(CommandLine& line) {
   if (const char* shaping = JobShapingSwitch(line)) {
     Refuse(line, UsageProblem::Kind::NotWithSearch, shaping);
   }
+  if (line.exportFormat) Refuse(line, UsageProblem::Kind::NotWithSearch, "--export");
 }
 
 }  // namespace
 
 void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
   if (line.search) return CheckSearchShape(line);
-  if (line.headless && !HasRequiredPaths(settings)) {
+  if (line.exportFormat) {
+    if (settings.Path1.empty() || settings.PathSave.empty()) {
+      Refuse(line, UsageProblem::Kind::MissingExportPaths, "--export");
+    }
+  } else if (line.headless && !HasRequiredPaths(settings)) {
     Refuse(line, UsageProblem::Kind::MissingPaths, {});
   }
   // These shape a headless job and its report; the dialog has no use for them.

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/command_line.hpp"
+#include "job/run_export_job.hpp"
 #include "job/run_merge_job.hpp"
 #include "search/run_search.hpp"
 #include "search/search_query.hpp"
@@ -12,6 +13,7 @@
 #include "state/settings_store.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/cause_text.hpp"
+#include "texts/export_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -33,6 +35,11 @@ std::string DescribeProblem(const UsageProblem& problem) {
              "--output with --separate-output"));
     case UsageProblem::Kind::NeedsNoWindow:
       return Format(Tr("option '{0}' needs --no-window"), {problem.argument});
+    case UsageProblem::Kind::BadFormat:
+      return Format(Tr("option '{0}' takes html, text or jsonl, not '{1}'"),
+                    {problem.argument, problem.value});
+    case UsageProblem::Kind::MissingExportPaths:
+      return std::string(Tr("--export needs --first and --output"));
     case UsageProblem::Kind::BadNumber:
       return Format(Tr("option '{0}' takes a whole number from 0 to 100, not '{1}'"),
                     {problem.argument, problem.value});
@@ -46,8 +53,23 @@ std::string DescribeProblem(const UsageProblem& problem) {
   return {};
 }
 
-// The headless job, stopped by SIGINT or SIGTERM after the pairs at hand. Returns the exit
-// status: 128 + the signal when one stopped it.
+// The exit status of a headless job that ran: 1 when something failed, also the report
+// file, which `write` writes when one was asked for; 128 + the signal when one stopped it.
+template <typename Report, typename Write>
+int FinishHeadless(const Report& report, const CommandLine& line, const SignalStop& signals,
+                   FrontEnd& user, Write write) {
+  int status = report.AnyFailed() ? kExitPairFailed : kExitDone;
+  if (!line.reportFile.empty()) {
+    if (const Result<> written = write(report, line.reportFile); !written) {
+      user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
+                              {line.reportFile, Word(written.reason())}));
+      status = kExitPairFailed;
+    }
+  }
+  return signals.Caught() != 0 ? 128 + signals.Caught() : status;
+}
+
+// The headless job, stopped by SIGINT or SIGTERM after the pairs at hand.
 int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileStore& profile,
                 TerminalFace& terminal, FrontEnd& user) {
   terminal.SetQuiet(line.quiet);
@@ -62,16 +84,33 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
     return kExitRefused;
   }
   user.ShowJobReport(result.report);
-  int status = result.report.AnyFailed() ? kExitPairFailed : kExitDone;
-  if (!line.reportFile.empty()) {
-    if (const Result<> written = terminal.WriteJsonReport(result.report, line.reportFile);
-        !written) {
-      user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
-                              {line.reportFile, Word(written.reason())}));
-      status = kExitPairFailed;
-    }
+  return FinishHeadless(result.report, line, signals, user,
+                        [&terminal](const JobReport& report, const std::string& file) {
+                          return terminal.WriteJsonReport(report, file);
+                        });
+}
+
+// An export of the histories the command line names, stopped as the headless job is.
+int RunExport(const MergeSettings& given, const CommandLine& line, TerminalFace& terminal) {
+  terminal.SetQuiet(line.quiet);
+  terminal.ShowProgressOnTerminal();
+  StopFlag stop;
+  const SignalStop signals(stop);
+  const ExportRequest request{.format = *line.exportFormat,
+                              .inputs = {given.Path1},
+                              .outputFolder = given.PathSave,
+                              .words = ExportWordsInUse(),
+                              .stop = &stop};
+  const ExportResult result = RunExportJob(request, terminal);
+  if (result.refusal) {
+    terminal.ShowRefusal(*result.refusal);
+    return kExitRefused;
   }
-  return signals.Caught() != 0 ? 128 + signals.Caught() : status;
+  terminal.ShowExportReport(result.report);
+  return FinishHeadless(result.report, line, signals, terminal,
+                        [&terminal](const ExportReport& report, const std::string& file) {
+                          return terminal.WriteExportJsonReport(report, file);
+                        });
 }
 
 // Exit status as grep gives it: 0 something matched, 1 nothing did, 2 nothing was searched.
@@ -94,7 +133,9 @@ ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
   CommandLine line = ParseCommandLine(arguments, scratch);
   std::error_code error;
   if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
-  const bool writes = !line.error && !line.help && !line.version && !line.dryRun && !line.search;
+  // A search and an export read histories only: they keep no settings.
+  const bool writes = !line.error && !line.help && !line.version && !line.dryRun && !line.search &&
+                      !line.exportFormat;
   return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
@@ -112,7 +153,10 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   }
   if (arguments.empty()) return user.RunDialog(settings, profile);
 
-  CheckRunShape(line, settings);
+  // An export takes its paths from the command line alone, never from the profile.
+  MergeSettings given;
+  ParseCommandLine(arguments, given);
+  CheckRunShape(line, line.exportFormat ? given : settings);
   if (line.error && line.longForms) {
     terminal.ShowUsageError(DescribeProblem(*line.problem));
     return kExitRefused;
@@ -132,6 +176,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   }
   if (line.search) return RunSearchCommand(*line.search, settings, terminal);
   if (!line.headless) return user.RunDialog(settings, profile);
+  if (line.exportFormat) return RunExport(given, line, terminal);
 
   // A headless job always reports to the terminal.
   return RunHeadless(settings, line, profile, terminal, user);

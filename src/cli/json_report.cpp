@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include "printable_text.hpp"
+#include "base/json_string.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/export_text.hpp"
 #include "texts/reason_text.hpp"
 
 namespace palvarin {
@@ -76,6 +77,18 @@ const char* OutcomeName(CopyOutcome outcome) {
   return "";
 }
 
+const char* OutcomeName(ExportOutcome outcome) {
+  switch (outcome) {
+    case ExportOutcome::Exported:
+      return "exported";
+    case ExportOutcome::Failed:
+      return "failed";
+    case ExportOutcome::NotRun:
+      return "notRun";
+  }
+  return "";
+}
+
 void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   JsonObject object(out);
   object.Text("first", pair.first);
@@ -122,32 +135,6 @@ void AppendArray(std::string& out, const std::vector<Item>& items, Append append
 
 }  // namespace
 
-std::string JsonString(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(text.size() + 2);
-  out += '"';
-  while (!text.empty()) {
-    const std::size_t length = Utf8Length(text);
-    const auto byte = static_cast<unsigned char>(text[0]);
-    if (length == 0) {
-      out += "\\ufffd";
-      text.remove_prefix(1);
-      continue;
-    }
-    if (byte == '"' || byte == '\\') {
-      (out += '\\') += static_cast<char>(byte);
-    } else if (byte < 0x20) {
-      ((out += "\\u00") += kHex[byte >> 4]) += kHex[byte & 0xF];
-    } else {
-      out += text.substr(0, length);
-    }
-    text.remove_prefix(length);
-  }
-  out += '"';
-  return out;
-}
-
 std::string JobReportJson(const JobReport& report) {
   std::string out;
   {
@@ -175,8 +162,30 @@ std::string JobReportJson(const JobReport& report) {
   return out;
 }
 
-Result<> WriteJobReportJson(const JobReport& report, const std::string& file) {
-  return WriteReportFile(file, JobReportJson(report));
+std::string ExportReportJson(const ExportReport& report) {
+  std::string out;
+  {
+    JsonObject object(out);
+    object.Bool("stopped", report.stopped);
+    AppendArray(object.Key("items"), report.items, [](std::string& to, const ExportItem& item) {
+      JsonObject entry(to);
+      entry.Text("history", item.history);
+      entry.Text("output", item.output);
+      entry.Text("outcome", OutcomeName(item.outcome));
+      entry.Text("reason", ExportReason(item));
+      JsonObject counts(entry.Key("counts"));
+      counts.Number("entries", item.summary.entries);
+      counts.Number("sessions", item.summary.sessions);
+      counts.Number("messages", item.summary.messages);
+    });
+    object.Texts("warnings", report.warnings);
+    JsonObject totals(object.Key("totals"));
+    totals.Number("exported", report.Count(ExportOutcome::Exported));
+    totals.Number("failed", report.Count(ExportOutcome::Failed));
+    totals.Number("notRun", report.Count(ExportOutcome::NotRun));
+  }
+  out += '\n';
+  return out;
 }
 
 }  // namespace palvarin

@@ -10,8 +10,4 @@ namespace palvarin {
 // report nor steer the terminal. Everything else, UTF-8 of any script, passes unchanged.
 std::string PrintableText(std::string_view text);
 
-// The length of the well-formed UTF-8 sequence that starts `text` (not empty); 0 when there is
-// none (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, cut short).
-std::size_t Utf8Length(std::string_view text);
-
 }  // namespace palvarin

@@ -12,6 +12,7 @@
 #include "printable_text.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/cause_text.hpp"
+#include "texts/export_text.hpp"
 #include "texts/help_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
@@ -36,20 +37,32 @@ void TerminalFrontEnd::ShowWarning(const std::string& text) {
   err_ << "palvarin: " << PrintableText(text) << '\n';
 }
 
-void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
+void TerminalFrontEnd::ShowReport(const std::vector<std::string>& done,
+                                  const std::vector<std::string>& failures,
+                                  const std::string& stopped, const std::string& totals) {
   EndProgress();
   if (!quiet_) {
-    for (const std::string& line : DescribePairs(report)) out_ << PrintableText(line) << '\n';
+    for (const std::string& line : done) out_ << PrintableText(line) << '\n';
   }
-  for (const std::string& line : DescribeFailures(report)) {
-    err_ << "palvarin: " << PrintableText(line) << '\n';
-  }
-  if (report.stopped) err_ << "palvarin: " << StoppedText(report) << '\n';
-  if (!quiet_) out_ << DescribeTotals(report) << '\n';
+  for (const std::string& line : failures) err_ << "palvarin: " << PrintableText(line) << '\n';
+  if (!stopped.empty()) err_ << "palvarin: " << stopped << '\n';
+  if (!quiet_) out_ << totals << '\n';
   // Out now, while a signal only stops the job: once the handlers are gone, one would end the
   // process with the report still in the buffer.
   out_.flush();
   err_.flush();
+}
+
+void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
+  ShowReport(DescribePairs(report), DescribeFailures(report),
+             report.stopped ? StoppedText(report) : std::string(), DescribeTotals(report));
+}
+
+void TerminalFrontEnd::ShowExportReport(const ExportReport& report) {
+  // A stop is in the totals, which a quiet export does not show.
+  ShowReport(DescribeExports(report), DescribeExportFailures(report),
+             report.stopped && quiet_ ? DescribeExportTotals(report) : std::string(),
+             DescribeExportTotals(report));
 }
 
 void TerminalFrontEnd::ShowVersion() { out_ << VersionText(); }
@@ -76,7 +89,12 @@ void TerminalFrontEnd::ShowProgressOnTerminal() {
 }
 
 Result<> TerminalFrontEnd::WriteJsonReport(const JobReport& report, const std::string& file) {
-  return WriteJobReportJson(report, file);
+  return WriteReportFile(file, JobReportJson(report));
+}
+
+Result<> TerminalFrontEnd::WriteExportJsonReport(const ExportReport& report,
+                                                 const std::string& file) {
+  return WriteReportFile(file, ExportReportJson(report));
 }
 
 namespace {

@@ -12,7 +12,7 @@ namespace {
 
 // Every path of every name of the two input folders, in the inputs and the output.
 std::vector<std::string> FolderJobFiles(const MergeSettings& settings, const std::string& output) {
-  JobReport unused;  // a folder that cannot be listed is reported by the job itself
+  std::vector<JobWarning> unused;  // a folder that cannot be listed is reported by the job itself
   std::set<std::string> names = ListHistoryFiles(FolderPrefix(settings.Path1), unused);
   names.merge(ListHistoryFiles(FolderPrefix(settings.Path2), unused));
   std::vector<std::string> paths;

@@ -196,10 +196,11 @@ std::string FolderPrefix(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";
 }
 
-std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report) {
+std::set<std::string> ListHistoryFiles(const std::string& folder,
+                                       std::vector<JobWarning>& warnings) {
   std::vector<std::string> found;
   if (const Result<> listed = ListFolder(folder, found); !listed) {
-    report.warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
+    warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
   }
   std::set<std::string> names;
   for (std::string& name : found) {
@@ -217,8 +218,8 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
   const std::string prefixOut = FolderPrefix(outputFolder);
-  const std::set<std::string> names1 = ListHistoryFiles(prefix1, report);
-  const std::set<std::string> names2 = ListHistoryFiles(prefix2, report);
+  const std::set<std::string> names1 = ListHistoryFiles(prefix1, report.warnings);
+  const std::set<std::string> names2 = ListHistoryFiles(prefix2, report.warnings);
   std::set<std::string> allNames = names1;
   allNames.insert(names2.begin(), names2.end());
   const auto shared = NamesSharingAFile({prefix1, prefix2, prefixOut}, allNames);
@@ -285,7 +286,7 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
   const std::set<std::string> fromFolder2 = CopiedInto(prefix1, report);
   std::vector<FolderTask> tasks;
   std::vector<PairReport*> mergedPairs;
-  for (const std::string& name : ListHistoryFiles(prefix1, report)) {
+  for (const std::string& name : ListHistoryFiles(prefix1, report.warnings)) {
     if (fromFolder2.count(prefix1 + name)) continue;  // folder 2 holds these bytes already
     const auto pair = pairs.find(prefix1 + name);
     PairReport* merged = pair == pairs.end() ? nullptr : pair->second;

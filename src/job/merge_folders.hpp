@@ -11,8 +11,9 @@
 namespace palvarin {
 
 // The history files of a folder: names longer than ".xml" that end in exactly ".xml".
-// A folder that cannot be read adds a warning to `report`.
-std::set<std::string> ListHistoryFiles(const std::string& folder, JobReport& report);
+// A folder that cannot be read adds a warning to `warnings`.
+std::set<std::string> ListHistoryFiles(const std::string& folder,
+                                       std::vector<JobWarning>& warnings);
 
 // Copies one history file and says how it went; a FailIfExists copy onto an existing file
 // keeps that file and is no failure. A dry run copies nothing and says what the copy would do.

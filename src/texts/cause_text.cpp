@@ -167,6 +167,8 @@ std::string Word(const Reason& reason) {
                     {reason.path, reason.detail});
     case ReasonKind::SearchImpossible:
       return Format(Tr("cannot search: {0}"), {reason.detail});
+    case ReasonKind::ExportThroughLink:
+      return Format(Tr("{0} is a link; an export writes no file through a link"), {reason.path});
     case ReasonKind::ProfileNewer:
       return Format(Tr("the profile {0} was written by a newer version of Palvarin; settings are "
                        "read from it, but nothing is saved to it and the file is left as it is"),

@@ -95,6 +95,9 @@ std::string LongSwitchHelp() {
       {"--search QUERY", "",
        Tr("search instead of merging: print the messages of --first that hold every word of "
           "QUERY")},
+      {"--export FORMAT", "",
+       Tr("export the histories of --first (a file or a folder) to the folder --output as html "
+          "(pages and index.html), text or jsonl")},
   };
   constexpr std::size_t kWidth = 20;
   for (const LongForm& form : forms) {

@@ -15,6 +15,9 @@ std::string FormatCount(std::size_t count) {
 std::string ProgressLine(const JobProgress& item) {
   const std::string done = FormatCount(item.finished);
   const std::string total = FormatCount(item.total);
+  if (item.stage == JobStage::Exporting) {
+    return Format(Tr("{0} of {1} done — exporting {2}"), {done, total, item.name});
+  }
   if (item.stage == JobStage::CopyingBack) {
     return Format(Tr("{0} of {1} done — copying back {2}"), {done, total, item.name});
   }

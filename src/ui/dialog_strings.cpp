@@ -30,6 +30,8 @@ QString ProgressWindowTitle() { return QTr("Palvarin - Merging"); }
 QString ProgressCancelLabel() { return QTr("Cancel"); }
 
 QString ResultsWindowTitle() { return QTr("Palvarin - Merge results"); }
+QString ExportButtonText() { return QTr("Export to HTML and open"); }
+QString ExportFolderTitle() { return QTr("Choose the folder for the exported pages"); }
 
 QString ResultsColumnOutcome() { return QTr("Result"); }
 

@@ -47,6 +47,9 @@ QString WaitingForOtherJobText();
 QString ProgressWindowTitle();
 QString ProgressCancelLabel();
 QString ResultsWindowTitle();
+// The results window's export button, and the title of the folder dialog it opens.
+QString ExportButtonText();
+QString ExportFolderTitle();
 QString ResultsColumnOutcome();
 QString ResultsColumnInput();
 QString ResultsColumnSecondInput();

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +19,8 @@
 
 #include "dialog_strings.hpp"
 #include "job/job_report.hpp"
+#include "job/run_export_job.hpp"
+#include "texts/export_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
 
@@ -103,7 +107,35 @@ QString ElidePath(const QString& path, const QFontMetrics& metrics, int width) {
   return Elided(path.left(slash), metrics, folderRoom) + u'/' + name;
 }
 
-JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : QDialog(parent) {
+// The histories a job wrote and left in place: merged outputs, and files it copied. A dry run
+// wrote none.
+std::vector<std::string> WrittenHistories(const JobReport& report) {
+  std::vector<std::string> written;
+  if (report.dryRun) return written;
+  const auto add = [&written](const std::string& path) {
+    if (std::find(written.begin(), written.end(), path) == written.end()) written.push_back(path);
+  };
+  for (const PairReport& pair : report.pairs) {
+    if (pair.outcome == PairOutcome::Merged) add(pair.output);
+  }
+  for (const CopyReport& copy : report.copies) {
+    if (copy.outcome == CopyOutcome::Copied && !copy.stylesheet && !copy.copyBack) add(copy.to);
+  }
+  return written;
+}
+
+ExportAndOpen DesktopExportAndOpen() {
+  return {[](QWidget* parent) {
+            return QFileDialog::getExistingDirectory(parent, ExportFolderTitle());
+          },
+          [](const QUrl& page) { return QDesktopServices::openUrl(page); }};
+}
+
+JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
+                                   ExportAndOpen exportAndOpen)
+    : QDialog(parent),
+      histories_(WrittenHistories(report)),
+      exportAndOpen_(std::move(exportAndOpen)) {
   setObjectName(QStringLiteral("jobResultsDialog"));
   setWindowTitle(ResultsWindowTitle());
 
@@ -147,16 +179,28 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : Q
   copy->setContext(Qt::WidgetShortcut);
   connect(copy, &QShortcut::activated, this, [this] { CopyCurrentRow(); });
 
+  exportStatus_ = new QLabel(this);
+  exportStatus_->setObjectName(QStringLiteral("exportStatus"));
+  exportStatus_->setTextFormat(Qt::PlainText);
+  exportStatus_->setWordWrap(true);
+  exportStatus_->hide();
+
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
   ok->setObjectName(QStringLiteral("okButton"));
   ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  QPushButton* exportButton = buttons->addButton(ExportButtonText(), QDialogButtonBox::ActionRole);
+  exportButton->setObjectName(QStringLiteral("exportButton"));
+  exportButton->setAutoDefault(false);
+  exportButton->setEnabled(!histories_.empty());
+  connect(exportButton, &QPushButton::clicked, this, [this] { ExportHistories(); });
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(summary);
   layout->addWidget(list_, 3);
   layout->addWidget(details_, 1);
+  layout->addWidget(exportStatus_);
   layout->addWidget(buttons);
 
   if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
@@ -172,6 +216,34 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent) : Q
 
 void JobResultsDialog::ShowDetails(const QTreeWidgetItem* item) {
   details_->setPlainText(item != nullptr ? item->data(0, kRowTextRole).toString() : QString());
+}
+
+void JobResultsDialog::ExportHistories() {
+  const QString folder = exportAndOpen_.chooseFolder(this);
+  if (folder.isEmpty()) return;
+  struct Silent : JobObserver {
+    void WaitingForOtherJob() override {}
+  } observer;
+  const ExportRequest request{.format = ExportFormat::Html,
+                              .inputs = histories_,
+                              .outputFolder = folder.toStdString(),
+                              .words = ExportWordsInUse(),
+                              .stop = nullptr};
+  const ExportResult result = RunExportJob(request, observer);
+  QStringList lines;
+  if (result.refusal) {
+    lines << FromUtf8(RefusalText(*result.refusal));
+  } else {
+    lines << FromUtf8(DescribeExportTotals(result.report));
+    for (const std::string& line : DescribeExportFailures(result.report)) lines << FromUtf8(line);
+  }
+  exportStatus_->setText(lines.join(u'\n'));
+  exportStatus_->show();
+  if (result.refusal) return;
+  const ExportItem& index = result.report.items.back();
+  if (index.outcome == ExportOutcome::Exported) {
+    exportAndOpen_.open(QUrl::fromLocalFile(FromUtf8(index.output)));
+  }
 }
 
 void JobResultsDialog::CopyCurrentRow() const {

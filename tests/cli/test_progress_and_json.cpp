@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/json_string.hpp"
 #include "cli/terminal_front_end.hpp"
 #include "json_report.hpp"
 #include "texts/progress_text.hpp"

@@ -99,12 +99,13 @@ TEST(CoreReasons, EveryKindIsWordedAndNamesItsPath) {
   for (const char* language : {"C", kJapaneseLocale}) {
     ScopedLanguage chosen(language);
     std::vector<std::string> seen;
-    for (int kind = 1; kind <= static_cast<int>(ReasonKind::ProfileNotWritten); ++kind) {
+    for (int kind = 1; kind <= static_cast<int>(ReasonKind::ExportThroughLink); ++kind) {
       Reason reason = base;
       reason.kind = static_cast<ReasonKind>(kind);
       const std::string worded = Word(reason);
       const bool pathless = reason.kind == ReasonKind::StoppedWhileWaiting ||
-                            reason.kind == ReasonKind::NoMemoryToSet;
+                            reason.kind == ReasonKind::NoMemoryToSet ||
+                            reason.kind == ReasonKind::SearchImpossible;
       EXPECT_TRUE(pathless || worded.find(base.path) != std::string::npos) << kind << worded;
       EXPECT_NE(worded, Word({.path = base.path, .code = EACCES})) << kind;
       EXPECT_EQ(std::count(seen.begin(), seen.end(), worded), 0) << kind << " " << worded;

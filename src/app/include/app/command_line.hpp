@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/export_format.hpp"
 #include "state/merge_settings.hpp"
 
 namespace palvarin {
@@ -23,6 +24,8 @@ struct UsageProblem {
     EmptySearch,         // "--search" was given no word to search for
     SearchWithoutPath,   // "--search" without "--first"
     NotWithSearch,       // `argument` shapes a merge, not a search
+    BadFormat,           // "--export" takes html, text or jsonl, not `value`
+    MissingExportPaths,  // an export lacks --first or --output
   };
   Kind kind;
   std::string argument;
@@ -46,6 +49,9 @@ struct CommandLine {
   bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
   bool firstGiven = false;      // "--first", "/p1" was given, not only stored in the profile
   std::optional<std::string> search;  // "--search QUERY": search the first input instead
+  // "--export=FORMAT": export the histories of the first path into the output folder, without
+  // a window; none for a merge.
+  std::optional<ExportFormat> exportFormat;
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over
@@ -57,8 +63,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSet
 std::string VersionText();
 
 // A problem of a run without a window that the switches alone do not show: a path it needs is
-// missing from `settings`, or a switch that only such a run takes was given without "/n"; of a
-// search, a query without words, no "--first", or a switch that only a merge job takes.
+// missing from `settings` (an export's from the command line alone), or a switch that only
+// such a run takes was given without "/n"; of a search, a query without words, no "--first",
+// or a switch that only a merge job takes.
 // Sets the line's error and its first problem.
 void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 

@@ -7,6 +7,7 @@
 #include "job/job_observer.hpp"
 #include "job/job_report.hpp"
 #include "job/refusal.hpp"
+#include "job/run_export_job.hpp"
 #include "search/run_search.hpp"
 #include "state/merge_settings.hpp"
 
@@ -58,6 +59,9 @@ class TerminalFace : public FrontEnd, public JobObserver {
   virtual Result<> WriteJsonReport(const JobReport& report, const std::string& file) = 0;
   // What a search found, and what it could not read.
   virtual void ShowSearchReport(const SearchReport& report) = 0;
+  // What an export did, on the terminal and as JSON in `file`.
+  virtual void ShowExportReport(const ExportReport& report) = 0;
+  virtual Result<> WriteExportJsonReport(const ExportReport& report, const std::string& file) = 0;
 };
 
 }  // namespace palvarin

@@ -59,6 +59,8 @@ enum class ReasonKind : std::uint8_t {
   SearchIndexUnusable,  // `detail`: the database's words
   // Not even an index in memory could be made: `detail`.
   SearchImpossible,
+  // An export writes no file through the link `path`.
+  ExportThroughLink,
 };
 
 // What a path turned out to be where a regular file was wanted.

@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/front_end.hpp"
 
@@ -37,12 +38,19 @@ class TerminalFrontEnd : public TerminalFace {
   // One line per message found on standard output, tab-separated: file name, time, sender and
   // text on one line; what could not be searched on standard error.
   void ShowSearchReport(const SearchReport& report) override;
+  // As a job's report.
+  void ShowExportReport(const ExportReport& report) override;
+  Result<> WriteExportJsonReport(const ExportReport& report, const std::string& file) override;
 
   // Shows one progress line on standard error, rewritten in place as items start and cut to
   // `columns`: for a terminal only, where "\r" and the erase-line code mean something.
   void ShowProgress(int columns);
 
  private:
+  // What was done on standard output, failures, a stop and notes on standard error; only those
+  // when quiet.
+  void ShowReport(const std::vector<std::string>& done, const std::vector<std::string>& failures,
+                  const std::string& stopped, const std::string& totals);
   // Erases the progress line, so that what follows starts on a clean line.
   void EndProgress();
 

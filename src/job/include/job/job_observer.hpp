@@ -7,8 +7,8 @@
 namespace palvarin {
 
 // Which part of a job an item belongs to: the merges and one-side copies of the inputs, or, in
-// an overwrite job, the merged files of the first input copied over the second.
-enum class JobStage { Merging, CopyingBack };
+// an overwrite job, the merged files of the first input copied over the second; or an export.
+enum class JobStage { Merging, CopyingBack, Exporting };
 
 // What an item of a job is.
 enum class JobItemKind { Pair, Copy };

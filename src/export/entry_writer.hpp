@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "export/export_history.hpp"
+#include "history/log_entry.hpp"
+#include "history/readable_entry.hpp"
+#include "time/time_value.hpp"
+
+namespace palvarin {
+
+// One entry as the writers get it: what a reader sees of it, and its moment as the merge
+// reads it (none when it has no readable time).
+struct ExportedEntry {
+  LogEntry entry;
+  const ReadableEntry& readable;
+  std::optional<TimeValue> time;
+};
+
+// One form of export. Each call appends to `out`, which the caller writes to the file.
+class EntryWriter {
+ public:
+  virtual ~EntryWriter() = default;
+  virtual void Begin(std::string& out) = 0;
+  // Before the first entry of a run of entries with one "SessionID".
+  virtual void Session(std::string& out, const ExportedEntry& first) = 0;
+  virtual void Entry(std::string& out, const ExportedEntry& entry) = 0;
+  virtual void End(std::string& out) = 0;
+};
+
+std::unique_ptr<EntryWriter> MakeHtmlWriter(const ExportOptions& options);
+std::unique_ptr<EntryWriter> MakeTextWriter(const ExportOptions& options);
+std::unique_ptr<EntryWriter> MakeJsonLinesWriter();
+
+}  // namespace palvarin

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace palvarin {
+
+// The forms a history is exported in.
+enum class ExportFormat { Html, Text, JsonLines };
+
+// The file name ending of an export: ".html", ".txt", ".jsonl".
+std::string_view ExportSuffix(ExportFormat format);
+
+// The words an export writes beside what the history holds, in the user's language; the
+// front end fills them (ExportWordsInUse).
+struct ExportWords {
+  std::string language;      // the pages' "lang": "en", "ja"
+  std::string conversation;  // before a session's number: "Conversation"
+  std::string contacts;      // the index's title, and the link to it from each page
+  std::string contact;       // the index's columns
+  std::string conversations;
+  std::string messages;
+  std::string first;
+  std::string last;
+};
+
+// What one export found in its history, for the index.
+struct ExportSummary {
+  int sessions = 0;  // runs of entries with one "SessionID"
+  int entries = 0;
+  int messages = 0;                 // entries named "Message"
+  std::string firstDate, lastDate;  // the "Date" of the first and last entry as written
+};
+
+}  // namespace palvarin

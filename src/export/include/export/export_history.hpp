@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/result.hpp"
+#include "export/export_format.hpp"
+#include "history/log_document.hpp"
+
+namespace palvarin {
+
+// How one history is exported.
+struct ExportOptions {
+  ExportFormat format = ExportFormat::Html;
+  const ExportWords* words = nullptr;
+  std::string title;      // the history's name: its file name without ".xml"
+  std::string indexPage;  // an HTML page links here (the index's file name); empty: no link
+};
+
+// Writes every entry of `document`, in its order, to `target` in the form asked for, through
+// an AtomicFile: the target holds its old content or the whole export. Fills `summary`.
+// Fails, naming the target, when the file cannot be written.
+Result<> ExportHistory(const LogDocument& document, const ExportOptions& options,
+                       const std::filesystem::path& target, ExportSummary& summary);
+
+// One line of the index: a history's name, its page (relative to the index) and what it holds.
+struct IndexRow {
+  std::string name;
+  std::string page;
+  ExportSummary summary;
+};
+
+// The HTML page that lists `rows`, each linking to its page, written to `target` as
+// ExportHistory writes.
+Result<> WriteHtmlIndex(const std::vector<IndexRow>& rows, const ExportWords& words,
+                        const std::filesystem::path& target);
+
+}  // namespace palvarin

@@ -1,0 +1,172 @@
+#include "job/run_export_job.hpp"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "export/export_history.hpp"
+#include "files/file_ops.hpp"
+#include "history/log_document.hpp"
+#include "history/xml_error.hpp"
+#include "job_context.hpp"
+#include "merge_folders.hpp"
+
+namespace palvarin {
+namespace {
+
+constexpr std::string_view kHistorySuffix = ".xml";
+
+std::optional<Refusal> CheckPaths(const ExportRequest& request) {
+  if (request.inputs.empty() || request.inputs.front().empty()) {
+    return Refusal{RefusalKind::NoPath, PathField::First, {}};
+  }
+  if (request.outputFolder.empty()) return Refusal{RefusalKind::NoPath, PathField::Output, {}};
+  for (const std::string& input : request.inputs) {
+    if (!PathExists(input)) return Refusal{RefusalKind::MissingPath, PathField::First, input};
+  }
+  if (PathExists(request.outputFolder) && !IsFolder(request.outputFolder)) {
+    return Refusal{RefusalKind::NotFolder, PathField::Output, request.outputFolder};
+  }
+  return std::nullopt;
+}
+
+// The histories to export: the files as given, each folder's in name order.
+std::vector<std::string> ListInputs(const ExportRequest& request, ExportReport& report) {
+  std::vector<std::string> histories;
+  for (const std::string& input : request.inputs) {
+    if (!IsFolder(input)) {
+      histories.push_back(input);
+      continue;
+    }
+    const std::string prefix = FolderPrefix(input);
+    for (const std::string& name : ListHistoryFiles(prefix, report.warnings)) {
+      histories.push_back(prefix + name);
+    }
+  }
+  return histories;
+}
+
+// The export's file for `history`: its name with the form's ending for ".xml". A page that
+// would take the index's name keeps ".xml" in its name instead.
+std::string OutputName(const std::string& history, ExportFormat format) {
+  std::string name = std::filesystem::path(history).filename().string();
+  if (name.ends_with(kHistorySuffix)) name.resize(name.size() - kHistorySuffix.size());
+  std::string output = name + std::string(ExportSuffix(format));
+  if (format == ExportFormat::Html && output == kExportIndexName) {
+    output = name + std::string(kHistorySuffix) + std::string(ExportSuffix(format));
+  }
+  return output;
+}
+
+ExportItem NewItem(const std::string& history, const std::string& output) {
+  ExportItem item;
+  item.history = history;
+  item.output = output;
+  return item;
+}
+
+// AtomicFile writes through a link to its file, which might be a history: an export writes
+// only its own files, so a link at the target is refused.
+Result<> RefuseLink(const std::string& target) {
+  struct stat facts {};
+  if (::lstat(target.c_str(), &facts) == 0 && S_ISLNK(facts.st_mode)) {
+    return Failure({.kind = ReasonKind::ExportThroughLink, .path = target});
+  }
+  return {};
+}
+
+ExportItem ExportOne(const std::string& history, const std::string& output,
+                     const ExportRequest& request) {
+  ExportItem item = NewItem(history, output);
+  try {
+    const Result<LogDocument> loaded = LoadLogDocument(history);
+    if (!loaded) {
+      item.problem = PairProblem::NotAHistory;
+      item.cause = loaded.reason();
+      return item;
+    }
+    ExportOptions options{
+        .format = request.format,
+        .words = &request.words,
+        .title = std::filesystem::path(history).stem().string(),
+        .indexPage = request.format == ExportFormat::Html ? kExportIndexName : ""};
+    Result<> written = RefuseLink(output);
+    if (written) written = ExportHistory(*loaded, options, output, item.summary);
+    if (!written) {
+      item.problem = PairProblem::NotSaved;
+      item.cause = written.reason();
+      return item;
+    }
+  } catch (const XmlError& error) {
+    item.problem = PairProblem::OutOfMemory;
+    item.cause = error.Why();
+    return item;
+  }
+  item.outcome = ExportOutcome::Exported;
+  return item;
+}
+
+ExportItem WriteIndex(const ExportReport& report, const ExportRequest& request,
+                      const std::string& output) {
+  std::vector<IndexRow> rows;
+  for (const ExportItem& item : report.items) {
+    if (item.outcome != ExportOutcome::Exported) continue;
+    const std::string page = std::filesystem::path(item.output).filename().string();
+    rows.push_back({std::filesystem::path(item.history).stem().string(), page, item.summary});
+  }
+  ExportItem index = NewItem({}, output);
+  Result<> written = RefuseLink(output);
+  if (written) written = WriteHtmlIndex(rows, request.words, output);
+  if (!written) {
+    index.problem = PairProblem::NotSaved;
+    index.cause = written.reason();
+  } else {
+    index.outcome = ExportOutcome::Exported;
+  }
+  return index;
+}
+
+}  // namespace
+
+int ExportReport::Count(ExportOutcome outcome) const {
+  return static_cast<int>(std::count_if(
+      items.begin(), items.end(), [outcome](const auto& item) { return item.outcome == outcome; }));
+}
+
+bool ExportReport::AnyFailed() const { return Count(ExportOutcome::Failed) > 0; }
+
+ExportResult RunExportJob(const ExportRequest& request, JobObserver& observer) {
+  ExportResult result;
+  result.refusal = CheckPaths(request);
+  if (result.refusal) return result;
+  ExportReport& report = result.report;
+  // A folder that cannot be made fails each file with the reason its write gives.
+  std::error_code ignored;
+  std::filesystem::create_directories(request.outputFolder, ignored);
+  const std::string prefix = FolderPrefix(request.outputFolder);
+  const std::vector<std::string> inputs = ListInputs(request, report);
+  JobContext context(observer, request.stop, false);
+  context.Plan(inputs.size());
+  StageProgress progress(context, JobStage::Exporting);
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    const std::string output = prefix + OutputName(inputs[i], request.format);
+    if (!progress.Start(i, JobItemKind::Pair, inputs[i])) {
+      ExportItem& item = report.items.emplace_back(NewItem(inputs[i], output));
+      item.outcome = ExportOutcome::NotRun;
+      item.problem = PairProblem::NotStarted;
+      continue;
+    }
+    report.items.push_back(ExportOne(inputs[i], output, request));
+    progress.Finish(i, JobItemKind::Pair, inputs[i]);
+  }
+  report.stopped = context.Stopped();
+  if (request.format == ExportFormat::Html) {
+    report.items.push_back(WriteIndex(report, request, prefix + kExportIndexName));
+  }
+  return result;
+}
+
+}  // namespace palvarin

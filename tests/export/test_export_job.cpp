@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "support/export_readback.hpp"
+#include "support/history_builder.hpp"
+#include "support/palvarin_process.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin::test {
+namespace {
+
+class ExportJob : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory(in_);
+    WriteFile(in_ / "alice.xml", OneMessageHistory("from alice"));
+    WriteFile(in_ / "notes.xml", "<?xml version=\"1.0\"?><Notes/>");
+    WriteFile(in_ / "readme.txt", "not a history by name");
+  }
+  ProcessResult Run(const std::vector<std::string>& arguments) {
+    return RunPalvarin(arguments, folder_.Path(), folder_ / "profile.sqlite3", {"TZ=UTC"});
+  }
+
+  TempFolder folder_;
+  std::filesystem::path in_ = folder_ / "in";
+  std::filesystem::path out_ = folder_ / "out";
+};
+
+// A file that is no history is reported as a failed pair is, the rest is exported, the
+// report says both, and the status is 1; no settings are kept.
+TEST_F(ExportJob, ReportsWhatIsNoHistoryAndExportsTheRest) {
+  const ProcessResult run = Run({"--export=html", "--first", in_.string(), "--output",
+                                 out_.string(), "--report", (folder_ / "r.json").string()});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("not exported: " + (in_ / "notes.xml").string()), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("1 history exported, 1 history failed"), std::string::npos) << run.out;
+  EXPECT_NE(ReadFile(out_ / "alice.html").find("from alice"), std::string::npos);
+  EXPECT_NE(ReadFile(out_ / "index.html").find("./alice.html"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(out_ / "notes.html"));
+  EXPECT_FALSE(std::filesystem::exists(out_ / "readme.html"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "profile.sqlite3"));
+  const auto report = nlohmann::json::parse(ReadFile(folder_ / "r.json"));
+  EXPECT_EQ(report["totals"], nlohmann::json::parse(R"({"exported":2,"failed":1,"notRun":0})"));
+  EXPECT_EQ(report["items"][1]["outcome"], "failed");
+  EXPECT_NE(report["items"][1]["reason"].get<std::string>().find("not a message history"),
+            std::string::npos);
+}
+
+// Exporting again replaces the export's own files; a history in the output folder, and one a
+// link at an export's name points to, stay as they were.
+TEST_F(ExportJob, ReplacesItsOwnFilesAndNeverAHistory) {
+  std::filesystem::remove(in_ / "notes.xml");
+  WriteFile(in_ / "bob.xml", OneMessageHistory("from bob"));
+  std::filesystem::create_directory(out_);
+  WriteFile(out_ / "alice.xml", OneMessageHistory("kept"));
+  std::filesystem::create_symlink(in_ / "bob.xml", out_ / "bob.txt");
+  const std::string alice = ReadFile(out_ / "alice.xml");
+  const std::string bob = ReadFile(in_ / "bob.xml");
+  const std::vector<std::string> arguments = {"--export=text", "--first=" + in_.string(),
+                                              "--output=" + out_.string(), "--quiet"};
+  EXPECT_EQ(Run(arguments).status, 1);
+  WriteFile(in_ / "alice.xml", OneMessageHistory("changed"));
+  const ProcessResult again = Run(arguments);
+  EXPECT_EQ(again.status, 1);
+  EXPECT_TRUE(again.out.empty()) << again.out;
+  EXPECT_NE(again.err.find("is a link"), std::string::npos) << again.err;
+  EXPECT_NE(ReadFile(out_ / "alice.txt").find("changed"), std::string::npos);
+  EXPECT_EQ(ReadFile(out_ / "alice.xml"), alice);
+  EXPECT_EQ(ReadFile(in_ / "bob.xml"), bob);
+
+  // Into the input folder itself: the histories stay, the exports join them.
+  EXPECT_EQ(Run({"--export=jsonl", "--first=" + in_.string(), "--output=" + in_.string()}).status,
+            0);
+  EXPECT_EQ(ReadFile(in_ / "bob.xml"), bob);
+  EXPECT_TRUE(std::filesystem::exists(in_ / "bob.jsonl"));
+}
+
+// A history named like the index gets a page of its own beside the index.
+TEST_F(ExportJob, HistoryNamedIndexKeepsTheIndex) {
+  WriteFile(in_ / "index.xml", OneMessageHistory("named index"));
+  std::filesystem::remove(in_ / "notes.xml");
+  EXPECT_EQ(Run({"--export=html", "--first=" + in_.string(), "--output=" + out_.string()}).status,
+            0);
+  EXPECT_NE(ReadFile(out_ / "index.xml.html").find("named index"), std::string::npos);
+  EXPECT_NE(ReadFile(out_ / "index.html").find("./index.xml.html"), std::string::npos);
+}
+
+// Exit statuses and answers as for merge jobs.
+TEST_F(ExportJob, RefusesWhatCannotBeExported) {
+  WriteFile(folder_ / "file", "x");
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+    const char* said;
+  } rows[] = {
+      {"unknown form", {"--export=pdf", "--first=in", "--output=out"}, 2, "html, text or jsonl"},
+      {"no output", {"--export=html", "--first=in"}, 2, "--export needs --first and --output"},
+      {"missing input", {"--export=html", "--first=nowhere", "--output=out"}, 2, "nowhere"},
+      {"output is a file", {"--export=html", "--first=in", "--output=file"}, 2, "file"},
+      {"one file", {"--export=text", "--first=in/alice.xml", "--output=out"}, 0, ""},
+  };
+  for (const auto& row : rows) {
+    const ProcessResult run = Run(row.arguments);
+    EXPECT_EQ(run.status, row.status) << row.name << ": " << run.err;
+    EXPECT_NE(run.err.find(row.said), std::string::npos) << row.name << ": " << run.err;
+  }
+  EXPECT_TRUE(std::filesystem::exists(out_ / "alice.txt"));
+}
+
+}  // namespace
+}  // namespace palvarin::test

@@ -1,0 +1,84 @@
+// The results window's "Export to HTML and open", driven by its object names, with the folder
+// dialog and the browser replaced.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "dialog_strings.hpp"
+#include "job/job_report.hpp"
+#include "job_results_dialog.hpp"
+#include "support/history_builder.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+class ResultsExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::WriteFile(folder_ / "alice.xml", test::OneMessageHistory("merged hello"));
+    test::WriteFile(folder_ / "bob.xml", test::OneMessageHistory("copied hello"));
+    PairReport pair;
+    pair.output = (folder_ / "alice.xml").string();
+    pair.outcome = PairOutcome::Merged;
+    report_.pairs.push_back(pair);
+    CopyReport copy;
+    copy.to = (folder_ / "bob.xml").string();
+    copy.outcome = CopyOutcome::Copied;
+    report_.copies.push_back(copy);
+  }
+  // Runs the window on `report` and clicks its export button when it may be clicked; the
+  // folder chosen is `chosen`. Whether the button could be clicked.
+  bool ClickExport(const JobReport& report, const QString& chosen) {
+    JobResultsDialog dialog(report, nullptr,
+                            {[chosen](QWidget*) { return chosen; },
+                             [this](const QUrl& page) {
+                               opened_.push_back(page);
+                               return true;
+                             }});
+    dialog.show();
+    auto* button = dialog.findChild<QPushButton*>("exportButton");
+    EXPECT_NE(button, nullptr);
+    if (button == nullptr || !button->isEnabled()) return false;
+    EXPECT_EQ(button->text(), ExportButtonText());
+    QTest::mouseClick(button, Qt::LeftButton);
+    status_ = dialog.findChild<QLabel*>("exportStatus")->text();
+    return true;
+  }
+
+  test::TempFolder folder_;
+  JobReport report_;
+  std::vector<QUrl> opened_;
+  QString status_;
+};
+
+// The merged history and the copied one become pages in the folder picked, and the browser
+// is asked to open their index.
+TEST_F(ResultsExport, ExportsWhatTheJobWroteAndOpensTheIndex) {
+  const std::filesystem::path out = folder_ / "pages";
+  ASSERT_TRUE(ClickExport(report_, QString::fromStdString(out.string())));
+  ASSERT_EQ(opened_.size(), 1u) << status_.toStdString();
+  EXPECT_EQ(opened_[0], QUrl::fromLocalFile(QString::fromStdString((out / "index.html").string())));
+  EXPECT_NE(test::ReadFile(out / "alice.html").find("merged hello"), std::string::npos);
+  EXPECT_NE(test::ReadFile(out / "bob.html").find("copied hello"), std::string::npos);
+  EXPECT_NE(test::ReadFile(out / "index.html").find("./bob.html"), std::string::npos);
+  EXPECT_FALSE(status_.isEmpty());
+}
+
+// Nothing is exported or opened when the folder dialog is cancelled, and the button cannot be
+// clicked after a dry run, which wrote no history.
+TEST_F(ResultsExport, NothingWithoutAFolderOrAfterADryRun) {
+  EXPECT_TRUE(ClickExport(report_, QString()));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "alice.html"));
+  JobReport dry = report_;
+  dry.dryRun = true;
+  EXPECT_FALSE(ClickExport(dry, QString::fromStdString(folder_.Path().string())));
+  EXPECT_TRUE(opened_.empty());
+}
+
+}  // namespace
+}  // namespace palvarin
