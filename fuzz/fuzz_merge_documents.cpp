@@ -56,7 +56,7 @@ void CheckRecords(const Records& records, const MergeCounts& counts, int lastSes
 
 void CheckOutput(const Records& records, const std::filesystem::path& output) {
   const auto saved = LoadLogDocument(output);
-  Require(saved.document.has_value(), "the output loads");
+  Require(static_cast<bool>(saved), "the output loads");
   const auto entries = Entries(*saved);
   Require(entries.size() == records.size(), "the output holds what was written");
   for (std::size_t i = 0; i < entries.size(); ++i) {

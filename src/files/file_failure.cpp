@@ -3,7 +3,7 @@
 namespace palvarin {
 
 Failure FileFailure(ReasonKind kind, const std::filesystem::path& path, int code) {
-  return Failure({.kind = kind, .path = path.string(), .code = code});
+  return Failure{{.kind = kind, .path = path.string(), .code = code}};
 }
 
 }  // namespace palvarin

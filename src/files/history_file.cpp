@@ -46,7 +46,7 @@ Result<HistoryBytes> ReadHistoryFile(const std::filesystem::path& path) {
     done += static_cast<std::size_t>(got);
   }
   if (done < bytes.size) {
-    return Failure({.kind = ReasonKind::ShortenedWhileRead, .path = path.string(), .code = EIO});
+    return Failure{{.kind = ReasonKind::ShortenedWhileRead, .path = path.string(), .code = EIO}};
   }
   return bytes;
 }

@@ -101,7 +101,7 @@ Result<> HistoryLocks::Acquire(const std::vector<std::string>& paths,
         waiting();
       }
       if (keepWaiting && !keepWaiting()) {
-        return Fail(Failure({.kind = ReasonKind::StoppedWhileWaiting, .code = ECANCELED}));
+        return Fail(Failure{{.kind = ReasonKind::StoppedWhileWaiting, .code = ECANCELED}});
       }
       std::this_thread::sleep_for(kRetryPause);
     }

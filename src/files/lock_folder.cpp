@@ -42,7 +42,7 @@ Result<std::filesystem::path> LockFolder() {
     return FileFailure(ReasonKind::CannotExamineLockFolder, folder, errno);
   }
   if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    return Failure({.kind = ReasonKind::LockFolderNotPrivate, .path = folder.string()});
+    return Failure{{.kind = ReasonKind::LockFolderNotPrivate, .path = folder.string()}};
   }
   return folder;
 }

@@ -59,7 +59,7 @@ void RegularFile::Close(Result<> failure) {
 }
 
 Failure NotRegularFile(ReasonKind kind, const std::filesystem::path& path, mode_t mode) {
-  return Failure({.kind = kind, .path = path.string(), .code = EINVAL, .fileKind = KindOf(mode)});
+  return Failure{{.kind = kind, .path = path.string(), .code = EINVAL, .fileKind = KindOf(mode)}};
 }
 
 }  // namespace palvarin

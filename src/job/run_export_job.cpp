@@ -73,7 +73,7 @@ ExportItem NewItem(const std::string& history, const std::string& output) {
 Result<> RefuseLink(const std::string& target) {
   struct stat facts {};
   if (::lstat(target.c_str(), &facts) == 0 && S_ISLNK(facts.st_mode)) {
-    return Failure({.kind = ReasonKind::ExportThroughLink, .path = target});
+    return Failure{{.kind = ReasonKind::ExportThroughLink, .path = target}};
   }
   return {};
 }

@@ -158,7 +158,7 @@ SearchReport RunSearch(const std::string& path, const std::vector<std::string>& 
   SearchIndex memory({});
   if (!Answer(memory, histories, words, report)) {
     report.refused =
-        Failure({.kind = ReasonKind::SearchImpossible, .detail = memory.Failure().detail});
+        Failure{{.kind = ReasonKind::SearchImpossible, .detail = memory.Failure().detail}};
   }
   return report;
 }

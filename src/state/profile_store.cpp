@@ -178,7 +178,7 @@ bool ProfileStore::Unusable(std::string why) {
 bool ProfileStore::Problem(ReasonKind kind, std::string detail, int code) {
   if (!told_ && problem_) {
     problem_ =
-        Failure({.kind = kind, .path = file_.string(), .code = code, .detail = std::move(detail)});
+        Failure{{.kind = kind, .path = file_.string(), .code = code, .detail = std::move(detail)}};
   }
   return false;
 }
