@@ -21,7 +21,6 @@ using Apply = void (*)(MergeSettings&, CommandLine&, const std::string& value);
 
 void Refuse(CommandLine& line, UsageProblem::Kind kind, std::string argument,
             std::string value = {}) {
-  line.error = true;
   if (!line.problem) line.problem = UsageProblem{kind, std::move(argument), std::move(value)};
 }
 
@@ -244,7 +243,7 @@ void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
     if (settings.Path1.empty() || settings.PathSave.empty()) {
       Refuse(line, UsageProblem::Kind::MissingExportPaths, "--export");
     }
-  } else if (line.headless && !HasRequiredPaths(settings)) {
+  } else if (line.headless && !HasRequiredPaths(JobOptionsOf(settings))) {
     Refuse(line, UsageProblem::Kind::MissingPaths, {});
   }
   // These shape a headless job and its report; the dialog has no use for them.

@@ -76,9 +76,11 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   terminal.ShowProgressOnTerminal();
   StopFlag stop;
   const SignalStop signals(stop);
-  const JobResult result =
-      RunMergeJob(settings, profile, terminal,
-                  {.dryRun = line.dryRun, .stop = &stop, .mergeUnchanged = line.mergeUnchanged});
+  const JobResult result = RunMergeJob({.options = JobOptionsOf(settings),
+                                        .dryRun = line.dryRun,
+                                        .stop = &stop,
+                                        .mergeUnchanged = line.mergeUnchanged},
+                                       profile, terminal);
   if (result.refusal) {
     user.ShowRefusal(*result.refusal);
     return kExitRefused;
@@ -134,8 +136,8 @@ ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
   std::error_code error;
   if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
   // A search and an export read histories only: they keep no settings.
-  const bool writes = !line.error && !line.help && !line.version && !line.dryRun && !line.search &&
-                      !line.exportFormat;
+  const bool writes = !line.Refused() && !line.help && !line.version && !line.dryRun &&
+                      !line.search && !line.exportFormat;
   return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
@@ -145,8 +147,9 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   LoadSettings(profile, settings);
   CommandLine line = ParseCommandLine(arguments, settings);
   // Long switches are the terminal's way: their answers never open a window.
-  const bool terminalOnly = line.headless || line.search || windows == nullptr ||
-                            (line.longForms && (line.error || line.helpOnTerminal || line.version));
+  const bool terminalOnly =
+      line.headless || line.search || windows == nullptr ||
+      (line.longForms && (line.Refused() || line.helpOnTerminal || line.version));
   FrontEnd& user = terminalOnly ? terminal : *windows;
   if (const Result<> problem = profile.TakeProblem(); !problem) {
     user.ShowWarning(Word(problem.reason()));
@@ -157,11 +160,11 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   MergeSettings given;
   ParseCommandLine(arguments, given);
   CheckRunShape(line, line.exportFormat ? given : settings);
-  if (line.error && line.longForms) {
+  if (line.Refused() && line.longForms) {
     terminal.ShowUsageError(DescribeProblem(*line.problem));
     return kExitRefused;
   }
-  if (line.error) {
+  if (line.Refused()) {
     user.ShowMessage(kMessageBadArguments);
     user.ShowHelp(HelpReason::AfterBadArguments);
     return kExitRefused;

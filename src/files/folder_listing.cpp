@@ -6,7 +6,8 @@
 
 namespace palvarin {
 
-Result<> ListFolder(const std::string& folder, std::vector<std::string>& names) {
+Result<std::vector<std::string>> ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
   std::error_code error;
   const std::filesystem::path where = folder.empty() ? "." : folder;
   std::filesystem::directory_iterator it(where, error);
@@ -14,7 +15,7 @@ Result<> ListFolder(const std::string& folder, std::vector<std::string>& names) 
     names.push_back(it->path().filename().string());
   }
   if (error) return FileFailure(ReasonKind::CannotList, folder, error.value());
-  return {};
+  return names;
 }
 
 bool HasHistoryName(std::string_view name) {

@@ -53,10 +53,10 @@ std::string BackupName(const std::string& path, TimeValue when) {
 std::vector<std::string> ListBackups(const std::string& path) {
   const auto [folder, base] = SplitPath(path);
   std::vector<std::pair<FileTime, std::string>> aged;
-  // A folder that cannot be read to the end gives the backups found so far.
-  std::vector<std::string> names;
-  ListFolder(folder, names);
-  for (auto& name : names) {
+  // A folder that cannot be read to the end gives no backups: none is removed on a guess.
+  Result<std::vector<std::string>> names = ListFolder(folder);
+  if (!names) return {};
+  for (auto& name : *names) {
     if (!IsBackupName(name, base)) continue;
     auto full = folder + name;
     aged.emplace_back(BackupAge(full), std::move(full));

@@ -11,12 +11,12 @@ namespace palvarin {
 namespace {
 
 // Every path of every name of the two input folders, in the inputs and the output.
-std::vector<std::string> FolderJobFiles(const MergeSettings& settings, const std::string& output) {
+std::vector<std::string> FolderJobFiles(const JobOptions& job, const std::string& output) {
   std::vector<JobWarning> unused;  // a folder that cannot be listed is reported by the job itself
-  std::set<std::string> names = ListHistoryFiles(FolderPrefix(settings.Path1), unused);
-  names.merge(ListHistoryFiles(FolderPrefix(settings.Path2), unused));
+  std::set<std::string> names = ListHistoryFiles(FolderPrefix(job.first), unused);
+  names.merge(ListHistoryFiles(FolderPrefix(job.second), unused));
   std::vector<std::string> paths;
-  for (const std::string& folder : {settings.Path1, settings.Path2, output}) {
+  for (const std::string& folder : {job.first, job.second, output}) {
     for (const std::string& name : names) paths.push_back(FolderPrefix(folder) + name);
   }
   return paths;
@@ -24,16 +24,16 @@ std::vector<std::string> FolderJobFiles(const MergeSettings& settings, const std
 
 }  // namespace
 
-Result<> LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
+Result<> LockJobFiles(const JobOptions& job, HistoryLocks& locks,
                       const std::function<void()>& waiting,
                       const std::function<bool()>& keepWaiting) {
-  const std::string& output = settings.OutputPath();
-  if (settings.InTarget == InTarget::File) {
-    return locks.Acquire({settings.Path1, settings.Path2, output}, waiting, keepWaiting);
+  const std::string& output = job.Output();
+  if (!job.folders) {
+    return locks.Acquire({job.first, job.second, output}, waiting, keepWaiting);
   }
-  for (std::vector<std::string> files = FolderJobFiles(settings, output);;) {
+  for (std::vector<std::string> files = FolderJobFiles(job, output);;) {
     if (Result<> locked = locks.Acquire(files, waiting, keepWaiting); !locked) return locked;
-    std::vector<std::string> now = FolderJobFiles(settings, output);
+    std::vector<std::string> now = FolderJobFiles(job, output);
     if (now == files) return {};
     files = std::move(now);
   }

@@ -3,17 +3,17 @@
 #include <functional>
 
 #include "files/history_locks.hpp"
-#include "state/merge_settings.hpp"
+#include "state/job_options.hpp"
 
 namespace palvarin {
 
-// Locks every history file the job of `settings` may read or write, from before it reads any
+// Locks every history file the job may read or write, from before it reads any
 // until `locks` lets go: both inputs and the output of a file job; for a folder job each name
 // found in either input folder, in all its folders. A folder's list is read again once the
 // locks are held (another job may have added names while this one waited) until it stays the
 // same. `waiting` and `keepWaiting` are those of HistoryLocks::Acquire. Fails when the locks
 // cannot be kept, or with ECANCELED when `keepWaiting` ended a wait.
-Result<> LockJobFiles(const MergeSettings& settings, HistoryLocks& locks,
+Result<> LockJobFiles(const JobOptions& job, HistoryLocks& locks,
                       const std::function<void()>& waiting,
                       const std::function<bool()>& keepWaiting);
 

@@ -90,11 +90,11 @@ std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, bool levelled
 // The archive rule of the pair: its last merge and what both files held after it.
 ArchiveRule PairArchiveRule(ProfileStore& profile, const std::string& first,
                             const std::string& second) {
-  const MergeTimeRecord lastMerge = ReadMergeTime(profile, first, second);
-  if (!lastMerge.found) return {};
-  auto held = ReadMergeIdentities(profile, first, second, lastMerge);
+  const std::optional<MergeTimeRecord> lastMerge = ReadMergeTime(profile, first, second);
+  if (!lastMerge) return {};
+  auto held = ReadMergeIdentities(profile, first, second, *lastMerge);
   if (!held) return {};
-  return ArchiveRule(lastMerge.time, std::move(*held));
+  return ArchiveRule(lastMerge->time, std::move(*held));
 }
 
 // Loads, merges and saves; false with the reason when the pair cannot be merged.

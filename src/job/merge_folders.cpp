@@ -198,12 +198,13 @@ std::string FolderPrefix(const std::string& folder) {
 
 std::set<std::string> ListHistoryFiles(const std::string& folder,
                                        std::vector<JobWarning>& warnings) {
-  std::vector<std::string> found;
-  if (const Result<> listed = ListFolder(folder, found); !listed) {
-    warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
-  }
+  Result<std::vector<std::string>> listed = ListFolder(folder);
   std::set<std::string> names;
-  for (std::string& name : found) {
+  if (!listed) {
+    warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
+    return names;
+  }
+  for (std::string& name : *listed) {
     if (HasHistoryName(name)) {
       names.insert(std::move(name));
     }

@@ -27,7 +27,7 @@ struct HistoryToSearch {
 
 // The histories `path` names: the "*.xml" of a folder in name order, else the file itself.
 // Fails only when there is nothing at `path`; a folder that cannot be read to the end is
-// reported among the unread, and the names read are searched.
+// reported among the unread, and none of it is searched.
 Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& histories,
                        SearchReport& report) {
   struct stat info {};
@@ -43,10 +43,13 @@ Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& hi
   }
   if (!absolute.ends_with('/')) absolute += '/';
   const std::string prefix = path.ends_with('/') ? path : path + '/';
-  std::vector<std::string> names;
-  if (Result<> listed = ListFolder(prefix, names); !listed) report.unread.push_back(listed);
-  std::sort(names.begin(), names.end());
-  for (std::string& name : names) {
+  Result<std::vector<std::string>> names = ListFolder(prefix);
+  if (!names) {
+    report.unread.push_back(Failure{names.reason()});
+    return {};
+  }
+  std::sort(names->begin(), names->end());
+  for (std::string& name : *names) {
     if (HasHistoryName(name)) histories.push_back({name, prefix + name, absolute + name});
   }
   return {};

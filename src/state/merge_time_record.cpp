@@ -12,18 +12,18 @@ std::string MergeTimeKey(const std::string& pathA, const std::string& pathB) {
   return (aFirst ? pathA : pathB) + "_" + (aFirst ? pathB : pathA);
 }
 
-MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
-                              const std::string& pathB) {
+std::optional<MergeTimeRecord> ReadMergeTime(ProfileStore& store, const std::string& pathA,
+                                             const std::string& pathB) {
   const std::string text =
       store.GetProfileString(kMergeTimeSection, MergeTimeKey(pathA, pathB), "");
   // A record no time can stand for (all zeros, say) is as good as none.
   const std::optional<TimeValue> time = ParseStamp(text);
-  if (!time) return {};
-  return {true, *time, text};
+  if (!time) return std::nullopt;
+  return MergeTimeRecord{*time, text};
 }
 
-bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
-                    std::span<const EntryIdentity> heldByBoth) {
+Result<> WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
+                        std::span<const EntryIdentity> heldByBoth) {
   const std::string stamp = FormatStamp(std::time(nullptr));
   return store.WriteMergeRecord(MergeTimeKey(pathA, pathB), stamp, heldByBoth);
 }
@@ -32,7 +32,6 @@ std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore& stor
                                                               const std::string& pathA,
                                                               const std::string& pathB,
                                                               const MergeTimeRecord& record) {
-  if (!record.found) return std::nullopt;
   return store.ReadMergeIdentities(MergeTimeKey(pathA, pathB), record.stamp);
 }
 

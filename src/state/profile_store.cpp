@@ -47,11 +47,15 @@ ProfileStore::ProfileStore(std::filesystem::path file, ProfileAccess access)
     : file_(std::move(file)), access_(access) {
   // Processes setting up a new store at the same moment can be told "busy" at once, without
   // SQLite waiting: the set-up is tried again before the store counts as unusable.
-  for (int attempt = 1; !Open(); ++attempt) {
+  for (int attempt = 1;; ++attempt) {
+    Result<> opened = Open();
+    if (opened) break;
     const int code = db_ != nullptr ? ::sqlite3_errcode(db_) : SQLITE_OK;
     Close();
-    if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || attempt == kOpenAttempts) break;
-    problem_ = {};
+    if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || attempt == kOpenAttempts) {
+      Remember(std::move(opened));
+      break;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(10 * attempt));
   }
 }
@@ -79,71 +83,84 @@ std::string FileUri(const std::filesystem::path& path) {
 // Reads an existing store without changing anything on the disk. A store at rest is opened
 // immutable, so SQLite makes no shared-memory or journal file beside it; while another process
 // has it open (its write-ahead log is there) it is read through that log, which exists already.
-bool ProfileStore::OpenForReading() {
+Result<> ProfileStore::OpenForReading() {
   readOnly_ = true;
   std::error_code ec;
-  if (!std::filesystem::exists(file_, ec)) return true;  // nothing stored: every value absent
+  if (!std::filesystem::exists(file_, ec)) return {};  // nothing stored: every value absent
   const bool inUse = std::filesystem::exists(file_.string() + "-wal", ec);
   const std::string uri = FileUri(file_) + (inUse ? "?mode=ro" : "?immutable=1");
   if (::sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
       SQLITE_OK) {
-    return Unusable(DatabaseWords());
+    return Unusable();
   }
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
-  if (!PassesCheck()) return false;
-  return SchemaVersion().has_value() || Unusable(DatabaseWords());
+  if (Result<> checked = PassesCheck(); !checked) return checked;
+  if (const Result<int> version = SchemaVersion(); !version) return Failure{version.reason()};
+  return {};
 }
 
-bool ProfileStore::Open() {
+Result<> ProfileStore::Open() {
   if (access_ == ProfileAccess::ReadOnly) return OpenForReading();
   std::error_code ec;
   const auto folder = file_.parent_path();
   if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-    if (!faults::Allow("create folder")) return Unusable(ReasonKind::ProfileFolderNotCreated);
+    if (!faults::Allow("create folder")) return Problem(ReasonKind::ProfileFolderNotCreated);
     std::filesystem::create_directories(folder, ec);
-    if (ec) return Unusable(ec.message());
+    if (ec) return Problem(ReasonKind::ProfileUnusable, ec.message());
   }
   if (!std::filesystem::exists(file_, ec) && !faults::Allow("create")) {
-    return Unusable(ReasonKind::ProfileFileNotCreated);
+    return Problem(ReasonKind::ProfileFileNotCreated);
   }
   const int opened =
       ::sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  if (opened != SQLITE_OK) return Unusable(DatabaseWords());
+  if (opened != SQLITE_OK) return Unusable();
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
   // A damaged file is found before anything is written to it, and so is a newer version's:
   // not even the journal mode of that one is changed.
-  if (!PassesCheck()) return false;
-  const auto version = SchemaVersion();
-  if (!version) return Unusable(DatabaseWords());
-  if (*version > kSchemaVersion) return LeaveUnchanged();
+  if (Result<> checked = PassesCheck(); !checked) return checked;
+  const Result<int> version = SchemaVersion();
+  if (!version) return Failure{version.reason()};
+  if (*version > kSchemaVersion) {
+    LeaveUnchanged();
+    return {};
+  }
   // Commits need no flush of their own: a record lost to a power cut only means no cut-off
   // next time, which drops nothing.
-  return Execute("PRAGMA journal_mode=WAL") && Execute("PRAGMA synchronous=NORMAL") && Upgrade();
+  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+    if (Result<> set = Execute(pragma); !set) return set;
+  }
+  return Upgrade();
 }
 
-std::optional<int> ProfileStore::SchemaVersion() {
+Result<int> ProfileStore::SchemaVersion() {
   Statement version(db_, "PRAGMA user_version");
-  if (!version.Prepared() || version.Step() != SQLITE_ROW) return std::nullopt;
+  if (!version.Prepared() || version.Step() != SQLITE_ROW) return Unusable();
   return ::sqlite3_column_int(version.Get(), 0);
 }
 
 // Creates what is missing and sets the version in one transaction: an older profile keeps every
 // record, and a process opening the profile at the same moment sees it before or after.
 // A failure leaves the transaction to the connection's close, which rolls it back.
-bool ProfileStore::Upgrade() {
-  if (!Execute("BEGIN IMMEDIATE")) return false;
+Result<> ProfileStore::Upgrade() {
+  if (Result<> begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
   // Read again under the write lock: a newer version may have upgraded it since.
-  const auto version = SchemaVersion();
-  if (!version) return Unusable(DatabaseWords());
-  if (*version > kSchemaVersion) return Execute("ROLLBACK") && LeaveUnchanged();
-  if (*version < kSchemaVersion && !Execute(kSchema)) return false;
+  const Result<int> version = SchemaVersion();
+  if (!version) return Failure{version.reason()};
+  if (*version > kSchemaVersion) {
+    Result<> rolledBack = Execute("ROLLBACK");
+    if (rolledBack) LeaveUnchanged();
+    return rolledBack;
+  }
+  if (*version < kSchemaVersion) {
+    if (Result<> created = Execute(kSchema); !created) return created;
+  }
   return Execute("COMMIT");
 }
 
-bool ProfileStore::LeaveUnchanged() {
+// A newer version's store is read but never changed; the user hears why once.
+void ProfileStore::LeaveUnchanged() {
   readOnly_ = true;
-  Problem(ReasonKind::ProfileNewer);
-  return true;
+  Remember(Problem(ReasonKind::ProfileNewer));
 }
 
 void ProfileStore::Close() {
@@ -151,17 +168,19 @@ void ProfileStore::Close() {
   db_ = nullptr;
 }
 
-bool ProfileStore::Execute(const char* sql) {
-  return ::sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK ||
-         Unusable(DatabaseWords());
+Result<> ProfileStore::Execute(const char* sql) {
+  if (::sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) return Unusable();
+  return {};
 }
 
-bool ProfileStore::PassesCheck() {
+Result<> ProfileStore::PassesCheck() {
   Statement check(db_, "PRAGMA quick_check");
-  if (!check.Prepared() || check.Step() != SQLITE_ROW) return Unusable(DatabaseWords());
+  if (!check.Prepared() || check.Step() != SQLITE_ROW) return Unusable();
   const auto* verdict = reinterpret_cast<const char*>(::sqlite3_column_text(check.Get(), 0));
-  return (verdict != nullptr && std::string_view(verdict) == "ok") ||
-         Unusable(ReasonKind::ProfileDamaged);
+  if (verdict == nullptr || std::string_view(verdict) != "ok") {
+    return Problem(ReasonKind::ProfileDamaged);
+  }
+  return {};
 }
 
 std::string ProfileStore::DatabaseWords() const {
@@ -169,18 +188,18 @@ std::string ProfileStore::DatabaseWords() const {
   return db_ != nullptr ? ::sqlite3_errmsg(db_) : ::sqlite3_errstr(SQLITE_NOMEM);
 }
 
-bool ProfileStore::Unusable(ReasonKind kind) { return Problem(kind); }
-
-bool ProfileStore::Unusable(std::string why) {
-  return Problem(ReasonKind::ProfileUnusable, std::move(why));
+Failure ProfileStore::Problem(ReasonKind kind, std::string detail, int code) const {
+  return Failure{{.kind = kind, .path = file_.string(), .code = code, .detail = std::move(detail)}};
 }
 
-bool ProfileStore::Problem(ReasonKind kind, std::string detail, int code) {
-  if (!told_ && problem_) {
-    problem_ =
-        Failure{{.kind = kind, .path = file_.string(), .code = code, .detail = std::move(detail)}};
-  }
-  return false;
+Failure ProfileStore::Unusable() const {
+  return Problem(ReasonKind::ProfileUnusable, DatabaseWords());
+}
+
+// Keeps the first failure for TakeProblem, and passes `outcome` on.
+Result<> ProfileStore::Remember(Result<> outcome) {
+  if (!outcome && !told_ && problem_) problem_ = outcome;
+  return outcome;
 }
 
 Result<> ProfileStore::TakeProblem() {
@@ -205,7 +224,7 @@ ProfileStore::StoredValue ProfileStore::ColumnValue(sqlite3_stmt* row) {
 // Whether a query's step met a row; a step that failed is reported.
 bool ProfileStore::Found(int step) {
   if (step == SQLITE_ROW) return true;
-  if (step != SQLITE_DONE) Problem(ReasonKind::ProfileNotRead, DatabaseWords());
+  if (step != SQLITE_DONE) Remember(Problem(ReasonKind::ProfileNotRead, DatabaseWords()));
   return false;
 }
 
@@ -221,22 +240,20 @@ ProfileStore::StoredValue ProfileStore::Read(std::string_view section, std::stri
 
 // Runs `work` in a write transaction of its own, committed only when all of it succeeded.
 template <typename Work>
-bool ProfileStore::WriteTransaction(Work work) {
-  if (db_ == nullptr || readOnly_) return false;
+Result<> ProfileStore::WriteTransaction(Work work) {
   const std::lock_guard lock(mutex_);
-  const auto failure = [this](std::string why) {
-    return Problem(ReasonKind::ProfileNotWritten, std::move(why));
-  };
-  if (!faults::Allow("profile write")) return Problem(ReasonKind::ProfileNotWritten, {}, EIO);
+  // The first problem already told why a store is unusable or kept unchanged.
+  if (db_ == nullptr || readOnly_) return Problem(ReasonKind::ProfileNotWritten);
+  if (!faults::Allow("profile write")) {
+    return Remember(Problem(ReasonKind::ProfileNotWritten, {}, EIO));
+  }
   if (::sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    return failure(DatabaseWords());
+    return Remember(Problem(ReasonKind::ProfileNotWritten, DatabaseWords()));
   }
-  if (work() && ::sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
-    return true;
-  }
-  failure(DatabaseWords());
+  if (work() && ::sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return {};
+  Failure failed = Problem(ReasonKind::ProfileNotWritten, DatabaseWords());
   ::sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  return false;
+  return Remember(std::move(failed));
 }
 
 bool ProfileStore::Insert(std::string_view section, std::string_view entry,
@@ -247,8 +264,8 @@ bool ProfileStore::Insert(std::string_view section, std::string_view entry,
          BindValue(insert.BindText(1, section).BindText(2, entry), value).Step() == SQLITE_DONE;
 }
 
-bool ProfileStore::Store(std::string_view section, std::string_view entry,
-                         const StoredValue& value) {
+Result<> ProfileStore::Store(std::string_view section, std::string_view entry,
+                             const StoredValue& value) {
   return WriteTransaction([&] { return Insert(section, entry, value); });
 }
 
@@ -267,18 +284,18 @@ std::int32_t ProfileStore::GetProfileInt(std::string_view section, std::string_v
   return static_cast<std::int32_t>(*number);
 }
 
-bool ProfileStore::WriteProfileString(std::string_view section, std::string_view entry,
-                                      std::string_view text) {
+Result<> ProfileStore::WriteProfileString(std::string_view section, std::string_view entry,
+                                          std::string_view text) {
   return Store(section, entry, std::string(text));
 }
 
-bool ProfileStore::WriteProfileInt(std::string_view section, std::string_view entry,
-                                   std::int32_t value) {
+Result<> ProfileStore::WriteProfileInt(std::string_view section, std::string_view entry,
+                                       std::int32_t value) {
   return Store(section, entry, std::int64_t{value});
 }
 
-bool ProfileStore::WriteMergeRecord(std::string_view key, std::string_view stamp,
-                                    std::span<const EntryIdentity> identities) {
+Result<> ProfileStore::WriteMergeRecord(std::string_view key, std::string_view stamp,
+                                        std::span<const EntryIdentity> identities) {
   const std::vector<unsigned char> blob = EncodeIdentities(identities);
   return WriteTransaction([&] {
     if (!Insert(kMergeTimeSection, key, std::string(stamp))) return false;

@@ -1,7 +1,6 @@
 #include "state/settings_store.hpp"
 
 #include <algorithm>
-#include <functional>
 
 namespace palvarin {
 namespace {
@@ -18,7 +17,7 @@ bool ReadFlag(ProfileStore& store, std::string_view name) {
   return store.GetProfileString(kSettingSection, name, kTrue) == kTrue;
 }
 
-bool WriteFlag(ProfileStore& store, std::string_view name, bool value) {
+Result<> WriteFlag(ProfileStore& store, std::string_view name, bool value) {
   return store.WriteProfileString(kSettingSection, name, value ? kTrue : kFalse);
 }
 
@@ -43,8 +42,9 @@ void LoadSettings(ProfileStore& store, MergeSettings& settings) {
   settings.IgnoreOldMerge = ReadFlag(store, "IgnoreOldMerge");
 }
 
-bool SaveSettings(ProfileStore& store, const MergeSettings& settings) {
-  const bool written[] = {
+Result<> SaveSettings(ProfileStore& store, const MergeSettings& settings) {
+  // Every value is tried, so one refused write keeps no other from being stored.
+  Result<> written[] = {
       store.WriteProfileString(kSettingSection, "Path1", settings.Path1),
       store.WriteProfileString(kSettingSection, "Path2", settings.Path2),
       store.WriteProfileString(kSettingSection, "PathSave", settings.PathSave),
@@ -59,7 +59,8 @@ bool SaveSettings(ProfileStore& store, const MergeSettings& settings) {
       WriteFlag(store, "NotMergeSameDatetime", settings.NotMergeSameDatetime),
       WriteFlag(store, "IgnoreOldMerge", settings.IgnoreOldMerge),
   };
-  return std::ranges::all_of(written, std::identity{});
+  const auto failed = std::ranges::find_if(written, [](const Result<>& one) { return !one; });
+  return failed == std::end(written) ? Result<>{} : *failed;
 }
 
 }  // namespace palvarin

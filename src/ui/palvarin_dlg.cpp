@@ -195,7 +195,7 @@ JobResult CPalvarinDlg::RunJobOffGuiThread() {
   // The worker reads the record and uses the profile; this thread touches neither until
   // it has ended.
   const std::unique_ptr<QThread> worker(QThread::create([this, &stop, &result] {
-    result = RunMergeJob(settings_, profile_, *this, {.stop = &stop});
+    result = RunMergeJob({.options = JobOptionsOf(settings_), .stop = &stop}, profile_, *this);
   }));
   connect(worker.get(), &QThread::finished, &progress, &JobProgressDialog::Finish);
   progress_ = &progress;
@@ -208,7 +208,7 @@ JobResult CPalvarinDlg::RunJobOffGuiThread() {
 
 void CPalvarinDlg::OnOK() {
   if (!ReadControls()) return;
-  if (const std::optional<Refusal> missing = MissingRequiredPath(settings_)) {
+  if (const std::optional<Refusal> missing = MissingRequiredPath(JobOptionsOf(settings_))) {
     messages_.Show(this, FromUtf8(RefusalText(*missing)));
     return;
   }

@@ -49,7 +49,7 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
       for (const std::string& argument : {std::string(form), upper, mixed}) {
         MergeSettings settings = Loaded();
         const CommandLine line = ParseCommandLine({argument}, settings);
-        EXPECT_FALSE(line.error) << argument;
+        EXPECT_FALSE(line.Refused()) << argument;
         EXPECT_TRUE(row.applied(settings, line)) << argument;
       }
     }
@@ -74,7 +74,7 @@ TEST(ParseCommandLine, SwitchesThatClearOrChooseTheOtherSide) {
     MergeSettings settings;
     settings.InTarget = InTarget::File;
     settings.OutTarget = OutTarget::OverWrite;
-    EXPECT_FALSE(ParseCommandLine({row.argument}, settings).error) << row.argument;
+    EXPECT_FALSE(ParseCommandLine({row.argument}, settings).Refused()) << row.argument;
     EXPECT_TRUE(row.applied(settings)) << row.argument;
   }
 }
@@ -97,7 +97,7 @@ TEST(ParseCommandLine, ValueSwitchesTakeTheNextArgumentVerbatim) {
   for (const auto& row : rows) {
     MergeSettings settings;
     const CommandLine line = ParseCommandLine(row.arguments, settings);
-    EXPECT_FALSE(line.error) << row.arguments[0];
+    EXPECT_FALSE(line.Refused()) << row.arguments[0];
     EXPECT_FALSE(line.headless || line.help) << "a value is never read as a switch";
     EXPECT_EQ(settings.*row.field, row.expected) << row.arguments[0];
   }
@@ -127,7 +127,7 @@ TEST(ParseCommandLine, BackupMaximumNumberRules) {
     MergeSettings settings;
     settings.BackupMax = 42;
     const CommandLine line = ParseCommandLine({"-BM", row.text}, settings);
-    EXPECT_EQ(line.error, !row.expected) << '"' << row.text << '"';
+    EXPECT_EQ(line.Refused(), !row.expected) << '"' << row.text << '"';
     EXPECT_EQ(settings.BackupMax, row.expected.value_or(42)) << '"' << row.text << '"';
   }
 }
@@ -146,11 +146,11 @@ TEST(ParseCommandLine, ErrorsAndHowReadingGoesOn) {
   };
   for (const auto& row : errors) {
     MergeSettings settings;
-    EXPECT_TRUE(ParseCommandLine(row.arguments, settings).error) << row.name;
+    EXPECT_TRUE(ParseCommandLine(row.arguments, settings).Refused()) << row.name;
   }
   MergeSettings settings;
   const CommandLine line = ParseCommandLine({"bogus", "/h", "/f"}, settings);
-  EXPECT_TRUE(line.error && line.help) << "reading never stops early";
+  EXPECT_TRUE(line.Refused() && line.help) << "reading never stops early";
   EXPECT_EQ(settings.InTarget, InTarget::File);
 }
 
@@ -168,12 +168,12 @@ TEST(ParseCommandLine, VersionOnlyInItsLongForm) {
     MergeSettings settings;
     const CommandLine line = ParseCommandLine({row.argument}, settings);
     EXPECT_EQ(line.version, row.version) << row.argument;
-    EXPECT_EQ(line.error, !row.version) << row.argument;
+    EXPECT_EQ(line.Refused(), !row.version) << row.argument;
     EXPECT_FALSE(line.help || line.headless) << row.argument;
   }
   MergeSettings settings;
   const CommandLine line = ParseCommandLine({"/n", "--version", "/f"}, settings);
-  EXPECT_TRUE(line.version && line.headless && !line.error);
+  EXPECT_TRUE(line.version && line.headless && !line.Refused());
   EXPECT_EQ(settings.InTarget, InTarget::File) << "reading goes on after it";
 }
 
@@ -204,7 +204,7 @@ TEST(ParseCommandLine, ReportTakesTheNextArgumentVerbatim) {
     MergeSettings settings = Loaded();
     const CommandLine line = ParseCommandLine(row.arguments, settings);
     EXPECT_EQ(line.reportFile, row.file) << row.arguments.back();
-    EXPECT_EQ(line.error, row.error) << row.arguments.back();
+    EXPECT_EQ(line.Refused(), row.error) << row.arguments.back();
     EXPECT_FALSE(line.dryRun) << "a file named like a switch is no switch";
   }
 }
@@ -248,7 +248,7 @@ TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
     MergeSettings byLong = Loaded(), bySlash = Loaded();
     const CommandLine longLine = ParseCommandLine(row.longForm, byLong);
     const CommandLine slashLine = ParseCommandLine(row.slashForm, bySlash);
-    EXPECT_FALSE(longLine.error) << name;
+    EXPECT_FALSE(longLine.Refused()) << name;
     EXPECT_TRUE(longLine.longForms) << name;
     EXPECT_FALSE(slashLine.longForms) << name;
     EXPECT_EQ(longLine.headless, slashLine.headless) << name;
@@ -289,7 +289,7 @@ TEST(ParseCommandLine, LongSwitchProblemsAreNamed) {
     const std::string name = ::testing::PrintToString(row.arguments);
     MergeSettings settings;
     const CommandLine line = ParseCommandLine(row.arguments, settings);
-    EXPECT_TRUE(line.error) << name;
+    EXPECT_TRUE(line.Refused()) << name;
     EXPECT_TRUE(line.longForms) << name;
     ASSERT_TRUE(line.problem) << name;
     EXPECT_EQ(line.problem->kind, row.kind) << name;
@@ -302,7 +302,7 @@ TEST(ParseCommandLine, OnlyTheDoubleDashMakesALongSwitchAndHelpForTheTerminal) {
   EXPECT_TRUE(ParseCommandLine({"--help"}, settings).helpOnTerminal);
   EXPECT_FALSE(ParseCommandLine({"/help"}, settings).helpOnTerminal);
   EXPECT_FALSE(ParseCommandLine({"-help"}, settings).helpOnTerminal);
-  EXPECT_TRUE(ParseCommandLine({"-files"}, settings).error) << "one dash takes no long name";
+  EXPECT_TRUE(ParseCommandLine({"-files"}, settings).Refused()) << "one dash takes no long name";
   EXPECT_FALSE(ParseCommandLine({"/p1", "--bogus"}, settings).longForms) << "a value is no switch";
 }
 

@@ -34,7 +34,7 @@ void MergeFiles(ProfileStore& profile, const std::filesystem::path& first,
   MergeSettings settings = test::JobSettings(InTarget::File, first, second, output);
   settings.IgnoreOldMerge = true;
   test::LoneJob alone;
-  const JobResult result = RunMergeJob(settings, profile, alone);
+  const JobResult result = RunMergeJob({.options = JobOptionsOf(settings)}, profile, alone);
   ASSERT_FALSE(result.refusal);
   ASSERT_FALSE(result.report.AnyFailed());
 }

@@ -93,8 +93,8 @@ TEST_F(Folders, EveryItemIsToldAsItStartsAndEnds) {
     names_.clear();
     Write(12);
     Recorder recorder;
-    const JobResult result =
-        RunMergeJob(Settings(OutTarget::OverWrite, backups), profile_, recorder);
+    const JobResult result = RunMergeJob(
+        {.options = JobOptionsOf(Settings(OutTarget::OverWrite, backups))}, profile_, recorder);
     ASSERT_FALSE(result.refusal);
     EXPECT_FALSE(result.report.stopped);
     // Merging: 12 pairs and only2.xml copied in; copying back: 12 merged and only1.xml. The
@@ -147,7 +147,8 @@ TEST_P(StopBetweenPairs, LeavesEveryPairMergedWholeOrUntouched) {
     }
   }
   Recorder recorder(row.stopAt);
-  const JobResult result = RunMergeJob(Settings(row.target, true), profile_, recorder);
+  const JobResult result =
+      RunMergeJob({.options = JobOptionsOf(Settings(row.target, true))}, profile_, recorder);
   const JobReport& report = result.report;
   // One at a time (backups in an overwrite job), items 0..stopAt of the merging stage ran:
   // pairs c00.. in name order. Side by side (a separate output has no backups) the items
@@ -215,7 +216,8 @@ TEST_F(Folders, AFlagRaisedBeforeTheStartRunsNothing) {
   stop.Raise();
   Recorder recorder;
   const JobResult result =
-      RunMergeJob(Settings(OutTarget::OverWrite, true), profile_, recorder, {false, &stop});
+      RunMergeJob({.options = JobOptionsOf(Settings(OutTarget::OverWrite, true)), .stop = &stop},
+                  profile_, recorder);
   EXPECT_TRUE(result.report.stopped);
   EXPECT_EQ(result.report.Count(PairOutcome::NotRun), 3);
   EXPECT_EQ(result.report.Count(CopyOutcome::NotRun), 2);  // only2.xml in, only1.xml back
@@ -251,7 +253,8 @@ TEST_P(Stylesheet, ASeparateOutputFolderGetsOneUnlessItHasOne) {
   for (const bool dryRun : {true, false}) {
     Recorder recorder;
     const JobResult result =
-        RunMergeJob(Settings(row.target, false), profile_, recorder, {dryRun, nullptr});
+        RunMergeJob({.options = JobOptionsOf(Settings(row.target, false)), .dryRun = dryRun},
+                    profile_, recorder);
     int reported = 0;
     for (const CopyReport& copy : result.report.copies) {
       if (!copy.stylesheet) continue;
@@ -312,7 +315,7 @@ TEST_P(FailureReason, SaysWhichBackupsWereMade) {
   MergeSettings settings = test::JobSettings(InTarget::File, first, second);
   settings.CreateBackup = row.backups;
   Recorder recorder;
-  const JobResult result = RunMergeJob(settings, profile_, recorder);
+  const JobResult result = RunMergeJob({.options = JobOptionsOf(settings)}, profile_, recorder);
   ASSERT_EQ(result.report.pairs.size(), 1u);
   const PairReport& pair = result.report.pairs[0];
   ASSERT_EQ(pair.outcome, PairOutcome::Failed);
@@ -352,7 +355,8 @@ TEST_F(Folders, BackupsRotatedAwayAreReported) {
   settings.BackupMax = 1;
   for (const bool dryRun : {true, false}) {
     Recorder recorder;
-    const JobResult result = RunMergeJob(settings, profile_, recorder, {dryRun, nullptr});
+    const JobResult result =
+        RunMergeJob({.options = JobOptionsOf(settings), .dryRun = dryRun}, profile_, recorder);
     ASSERT_EQ(result.report.pairs.size(), 1u);
     const PairReport& pair = result.report.pairs[0];
     EXPECT_EQ(pair.outcome, PairOutcome::Merged);

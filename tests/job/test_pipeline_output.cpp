@@ -61,7 +61,8 @@ ArchiveRule RecordEarlierMerge(ProfileStore& profile, const std::string& first,
   const std::vector<EntryIdentity> held2 = test::Identities(std::filesystem::path(second));
   held.insert(held.end(), held2.begin(), held2.end());
   EXPECT_TRUE(profile.WriteMergeRecord(MergeTimeKey(first, second), stamp, held));
-  return ArchiveRule(ReadMergeTime(profile, first, second).time, std::move(held));
+  return ArchiveRule(ReadMergeTime(profile, first, second).value_or(MergeTimeRecord{}).time,
+                     std::move(held));
 }
 
 struct Row {
@@ -199,7 +200,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
       EXPECT_EQ(reference.counts.cutOff, 0) << name;
     }
     cutOffPairs += reference.counts.cutOff > 0 ? 1 : 0;
-    EXPECT_TRUE(ReadMergeTime(profile, pc1 / name, pc2 / name).found) << name;
+    EXPECT_TRUE(ReadMergeTime(profile, pc1 / name, pc2 / name).has_value()) << name;
   }
   EXPECT_GT(cutOffPairs, 3) << "the cut-offs must leave entries out";
 }

@@ -329,7 +329,8 @@ TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
     SCOPED_TRACE(row.name);
     HistoryLocks locks;
     const Result<> locked = LockJobFiles(
-        row.job, locks, [] { ADD_FAILURE() << "no other job runs"; }, [] { return false; });
+        JobOptionsOf(row.job), locks, [] { ADD_FAILURE() << "no other job runs"; },
+        [] { return false; });
     ASSERT_TRUE(locked) << Said(locked);
     for (const char* path : row.locked) EXPECT_TRUE(Held(root / path)) << path;
     EXPECT_FALSE(Held(root / "out" / "carol.xml"));
@@ -348,7 +349,7 @@ TEST(JobLocks, NamesAddedWhileAJobWaitedAreLockedToo) {
   HistoryLocks locks;
   bool waited = false;
   const Result<> locked = LockJobFiles(
-      test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2"), locks,
+      JobOptionsOf(test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2")), locks,
       [&] {
         waited = true;
         WriteFile(root / "pc1" / "bob.xml", PcHistory("new", 2, 2));

@@ -64,7 +64,7 @@ TEST_F(OddFileNames, AreMergedCopiedAndRecordedByteForByte) {
     EXPECT_EQ(MessageTexts(pc1_ / name), (Texts{"pc1 " + name, "pc2, later " + name}));
     EXPECT_EQ(ReadFile(pc1_ / name), ReadFile(pc2_ / name));
     ProfileStore profile(profile_);
-    EXPECT_TRUE(ReadMergeTime(profile, (pc1_ / name).string(), (pc2_ / name).string()).found);
+    EXPECT_TRUE(ReadMergeTime(profile, (pc1_ / name).string(), (pc2_ / name).string()).has_value());
   }
   EXPECT_EQ(ReadFile(pc1_ / kOneSide), OneMessageHistory("only on pc2"));
 }

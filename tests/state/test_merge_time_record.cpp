@@ -63,13 +63,13 @@ TEST_P(ReadStamp, NormalisesAsMktimeDoes) {
     ASSERT_TRUE(store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a", "/b"), *row.stored));
   }
 
-  const MergeTimeRecord record = ReadMergeTime(store, "/a", "/b");
+  const std::optional<MergeTimeRecord> record = ReadMergeTime(store, "/a", "/b");
 
-  ASSERT_EQ(record.found, row.found);
+  ASSERT_EQ(record.has_value(), row.found);
   if (row.found) {
-    EXPECT_EQ(record.time,
+    EXPECT_EQ(record->time,
               MakeTime(row.year, row.month, row.day, row.hour, row.minute, row.second));
-    EXPECT_EQ(record.stamp, *row.stored);
+    EXPECT_EQ(record->stamp, *row.stored);
   }
 }
 
@@ -94,10 +94,10 @@ TEST(ReadMergeTime, TheDigitsNameLocalTime) {
   ASSERT_TRUE(store.WriteProfileString(kMergeTimeSection, "/b_/a", "20060102030405"));
   {
     ScopedTimeZone zone("UTC0");
-    EXPECT_EQ(ReadMergeTime(store, "/a", "/b").time, 1136171045);
+    EXPECT_EQ(ReadMergeTime(store, "/a", "/b")->time, 1136171045);
   }
   ScopedTimeZone zone("JST-9");
-  EXPECT_EQ(ReadMergeTime(store, "/a", "/b").time, 1136171045 - 9 * 3600);
+  EXPECT_EQ(ReadMergeTime(store, "/a", "/b")->time, 1136171045 - 9 * 3600);
 }
 
 TEST(WriteMergeTime, BothOrdersOfAPairShareOneRecordAndCaseMakesAnother) {
@@ -107,9 +107,9 @@ TEST(WriteMergeTime, BothOrdersOfAPairShareOneRecordAndCaseMakesAnother) {
 
   ASSERT_TRUE(WriteMergeTime(store, "/logs/a.xml", "/other/a.xml", {}));
 
-  EXPECT_TRUE(ReadMergeTime(store, "/other/a.xml", "/logs/a.xml").found);
-  EXPECT_FALSE(ReadMergeTime(store, "/Logs/a.xml", "/other/a.xml").found);
-  EXPECT_FALSE(ReadMergeTime(store, "/logs/a.xml", "/other/A.xml").found);
+  EXPECT_TRUE(ReadMergeTime(store, "/other/a.xml", "/logs/a.xml").has_value());
+  EXPECT_FALSE(ReadMergeTime(store, "/Logs/a.xml", "/other/a.xml").has_value());
+  EXPECT_FALSE(ReadMergeTime(store, "/logs/a.xml", "/other/A.xml").has_value());
 }
 
 TEST(WriteMergeTime, ReadsBackTheSameSecond) {
@@ -120,14 +120,14 @@ TEST(WriteMergeTime, ReadsBackTheSameSecond) {
   const TimeValue before = std::time(nullptr);
   ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml", {}));
   const TimeValue after = std::time(nullptr);
-  const MergeTimeRecord record = ReadMergeTime(store, "/b.xml", "/a.xml");
+  const std::optional<MergeTimeRecord> record = ReadMergeTime(store, "/b.xml", "/a.xml");
 
-  ASSERT_TRUE(record.found);
-  EXPECT_GE(record.time, before);
-  EXPECT_LE(record.time, after);
+  ASSERT_TRUE(record.has_value());
+  EXPECT_GE(record->time, before);
+  EXPECT_LE(record->time, after);
   EXPECT_EQ(store.GetProfileString(kMergeTimeSection, "/b.xml_/a.xml", ""),
-            FormatStamp(record.time));
-  EXPECT_EQ(record.stamp, FormatStamp(record.time));
+            FormatStamp(record->time));
+  EXPECT_EQ(record->stamp, FormatStamp(record->time));
 }
 
 TEST(ReadMergeIdentities, GivesWhatWasRecordedWithThatTime) {
@@ -137,12 +137,12 @@ TEST(ReadMergeIdentities, GivesWhatWasRecordedWithThatTime) {
   const std::vector<EntryIdentity> heldByBoth{{9, 1}, {4, 7}, {9, 0}};
   ASSERT_TRUE(WriteMergeTime(store, "/a.xml", "/b.xml", heldByBoth));
 
-  const MergeTimeRecord record = ReadMergeTime(store, "/b.xml", "/a.xml");
+  const std::optional<MergeTimeRecord> record = ReadMergeTime(store, "/b.xml", "/a.xml");
 
-  ASSERT_TRUE(record.found);
-  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", record), heldByBoth);
-  EXPECT_EQ(ReadMergeIdentities(store, "/b.xml", "/a.xml", record), heldByBoth);
-  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/c.xml", record), std::nullopt);
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", *record), heldByBoth);
+  EXPECT_EQ(ReadMergeIdentities(store, "/b.xml", "/a.xml", *record), heldByBoth);
+  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/c.xml", *record), std::nullopt);
 }
 
 // A time written by an older version of the program, over a record or in a profile without
@@ -166,10 +166,12 @@ TEST(ReadMergeIdentities, NoneForATimeWrittenWithoutThem) {
     ASSERT_TRUE(
         store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"), row.time));
 
-    const MergeTimeRecord record = ReadMergeTime(store, "/a.xml", "/b.xml");
+    const std::optional<MergeTimeRecord> record = ReadMergeTime(store, "/a.xml", "/b.xml");
 
-    EXPECT_TRUE(record.found || row.recordedBefore) << "a time the identities could go with";
-    EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", record), std::nullopt);
+    ASSERT_TRUE(record.has_value() || row.recordedBefore) << "a time the identities could go with";
+    if (record) {
+      EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", *record), std::nullopt);
+    }
   }
 }
 

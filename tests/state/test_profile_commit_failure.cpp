@@ -24,22 +24,22 @@ constexpr const char* kOldStamp = "20060102030405";
 // One write over the merge-time record of /a.xml and /b.xml; true when it says it was written.
 struct WriteRow {
   const char* name;
-  bool (*write)(ProfileStore& store);
+  Result<> (*write)(ProfileStore& store);
 };
 
 void PrintTo(const WriteRow& row, std::ostream* out) { *out << row.name; }
 
-bool WriteString(ProfileStore& store) {
+Result<> WriteString(ProfileStore& store) {
   return store.WriteProfileString(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"),
                                   "20990102030405");
 }
 
-bool WriteInt(ProfileStore& store) {
+Result<> WriteInt(ProfileStore& store) {
   return store.WriteProfileInt(kMergeTimeSection, MergeTimeKey("/a.xml", "/b.xml"), 7);
 }
 
 // A merge record with identities, so that the failing commit carries a blob too.
-bool WriteTime(ProfileStore& store) {
+Result<> WriteTime(ProfileStore& store) {
   return WriteMergeTime(store, "/a.xml", "/b.xml", std::vector<EntryIdentity>{{1, 2}, {3, 4}});
 }
 
@@ -57,8 +57,8 @@ int WriteWithoutRoomToGrow(const std::filesystem::path& file, const WriteRow& ro
   if (row.write(store)) breaches |= kSaidWritten;
   const std::string warning = Said(store.TakeProblem());
   if (warning.find("cannot write to the profile") == std::string::npos) breaches |= kNoWarning;
-  const MergeTimeRecord record = ReadMergeTime(store, "/a.xml", "/b.xml");
-  if (!record.found || record.time != MakeTime(2006, 1, 2, 3, 4, 5)) {
+  const std::optional<MergeTimeRecord> record = ReadMergeTime(store, "/a.xml", "/b.xml");
+  if (!record.has_value() || record->time != MakeTime(2006, 1, 2, 3, 4, 5)) {
     breaches |= kValueChanged;
   }
   std::fprintf(stderr, "%s: %s\n", row.name, warning.c_str());

@@ -45,8 +45,7 @@ std::vector<MetFailure> CoreFailures(const TempFolder& folder) {
   failures.push_back(
       {"copy a missing file", CopyFile(missing, folder / "to.xml", CopyMode::Replace).reason()});
   failures.push_back({"delete a missing file", DeleteFile(missing).reason()});
-  std::vector<std::string> names;
-  failures.push_back({"list a missing folder", ListFolder(missing.string(), names).reason()});
+  failures.push_back({"list a missing folder", ListFolder(missing.string()).reason()});
   const struct {
     const char* name;
     std::string text;
@@ -73,7 +72,7 @@ std::vector<MetFailure> CoreFailures(const TempFolder& folder) {
   MergeSettings settings = JobSettings(InTarget::File, good, broken);
   settings.CreateBackup = true;
   LoneJob quiet;
-  const JobResult job = RunMergeJob(settings, profile, quiet);
+  const JobResult job = RunMergeJob({.options = JobOptionsOf(settings)}, profile, quiet);
   if (!job.report.pairs.empty()) {
     failures.push_back({"failed pair with backups", job.report.pairs[0].cause});
   }

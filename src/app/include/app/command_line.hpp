@@ -37,12 +37,11 @@ struct CommandLine {
   bool headless = false;
   bool help = false;
   bool version = false;  // "--version"
-  bool error = false;    // an unknown argument, or a value switch without its value
   // A long switch ("--files") was given: the user speaks the GNU way, so problems are answered
   // in one line on the terminal and "--help" prints the help there.
   bool longForms = false;
   bool helpOnTerminal = false;          // "--help"
-  std::optional<UsageProblem> problem;  // the first one
+  std::optional<UsageProblem> problem;  // the first one; none when the line can be used
   bool dryRun = false;                  // "--dry-run", "/dry": merge in memory, write nothing
   bool quiet = false;                   // "--quiet", "/q": say nothing but failures
   std::string reportFile;       // "--report FILE", "/report FILE": the report as JSON; empty: none
@@ -52,6 +51,9 @@ struct CommandLine {
   // "--export=FORMAT": export the histories of the first path into the output folder, without
   // a window; none for a merge.
   std::optional<ExportFormat> exportFormat;
+
+  // An unknown argument, a value switch without its value, or a run of the wrong shape.
+  bool Refused() const { return problem.has_value(); }
 };
 
 // Reads the arguments (without the program path) left to right and lays the switches over
@@ -66,7 +68,7 @@ std::string VersionText();
 // missing from `settings` (an export's from the command line alone), or a switch that only
 // such a run takes was given without "/n"; of a search, a query without words, no "--first",
 // or a switch that only a merge job takes.
-// Sets the line's error and its first problem.
+// Sets the line's first problem.
 void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 
 // Every long switch, without "--", as the parser knows them.

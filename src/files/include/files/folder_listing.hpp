@@ -9,8 +9,9 @@
 namespace palvarin {
 
 // The names in `folder` ("" is the current folder), in the order the file system gives them;
-// fails, naming the folder, when it cannot be read to the end. `names` then holds those read.
-Result<> ListFolder(const std::string& folder, std::vector<std::string>& names);
+// fails, naming the folder, when it cannot be read to the end: a part of a listing is never
+// taken for the whole.
+Result<std::vector<std::string>> ListFolder(const std::string& folder);
 
 // Whether a folder's member `name` is taken for a history: "<something>.xml".
 bool HasHistoryName(std::string_view name);

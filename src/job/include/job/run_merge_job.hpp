@@ -5,7 +5,7 @@
 #include "job/job_observer.hpp"
 #include "job/job_report.hpp"
 #include "job/refusal.hpp"
-#include "state/merge_settings.hpp"
+#include "state/job_options.hpp"
 
 namespace palvarin {
 
@@ -20,31 +20,32 @@ struct JobResult {
 
 // The first path the job needs that is empty (the output only when it goes elsewhere); none
 // when every one is set.
-std::optional<Refusal> MissingRequiredPath(const MergeSettings& settings);
+std::optional<Refusal> MissingRequiredPath(const JobOptions& job);
 
 // True when no path the job needs is empty.
-bool HasRequiredPaths(const MergeSettings& settings);
+bool HasRequiredPaths(const JobOptions& job);
 
-// How a job runs besides its settings.
+// One merge job: its options and how it runs.
 struct JobRequest {
+  JobOptions options;
   // Read and merge everything in memory and report it, writing nothing: no output, no backup,
   // no copy, no merge time and no settings.
   bool dryRun = false;
   // Raised (by any thread or a signal handler): no further pair starts. The observer's
   // StopRequested stops the job as well.
   const StopFlag* stop = nullptr;
-  // Merge a pair whose files have the same size and last-write time even when the settings
-  // would skip it, for this job only.
+  // Merge a pair whose files have the same size and last-write time even when the options
+  // would skip it, for this job only: the stored options keep the skip.
   bool mergeUnchanged = false;
 };
 
-// Checks the paths against the file system, runs the file or folder job the settings ask for,
-// copies the merged first input over the second in overwrite mode, and saves the settings.
+// Checks the paths against the file system, runs the file or folder job the options ask for,
+// copies the merged first input over the second in overwrite mode, and stores the options as
+// the profile's settings.
 // The job's history files are locked against other Palvarin jobs throughout (LockJobFiles);
 // `observer` hears when it has to wait for one and follows the items as they run. A stop
 // takes effect between items: each pair is merged (and in overwrite mode copied back) whole,
 // or left untouched and reported NotRun.
-JobResult RunMergeJob(const MergeSettings& settings, ProfileStore& profile, JobObserver& observer,
-                      const JobRequest& request = {});
+JobResult RunMergeJob(const JobRequest& request, ProfileStore& profile, JobObserver& observer);
 
 }  // namespace palvarin

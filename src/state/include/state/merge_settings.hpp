@@ -22,11 +22,6 @@ struct MergeSettings {
   bool NotMergeSameDatetime = true;
   bool IgnoreOldMerge = true;
 
-  // Where the merge is written: the first input when it overwrites both, else PathSave.
-  const std::string& OutputPath() const {
-    return OutTarget == palvarin::OutTarget::OverWrite ? Path1 : PathSave;
-  }
-
   bool operator==(const MergeSettings&) const = default;
 };
 

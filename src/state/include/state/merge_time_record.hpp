@@ -14,24 +14,23 @@ namespace palvarin {
 // The record name of a pair: the byte-wise greater path, "_", the lesser one.
 std::string MergeTimeKey(const std::string& pathA, const std::string& pathB);
 
-// The last successful merge of a pair; `time` and `stamp` mean something only when `found`.
+// The last successful merge of a pair.
 struct MergeTimeRecord {
-  bool found = false;
   TimeValue time = 0;
   std::string stamp;  // as stored: the local time as FormatStamp writes it
 };
 
-// The pair's recorded time; not found when absent, not 14 characters long, or not representable.
-MergeTimeRecord ReadMergeTime(ProfileStore& store, const std::string& pathA,
-                              const std::string& pathB);
+// The pair's recorded time; none when absent, not 14 characters long, or not representable.
+std::optional<MergeTimeRecord> ReadMergeTime(ProfileStore& store, const std::string& pathA,
+                                             const std::string& pathB);
 
 // Records the current time for the pair with the identities of the entries both files held
-// after the merge, all or nothing; false when the profile did not take it.
-bool WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
-                    std::span<const EntryIdentity> heldByBoth);
+// after the merge, all or nothing.
+Result<> WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
+                        std::span<const EntryIdentity> heldByBoth);
 
-// The identities recorded with exactly `record`'s time; none when the record was not found or
-// its time was written without them (by an older version, say).
+// The identities recorded with exactly `record`'s time; none when its time was written without
+// them (by an older version, say).
 std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore& store,
                                                               const std::string& pathA,
                                                               const std::string& pathB,

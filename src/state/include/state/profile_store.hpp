@@ -47,15 +47,16 @@ class ProfileStore {
   // The stored integer, or `fallback` when it is absent or no 32-bit integer.
   std::int32_t GetProfileInt(std::string_view section, std::string_view entry,
                              std::int32_t fallback);
-  // Stores `text` in a transaction of its own, replacing an older value; false if not written.
-  bool WriteProfileString(std::string_view section, std::string_view entry, std::string_view text);
-  // Stores `value` in a transaction of its own, replacing an older value; false if not written.
-  bool WriteProfileInt(std::string_view section, std::string_view entry, std::int32_t value);
+  // Stores `text` in a transaction of its own, replacing an older value.
+  Result<> WriteProfileString(std::string_view section, std::string_view entry,
+                              std::string_view text);
+  // Stores `value` in a transaction of its own, replacing an older value.
+  Result<> WriteProfileInt(std::string_view section, std::string_view entry, std::int32_t value);
 
   // Stores a pair's merge time `stamp` under `key` in kMergeTimeSection together with the
   // identities both files held after that merge, in one transaction: both or neither.
-  bool WriteMergeRecord(std::string_view key, std::string_view stamp,
-                        std::span<const EntryIdentity> identities);
+  Result<> WriteMergeRecord(std::string_view key, std::string_view stamp,
+                            std::span<const EntryIdentity> identities);
   // The identities stored under `key` with exactly `stamp`; none when there are none for that
   // stamp (a time written later by anything else) or the stored ones are malformed.
   std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(std::string_view key,
@@ -63,33 +64,33 @@ class ProfileStore {
 
   // False when the store could not be opened or was found damaged.
   bool IsAvailable() const { return db_ != nullptr; }
-  // The first problem met, for showing once: a failure with its text; success afterwards and
-  // while there was none.
+  // The first problem met, reads and opening included, for showing once: a failure with its
+  // reason; success afterwards and while there was none.
   Result<> TakeProblem();
   const std::filesystem::path& File() const { return file_; }
 
  private:
   using StoredValue = std::variant<std::monostate, std::string, std::int64_t>;
 
-  bool Open();
-  bool OpenForReading();
+  Result<> Open();
+  Result<> OpenForReading();
   void Close();
-  bool Execute(const char* sql);
-  bool PassesCheck();
-  std::optional<int> SchemaVersion();
-  bool Upgrade();
-  bool LeaveUnchanged();
+  Result<> Execute(const char* sql);
+  Result<> PassesCheck();
+  Result<int> SchemaVersion();
+  Result<> Upgrade();
+  void LeaveUnchanged();
   std::string DatabaseWords() const;
-  bool Unusable(ReasonKind kind);
-  bool Unusable(std::string why);  // in the database's words
-  bool Problem(ReasonKind kind, std::string detail = {}, int code = 0);
+  Failure Problem(ReasonKind kind, std::string detail = {}, int code = 0) const;
+  Failure Unusable() const;  // in the database's words
+  Result<> Remember(Result<> outcome);
   static StoredValue ColumnValue(sqlite3_stmt* row);
   bool Found(int step);
   StoredValue Read(std::string_view section, std::string_view entry);
   template <typename Work>
-  bool WriteTransaction(Work work);
+  Result<> WriteTransaction(Work work);
   bool Insert(std::string_view section, std::string_view entry, const StoredValue& value);
-  bool Store(std::string_view section, std::string_view entry, const StoredValue& value);
+  Result<> Store(std::string_view section, std::string_view entry, const StoredValue& value);
 
   std::filesystem::path file_;
   sqlite3* db_ = nullptr;

@@ -8,7 +8,7 @@ namespace palvarin {
 // Sets every field of `settings` from the "Setting" section; absent values give the defaults.
 void LoadSettings(ProfileStore& store, MergeSettings& settings);
 
-// Writes the nine values to the "Setting" section; false when any of them was not written.
-bool SaveSettings(ProfileStore& store, const MergeSettings& settings);
+// Writes the nine values to the "Setting" section; the first failure when any was not written.
+Result<> SaveSettings(ProfileStore& store, const MergeSettings& settings);
 
 }  // namespace palvarin
