@@ -157,14 +157,6 @@ void LogWriter::WriteTree(pugi::xml_node top, const char* sessionId) {
   MaybeFlush();
 }
 
-void LogWriter::WriteDocument(const pugi::xml_document& document) {
-  for (pugi::xml_node node : document.children()) {
-    if (node.type() == pugi::node_pcdata) continue;  // white space between top-level nodes
-    WriteTree(node, nullptr);
-    buffer_ += "\r\n";
-  }
-}
-
 void LogWriter::BeginLog(int lastSession) {
   buffer_ += kLogProlog;
   buffer_ += DecimalText(lastSession).data();

@@ -42,13 +42,11 @@ Reference MergeByCopying(const std::string& first, const std::string& second,
   auto merged = CreateEmptyLog();
   EXPECT_TRUE(input1 && input2 && merged);
   if (!input1 || !input2 || !merged) return {};
-  AddLogSkeleton(*merged);
   DocumentSink sink(*merged);
   Reference reference;
   const int last = MergeEntryLists(sink, ChildNodes(input1->Root()), ChildNodes(input2->Root()),
                                    archive, reference.counts);
-  SetSessionRange(*merged, last);
-  SaveLogDocument(*merged, output);
+  SaveLogDocument(*merged, last, output);
   reference.bytes = ReadFile(output);
   return reference;
 }

@@ -88,14 +88,13 @@ std::string Describe(const RecordingSink& sink, const pugi::xml_document& input1
 std::string SaveThroughDocument(const pugi::xml_document& input1, const pugi::xml_document& input2,
                                 TimeValue cutoff, const std::filesystem::path& path) {
   LogDocument output = *CreateEmptyLog();
-  AddLogSkeleton(output);
   DocumentSink sink(output);
   MergeCounts counts;
   const NodeList list1 = ChildNodes(input1.document_element());
   const NodeList list2 = ChildNodes(input2.document_element());
-  SetSessionRange(
-      output, MergeEntryLists(sink, list1, list2, HeldByBothSince(cutoff, input1, input2), counts));
-  SaveLogDocument(output, path);
+  const int last =
+      MergeEntryLists(sink, list1, list2, HeldByBothSince(cutoff, input1, input2), counts);
+  SaveLogDocument(output, last, path);
   return ReadFile(path);
 }
 

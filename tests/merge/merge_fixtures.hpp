@@ -47,7 +47,7 @@ ArchiveRule HeldByBothSince(TimeValue lastMerge, const pugi::xml_document& input
 // to `input1`, else 2; the label is the entry's text.
 std::string Describe(const RecordingSink& sink, const pugi::xml_document& input1);
 
-// The bytes saved by the in-memory path: DocumentSink, SetSessionRange, SaveLogDocument.
+// The bytes saved by the in-memory path: DocumentSink, then SaveLogDocument.
 std::string SaveThroughDocument(const pugi::xml_document& input1, const pugi::xml_document& input2,
                                 TimeValue cutoff, const std::filesystem::path& path);
 

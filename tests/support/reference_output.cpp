@@ -31,29 +31,18 @@ void DocumentSink::Append(const MergedEntry& merged) {
   SetIntegerAttribute(copy, "SessionID", merged.session);
 }
 
-void AddLogSkeleton(LogDocument& document) {
-  pugi::xml_document& xml = document.Xml();
-  pugi::xml_node root = xml.first_child();
-  if (!root) throw XmlError(kErrorPointer, Reason{.detail = "the output document has no root"});
-  pugi::xml_node declaration = xml.insert_child_before(pugi::node_declaration, root);
-  pugi::xml_node stylesheet = xml.insert_child_before(pugi::node_pi, root);
-  if (!declaration || !declaration.append_attribute("version").set_value("1.0") || !stylesheet ||
-      !stylesheet.set_name("xml-stylesheet") ||
-      !stylesheet.set_value("type='text/xsl' href='MessageLog.xsl'")) {
-    throw XmlError(kErrorOutOfMemory, Reason{.detail = "no memory for the output prolog"});
-  }
-}
-
-void SetSessionRange(LogDocument& document, int lastSession) {
-  SetIntegerAttribute(document.Root(), "FirstSessionID", 1);
-  SetIntegerAttribute(document.Root(), "LastSessionID", lastSession);
-}
-
-void SaveLogDocument(const LogDocument& document, const std::filesystem::path& path) {
+void SaveLogDocument(const LogDocument& document, int lastSession,
+                     const std::filesystem::path& path) {
   AtomicFile file;
   if (!file.Open(path)) throw XmlError(kErrorFail, file.Status().reason());
   LogWriter writer(file);
-  writer.WriteDocument(document.Xml());
+  writer.BeginLog(lastSession);
+  for (pugi::xml_node entry : document.Root().children()) {
+    if (entry.type() == pugi::node_element) {
+      writer.WriteEntry(entry, entry.attribute("SessionID").as_int());
+    }
+  }
+  writer.EndLog();
   if (!writer.Flush() || !file.Commit()) throw XmlError(kErrorFail, file.Status().reason());
 }
 

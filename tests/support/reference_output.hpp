@@ -13,8 +13,8 @@ namespace palvarin {
 inline constexpr std::uint32_t kErrorPointer = 0x80004003;  // asked of an empty handle
 inline constexpr std::uint32_t kErrorFail = 0x80004005;     // the file could not be written
 
-// The merge output built as a whole document in memory and saved at once: the plain path the
-// streaming pipeline is checked against.
+// The merge output built as a whole document in memory: the plain path the recorded merge is
+// checked against. It chooses the entries its own way and shares only the byte layout.
 
 // A new document holding only the empty root element "Log".
 std::optional<LogDocument> CreateEmptyLog();
@@ -30,15 +30,9 @@ class DocumentSink : public EntrySink {
   LogDocument output_;
 };
 
-// Puts the declaration and the stylesheet instruction ahead of the root of a document made
-// by CreateEmptyLog. Raises XmlError when the document has no first node.
-void AddLogSkeleton(LogDocument& document);
-
-// Stamps "FirstSessionID" = 1 and "LastSessionID" = `lastSession` on the root.
-void SetSessionRange(LogDocument& document, int lastSession);
-
-// Saves the document in Messenger's byte layout, atomically: the file at `path` holds
-// either its old content or the whole document. Raises XmlError naming the file on failure.
-void SaveLogDocument(const LogDocument& document, const std::filesystem::path& path);
+// Saves the root's elements as a merge output of sessions 1 to `lastSession`, each entry in
+// the session its "SessionID" names. Raises XmlError naming the file on failure.
+void SaveLogDocument(const LogDocument& document, int lastSession,
+                     const std::filesystem::path& path);
 
 }  // namespace palvarin

@@ -15,9 +15,6 @@ class LogWriter {
  public:
   explicit LogWriter(AtomicFile& file) : file_(file) {}
 
-  // A whole document.
-  void WriteDocument(const pugi::xml_document& document);
-
   // The prolog and root of a merge output, then its entries one by one, then the end.
   void BeginLog(int lastSession);
   // A deep copy of `entry` whose "SessionID" holds `session` (replaced in place or added last).
