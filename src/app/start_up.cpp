@@ -69,50 +69,59 @@ int FinishHeadless(const Report& report, const CommandLine& line, const SignalSt
   return signals.Caught() != 0 ? 128 + signals.Caught() : status;
 }
 
-// The headless job, stopped by SIGINT or SIGTERM after the pairs at hand.
-int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileStore& profile,
-                TerminalFace& terminal, FrontEnd& user) {
+// A job without a window: progress on a terminal unless quiet, stopped by SIGINT or SIGTERM
+// after the item at hand. `run` runs it with the stop flag; `show` tells its report and
+// `write` writes it as JSON.
+template <typename Run, typename Show, typename Write>
+int RunWithoutWindow(const CommandLine& line, TerminalFace& terminal, FrontEnd& user, Run run,
+                     Show show, Write write) {
   terminal.SetQuiet(line.quiet);
   terminal.ShowProgressOnTerminal();
   StopFlag stop;
   const SignalStop signals(stop);
-  const JobResult result = RunMergeJob({.options = JobOptionsOf(settings),
-                                        .dryRun = line.dryRun,
-                                        .stop = &stop,
-                                        .mergeUnchanged = line.mergeUnchanged},
-                                       profile, terminal);
+  const auto result = run(&stop);
   if (result.refusal) {
     user.ShowRefusal(*result.refusal);
     return kExitRefused;
   }
-  user.ShowJobReport(result.report);
-  return FinishHeadless(result.report, line, signals, user,
-                        [&terminal](const JobReport& report, const std::string& file) {
-                          return terminal.WriteJsonReport(report, file);
-                        });
+  show(result.report);
+  return FinishHeadless(result.report, line, signals, user, write);
 }
 
-// An export of the histories the command line names, stopped as the headless job is.
+// The headless merge job.
+int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileStore& profile,
+                TerminalFace& terminal, FrontEnd& user) {
+  return RunWithoutWindow(
+      line, terminal, user,
+      [&](const StopFlag* stop) {
+        return RunMergeJob({.options = JobOptionsOf(settings),
+                            .dryRun = line.dryRun,
+                            .stop = stop,
+                            .mergeUnchanged = line.mergeUnchanged},
+                           profile, terminal);
+      },
+      [&user](const JobReport& report) { user.ShowJobReport(report); },
+      [&terminal](const JobReport& report, const std::string& file) {
+        return terminal.WriteJsonReport(report, file);
+      });
+}
+
+// An export of the histories the command line names.
 int RunExport(const MergeSettings& given, const CommandLine& line, TerminalFace& terminal) {
-  terminal.SetQuiet(line.quiet);
-  terminal.ShowProgressOnTerminal();
-  StopFlag stop;
-  const SignalStop signals(stop);
-  const ExportRequest request{.format = *line.exportFormat,
-                              .inputs = {given.Path1},
-                              .outputFolder = given.PathSave,
-                              .words = ExportWordsInUse(),
-                              .stop = &stop};
-  const ExportResult result = RunExportJob(request, terminal);
-  if (result.refusal) {
-    terminal.ShowRefusal(*result.refusal);
-    return kExitRefused;
-  }
-  terminal.ShowExportReport(result.report);
-  return FinishHeadless(result.report, line, signals, terminal,
-                        [&terminal](const ExportReport& report, const std::string& file) {
-                          return terminal.WriteExportJsonReport(report, file);
-                        });
+  return RunWithoutWindow(
+      line, terminal, terminal,
+      [&](const StopFlag* stop) {
+        return RunExportJob({.format = *line.exportFormat,
+                             .inputs = {given.Path1},
+                             .outputFolder = given.PathSave,
+                             .words = ExportWordsInUse(),
+                             .stop = stop},
+                            terminal);
+      },
+      [&terminal](const ExportReport& report) { terminal.ShowExportReport(report); },
+      [&terminal](const ExportReport& report, const std::string& file) {
+        return terminal.WriteExportJsonReport(report, file);
+      });
 }
 
 // Exit status as grep gives it: 0 something matched, 1 nothing did, 2 nothing was searched.

@@ -98,7 +98,7 @@ TEST(CoreReasons, EveryKindIsWordedAndNamesItsPath) {
   for (const char* language : {"C", kJapaneseLocale}) {
     ScopedLanguage chosen(language);
     std::vector<std::string> seen;
-    for (int kind = 1; kind <= static_cast<int>(ReasonKind::ExportThroughLink); ++kind) {
+    for (int kind = 1; kind < static_cast<int>(ReasonKind::EndOfKinds); ++kind) {
       Reason reason = base;
       reason.kind = static_cast<ReasonKind>(kind);
       const std::string worded = Word(reason);

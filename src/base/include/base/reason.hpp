@@ -61,6 +61,8 @@ enum class ReasonKind : std::uint8_t {
   SearchImpossible,
   // An export writes no file through the link `path`.
   ExportThroughLink,
+  // Not a reason: one past the last, so that a loop over every kind stays whole.
+  EndOfKinds,
 };
 
 // What a path turned out to be where a regular file was wanted.
