@@ -31,7 +31,8 @@ struct IndexedMessage {
   std::string folded;  // FoldCase(text)
 };
 
-// The message index: SQLite, with an FTS5 trigram index over the case-folded texts. A cache:
+// The message index: SQLite, with an FTS5 trigram index over each history's case-folded
+// texts. A cache:
 // whatever it holds can be read again from the histories, so it is rebuilt rather than
 // repaired. Every call after a failure does nothing and fails.
 class SearchIndex {
@@ -76,6 +77,7 @@ class SearchIndex {
   bool Execute(const char* sql);
   bool Fail(int code);
   bool BeginWriting();
+  bool Forget(std::int64_t id, std::int64_t first, std::int64_t last);
   bool VisitRows(Statement& select, const Visit& visit,
                  const std::unordered_set<std::int64_t>* wanted);
 
