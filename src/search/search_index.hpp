@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -53,7 +53,7 @@ class SearchIndex {
   const Reason& Failure() const { return failure_; }
 
   // A read transaction around FreshHistory calls: one lock for them all.
-  bool BeginReading() { return Execute("BEGIN"); }
+  bool BeginReading();
   bool EndReading() { return Execute("COMMIT"); }
   // The index's number for the history at the absolute `path` when it holds it as of `stamp`.
   std::optional<std::int64_t> FreshHistory(const std::string& path, const HistoryStamp& stamp);
@@ -82,8 +82,13 @@ class SearchIndex {
                  const std::unordered_set<std::int64_t>* wanted);
 
   sqlite3* db_ = nullptr;
-  std::unique_ptr<Statement> fresh_;  // FreshHistory's
-  std::string file_;                  // the index file; empty for one in memory
+  struct HeldHistory {
+    std::int64_t id = 0;
+    HistoryStamp stamp;
+  };
+  // FreshHistory's: the histories the index holds, by path, as of the read transaction.
+  std::optional<std::unordered_map<std::string, HeldHistory>> held_;
+  std::string file_;  // the index file; empty for one in memory
   Reason failure_;
   bool rebuild_ = false;
   bool writing_ = false;
