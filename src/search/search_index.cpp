@@ -181,15 +181,16 @@ std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const Hi
                    "INSERT INTO message (history, position, date, clock, date_time, sender,"
                    " text, folded) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, nullif(?8, ?7))");
   std::int64_t first = 0;
+  // `messages` outlives the statement: its texts need no copy.
   for (const IndexedMessage& message : messages) {
     insert.BindInt64(1, id)
         .BindInt64(2, message.position)
-        .BindText(3, message.date)
-        .BindText(4, message.clock)
-        .BindText(5, message.dateTime)
-        .BindText(6, message.sender)
-        .BindText(7, message.text)
-        .BindText(8, message.folded);
+        .BindTextInPlace(3, message.date)
+        .BindTextInPlace(4, message.clock)
+        .BindTextInPlace(5, message.dateTime)
+        .BindTextInPlace(6, message.sender)
+        .BindTextInPlace(7, message.text)
+        .BindTextInPlace(8, message.folded);
     if (const int step = insert.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
     insert.Reset();
     if (first == 0) first = ::sqlite3_last_insert_rowid(db_);
