@@ -8,6 +8,16 @@ void AppendJsonString(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
   while (!text.empty()) {
+    // Printable ASCII but the quote and the backslash goes out as it is, a run at once.
+    std::size_t plain = 0;
+    while (plain < text.size()) {
+      const auto byte = static_cast<unsigned char>(text[plain]);
+      if (byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\') break;
+      ++plain;
+    }
+    out.append(text.data(), plain);
+    text.remove_prefix(plain);
+    if (text.empty()) break;
     const std::size_t length = Utf8Length(text);
     const auto byte = static_cast<unsigned char>(text[0]);
     if (length == 0) {

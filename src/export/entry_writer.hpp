@@ -23,6 +23,9 @@ struct ExportedEntry {
 class EntryWriter {
  public:
   virtual ~EntryWriter() = default;
+  // Whether Entry reads ExportedEntry::time; working the times out costs a good part of an
+  // export, so writers that do not show them are given none.
+  virtual bool NeedsTimes() const { return false; }
   virtual void Begin(std::string& out) = 0;
   // Before the first entry of a run of entries with one "SessionID".
   virtual void Session(std::string& out, const ExportedEntry& first) = 0;

@@ -52,19 +52,24 @@ Result<> ExportHistory(const LogDocument& document, const ExportOptions& options
   AtomicFile file;
   if (!file.Open(target)) return file.Status();
   const std::unique_ptr<EntryWriter> writer = MakeWriter(options);
-  const NodeList nodes = ChildNodes(document.Root());
-  LocalTimeCache hours;
-  const auto times = ReadEntryTimes(nodes, hours);
+  // The times are read by index into the root's children, which only a writer that shows
+  // them needs listed.
+  std::vector<std::optional<TimeValue>> times;
+  if (writer->NeedsTimes()) {
+    LocalTimeCache hours;
+    times = ReadEntryTimes(ChildNodes(document.Root()), hours);
+  }
   summary = {};
   std::string out;
   writer->Begin(out);
   bool first = true;
   std::int32_t session = -1;
-  for (std::size_t i = 0; i < nodes.size(); ++i) {
-    if (nodes[i].type() != pugi::node_element) continue;
-    const LogEntry entry{nodes[i]};
+  std::size_t i = 0;
+  for (pugi::xml_node node = document.Root().first_child(); node; node = node.next_sibling(), ++i) {
+    if (node.type() != pugi::node_element) continue;
+    const LogEntry entry{node};
     const ReadableEntry readable = ReadReadableEntry(entry);
-    const ExportedEntry exported{entry, readable, times[i]};
+    const ExportedEntry exported{entry, readable, times.empty() ? std::nullopt : times[i]};
     const bool newSession = first || readable.session != session;
     first = false;
     session = readable.session;

@@ -15,15 +15,33 @@ void AppendWhen(std::string& out, const ReadableEntry& entry) {
   out += "</span>";
 }
 
-void AppendText(std::string& out, const ReadableEntry& entry, const char* element) {
-  ((out += '<') += element) += " class=\"t\"";
-  if (entry.style) {
-    if (const std::string style = SafeStyle(*entry.style); !style.empty()) {
-      out += " style=\"";
-      AppendHtml(out, style);
-      out += '"';
+// The style attribute of a text: a history repeats a few styles over and over, so the last
+// one is filtered and escaped once.
+class StyleAttribute {
+ public:
+  void Append(std::string& out, std::string_view style) {
+    if (style != style_ || !known_) {
+      style_.assign(style);
+      known_ = true;
+      attribute_.clear();
+      if (const std::string safe = SafeStyle(style); !safe.empty()) {
+        attribute_ += " style=\"";
+        AppendHtml(attribute_, safe);
+        attribute_ += '"';
+      }
     }
+    out += attribute_;
   }
+
+ private:
+  std::string style_, attribute_;
+  bool known_ = false;
+};
+
+void AppendText(std::string& out, const ReadableEntry& entry, const char* element,
+                StyleAttribute& styles) {
+  ((out += '<') += element) += " class=\"t\"";
+  if (entry.style) styles.Append(out, *entry.style);
   out += '>';
   AppendHtml(out, entry.text.value_or(""), true);
   ((out += "</") += element) += '>';
@@ -83,7 +101,7 @@ class HtmlWriter : public EntryWriter {
       out += "</span>";
     }
     out += "</p>";
-    AppendText(out, entry, "div");
+    AppendText(out, entry, "div", styles_);
     out += "</div>\n";
   }
 
@@ -95,14 +113,14 @@ class HtmlWriter : public EntryWriter {
 
  private:
   // Invitations, joins, leaves and entries of other kinds: one quiet line.
-  static void Quiet(std::string& out, const ReadableEntry& entry) {
+  void Quiet(std::string& out, const ReadableEntry& entry) {
     out += "<p class=\"e q\">";
     AppendWhen(out, entry);
     out += " <span class=\"f\">";
     AppendHtml(out, entry.from.value_or(""));
     out += "</span> ";
     if (entry.text) {
-      AppendText(out, entry, "span");
+      AppendText(out, entry, "span", styles_);
     } else {
       out += "<span class=\"t\">";
       AppendHtml(out, entry.kind);
@@ -112,6 +130,7 @@ class HtmlWriter : public EntryWriter {
   }
 
   const ExportOptions& options_;
+  StyleAttribute styles_;
   bool open_ = false;
 };
 

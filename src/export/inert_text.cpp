@@ -11,12 +11,62 @@ void AppendEscape(std::string& out, std::uint32_t codePoint) {
   for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(codePoint >> shift) & 0xF];
 }
 
-}  // namespace
+// Bytes that go out as they are whatever the form: printable ASCII but the characters HTML
+// escapes. Most of a history's text is such runs, copied at once.
+bool IsPlain(unsigned char byte) {
+  return byte >= 0x20 && byte < 0x7F && byte != '&' && byte != '<' && byte != '>' && byte != '"' &&
+         byte != '\'';
+}
 
-std::string InertText(std::string_view text, bool keepLineBreaks) {
-  std::string out;
-  out.reserve(text.size());
+// The length of the run at the start of `text` that goes out unchanged: plain ASCII and
+// well-formed sequences of two to four bytes that are neither a C1 control (lead byte C2) nor
+// a bidi control (lead byte E2), which covers the scripts of most texts.
+std::size_t PlainPrefix(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (IsPlain(lead)) {
+      ++at;
+      continue;
+    }
+    if (lead < 0xC3 || lead == 0xE2) break;
+    const std::size_t length = Utf8Length(text.substr(at));
+    if (length == 0) break;
+    at += length;
+  }
+  return at;
+}
+
+void AppendHtmlByte(std::string& out, char c) {
+  switch (c) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    case '\'':
+      out += "&#39;";
+      break;
+    default:
+      out += c;
+  }
+}
+
+// InertText appended to `out`, and with `html` its ASCII markup characters escaped on the way:
+// one pass, no copy in between.
+void AppendInert(std::string& out, std::string_view text, bool keepLineBreaks, bool html) {
   while (!text.empty()) {
+    const std::size_t plain = PlainPrefix(text);
+    out.append(text.data(), plain);
+    text.remove_prefix(plain);
+    if (text.empty()) break;
     const std::size_t length = Utf8Length(text);
     if (length == 0) {
       out += "\xEF\xBF\xBD";
@@ -33,11 +83,25 @@ std::string InertText(std::string_view text, bool keepLineBreaks) {
       out += sequence;
     } else if (IsControlCharacter(point) || IsBidiControl(point)) {
       AppendEscape(out, point);
+    } else if (html && length == 1) {
+      AppendHtmlByte(out, sequence[0]);
     } else {
       out += sequence;
     }
   }
+}
+
+}  // namespace
+
+std::string InertText(std::string_view text, bool keepLineBreaks) {
+  std::string out;
+  out.reserve(text.size());
+  AppendInert(out, text, keepLineBreaks, false);
   return out;
+}
+
+void AppendInertText(std::string& out, std::string_view text, bool keepLineBreaks) {
+  AppendInert(out, text, keepLineBreaks, false);
 }
 
 std::string LineBreaksAsLf(std::string_view text) {
@@ -71,27 +135,7 @@ std::string SiblingHref(std::string_view name) {
 }
 
 void AppendHtml(std::string& out, std::string_view text, bool keepLineBreaks) {
-  for (const char c : InertText(text, keepLineBreaks)) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
+  AppendInert(out, text, keepLineBreaks, true);
 }
 
 }  // namespace palvarin

@@ -10,6 +10,7 @@ namespace palvarin {
 // around it, becomes a visible escape ("\u001b", "\u202e"). With `keepLineBreaks`, CR LF and
 // a lone CR become LF and LF and tab stay; without, they are escaped too.
 std::string InertText(std::string_view text, bool keepLineBreaks);
+void AppendInertText(std::string& out, std::string_view text, bool keepLineBreaks);
 
 // `text` with CR LF and a lone CR as LF, nothing else changed.
 std::string LineBreaksAsLf(std::string_view text);

@@ -74,7 +74,9 @@ class JsonLinesWriter : public EntryWriter {
     }
     out += "],\"text\":";
     if (entry.text) {
-      AppendJsonString(out, LineBreaksAsLf(*entry.text));
+      // Most texts hold no CR: those need no copy.
+      const bool lf = entry.text->find('\r') == std::string::npos;
+      AppendJsonString(out, lf ? *entry.text : LineBreaksAsLf(*entry.text));
     } else {
       out += "null";
     }

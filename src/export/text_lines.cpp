@@ -1,17 +1,11 @@
 #include "entry_writer.hpp"
 #include "inert_text.hpp"
+#include "stamp_cache.hpp"
 
 namespace palvarin {
 namespace {
 
-constexpr std::string_view kNoTime = "\?\?\?\?-\?\?-\?\? \?\?:\?\?:\?\?";
 constexpr std::string_view kIndent = "    ";
-
-// The entry's moment in local time, as the merge reads it.
-std::string Stamp(const std::optional<TimeValue>& time) {
-  std::string stamp = time ? FormatTime(*time, "%Y-%m-%d %H:%M:%S") : std::string();
-  return stamp.empty() ? std::string(kNoTime) : stamp;
-}
 
 // Plain text, one line per entry: "YYYY-MM-DD HH:MM:SS  Sender: text", the text's further
 // lines indented below it, a header line before each session.
@@ -29,25 +23,37 @@ class TextWriter : public EntryWriter {
     out += " ==\n";
   }
 
+  bool NeedsTimes() const override { return true; }
+
   void Entry(std::string& out, const ExportedEntry& exported) override {
     const ReadableEntry& entry = exported.readable;
-    (out += Stamp(exported.time)) += "  ";
+    stamps_.Append(out, exported.time);
+    out += "  ";
     // Entries other than messages are marked, as the pages show them quieter.
     if (entry.kind != "Message") out += "* ";
-    if (entry.from) (out += InertText(*entry.from, false)) += ": ";
-    const std::string text =
-        entry.text ? InertText(*entry.text, true) : InertText(entry.kind, false);
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-      (out.append(text, start, end - start) += '\n') += kIndent;
+    if (entry.from) {
+      AppendInertText(out, *entry.from, false);
+      out += ": ";
     }
-    (out.append(text, start) += '\n');
+    text_.clear();
+    if (entry.text) {
+      AppendInertText(text_, *entry.text, true);
+    } else {
+      AppendInertText(text_, entry.kind, false);
+    }
+    std::size_t start = 0;
+    for (std::size_t end; (end = text_.find('\n', start)) != std::string::npos; start = end + 1) {
+      (out.append(text_, start, end - start) += '\n') += kIndent;
+    }
+    (out.append(text_, start) += '\n');
   }
 
   void End(std::string& /*out*/) override {}
 
  private:
   const ExportOptions& options_;
+  StampCache stamps_;
+  std::string text_;  // reused: no allocation per entry
 };
 
 }  // namespace

@@ -19,6 +19,8 @@ constexpr unsigned kParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_fragment | pugi::parse_declaration |
     pugi::parse_pi | pugi::parse_comments | pugi::parse_doctype | pugi::parse_embed_pcdata;
 
+constexpr std::size_t kArenaFrom = std::size_t{4} << 20;
+
 bool IsWhiteSpace(const char* text) {
   return std::all_of(text, text + std::strlen(text),
                      [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
@@ -126,6 +128,9 @@ Result<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
   HistoryBytes& bytes = *read;
   auto data = std::make_shared<LogDocument::Data>();
   data->buffer = std::move(bytes.data);
+  // The tree takes about twice the file's size; a small file's tree is left to malloc.
+  if (bytes.size >= kArenaFrom) data->arena = std::make_unique<XmlArena>(2 * bytes.size);
+  const XmlArena::Use arena(data->arena.get());
   // An in-place parse of UTF-8 writes terminators into the buffer: look for a NUL first.
   const bool anyNulByte = std::memchr(data->buffer.get(), 0, bytes.size) != nullptr;
   pugi::xml_parse_result parsed =

@@ -12,6 +12,12 @@ Result<> ReadHistoryMessages(const std::filesystem::path& file,
   try {
     const Result<LogDocument> log = LoadLogDocument(file);
     if (!log) return Failure{log.reason()};
+    // Room for every entry at once: a growing list moves its messages each time it grows.
+    std::size_t entries = 0;
+    for (pugi::xml_node node = log->Root().first_child(); node; node = node.next_sibling()) {
+      ++entries;
+    }
+    messages.reserve(messages.size() + entries);
     std::int64_t position = 0;
     for (pugi::xml_node node = log->Root().first_child(); node; node = node.next_sibling()) {
       if (node.type() != pugi::node_element) continue;

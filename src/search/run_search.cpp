@@ -12,6 +12,7 @@
 #include "files/split_path.hpp"
 #include "files/user_folders.hpp"
 #include "history_messages.hpp"
+#include "read_ahead.hpp"
 #include "search/search_query.hpp"
 #include "search_index.hpp"
 #include "time/time_value.hpp"
@@ -89,17 +90,22 @@ bool Answer(SearchIndex& index, const std::vector<HistoryToSearch>& histories,
   }
   if (!index.EndReading()) return false;
 
+  std::vector<std::string> toRead;
+  for (std::size_t at = 0; at < histories.size(); ++at) {
+    if (!held[at]) toRead.push_back(histories[at].path);
+  }
+  ReadAhead reader(std::move(toRead));
   std::vector<std::int64_t> ids;
   std::unordered_map<std::int64_t, std::size_t> order;  // the history's place in `histories`
   for (std::size_t at = 0; at < histories.size(); ++at) {
     if (!held[at]) {
-      std::vector<IndexedMessage> messages;
-      if (Result<> read = ReadHistoryMessages(histories[at].path, messages); !read) {
-        report.unread.push_back(std::move(read));
+      ReadAhead::Read read = reader.Next();
+      if (!read.result) {
+        report.unread.push_back(std::move(read.result));
         continue;
       }
       // A file that was replaced while it was read has no stamp it matches: read next time.
-      held[at] = index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), messages);
+      held[at] = index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), read.messages);
       if (!held[at]) break;
     }
     ids.push_back(*held[at]);

@@ -13,28 +13,40 @@ namespace {
 constexpr int kBusyMilliseconds = 60000;
 
 // The layout this program writes (PRAGMA user_version); a file of any other is made anew.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
-// The texts are kept case-folded beside the originals, and the trigram index reads those. It
-// keeps no positions (detail=none), which makes it a fraction of the size: a word's trigrams
-// are looked up one by one, and every text found is checked for the word itself. Message
-// numbers only grow (AUTOINCREMENT), so the messages stored since a moment are those above
-// the largest number of that moment.
+// The texts are kept case-folded beside the originals, where folding changes them (else the
+// folded text is NULL: most texts have no capitals, and Japanese none at all). A history's messages
+// have consecutive numbers (they are stored together, and numbers only grow: AUTOINCREMENT), so the
+// history names their range and needs no index of its own. The trigram index holds one row per
+// history, its folded texts joined by line feeds, and no positions (detail=none) nor content:
+// it only says which histories may hold a word, whose messages are then checked word for word.
+// A row per message made the index several times larger and slower to build.
 constexpr const char* kSchema =
     "CREATE TABLE history (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE,"
     " size INTEGER NOT NULL, modified INTEGER NOT NULL, changed INTEGER NOT NULL,"
-    " inode INTEGER NOT NULL);"
+    " inode INTEGER NOT NULL, first_message INTEGER NOT NULL, last_message INTEGER NOT NULL);"
     "CREATE TABLE message (id INTEGER PRIMARY KEY AUTOINCREMENT, history INTEGER NOT NULL,"
     " position INTEGER NOT NULL, date TEXT NOT NULL, clock TEXT NOT NULL,"
-    " date_time TEXT NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL,"
-    " folded TEXT NOT NULL);"
-    "CREATE INDEX message_of_history ON message (history, position);"
-    "CREATE VIRTUAL TABLE message_words USING fts5 (folded, content='message',"
-    " content_rowid='id', tokenize='trigram case_sensitive 1', detail='none');"
-    "PRAGMA user_version = 1";
+    " date_time TEXT NOT NULL, sender TEXT NOT NULL, text TEXT NOT NULL, folded TEXT);"
+    "CREATE VIRTUAL TABLE history_words USING fts5 (folded, content='',"
+    " tokenize='trigram case_sensitive 1', detail='none');"
+    "PRAGMA user_version = 2";
 
 constexpr const char* kMessageColumns =
-    "history, position, date, clock, date_time, sender, text, folded";
+    "history, position, date, clock, date_time, sender, text, coalesce(folded, text)";
+
+// The text the trigram index holds for a history: its folded texts joined by line feeds.
+// Made here both when it is indexed and when it is taken out, which needs it exactly again.
+template <typename Texts>
+std::string JoinedTexts(const Texts& texts) {
+  std::string joined;
+  for (const auto& text : texts) {
+    if (!joined.empty()) joined += '\n';
+    joined += text;
+  }
+  return joined;
+}
 
 bool Damaging(int code) {
   const int primary = code & 0xFF;
@@ -99,7 +111,9 @@ std::optional<int> SearchIndex::Version() {
 // make it once; a file of another layout is left for the caller to make anew.
 bool SearchIndex::Prepare() {
   // The journal mode is set first: it is what meets a file that is no database.
+  if (!Execute("PRAGMA page_size=16384")) return false;
   if (!Execute("PRAGMA journal_mode=WAL") || !Execute("PRAGMA synchronous=NORMAL")) return false;
+  if (!Execute("PRAGMA temp_store=MEMORY")) return false;
   auto found = Version();
   if (found == kSchemaVersion) return true;
   if (!found || !Execute("BEGIN IMMEDIATE") || !(found = Version())) return false;
@@ -112,52 +126,47 @@ bool SearchIndex::Prepare() {
   return false;
 }
 
+bool SearchIndex::BeginReading() {
+  held_.reset();
+  return Execute("BEGIN");
+}
+
 std::optional<std::int64_t> SearchIndex::FreshHistory(const std::string& path,
                                                       const HistoryStamp& stamp) {
   if (!Healthy()) return std::nullopt;
-  // Asked once per history of every search: prepared once.
-  if (!fresh_) {
-    fresh_ = std::make_unique<Statement>(
-        db_,
-        "SELECT id FROM history WHERE path = ?1 AND size = ?2 AND modified = ?3"
-        " AND changed = ?4 AND inode = ?5");
+  // Asked once per history of every search: the index's histories are read once, in one
+  // statement, rather than looked up one statement each (most of a kept index's answer).
+  if (!held_) {
+    Statement select(db_, "SELECT id, path, size, modified, changed, inode FROM history");
+    held_.emplace();
+    int step = SQLITE_ROW;
+    while ((step = select.Step()) == SQLITE_ROW) {
+      const HistoryStamp state{select.ColumnInt64(2), select.ColumnInt64(3), select.ColumnInt64(4),
+                               select.ColumnInt64(5)};
+      held_->emplace(std::string(select.ColumnText(1)), HeldHistory{select.ColumnInt64(0), state});
+    }
+    if (step != SQLITE_DONE) return Fail(step), std::nullopt;
   }
-  Statement& select = *fresh_;
-  select.Reset();
-  select.BindText(1, path)
-      .BindInt64(2, stamp.size)
-      .BindInt64(3, stamp.modified)
-      .BindInt64(4, stamp.changed)
-      .BindInt64(5, stamp.inode);
-  const int step = select.Step();
-  if (step == SQLITE_ROW) return select.ColumnInt64(0);
-  if (step != SQLITE_DONE) Fail(step);
-  return std::nullopt;
+  const auto found = held_->find(path);
+  if (found == held_->end() || found->second.stamp != stamp) return std::nullopt;
+  return found->second.id;
 }
 
 std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const HistoryStamp& stamp,
                                                const std::vector<IndexedMessage>& messages) {
   if (!writing_ && !BeginWriting()) return std::nullopt;
-  Statement find(db_, "SELECT id FROM history WHERE path = ?1");
+  held_.reset();
+  Statement find(db_, "SELECT id, first_message, last_message FROM history WHERE path = ?1");
   const int found = find.BindText(1, path).Step();
   if (found != SQLITE_ROW && found != SQLITE_DONE) return Fail(found), std::nullopt;
   std::int64_t id = 0;
   if (found == SQLITE_ROW) {
     id = find.ColumnInt64(0);
-    // The trigram index forgets a text only when told the text it held.
-    Statement forget(db_,
-                     "INSERT INTO message_words (message_words, rowid, folded)"
-                     " SELECT 'delete', id, folded FROM message WHERE history = ?1");
-    Statement remove(db_, "DELETE FROM message WHERE history = ?1");
-    for (Statement* statement : {&forget, &remove}) {
-      if (const int step = statement->BindInt64(1, id).Step(); step != SQLITE_DONE) {
-        return Fail(step), std::nullopt;
-      }
-    }
+    if (!Forget(id, find.ColumnInt64(1), find.ColumnInt64(2))) return std::nullopt;
   }
   Statement record(db_,
-                   "INSERT OR REPLACE INTO history (id, path, size, modified, changed, inode)"
-                   " VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+                   "INSERT OR REPLACE INTO history (id, path, size, modified, changed, inode,"
+                   " first_message, last_message) VALUES (?1, ?2, ?3, ?4, ?5, ?6, 1, 0)");
   if (found == SQLITE_ROW) record.BindInt64(1, id);
   record.BindText(2, path)
       .BindInt64(3, stamp.size)
@@ -166,46 +175,89 @@ std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const Hi
       .BindInt64(6, stamp.inode);
   if (const int step = record.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
   if (found != SQLITE_ROW) id = ::sqlite3_last_insert_rowid(db_);
+  if (messages.empty()) return id;
 
   Statement insert(db_,
                    "INSERT INTO message (history, position, date, clock, date_time, sender,"
-                   " text, folded) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+                   " text, folded) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, nullif(?8, ?7))");
+  std::int64_t first = 0;
+  // `messages` outlives the statement: its texts need no copy.
   for (const IndexedMessage& message : messages) {
     insert.BindInt64(1, id)
         .BindInt64(2, message.position)
-        .BindText(3, message.date)
-        .BindText(4, message.clock)
-        .BindText(5, message.dateTime)
-        .BindText(6, message.sender)
-        .BindText(7, message.text)
-        .BindText(8, message.folded);
+        .BindTextInPlace(3, message.date)
+        .BindTextInPlace(4, message.clock)
+        .BindTextInPlace(5, message.dateTime)
+        .BindTextInPlace(6, message.sender)
+        .BindTextInPlace(7, message.text)
+        .BindTextInPlace(8, message.folded);
     if (const int step = insert.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
     insert.Reset();
+    if (first == 0) first = ::sqlite3_last_insert_rowid(db_);
   }
+  Statement range(db_, "UPDATE history SET first_message = ?2, last_message = ?3 WHERE id = ?1");
+  range.BindInt64(1, id).BindInt64(2, first).BindInt64(3, ::sqlite3_last_insert_rowid(db_));
+  if (const int step = range.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
+  // Indexed at Commit, in one statement.
+  Statement pend(db_, "INSERT INTO pending_words (history, folded) VALUES (?1, ?2)");
+  std::vector<std::string_view> folded;
+  folded.reserve(messages.size());
+  for (const IndexedMessage& message : messages) folded.emplace_back(message.folded);
+  const int pended = pend.BindInt64(1, id).BindText(2, JoinedTexts(folded)).Step();
+  if (pended != SQLITE_DONE) return Fail(pended), std::nullopt;
   return id;
 }
 
+// Takes the messages `first` to `last` of history `id` out of the index. The trigram index
+// forgets a text only when told the text it held; a history stored in this transaction has
+// not been given to it yet.
+bool SearchIndex::Forget(std::int64_t id, std::int64_t first, std::int64_t last) {
+  if (last >= first && last <= lastBefore_) {
+    Statement read(db_,
+                   "SELECT coalesce(folded, text) FROM message WHERE id BETWEEN ?1 AND ?2"
+                   " ORDER BY id");
+    read.BindInt64(1, first).BindInt64(2, last);
+    std::vector<std::string> folded;
+    int step = SQLITE_ROW;
+    while ((step = read.Step()) == SQLITE_ROW) folded.emplace_back(read.ColumnText(0));
+    if (step != SQLITE_DONE) return Fail(step);
+    Statement forget(db_,
+                     "INSERT INTO history_words (history_words, rowid, folded)"
+                     " VALUES ('delete', ?1, ?2)");
+    step = forget.BindInt64(1, id).BindText(2, JoinedTexts(folded)).Step();
+    if (step != SQLITE_DONE) return Fail(step);
+  }
+  Statement remove(db_, "DELETE FROM message WHERE id BETWEEN ?1 AND ?2");
+  const int step = remove.BindInt64(1, first).BindInt64(2, last).Step();
+  return step == SQLITE_DONE || Fail(step);
+}
+
+// A build writes tens of megabytes at once: with the default 2 MB of cache SQLite spills pages
+// to the log in the middle of it. A reader is better off with the small cache, whose pages are
+// reused rather than new memory touched for every page read.
+constexpr const char* kWritingCache = "PRAGMA cache_size=-65536";
+constexpr const char* kReadingCache = "PRAGMA cache_size=-2000";
+
 bool SearchIndex::BeginWriting() {
-  if (!Execute("BEGIN IMMEDIATE")) return false;
+  if (!Execute(kWritingCache) || !Execute("BEGIN IMMEDIATE")) return false;
   writing_ = true;
   Statement last(db_, "SELECT max(id) FROM message");
   const int step = last.Step();
   if (step != SQLITE_ROW) return Fail(step);
   lastBefore_ = last.ColumnInt64(0);
-  return true;
+  return Execute("CREATE TEMP TABLE IF NOT EXISTS pending_words (history INTEGER, folded TEXT)");
 }
 
 // The new texts go to the trigram index in one statement: FTS5 writes what it has gathered
-// at the end of every statement, and one per message would leave it a small piece per text
-// to merge (several times slower).
+// at the end of every statement, and one per history would leave it a small piece each to
+// merge (several times slower).
 bool SearchIndex::Commit() {
   if (!writing_) return Healthy();
   writing_ = false;
-  Statement index(db_,
-                  "INSERT INTO message_words (rowid, folded)"
-                  " SELECT id, folded FROM message WHERE id > ?1");
-  const int step = index.BindInt64(1, lastBefore_).Step();
-  return (step == SQLITE_DONE || Fail(step)) && Execute("COMMIT");
+  return Execute(
+             "INSERT INTO history_words (rowid, folded) SELECT history, folded FROM pending_words;"
+             "DELETE FROM pending_words") &&
+         Execute("COMMIT") && Execute(kReadingCache);
 }
 
 bool SearchIndex::VisitRows(Statement& select, const Visit& visit,
@@ -232,14 +284,18 @@ bool SearchIndex::Candidates(const std::optional<std::string>& trigramQuery,
   if (!Healthy()) return false;
   if (trigramQuery) {
     const std::string sql = std::string("SELECT ") + kMessageColumns +
-                            " FROM message WHERE id IN"
-                            " (SELECT rowid FROM message_words WHERE message_words MATCH ?1)";
+                            " FROM history JOIN message"
+                            " ON message.id BETWEEN first_message AND last_message"
+                            " WHERE history.id IN"
+                            " (SELECT rowid FROM history_words WHERE history_words MATCH ?1)";
     Statement select(db_, sql.c_str());
     const std::unordered_set<std::int64_t> wanted(histories.begin(), histories.end());
     return VisitRows(select.BindText(1, *trigramQuery), visit, &wanted);
   }
-  const std::string sql =
-      std::string("SELECT ") + kMessageColumns + " FROM message WHERE history = ?1";
+  const std::string sql = std::string("SELECT ") + kMessageColumns +
+                          " FROM history JOIN message"
+                          " ON message.id BETWEEN first_message AND last_message"
+                          " WHERE history.id = ?1";
   Statement select(db_, sql.c_str());
   for (const std::int64_t history : histories) {
     if (!VisitRows(select.BindInt64(1, history), visit, nullptr)) return false;

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -31,7 +31,8 @@ struct IndexedMessage {
   std::string folded;  // FoldCase(text)
 };
 
-// The message index: SQLite, with an FTS5 trigram index over the case-folded texts. A cache:
+// The message index: SQLite, with an FTS5 trigram index over each history's case-folded
+// texts. A cache:
 // whatever it holds can be read again from the histories, so it is rebuilt rather than
 // repaired. Every call after a failure does nothing and fails.
 class SearchIndex {
@@ -52,7 +53,7 @@ class SearchIndex {
   const Reason& Failure() const { return failure_; }
 
   // A read transaction around FreshHistory calls: one lock for them all.
-  bool BeginReading() { return Execute("BEGIN"); }
+  bool BeginReading();
   bool EndReading() { return Execute("COMMIT"); }
   // The index's number for the history at the absolute `path` when it holds it as of `stamp`.
   std::optional<std::int64_t> FreshHistory(const std::string& path, const HistoryStamp& stamp);
@@ -76,12 +77,18 @@ class SearchIndex {
   bool Execute(const char* sql);
   bool Fail(int code);
   bool BeginWriting();
+  bool Forget(std::int64_t id, std::int64_t first, std::int64_t last);
   bool VisitRows(Statement& select, const Visit& visit,
                  const std::unordered_set<std::int64_t>* wanted);
 
   sqlite3* db_ = nullptr;
-  std::unique_ptr<Statement> fresh_;  // FreshHistory's
-  std::string file_;                  // the index file; empty for one in memory
+  struct HeldHistory {
+    std::int64_t id = 0;
+    HistoryStamp stamp;
+  };
+  // FreshHistory's: the histories the index holds, by path, as of the read transaction.
+  std::optional<std::unordered_map<std::string, HeldHistory>> held_;
+  std::string file_;  // the index file; empty for one in memory
   Reason failure_;
   bool rebuild_ = false;
   bool writing_ = false;

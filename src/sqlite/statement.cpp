@@ -17,6 +17,12 @@ Statement& Statement::BindText(int at, std::string_view text) {
   return *this;
 }
 
+Statement& Statement::BindTextInPlace(int at, std::string_view text) {
+  ::sqlite3_bind_text64(statement_, at, text.empty() ? "" : text.data(), text.size(), SQLITE_STATIC,
+                        SQLITE_UTF8);
+  return *this;
+}
+
 Statement& Statement::BindInt64(int at, std::int64_t value) {
   ::sqlite3_bind_int64(statement_, at, value);
   return *this;

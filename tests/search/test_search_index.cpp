@@ -104,7 +104,9 @@ const struct DamageRow {
        WriteFile(index, bytes);
      }},
     {"CutInHalf", [](const fs::path& index) { fs::resize_file(index, fs::file_size(index) / 2); }},
-    {"OfANewerVersion", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 2"); }},
+    {"OfANewerVersion", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 3"); }},
+    // The first layout kept a trigram row per message: such a cache is made anew, not misread.
+    {"OfTheFirstLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 1"); }},
     {"AnotherProgramsDatabase",
      [](const fs::path& index) {
        fs::remove(index);
@@ -122,7 +124,7 @@ TEST_P(DamagedIndex, IsMadeAnewAndTheAnswerIsRight) {
   EXPECT_TRUE(report.refused && report.unread.empty());
   EXPECT_EQ(report.indexUnusable.kind, ReasonKind::None) << Word(report.indexUnusable);
   EXPECT_EQ(test::Found(report), PlainScan(folders.Generated(), "雨"));
-  EXPECT_EQ(Sql(folders.IndexFile(), "PRAGMA user_version"), "1");
+  EXPECT_EQ(Sql(folders.IndexFile(), "PRAGMA user_version"), "2");
   EXPECT_EQ(Sql(folders.IndexFile(), "SELECT count(DISTINCT history) FROM message"), "3");
 }
 

@@ -9,9 +9,20 @@
 
 namespace palvarin {
 
+// Gives back room that AllocateBytes took.
+struct FreeBytes {
+  void operator()(char* bytes) const;
+};
+using ByteBuffer = std::unique_ptr<char[], FreeBytes>;
+
+// `size` bytes of fresh room, none when there is not that much. Large room is asked for in
+// huge pages where the system has them: touching each small page of a fresh buffer for the
+// first time costs more than the work done with it, on a virtual machine several times more.
+ByteBuffer AllocateBytes(std::size_t size);
+
 // The bytes of a history file as read.
 struct HistoryBytes {
-  std::unique_ptr<char[]> data;  // size + 1 bytes, the last one free for the parser
+  ByteBuffer data;  // size + 1 bytes, the last one free for the parser
   std::size_t size = 0;
 };
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/result.hpp"
+#include "files/history_file.hpp"
+#include "history/xml_arena.hpp"
 
 namespace palvarin {
 
@@ -23,7 +25,8 @@ class LogDocument {
 
  private:
   struct Data {
-    std::unique_ptr<char[]> buffer;  // parsed in place: the tree points into it
+    ByteBuffer buffer;                // parsed in place: the tree points into it
+    std::unique_ptr<XmlArena> arena;  // the tree's room when the file is large; outlives it
     pugi::xml_document document;
   };
   explicit LogDocument(std::shared_ptr<Data> data) : data_(std::move(data)) {}

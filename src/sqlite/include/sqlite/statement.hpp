@@ -22,6 +22,8 @@ class Statement {
   sqlite3_stmt* Get() const { return statement_; }
   // Binds a text to the parameter `at` (from 1), copying it.
   Statement& BindText(int at, std::string_view text);
+  // Binds a text without copying it: it must stay unchanged while the statement may step.
+  Statement& BindTextInPlace(int at, std::string_view text);
   Statement& BindInt64(int at, std::int64_t value);
   // Binds bytes without copying them: they must outlive the statement.
   Statement& BindBlob(int at, std::span<const unsigned char> bytes);
