@@ -20,6 +20,7 @@
 #include "dialog_strings.hpp"
 #include "job/job_report.hpp"
 #include "job/run_export_job.hpp"
+#include "progress_run.hpp"
 #include "texts/export_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
@@ -221,15 +222,17 @@ void JobResultsDialog::ShowDetails(const QTreeWidgetItem* item) {
 void JobResultsDialog::ExportHistories() {
   const QString folder = exportAndOpen_.chooseFolder(this);
   if (folder.isEmpty()) return;
-  struct Silent : JobObserver {
-    void WaitingForOtherJob() override {}
-  } observer;
-  const ExportRequest request{.format = ExportFormat::Html,
-                              .inputs = histories_,
-                              .outputFolder = folder.toStdString(),
-                              .words = ExportWordsInUse(),
-                              .stop = nullptr};
-  const ExportResult result = RunExportJob(request, observer);
+  StopFlag stop;
+  JobProgressDialog progress(stop, this);
+  ProgressRelay relay(progress);
+  const ExportResult result = RunOffGuiThread(progress, [&] {
+    return RunExportJob({.format = ExportFormat::Html,
+                         .inputs = histories_,
+                         .outputFolder = folder.toStdString(),
+                         .words = ExportWordsInUse(),
+                         .stop = &stop},
+                        relay);
+  });
   QStringList lines;
   if (result.refusal) {
     lines << FromUtf8(RefusalText(*result.refusal));

@@ -20,6 +20,7 @@
 #include "job_progress_dialog.hpp"
 #include "message_presenter.hpp"
 #include "path_chooser.hpp"
+#include "progress_run.hpp"
 
 namespace palvarin {
 namespace {
@@ -167,42 +168,34 @@ void CPalvarinDlg::BrowseForPath(PathField field) {
 // the GUI thread. Calls still queued when the progress window goes are dropped with it.
 void CPalvarinDlg::WaitingForOtherJob() {
   QMetaObject::invokeMethod(
-      progress_,
+      relay_->Window(),
       [this] {
         setWindowTitle(FromUtf8(kApplicationName) + QStringLiteral(" - ") +
                        WaitingForOtherJobText());
-        progress_->Waiting();
       },
       Qt::QueuedConnection);
+  relay_->WaitingForOtherJob();
 }
 
 void CPalvarinDlg::ItemStarted(const JobProgress& item) {
   ++itemsStarted_;
   if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++itemsOnGuiThread_;
-  QMetaObject::invokeMethod(
-      progress_, [window = progress_, item] { window->Started(item); }, Qt::QueuedConnection);
+  relay_->ItemStarted(item);
 }
 
-void CPalvarinDlg::ItemFinished(const JobProgress& item) {
-  QMetaObject::invokeMethod(
-      progress_, [window = progress_, item] { window->Finished(item); }, Qt::QueuedConnection);
-}
+void CPalvarinDlg::ItemFinished(const JobProgress& item) { relay_->ItemFinished(item); }
 
 JobResult CPalvarinDlg::RunJobOffGuiThread() {
   StopFlag stop;
   JobProgressDialog progress(stop, this);
-  JobResult result;
+  ProgressRelay relay(progress);
+  relay_ = &relay;
   // The worker reads the record and uses the profile; this thread touches neither until
   // it has ended.
-  const std::unique_ptr<QThread> worker(QThread::create([this, &stop, &result] {
-    result = RunMergeJob({.options = JobOptionsOf(settings_), .stop = &stop}, profile_, *this);
-  }));
-  connect(worker.get(), &QThread::finished, &progress, &JobProgressDialog::Finish);
-  progress_ = &progress;
-  worker->start();
-  progress.exec();
-  worker->wait();
-  progress_ = nullptr;
+  const JobResult result = RunOffGuiThread(progress, [this, &stop] {
+    return RunMergeJob({.options = JobOptionsOf(settings_), .stop = &stop}, profile_, *this);
+  });
+  relay_ = nullptr;
   return result;
 }
 

@@ -11,7 +11,7 @@
 
 namespace palvarin {
 
-class JobProgressDialog;
+class ProgressRelay;
 class MessagePresenter;
 class PathChooser;
 class ProfileStore;
@@ -69,7 +69,7 @@ class CPalvarinDlg : public QDialog, private JobObserver {
   PathChooser& chooser_;
   PalvarinDlgControls controls_;
   bool jobFailed_ = false;
-  JobProgressDialog* progress_ = nullptr;  // while a job runs
+  ProgressRelay* relay_ = nullptr;  // while a job runs
   std::atomic<int> itemsStarted_{0};
   std::atomic<int> itemsOnGuiThread_{0};
 };

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "dialog_strings.hpp"
@@ -45,6 +46,11 @@ class ResultsExport : public ::testing::Test {
     EXPECT_NE(button, nullptr);
     if (button == nullptr || !button->isEnabled()) return false;
     EXPECT_EQ(button->text(), ExportButtonText());
+    // Fires once the GUI thread turns again: inside the progress window's loop while the
+    // export runs on its own thread, or only after the click when it blocked this thread.
+    QTimer::singleShot(0, &dialog, [this, &dialog] {
+      progressWhileExporting_ = dialog.findChild<QDialog*>("jobProgressDialog") != nullptr;
+    });
     QTest::mouseClick(button, Qt::LeftButton);
     status_ = dialog.findChild<QLabel*>("exportStatus")->text();
     return true;
@@ -54,6 +60,7 @@ class ResultsExport : public ::testing::Test {
   JobReport report_;
   std::vector<QUrl> opened_;
   QString status_;
+  bool progressWhileExporting_ = false;
 };
 
 // The merged history and the copied one become pages in the folder picked, and the browser
@@ -67,6 +74,7 @@ TEST_F(ResultsExport, ExportsWhatTheJobWroteAndOpensTheIndex) {
   EXPECT_NE(test::ReadFile(out / "bob.html").find("copied hello"), std::string::npos);
   EXPECT_NE(test::ReadFile(out / "index.html").find("./bob.html"), std::string::npos);
   EXPECT_FALSE(status_.isEmpty());
+  EXPECT_TRUE(progressWhileExporting_) << "the export ran on the GUI thread";
 }
 
 // Nothing is exported or opened when the folder dialog is cancelled, and the button cannot be

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QThread>
+#include <memory>
+
+#include "job/job_observer.hpp"
+#include "job_progress_dialog.hpp"
+
+namespace palvarin {
+
+// Tells a progress window what a job's threads say: the window is changed on the GUI thread
+// only. Calls still queued when the window goes are dropped with it.
+class ProgressRelay : public JobObserver {
+ public:
+  explicit ProgressRelay(JobProgressDialog& window) : window_(&window) {}
+  void WaitingForOtherJob() override;
+  void ItemStarted(const JobProgress& item) override;
+  void ItemFinished(const JobProgress& item) override;
+  // The window, as the receiver of what else must go with it.
+  JobProgressDialog* Window() const { return window_; }
+
+ private:
+  JobProgressDialog* window_;
+};
+
+// Runs `job` on a thread of its own while `window` keeps the GUI thread turning, and returns
+// what the job returned once the thread has ended. The job tells the window through a
+// ProgressRelay and stops on the window's stop flag.
+template <typename Job>
+auto RunOffGuiThread(JobProgressDialog& window, Job job) {
+  decltype(job()) result;
+  const std::unique_ptr<QThread> worker(QThread::create([&result, &job] { result = job(); }));
+  QObject::connect(worker.get(), &QThread::finished, &window, &JobProgressDialog::Finish);
+  worker->start();
+  window.exec();
+  worker->wait();
+  return result;
+}
+
+}  // namespace palvarin
