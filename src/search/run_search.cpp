@@ -76,19 +76,19 @@ std::string HitTime(const IndexedMessage& message) {
   return message.date + ' ' + message.clock;
 }
 
-// Brings `index` up to date with `histories` and answers from it; false when the index failed.
-bool Answer(SearchIndex& index, const std::vector<HistoryToSearch>& histories,
-            const std::vector<std::string>& words, SearchReport& report) {
+// Brings `index` up to date with `histories` and answers from it, or gives the index's failure.
+Result<> Answer(SearchIndex& index, const std::vector<HistoryToSearch>& histories,
+                const std::vector<std::string>& words, SearchReport& report) {
   const std::size_t unreadBefore = report.unread.size();
   std::vector<std::optional<HistoryStamp>> stamps(histories.size());
   std::vector<std::optional<std::int64_t>> held(histories.size());
   // In one read transaction: one lock taken for them all, not one per history.
-  if (!index.BeginReading()) return false;
+  if (Result<> begun = index.BeginReading(); !begun) return begun;
   for (std::size_t at = 0; at < histories.size(); ++at) {
     stamps[at] = StampOf(histories[at].path);
     if (stamps[at]) held[at] = index.FreshHistory(histories[at].key, *stamps[at]);
   }
-  if (!index.EndReading()) return false;
+  if (Result<> ended = index.EndReading(); !ended) return ended;
 
   std::vector<std::string> toRead;
   for (std::size_t at = 0; at < histories.size(); ++at) {
@@ -105,48 +105,50 @@ bool Answer(SearchIndex& index, const std::vector<HistoryToSearch>& histories,
         continue;
       }
       // A file that was replaced while it was read has no stamp it matches: read next time.
-      held[at] = index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), read.messages);
-      if (!held[at]) break;
+      const Result<std::int64_t> stored =
+          index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), read.messages);
+      if (!stored) break;  // Commit says why
+      held[at] = *stored;
     }
     ids.push_back(*held[at]);
     order[*held[at]] = at;
   }
   std::vector<std::tuple<std::size_t, std::int64_t, SearchHit>> found;
-  const bool answered =
-      index.Commit() &&
-      index.Candidates(
-          TrigramQuery(words), ids, [&](std::int64_t history, const IndexedMessage& message) {
-            if (!HoldsEveryWord(message.folded, words)) return;
-            const std::size_t at = order.at(history);
-            found.emplace_back(
-                at, message.position,
-                SearchHit{histories[at].name, HitTime(message), message.sender, message.text});
-          });
+  Result<> answered = index.Commit();
+  if (answered) {
+    answered = index.Candidates(
+        TrigramQuery(words), ids, [&](std::int64_t history, const IndexedMessage& message) {
+          if (!HoldsEveryWord(message.folded, words)) return;
+          const std::size_t at = order.at(history);
+          found.emplace_back(
+              at, message.position,
+              SearchHit{histories[at].name, HitTime(message), message.sender, message.text});
+        });
+  }
   if (!answered) {
     report.unread.resize(unreadBefore);
-    return false;
+    return answered;
   }
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
     return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
   });
   for (auto& hit : found) report.hits.push_back(std::move(std::get<2>(hit)));
-  return true;
+  return {};
 }
 
 // Answers from the index in `file`, made anew once when it is damaged or of another version;
 // the index's failure when that does not answer either.
-std::optional<Reason> AnswerFromFile(const std::filesystem::path& file,
-                                     const std::vector<HistoryToSearch>& histories,
-                                     const std::vector<std::string>& words, SearchReport& report) {
+Result<> AnswerFromFile(const std::filesystem::path& file,
+                        const std::vector<HistoryToSearch>& histories,
+                        const std::vector<std::string>& words, SearchReport& report) {
   {
     SearchIndex index(file);
-    if (Answer(index, histories, words, report)) return std::nullopt;
-    if (!index.WantsRebuild()) return index.Failure();
+    Result<> answered = Answer(index, histories, words, report);
+    if (answered || !index.WantsRebuild()) return answered;
   }
   RemoveIndex(file);
   SearchIndex index(file);
-  if (Answer(index, histories, words, report)) return std::nullopt;
-  return index.Failure();
+  return Answer(index, histories, words, report);
 }
 
 }  // namespace
@@ -161,13 +163,13 @@ SearchReport RunSearch(const std::string& path, const std::vector<std::string>& 
   std::vector<HistoryToSearch> histories;
   report.refused = ListHistories(path, histories, report);
   if (!report.refused) return report;
-  const auto failure = AnswerFromFile(indexFile, histories, words, report);
-  if (!failure) return report;
-  report.indexUnusable = *failure;
+  const Result<> fromFile = AnswerFromFile(indexFile, histories, words, report);
+  if (fromFile) return report;
+  report.indexUnusable = fromFile.reason();
   SearchIndex memory({});
-  if (!Answer(memory, histories, words, report)) {
+  if (const Result<> inMemory = Answer(memory, histories, words, report); !inMemory) {
     report.refused =
-        Failure{{.kind = ReasonKind::SearchImpossible, .detail = memory.Failure().detail}};
+        Failure{{.kind = ReasonKind::SearchImpossible, .detail = inMemory.reason().detail}};
   }
   return report;
 }

@@ -54,27 +54,31 @@ bool Damaging(int code) {
 }
 
 // The folder of the index `file`, made only for this user: it holds their conversations.
-bool MakeFolder(const std::filesystem::path& file, Reason& failure) {
+Result<> MakeFolder(const std::filesystem::path& file) {
   const std::filesystem::path folder = file.parent_path();
   std::error_code error;
   std::filesystem::create_directories(folder.parent_path(), error);
-  if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return true;
-  failure = {.kind = ReasonKind::SearchFolderNotCreated, .path = file.string(), .code = errno};
-  return false;
+  if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return {};
+  return Failure{
+      {.kind = ReasonKind::SearchFolderNotCreated, .path = file.string(), .code = errno}};
 }
 
 }  // namespace
 
 SearchIndex::SearchIndex(const std::filesystem::path& file) {
-  if (!Open(file)) return;
-  Prepare();
+  if (Open(file)) Prepare();
 }
 
 SearchIndex::~SearchIndex() { ::sqlite3_close_v2(db_); }
 
-bool SearchIndex::Open(const std::filesystem::path& file) {
+Result<> SearchIndex::Open(const std::filesystem::path& file) {
   file_ = file.string();
-  if (!file.empty() && !MakeFolder(file, failure_)) return false;
+  if (!file.empty()) {
+    if (Result<> made = MakeFolder(file); !made) {
+      failure_ = made.reason();
+      return made;
+    }
+  }
   const std::string name = file.empty() ? ":memory:" : file.string();
   const int opened =
       ::sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -82,51 +86,61 @@ bool SearchIndex::Open(const std::filesystem::path& file) {
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
   // Owner only, whatever the umask: the texts are private. SQLite makes the file on open.
   if (!file.empty()) ::chmod(file.c_str(), 0600);
-  return true;
+  return {};
 }
 
-bool SearchIndex::Fail(int code) {
-  if (failure_.kind != ReasonKind::None) return false;
-  rebuild_ = rebuild_ || Damaging(code);
-  failure_ = {.kind = ReasonKind::SearchIndexUnusable,
-              .path = file_,
-              .detail = db_ != nullptr ? ::sqlite3_errmsg(db_) : ::sqlite3_errstr(code)};
-  return false;
+Failure SearchIndex::Fail(int code) {
+  if (failure_.kind == ReasonKind::None) {
+    rebuild_ = rebuild_ || Damaging(code);
+    failure_ = {.kind = ReasonKind::SearchIndexUnusable,
+                .path = file_,
+                .detail = db_ != nullptr ? ::sqlite3_errmsg(db_) : ::sqlite3_errstr(code)};
+  }
+  return Failure{failure_};
 }
 
-bool SearchIndex::Execute(const char* sql) {
-  if (!Healthy()) return false;
+Result<> SearchIndex::Healthy() const {
+  if (failure_.kind != ReasonKind::None) return Failure{failure_};
+  return {};
+}
+
+Result<> SearchIndex::Execute(const char* sql) {
+  if (Result<> healthy = Healthy(); !healthy) return healthy;
   const int done = ::sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-  return done == SQLITE_OK || Fail(done);
+  if (done != SQLITE_OK) return Fail(done);
+  return {};
 }
 
-std::optional<int> SearchIndex::Version() {
+Result<int> SearchIndex::Version() {
   Statement read(db_, "PRAGMA user_version");
   const int step = read.Step();
-  if (step != SQLITE_ROW) return Fail(step), std::nullopt;
+  if (step != SQLITE_ROW) return Fail(step);
   return static_cast<int>(read.ColumnInt64(0));
 }
 
 // Makes the layout in a new file, under the write lock so that two searches starting at once
 // make it once; a file of another layout is left for the caller to make anew.
-bool SearchIndex::Prepare() {
+Result<> SearchIndex::Prepare() {
   // The journal mode is set first: it is what meets a file that is no database.
-  if (!Execute("PRAGMA page_size=16384")) return false;
-  if (!Execute("PRAGMA journal_mode=WAL") || !Execute("PRAGMA synchronous=NORMAL")) return false;
-  if (!Execute("PRAGMA temp_store=MEMORY")) return false;
-  auto found = Version();
-  if (found == kSchemaVersion) return true;
-  if (!found || !Execute("BEGIN IMMEDIATE") || !(found = Version())) return false;
+  for (const char* pragma : {"PRAGMA page_size=16384", "PRAGMA journal_mode=WAL",
+                             "PRAGMA synchronous=NORMAL", "PRAGMA temp_store=MEMORY"}) {
+    if (Result<> set = Execute(pragma); !set) return set;
+  }
+  Result<int> found = Version();
+  if (!found || *found == kSchemaVersion) return found ? Result<>{} : Failure{found.reason()};
+  if (Result<> begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
+  found = Version();
+  if (!found) return Failure{found.reason()};
   if (*found == kSchemaVersion) return Execute("COMMIT");
   if (*found == 0 && Execute(kSchema)) return Execute("COMMIT");
   // Another layout, or a file that would not take this one.
   rebuild_ = true;
   if (Healthy()) failure_ = {.kind = ReasonKind::SearchIndexOtherVersion, .path = file_};
   ::sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  return false;
+  return Failure{failure_};
 }
 
-bool SearchIndex::BeginReading() {
+Result<> SearchIndex::BeginReading() {
   held_.reset();
   return Execute("BEGIN");
 }
@@ -152,17 +166,21 @@ std::optional<std::int64_t> SearchIndex::FreshHistory(const std::string& path,
   return found->second.id;
 }
 
-std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const HistoryStamp& stamp,
-                                               const std::vector<IndexedMessage>& messages) {
-  if (!writing_ && !BeginWriting()) return std::nullopt;
+Result<std::int64_t> SearchIndex::Store(const std::string& path, const HistoryStamp& stamp,
+                                        const std::vector<IndexedMessage>& messages) {
+  if (!writing_) {
+    if (Result<> begun = BeginWriting(); !begun) return Failure{begun.reason()};
+  }
   held_.reset();
   Statement find(db_, "SELECT id, first_message, last_message FROM history WHERE path = ?1");
   const int found = find.BindText(1, path).Step();
-  if (found != SQLITE_ROW && found != SQLITE_DONE) return Fail(found), std::nullopt;
+  if (found != SQLITE_ROW && found != SQLITE_DONE) return Fail(found);
   std::int64_t id = 0;
   if (found == SQLITE_ROW) {
     id = find.ColumnInt64(0);
-    if (!Forget(id, find.ColumnInt64(1), find.ColumnInt64(2))) return std::nullopt;
+    if (Result<> forgot = Forget(id, find.ColumnInt64(1), find.ColumnInt64(2)); !forgot) {
+      return Failure{forgot.reason()};
+    }
   }
   Statement record(db_,
                    "INSERT OR REPLACE INTO history (id, path, size, modified, changed, inode,"
@@ -173,7 +191,7 @@ std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const Hi
       .BindInt64(4, stamp.modified)
       .BindInt64(5, stamp.changed)
       .BindInt64(6, stamp.inode);
-  if (const int step = record.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
+  if (const int step = record.Step(); step != SQLITE_DONE) return Fail(step);
   if (found != SQLITE_ROW) id = ::sqlite3_last_insert_rowid(db_);
   if (messages.empty()) return id;
 
@@ -191,27 +209,27 @@ std::optional<std::int64_t> SearchIndex::Store(const std::string& path, const Hi
         .BindTextInPlace(6, message.sender)
         .BindTextInPlace(7, message.text)
         .BindTextInPlace(8, message.folded);
-    if (const int step = insert.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
+    if (const int step = insert.Step(); step != SQLITE_DONE) return Fail(step);
     insert.Reset();
     if (first == 0) first = ::sqlite3_last_insert_rowid(db_);
   }
   Statement range(db_, "UPDATE history SET first_message = ?2, last_message = ?3 WHERE id = ?1");
   range.BindInt64(1, id).BindInt64(2, first).BindInt64(3, ::sqlite3_last_insert_rowid(db_));
-  if (const int step = range.Step(); step != SQLITE_DONE) return Fail(step), std::nullopt;
+  if (const int step = range.Step(); step != SQLITE_DONE) return Fail(step);
   // Indexed at Commit, in one statement.
   Statement pend(db_, "INSERT INTO pending_words (history, folded) VALUES (?1, ?2)");
   std::vector<std::string_view> folded;
   folded.reserve(messages.size());
   for (const IndexedMessage& message : messages) folded.emplace_back(message.folded);
   const int pended = pend.BindInt64(1, id).BindText(2, JoinedTexts(folded)).Step();
-  if (pended != SQLITE_DONE) return Fail(pended), std::nullopt;
+  if (pended != SQLITE_DONE) return Fail(pended);
   return id;
 }
 
 // Takes the messages `first` to `last` of history `id` out of the index. The trigram index
 // forgets a text only when told the text it held; a history stored in this transaction has
 // not been given to it yet.
-bool SearchIndex::Forget(std::int64_t id, std::int64_t first, std::int64_t last) {
+Result<> SearchIndex::Forget(std::int64_t id, std::int64_t first, std::int64_t last) {
   if (last >= first && last <= lastBefore_) {
     Statement read(db_,
                    "SELECT coalesce(folded, text) FROM message WHERE id BETWEEN ?1 AND ?2"
@@ -229,7 +247,8 @@ bool SearchIndex::Forget(std::int64_t id, std::int64_t first, std::int64_t last)
   }
   Statement remove(db_, "DELETE FROM message WHERE id BETWEEN ?1 AND ?2");
   const int step = remove.BindInt64(1, first).BindInt64(2, last).Step();
-  return step == SQLITE_DONE || Fail(step);
+  if (step != SQLITE_DONE) return Fail(step);
+  return {};
 }
 
 // A build writes tens of megabytes at once: with the default 2 MB of cache SQLite spills pages
@@ -238,8 +257,10 @@ bool SearchIndex::Forget(std::int64_t id, std::int64_t first, std::int64_t last)
 constexpr const char* kWritingCache = "PRAGMA cache_size=-65536";
 constexpr const char* kReadingCache = "PRAGMA cache_size=-2000";
 
-bool SearchIndex::BeginWriting() {
-  if (!Execute(kWritingCache) || !Execute("BEGIN IMMEDIATE")) return false;
+Result<> SearchIndex::BeginWriting() {
+  for (const char* sql : {kWritingCache, "BEGIN IMMEDIATE"}) {
+    if (Result<> done = Execute(sql); !done) return done;
+  }
   writing_ = true;
   Statement last(db_, "SELECT max(id) FROM message");
   const int step = last.Step();
@@ -251,17 +272,20 @@ bool SearchIndex::BeginWriting() {
 // The new texts go to the trigram index in one statement: FTS5 writes what it has gathered
 // at the end of every statement, and one per history would leave it a small piece each to
 // merge (several times slower).
-bool SearchIndex::Commit() {
+Result<> SearchIndex::Commit() {
   if (!writing_) return Healthy();
   writing_ = false;
-  return Execute(
-             "INSERT INTO history_words (rowid, folded) SELECT history, folded FROM pending_words;"
-             "DELETE FROM pending_words") &&
-         Execute("COMMIT") && Execute(kReadingCache);
+  for (const char* sql :
+       {"INSERT INTO history_words (rowid, folded) SELECT history, folded FROM pending_words;"
+        "DELETE FROM pending_words",
+        "COMMIT", kReadingCache}) {
+    if (Result<> done = Execute(sql); !done) return done;
+  }
+  return {};
 }
 
-bool SearchIndex::VisitRows(Statement& select, const Visit& visit,
-                            const std::unordered_set<std::int64_t>* wanted) {
+Result<> SearchIndex::VisitRows(Statement& select, const Visit& visit,
+                                const std::unordered_set<std::int64_t>* wanted) {
   IndexedMessage message;
   int step = SQLITE_ROW;
   while ((step = select.Step()) == SQLITE_ROW) {
@@ -276,12 +300,13 @@ bool SearchIndex::VisitRows(Statement& select, const Visit& visit,
     message.folded = select.ColumnText(7);
     visit(history, message);
   }
-  return step == SQLITE_DONE || Fail(step);
+  if (step != SQLITE_DONE) return Fail(step);
+  return {};
 }
 
-bool SearchIndex::Candidates(const std::optional<std::string>& trigramQuery,
-                             const std::vector<std::int64_t>& histories, const Visit& visit) {
-  if (!Healthy()) return false;
+Result<> SearchIndex::Candidates(const std::optional<std::string>& trigramQuery,
+                                 const std::vector<std::int64_t>& histories, const Visit& visit) {
+  if (Result<> healthy = Healthy(); !healthy) return healthy;
   if (trigramQuery) {
     const std::string sql = std::string("SELECT ") + kMessageColumns +
                             " FROM history JOIN message"
@@ -298,10 +323,12 @@ bool SearchIndex::Candidates(const std::optional<std::string>& trigramQuery,
                           " WHERE history.id = ?1";
   Statement select(db_, sql.c_str());
   for (const std::int64_t history : histories) {
-    if (!VisitRows(select.BindInt64(1, history), visit, nullptr)) return false;
+    if (Result<> visited = VisitRows(select.BindInt64(1, history), visit, nullptr); !visited) {
+      return visited;
+    }
     select.Reset();
   }
-  return true;
+  return {};
 }
 
 void RemoveIndex(const std::filesystem::path& file) {

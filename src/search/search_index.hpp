@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "base/reason.hpp"
+#include "base/result.hpp"
 #include "sqlite/statement.hpp"
 
 struct sqlite3;
@@ -34,7 +34,8 @@ struct IndexedMessage {
 // The message index: SQLite, with an FTS5 trigram index over each history's case-folded
 // texts. A cache:
 // whatever it holds can be read again from the histories, so it is rebuilt rather than
-// repaired. Every call after a failure does nothing and fails.
+// repaired. A failure holds for the index's life: every call after one does nothing and fails
+// with it (FreshHistory gives none, and the next step says why).
 class SearchIndex {
  public:
   // Opens the index in `file`, made when missing (its folder only for this user); an empty
@@ -44,42 +45,41 @@ class SearchIndex {
   SearchIndex(const SearchIndex&) = delete;
   SearchIndex& operator=(const SearchIndex&) = delete;
 
-  // Whether everything so far succeeded.
-  bool Healthy() const { return db_ != nullptr && failure_.kind == ReasonKind::None; }
+  // Success while nothing has failed, else the first failure.
+  Result<> Healthy() const;
   // Whether it failed because the file is damaged, no database, or of another layout (a newer
   // version's): then it is best made anew.
   bool WantsRebuild() const { return rebuild_; }
-  // Why it failed; empty while it has not.
-  const Reason& Failure() const { return failure_; }
 
   // A read transaction around FreshHistory calls: one lock for them all.
-  bool BeginReading();
-  bool EndReading() { return Execute("COMMIT"); }
+  Result<> BeginReading();
+  Result<> EndReading() { return Execute("COMMIT"); }
   // The index's number for the history at the absolute `path` when it holds it as of `stamp`.
   std::optional<std::int64_t> FreshHistory(const std::string& path, const HistoryStamp& stamp);
   // Replaces what the index holds of `path` with `messages`, in the one write transaction of
   // this index's life (committed by Commit); the history's number.
-  std::optional<std::int64_t> Store(const std::string& path, const HistoryStamp& stamp,
-                                    const std::vector<IndexedMessage>& messages);
+  Result<std::int64_t> Store(const std::string& path, const HistoryStamp& stamp,
+                             const std::vector<IndexedMessage>& messages);
   // Commits what Store wrote, if anything.
-  bool Commit();
+  Result<> Commit();
 
   // Calls `visit` with every message of a history in `histories` that may hold every word: with
   // a trigram query (TrigramQuery) those that match it, else all.
   using Visit = std::function<void(std::int64_t history, const IndexedMessage& message)>;
-  bool Candidates(const std::optional<std::string>& trigramQuery,
-                  const std::vector<std::int64_t>& histories, const Visit& visit);
+  Result<> Candidates(const std::optional<std::string>& trigramQuery,
+                      const std::vector<std::int64_t>& histories, const Visit& visit);
 
  private:
-  bool Open(const std::filesystem::path& file);
-  bool Prepare();
-  std::optional<int> Version();
-  bool Execute(const char* sql);
-  bool Fail(int code);
-  bool BeginWriting();
-  bool Forget(std::int64_t id, std::int64_t first, std::int64_t last);
-  bool VisitRows(Statement& select, const Visit& visit,
-                 const std::unordered_set<std::int64_t>* wanted);
+  Result<> Open(const std::filesystem::path& file);
+  Result<> Prepare();
+  Result<int> Version();
+  Result<> Execute(const char* sql);
+  // Keeps the first failure, with SQLite's words for `code`, and gives it.
+  Failure Fail(int code);
+  Result<> BeginWriting();
+  Result<> Forget(std::int64_t id, std::int64_t first, std::int64_t last);
+  Result<> VisitRows(Statement& select, const Visit& visit,
+                     const std::unordered_set<std::int64_t>* wanted);
 
   sqlite3* db_ = nullptr;
   struct HeldHistory {
