@@ -10,6 +10,7 @@ std::vector<BenchCase> BenchCases() {
       {"file-2mb", 2 * kMegabyte, 0},
       {"file-10mb", 10 * kMegabyte, 0},
       {"file-20mb", 20 * kMegabyte, 0},
+      {"file-28mb", 28 * kMegabyte, 0},
       {"file-100mb", 100 * kMegabyte, 0},
       {"file-200mb", 200 * kMegabyte, 0},
       {"folder-1000", 30 * 1000, 1000},

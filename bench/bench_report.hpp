@@ -7,11 +7,13 @@
 
 namespace palvarin::bench {
 
-// What is timed on each case: the merge, the pugixml parse floor, xmllint as a peer, for
-// folder cases the durable write floor (one flushed new file per name, as many at once as a
-// folder job runs pairs), and when given another build of the program to compare with, its
-// merge.
-enum class Tool { kMerge, kFloor, kXmllint, kWriteFloor, kBaseline };
+// What is timed on each case: the merge, the pugixml parse floor (one input after the other),
+// for file cases the load floor (both inputs parsed at once, one thread each, as the merge
+// reads them), xmllint as a peer, the durable write floor (the merged output's bytes written
+// the way the program writes files; for folders one flushed new file per name, as many at
+// once as a folder job runs pairs), and when given another build of the program to compare
+// with, its merge.
+enum class Tool { kMerge, kFloor, kLoadFloor, kXmllint, kWriteFloor, kBaseline };
 
 // The best of the repetitions of one tool on one case.
 struct Figures {

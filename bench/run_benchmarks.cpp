@@ -1,7 +1,7 @@
-// Times the merge of every generated case against the pugixml parse floor and xmllint (and, for
-// folders, the durable write floor), side by side, repetitions interleaved, the best run of each
-// kept. Given another build of the program, times its merge of the same inputs too, this build
-// and that one taking turns at going first.
+// Times the merge of every generated case against the pugixml parse and load floors, the durable
+// write floor of its merged output, and xmllint, side by side, repetitions interleaved, the best
+// run of each kept. Given another build of the program, times its merge of the same inputs too,
+// this build and that one taking turns at going first.
 //   palvarin_run_benchmarks [--baseline <palvarin program>] <data folder> [repetitions]
 //                           [case name]...
 
@@ -59,6 +59,49 @@ struct Settings {
   std::vector<std::string> cases;  // empty: all
 };
 
+// Every run starts from a fresh profile and an output folder no run has used. The outputs stay
+// until the end (a few GB): right after thousands of files or a large one were deleted, this
+// file system (ext4 with online discard) creates and flushes files several times slower, which
+// would charge the benchmark's own clean-up to the next merge.
+fs::path FreshWork(const fs::path& work) {
+  static int runs = 0;
+  const fs::path fresh = work / ("run-" + std::to_string(++runs));
+  fs::create_directories(fresh / "out");
+  return fresh;
+}
+
+// The merge of a case into `output`: a folder for a folder case, else a file.
+std::vector<std::string> MergeCommand(const std::string& program, const BenchCase& bench,
+                                      const fs::path& folder, const fs::path& output) {
+  const std::vector<std::string> inputs = Inputs(bench, folder);
+  return {program,   "/n",  bench.contacts > 0 ? "/d" : "/f",
+          "/t",      "/a",  "/p1",
+          inputs[0], "/p2", inputs[1],
+          "/ps",     output};
+}
+
+// The folder of the case's merged output, made once by this build's merge: what the durable
+// write floor writes.
+fs::path MergedOutput(const BenchCase& bench, const fs::path& folder) {
+  const fs::path merged = folder / "merged";
+  if (fs::exists(merged)) return merged;
+  const fs::path making = folder / "merged.making";
+  fs::remove_all(making);
+  fs::create_directories(making);
+  const fs::path output = bench.contacts > 0 ? making : making / kContactFile;
+  const fs::path profile =
+      FreshWork(fs::temp_directory_path() / "palvarin-bench-merged") / "profile";
+  const ChildRun run = RunChild(MergeCommand(PALVARIN_BINARY, bench, folder, output),
+                                {kZone, "PALVARIN_PROFILE=" + profile.string()});
+  fs::remove_all(profile.parent_path().parent_path());
+  if (!run.succeeded) {
+    std::fprintf(stderr, "%s: the merge for the write floor failed\n", folder.c_str());
+    return making;  // the write floor then fails, and says so in the table
+  }
+  fs::rename(making, merged);
+  return merged;
+}
+
 std::vector<std::string> Command(Tool tool, const BenchCase& bench, const fs::path& folder,
                                  const fs::path& work, const Settings& settings) {
   const std::vector<std::string> inputs = Inputs(bench, folder);
@@ -66,22 +109,17 @@ std::vector<std::string> Command(Tool tool, const BenchCase& bench, const fs::pa
     case Tool::kMerge:
     case Tool::kBaseline: {
       const std::string output = bench.contacts > 0 ? work / "out" : work / "out.xml";
-      return {tool == Tool::kMerge ? PALVARIN_BINARY : settings.baseline,
-              "/n",
-              bench.contacts > 0 ? "/d" : "/f",
-              "/t",
-              "/a",
-              "/p1",
-              inputs[0],
-              "/p2",
-              inputs[1],
-              "/ps",
-              output};
+      return MergeCommand(tool == Tool::kMerge ? PALVARIN_BINARY : settings.baseline, bench, folder,
+                          output);
     }
     case Tool::kFloor:
       return {PARSE_FLOOR_BINARY, inputs[0], inputs[1]};
-    case Tool::kWriteFloor:
-      return {WRITE_FLOOR_BINARY, inputs[0], inputs[1], work / "out"};
+    case Tool::kLoadFloor:
+      return {PARSE_FLOOR_BINARY, "--together", inputs[0], inputs[1]};
+    case Tool::kWriteFloor: {
+      const fs::path merged = MergedOutput(bench, folder);
+      return {WRITE_FLOOR_BINARY, merged, merged, work / "out"};
+    }
     case Tool::kXmllint:
       break;
   }
@@ -94,21 +132,11 @@ std::vector<std::string> Command(Tool tool, const BenchCase& bench, const fs::pa
   return command;
 }
 
-// Every run starts from a fresh profile and an output folder no run has used. The outputs stay
-// until the end (a few GB): right after thousands of files or a large one were deleted, this
-// file system (ext4 with online discard) creates and flushes files several times slower, which
-// would charge the benchmark's own clean-up to the next merge.
-fs::path FreshWork(const fs::path& work) {
-  static int runs = 0;
-  const fs::path fresh = work / ("run-" + std::to_string(++runs));
-  fs::create_directories(fresh / "out");
-  return fresh;
-}
-
 // The tools in the order of one repetition: the two merges take turns at going first, so that
 // neither always finds the inputs just read by the other.
 std::vector<Tool> ToolsInTurn(const Settings& settings, int repetition) {
-  std::vector<Tool> tools{Tool::kMerge, Tool::kFloor, Tool::kXmllint, Tool::kWriteFloor};
+  std::vector<Tool> tools{Tool::kMerge, Tool::kFloor, Tool::kLoadFloor, Tool::kXmllint,
+                          Tool::kWriteFloor};
   if (settings.baseline.empty()) return tools;
   tools.insert(tools.begin() + (repetition % 2 == 0 ? 1 : 0), Tool::kBaseline);
   return tools;
@@ -118,7 +146,7 @@ void RunOnce(const BenchCase& bench, const Settings& settings, int repetition, R
   const fs::path folder = settings.data / bench.name;
   const std::uintmax_t input = InputBytes(folder);
   for (Tool tool : ToolsInTurn(settings, repetition)) {
-    if (tool == Tool::kWriteFloor && bench.contacts == 0) continue;
+    if (tool == Tool::kLoadFloor && bench.contacts > 0) continue;
     const fs::path run = FreshWork(settings.work);
     const std::vector<std::string> environment{kZone,
                                                "PALVARIN_PROFILE=" + (run / "profile").string()};
