@@ -164,6 +164,10 @@ const Switch kSwitches[] = {
        line.exportFormat = ExportFormatOf(value);
        if (!line.exportFormat) Refuse(line, UsageProblem::Kind::BadFormat, "--export", value);
      }},
+    {{},
+     "read",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) { line.read = value; }},
 };
 
 const Switch* FindShort(const std::string& lowered) {
@@ -235,9 +239,18 @@ void CheckSearchShape(CommandLine& line) {
   if (line.exportFormat) Refuse(line, UsageProblem::Kind::NotWithSearch, "--export");
 }
 
+// The reader only reads the path it is given: it runs no job and no search.
+void CheckReadShape(CommandLine& line) {
+  const char* other = JobShapingSwitch(line);
+  if (line.headless) other = line.exportFormat ? "--export" : "--no-window";
+  if (line.search) other = "--search";
+  if (other != nullptr) Refuse(line, UsageProblem::Kind::NotWithRead, other);
+}
+
 }  // namespace
 
 void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
+  if (line.read) return CheckReadShape(line);
   if (line.search) return CheckSearchShape(line);
   if (line.exportFormat) {
     if (settings.Path1.empty() || settings.PathSave.empty()) {

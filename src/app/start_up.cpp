@@ -49,6 +49,8 @@ std::string DescribeProblem(const UsageProblem& problem) {
       return std::string(Tr("a search needs --first with a history file or a folder of them"));
     case UsageProblem::Kind::NotWithSearch:
       return Format(Tr("option '{0}' cannot be used with --search"), {problem.argument});
+    case UsageProblem::Kind::NotWithRead:
+      return Format(Tr("option '{0}' cannot be used with --read"), {problem.argument});
   }
   return {};
 }
@@ -144,9 +146,9 @@ ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
   CommandLine line = ParseCommandLine(arguments, scratch);
   std::error_code error;
   if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
-  // A search and an export read histories only: they keep no settings.
+  // A search, an export and the reader read histories only: they keep no settings.
   const bool writes = !line.Refused() && !line.help && !line.version && !line.dryRun &&
-                      !line.search && !line.exportFormat;
+                      !line.search && !line.exportFormat && !line.read;
   return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
@@ -186,6 +188,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
     user.ShowHelp(HelpReason::Asked);
     return kExitDone;
   }
+  if (line.read) return user.ShowReader(*line.read);
   if (line.search) return RunSearchCommand(*line.search, settings, terminal);
   if (!line.headless) return user.RunDialog(settings, profile);
   if (line.exportFormat) return RunExport(given, line, terminal);

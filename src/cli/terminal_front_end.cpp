@@ -168,4 +168,11 @@ int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*pro
   return kExitRefused;
 }
 
+int TerminalFrontEnd::ShowReader(const std::string& /*path*/) {
+  err_ << "palvarin: "
+       << Tr("the reader window cannot be shown here (no display, or built without the GUI)")
+       << '\n';
+  return kExitRefused;
+}
+
 }  // namespace palvarin

@@ -11,6 +11,9 @@
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
 #include "qt_translations.hpp"
+#include "reader/history_shelf.hpp"
+#include "reader_window.hpp"
+#include "texts/cause_text.hpp"
 #include "texts/report_text.hpp"
 
 namespace palvarin {
@@ -28,6 +31,7 @@ class QtFrontEnd final : public FrontEnd {
   int RunDialog(MergeSettings& settings, ProfileStore& profile) override {
     return Started().RunDialog(settings, profile);
   }
+  int ShowReader(const std::string& path) override { return Started().ShowReader(path); }
 
  private:
   FrontEnd& Started() {
@@ -72,6 +76,16 @@ int DialogFrontEnd::RunDialog(MergeSettings& settings, ProfileStore& profile) {
   dialog.exec();
   settings = dialog.Settings();
   return dialog.JobFailed() ? kExitPairFailed : kExitDone;
+}
+
+int DialogFrontEnd::ShowReader(const std::string& path) {
+  Result<std::vector<ShelfHistory>> shelf = ReadShelf(path);
+  if (!shelf) {
+    ShowWarning(Word(shelf.reason()));
+    return kExitRefused;
+  }
+  ReaderWindow(std::move(*shelf)).exec();
+  return kExitDone;
 }
 
 bool CanShowWindows() {

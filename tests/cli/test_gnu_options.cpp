@@ -85,6 +85,13 @@ TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
        "option '--report' needs --no-window"},
       {{"/f", "/o", "/p1", a_, "/p2", b_, "--merge-unchanged"},
        "option '--merge-unchanged' needs --no-window"},
+      // The reader runs no job and no search.
+      {{"--read"}, "option '--read' needs a value"},
+      {{"--read=" + a_.string(), "--no-window"}, "option '--no-window' cannot be used with --read"},
+      {{"--search", "one", "--first", a_, "--read", a_},
+       "option '--search' cannot be used with --read"},
+      {{"--read", a_, "--export=html", "--first", a_, "--output", b_},
+       "option '--export' cannot be used with --read"},
   };
   const std::vector<std::string> job = {"--no-window", "--files", "--overwrite", "--first", a_,
                                         "--second",    b_};
@@ -107,6 +114,18 @@ TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
     }
   }
   EXPECT_EQ(test::MessageTexts(b_), (std::vector<std::string>{"the second"})) << "nothing merged";
+  EXPECT_TRUE(NoProfileMade());
+}
+
+// Without a display the reader cannot be shown: said in one line, refused, nothing written.
+TEST_F(GnuOptions, ReadWithoutADisplayIsRefused) {
+  const auto run = Run({"--read=" + folder_.Path().string()});
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "palvarin: the reader window cannot be shown here (no display, or built without the "
+            "GUI)\n");
   EXPECT_TRUE(NoProfileMade());
 }
 

@@ -127,6 +127,27 @@ TEST_F(StartUpTest, VersionGoesToTheTerminalAndOpensNoWindow) {
   EXPECT_TRUE(messages_.shown.isEmpty());
 }
 
+// "--read" opens the reader window modally on what is at the path, or says why there is none.
+TEST_F(StartUpTest, ReadOpensTheReaderWindowOrSaysWhyNot) {
+  WriteFile(temp_ / "alice.xml", SampleHistory("hello", "12:00:00"));
+  {
+    QString shown;
+    const WhenModalShown closer([&](QWidget* modal) {
+      shown = ModalName(modal);
+      static_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_EQ(Run({"--read=" + temp_.Path().string()}), kExitDone);
+    EXPECT_TRUE(closer.Acted());
+    EXPECT_EQ(shown, QStringLiteral("readerWindow"));
+    EXPECT_TRUE(messages_.shown.isEmpty());
+  }
+  EXPECT_EQ(Run({"--read", (temp_ / "gone").string()}), kExitRefused);
+  ASSERT_EQ(messages_.shown.size(), 1);
+  EXPECT_TRUE(messages_.shown[0].contains(FromUtf8((temp_ / "gone").string())))
+      << messages_.shown[0].toStdString();
+  EXPECT_TRUE(err_.str().empty());
+}
+
 TEST_F(StartUpTest, BadArgumentShowsMessage204ThenTheHelpDialog) {
   QStringList messagesWhenHelpOpened;
   QString shown;

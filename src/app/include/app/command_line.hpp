@@ -26,6 +26,7 @@ struct UsageProblem {
     NotWithSearch,       // `argument` shapes a merge, not a search
     BadFormat,           // "--export" takes html, text or jsonl, not `value`
     MissingExportPaths,  // an export lacks --first or --output
+    NotWithRead,         // `argument` shapes a job, and "--read" opens the reader instead
   };
   Kind kind;
   std::string argument;
@@ -51,6 +52,8 @@ struct CommandLine {
   // "--export=FORMAT": export the histories of the first path into the output folder, without
   // a window; none for a merge.
   std::optional<ExportFormat> exportFormat;
+  // "--read=PATH": open the reader window on a history file or a folder of them instead.
+  std::optional<std::string> read;
 
   // An unknown argument, a value switch without its value, or a run of the wrong shape.
   bool Refused() const { return problem.has_value(); }
@@ -67,7 +70,7 @@ std::string VersionText();
 // A problem of a run without a window that the switches alone do not show: a path it needs is
 // missing from `settings` (an export's from the command line alone), or a switch that only
 // such a run takes was given without "/n"; of a search, a query without words, no "--first",
-// or a switch that only a merge job takes.
+// or a switch that only a merge job takes; of the reader, a switch of a job or a search.
 // Sets the line's first problem.
 void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 

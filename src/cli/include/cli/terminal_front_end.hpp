@@ -22,6 +22,8 @@ class TerminalFrontEnd : public TerminalFace {
   void ShowJobReport(const JobReport& report) override;
   // Without windows there is no dialog: says so and shows the help.
   int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
+  // Without windows there is no reader either: says so on standard error.
+  int ShowReader(const std::string& path) override;
   // Says on standard error that the job waits, so that a silent terminal is not taken for a hang.
   void WaitingForOtherJob() override;
   // The progress line, when it is shown.

@@ -1,0 +1,56 @@
+#include "reader/history_shelf.hpp"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "files/folder_listing.hpp"
+#include "files/split_path.hpp"
+#include "reader/history_book.hpp"
+
+namespace palvarin {
+namespace {
+
+ShelfHistory ShelfEntry(const std::string& path) {
+  std::string name = SplitPath(path).name;
+  if (HasHistoryName(name)) name.resize(name.size() - 4);
+  ShelfHistory history;
+  history.name = std::move(name);
+  history.path = path;
+  const Result<HistoryBook> book = OpenHistoryBook(path);
+  if (!book) {
+    history.read = Failure{book.reason()};
+    return history;
+  }
+  history.conversations = static_cast<int>(book->Conversations().size());
+  for (int at = book->EntryCount() - 1; at >= 0 && history.lastDate.empty(); --at) {
+    history.lastDate = book->Entry(at).date.value_or("");
+  }
+  return history;
+}
+
+}  // namespace
+
+Result<std::vector<ShelfHistory>> ReadShelf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    // Opening it says why, in the words every unreadable history gets.
+    const Result<HistoryBook> book = OpenHistoryBook(path);
+    if (!book) return Failure{book.reason()};
+  }
+  std::vector<ShelfHistory> shelf;
+  if (!S_ISDIR(info.st_mode)) {
+    shelf.push_back(ShelfEntry(path));
+    return shelf;
+  }
+  const std::string prefix = path.ends_with('/') ? path : path + '/';
+  Result<std::vector<std::string>> names = ListFolder(prefix);
+  if (!names) return Failure{names.reason()};
+  std::sort(names->begin(), names->end());
+  for (const std::string& name : *names) {
+    if (HasHistoryName(name)) shelf.push_back(ShelfEntry(prefix + name));
+  }
+  return shelf;
+}
+
+}  // namespace palvarin

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/result.hpp"
+#include "history/log_document.hpp"
+#include "history/readable_entry.hpp"
+
+namespace palvarin {
+
+// A run of consecutive entries of one session, and the "Date" and "Time" of its first entry as
+// the history writes them (empty when it has none).
+struct Conversation {
+  int first = 0;  // the index of its first entry
+  int count = 0;
+  std::string date, clock;
+
+  bool operator==(const Conversation&) const = default;
+};
+
+// A history opened for reading only: its entries (the element children of the root) are read
+// one at a time when asked for, never all at once.
+class HistoryBook {
+ public:
+  explicit HistoryBook(LogDocument document);
+
+  int EntryCount() const { return static_cast<int>(entries_.size()); }
+  // The entry at `index` (0 to EntryCount() - 1); its views point into the book's document.
+  ReadableEntry Entry(int index) const;
+  const std::vector<Conversation>& Conversations() const { return conversations_; }
+
+ private:
+  LogDocument document_;
+  NodeList entries_;
+  std::vector<Conversation> conversations_;
+};
+
+// Opens the history `path`; fails, naming the file, when it is no history that can be read
+// (see LoadLogDocument).
+Result<HistoryBook> OpenHistoryBook(const std::filesystem::path& path);
+
+}  // namespace palvarin

@@ -1,0 +1,32 @@
+#include "contacts_model.hpp"
+
+#include "dialog_strings.hpp"
+#include "texts/cause_text.hpp"
+
+namespace palvarin {
+
+ContactsModel::ContactsModel(std::vector<ShelfHistory> shelf, QObject* parent)
+    : QAbstractListModel(parent), shelf_(std::move(shelf)) {}
+
+int ContactsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(shelf_.size());
+}
+
+QVariant ContactsModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const ShelfHistory& history = History(index.row());
+  if (role == kNameRole) return FromUtf8(history.name);
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+  if (!history.read) {
+    return FromUtf8(
+        Format(Tr("{0} (cannot be read: {1})"), {history.name, Word(history.read.reason())}));
+  }
+  const std::string conversations = Format(TrN("{0} conversation", "{0} conversations",
+                                               static_cast<unsigned long>(history.conversations)),
+                                           {std::to_string(history.conversations)});
+  if (role == Qt::DisplayRole) return FromUtf8(history.name);
+  if (history.lastDate.empty()) return FromUtf8(conversations);
+  return FromUtf8(Format(Tr("{0}, the last on {1}"), {conversations, history.lastDate}));
+}
+
+}  // namespace palvarin

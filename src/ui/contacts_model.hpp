@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <vector>
+
+#include "reader/history_shelf.hpp"
+
+namespace palvarin {
+
+// The histories of the shelf, one row each: the contact's name, with why it cannot be read
+// when it cannot. kNameRole is the name alone, which the reader's filter looks at.
+class ContactsModel : public QAbstractListModel {
+ public:
+  static constexpr int kNameRole = Qt::UserRole;
+
+  explicit ContactsModel(std::vector<ShelfHistory> shelf, QObject* parent = nullptr);
+  int rowCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  const ShelfHistory& History(int row) const { return shelf_.at(static_cast<std::size_t>(row)); }
+
+ private:
+  std::vector<ShelfHistory> shelf_;
+};
+
+}  // namespace palvarin

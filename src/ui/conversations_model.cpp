@@ -1,0 +1,27 @@
+#include "conversations_model.hpp"
+
+#include "dialog_strings.hpp"
+
+namespace palvarin {
+
+void ConversationsModel::Show(std::shared_ptr<const HistoryBook> book) {
+  beginResetModel();
+  book_ = std::move(book);
+  endResetModel();
+}
+
+int ConversationsModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid() || !book_) return 0;
+  return static_cast<int>(book_->Conversations().size());
+}
+
+QVariant ConversationsModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) return {};
+  const Conversation& conversation = book_->Conversations()[static_cast<std::size_t>(index.row())];
+  const std::string entries =
+      Format(TrN("{0} entry", "{0} entries", static_cast<unsigned long>(conversation.count)),
+             {std::to_string(conversation.count)});
+  return FromUtf8(Format(Tr("{0} {1} ({2})"), {conversation.date, conversation.clock, entries}));
+}
+
+}  // namespace palvarin

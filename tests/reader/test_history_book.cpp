@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "reader/history_book.hpp"
+#include "reader/history_shelf.hpp"
+#include "support/history_builder.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+
+void PrintTo(const Conversation& c, std::ostream* out) {
+  *out << "{" << c.first << ", " << c.count << ", " << c.date << ", " << c.clock << "}";
+}
+
+namespace {
+
+using test::TempFolder;
+using test::WriteFile;
+
+std::string Log(const std::string& entries) {
+  return "<?xml version=\"1.0\"?>\r\n<Log FirstSessionID=\"1\" LastSessionID=\"9\">" + entries +
+         "</Log>\r\n";
+}
+
+std::string Message(const char* date, const char* time, int session, const char* text) {
+  return std::string("<Message Date=\"") + date + "\" Time=\"" + time + "\" SessionID=\"" +
+         std::to_string(session) + "\"><From><User FriendlyName=\"Alice\"/></From><Text>" + text +
+         "</Text></Message>";
+}
+
+struct BookRow {
+  const char* name;
+  std::string entries;
+  std::vector<Conversation> conversations;
+  // Every entry's text, read by index; none for an entry without one.
+  std::vector<std::optional<std::string>> texts;
+};
+
+TEST(HistoryBook, GroupsRunsOfOneSessionAndReadsEntriesAsWritten) {
+  const BookRow rows[] = {
+      {"a new run at each change of session, also back to an earlier one",
+       Message("2006/01/23", "12:00:00", 1, "a") + Message("2006/01/23", "12:01:00", 1, "b") +
+           Message("2006/01/24", "9:05:00", 2, "c") + Message("2006/01/23", "12:02:00", 1, "d"),
+       {{0, 2, "2006/01/23", "12:00:00"},
+        {2, 1, "2006/01/24", "9:05:00"},
+        {3, 1, "2006/01/23", "12:02:00"}},
+       {"a", "b", "c", "d"}},
+      {"dates and times kept in the form written, none where missing",
+       Message("23.01.2006", "2:16:00 PM", 1, "x") +
+           "<Join SessionID=\"1\"><User FriendlyName=\"Bob\"/></Join>" +
+           "<Leave Date=\"1/2/2007\" SessionID=\"4\"/>",
+       {{0, 2, "23.01.2006", "2:16:00 PM"}, {2, 1, "1/2/2007", ""}},
+       {"x", std::nullopt, std::nullopt}},
+      {"markup in a text is data",
+       Message("2006/01/23", "12:00:00", 1, "&lt;b&gt;x&lt;/b&gt;&lt;script&gt;"),
+       {{0, 1, "2006/01/23", "12:00:00"}},
+       {"<b>x</b><script>"}},
+      {"only elements are entries",
+       "\r\n<!-- c -->" + Message("2006/01/23", "1:00:00", 5, "y") + "\r\n<?pi x?>",
+       {{0, 1, "2006/01/23", "1:00:00"}},
+       {"y"}},
+      {"a history without entries", "", {}, {}},
+  };
+  TempFolder folder;
+  for (const BookRow& row : rows) {
+    WriteFile(folder / "h.xml", Log(row.entries));
+    const Result<HistoryBook> book = OpenHistoryBook(folder / "h.xml");
+    ASSERT_TRUE(book) << row.name;
+    EXPECT_EQ(book->Conversations(), row.conversations) << row.name;
+    std::vector<std::optional<std::string>> texts;
+    for (int at = 0; at < book->EntryCount(); ++at) texts.push_back(book->Entry(at).text);
+    EXPECT_EQ(texts, row.texts) << row.name;
+  }
+}
+
+TEST(HistoryShelf, ListsEveryHistoryInNameOrderWithWhyItCannotBeRead) {
+  TempFolder folder;
+  WriteFile(folder / "bob.xml",
+            Log(Message("2006/01/23", "12:00:00", 1, "a") +
+                Message("2006/02/01", "8:00:00", 2, "b") + "<Leave SessionID=\"2\"/>"));
+  WriteFile(folder / "alice.xml", "<Log><Message>");
+  WriteFile(folder / "notes.txt", "not a history");
+  std::filesystem::create_directory(folder / "carol.xml");
+
+  const struct {
+    const char* name;
+    std::string path;
+    std::vector<std::string> paths;
+    std::vector<ReasonKind> reasons;
+    std::vector<int> conversations;
+    std::vector<std::string> lastDates;
+  } rows[] = {
+      {"a folder",
+       folder.Path().string(),
+       {(folder / "alice.xml").string(), (folder / "bob.xml").string(),
+        (folder / "carol.xml").string()},
+       {ReasonKind::NotWellFormed, ReasonKind::None, ReasonKind::ReadNotRegular},
+       {0, 2, 0},
+       {"", "2006/02/01", ""}},
+      {"one file",
+       (folder / "bob.xml").string(),
+       {(folder / "bob.xml").string()},
+       {ReasonKind::None},
+       {2},
+       {"2006/02/01"}},
+  };
+  for (const auto& row : rows) {
+    const Result<std::vector<ShelfHistory>> shelf = ReadShelf(row.path);
+    ASSERT_TRUE(shelf) << row.name;
+    std::vector<std::string> paths, lastDates;
+    std::vector<ReasonKind> reasons;
+    std::vector<int> conversations;
+    for (const ShelfHistory& history : *shelf) {
+      paths.push_back(history.path);
+      EXPECT_EQ(history.name + ".xml", std::filesystem::path(history.path).filename()) << row.name;
+      reasons.push_back(history.read.reason().kind);
+      conversations.push_back(history.conversations);
+      lastDates.push_back(history.lastDate);
+    }
+    EXPECT_EQ(paths, row.paths) << row.name;
+    EXPECT_EQ(reasons, row.reasons) << row.name;
+    EXPECT_EQ(conversations, row.conversations) << row.name;
+    EXPECT_EQ(lastDates, row.lastDates) << row.name;
+  }
+
+  const Result<std::vector<ShelfHistory>> nothing = ReadShelf((folder / "gone").string());
+  EXPECT_FALSE(nothing);
+  EXPECT_EQ(nothing.reason().path, (folder / "gone").string());
+}
+
+}  // namespace
+}  // namespace palvarin
