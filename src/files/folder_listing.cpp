@@ -1,5 +1,6 @@
 #include "files/folder_listing.hpp"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "file_failure.hpp"
@@ -21,6 +22,14 @@ Result<std::vector<std::string>> ListFolder(const std::string& folder) {
 bool HasHistoryName(std::string_view name) {
   constexpr std::string_view kSuffix = ".xml";
   return name.size() > kSuffix.size() && name.ends_with(kSuffix);
+}
+
+Result<std::vector<std::string>> ListHistoryNames(const std::string& folder) {
+  Result<std::vector<std::string>> names = ListFolder(folder);
+  if (!names) return names;
+  std::erase_if(*names, [](const std::string& name) { return !HasHistoryName(name); });
+  std::sort(names->begin(), names->end());
+  return names;
 }
 
 }  // namespace palvarin

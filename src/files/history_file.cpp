@@ -25,8 +25,6 @@ bool FitsInMemory(std::uint64_t size) {
   return size < total;
 }
 
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
 }  // namespace
 
 void FreeBytes::operator()(char* bytes) const { std::free(bytes); }

@@ -8,7 +8,6 @@
 namespace palvarin {
 namespace {
 
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kAlignment = alignof(std::max_align_t);
 
 thread_local XmlArena* current = nullptr;

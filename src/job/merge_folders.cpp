@@ -198,18 +198,12 @@ std::string FolderPrefix(const std::string& folder) {
 
 std::set<std::string> ListHistoryFiles(const std::string& folder,
                                        std::vector<JobWarning>& warnings) {
-  Result<std::vector<std::string>> listed = ListFolder(folder);
-  std::set<std::string> names;
+  Result<std::vector<std::string>> listed = ListHistoryNames(folder);
   if (!listed) {
     warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
-    return names;
+    return {};
   }
-  for (std::string& name : *listed) {
-    if (HasHistoryName(name)) {
-      names.insert(std::move(name));
-    }
-  }
-  return names;
+  return {std::make_move_iterator(listed->begin()), std::make_move_iterator(listed->end())};
 }
 
 std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,

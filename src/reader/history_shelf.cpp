@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-
 #include "files/folder_listing.hpp"
 #include "files/split_path.hpp"
 #include "reader/history_book.hpp"
@@ -44,12 +42,9 @@ Result<std::vector<ShelfHistory>> ReadShelf(const std::string& path) {
     return shelf;
   }
   const std::string prefix = path.ends_with('/') ? path : path + '/';
-  Result<std::vector<std::string>> names = ListFolder(prefix);
+  Result<std::vector<std::string>> names = ListHistoryNames(prefix);
   if (!names) return Failure{names.reason()};
-  std::sort(names->begin(), names->end());
-  for (const std::string& name : *names) {
-    if (HasHistoryName(name)) shelf.push_back(ShelfEntry(prefix + name));
-  }
+  for (const std::string& name : *names) shelf.push_back(ShelfEntry(prefix + name));
   return shelf;
 }
 

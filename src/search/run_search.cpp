@@ -44,15 +44,12 @@ Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& hi
   }
   if (!absolute.ends_with('/')) absolute += '/';
   const std::string prefix = path.ends_with('/') ? path : path + '/';
-  Result<std::vector<std::string>> names = ListFolder(prefix);
+  Result<std::vector<std::string>> names = ListHistoryNames(prefix);
   if (!names) {
     report.unread.push_back(Failure{names.reason()});
     return {};
   }
-  std::sort(names->begin(), names->end());
-  for (std::string& name : *names) {
-    if (HasHistoryName(name)) histories.push_back({name, prefix + name, absolute + name});
-  }
+  for (std::string& name : *names) histories.push_back({name, prefix + name, absolute + name});
   return {};
 }
 

@@ -127,7 +127,8 @@ Result<> SearchIndex::Prepare() {
     if (Result<> set = Execute(pragma); !set) return set;
   }
   Result<int> found = Version();
-  if (!found || *found == kSchemaVersion) return found ? Result<>{} : Failure{found.reason()};
+  if (!found) return Failure{found.reason()};
+  if (*found == kSchemaVersion) return {};
   if (Result<> begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
   found = Version();
   if (!found) return Failure{found.reason()};

@@ -16,4 +16,8 @@ Result<std::vector<std::string>> ListFolder(const std::string& folder);
 // Whether a folder's member `name` is taken for a history: "<something>.xml".
 bool HasHistoryName(std::string_view name);
 
+// The names in `folder` taken for histories (HasHistoryName), in byte order; fails as
+// ListFolder does.
+Result<std::vector<std::string>> ListHistoryNames(const std::string& folder);
+
 }  // namespace palvarin

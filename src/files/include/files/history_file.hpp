@@ -9,6 +9,9 @@
 
 namespace palvarin {
 
+// The size of a huge page, in which large room is taken.
+inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
 // Gives back room that AllocateBytes took.
 struct FreeBytes {
   void operator()(char* bytes) const;
