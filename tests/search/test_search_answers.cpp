@@ -54,6 +54,8 @@ TEST_P(SearchAnswers, EqualAPlainScanFromANewIndexAndFromTheKeptOne) {
       EXPECT_EQ(test::Found(report), expected) << path.filename() << ", " << index << " index";
     }
   }
+  // Some words are only in the real files: without them the row cannot say it matches.
+  if (test::CorpusFiles().empty()) GTEST_SKIP() << "the corpus of real history files is not there";
   const auto all = PlainScan(folders_.Corpus(), row.query).size() +
                    PlainScan(folders_.Generated(), row.query).size();
   EXPECT_EQ(all > 0, row.matches) << all;
@@ -64,6 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Queries, SearchAnswers, ::testing::ValuesIn(kQueries), 
 // One file alone, and what a line shows besides the text: the local time from the UTC stamp,
 // else the Date and Time as written, and the sender.
 TEST(SearchAnswer, AFileAloneWithItsTimesAndSenders) {
+  if (test::CorpusFiles().empty()) GTEST_SKIP() << "the corpus of real history files is not there";
   test::SearchFolders folders;
   const test::ScopedTimeZone zone("Asia/Tokyo");
   const auto corpus = RunSearch((folders.Corpus() / "ptbr-crlf.xml").string(), {"banda"});
