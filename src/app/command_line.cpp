@@ -168,6 +168,14 @@ const Switch kSwitches[] = {
      "read",
      true,
      [](MergeSettings&, CommandLine& line, const std::string& value) { line.read = value; }},
+    {{},
+     "find",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) { line.find = value; }},
+    {{},
+     "cross-devices",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.crossDevices = true; }},
 };
 
 const Switch* FindShort(const std::string& lowered) {
@@ -247,9 +255,23 @@ void CheckReadShape(CommandLine& line) {
   if (other != nullptr) Refuse(line, UsageProblem::Kind::NotWithRead, other);
 }
 
+// A walk for histories only reads, and only the root it is given; it reports as a job does.
+void CheckFindShape(CommandLine& line) {
+  const char* other = nullptr;
+  if (line.dryRun) other = "--dry-run";
+  if (line.mergeUnchanged) other = "--merge-unchanged";
+  if (line.firstGiven) other = "--first";
+  if (line.exportFormat) other = "--export";
+  if (line.search) other = "--search";
+  if (line.read) other = "--read";
+  if (other != nullptr) Refuse(line, UsageProblem::Kind::NotWithFind, other);
+}
+
 }  // namespace
 
 void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
+  if (line.find) return CheckFindShape(line);
+  if (line.crossDevices) Refuse(line, UsageProblem::Kind::NeedsFind, "--cross-devices");
   if (line.read) return CheckReadShape(line);
   if (line.search) return CheckSearchShape(line);
   if (line.exportFormat) {

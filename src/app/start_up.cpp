@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/command_line.hpp"
+#include "find/find_history_folders.hpp"
 #include "job/run_export_job.hpp"
 #include "job/run_merge_job.hpp"
 #include "search/run_search.hpp"
@@ -51,6 +52,10 @@ std::string DescribeProblem(const UsageProblem& problem) {
       return Format(Tr("option '{0}' cannot be used with --search"), {problem.argument});
     case UsageProblem::Kind::NotWithRead:
       return Format(Tr("option '{0}' cannot be used with --read"), {problem.argument});
+    case UsageProblem::Kind::NotWithFind:
+      return Format(Tr("option '{0}' cannot be used with --find"), {problem.argument});
+    case UsageProblem::Kind::NeedsFind:
+      return Format(Tr("option '{0}' needs --find"), {problem.argument});
   }
   return {};
 }
@@ -135,6 +140,44 @@ int RunSearchCommand(const std::string& query, const MergeSettings& settings,
   return report.hits.empty() ? kExitNothingFound : kExitDone;
 }
 
+// Hands a walk's progress to the terminal, and stops it on SIGINT or SIGTERM.
+class FindRelay : public FindObserver {
+ public:
+  FindRelay(TerminalFace& terminal, const StopFlag& stop) : terminal_(terminal), stop_(stop) {}
+  void FolderEntered(const FindProgress& progress) override { terminal_.FolderEntered(progress); }
+  bool ShouldStop() override { return stop_.Raised(); }
+
+ private:
+  TerminalFace& terminal_;
+  const StopFlag& stop_;
+};
+
+// Exit status as a search's: 0 a folder of histories was found, 1 none was, 2 the root cannot
+// be walked or the report cannot be written; 128 + the signal that stopped the walk.
+int RunFindCommand(const CommandLine& line, TerminalFace& terminal) {
+  terminal.SetQuiet(line.quiet);
+  terminal.ShowProgressOnTerminal();
+  StopFlag stop;
+  const SignalStop signals(stop);
+  FindRelay relay(terminal, stop);
+  const Result<FindReport> report =
+      FindHistoryFolders(*line.find, {.crossDevices = line.crossDevices}, &relay);
+  if (!report) {
+    terminal.ShowWarning(Word(report.reason()));
+    return kExitRefused;
+  }
+  terminal.ShowFindReport(*report);
+  int status = report->folders.empty() ? kExitNothingFound : kExitDone;
+  if (!line.reportFile.empty()) {
+    if (const Result<> written = terminal.WriteFindJsonReport(*report, line.reportFile); !written) {
+      terminal.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
+                                  {line.reportFile, Word(written.reason())}));
+      status = kExitRefused;
+    }
+  }
+  return signals.Caught() != 0 ? 128 + signals.Caught() : status;
+}
+
 }  // namespace
 
 ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
@@ -148,7 +191,7 @@ ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
   if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
   // A search, an export and the reader read histories only: they keep no settings.
   const bool writes = !line.Refused() && !line.help && !line.version && !line.dryRun &&
-                      !line.search && !line.exportFormat && !line.read;
+                      !line.search && !line.exportFormat && !line.read && !line.find;
   return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
@@ -159,7 +202,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   CommandLine line = ParseCommandLine(arguments, settings);
   // Long switches are the terminal's way: their answers never open a window.
   const bool terminalOnly =
-      line.headless || line.search || windows == nullptr ||
+      line.headless || line.search || line.find || windows == nullptr ||
       (line.longForms && (line.Refused() || line.helpOnTerminal || line.version));
   FrontEnd& user = terminalOnly ? terminal : *windows;
   if (const Result<> problem = profile.TakeProblem(); !problem) {
@@ -188,6 +231,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
     user.ShowHelp(HelpReason::Asked);
     return kExitDone;
   }
+  if (line.find) return RunFindCommand(line, terminal);
   if (line.read) return user.ShowReader(*line.read);
   if (line.search) return RunSearchCommand(*line.search, settings, terminal);
   if (!line.headless) return user.RunDialog(settings, profile);

@@ -4,7 +4,9 @@
 
 #include "base/json_string.hpp"
 #include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
 #include "texts/export_text.hpp"
+#include "texts/find_text.hpp"
 #include "texts/reason_text.hpp"
 
 namespace palvarin {
@@ -183,6 +185,35 @@ std::string ExportReportJson(const ExportReport& report) {
     totals.Number("exported", report.Count(ExportOutcome::Exported));
     totals.Number("failed", report.Count(ExportOutcome::Failed));
     totals.Number("notRun", report.Count(ExportOutcome::NotRun));
+  }
+  out += '\n';
+  return out;
+}
+
+std::string FindReportJson(const FindReport& report) {
+  std::string out;
+  {
+    JsonObject object(out);
+    object.Bool("stopped", report.stopped);
+    AppendArray(object.Key("folders"), report.folders,
+                [](std::string& to, const HistoryFolder& folder) {
+                  JsonObject entry(to);
+                  entry.Text("folder", folder.folder);
+                  entry.Number("histories", static_cast<long long>(folder.histories));
+                  entry.Text("firstDate", folder.first ? FoundDate(folder.first) : "");
+                  entry.Text("lastDate", folder.last ? FoundDate(folder.last) : "");
+                  entry.Text("account", folder.account);
+                });
+    AppendArray(object.Key("problems"), report.problems,
+                [](std::string& to, const FolderProblem& problem) {
+                  JsonObject entry(to);
+                  entry.Text("folder", problem.folder);
+                  entry.Number("count", static_cast<long long>(problem.count));
+                  entry.Text("first", Word(problem.first));
+                });
+    JsonObject totals(object.Key("totals"));
+    totals.Number("folders", static_cast<long long>(report.foldersWalked));
+    totals.Number("files", static_cast<long long>(report.filesExamined));
   }
   out += '\n';
   return out;

@@ -13,6 +13,7 @@
 #include "texts/catalogue.hpp"
 #include "texts/cause_text.hpp"
 #include "texts/export_text.hpp"
+#include "texts/find_text.hpp"
 #include "texts/help_text.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
@@ -113,9 +114,22 @@ std::string FitColumns(const std::string& text, int columns) {
 
 void TerminalFrontEnd::ItemStarted(const JobProgress& item) {
   if (columns_ <= 0 || quiet_) return;
+  ShowProgressLine(ProgressLine(item));
+}
+
+void TerminalFrontEnd::FolderEntered(const FindProgress& progress) {
+  if (columns_ <= 0 || quiet_) return;
+  // A walk enters thousands of folders a second: more lines would only slow it down.
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastFolderShown_ < std::chrono::milliseconds(100)) return;
+  lastFolderShown_ = now;
+  ShowProgressLine(FindProgressLine(progress));
+}
+
+void TerminalFrontEnd::ShowProgressLine(const std::string& text) {
   // The line is escaped before it is cut, so no escape is cut in half. One column is kept
   // free: a terminal that wraps at the last column would start a new line.
-  const std::string line = FitColumns(PrintableText(ProgressLine(item)), columns_ - 1);
+  const std::string line = FitColumns(PrintableText(text), columns_ - 1);
   const std::lock_guard lock(progress_);
   err_ << '\r' << line << "\x1b[K" << std::flush;
   lineShown_ = true;
@@ -157,6 +171,24 @@ void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
   }
   out_.flush();
   err_.flush();
+}
+
+void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
+  EndProgress();
+  for (const std::string& problem : DescribeFindProblems(report)) ShowWarning(problem);
+  if (report.stopped) ShowWarning(FindStoppedText());
+  // Tabs and line breaks in a folder's name would break the line into other fields.
+  for (const HistoryFolder& folder : report.folders) {
+    out_ << OneLine(folder.folder) << '\t' << folder.histories << '\t' << FoundDate(folder.first)
+         << '\t' << FoundDate(folder.last) << '\t'
+         << (folder.account.empty() ? "-" : OneLine(folder.account)) << '\n';
+  }
+  out_.flush();
+  err_.flush();
+}
+
+Result<> TerminalFrontEnd::WriteFindJsonReport(const FindReport& report, const std::string& file) {
+  return WriteReportFile(file, FindReportJson(report));
 }
 
 int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {

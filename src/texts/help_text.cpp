@@ -101,6 +101,12 @@ std::string LongSwitchHelp() {
       {"--read PATH", "",
        Tr("open the reader window on a history file or a folder of them, to read without "
           "changing anything")},
+      {"--find ROOT", "",
+       Tr("list the folders under ROOT that hold message histories, found by their content: "
+          "the folder, the number of histories, the first and last date and the account "
+          "folder, tab-separated")},
+      {"--cross-devices", "",
+       Tr("let --find walk onto other file systems (mounted disks) below ROOT")},
   };
   constexpr std::size_t kWidth = 20;
   for (const LongForm& form : forms) {

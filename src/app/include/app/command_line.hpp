@@ -27,6 +27,8 @@ struct UsageProblem {
     BadFormat,           // "--export" takes html, text or jsonl, not `value`
     MissingExportPaths,  // an export lacks --first or --output
     NotWithRead,         // `argument` shapes a job, and "--read" opens the reader instead
+    NotWithFind,         // `argument` shapes a job or a search, not "--find"
+    NeedsFind,           // `argument` only shapes "--find", which was not given
   };
   Kind kind;
   std::string argument;
@@ -54,6 +56,9 @@ struct CommandLine {
   std::optional<ExportFormat> exportFormat;
   // "--read=PATH": open the reader window on a history file or a folder of them instead.
   std::optional<std::string> read;
+  // "--find=ROOT": list the folders under ROOT that hold histories.
+  std::optional<std::string> find;
+  bool crossDevices = false;  // "--cross-devices": --find walks onto other file systems too
 
   // An unknown argument, a value switch without its value, or a run of the wrong shape.
   bool Refused() const { return problem.has_value(); }
@@ -70,7 +75,8 @@ std::string VersionText();
 // A problem of a run without a window that the switches alone do not show: a path it needs is
 // missing from `settings` (an export's from the command line alone), or a switch that only
 // such a run takes was given without "/n"; of a search, a query without words, no "--first",
-// or a switch that only a merge job takes; of the reader, a switch of a job or a search.
+// or a switch that only a merge job takes; of the reader, a switch of a job or a search; of
+// "--find", a path or a switch of a job, a search or the reader.
 // Sets the line's first problem.
 void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 

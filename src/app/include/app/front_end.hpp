@@ -4,6 +4,7 @@
 
 #include "app/message_id.hpp"
 #include "base/result.hpp"
+#include "find/find_history_folders.hpp"
 #include "job/job_observer.hpp"
 #include "job/job_report.hpp"
 #include "job/refusal.hpp"
@@ -20,7 +21,7 @@ enum ExitStatus : int {
   kExitDone = 0,
   kExitPairFailed = 1,
   kExitRefused = 2,
-  kExitNothingFound = 1,  // a search that matched no message
+  kExitNothingFound = 1,  // a search that matched no message, a walk that found no history
 };
 
 // Why the help is shown.
@@ -46,8 +47,8 @@ class FrontEnd {
 };
 
 // The terminal's side of start-up besides FrontEnd: what a command line and a run without a
-// window need, and the job's progress.
-class TerminalFace : public FrontEnd, public JobObserver {
+// window need, and the progress of a job or a walk for histories.
+class TerminalFace : public FrontEnd, public JobObserver, public FindObserver {
  public:
   // The version and licence.
   virtual void ShowVersion() = 0;
@@ -64,6 +65,9 @@ class TerminalFace : public FrontEnd, public JobObserver {
   // What an export did, on the terminal and as JSON in `file`.
   virtual void ShowExportReport(const ExportReport& report) = 0;
   virtual Result<> WriteExportJsonReport(const ExportReport& report, const std::string& file) = 0;
+  // The folders a walk found, and what it could not read.
+  virtual void ShowFindReport(const FindReport& report) = 0;
+  virtual Result<> WriteFindJsonReport(const FindReport& report, const std::string& file) = 0;
 };
 
 }  // namespace palvarin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
 #include <mutex>
 #include <string>
@@ -43,6 +44,13 @@ class TerminalFrontEnd : public TerminalFace {
   // As a job's report.
   void ShowExportReport(const ExportReport& report) override;
   Result<> WriteExportJsonReport(const ExportReport& report, const std::string& file) override;
+  // The progress line of a walk, rewritten a few times a second at most.
+  void FolderEntered(const FindProgress& progress) override;
+  // One line per folder found on standard output, tab-separated: the folder, the number of
+  // histories, the first and last date, the account folder ("-" for none); what could not be
+  // read on standard error, once per folder.
+  void ShowFindReport(const FindReport& report) override;
+  Result<> WriteFindJsonReport(const FindReport& report, const std::string& file) override;
 
   // Shows one progress line on standard error, rewritten in place as items start and cut to
   // `columns`: for a terminal only, where "\r" and the erase-line code mean something.
@@ -55,6 +63,8 @@ class TerminalFrontEnd : public TerminalFace {
                   const std::string& stopped, const std::string& totals);
   // Erases the progress line, so that what follows starts on a clean line.
   void EndProgress();
+  // Shows `line` as the progress line.
+  void ShowProgressLine(const std::string& line);
 
   std::ostream& out_;
   std::ostream& err_;
@@ -62,6 +72,7 @@ class TerminalFrontEnd : public TerminalFace {
   int columns_ = 0;  // 0: no progress line
   std::mutex progress_;
   bool lineShown_ = false;
+  std::chrono::steady_clock::time_point lastFolderShown_{};
 };
 
 }  // namespace palvarin

@@ -7,6 +7,7 @@
 // A seam for proving data safety: every file-system operation that changes or creates a
 // file asks here first (or, where the call itself must fail, goes through here), so tests
 // can make the N-th one fail or kill the process there; reading a history goes through Read.
+// A walk for histories asks before it opens each folder below its root (failing: EACCES).
 // Unarmed, it only counts. Armed from a test, or from the environment for a whole process:
 //   PALVARIN_FAULT_AT=N     the N-th operation fails (as if the disk refused it)
 //   PALVARIN_CRASH_AT=N     the process dies (SIGKILL) just before the N-th operation

@@ -1,0 +1,39 @@
+#include "texts/find_text.hpp"
+
+#include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
+#include "texts/progress_text.hpp"
+
+namespace palvarin {
+
+std::string FoundDate(const std::optional<TimeValue>& time) {
+  if (!time) return "-";
+  std::string date = FormatTime(*time, "%Y-%m-%d");
+  return date.empty() ? "-" : date;
+}
+
+std::string FindProgressLine(const FindProgress& progress) {
+  return Format(Tr("{0} folders, {1} files, {2} histories — {3}"),
+                {FormatCount(progress.folders), FormatCount(progress.files),
+                 FormatCount(progress.histories), progress.folder});
+}
+
+std::vector<std::string> DescribeFindProblems(const FindReport& report) {
+  std::vector<std::string> lines;
+  for (const FolderProblem& problem : report.problems) {
+    if (problem.count == 1) {
+      lines.push_back(Format(Tr("not read: {0}"), {Word(problem.first)}));
+    } else {
+      lines.push_back(Format(TrN("not read: {0} item in {1}; the first: {2}",
+                                 "not read: {0} items in {1}; the first: {2}", problem.count),
+                             {FormatCount(problem.count), problem.folder, Word(problem.first)}));
+    }
+  }
+  return lines;
+}
+
+std::string FindStoppedText() {
+  return std::string(Tr("stopped: the folders listed are those found until then"));
+}
+
+}  // namespace palvarin

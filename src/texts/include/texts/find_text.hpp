@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "find/find_history_folders.hpp"
+#include "time/time_value.hpp"
+
+namespace palvarin {
+
+// The local date of `time` as "YYYY-MM-DD"; "-" when there is none.
+std::string FoundDate(const std::optional<TimeValue>& time);
+
+// How far a walk has come: "12,345 folders, 678,901 files, 42 histories — /media/old/...".
+std::string FindProgressLine(const FindProgress& progress);
+
+// One warning per folder with something that could not be read: what, and how many.
+std::vector<std::string> DescribeFindProblems(const FindReport& report);
+
+// Said when a walk was stopped before its end.
+std::string FindStoppedText();
+
+}  // namespace palvarin

@@ -1,0 +1,132 @@
+// The walk for history folders on a tree built to trap it: a link loop, named pipes, a folder it
+// may not open, other XML, damaged histories, and accounts inside accounts.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "files/io_faults.hpp"
+#include "find/find_history_folders.hpp"
+#include "history_sniff.hpp"
+#include "support/history_builder.hpp"
+#include "support/test_support.hpp"
+#include "texts/find_text.hpp"
+
+namespace palvarin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::WriteFile;
+
+struct Expected {
+  std::string folder;  // below the root
+  std::size_t histories;
+  std::string first, last;  // local dates
+  std::string account;      // below the root; empty: none
+};
+
+TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
+  const test::ScopedTimeZone zone("Asia/Tokyo");
+  const test::TempFolder folder;
+  const fs::path root = folder / "disk";
+  const fs::path account = root / "My Received Files" / "alice1234567";
+  const fs::path nested = account / "old pc" / "bob7654321";
+  for (const fs::path& made : {account / "History", nested / "History", root / "plain",
+                               root / "other", root / "A-locked"}) {
+    fs::create_directories(made);
+  }
+  WriteFile(account / "History" / "bob.xml", test::HistoryText({{"2006/01/23", "12:00:00", "hi"},
+                                                                {"2006/03/01", "23:30:00", "yo"}}));
+  // Found by content, whatever the name.
+  WriteFile(account / "History" / "carol.dat", test::OneMessageHistory("x"));
+  WriteFile(account / "History" / "notes.xml", "<?xml version=\"1.0\"?>\n<notes><Log/></notes>");
+  WriteFile(nested / "History" / "dave.xml",
+            test::HistoryText({{"2004/12/31", "20:00:00", "late"}}));
+  ASSERT_EQ(::mkfifo((nested / "History" / "pipe.xml").c_str(), 0600), 0);
+  WriteFile(root / "plain" / "eve.xml", test::HistoryText({{"2009/07/07", "07:07:07", "x"}}));
+  // No entries: a Log, but no history.
+  WriteFile(root / "other" / "empty.xml", "<Log/>");
+  WriteFile(root / "other" / "broken1.xml", "<Log><Message Date=");
+  WriteFile(root / "other" / "broken2.xml", "<Log><Message/><Message/>");
+  WriteFile(root / "other" / "page.html", "<!DOCTYPE html><html></html>");
+  ASSERT_EQ(::mkfifo((root / "other" / "pipe").c_str(), 0600), 0);
+  fs::create_directory_symlink("..", root / "other" / "loop");
+  fs::create_symlink(account / "History" / "bob.xml", root / "other" / "link.xml");
+  WriteFile(root / "A-locked" / "frank.xml", test::OneMessageHistory("locked"));
+  fs::permissions(root / "A-locked", fs::perms::none);
+
+  // "A-locked" is the first folder the walk opens below the root: the seam refuses it even to
+  // root, who could open it.
+  faults::Arm(1);
+  const Result<FindReport> report = FindHistoryFolders(root.string(), {}, nullptr);
+  faults::Arm(0);
+  fs::permissions(root / "A-locked", fs::perms::owner_all);
+  ASSERT_TRUE(report) << Said(report);
+
+  const std::string below = "My Received Files/alice1234567";
+  const Expected expected[] = {
+      {below + "/History", 2, "2006-01-23", "2006-03-01", below},
+      {below + "/old pc/bob7654321/History", 1, "2004-12-31", "2004-12-31",
+       below + "/old pc/bob7654321"},
+      {"plain", 1, "2009-07-07", "2009-07-07", ""},
+  };
+  ASSERT_EQ(report->folders.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const HistoryFolder& found = report->folders[i];
+    const Expected& row = expected[i];
+    EXPECT_EQ(found.folder, (root / row.folder).string());
+    EXPECT_EQ(found.histories, row.histories) << row.folder;
+    EXPECT_EQ(FoundDate(found.first), row.first) << row.folder;
+    EXPECT_EQ(FoundDate(found.last), row.last) << row.folder;
+    EXPECT_EQ(found.account, row.account.empty() ? "" : (root / row.account).string())
+        << row.folder;
+  }
+  // Once per folder: the one it could not open, and the two damaged histories together.
+  ASSERT_EQ(report->problems.size(), 2u);
+  EXPECT_EQ(report->problems[0].folder, (root / "A-locked").string());
+  EXPECT_EQ(report->problems[0].first.kind, ReasonKind::CannotOpen);
+  EXPECT_EQ(report->problems[1].folder, (root / "other").string());
+  EXPECT_EQ(report->problems[1].count, 2u);
+  EXPECT_FALSE(report->stopped);
+}
+
+TEST(FindHistoryFolders, RefusesARootThatIsNoFolder) {
+  const test::TempFolder folder;
+  WriteFile(folder / "a.xml", test::OneMessageHistory("x"));
+  for (const fs::path& root : {folder / "a.xml", folder / "missing"}) {
+    const Result<FindReport> report = FindHistoryFolders(root.string(), {}, nullptr);
+    EXPECT_FALSE(report) << root;
+    EXPECT_EQ(report.reason().path, root.string());
+  }
+}
+
+TEST(FindHistoryFolders, ReadsTheFirstBytesAsFarAsTheFirstElement) {
+  const struct {
+    std::string_view head;
+    bool wholeFile;
+    HeadVerdict verdict;
+  } rows[] = {
+      {"<?xml version=\"1.0\"?>\r\n<?xml-stylesheet href='x'?>\r\n<Log First=\"1\">", false,
+       HeadVerdict::LogRoot},
+      {"\xEF\xBB\xBF<!-- <notes> -->\n<Log>", false, HeadVerdict::LogRoot},
+      {"<Log/>", true, HeadVerdict::LogRoot},
+      {"<Logger>", false, HeadVerdict::NotHistory},
+      {"<log>", false, HeadVerdict::NotHistory},
+      {"<!DOCTYPE Log><Log>", false, HeadVerdict::NotHistory},
+      {"hello <Log>", false, HeadVerdict::NotHistory},
+      {"", true, HeadVerdict::NotHistory},
+      // Cut short before the first element: only the whole file can tell.
+      {"<?xml version=\"1.0\"", false, HeadVerdict::Undecided},
+      {"<?xml version=\"1.0\"", true, HeadVerdict::NotHistory},
+      {"<!-- long", false, HeadVerdict::Undecided},
+      {"\n<Lo", false, HeadVerdict::Undecided},
+      {"<Log", false, HeadVerdict::Undecided},
+      {std::string_view("<\0L\0o\0g\0", 8), false, HeadVerdict::Undecided},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ReadHead(row.head, row.wholeFile), row.verdict) << row.head;
+  }
+}
+
+}  // namespace
+}  // namespace palvarin
