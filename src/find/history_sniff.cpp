@@ -1,6 +1,8 @@
 #include "history_sniff.hpp"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "history/log_document.hpp"
 #include "merge/entry_times.hpp"
@@ -10,16 +12,22 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-}  // namespace
-
-HeadVerdict ReadHead(std::string_view head, bool wholeFile) {
-  const HeadVerdict cutShort = wholeFile ? HeadVerdict::NotHistory : HeadVerdict::Undecided;
-  if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
-  // UTF-16 and UTF-32 (with or without a byte order mark) are left to the real parse.
-  if (head.size() >= 2 &&
-      (head[0] == '\0' || head[1] == '\0' || static_cast<unsigned char>(head[0]) >= 0xFE)) {
-    return HeadVerdict::Undecided;
+// The ASCII characters of a UTF-16 head (`low`: the byte of each pair that holds them), up
+// to the first other character; whether they were all.
+std::pair<std::string, bool> NarrowUtf16(std::string_view head, std::size_t low) {
+  std::string narrow;
+  std::size_t at = 0;
+  for (; at + 1 < head.size(); at += 2) {
+    const char c = head[at + low];
+    if (head[at + 1 - low] != '\0' || c == '\0' || static_cast<unsigned char>(c) >= 0x80) break;
+    narrow += c;
   }
+  return {std::move(narrow), at + 1 >= head.size()};
+}
+
+// ReadHead of text in which ASCII is ASCII.
+HeadVerdict ReadMarkup(std::string_view head, bool wholeFile) {
+  const HeadVerdict cutShort = wholeFile ? HeadVerdict::NotHistory : HeadVerdict::Undecided;
   for (;;) {
     const std::size_t at = std::find_if_not(head.begin(), head.end(), IsBlank) - head.begin();
     head.remove_prefix(at);
@@ -43,6 +51,30 @@ HeadVerdict ReadHead(std::string_view head, bool wholeFile) {
     if (end == std::string_view::npos) return cutShort;
     head.remove_prefix(end + closing.size());
   }
+}
+
+}  // namespace
+
+HeadVerdict ReadHead(std::string_view head, bool wholeFile) {
+  if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+  // UTF-32, rare: left to the real parse. A NUL in any other text but UTF-16 says that it is
+  // no history, which may hold none: a picture, a program, a database.
+  if (head.starts_with(std::string_view("\0\0\xFE\xFF", 4)) ||
+      head.starts_with(std::string_view("\xFF\xFE\0\0", 4)) ||
+      head.starts_with(std::string_view("<\0\0\0", 4)) ||
+      head.starts_with(std::string_view("\0\0\0<", 4))) {
+    return HeadVerdict::Undecided;
+  }
+  std::size_t low = 2;  // not UTF-16
+  if (head.starts_with("\xFF\xFE") || head.starts_with(std::string_view("<\0", 2))) low = 0;
+  if (head.starts_with("\xFE\xFF") || head.starts_with(std::string_view("\0<", 2))) low = 1;
+  if (low == 2) {
+    if (head.find('\0') != std::string_view::npos) return HeadVerdict::NotHistory;
+    return ReadMarkup(head, wholeFile);
+  }
+  if (static_cast<unsigned char>(head[0]) >= 0xFE) head.remove_prefix(2);
+  const auto [narrow, all] = NarrowUtf16(head, low);
+  return ReadMarkup(narrow, wholeFile && all);
 }
 
 Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTimeCache& hours) {

@@ -122,6 +122,11 @@ TEST(FindHistoryFolders, ReadsTheFirstBytesAsFarAsTheFirstElement) {
       {"\n<Lo", false, HeadVerdict::Undecided},
       {"<Log", false, HeadVerdict::Undecided},
       {std::string_view("<\0L\0o\0g\0", 8), false, HeadVerdict::Undecided},
+      // UTF-16 is read through its ASCII characters; other bytes with a NUL hold no history.
+      {std::string_view("\xFF\xFE<\0L\0o\0g\0>\0", 12), false, HeadVerdict::LogRoot},
+      {std::string_view("\xFE\xFF\0<\0n\0o\0t\0e\0>", 14), false, HeadVerdict::NotHistory},
+      {std::string_view("\xFF\xD8\xFF\xE0\0\x10JFIF", 10), false, HeadVerdict::NotHistory},
+      {std::string_view("<?xml?>\0<Log>", 14), false, HeadVerdict::NotHistory},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(ReadHead(row.head, row.wholeFile), row.verdict) << row.head;
