@@ -131,6 +131,10 @@ std::string TerminalHelpText() {
   text +=
       Tr("A search exits with 0 when a message matched, 1 when none did, 2 when the command "
          "line was refused or there is nothing at the path.");
+  text += '\n';
+  text +=
+      Tr("--find exits with 0 when a folder of histories was found, 1 when none was, 2 when the "
+         "command line was refused or the root is no folder that can be opened.");
   return text;
 }
 
