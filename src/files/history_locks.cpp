@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 
 #include "file_failure.hpp"
 #include "lock_folder.hpp"
@@ -37,24 +38,54 @@ class PlaceHash {
   std::uint64_t hash_ = 0xcbf29ce484222325ULL;
 };
 
-// The byte of the lock file that stands for the file at `path`; none when its folder does not
-// exist, so that no file can be there to guard. Distinct places share a byte only by a hash
-// collision, which costs a needless wait and nothing else.
-std::optional<off_t> LockByte(const std::string& path) {
-  std::error_code error;
-  std::filesystem::path place = std::filesystem::weakly_canonical(path, error);
-  if (error) place = std::filesystem::absolute(path, error).lexically_normal();
-  struct stat folder {};
-  if (::stat(place.parent_path().c_str(), &folder) != 0) return std::nullopt;
-  const std::uint64_t device = folder.st_dev;
-  const std::uint64_t inode = folder.st_ino;
-  const std::string name = place.filename().string();
-  PlaceHash hash;
-  hash.Add(&device, sizeof device);
-  hash.Add(&inode, sizeof inode);
-  hash.Add(name.data(), name.size());
-  return static_cast<off_t>(hash.Value() >> 2);  // a positive offset
-}
+// Where a file is: its folder's device and inode, and its name. A job names thousands of files
+// in a few folders, so each folder is looked up once, and a path is resolved whole only when
+// it is a link itself (or names no plain entry), which must lead to where the link points.
+class PlaceFinder {
+ public:
+  // The byte of the lock file that stands for the file at `path`; none when its folder does
+  // not exist, so that no file can be there to guard. Distinct places share a byte only by a
+  // hash collision, which costs a needless wait and nothing else.
+  std::optional<off_t> LockByte(const std::string& path) {
+    std::filesystem::path place(path);
+    struct stat entry {};
+    const std::filesystem::path name = place.filename();
+    if (name.empty() || name == "." || name == ".." ||
+        (::lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode))) {
+      std::error_code error;
+      place = std::filesystem::weakly_canonical(path, error);
+      if (error) place = std::filesystem::absolute(path, error).lexically_normal();
+    }
+    const std::optional<Folder> folder = FolderOf(place.parent_path());
+    if (!folder) return std::nullopt;
+    const std::string leaf = place.filename().string();
+    PlaceHash hash;
+    hash.Add(&folder->device, sizeof folder->device);
+    hash.Add(&folder->inode, sizeof folder->inode);
+    hash.Add(leaf.data(), leaf.size());
+    return static_cast<off_t>(hash.Value() >> 2);  // a positive offset
+  }
+
+ private:
+  struct Folder {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+  };
+
+  std::optional<Folder> FolderOf(const std::filesystem::path& folder) {
+    const std::string key = folder.empty() ? std::string(".") : folder.string();
+    if (const auto known = folders_.find(key); known != folders_.end()) return known->second;
+    std::optional<Folder> found;
+    if (struct stat info{}; ::stat(key.c_str(), &info) == 0) {
+      found =
+          Folder{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    }
+    folders_.emplace(key, found);
+    return found;
+  }
+
+  std::unordered_map<std::string, std::optional<Folder>> folders_;
+};
 
 // An exclusive lock of one byte, owned by the open file description: threads and processes
 // alike exclude each other, and closing the file frees it.
@@ -84,8 +115,9 @@ Result<> HistoryLocks::Acquire(const std::vector<std::string>& paths,
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd_ < 0) return Fail(FileFailure(ReasonKind::CannotOpenLockFile, file, errno));
   std::vector<off_t> bytes;
+  PlaceFinder places;
   for (const std::string& path : paths) {
-    if (const auto byte = LockByte(path)) bytes.push_back(*byte);
+    if (const auto byte = places.LockByte(path)) bytes.push_back(*byte);
   }
   std::sort(bytes.begin(), bytes.end());
   bytes.erase(std::unique(bytes.begin(), bytes.end()), bytes.end());
