@@ -4,15 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <thread>
 
 #include "file_failure.hpp"
+#include "lock_bytes.hpp"
 #include "lock_folder.hpp"
 
 namespace palvarin {
@@ -23,48 +21,20 @@ constexpr const char* kLockFileName = "histories.lock";
 // beside a system call.
 constexpr std::chrono::milliseconds kRetryPause{20};
 
-// FNV-1a, spelled out: the place of a lock must not change between builds of the program.
-class PlaceHash {
- public:
-  void Add(const void* bytes, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      hash_ = (hash_ ^ static_cast<const unsigned char*>(bytes)[i]) * 0x100000001b3ULL;
-    }
-  }
-  std::uint64_t Value() const { return hash_; }
-
- private:
-  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
-};
-
-// The byte of the lock file that stands for the file at `path`; none when its folder does not
-// exist, so that no file can be there to guard. Distinct places share a byte only by a hash
-// collision, which costs a needless wait and nothing else.
-std::optional<off_t> LockByte(const std::string& path) {
-  std::error_code error;
-  std::filesystem::path place = std::filesystem::weakly_canonical(path, error);
-  if (error) place = std::filesystem::absolute(path, error).lexically_normal();
-  struct stat folder {};
-  if (::stat(place.parent_path().c_str(), &folder) != 0) return std::nullopt;
-  const std::uint64_t device = folder.st_dev;
-  const std::uint64_t inode = folder.st_ino;
-  const std::string name = place.filename().string();
-  PlaceHash hash;
-  hash.Add(&device, sizeof device);
-  hash.Add(&inode, sizeof inode);
-  hash.Add(name.data(), name.size());
-  return static_cast<off_t>(hash.Value() >> 2);  // a positive offset
-}
-
-// An exclusive lock of one byte, owned by the open file description: threads and processes
-// alike exclude each other, and closing the file frees it.
-struct flock ByteLock(off_t byte) {
+// A lock of one byte, owned by the open file description: threads and processes alike exclude
+// each other, and closing the file frees it.
+struct flock ByteLock(off_t byte, short kind) {
   struct flock lock {};
-  lock.l_type = F_WRLCK;
+  lock.l_type = kind;
   lock.l_whence = SEEK_SET;
   lock.l_start = byte;
   lock.l_len = 1;
   return lock;
+}
+
+bool IsLink(const std::string& path) {
+  struct stat entry {};
+  return ::lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
 }
 
 }  // namespace
@@ -77,20 +47,38 @@ Result<> HistoryLocks::Fail(Failure failure) {
 Result<> HistoryLocks::Acquire(const std::vector<std::string>& paths,
                                const std::function<void()>& waiting,
                                const std::function<bool()>& keepWaiting) {
+  LockBytes places;
+  for (const std::string& path : paths) places.AddFile(path);
+  return Take(places, waiting, keepWaiting);
+}
+
+Result<> HistoryLocks::AcquireFolders(const std::vector<std::string>& folders,
+                                      const std::vector<std::string>& names,
+                                      const std::function<void()>& waiting,
+                                      const std::function<bool()>& keepWaiting) {
+  LockBytes places;
+  for (const std::string& folder : folders) {
+    places.AddFolder(folder);
+    // A link in the folder leads elsewhere: the folder's byte does not cover where it points.
+    for (const std::string& name : names) {
+      if (const std::string path = (std::filesystem::path(folder) / name).string(); IsLink(path)) {
+        places.AddFile(path);
+      }
+    }
+  }
+  return Take(places, waiting, keepWaiting);
+}
+
+Result<> HistoryLocks::Take(const LockBytes& places, const std::function<void()>& waiting,
+                            const std::function<bool()>& keepWaiting) {
   Release();
   const Result<std::filesystem::path> folder = LockFolder();
   if (!folder) return Fail({folder.reason()});
   const auto file = *folder / kLockFileName;
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd_ < 0) return Fail(FileFailure(ReasonKind::CannotOpenLockFile, file, errno));
-  std::vector<off_t> bytes;
-  for (const std::string& path : paths) {
-    if (const auto byte = LockByte(path)) bytes.push_back(*byte);
-  }
-  std::sort(bytes.begin(), bytes.end());
-  bytes.erase(std::unique(bytes.begin(), bytes.end()), bytes.end());
-  for (const off_t byte : bytes) {
-    struct flock lock = ByteLock(byte);
+  for (const auto& [byte, kind] : places.Bytes()) {
+    struct flock lock = ByteLock(byte, kind);
     // Tries again and again rather than one blocking wait, which could not be called off.
     while (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
       if (errno != EAGAIN && errno != EACCES && errno != EINTR) {

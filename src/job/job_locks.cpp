@@ -10,16 +10,12 @@
 namespace palvarin {
 namespace {
 
-// Every path of every name of the two input folders, in the inputs and the output.
-std::vector<std::string> FolderJobFiles(const JobOptions& job, const std::string& output) {
+// Every name of the two input folders.
+std::vector<std::string> FolderJobNames(const JobOptions& job) {
   std::vector<JobWarning> unused;  // a folder that cannot be listed is reported by the job itself
   std::set<std::string> names = ListHistoryFiles(FolderPrefix(job.first), unused);
   names.merge(ListHistoryFiles(FolderPrefix(job.second), unused));
-  std::vector<std::string> paths;
-  for (const std::string& folder : {job.first, job.second, output}) {
-    for (const std::string& name : names) paths.push_back(FolderPrefix(folder) + name);
-  }
-  return paths;
+  return {names.begin(), names.end()};
 }
 
 }  // namespace
@@ -31,11 +27,14 @@ Result<> LockJobFiles(const JobOptions& job, HistoryLocks& locks,
   if (!job.folders) {
     return locks.Acquire({job.first, job.second, output}, waiting, keepWaiting);
   }
-  for (std::vector<std::string> files = FolderJobFiles(job, output);;) {
-    if (Result<> locked = locks.Acquire(files, waiting, keepWaiting); !locked) return locked;
-    std::vector<std::string> now = FolderJobFiles(job, output);
-    if (now == files) return {};
-    files = std::move(now);
+  const std::vector<std::string> folders{job.first, job.second, output};
+  for (std::vector<std::string> names = FolderJobNames(job);;) {
+    if (Result<> locked = locks.AcquireFolders(folders, names, waiting, keepWaiting); !locked) {
+      return locked;
+    }
+    std::vector<std::string> now = FolderJobNames(job);
+    if (now == names) return {};
+    names = std::move(now);
   }
 }
 

@@ -8,11 +8,12 @@
 namespace palvarin {
 
 // Locks every history file the job may read or write, from before it reads any
-// until `locks` lets go: both inputs and the output of a file job; for a folder job each name
-// found in either input folder, in all its folders. A folder's list is read again once the
-// locks are held (another job may have added names while this one waited) until it stays the
-// same. `waiting` and `keepWaiting` are those of HistoryLocks::Acquire. Fails when the locks
-// cannot be kept, or with ECANCELED when `keepWaiting` ended a wait.
+// until `locks` lets go: both inputs and the output of a file job; for a folder job its
+// folders whole, and where a name found in either input folder is a link in one of them, the
+// file it leads to. A folder's list is read again once the locks are held (another job may
+// have added a link while this one waited) until it stays the same. `waiting` and `keepWaiting` are
+// those of HistoryLocks::Acquire. Fails when the locks cannot be kept, or with ECANCELED when
+// `keepWaiting` ended a wait.
 Result<> LockJobFiles(const JobOptions& job, HistoryLocks& locks,
                       const std::function<void()>& waiting,
                       const std::function<bool()>& keepWaiting);

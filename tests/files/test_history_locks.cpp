@@ -45,18 +45,31 @@ class LockTest : public ::testing::Test {
     }
   }
 
+  // Files, or with `folders` a folder job's folders and the names it found in them.
+  struct Hold {
+    std::vector<std::string> paths;
+    bool folders = false;
+    std::vector<std::string> names = {};
+
+    Result<> TakeIn(HistoryLocks& locks, const std::function<void()>& waiting,
+                    const std::function<bool()>& keepWaiting) const {
+      return folders ? locks.AcquireFolders(paths, names, waiting, keepWaiting)
+                     : locks.Acquire(paths, waiting, keepWaiting);
+    }
+  };
+
   // Whether a job that wants `wanted` has to wait while another holds `held`.
-  bool Meet(const std::vector<std::string>& held, const std::vector<std::string>& wanted) {
+  bool Meet(const Hold& held, const Hold& wanted) {
     HistoryLocks holder;
-    const Result<> holding = holder.Acquire(
-        held, [] { ADD_FAILURE() << "nobody else holds it"; }, Never);
+    const Result<> holding = held.TakeIn(
+        holder, [] { ADD_FAILURE() << "nobody else holds it"; }, Never);
     EXPECT_TRUE(holding) << Said(holding);
     std::promise<bool> waited;
     std::thread second([&] {
       HistoryLocks locks;
       bool told = false;
-      const Result<> locked = locks.Acquire(
-          wanted,
+      const Result<> locked = wanted.TakeIn(
+          locks,
           [&] {
             told = true;
             waited.set_value(true);
@@ -101,7 +114,7 @@ TEST_P(LockPlaces, PathsToOnePlaceShareALock) {
   WriteFile(files_ / "b" / "contact.xml", "<Log/>");
   fs::create_symlink(files_ / "a" / "contact.xml", files_ / "link.xml");
   fs::create_symlink("a", files_ / "alias");
-  EXPECT_EQ(Meet({(files_ / row.held).string()}, {(files_ / row.wanted).string()}), row.meet);
+  EXPECT_EQ(Meet({{(files_ / row.held).string()}}, {{(files_ / row.wanted).string()}}), row.meet);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -116,6 +129,42 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceRow{"NoSuchFolder", "a/contact.xml", "missing/contact.xml", false}),
     test::RowName);
 
+// A folder job holds its folders whole: it meets every file in them, links followed, and
+// every job holding one of them, and nothing else. A name "dir:x" is the folder x as a folder
+// job holds it. In files_: a/contact.xml, b/contact.xml, b/link.xml -> a/contact.xml, alias -> a,
+// and an empty folder c.
+class FolderLockPlaces : public LockTest, public ::testing::WithParamInterface<PlaceRow> {
+ protected:
+  Hold HoldOf(const std::string& spec) {
+    if (spec.rfind("dir:", 0) != 0) return {{(files_ / spec).string()}};
+    return {{(files_ / spec.substr(4)).string()}, true, {"contact.xml", "link.xml"}};
+  }
+};
+
+TEST_P(FolderLockPlaces, AFolderMeetsWhatIsInIt) {
+  const PlaceRow& row = GetParam();
+  fs::create_directories(files_ / "a");
+  fs::create_directories(files_ / "b");
+  fs::create_directories(files_ / "c");
+  WriteFile(files_ / "a" / "contact.xml", "<Log/>");
+  WriteFile(files_ / "b" / "contact.xml", "<Log/>");
+  fs::create_symlink(files_ / "a" / "contact.xml", files_ / "b" / "link.xml");
+  fs::create_symlink("a", files_ / "alias");
+  EXPECT_EQ(Meet(HoldOf(row.held), HoldOf(row.wanted)), row.meet);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, FolderLockPlaces,
+    ::testing::Values(PlaceRow{"FileInTheFolder", "dir:a", "a/contact.xml", true},
+                      PlaceRow{"FileNotThereYet", "dir:a", "alias/new.xml", true},
+                      PlaceRow{"FolderOfAHeldFile", "a/contact.xml", "dir:a", true},
+                      PlaceRow{"WhereALinkLeads", "dir:b", "a/contact.xml", true},
+                      PlaceRow{"FolderLinkingIntoAHeldOne", "dir:a", "dir:b", true},
+                      PlaceRow{"FolderByItsAlias", "dir:alias", "dir:a", true},
+                      PlaceRow{"FileElsewhere", "dir:a", "b/contact.xml", false},
+                      PlaceRow{"OtherFolder", "dir:a", "dir:c", false}),
+    test::RowName);
+
 // Every save puts a new file (a new inode) in the old one's place: the lock still holds it.
 TEST_F(LockTest, AFileReplacedByANewOneKeepsItsLock) {
   const auto path = files_ / "contact.xml";
@@ -126,7 +175,7 @@ TEST_F(LockTest, AFileReplacedByANewOneKeepsItsLock) {
   WriteFile(files_ / "new.xml", "<Log></Log>");
   fs::rename(files_ / "new.xml", path);
   holder.Release();
-  EXPECT_TRUE(Meet({path.string()}, {path.string()}));
+  EXPECT_TRUE(Meet({{path.string()}}, {{path.string()}}));
 }
 
 // A wait called off (a stop while another job holds a file) ends with ECANCELED and lets go

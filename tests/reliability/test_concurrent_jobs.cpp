@@ -305,25 +305,29 @@ bool Held(const fs::path& path) {
 }
 
 // A job locks every history it may read or write, its output too: an overwrite job whose
-// input is that output must wait, or it could write over it.
+// input is that output must wait, or it could write over it. A folder job holds its folders
+// whole, names it has not seen included.
 TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
   test::TempFolder root;
-  for (const char* pc : {"pc1", "pc2", "out"}) fs::create_directories(root / pc);
+  for (const char* pc : {"pc1", "pc2", "out", "other"}) fs::create_directories(root / pc);
   WriteFile(root / "pc1" / "alice.xml", PcHistory("first", 3, 0));
   WriteFile(root / "pc2" / "bob.xml", PcHistory("second pc", 4, 1));
   const struct {
     const char* name;
     MergeSettings job;
     std::vector<const char*> locked;
+    const char* free;
   } rows[] = {
       {"FileJobToOtherFile",
        test::JobSettings(InTarget::File, root / "pc1" / "alice.xml", root / "pc2" / "bob.xml",
                          root / "out" / "alice.xml"),
-       {"pc1/alice.xml", "pc2/bob.xml", "out/alice.xml"}},
+       {"pc1/alice.xml", "pc2/bob.xml", "out/alice.xml"},
+       "out/carol.xml"},
       {"FolderJobToOtherFolder",
        test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2", root / "out"),
        {"pc1/alice.xml", "pc2/alice.xml", "out/alice.xml", "pc1/bob.xml", "pc2/bob.xml",
-        "out/bob.xml"}},
+        "out/bob.xml", "out/carol.xml"},
+       "other/carol.xml"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -333,7 +337,7 @@ TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
         [] { return false; });
     ASSERT_TRUE(locked) << Said(locked);
     for (const char* path : row.locked) EXPECT_TRUE(Held(root / path)) << path;
-    EXPECT_FALSE(Held(root / "out" / "carol.xml"));
+    EXPECT_FALSE(Held(root / row.free));
   }
 }
 
