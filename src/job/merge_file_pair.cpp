@@ -166,13 +166,6 @@ bool IsPairUnchanged(const std::string& first, const std::string& second) {
          one->lastWrite == two->lastWrite;
 }
 
-void RecordMergeTime(PairReport& pair, ProfileStore& profile) {
-  if (!WriteMergeTime(profile, pair.first, pair.second, pair.heldByBoth)) {
-    pair.warnings.push_back(PairWarning::MergeTimeNotRecorded);
-  }
-  pair.heldByBoth = {};
-}
-
 PairReport MergeFilePair(const std::string& first, const std::string& second,
                          const std::string& output, const PairOptions& options,
                          ProfileStore& profile) {
@@ -195,7 +188,6 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
     return report;
   }
   report.outcome = PairOutcome::Merged;
-  if (options.recordMergeTime && !options.dryRun) RecordMergeTime(report, profile);
   return report;
 }
 

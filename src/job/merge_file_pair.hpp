@@ -17,7 +17,8 @@ struct PairOptions {
   bool applyArchiveRule = false;
   // Off when the pair's files are brought level later (the copy back of an overwrite job):
   // a time recorded before both files hold the merge would archive away the entries that the
-  // second file has not received yet.
+  // second file has not received yet. The caller records it (RecordMergeTime, MergeTimeBatch)
+  // once both files hold the merge.
   bool recordMergeTime = true;
   // Read and merge, write nothing: no backup, no output, no merge time.
   bool dryRun = false;
@@ -35,11 +36,9 @@ PairReport NotRunPair(const std::string& first, const std::string& second,
 // reached through two paths is never unchanged.
 bool IsPairUnchanged(const std::string& first, const std::string& second);
 
-// Records the current time as the last merge of a merged pair; a warning when it cannot.
-void RecordMergeTime(PairReport& pair, ProfileStore& profile);
-
 // Merges two history files into `output` (which may be the first input): the unchanged skip,
-// backups, the archive cut-off, the merge, an atomic save, the merge-time record. A failed
+// backups, the archive cut-off, the merge, an atomic save; the merge-time record is the
+// caller's, from the report's heldByBoth. A failed
 // pair writes nothing but the backups it made, and says why.
 PairReport MergeFilePair(const std::string& first, const std::string& second,
                          const std::string& output, const PairOptions& options,

@@ -12,6 +12,7 @@
 #include "files/folder_listing.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
+#include "merge_time_batch.hpp"
 #include "parallel_work.hpp"
 
 namespace palvarin {
@@ -251,17 +252,23 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   }
   context.Plan(tasks.size() + copiesBack);
   StageProgress progress(context, JobStage::Merging);
+  MergeTimeBatch mergeTimes(profile);
   RunInParallel(Weights(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     if (!progress.Start(i, task.Kind(), task.from)) return task.NotRun(false);
     if (task.IsMerge()) {
       task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);
+      if (options.recordMergeTime && task.pair.outcome == PairOutcome::Merged &&
+          !context.DryRun()) {
+        mergeTimes.Add(task.pair);
+      }
     } else {
       task.copy =
           CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, false, context.DryRun());
     }
     progress.Finish(i, task.Kind(), task.from);
   });
+  mergeTimes.Write();
 
   for (FolderTask& task : tasks) {
     if (task.IsMerge()) {
@@ -293,6 +300,7 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
   context.Replan(planned, tasks.size());
   StageProgress progress(context, JobStage::CopyingBack);
   const bool dryRun = context.DryRun();
+  MergeTimeBatch mergeTimes(profile);
   RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     // The copy of a merged pair finishes that pair, so no stop keeps it from starting.
@@ -304,10 +312,11 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
                     ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true, dryRun)
                     : CopyOneSideFile(task.from, task.to, CopyMode::Replace, false, dryRun);
     if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied && !dryRun) {
-      RecordMergeTime(*mergedPairs[i], profile);
+      mergeTimes.Add(*mergedPairs[i]);
     }
     progress.Finish(i, JobItemKind::Copy, task.from);
   });
+  mergeTimes.Write();
   for (FolderTask& task : tasks) report.copies.push_back(std::move(task.copy));
 }
 

@@ -8,6 +8,7 @@
 #include "job_locks.hpp"
 #include "merge_file_pair.hpp"
 #include "merge_folders.hpp"
+#include "merge_time_batch.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 
@@ -48,6 +49,9 @@ void RunFileJob(const JobOptions& job, const PairOptions& options, ProfileStore&
   }
   report.pairs.push_back(MergeFilePair(job.first, job.second, output, options, profile));
   PairReport& pair = report.pairs.back();
+  if (options.recordMergeTime && pair.outcome == PairOutcome::Merged && !context.DryRun()) {
+    RecordMergeTime(pair, profile);
+  }
   // Only a merged first input may replace the second: after a failure it is unmerged, and a
   // pair skipped as unchanged only looked alike by size and time. The copy finishes the pair,
   // so a stop does not keep it back.

@@ -24,8 +24,23 @@ std::optional<MergeTimeRecord> ReadMergeTime(ProfileStore& store, const std::str
 
 Result<> WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
                         std::span<const EntryIdentity> heldByBoth) {
-  const std::string stamp = FormatStamp(std::time(nullptr));
-  return store.WriteMergeRecord(MergeTimeKey(pathA, pathB), stamp, heldByBoth);
+  const PairMergeTime pair{pathA, pathB, std::time(nullptr), heldByBoth};
+  return WriteMergeTimes(store, {&pair, 1});
+}
+
+Result<> WriteMergeTimes(ProfileStore& store, std::span<const PairMergeTime> pairs) {
+  std::vector<std::string> keys;
+  std::vector<std::string> stamps;
+  keys.reserve(pairs.size());
+  stamps.reserve(pairs.size());
+  std::vector<ProfileStore::MergeRecord> records;
+  records.reserve(pairs.size());
+  for (const PairMergeTime& pair : pairs) {
+    keys.push_back(MergeTimeKey(std::string(pair.pathA), std::string(pair.pathB)));
+    stamps.push_back(FormatStamp(pair.time));
+    records.push_back({keys.back(), stamps.back(), pair.heldByBoth});
+  }
+  return store.WriteMergeRecords(records);
 }
 
 std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore& store,

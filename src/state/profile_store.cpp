@@ -14,6 +14,9 @@
 namespace palvarin {
 namespace {
 
+constexpr const char* kInsertValue =
+    "INSERT OR REPLACE INTO profile_value (section, name, value) VALUES (?1, ?2, ?3)";
+
 // Other Palvarin processes hold the write lock only for one short transaction.
 constexpr int kBusyMilliseconds = 30000;
 constexpr int kOpenAttempts = 20;
@@ -258,8 +261,7 @@ Result<> ProfileStore::WriteTransaction(Work work) {
 
 bool ProfileStore::Insert(std::string_view section, std::string_view entry,
                           const StoredValue& value) {
-  Statement insert(
-      db_, "INSERT OR REPLACE INTO profile_value (section, name, value) VALUES (?1, ?2, ?3)");
+  Statement insert(db_, kInsertValue);
   return insert.Prepared() &&
          BindValue(insert.BindText(1, section).BindText(2, entry), value).Step() == SQLITE_DONE;
 }
@@ -296,14 +298,30 @@ Result<> ProfileStore::WriteProfileInt(std::string_view section, std::string_vie
 
 Result<> ProfileStore::WriteMergeRecord(std::string_view key, std::string_view stamp,
                                         std::span<const EntryIdentity> identities) {
-  const std::vector<unsigned char> blob = EncodeIdentities(identities);
+  const MergeRecord record{key, stamp, identities};
+  return WriteMergeRecords({&record, 1});
+}
+
+Result<> ProfileStore::WriteMergeRecords(std::span<const MergeRecord> records) {
   return WriteTransaction([&] {
-    if (!Insert(kMergeTimeSection, key, std::string(stamp))) return false;
-    Statement insert(db_,
-                     "INSERT OR REPLACE INTO merge_identities (name, stamp, identities)"
-                     " VALUES (?1, ?2, ?3)");
-    return insert.Prepared() &&
-           insert.BindText(1, key).BindText(2, stamp).BindBlob(3, blob).Step() == SQLITE_DONE;
+    Statement time(db_, kInsertValue);
+    Statement held(db_,
+                   "INSERT OR REPLACE INTO merge_identities (name, stamp, identities)"
+                   " VALUES (?1, ?2, ?3)");
+    for (const MergeRecord& record : records) {
+      const std::vector<unsigned char> blob = EncodeIdentities(record.identities);
+      time.Reset();
+      held.Reset();
+      if (time.BindText(1, kMergeTimeSection)
+                  .BindText(2, record.key)
+                  .BindText(3, record.stamp)
+                  .Step() != SQLITE_DONE ||
+          held.BindText(1, record.key).BindText(2, record.stamp).BindBlob(3, blob).Step() !=
+              SQLITE_DONE) {
+        return false;
+      }
+    }
+    return true;
   });
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "history/entry_identity.hpp"
@@ -28,6 +29,17 @@ std::optional<MergeTimeRecord> ReadMergeTime(ProfileStore& store, const std::str
 // after the merge, all or nothing.
 Result<> WriteMergeTime(ProfileStore& store, const std::string& pathA, const std::string& pathB,
                         std::span<const EntryIdentity> heldByBoth);
+
+// One pair's merge to record: when it was, and the entries both files held after it.
+struct PairMergeTime {
+  std::string_view pathA;
+  std::string_view pathB;
+  TimeValue time = 0;
+  std::span<const EntryIdentity> heldByBoth;
+};
+
+// Records many pairs' merges in one transaction, all or nothing.
+Result<> WriteMergeTimes(ProfileStore& store, std::span<const PairMergeTime> pairs);
 
 // The identities recorded with exactly `record`'s time; none when its time was written without
 // them (by an older version, say).

@@ -57,6 +57,15 @@ class ProfileStore {
   // identities both files held after that merge, in one transaction: both or neither.
   Result<> WriteMergeRecord(std::string_view key, std::string_view stamp,
                             std::span<const EntryIdentity> identities);
+  // One pair's record, as WriteMergeRecord takes it.
+  struct MergeRecord {
+    std::string_view key;
+    std::string_view stamp;
+    std::span<const EntryIdentity> identities;
+  };
+  // Stores many pairs' records in one transaction, all or none: a folder job merges hundreds
+  // of pairs, and a transaction each cost it more than its own work on small files.
+  Result<> WriteMergeRecords(std::span<const MergeRecord> records);
   // The identities stored under `key` with exactly `stamp`; none when there are none for that
   // stamp (a time written later by anything else) or the stored ones are malformed.
   std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(std::string_view key,
