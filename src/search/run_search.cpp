@@ -4,19 +4,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <optional>
-#include <tuple>
-#include <unordered_map>
 
 #include "files/folder_listing.hpp"
 #include "files/split_path.hpp"
 #include "files/user_folders.hpp"
 #include "history_messages.hpp"
+#include "index_terms.hpp"
 #include "read_ahead.hpp"
-#include "search/search_query.hpp"
 #include "search_index.hpp"
-#include "time/time_value.hpp"
-#include "time/utc_stamp.hpp"
 
 namespace palvarin {
 namespace {
@@ -34,8 +31,8 @@ Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& hi
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
     // Reading it says why, in the words every unreadable history gets.
-    std::vector<IndexedMessage> none;
-    if (Result<> read = ReadHistoryMessages(path, none); !read) return read;
+    std::vector<SearchHit> none;
+    if (Result<> read = SearchHistoryFile(path, {}, none, nullptr); !read) return read;
   }
   std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
   if (!S_ISDIR(info.st_mode)) {
@@ -65,71 +62,59 @@ std::optional<HistoryStamp> StampOf(const std::string& path) {
                       Nanoseconds(info.st_ctim), static_cast<std::int64_t>(info.st_ino)};
 }
 
-std::string HitTime(const IndexedMessage& message) {
-  if (const auto utc = ParseUtcStamp(message.dateTime)) {
-    if (std::string local = FormatTime(*utc, "%Y-%m-%d %H:%M:%S"); !local.empty()) return local;
-  }
-  if (message.date.empty() || message.clock.empty()) return message.date + message.clock;
-  return message.date + ' ' + message.clock;
-}
-
 // Brings `index` up to date with `histories` and answers from it, or gives the index's failure.
+// A history the index lacks, or holds as of another state of its file, is read and indexed;
+// of the others, those the index finds are candidates read again, every message checked.
 Result<> Answer(SearchIndex& index, const std::vector<HistoryToSearch>& histories,
                 const std::vector<std::string>& words, SearchReport& report) {
-  const std::size_t unreadBefore = report.unread.size();
   std::vector<std::optional<HistoryStamp>> stamps(histories.size());
   std::vector<std::optional<std::int64_t>> held(histories.size());
-  // In one read transaction: one lock taken for them all, not one per history.
+  std::vector<std::int64_t> heldIds;
+  // In one read transaction: one lock taken for them all, not one per history, and the
+  // candidates found in the same state of the index as the histories it holds.
   if (Result<> begun = index.BeginReading(); !begun) return begun;
   for (std::size_t at = 0; at < histories.size(); ++at) {
     stamps[at] = StampOf(histories[at].path);
     if (stamps[at]) held[at] = index.FreshHistory(histories[at].key, *stamps[at]);
+    if (held[at]) heldIds.push_back(*held[at]);
   }
+  Result<std::vector<std::int64_t>> candidates = index.Candidates(MakeIndexQuery(words), heldIds);
+  if (!candidates) return Failure{candidates.reason()};
+  std::sort(candidates->begin(), candidates->end());
   if (Result<> ended = index.EndReading(); !ended) return ended;
 
-  std::vector<std::string> toRead;
+  std::vector<ReadAhead::Path> toRead;
+  std::vector<std::size_t> readAt;  // the place in `histories` of each of `toRead`
   for (std::size_t at = 0; at < histories.size(); ++at) {
-    if (!held[at]) toRead.push_back(histories[at].path);
+    const bool candidate =
+        held[at] && std::binary_search(candidates->begin(), candidates->end(), *held[at]);
+    if (held[at] && !candidate) continue;
+    toRead.push_back({histories[at].path, !held[at]});
+    readAt.push_back(at);
   }
-  ReadAhead reader(std::move(toRead));
-  std::vector<std::int64_t> ids;
-  std::unordered_map<std::int64_t, std::size_t> order;  // the history's place in `histories`
-  for (std::size_t at = 0; at < histories.size(); ++at) {
+  ReadAhead reader(std::move(toRead), words);
+  std::vector<SearchHit> hits;
+  std::vector<Result<>> unread;
+  for (const std::size_t at : readAt) {
+    ReadAhead::Read read = reader.Next();
+    if (!read.result) {
+      unread.push_back(std::move(read.result));
+      continue;
+    }
     if (!held[at]) {
-      ReadAhead::Read read = reader.Next();
-      if (!read.result) {
-        report.unread.push_back(std::move(read.result));
-        continue;
-      }
       // A file that was replaced while it was read has no stamp it matches: read next time.
       const Result<std::int64_t> stored =
-          index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), read.messages);
+          index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), read.indexText);
       if (!stored) break;  // Commit says why
-      held[at] = *stored;
     }
-    ids.push_back(*held[at]);
-    order[*held[at]] = at;
+    for (SearchHit& hit : read.hits) {
+      hit.file = histories[at].name;
+      hits.push_back(std::move(hit));
+    }
   }
-  std::vector<std::tuple<std::size_t, std::int64_t, SearchHit>> found;
-  Result<> answered = index.Commit();
-  if (answered) {
-    answered = index.Candidates(
-        TrigramQuery(words), ids, [&](std::int64_t history, const IndexedMessage& message) {
-          if (!HoldsEveryWord(message.folded, words)) return;
-          const std::size_t at = order.at(history);
-          found.emplace_back(
-              at, message.position,
-              SearchHit{histories[at].name, HitTime(message), message.sender, message.text});
-        });
-  }
-  if (!answered) {
-    report.unread.resize(unreadBefore);
-    return answered;
-  }
-  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-    return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
-  });
-  for (auto& hit : found) report.hits.push_back(std::move(std::get<2>(hit)));
+  if (Result<> committed = index.Commit(); !committed) return committed;
+  std::move(hits.begin(), hits.end(), std::back_inserter(report.hits));
+  std::move(unread.begin(), unread.end(), std::back_inserter(report.unread));
   return {};
 }
 
