@@ -1,6 +1,8 @@
 #include "search/run_search.hpp"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -18,14 +20,27 @@
 namespace palvarin {
 namespace {
 
+// What tells a history file apart from an earlier state of itself: its status. None when the
+// file is gone or no regular file: reading it then says why.
+std::optional<HistoryStamp> StampOf(int folder, const char* path) {
+  const auto nanoseconds = [](const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+  };
+  struct stat info {};
+  if (::fstatat(folder, path, &info, 0) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return HistoryStamp{static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim),
+                      nanoseconds(info.st_ctim), static_cast<std::int64_t>(info.st_ino)};
+}
+
 struct HistoryToSearch {
   std::string name, path;
   std::string key;  // the absolute path, by which the index knows it
+  std::optional<HistoryStamp> stamp;
 };
 
-// The histories `path` names: the "*.xml" of a folder in name order, else the file itself.
-// Fails only when there is nothing at `path`; a folder that cannot be read to the end is
-// reported among the unread, and none of it is searched.
+// The histories `path` names, with their stamps: the "*.xml" of a folder in name order, else
+// the file itself. Fails only when there is nothing at `path`; a folder that cannot be read
+// to the end is reported among the unread, and none of it is searched.
 Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& histories,
                        SearchReport& report) {
   struct stat info {};
@@ -36,7 +51,7 @@ Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& hi
   }
   std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
   if (!S_ISDIR(info.st_mode)) {
-    histories.push_back({SplitPath(path).name, path, absolute});
+    histories.push_back({SplitPath(path).name, path, absolute, StampOf(AT_FDCWD, path.c_str())});
     return {};
   }
   if (!absolute.ends_with('/')) absolute += '/';
@@ -46,20 +61,19 @@ Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& hi
     report.unread.push_back(Failure{names.reason()});
     return {};
   }
-  for (std::string& name : *names) histories.push_back({name, prefix + name, absolute + name});
+  // Each stated by its name in the folder: one step of a path each (most of what a kept
+  // index's answer costs per history), not the whole path again.
+  const int folder = ::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (std::string& name : *names) {
+    HistoryToSearch& history = histories.emplace_back();
+    history.path = prefix + name;
+    history.key = absolute + name;
+    history.stamp =
+        folder >= 0 ? StampOf(folder, name.c_str()) : StampOf(AT_FDCWD, history.path.c_str());
+    history.name = std::move(name);
+  }
+  if (folder >= 0) ::close(folder);
   return {};
-}
-
-std::int64_t Nanoseconds(const timespec& time) {
-  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
-
-// None when the file is gone or no regular file: reading it then says why.
-std::optional<HistoryStamp> StampOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  return HistoryStamp{static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim),
-                      Nanoseconds(info.st_ctim), static_cast<std::int64_t>(info.st_ino)};
 }
 
 // Brings `index` up to date with `histories` and answers from it, or gives the index's failure.
@@ -67,15 +81,14 @@ std::optional<HistoryStamp> StampOf(const std::string& path) {
 // of the others, those the index finds are candidates read again, every message checked.
 Result<> Answer(SearchIndex& index, const std::vector<HistoryToSearch>& histories,
                 const std::vector<std::string>& words, SearchReport& report) {
-  std::vector<std::optional<HistoryStamp>> stamps(histories.size());
   std::vector<std::optional<std::int64_t>> held(histories.size());
   std::vector<std::int64_t> heldIds;
   // In one read transaction: one lock taken for them all, not one per history, and the
   // candidates found in the same state of the index as the histories it holds.
   if (Result<> begun = index.BeginReading(); !begun) return begun;
   for (std::size_t at = 0; at < histories.size(); ++at) {
-    stamps[at] = StampOf(histories[at].path);
-    if (stamps[at]) held[at] = index.FreshHistory(histories[at].key, *stamps[at]);
+    const auto& stamp = histories[at].stamp;
+    if (stamp) held[at] = index.FreshHistory(histories[at].key, *stamp);
     if (held[at]) heldIds.push_back(*held[at]);
   }
   Result<std::vector<std::int64_t>> candidates = index.Candidates(MakeIndexQuery(words), heldIds);
@@ -103,8 +116,8 @@ Result<> Answer(SearchIndex& index, const std::vector<HistoryToSearch>& historie
     }
     if (!held[at]) {
       // A file that was replaced while it was read has no stamp it matches: read next time.
-      const Result<std::int64_t> stored =
-          index.Store(histories[at].key, stamps[at].value_or(HistoryStamp{}), read.indexText);
+      const Result<std::int64_t> stored = index.Store(
+          histories[at].key, histories[at].stamp.value_or(HistoryStamp{}), read.indexText);
       if (!stored) break;  // Commit says why
     }
     for (SearchHit& hit : read.hits) {
