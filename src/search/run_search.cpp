@@ -64,6 +64,7 @@ Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& hi
   // Each stated by its name in the folder: one step of a path each (most of what a kept
   // index's answer costs per history), not the whole path again.
   const int folder = ::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  histories.reserve(names->size());
   for (std::string& name : *names) {
     HistoryToSearch& history = histories.emplace_back();
     history.path = prefix + name;
