@@ -61,8 +61,8 @@ Result<> ListHistories(const std::string& path, std::vector<HistoryToSearch>& hi
     report.unread.push_back(Failure{names.reason()});
     return {};
   }
-  // Each stated by its name in the folder: one step of a path each (most of what a kept
-  // index's answer costs per history), not the whole path again.
+  // Each stamped by its name in the open folder: one step of a path each, not the whole path
+  // again (the most of what a kept index's answer costs per history).
   const int folder = ::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   histories.reserve(names->size());
   for (std::string& name : *names) {

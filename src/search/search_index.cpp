@@ -16,10 +16,10 @@ constexpr int kBusyMilliseconds = 60000;
 // The layout this program writes (PRAGMA user_version); a file of any other is made anew.
 constexpr int kSchemaVersion = 3;
 
-// A history is only its file's state and a row of the trigram index: its folded texts and the
-// terms for shorter words (IndexText), with no positions (detail=none) nor content. Which
-// histories may hold a word is all it tells; their messages are read from the files again.
-// The messages themselves made the index several times slower to build than reading the files.
+// A history is only its file's state and a row of the trigram index: the trigrams of its
+// folded texts (IndexText), with no positions (detail=none) nor content. Which histories may
+// hold a word is all it tells; their messages are read from the files again. Keeping the
+// messages made the index several times slower to build than reading the files.
 // A contentless FTS5 table forgets a row only when told its text again, which is not kept:
 // a history read again gets a new number (AUTOINCREMENT never gives one twice), and its old
 // row stays behind, unreachable, until there are more of those than histories and the index
