@@ -34,8 +34,9 @@ constexpr const char* kPlanted =
     "FriendlyName=\"me\"/></To><Text Style=\"color:#000000; \">the lighthouse keeper "
     "灯台守</Text></Message>";
 
-// A word of the planted text (the trigram index narrows it down), and a Japanese word of two
-// characters in it, which the index cannot narrow: every text is read.
+// A word of the planted text (the trigram index narrows it down by its trigrams), and a
+// Japanese word of two characters in it, too short for a trigram (narrowed down by the
+// trigrams it starts).
 const char* const kQueries[] = {"LIGHTHOUSE", "灯台"};
 
 void WriteFile(const fs::path& path, const std::string& bytes) {

@@ -4,35 +4,44 @@
 #include "history/readable_entry.hpp"
 #include "history/xml_error.hpp"
 #include "search/case_fold.hpp"
+#include "search/search_query.hpp"
+#include "time/time_value.hpp"
+#include "time/utc_stamp.hpp"
 
 namespace palvarin {
+namespace {
 
-Result<> ReadHistoryMessages(const std::filesystem::path& file,
-                             std::vector<IndexedMessage>& messages) {
+std::string HitTime(const ReadableEntry& entry) {
+  if (entry.dateTime) {
+    if (const auto utc = ParseUtcStamp(*entry.dateTime)) {
+      if (std::string local = FormatTime(*utc, "%Y-%m-%d %H:%M:%S"); !local.empty()) return local;
+    }
+  }
+  const std::string date(entry.date.value_or("")), clock(entry.clock.value_or(""));
+  if (date.empty() || clock.empty()) return date + clock;
+  return date + ' ' + clock;
+}
+
+}  // namespace
+
+Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<std::string>& words,
+                           std::vector<SearchHit>& hits, IndexText* index) {
   try {
     const Result<LogDocument> log = LoadLogDocument(file);
     if (!log) return Failure{log.reason()};
-    // Room for every entry at once: a growing list moves its messages each time it grows.
-    std::size_t entries = 0;
-    for (pugi::xml_node node = log->Root().first_child(); node; node = node.next_sibling()) {
-      ++entries;
-    }
-    messages.reserve(messages.size() + entries);
-    std::int64_t position = 0;
     for (pugi::xml_node node = log->Root().first_child(); node; node = node.next_sibling()) {
       if (node.type() != pugi::node_element) continue;
+      // The text as ReadReadableEntry gives it; the rest of the entry only for a hit.
+      const pugi::xml_node text = FindUniqueElement(node, "Text");
+      if (!text) continue;
+      const std::string folded = FoldCase(ElementText(text));
+      if (index != nullptr) index->Add(folded);
+      if (!HoldsEveryWord(folded, words)) continue;
       ReadableEntry entry = ReadReadableEntry(LogEntry{node});
-      if (entry.text) {
-        IndexedMessage& message = messages.emplace_back();
-        message.position = position;
-        message.date = entry.date.value_or("");
-        message.clock = entry.clock.value_or("");
-        message.dateTime = entry.dateTime.value_or("");
-        message.sender = entry.from.value_or("");
-        message.folded = FoldCase(*entry.text);
-        message.text = std::move(*entry.text);
-      }
-      ++position;
+      hits.push_back({{},
+                      HitTime(entry),
+                      std::string(entry.from.value_or("")),
+                      std::move(entry.text).value_or("")});
     }
     return {};
   } catch (const XmlError& error) {

@@ -1,16 +1,20 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "base/result.hpp"
-#include "search_index.hpp"
+#include "index_terms.hpp"
+#include "search/run_search.hpp"
 
 namespace palvarin {
 
-// Every entry of the history `file` that has a text, in history order, its text case-folded;
-// fails, naming the file, when it is no history that can be read (see LoadLogDocument).
-Result<> ReadHistoryMessages(const std::filesystem::path& file,
-                             std::vector<IndexedMessage>& messages);
+// Reads the history `file` for a search: appends to `hits`, in history order, every entry
+// whose text holds every one of `words` (QueryWords), its `file` left for the caller, and adds
+// every entry's folded text to `index` when one is given. Fails, naming the file, when it is no
+// history that can be read (see LoadLogDocument).
+Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<std::string>& words,
+                           std::vector<SearchHit>& hits, IndexText* index);
 
 }  // namespace palvarin

@@ -11,7 +11,8 @@ constexpr std::size_t kAhead = 4;
 
 }  // namespace
 
-ReadAhead::ReadAhead(std::vector<std::string> paths) : paths_(std::move(paths)) {
+ReadAhead::ReadAhead(std::vector<Path> paths, const std::vector<std::string>& words)
+    : paths_(std::move(paths)), words_(words) {
   // A kept index mostly has nothing to read: no thread for it.
   if (!paths_.empty()) thread_ = std::thread([this] { Run(); });
 }
@@ -26,7 +27,8 @@ ReadAhead::~ReadAhead() {
 }
 
 void ReadAhead::Run() {
-  for (const std::string& path : paths_) {
+  IndexText index;
+  for (const Path& path : paths_) {
     {
       std::unique_lock<std::mutex> hold(lock_);
       changed_.wait(hold, [this] { return stop_ || ready_.size() < kAhead; });
@@ -34,7 +36,8 @@ void ReadAhead::Run() {
     }
     Read read;
     try {
-      read.result = ReadHistoryMessages(path, read.messages);
+      read.result = SearchHistoryFile(path.path, words_, read.hits, path.index ? &index : nullptr);
+      if (path.index) read.indexText = index.Take();
     } catch (...) {
       const std::lock_guard<std::mutex> hold(lock_);
       raised_ = std::current_exception();

@@ -10,21 +10,26 @@
 #include <vector>
 
 #include "base/result.hpp"
-#include "search_index.hpp"
+#include "search/run_search.hpp"
 
 namespace palvarin {
 
-// Reads histories (ReadHistoryMessages) one after another on a thread of its own, a few ahead
+// Reads histories (SearchHistoryFile) one after another on a thread of its own, a few ahead
 // of the caller, so that reading and folding the next ones takes the second core while the
 // index stores the last one. Stops when it goes, whatever was not taken.
 class ReadAhead {
  public:
+  struct Path {
+    std::string path;
+    bool index = false;  // whether the index is to hold it: its IndexText is made
+  };
   struct Read {
     Result<> result;
-    std::vector<IndexedMessage> messages;
+    std::vector<SearchHit> hits;  // their `file` empty
+    std::string indexText;        // when asked for
   };
 
-  explicit ReadAhead(std::vector<std::string> paths);
+  ReadAhead(std::vector<Path> paths, const std::vector<std::string>& words);
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
@@ -36,7 +41,8 @@ class ReadAhead {
  private:
   void Run();
 
-  std::vector<std::string> paths_;
+  std::vector<Path> paths_;
+  std::vector<std::string> words_;
   std::mutex lock_;
   std::condition_variable changed_;
   std::deque<Read> ready_;

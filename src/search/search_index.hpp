@@ -2,15 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "base/result.hpp"
+#include "index_terms.hpp"
 #include "sqlite/statement.hpp"
 
 struct sqlite3;
@@ -24,18 +22,12 @@ struct HistoryStamp {
   bool operator==(const HistoryStamp&) const = default;
 };
 
-// One entry of a history that has a text, as the index keeps it; absent fields are empty.
-struct IndexedMessage {
-  std::int64_t position = 0;  // among the entries of its history, from 0
-  std::string date, clock, dateTime, sender, text;
-  std::string folded;  // FoldCase(text)
-};
-
-// The message index: SQLite, with an FTS5 trigram index over each history's case-folded
-// texts. A cache:
-// whatever it holds can be read again from the histories, so it is rebuilt rather than
-// repaired. A failure holds for the index's life: every call after one does nothing and fails
-// with it (FreshHistory gives none, and the next step says why).
+// The search's index: SQLite, with an FTS5 trigram index that holds per history the trigrams
+// of its case-folded texts (IndexText). Only which histories may hold
+// a word is kept, not the messages: those are read from the files again. A cache: whatever it
+// holds can be read again from the histories, so it is rebuilt rather than repaired. A failure
+// holds for the index's life: every call after one does nothing and fails with it
+// (FreshHistory gives none, and the next step says why).
 class SearchIndex {
  public:
   // Opens the index in `file`, made when missing (its folder only for this user); an empty
@@ -51,23 +43,22 @@ class SearchIndex {
   // version's): then it is best made anew.
   bool WantsRebuild() const { return rebuild_; }
 
-  // A read transaction around FreshHistory calls: one lock for them all.
+  // A read transaction around FreshHistory and Candidates calls: one lock and one state of
+  // the index for them all.
   Result<> BeginReading();
   Result<> EndReading() { return Execute("COMMIT"); }
   // The index's number for the history at the absolute `path` when it holds it as of `stamp`.
   std::optional<std::int64_t> FreshHistory(const std::string& path, const HistoryStamp& stamp);
-  // Replaces what the index holds of `path` with `messages`, in the one write transaction of
-  // this index's life (committed by Commit); the history's number.
+  // Those of `histories` (numbers from FreshHistory) that may hold every word of `query`,
+  // in their order.
+  Result<std::vector<std::int64_t>> Candidates(const IndexQuery& query,
+                                               const std::vector<std::int64_t>& histories);
+  // Replaces what the index holds of `path` with `indexText` (IndexText), in the one write
+  // transaction of this index's life (committed by Commit); the history's number.
   Result<std::int64_t> Store(const std::string& path, const HistoryStamp& stamp,
-                             const std::vector<IndexedMessage>& messages);
+                             const std::string& indexText);
   // Commits what Store wrote, if anything.
   Result<> Commit();
-
-  // Calls `visit` with every message of a history in `histories` that may hold every word: with
-  // a trigram query (TrigramQuery) those that match it, else all.
-  using Visit = std::function<void(std::int64_t history, const IndexedMessage& message)>;
-  Result<> Candidates(const std::optional<std::string>& trigramQuery,
-                      const std::vector<std::int64_t>& histories, const Visit& visit);
 
  private:
   Result<> Open(const std::filesystem::path& file);
@@ -77,9 +68,7 @@ class SearchIndex {
   // Keeps the first failure, with SQLite's words for `code`, and gives it.
   Failure Fail(int code);
   Result<> BeginWriting();
-  Result<> Forget(std::int64_t id, std::int64_t first, std::int64_t last);
-  Result<> VisitRows(Statement& select, const Visit& visit,
-                     const std::unordered_set<std::int64_t>* wanted);
+  Result<> LoadHeld();
 
   sqlite3* db_ = nullptr;
   struct HeldHistory {
@@ -88,11 +77,13 @@ class SearchIndex {
   };
   // FreshHistory's: the histories the index holds, by path, as of the read transaction.
   std::optional<std::unordered_map<std::string, HeldHistory>> held_;
+  // Store's statements, prepared once for every history.
+  std::optional<Statement> forget_, record_, pend_;
   std::string file_;  // the index file; empty for one in memory
   Reason failure_;
   bool rebuild_ = false;
   bool writing_ = false;
-  std::int64_t lastBefore_ = 0;  // the largest message number when writing began
+  bool purge_ = false;  // too many unreachable trigram rows: the writing starts from nothing
 };
 
 // Removes the index in `file` and what SQLite keeps beside it.

@@ -104,11 +104,12 @@ std::vector<FoundMessage> PlainScan(const std::filesystem::path& path, std::stri
 
 std::vector<std::string> GeneratedTexts() {
   return {
-      "今日は雨です",        "明日は晴れるでしょう",
-      "東京タワーに行った",  "日本語の本を読む",
-      "L'ÉCOLE est fermée",  "une école à Paris",
-      "ΣΊΣΥΦΟΣ and σίσυφος", "he said \"hello\" to me",
-      "一行目\n二行目に雨",  "ＡＢＣ full width and abc",
+      "今日は雨です",         "明日は晴れるでしょう",
+      "東京タワーに行った",   "日本語の本を読む",
+      "L'ÉCOLE est fermée",   "une école à Paris",
+      "ΣΊΣΥΦΟΣ and σίσυφος",  "he said \"hello\" to me",
+      "一行目\n二行目に雨",   "ＡＢＣ full width and abc",
+      "ǄUNGLA an der Straße",
   };
 }
 

@@ -25,6 +25,10 @@ const struct QueryRow {
     {"GreekWithFinalSigma", "Σίσυφος", true},
     {"QuotesInAWord", "\"hello\"", true},
     {"FullWidthLatinFolds", "ａｂｃ", true},
+    // Words the index narrows down by the starts of its trigrams, after folding.
+    {"TitlecaseLetterFolds", "ǅ", true},
+    {"TitlecaseLetterInAPair", "ǆU", true},
+    {"CapitalSharpSFoldsToSharpS", "ẞ", true},
     {"JapaneseOneCharacter", "雨", true},
     {"JapaneseTwoCharacters", "明日", true},
     {"JapaneseLongWord", "東京タワー", true},

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +12,5 @@ std::vector<std::string> QueryWords(std::string_view query);
 
 // Whether the case-folded `text` holds every one of `words` (QueryWords) as a substring.
 bool HoldsEveryWord(std::string_view foldedText, const std::vector<std::string>& words);
-
-// An FTS5 query for the trigram index that every text holding all `words` matches (and some
-// others may): the trigrams of each word of three characters or more. None when no word is
-// that long, or is no well-formed UTF-8, so that the index cannot narrow the texts down.
-std::optional<std::string> TrigramQuery(const std::vector<std::string>& words);
 
 }  // namespace palvarin
