@@ -168,6 +168,19 @@ const Switch kSwitches[] = {
      "read",
      true,
      [](MergeSettings&, CommandLine& line, const std::string& value) { line.read = value; }},
+    {{},
+     "gather",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) {
+       line.headless = true;
+       line.gather = true;
+     }},
+    {{},
+     "input",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) {
+       line.inputs.push_back(value);
+     }},
 };
 
 const Switch* FindShort(const std::string& lowered) {
@@ -252,7 +265,14 @@ void CheckReadShape(CommandLine& line) {
 void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
   if (line.read) return CheckReadShape(line);
   if (line.search) return CheckSearchShape(line);
-  if (line.exportFormat) {
+  if (!line.inputs.empty() && !line.gather) {
+    Refuse(line, UsageProblem::Kind::InputWithoutGather, "--input");
+  }
+  if (line.gather) {
+    if (line.inputs.size() < 2 || settings.PathSave.empty()) {
+      Refuse(line, UsageProblem::Kind::MissingGatherPaths, "--gather");
+    }
+  } else if (line.exportFormat) {
     if (settings.Path1.empty() || settings.PathSave.empty()) {
       Refuse(line, UsageProblem::Kind::MissingExportPaths, "--export");
     }

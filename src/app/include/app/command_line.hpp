@@ -27,6 +27,8 @@ struct UsageProblem {
     BadFormat,           // "--export" takes html, text or jsonl, not `value`
     MissingExportPaths,  // an export lacks --first or --output
     NotWithRead,         // `argument` shapes a job, and "--read" opens the reader instead
+    MissingGatherPaths,  // "--gather" with fewer than two "--input" or without "--output"
+    InputWithoutGather,  // "--input" names a copy for "--gather", which was not asked for
   };
   Kind kind;
   std::string argument;
@@ -54,6 +56,9 @@ struct CommandLine {
   std::optional<ExportFormat> exportFormat;
   // "--read=PATH": open the reader window on a history file or a folder of them instead.
   std::optional<std::string> read;
+  // "--gather": gather the copies of "--input" (given twice or more) into "--output".
+  bool gather = false;
+  std::vector<std::string> inputs;
 
   // An unknown argument, a value switch without its value, or a run of the wrong shape.
   bool Refused() const { return problem.has_value(); }
