@@ -54,18 +54,19 @@ int CompareTrees(pugi::xml_node a, pugi::xml_node b) {
   return 0;
 }
 
-// Orders two lists of equal keys by their entries' trees, then by their sessions.
-bool TreesBefore(const EntryList& a, const EntryList& b) {
+// Orders two lists of equal keys by their entries' trees, then by their sessions: below 0
+// when `a` goes first, 0 when they are alike.
+int CompareLists(const EntryList& a, const EntryList& b) {
   int i = 0;
   int j = 0;
   for (;; ++i, ++j) {
     a.SkipToElement(i);
     b.SkipToElement(j);
-    if (i == a.Length() || j == b.Length()) return i == a.Length() && j != b.Length();
+    if (i == a.Length() || j == b.Length()) return (i != a.Length()) - (j != b.Length());
     if (const int order = CompareTrees(a.Entry(i).entry.node, b.Entry(j).entry.node)) {
-      return order < 0;
+      return order;
     }
-    if (a.Session(i) != b.Session(j)) return a.Session(i) < b.Session(j);
+    if (a.Session(i) != b.Session(j)) return a.Session(i) < b.Session(j) ? -1 : 1;
   }
 }
 
@@ -106,11 +107,16 @@ std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> c
   for (const EntryList* copy : copies) keyed.emplace_back(ContentKey(*copy), copy);
   std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
     if (a.first != b.first) return a.first < b.first;
-    return TreesBefore(*a.second, *b.second);
+    return CompareLists(*a.second, *b.second) < 0;
   });
+  // A copy alike to the one before it adds nothing: a backup of the same state.
   std::vector<const EntryList*> ordered;
   ordered.reserve(keyed.size());
-  for (const auto& [key, copy] : keyed) ordered.push_back(copy);
+  for (std::size_t k = 0; k < keyed.size(); ++k) {
+    const bool alike = k > 0 && keyed[k].first == keyed[k - 1].first &&
+                       CompareLists(*keyed[k].second, *keyed[k - 1].second) == 0;
+    if (!alike) ordered.push_back(keyed[k].second);
+  }
   return ordered;
 }
 

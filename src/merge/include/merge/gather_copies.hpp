@@ -10,8 +10,8 @@
 namespace palvarin {
 
 // The copies in an order of their contents alone: by a digest of their entries' identities and
-// sessions, then entry by entry by their trees. Copies that come out equal hold the same trees
-// under the same sessions, so which of them goes first changes nothing.
+// sessions, then entry by entry by their trees. Of copies alike (the same trees under the same
+// sessions) only one is kept: merging it again would change nothing.
 std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> copies);
 
 // Merges every copy of one history into `sink`, sessions numbered 1, 2, 3, ...: the copies are
