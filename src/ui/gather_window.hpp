@@ -25,7 +25,9 @@ class GatherWindow : public QDialog {
  public:
   GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWidget* parent = nullptr);
 
-  // Adds those of `folders` that are existing folders the list does not hold yet.
+  // Adds those of `folders` that are existing folders the list does not hold yet. Also where
+  // a "Find copies under..." button will put what FindHistoryFolders finds, once that search
+  // is part of the program.
   void AddFolders(const QStringList& folders);
   // The folders of the list, in its order.
   QStringList Inputs() const;
