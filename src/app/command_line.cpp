@@ -176,6 +176,19 @@ const Switch kSwitches[] = {
      "cross-devices",
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) { line.crossDevices = true; }},
+    {{},
+     "gather",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) {
+       line.headless = true;
+       line.gather = true;
+     }},
+    {{},
+     "input",
+     true,
+     [](MergeSettings&, CommandLine& line, const std::string& value) {
+       line.inputs.push_back(value);
+     }},
 };
 
 const Switch* FindShort(const std::string& lowered) {
@@ -245,6 +258,7 @@ void CheckSearchShape(CommandLine& line) {
     Refuse(line, UsageProblem::Kind::NotWithSearch, shaping);
   }
   if (line.exportFormat) Refuse(line, UsageProblem::Kind::NotWithSearch, "--export");
+  if (line.gather) Refuse(line, UsageProblem::Kind::NotWithSearch, "--gather");
 }
 
 // The reader only reads the path it is given: it runs no job and no search.
@@ -252,6 +266,7 @@ void CheckReadShape(CommandLine& line) {
   const char* other = JobShapingSwitch(line);
   if (line.headless) other = line.exportFormat ? "--export" : "--no-window";
   if (line.search) other = "--search";
+  if (line.gather) other = "--gather";
   if (other != nullptr) Refuse(line, UsageProblem::Kind::NotWithRead, other);
 }
 
@@ -264,6 +279,7 @@ void CheckFindShape(CommandLine& line) {
   if (line.exportFormat) other = "--export";
   if (line.search) other = "--search";
   if (line.read) other = "--read";
+  if (line.gather) other = "--gather";
   if (other != nullptr) Refuse(line, UsageProblem::Kind::NotWithFind, other);
 }
 
@@ -274,7 +290,14 @@ void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
   if (line.crossDevices) Refuse(line, UsageProblem::Kind::NeedsFind, "--cross-devices");
   if (line.read) return CheckReadShape(line);
   if (line.search) return CheckSearchShape(line);
-  if (line.exportFormat) {
+  if (!line.inputs.empty() && !line.gather) {
+    Refuse(line, UsageProblem::Kind::InputWithoutGather, "--input");
+  }
+  if (line.gather) {
+    if (line.inputs.size() < 2 || settings.PathSave.empty()) {
+      Refuse(line, UsageProblem::Kind::MissingGatherPaths, "--gather");
+    }
+  } else if (line.exportFormat) {
     if (settings.Path1.empty() || settings.PathSave.empty()) {
       Refuse(line, UsageProblem::Kind::MissingExportPaths, "--export");
     }

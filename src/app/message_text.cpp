@@ -16,6 +16,10 @@ std::string_view MessageText(MessageId id) {
       return Tr("The inputs are not files.\n(A folder may have been set.)");
     case kMessageBadArguments:
       return Tr("The command line is not valid.\nCheck the help and set the arguments again.");
+    case kMessageInsideInput:
+      return Tr(
+          "The output is one of the copies or lies inside one.\n(Choose an output outside "
+          "every input.)");
     case kMessageMergeFinished:
       return Tr("The merge has finished.");
   }
@@ -30,6 +34,8 @@ MessageId MessageFor(RefusalKind kind) {
       return kMessageMissingPath;
     case RefusalKind::NotFolder:
       return kMessageNotFolder;
+    case RefusalKind::InsideInput:
+      return kMessageInsideInput;
     case RefusalKind::NotFile:
       break;
   }
@@ -45,6 +51,8 @@ std::string_view FieldPattern(PathField field) {
       return Tr("First input: {0}");
     case PathField::Second:
       return Tr("Second input: {0}");
+    case PathField::Input:
+      return Tr("Input: {0}");
     case PathField::Output:
       break;
   }

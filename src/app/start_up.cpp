@@ -6,6 +6,7 @@
 #include "app/command_line.hpp"
 #include "find/find_history_folders.hpp"
 #include "job/run_export_job.hpp"
+#include "job/run_gather_job.hpp"
 #include "job/run_merge_job.hpp"
 #include "search/run_search.hpp"
 #include "search/search_query.hpp"
@@ -50,6 +51,10 @@ std::string DescribeProblem(const UsageProblem& problem) {
       return std::string(Tr("a search needs --first with a history file or a folder of them"));
     case UsageProblem::Kind::NotWithSearch:
       return Format(Tr("option '{0}' cannot be used with --search"), {problem.argument});
+    case UsageProblem::Kind::MissingGatherPaths:
+      return std::string(Tr("--gather needs --input twice or more and --output"));
+    case UsageProblem::Kind::InputWithoutGather:
+      return std::string(Tr("option '--input' needs --gather"));
     case UsageProblem::Kind::NotWithRead:
       return Format(Tr("option '{0}' cannot be used with --read"), {problem.argument});
     case UsageProblem::Kind::NotWithFind:
@@ -131,6 +136,21 @@ int RunExport(const MergeSettings& given, const CommandLine& line, TerminalFace&
       });
 }
 
+// A gather of the copies the command line names into its output.
+int RunGather(const MergeSettings& given, const CommandLine& line, TerminalFace& terminal) {
+  return RunWithoutWindow(
+      line, terminal, terminal,
+      [&](const StopFlag* stop) {
+        return RunGatherJob(
+            {.inputs = line.inputs, .output = given.PathSave, .dryRun = line.dryRun, .stop = stop},
+            terminal);
+      },
+      [&terminal](const JobReport& report) { terminal.ShowJobReport(report); },
+      [&terminal](const JobReport& report, const std::string& file) {
+        return terminal.WriteJsonReport(report, file);
+      });
+}
+
 // Exit status as grep gives it: 0 something matched, 1 nothing did, 2 nothing was searched.
 int RunSearchCommand(const std::string& query, const MergeSettings& settings,
                      TerminalFace& terminal) {
@@ -191,7 +211,8 @@ ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
   if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
   // A search, an export and the reader read histories only: they keep no settings.
   const bool writes = !line.Refused() && !line.help && !line.version && !line.dryRun &&
-                      !line.search && !line.exportFormat && !line.read && !line.find;
+                      !line.search && !line.exportFormat && !line.read && !line.find &&
+                      !line.gather;
   return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
@@ -210,10 +231,11 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   }
   if (arguments.empty()) return user.RunDialog(settings, profile);
 
-  // An export takes its paths from the command line alone, never from the profile.
+  // An export and a gather take their paths from the command line alone, never from the
+  // profile.
   MergeSettings given;
   ParseCommandLine(arguments, given);
-  CheckRunShape(line, line.exportFormat ? given : settings);
+  CheckRunShape(line, line.exportFormat || line.gather ? given : settings);
   if (line.Refused() && line.longForms) {
     terminal.ShowUsageError(DescribeProblem(*line.problem));
     return kExitRefused;
@@ -236,6 +258,7 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
   if (line.search) return RunSearchCommand(*line.search, settings, terminal);
   if (!line.headless) return user.RunDialog(settings, profile);
   if (line.exportFormat) return RunExport(given, line, terminal);
+  if (line.gather) return RunGather(given, line, terminal);
 
   // A headless job always reports to the terminal.
   return RunHeadless(settings, line, profile, terminal, user);

@@ -96,6 +96,7 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   object.Text("first", pair.first);
   object.Text("second", pair.second);
   object.Text("output", pair.output);
+  if (!pair.copies.empty()) object.Texts("copies", pair.copies);
   object.Text("outcome", OutcomeName(pair.outcome));
   object.Text("reason", PairReason(pair, dryRun));
   {

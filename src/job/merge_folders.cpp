@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <initializer_list>
 #include <map>
 #include <system_error>
 #include <utility>
@@ -176,9 +175,11 @@ std::vector<std::uint64_t> Weights(const std::vector<FolderTask>& tasks) {
   return weights;
 }
 
+}  // namespace
+
 // The output folder gets the stylesheet of the first input folder that has one, unless it
 // holds one already: without it, the merged histories would not display as the inputs did.
-void CopyStylesheet(std::initializer_list<std::string> inputs, const std::string& prefixOut,
+void CopyStylesheet(const std::vector<std::string>& inputs, const std::string& prefixOut,
                     bool dryRun, JobReport& report) {
   const std::string to = prefixOut + kStylesheetName;
   if (NameTaken(to)) return;
@@ -190,8 +191,6 @@ void CopyStylesheet(std::initializer_list<std::string> inputs, const std::string
     return;
   }
 }
-
-}  // namespace
 
 std::string FolderPrefix(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";

@@ -23,6 +23,11 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 // The stylesheet the histories name ("MessageLog.xsl" beside them).
 inline constexpr const char* kStylesheetName = "MessageLog.xsl";
 
+// The output folder gets the stylesheet of the first of the folders `inputs` (each a
+// FolderPrefix) that has one, unless it holds one already.
+void CopyStylesheet(const std::vector<std::string>& inputs, const std::string& prefixOut,
+                    bool dryRun, JobReport& report);
+
 // A folder path ready for joining: one "/" appended unless it ends in one.
 std::string FolderPrefix(const std::string& folder);
 

@@ -42,6 +42,27 @@ EntryList::EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& 
   }
 }
 
+EntryList::EntryList(const NodeList& nodes, const std::vector<MergedEntry>& merged,
+                     EntrySource source, const EntryList& first, const EntryList& second)
+    : nodes_(&nodes),
+      source_(source),
+      elements_(nodes.size(), true),
+      times_(nodes.size()),
+      sessions_(nodes.size()),
+      identities_(nodes.size()) {
+  const bool regional = !first.regionalTimes_.empty() || !second.regionalTimes_.empty();
+  if (regional) regionalTimes_.assign(nodes.size(), kNoTime);
+  for (std::size_t i = 0; i < merged.size(); ++i) {
+    const MergedEntry& record = merged[i];
+    const EntryList& from = record.source == EntrySource::kInput2 ? second : first;
+    const std::size_t at = At(record.index);
+    times_[i] = from.times_[at];
+    if (regional && !from.regionalTimes_.empty()) regionalTimes_[i] = from.regionalTimes_[at];
+    sessions_[i] = record.session;
+    identities_[i] = record.identity;
+  }
+}
+
 std::optional<TimeValue> EntryList::Optional(TimeValue time) {
   return time == kNoTime ? std::nullopt : std::optional(time);
 }

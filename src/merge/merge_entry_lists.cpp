@@ -24,9 +24,11 @@ const EntryList& OtherList(const MergeOutput& output, const EntryList& list) {
   return &list == &output.first ? output.second : output.first;
 }
 
-// Writes the entry at `index` from its own side and steps past it.
+// Writes the entry at `index` from its own side and steps past it. The side is where the list
+// stands in this merge: a gather merges one list as input 1 and later as input 2.
 bool AppendNext(MergeOutput& output, const EntryList& list, int& index, int session) {
-  const bool written = AppendEntry(output, list, index, list.Source(), session);
+  const EntrySource side = &list == &output.first ? EntrySource::kInput1 : EntrySource::kInput2;
+  const bool written = AppendEntry(output, list, index, side, session);
   ++index;
   list.SkipToElement(index);
   return written;
@@ -164,7 +166,7 @@ bool AppendEntry(MergeOutput& output, const EntryList& list, int index, EntrySou
     ++output.counts.cutOff;
     return false;
   }
-  output.sink.Append({list.Entry(index).entry.node, session, source, list.Identity(index)});
+  output.sink.Append({list.Entry(index).entry.node, session, source, list.Identity(index), index});
   ++WrittenCount(output.counts, source);
   return true;
 }

@@ -98,6 +98,10 @@ std::string LongSwitchHelp() {
       {"--export FORMAT", "",
        Tr("export the histories of --first (a file or a folder) to the folder --output as html "
           "(pages and index.html), text or jsonl")},
+      {"--gather", "",
+       Tr("gather every copy of every history of the --input folders (or files, given twice or "
+          "more) into the folder (or file) --output, whatever their order")},
+      {"--input PATH", "", Tr("one copy for --gather")},
       {"--read PATH", "",
        Tr("open the reader window on a history file or a folder of them, to read without "
           "changing anything")},

@@ -14,7 +14,21 @@ unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned l
 
 }  // namespace
 
-std::string PairName(const PairReport& pair) { return pair.first + " + " + pair.second; }
+std::string PairName(const PairReport& pair) {
+  if (pair.copies.empty()) return pair.first + " + " + pair.second;
+  std::string name;
+  for (const std::string& copy : pair.copies) name += (name.empty() ? "" : " + ") + copy;
+  return name;
+}
+
+std::string DescribeGatheredCounts(const MergeCounts& counts) {
+  const int entries = counts.fromBoth + counts.fromInput1;
+  return Format(Tr("{0} in {1} ({2} held by several copies, {3} by one only)"),
+                {Format(TrN("{0} entry", "{0} entries", Count(entries)), {Number(entries)}),
+                 Format(TrN("{0} session", "{0} sessions", Count(counts.sessions)),
+                        {Number(counts.sessions)}),
+                 Number(counts.fromBoth), Number(counts.fromInput1)});
+}
 
 std::string DescribeCounts(const MergeCounts& counts) {
   const int entries = counts.fromBoth + counts.fromInput1 + counts.fromInput2;
@@ -72,11 +86,17 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
   for (const PairReport& pair : report.pairs) {
     switch (pair.outcome) {
       case PairOutcome::Merged:
-        lines.push_back(
-            Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
-                   {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
+        lines.push_back(Format(
+            dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
+            {PairName(pair), pair.output,
+             report.gather ? DescribeGatheredCounts(pair.counts) : DescribeCounts(pair.counts)}));
         break;
       case PairOutcome::Unchanged:
+        if (report.gather) {
+          lines.push_back(Format(Tr("unchanged {0}: it holds every entry of {1} already"),
+                                 {pair.output, PairName(pair)}));
+          break;
+        }
         lines.push_back(
             Format(Tr("unchanged {0}: same size and last-write time, skipped"), {PairName(pair)}));
         break;

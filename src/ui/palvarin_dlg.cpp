@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "dialog_strings.hpp"
+#include "gather_window.hpp"
 #include "help_dialog.hpp"
 #include "job/run_merge_job.hpp"
 #include "job_problems.hpp"
@@ -79,12 +80,15 @@ void CPalvarinDlg::Connect() {
   connect(c.okButton, &QPushButton::clicked, this, [this] { OnOK(); });
   connect(c.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(c.helpButton, &QPushButton::clicked, this, [this] { ShowHelp(); });
+  connect(c.gatherButton, &QPushButton::clicked, this, [this] { ShowGather(); });
   // F1 wherever the focus is in the dialog.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });
 }
 
 void CPalvarinDlg::ShowHelp() { HelpDialog(this).exec(); }
+
+void CPalvarinDlg::ShowGather() { GatherWindow(messages_, chooser_, this).exec(); }
 
 bool CPalvarinDlg::ReadControls() {
   const PalvarinDlgControls& c = controls_;

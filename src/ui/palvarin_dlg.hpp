@@ -42,6 +42,8 @@ class CPalvarinDlg : public QDialog, private JobObserver {
   void OnOK();
   // Opens the help dialog over this one (the help button, F1).
   void ShowHelp();
+  // The gather window, modal over this one.
+  void ShowGather();
   // True when the job run from the dialog left a pair or a copy failed.
   bool JobFailed() const { return jobFailed_; }
   // Items the job has started, and how many of them on the GUI thread (which must be none).

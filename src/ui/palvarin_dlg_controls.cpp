@@ -161,10 +161,13 @@ QVBoxLayout* BuildButtons(QWidget* parent, PalvarinDlgControls& c) {
   c.helpButton->setAutoDefault(false);
   c.helpButton->setAccessibleName(HelpButtonName());
   c.helpButton->setToolTip(HelpButtonTip());
+  c.gatherButton = Make<QPushButton>(parent, "gatherButton", QTr("Gather copies..."));
+  c.gatherButton->setAutoDefault(false);
   auto* layout = new QVBoxLayout;
   layout->addWidget(c.okButton);
   layout->addWidget(c.cancelButton);
   layout->addWidget(c.helpButton);
+  layout->addWidget(c.gatherButton);
   layout->addStretch();
   return layout;
 }
@@ -174,7 +177,7 @@ void SetTabOrder(const PalvarinDlgControls& c) {
                             c.path2Browse,         c.pathSaveEdit,  c.pathSaveBrowse,
                             c.backupCheck,         c.backupMaxEdit, c.skipUnchangedCheck,
                             c.ignoreOldMergeCheck, c.okButton,      c.cancelButton,
-                            c.helpButton};
+                            c.helpButton,          c.gatherButton};
   for (std::size_t i = 1; i < std::size(order); ++i) {
     QWidget::setTabOrder(order[i - 1], order[i]);
   }

@@ -92,6 +92,11 @@ TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
        "option '--search' cannot be used with --read"},
       {{"--read", a_, "--export=html", "--first", a_, "--output", b_},
        "option '--export' cannot be used with --read"},
+      // A gather is a job of its own: no reader, no search beside it.
+      {{"--read", a_, "--gather", "--input", a_, "--input", b_, "--output", b_},
+       "option '--gather' cannot be used with --read"},
+      {{"--search", "one", "--first", a_, "--gather", "--input", a_, "--input", b_, "--output", b_},
+       "option '--gather' cannot be used with --search"},
   };
   const std::vector<std::string> job = {"--no-window", "--files", "--overwrite", "--first", a_,
                                         "--second",    b_};

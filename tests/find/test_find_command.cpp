@@ -35,6 +35,10 @@ TEST(FindCommand, ListsTheFoldersAndExitsAsASearchDoes) {
       {{"--find=" + (folder / "missing").string()}, 2, "", "missing: No such file"},
       {{"--find=" + root.string(), "--dry-run"}, 2, "", "'--dry-run' cannot be used with --find"},
       {{"--find=" + root.string(), "--first=x"}, 2, "", "'--first' cannot be used with --find"},
+      {{"--find=" + root.string(), "--gather", "--input=x", "--input=y", "--output=z"},
+       2,
+       "",
+       "'--gather' cannot be used with --find"},
       {{"--cross-devices", "--search=x", "--first=x"}, 2, "", "'--cross-devices' needs --find"},
   };
   for (const auto& row : rows) {

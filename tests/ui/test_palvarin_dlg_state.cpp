@@ -273,12 +273,12 @@ INSTANTIATE_TEST_SUITE_P(
                              OutTarget::OverWrite,
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "backupCheck",
                               "backupMaxEdit", "skipUnchangedCheck", "ignoreOldMergeCheck",
-                              "okButton", "cancelButton", "helpButton"}},
+                              "okButton", "cancelButton", "helpButton", "gatherButton"}},
                       TabRow{"OtherOutput",
                              OutTarget::OtherFile,
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse",
                               "pathSaveEdit", "pathSaveBrowse", "ignoreOldMergeCheck", "okButton",
-                              "cancelButton", "helpButton"}}),
+                              "cancelButton", "helpButton", "gatherButton"}}),
     RowName);
 
 }  // namespace

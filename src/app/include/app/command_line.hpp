@@ -29,6 +29,8 @@ struct UsageProblem {
     NotWithRead,         // `argument` shapes a job, and "--read" opens the reader instead
     NotWithFind,         // `argument` shapes a job or a search, not "--find"
     NeedsFind,           // `argument` only shapes "--find", which was not given
+    MissingGatherPaths,  // "--gather" with fewer than two "--input" or without "--output"
+    InputWithoutGather,  // "--input" names a copy for "--gather", which was not asked for
   };
   Kind kind;
   std::string argument;
@@ -59,6 +61,9 @@ struct CommandLine {
   // "--find=ROOT": list the folders under ROOT that hold histories.
   std::optional<std::string> find;
   bool crossDevices = false;  // "--cross-devices": --find walks onto other file systems too
+  // "--gather": gather the copies of "--input" (given twice or more) into "--output".
+  bool gather = false;
+  std::vector<std::string> inputs;
 
   // An unknown argument, a value switch without its value, or a run of the wrong shape.
   bool Refused() const { return problem.has_value(); }

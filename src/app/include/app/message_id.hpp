@@ -9,6 +9,7 @@ enum MessageId : int {
   kMessageNotFolder = 202,      // folder job with a file among the paths
   kMessageNotFile = 203,        // file job with a folder among the inputs
   kMessageBadArguments = 204,   // the command line cannot be used
+  kMessageInsideInput = 205,    // a gather's output is an input or inside one
   kMessageMergeFinished = 250,  // the job ran
 };
 

@@ -34,6 +34,10 @@ struct PairReport {
   std::string first;
   std::string second;
   std::string output;
+  // A gather's copies of this name, in the order given (`first` is the first of them and
+  // `second` empty); empty for a pair. Its counts say fromBoth for the entries several copies
+  // (the output's history among them) held, fromInput1 for those one copy held.
+  std::vector<std::string> copies;
   PairOutcome outcome = PairOutcome::Failed;
   // For a failed or not started pair: what happened, with its facts. What a failed pair left
   // as it was follows from them: its inputs always, its output too when it failed while
@@ -90,6 +94,8 @@ struct JobReport {
   std::vector<JobWarning> warnings;
   // Nothing was written: the report says what the job would have done.
   bool dryRun = false;
+  // A gather of many copies: its items are PairReports with their copies.
+  bool gather = false;
   // A stop was asked for while the job ran; the items it kept from starting are NotRun.
   bool stopped = false;
 

@@ -19,6 +19,11 @@ class EntryList {
  public:
   // Converts the times through `hours`, which lists read on one thread may share.
   EntryList(const NodeList& nodes, EntrySource source, LocalTimeCache& hours);
+  // What a merge of `first` and `second` wrote, as one list to merge on: `nodes` holds the
+  // records' entries in order, and each keeps the time and identity its own list read and the
+  // session the merge gave it.
+  EntryList(const NodeList& nodes, const std::vector<MergedEntry>& merged, EntrySource source,
+            const EntryList& first, const EntryList& second);
 
   int Length() const { return static_cast<int>(nodes_->size()); }
   EntrySource Source() const { return source_; }

@@ -17,6 +17,7 @@ struct MergedEntry {
   int session = 0;  // the new "SessionID"
   EntrySource source = EntrySource::kInput1;
   EntryIdentity identity;
+  int index = -1;  // the entry's position in the list it was written from (input 1's for kBoth)
 };
 
 // Receives the merged entries in output order, each with its new session number.

@@ -7,7 +7,7 @@
 
 namespace palvarin {
 
-// A pair as the reports name it: "<first> + <second>".
+// A pair as the reports name it: "<first> + <second>"; a gather's copies joined so.
 std::string PairName(const PairReport& pair);
 
 // One line per pair and per copy, then the totals; failures name the file and the reason.
@@ -16,5 +16,8 @@ std::vector<std::string> DescribeFailures(const JobReport& report);
 std::string DescribeTotals(const JobReport& report);
 // The entries of a merged pair: how many, in how many sessions, from where, and left out.
 std::string DescribeCounts(const MergeCounts& counts);
+// The entries a gather wrote for one name: how many, in how many sessions, how many several
+// copies held.
+std::string DescribeGatheredCounts(const MergeCounts& counts);
 
 }  // namespace palvarin

@@ -1,0 +1,253 @@
+#include "job/run_gather_job.hpp"
+
+#include <cerrno>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <system_error>
+
+#include "files/file_ops.hpp"
+#include "files/history_locks.hpp"
+#include "history/log_document.hpp"
+#include "history/xml_error.hpp"
+#include "job_context.hpp"
+#include "merge/gather_copies.hpp"
+#include "merge_file_pair.hpp"
+#include "merge_folders.hpp"
+#include "parallel_work.hpp"
+#include "save_merged.hpp"
+
+namespace palvarin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The path made absolute and free of "." and "..", links followed as far as they exist.
+fs::path Resolved(const std::string& path) {
+  std::error_code error;
+  fs::path resolved = fs::weakly_canonical(fs::absolute(path), error);
+  return error ? fs::absolute(path).lexically_normal() : resolved;
+}
+
+// True when `inner` is `outer` or lies below it.
+bool IsWithin(const fs::path& inner, const fs::path& outer) {
+  auto at = inner.begin();
+  for (const fs::path& part : outer) {
+    if (part.empty()) continue;  // the empty part after a trailing "/"
+    if (at == inner.end() || *at != part) return false;
+    ++at;
+  }
+  return true;
+}
+
+// One name of the gather: its copies and where it goes.
+struct GatherTask {
+  std::vector<std::string> copies;
+  std::string output;
+  PairReport report;
+};
+
+// The copies of one name loaded, with their entry lists; held in place while they are merged.
+class LoadedCopies {
+ public:
+  // Loads `path`; the reason it is no history when it cannot be.
+  std::optional<Reason> Add(const std::string& path) {
+    Result<LogDocument> log = LoadLogDocument(path);
+    if (!log) return log.reason();
+    documents_.push_back(std::move(*log));
+    nodes_.push_back(ChildNodes(documents_.back().Root()));
+    return std::nullopt;
+  }
+  // The entry lists of the copies loaded, in the order they were.
+  std::vector<const EntryList*> Lists() {
+    for (std::size_t i = lists_.size(); i < nodes_.size(); ++i) {
+      lists_.emplace_back(nodes_[i], EntrySource::kInput1, hours_);
+    }
+    std::vector<const EntryList*> lists;
+    for (const EntryList& list : lists_) lists.push_back(&list);
+    return lists;
+  }
+
+ private:
+  LocalTimeCache hours_;
+  std::deque<LogDocument> documents_;
+  std::deque<NodeList> nodes_;
+  std::deque<EntryList> lists_;
+};
+
+void Fail(PairReport& report, PairProblem problem, Reason cause) {
+  report.outcome = PairOutcome::Failed;
+  report.problem = problem;
+  report.cause = std::move(cause);
+}
+
+// Gathers one name: loads its copies and the output's history, merges, and saves unless the
+// output would not change or nothing may be written.
+void GatherName(GatherTask& task, bool dryRun) {
+  PairReport& report = task.report;
+  LoadedCopies loaded;
+  for (const std::string& copy : task.copies) {
+    if (std::optional<Reason> why = loaded.Add(copy)) {
+      return Fail(report, PairProblem::NotAHistory, std::move(*why));
+    }
+  }
+  const bool existing = PathExists(task.output);
+  if (existing) {
+    if (std::optional<Reason> why = loaded.Add(task.output)) {
+      return Fail(report, PairProblem::NotAHistory, std::move(*why));
+    }
+  }
+  std::vector<const EntryList*> lists = loaded.Lists();
+  const EntryList* into = existing ? lists.back() : nullptr;
+  if (existing) lists.pop_back();
+  RecordingSink merged;
+  const int last = GatherCopies(merged, lists, into, report.counts);
+  if (into && KeepsExisting(merged, *into)) {
+    report.outcome = PairOutcome::Unchanged;
+    return;
+  }
+  report.outcome = PairOutcome::Merged;
+  if (dryRun) return;
+  if (const Result<> saved = SaveMerged(merged, last, task.output, [] {}); !saved) {
+    Fail(report, PairProblem::NotSaved, saved.reason());
+  }
+}
+
+// The names of the gather with the copies that hold them, in name order.
+std::vector<GatherTask> FolderTasks(const GatherRequest& request, JobReport& report) {
+  std::map<std::string, std::vector<std::string>> copiesOf;
+  for (const std::string& input : request.inputs) {
+    const std::string prefix = FolderPrefix(input);
+    for (const std::string& name : ListHistoryFiles(prefix, report.warnings)) {
+      copiesOf[name].push_back(prefix + name);
+    }
+  }
+  std::vector<GatherTask> tasks;
+  const std::string prefixOut = FolderPrefix(request.output);
+  for (auto& [name, copies] : copiesOf) {
+    tasks.push_back({std::move(copies), prefixOut + name, {}});
+  }
+  return tasks;
+}
+
+std::vector<std::uint64_t> Weights(const std::vector<GatherTask>& tasks) {
+  std::vector<std::uint64_t> weights;
+  for (const GatherTask& task : tasks) {
+    std::uint64_t bytes = 0;
+    for (const std::string& copy : task.copies) {
+      std::error_code error;
+      const std::uintmax_t size = fs::file_size(copy, error);
+      if (!error) bytes += size;
+    }
+    weights.push_back(bytes);
+  }
+  return weights;
+}
+
+// The outputs only: a copy is only read, and a job that replaces one meanwhile renames a whole
+// new file into place, so the gather reads the old file or the new one, each whole. Locking
+// every copy as well cost a fifth of a gather of six copies in the kernel's lock lists.
+std::vector<std::string> LockedPaths(const std::vector<GatherTask>& tasks) {
+  std::vector<std::string> paths;
+  paths.reserve(tasks.size());
+  for (const GatherTask& task : tasks) paths.push_back(task.output);
+  return paths;
+}
+
+void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& context) {
+  context.Plan(tasks.size());
+  StageProgress progress(context, JobStage::Merging);
+  const bool dryRun = context.DryRun();
+  RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
+    GatherTask& task = tasks[i];
+    task.report = NewPairReport(task.copies.front(), {}, task.output);
+    task.report.copies = task.copies;
+    if (!progress.Start(i, JobItemKind::Pair, task.output)) {
+      task.report.outcome = PairOutcome::NotRun;
+      task.report.problem = PairProblem::NotStarted;
+      return;
+    }
+    try {
+      GatherName(task, dryRun);
+    } catch (const XmlError& error) {
+      Fail(task.report, PairProblem::OutOfMemory, error.Why());
+    }
+    progress.Finish(i, JobItemKind::Pair, task.output);
+  });
+  for (GatherTask& task : tasks) report.pairs.push_back(std::move(task.report));
+}
+
+}  // namespace
+
+std::optional<Refusal> CheckGatherPaths(const GatherRequest& request) {
+  if (request.inputs.size() < 2) return Refusal{RefusalKind::NoPath, PathField::Input, {}};
+  for (const std::string& input : request.inputs) {
+    if (input.empty()) return Refusal{RefusalKind::NoPath, PathField::Input, {}};
+  }
+  if (request.output.empty()) return Refusal{RefusalKind::NoPath, PathField::Output, {}};
+  for (const std::string& input : request.inputs) {
+    if (!PathExists(input)) return Refusal{RefusalKind::MissingPath, PathField::Input, input};
+  }
+  const bool folders = IsFolder(request.inputs.front());
+  for (const std::string& input : request.inputs) {
+    if (folders && !IsFolder(input))
+      return Refusal{RefusalKind::NotFolder, PathField::Input, input};
+    if (!folders && IsFolder(input)) return Refusal{RefusalKind::NotFile, PathField::Input, input};
+  }
+  const bool outputThere = PathExists(request.output);
+  if (folders && outputThere && !IsFolder(request.output)) {
+    return Refusal{RefusalKind::NotFolder, PathField::Output, request.output};
+  }
+  if (!folders && outputThere && IsFolder(request.output)) {
+    return Refusal{RefusalKind::NotFile, PathField::Output, request.output};
+  }
+  const fs::path output = Resolved(request.output);
+  for (const std::string& input : request.inputs) {
+    if (IsWithin(output, Resolved(input))) {
+      return Refusal{RefusalKind::InsideInput, PathField::Output, request.output};
+    }
+  }
+  return std::nullopt;
+}
+
+JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
+  JobResult result;
+  result.report.dryRun = request.dryRun;
+  result.report.gather = true;
+  result.refusal = CheckGatherPaths(request);
+  if (result.refusal) return result;
+  const bool folders = IsFolder(request.inputs.front());
+  JobContext context(observer, request.stop, request.dryRun);
+  std::vector<GatherTask> tasks;
+  if (folders) {
+    // A folder that cannot be made fails each name as it is saved.
+    std::error_code ignored;
+    if (!request.dryRun) fs::create_directories(request.output, ignored);
+    tasks = FolderTasks(request, result.report);
+  } else {
+    tasks.push_back({request.inputs, request.output, {}});
+  }
+  HistoryLocks locks;
+  const Result<> locked = locks.Acquire(
+      LockedPaths(tasks), [&observer] { observer.WaitingForOtherJob(); },
+      [&context] { return !context.StopRequested(); });
+  if (!locked && locked.code() != ECANCELED) {
+    PairReport unguarded = NewPairReport(request.inputs.front(), {}, request.output);
+    unguarded.copies = request.inputs;
+    Fail(unguarded, PairProblem::Unguarded, locked.reason());
+    result.report.pairs.push_back(std::move(unguarded));
+    return result;
+  }
+  if (folders && !context.StopRequested()) {
+    std::vector<std::string> prefixes;
+    for (const std::string& input : request.inputs) prefixes.push_back(FolderPrefix(input));
+    CopyStylesheet(prefixes, FolderPrefix(request.output), request.dryRun, result.report);
+  }
+  RunTasks(tasks, result.report, context);
+  result.report.stopped = context.Stopped();
+  return result;
+}
+
+}  // namespace palvarin

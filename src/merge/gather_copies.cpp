@@ -1,0 +1,167 @@
+#include "merge/gather_copies.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include "merge/archive_rule.hpp"
+#include "merge/merge_entry_lists.hpp"
+
+namespace palvarin {
+namespace {
+
+// A digest of every entry's identity and session, in order.
+EntryIdentity ContentKey(const EntryList& list) {
+  XXH3_state_t state;
+  XXH3_128bits_reset(&state);
+  for (int i = 0; (list.SkipToElement(i), i < list.Length()); ++i) {
+    const EntryIdentity& identity = list.Identity(i);
+    const std::int32_t session = list.Session(i);
+    XXH3_128bits_update(&state, &identity.low, sizeof identity.low);
+    XXH3_128bits_update(&state, &identity.high, sizeof identity.high);
+    XXH3_128bits_update(&state, &session, sizeof session);
+  }
+  const XXH128_hash_t digest = XXH3_128bits_digest(&state);
+  return {digest.low64, digest.high64};
+}
+
+int CompareText(const char* a, const char* b) {
+  const int order = std::strcmp(a, b);
+  return (order > 0) - (order < 0);
+}
+
+// Orders two trees by kind, name, value, attributes and children, in that order.
+int CompareTrees(pugi::xml_node a, pugi::xml_node b) {
+  if (a.type() != b.type()) return a.type() < b.type() ? -1 : 1;
+  if (const int order = CompareText(a.name(), b.name())) return order;
+  if (const int order = CompareText(a.value(), b.value())) return order;
+  pugi::xml_attribute x = a.first_attribute();
+  pugi::xml_attribute y = b.first_attribute();
+  for (; x && y; x = x.next_attribute(), y = y.next_attribute()) {
+    if (const int order = CompareText(x.name(), y.name())) return order;
+    if (const int order = CompareText(x.value(), y.value())) return order;
+  }
+  if (x || y) return x ? 1 : -1;
+  pugi::xml_node c = a.first_child();
+  pugi::xml_node d = b.first_child();
+  for (; c && d; c = c.next_sibling(), d = d.next_sibling()) {
+    if (const int order = CompareTrees(c, d)) return order;
+  }
+  if (c || d) return c ? 1 : -1;
+  return 0;
+}
+
+// Orders two lists of equal keys by their entries' trees, then by their sessions: below 0
+// when `a` goes first, 0 when they are alike.
+int CompareLists(const EntryList& a, const EntryList& b) {
+  int i = 0;
+  int j = 0;
+  for (;; ++i, ++j) {
+    a.SkipToElement(i);
+    b.SkipToElement(j);
+    if (i == a.Length() || j == b.Length()) return (i != a.Length()) - (j != b.Length());
+    if (const int order = CompareTrees(a.Entry(i).entry.node, b.Entry(j).entry.node)) {
+      return order;
+    }
+    if (a.Session(i) != b.Session(j)) return a.Session(i) < b.Session(j) ? -1 : 1;
+  }
+}
+
+// One merge of the fold: what it wrote, as a list to merge on, and which of its entries
+// several copies hold.
+struct Folded {
+  RecordingSink merged;
+  NodeList nodes;
+  std::unique_ptr<EntryList> list;
+  std::vector<bool> shared;
+};
+
+// Merges `first` (whose entries several copies hold where `firstShared` says) with `second`.
+std::unique_ptr<Folded> Fold(const EntryList& first, const std::vector<bool>& firstShared,
+                             const EntryList& second) {
+  auto folded = std::make_unique<Folded>();
+  MergeCounts unused;
+  MergeEntryLists(folded->merged, first, second, ArchiveRule(), unused);
+  const auto& records = folded->merged.Records();
+  folded->nodes.reserve(records.size());
+  folded->shared.reserve(records.size());
+  for (const MergedEntry& record : records) {
+    folded->nodes.push_back(record.entry);
+    folded->shared.push_back(record.source == EntrySource::kBoth ||
+                             (record.source == EntrySource::kInput1 &&
+                              firstShared[static_cast<std::size_t>(record.index)]));
+  }
+  folded->list =
+      std::make_unique<EntryList>(folded->nodes, records, EntrySource::kInput1, first, second);
+  return folded;
+}
+
+}  // namespace
+
+std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> copies) {
+  std::vector<std::pair<EntryIdentity, const EntryList*>> keyed;
+  keyed.reserve(copies.size());
+  for (const EntryList* copy : copies) keyed.emplace_back(ContentKey(*copy), copy);
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return CompareLists(*a.second, *b.second) < 0;
+  });
+  // A copy alike to the one before it adds nothing: a backup of the same state.
+  std::vector<const EntryList*> ordered;
+  ordered.reserve(keyed.size());
+  for (std::size_t k = 0; k < keyed.size(); ++k) {
+    const bool alike = k > 0 && keyed[k].first == keyed[k - 1].first &&
+                       CompareLists(*keyed[k].second, *keyed[k - 1].second) == 0;
+    if (!alike) ordered.push_back(keyed[k].second);
+  }
+  return ordered;
+}
+
+int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
+                 const EntryList* existing, MergeCounts& counts) {
+  const std::vector<const EntryList*> ordered = CanonicalOrder(copies);
+  std::vector<std::unique_ptr<Folded>> folds;
+  const EntryList* gathered = ordered.empty() ? nullptr : ordered.front();
+  std::vector<bool> shared(gathered ? static_cast<std::size_t>(gathered->Length()) : 0, false);
+  for (std::size_t k = 1; k < ordered.size(); ++k) {
+    folds.push_back(Fold(*gathered, shared, *ordered[k]));
+    gathered = folds.back()->list.get();
+    shared = std::move(folds.back()->shared);
+  }
+  // The last merge, into what the output holds (or into nothing), numbers the sessions.
+  const NodeList none;
+  LocalTimeCache hours;
+  const EntryList nothing(none, EntrySource::kInput1, hours);
+  const EntryList& into = existing ? *existing : nothing;
+  const EntryList& from = gathered ? *gathered : nothing;
+  MergeCounts written;
+  const int last = MergeEntryLists(sink, into, from, ArchiveRule(), written);
+  counts = {};
+  counts.sessions = written.sessions;
+  for (const MergedEntry& record : sink.Records()) {
+    const bool several =
+        record.source == EntrySource::kBoth ||
+        (record.source == EntrySource::kInput2 && shared[static_cast<std::size_t>(record.index)]);
+    ++(several ? counts.fromBoth : counts.fromInput1);
+  }
+  return last;
+}
+
+bool KeepsExisting(const RecordingSink& merged, const EntryList& existing) {
+  const auto& records = merged.Records();
+  std::size_t k = 0;
+  for (int i = 0; (existing.SkipToElement(i), i < existing.Length()); ++i, ++k) {
+    if (k == records.size()) return false;
+    const MergedEntry& record = records[k];
+    if (record.source == EntrySource::kInput2 || record.index != i ||
+        record.session != existing.Session(i)) {
+      return false;
+    }
+  }
+  return k == records.size();
+}
+
+}  // namespace palvarin

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace palvarin {
+
+class MessagePresenter;
+class PathChooser;
+
+// The window of "Gather copies...": the folders that hold copies of the histories (added by
+// the folder browser or dropped on the window, removed by selection), the folder they are
+// gathered into, and the job, run off the GUI thread with the progress window, Cancel and a
+// dry run, its results shown as a merge's are. Only existing folders are taken into the list,
+// each once.
+// Object names: "gatherWindow", "gatherInputList", "gatherAddButton", "gatherRemoveButton",
+// "gatherOutputEdit", "gatherOutputBrowse", "gatherDryRunCheck", "gatherRunButton",
+// "gatherCloseButton".
+class GatherWindow : public QDialog {
+ public:
+  GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWidget* parent = nullptr);
+
+  // Adds those of `folders` that are existing folders the list does not hold yet. Also where
+  // a "Find copies under..." button will put what FindHistoryFolders finds, once that search
+  // is part of the program.
+  void AddFolders(const QStringList& folders);
+  // The folders of the list, in its order.
+  QStringList Inputs() const;
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void ChooseInput();
+  void RemoveSelected();
+  void ChooseOutput();
+  void UpdateStates();
+  void Gather();
+
+  MessagePresenter& messages_;
+  PathChooser& chooser_;
+  QListWidget* inputs_;
+  QPushButton* remove_;
+  QLineEdit* output_;
+  QCheckBox* dryRun_;
+  QPushButton* run_;
+};
+
+}  // namespace palvarin

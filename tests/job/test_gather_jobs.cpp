@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "job/run_gather_job.hpp"
+#include "support/job_settings.hpp"
+#include "support/pc_histories.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file of a folder by name, with its bytes.
+std::map<std::string, std::string> Contents(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = test::ReadFile(entry.path());
+  }
+  return files;
+}
+
+// PC folders holding the copies of three contacts, each contact on some PCs only.
+struct PcFolders {
+  test::TempFolder root;
+  std::vector<std::string> folders;
+
+  explicit PcFolders(int pcs) {
+    for (int pc = 0; pc < pcs; ++pc) {
+      folders.push_back((root / ("pc" + std::to_string(pc))).string());
+      fs::create_directories(folders.back());
+    }
+    const char* names[] = {"alice.xml", "bob.xml", "carol.xml"};
+    for (int contact = 0; contact < 3; ++contact) {
+      const auto copies = test::MakePcHistories(static_cast<std::uint32_t>(contact + 7), pcs,
+                                                test::Difference::kAll);
+      for (int pc = 0; pc < pcs; ++pc) {
+        if ((pc + contact) % 3 == 2) continue;  // not every PC held every contact
+        test::WriteFile(fs::path(folders[static_cast<std::size_t>(pc)]) / names[contact],
+                        copies[static_cast<std::size_t>(pc)]);
+      }
+    }
+    test::WriteFile(fs::path(folders[1]) / "MessageLog.xsl", "<xsl/>");
+  }
+};
+
+JobResult Gather(const std::vector<std::string>& inputs, const fs::path& output,
+                 bool dryRun = false) {
+  test::LoneJob observer;
+  return RunGatherJob({.inputs = inputs, .output = output.string(), .dryRun = dryRun}, observer);
+}
+
+TEST(GatherJobTest, EveryOrderOfTheFoldersWritesTheSameFilesAndLeavesTheInputsAlone) {
+  test::ScopedTimeZone zone("Europe/Madrid");
+  PcFolders pcs(4);
+  std::vector<std::map<std::string, std::string>> before;
+  for (const std::string& folder : pcs.folders) before.push_back(Contents(folder));
+  std::vector<std::string> order = pcs.folders;
+  const auto first = pcs.root / "first";
+  const JobResult result = Gather(order, first);
+  ASSERT_FALSE(result.refusal);
+  EXPECT_EQ(result.report.Count(PairOutcome::Merged), 3);
+  EXPECT_FALSE(result.report.AnyFailed());
+  const auto expected = Contents(first);
+  EXPECT_TRUE(expected.count("MessageLog.xsl"));
+  for (int k = 0; k < 3; ++k) {
+    std::next_permutation(order.begin(), order.end());
+    std::rotate(order.begin(), order.begin() + 1, order.end());
+    const auto other = pcs.root / ("other" + std::to_string(k));
+    ASSERT_FALSE(Gather(order, other).refusal);
+    EXPECT_EQ(Contents(other), expected);
+  }
+  for (std::size_t i = 0; i < pcs.folders.size(); ++i) {
+    EXPECT_EQ(Contents(pcs.folders[i]), before[i]) << "an input was written";
+  }
+}
+
+TEST(GatherJobTest, GatheringAgainTouchesNothingAndANewCopyAddsOnlyItsNews) {
+  test::ScopedTimeZone zone("Asia/Tokyo");
+  PcFolders pcs(4);
+  const std::string added = pcs.folders.back();
+  pcs.folders.pop_back();
+  const auto out = pcs.root / "out";
+  ASSERT_FALSE(Gather(pcs.folders, out).refusal);
+  const auto gathered = Contents(out);
+  const auto written = fs::last_write_time(out / "alice.xml");
+  std::map<std::string, std::vector<EntryIdentity>> held;
+  for (const auto& [name, bytes] : gathered) {
+    if (name != "MessageLog.xsl") held[name] = test::Identities(out / name);
+  }
+
+  const JobResult again = Gather(pcs.folders, out);
+  EXPECT_EQ(again.report.Count(PairOutcome::Unchanged), 3);
+  EXPECT_EQ(Contents(out), gathered);
+  EXPECT_EQ(fs::last_write_time(out / "alice.xml"), written) << "rewritten with no news";
+
+  pcs.folders.push_back(added);
+  const JobResult dry = Gather(pcs.folders, out, true);
+  EXPECT_EQ(Contents(out), gathered) << "a dry run wrote";
+  const JobResult more = Gather(pcs.folders, out);
+  EXPECT_EQ(more.report.Count(PairOutcome::Merged), dry.report.Count(PairOutcome::Merged));
+  EXPECT_GT(more.report.Count(PairOutcome::Merged), 0);
+  for (const auto& [name, identities] : held) {
+    const auto now = test::Identities(out / name);
+    for (const EntryIdentity& identity : identities) {
+      EXPECT_NE(std::find(now.begin(), now.end(), identity), now.end()) << name << " lost";
+    }
+  }
+  const JobResult settled = Gather(pcs.folders, out);
+  EXPECT_EQ(settled.report.Count(PairOutcome::Unchanged), 3);
+}
+
+TEST(GatherJobTest, RefusesWhatItCannotGather) {
+  PcFolders pcs(2);
+  const std::string file = pcs.folders[0] + "/alice.xml";
+  const struct {
+    const char* what;
+    std::vector<std::string> inputs;
+    std::string output;
+    RefusalKind kind;
+    PathField field;
+  } cases[] = {
+      {"one input",
+       {pcs.folders[0]},
+       (pcs.root / "o").string(),
+       RefusalKind::NoPath,
+       PathField::Input},
+      {"no output", pcs.folders, "", RefusalKind::NoPath, PathField::Output},
+      {"missing input",
+       {pcs.folders[0], (pcs.root / "gone").string()},
+       (pcs.root / "o").string(),
+       RefusalKind::MissingPath,
+       PathField::Input},
+      {"file among folders",
+       {pcs.folders[0], file},
+       (pcs.root / "o").string(),
+       RefusalKind::NotFolder,
+       PathField::Input},
+      {"output inside an input", pcs.folders, pcs.folders[1] + "/sub/..//sub",
+       RefusalKind::InsideInput, PathField::Output},
+      {"output an input", pcs.folders, pcs.folders[0] + "/", RefusalKind::InsideInput,
+       PathField::Output},
+      {"file output an input",
+       {file, pcs.folders[1] + "/alice.xml"},
+       file,
+       RefusalKind::InsideInput,
+       PathField::Output},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const JobResult result = Gather(c.inputs, c.output);
+    ASSERT_TRUE(result.refusal);
+    EXPECT_EQ(result.refusal->kind, c.kind);
+    EXPECT_EQ(result.refusal->field, c.field);
+  }
+}
+
+}  // namespace
+}  // namespace palvarin
