@@ -98,9 +98,9 @@ std::string LongSwitchHelp() {
       {"--export FORMAT", "",
        Tr("export the histories of --first (a file or a folder) to the folder --output as html "
           "(pages and index.html), text or jsonl")},
-      {"--read PATH", "",
-       Tr("open the reader window on a history file or a folder of them, to read without "
-          "changing anything")},
+      {"--read [PATH]", "",
+       Tr("open the reader window on a history file or a folder of them (without PATH: on "
+          "none, to open one), to read and search without changing anything")},
   };
   constexpr std::size_t kWidth = 20;
   for (const LongForm& form : forms) {

@@ -21,6 +21,7 @@
 #include "message_presenter.hpp"
 #include "path_chooser.hpp"
 #include "progress_run.hpp"
+#include "reader_window.hpp"
 
 namespace palvarin {
 namespace {
@@ -79,6 +80,10 @@ void CPalvarinDlg::Connect() {
   connect(c.okButton, &QPushButton::clicked, this, [this] { OnOK(); });
   connect(c.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(c.helpButton, &QPushButton::clicked, this, [this] { ShowHelp(); });
+  connect(c.readButton, &QPushButton::clicked, this, [this] {
+    RunReaderWindow(this, controls_.path1Edit->text().toStdString(),
+                    {.profile = &profile_, .chooser = &chooser_});
+  });
   // F1 wherever the focus is in the dialog.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });

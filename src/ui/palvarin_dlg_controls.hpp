@@ -37,6 +37,7 @@ struct PalvarinDlgControls {
   QPushButton* okButton;
   QPushButton* cancelButton;
   QPushButton* helpButton;
+  QPushButton* readButton;
 };
 
 // Creates the controls with their fixed texts inside `dialog`, lays them out and sets the
