@@ -48,16 +48,22 @@ void HighlightDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     height += line.height();
   }
   layout.endLayout();
+  const bool selected = (cell.state & QStyle::State_Selected) != 0;
   QList<QTextLayout::FormatRange> marks;
   for (const QPoint span : spans) {
     QTextLayout::FormatRange mark;
     mark.start = span.x();
     mark.length = span.y();
-    mark.format.setBackground(cell.palette.brush(QPalette::Highlight));
-    mark.format.setForeground(cell.palette.brush(QPalette::HighlightedText));
+    // On a selected row the highlight colour is the row's own: the words are underlined there.
+    if (selected) {
+      mark.format.setFontUnderline(true);
+      mark.format.setFontWeight(QFont::Bold);
+    } else {
+      mark.format.setBackground(cell.palette.brush(QPalette::Highlight));
+      mark.format.setForeground(cell.palette.brush(QPalette::HighlightedText));
+    }
     marks << mark;
   }
-  const bool selected = (cell.state & QStyle::State_Selected) != 0;
   const QVariant foreground = index.data(Qt::ForegroundRole);
   painter->save();
   painter->setPen(foreground.isValid() && !selected
