@@ -145,6 +145,9 @@ void ReaderWindow::BuildControls() {
   entryList_->setWordWrap(true);
   entryList_->setUniformItemSizes(false);
   entryList_->setResizeMode(QListView::Adjust);
+  // A conversation of many thousand entries is measured a batch at a time, between events.
+  entryList_->setLayoutMode(QListView::Batched);
+  entryList_->setBatchSize(200);
   resultList_ = MakeList("readerResults", QTr("Search results"), this);
   resultList_->setModel(results_);
   resultList_->setItemDelegate(new HighlightDelegate(resultList_));
