@@ -40,9 +40,11 @@ QVariant ContactsModel::data(const QModelIndex& index, int role) const {
   const std::string conversations = Format(TrN("{0} conversation", "{0} conversations",
                                                static_cast<unsigned long>(history.conversations)),
                                            {std::to_string(history.conversations)});
-  if (role == Qt::DisplayRole) return FromUtf8(history.name);
-  if (history.lastDate.empty()) return FromUtf8(conversations);
-  return FromUtf8(Format(Tr("{0}, the last on {1}"), {conversations, history.lastDate}));
+  const std::string summary = history.lastDate.empty() ? conversations
+                                                       : Format(Tr("{0}, the last on {1}"),
+                                                                {conversations, history.lastDate});
+  if (role == Qt::ToolTipRole) return FromUtf8(summary);
+  return FromUtf8(history.name + '\n' + summary);
 }
 
 }  // namespace palvarin

@@ -7,8 +7,9 @@
 
 namespace palvarin {
 
-// The histories of the shelf, one row each: the contact's name, with why it cannot be read
-// when it cannot (once it has been read). kNameRole is the name alone, which the reader's filter
+// The histories of the shelf, one row each: the contact's name and, once the history has been
+// read, a second line with how many conversations it holds and the last one's date, or why it
+// cannot be read. kNameRole is the name alone, which the reader's filter
 // looks at.
 class ContactsModel : public QAbstractListModel {
  public:

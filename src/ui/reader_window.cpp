@@ -347,6 +347,7 @@ void ReaderWindow::ChooseContact(const QModelIndex& current) {
 
 // Reads the chosen history now, as it is: only the chosen one is held in memory.
 void ReaderWindow::LoadChosen() {
+  Say({});
   entries_->Show(nullptr, {});
   book_.reset();
   changed_->hide();

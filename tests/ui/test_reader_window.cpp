@@ -70,13 +70,15 @@ class ReaderWindowTest : public ::testing::Test {
   }
 
  public:
-  static QStringList Rows(const QListView* list) {
+  static QStringList Rows(const QListView* list, int role = Qt::DisplayRole) {
     QStringList rows;
     for (int row = 0; row < list->model()->rowCount(); ++row) {
-      rows << list->model()->index(row, 0).data().toString();
+      rows << list->model()->index(row, 0).data(role).toString();
     }
     return rows;
   }
+  // The contacts' names alone, without what was read of them.
+  static QStringList Names(const QListView* contacts) { return Rows(contacts, Qt::UserRole); }
 
  protected:
   static void Choose(QListView* list, int row) {
@@ -120,10 +122,16 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   ASSERT_TRUE(contacts && conversations && conversation);
 
   WaitForSummaries(contacts, 2);
+  EXPECT_EQ(Names(contacts), (QStringList{QStringLiteral("alice"), QStringLiteral("bob"),
+                                          QStringLiteral("broken")}));
   const QStringList names = Rows(contacts);
   ASSERT_EQ(names.size(), 3);
-  EXPECT_EQ(names[0], QStringLiteral("alice"));
-  EXPECT_EQ(names[1], QStringLiteral("bob"));
+  // Under each name, how many conversations and the last one's date.
+  const QStringList bob = names[1].split(u'\n');
+  ASSERT_EQ(bob.size(), 2) << names[1].toStdString();
+  EXPECT_EQ(bob[0], QStringLiteral("bob"));
+  EXPECT_TRUE(bob[1].contains(u'2') && bob[1].contains(QStringLiteral("2006/02/01")))
+      << bob[1].toStdString();
   // The unreadable one is listed, with its reason.
   EXPECT_TRUE(names[2].startsWith(QStringLiteral("broken"))) << names[2].toStdString();
   EXPECT_GT(names[2].size(), QStringLiteral("broken").size()) << names[2].toStdString();
@@ -184,7 +192,7 @@ TEST_F(ReaderWindowTest, FilterNarrowsTheContactsAndCtrlFReachesIt) {
   };
   for (const auto& row : rows) {
     TypeInto(filter, QString::fromUtf8(row.typed));
-    QStringList shown = Rows(contacts);
+    QStringList shown = Names(contacts);
     shown.removeIf([](const QString& name) { return name.startsWith(QStringLiteral("broken")); });
     EXPECT_EQ(shown, row.shown) << row.typed;
   }
@@ -295,8 +303,8 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   const auto shownPlace = [&] {
-    return Place{contacts->currentIndex().data().toString(), conversations->currentIndex().row(),
-                 entries->currentIndex().row()};
+    return Place{contacts->currentIndex().data(Qt::UserRole).toString(),
+                 conversations->currentIndex().row(), entries->currentIndex().row()};
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.query);
@@ -524,7 +532,7 @@ TEST_F(ReadButtons, OpenTheReaderOnTheirHistory) {
     QStringList contacts{QStringLiteral("none shown")};
     const WhenModalShown closer([&](QWidget* modal) {
       if (auto* list = modal->findChild<QListView*>(QStringLiteral("readerContacts"))) {
-        contacts = ReaderWindowTest::Rows(list);
+        contacts = ReaderWindowTest::Names(list);
       }
       static_cast<QDialog*>(modal)->reject();
     });
