@@ -53,3 +53,23 @@ printf '| reader: conversation list shown | %.2f | %.2f | %s |\n' "$reader_s" "$
 printf '| pugixml load_file (floor) | %.2f | %.2f | %s |\n' "$floor_s" "$floor_cpu" "$floor_mb"
 printf '| ratio | %.2f | %.2f | %.2f |\n' "$(echo "$reader_s / $floor_s" | bc -l)" \
   "$(echo "$reader_cpu / $floor_cpu" | bc -l)" "$(echo "$reader_mb / $floor_mb" | bc -l)"
+
+# The search: from Enter in the window until the hits are listed (the window open on the
+# file), against the whole `palvarin --search` process, the index warm for both.
+"$build_dir/palvarin" --search warm --first "$data/merged.xml" > /dev/null || true
+echo
+echo "| query | hits | window: Enter to hits listed (s) | \`--search\` process (s) | ratio |"
+echo "|---|---|---|---|---|"
+for query in 週末 photo0181; do
+  : > "$work/window"
+  : > "$work/cli"
+  for ((run = 0; run < runs; ++run)); do
+    "$build_dir/bench/palvarin_reader_open" "$data/merged.xml" "$query" 2> /dev/null |
+      awk '/ hits in / { print $1, $4 }' >> "$work/window"
+    measure "$build_dir/palvarin" --search "$query" --first "$data/merged.xml" >> "$work/cli"
+  done
+  window_s=$(cut -d' ' -f2 "$work/window" | sort -g | head -1)
+  cli_s=$(best_s "$work/cli")
+  printf '| %s | %s | %.2f | %.2f | %.2f |\n' "$query" "$(head -1 "$work/window" | cut -d' ' -f1)" \
+    "$window_s" "$cli_s" "$(echo "$window_s / $cli_s" | bc -l)"
+done
