@@ -55,6 +55,8 @@ struct Switch {
   std::string_view longName;
   bool takesValue;
   Apply apply;
+  // The value may be left out: the next argument is taken only when it is no switch.
+  bool valueOptional = false;
 };
 
 // Every switch; the first row that matches takes effect.
@@ -167,7 +169,8 @@ const Switch kSwitches[] = {
     {{},
      "read",
      true,
-     [](MergeSettings&, CommandLine& line, const std::string& value) { line.read = value; }},
+     [](MergeSettings&, CommandLine& line, const std::string& value) { line.read = value; },
+     true},
     {{},
      "find",
      true,
@@ -221,6 +224,9 @@ void ReadLong(const std::vector<std::string>& arguments, std::size_t& at, MergeS
     return row->apply(settings, line, {});
   }
   if (equals != std::string::npos) return row->apply(settings, line, argument.substr(equals + 1));
+  if (row->valueOptional && (at + 1 == arguments.size() || arguments[at + 1].starts_with('-'))) {
+    return row->apply(settings, line, {});
+  }
   if (at + 1 == arguments.size()) return Refuse(line, UsageProblem::Kind::MissingValue, name);
   row->apply(settings, line, arguments[++at]);
 }

@@ -1,7 +1,7 @@
 #include "entry_writer.hpp"
+#include "export/style_filter.hpp"
 #include "inert_text.hpp"
 #include "page_head.hpp"
-#include "style_filter.hpp"
 
 namespace palvarin {
 namespace {

@@ -1,4 +1,4 @@
-#include "style_filter.hpp"
+#include "export/style_filter.hpp"
 
 #include <algorithm>
 #include <array>

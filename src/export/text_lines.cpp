@@ -1,5 +1,7 @@
 #include "entry_writer.hpp"
+#include "export/entries_text.hpp"
 #include "inert_text.hpp"
+#include "merge/entry_times.hpp"
 #include "stamp_cache.hpp"
 
 namespace palvarin {
@@ -60,6 +62,26 @@ class TextWriter : public EntryWriter {
 
 std::unique_ptr<EntryWriter> MakeTextWriter(const ExportOptions& options) {
   return std::make_unique<TextWriter>(options);
+}
+
+}  // namespace palvarin
+
+namespace palvarin {
+
+std::string EntriesAsText(const NodeList& entries, const std::vector<int>& chosen) {
+  LocalTimeCache hours;
+  const std::vector<std::optional<TimeValue>> times = ReadEntryTimes(entries, hours);
+  ExportOptions options;
+  options.format = ExportFormat::Text;
+  TextWriter writer(options);
+  std::string out;
+  for (const int at : chosen) {
+    const auto index = static_cast<std::size_t>(at);
+    const LogEntry entry{entries.at(index)};
+    const ReadableEntry readable = ReadReadableEntry(entry);
+    writer.Entry(out, {entry, readable, times[index]});
+  }
+  return out;
 }
 
 }  // namespace palvarin

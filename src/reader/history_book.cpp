@@ -1,5 +1,7 @@
 #include "reader/history_book.hpp"
 
+#include <algorithm>
+
 #include "history/log_entry.hpp"
 #include "history/xml_error.hpp"
 
@@ -25,6 +27,21 @@ HistoryBook::HistoryBook(LogDocument document) : document_(std::move(document)) 
 
 ReadableEntry HistoryBook::Entry(int index) const {
   return ReadReadableEntry(LogEntry{entries_.at(static_cast<std::size_t>(index))});
+}
+
+int HistoryBook::ConversationOf(int index) const {
+  const auto after = std::upper_bound(
+      conversations_.begin(), conversations_.end(), index,
+      [](int at, const Conversation& conversation) { return at < conversation.first; });
+  return static_cast<int>(after - conversations_.begin()) - 1;
+}
+
+int HistoryBook::FindMessage(int from, std::string_view sender, std::string_view text) const {
+  for (int at = std::max(from, 0); at < EntryCount(); ++at) {
+    const ReadableEntry entry = Entry(at);
+    if (entry.text && *entry.text == text && entry.from.value_or("") == sender) return at;
+  }
+  return -1;
 }
 
 Result<HistoryBook> OpenHistoryBook(const std::filesystem::path& path) {

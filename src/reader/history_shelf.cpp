@@ -10,26 +10,40 @@ namespace palvarin {
 namespace {
 
 ShelfHistory ShelfEntry(const std::string& path) {
-  std::string name = SplitPath(path).name;
-  if (HasHistoryName(name)) name.resize(name.size() - 4);
   ShelfHistory history;
-  history.name = std::move(name);
+  history.name = HistoryName(path);
   history.path = path;
-  const Result<HistoryBook> book = OpenHistoryBook(path);
-  if (!book) {
-    history.read = Failure{book.reason()};
-    return history;
-  }
-  history.conversations = static_cast<int>(book->Conversations().size());
-  for (int at = book->EntryCount() - 1; at >= 0 && history.lastDate.empty(); --at) {
-    history.lastDate = book->Entry(at).date.value_or("");
-  }
   return history;
 }
 
 }  // namespace
 
-Result<std::vector<ShelfHistory>> ReadShelf(const std::string& path) {
+std::string HistoryName(const std::string& path) {
+  std::string name = SplitPath(path).name;
+  if (HasHistoryName(name)) name.resize(name.size() - 4);
+  return name;
+}
+
+void Summarise(ShelfHistory& history, const HistoryBook& book) {
+  history.summarised = true;
+  history.read = {};
+  history.conversations = static_cast<int>(book.Conversations().size());
+  history.lastDate.clear();
+  for (int at = book.EntryCount() - 1; at >= 0 && history.lastDate.empty(); --at) {
+    history.lastDate = book.Entry(at).date.value_or("");
+  }
+}
+
+void Summarise(ShelfHistory& history) {
+  const Result<HistoryBook> book = OpenHistoryBook(history.path);
+  if (book) return Summarise(history, *book);
+  history.summarised = true;
+  history.read = Failure{book.reason()};
+  history.conversations = 0;
+  history.lastDate.clear();
+}
+
+Result<std::vector<ShelfHistory>> ListShelf(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
     // Opening it says why, in the words every unreadable history gets.
@@ -45,6 +59,14 @@ Result<std::vector<ShelfHistory>> ReadShelf(const std::string& path) {
   Result<std::vector<std::string>> names = ListHistoryNames(prefix);
   if (!names) return Failure{names.reason()};
   for (const std::string& name : *names) shelf.push_back(ShelfEntry(prefix + name));
+  return shelf;
+}
+
+Result<std::vector<ShelfHistory>> ReadShelf(const std::string& path) {
+  Result<std::vector<ShelfHistory>> shelf = ListShelf(path);
+  if (shelf) {
+    for (ShelfHistory& history : *shelf) Summarise(history);
+  }
   return shelf;
 }
 

@@ -102,9 +102,9 @@ std::string LongSwitchHelp() {
        Tr("gather every copy of every history of the --input folders (or files, given twice or "
           "more) into the folder (or file) --output, whatever their order")},
       {"--input PATH", "", Tr("one copy for --gather")},
-      {"--read PATH", "",
-       Tr("open the reader window on a history file or a folder of them, to read without "
-          "changing anything")},
+      {"--read [PATH]", "",
+       Tr("open the reader window on a history file or a folder of them (without PATH: on "
+          "none, to open one), to read and search without changing anything")},
       {"--find ROOT", "",
        Tr("list the folders under ROOT that hold message histories, found by their content: "
           "the folder, the number of histories, the first and last date and the account "

@@ -11,8 +11,8 @@
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
 #include "qt_translations.hpp"
-#include "reader/history_shelf.hpp"
 #include "reader_window.hpp"
+#include "state/profile_store.hpp"
 #include "texts/cause_text.hpp"
 #include "texts/report_text.hpp"
 
@@ -79,12 +79,16 @@ int DialogFrontEnd::RunDialog(MergeSettings& settings, ProfileStore& profile) {
 }
 
 int DialogFrontEnd::ShowReader(const std::string& path) {
-  Result<std::vector<ShelfHistory>> shelf = ReadShelf(path);
-  if (!shelf) {
-    ShowWarning(Word(shelf.reason()));
-    return kExitRefused;
+  // The window keeps its size in the profile, which start-up opened for reading only.
+  ProfileStore profile;
+  ReaderWindow window({.profile = &profile, .chooser = &chooser_});
+  if (!path.empty()) {
+    if (const Result<> opened = window.Open(path); !opened) {
+      ShowWarning(Word(opened.reason()));
+      return kExitRefused;
+    }
   }
-  ReaderWindow(std::move(*shelf)).exec();
+  window.exec();
   return kExitDone;
 }
 

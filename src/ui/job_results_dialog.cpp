@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,9 +17,8 @@
 
 #include "dialog_strings.hpp"
 #include "job/job_report.hpp"
-#include "job/run_export_job.hpp"
-#include "progress_run.hpp"
-#include "texts/export_text.hpp"
+#include "reader_window.hpp"
+#include "state/profile_store.hpp"
 #include "texts/progress_text.hpp"
 #include "texts/report_text.hpp"
 
@@ -64,6 +61,8 @@ QString Elided(const QString& text, const QFontMetrics& metrics, int width) {
 
 // The whole row as text, one "column: value" line for each column that has a value.
 constexpr int kRowTextRole = Qt::UserRole;
+// The history the row's job wrote, which "Read" opens; none where it wrote none.
+constexpr int kWrittenRole = Qt::UserRole + 1;
 
 QString RowText(const QStringList& headers, const QStringList& values) {
   QStringList lines;
@@ -125,13 +124,6 @@ std::vector<std::string> WrittenHistories(const JobReport& report) {
   return written;
 }
 
-ExportAndOpen DesktopExportAndOpen() {
-  return {[](QWidget* parent) {
-            return QFileDialog::getExistingDirectory(parent, ExportFolderTitle());
-          },
-          [](const QUrl& page) { return QDesktopServices::openUrl(page); }};
-}
-
 JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
                                    ExportAndOpen exportAndOpen)
     : QDialog(parent),
@@ -157,7 +149,12 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
                             ResultsColumnDetail()};
   list_->setHeaderLabels(headers);
   QList<QTreeWidgetItem*> items;
-  for (const ResultRow& row : ResultRows(report)) items << MakeItem(row, headers);
+  for (const ResultRow& row : ResultRows(report)) {
+    items << MakeItem(row, headers);
+    if (std::find(histories_.begin(), histories_.end(), row.output) != histories_.end()) {
+      items.back()->setData(0, kWrittenRole, FromUtf8(row.output));
+    }
+  }
   list_->addTopLevelItems(items);
   list_->header()->setSectionResizeMode(QHeaderView::Interactive);
   list_->setColumnWidth(kOutcome, 110);
@@ -196,6 +193,21 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
   exportButton->setAutoDefault(false);
   exportButton->setEnabled(!histories_.empty());
   connect(exportButton, &QPushButton::clicked, this, [this] { ExportHistories(); });
+  QPushButton* readButton = buttons->addButton(QTr("Read"), QDialogButtonBox::ActionRole);
+  readButton->setObjectName(QStringLiteral("readButton"));
+  readButton->setAccessibleName(QTr("Read the written history"));
+  readButton->setAutoDefault(false);
+  readButton->setEnabled(false);
+  connect(list_, &QTreeWidget::currentItemChanged, readButton, [readButton](QTreeWidgetItem* at) {
+    readButton->setEnabled(at != nullptr && at->data(0, kWrittenRole).isValid());
+  });
+  connect(readButton, &QPushButton::clicked, this, [this] {
+    if (const QTreeWidgetItem* item = list_->currentItem()) {
+      ProfileStore profile;
+      RunReaderWindow(this, item->data(0, kWrittenRole).toString().toStdString(),
+                      {.profile = &profile});
+    }
+  });
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(summary);
@@ -220,33 +232,10 @@ void JobResultsDialog::ShowDetails(const QTreeWidgetItem* item) {
 }
 
 void JobResultsDialog::ExportHistories() {
-  const QString folder = exportAndOpen_.chooseFolder(this);
-  if (folder.isEmpty()) return;
-  StopFlag stop;
-  JobProgressDialog progress(stop, this);
-  ProgressRelay relay(progress);
-  const ExportResult result = RunOffGuiThread(progress, [&] {
-    return RunExportJob({.format = ExportFormat::Html,
-                         .inputs = histories_,
-                         .outputFolder = folder.toStdString(),
-                         .words = ExportWordsInUse(),
-                         .stop = &stop},
-                        relay);
-  });
-  QStringList lines;
-  if (result.refusal) {
-    lines << FromUtf8(RefusalText(*result.refusal));
-  } else {
-    lines << FromUtf8(DescribeExportTotals(result.report));
-    for (const std::string& line : DescribeExportFailures(result.report)) lines << FromUtf8(line);
-  }
-  exportStatus_->setText(lines.join(u'\n'));
+  const QString status = ExportHistoriesAndOpen(this, histories_, exportAndOpen_);
+  if (status.isEmpty()) return;
+  exportStatus_->setText(status);
   exportStatus_->show();
-  if (result.refusal) return;
-  const ExportItem& index = result.report.items.back();
-  if (index.outcome == ExportOutcome::Exported) {
-    exportAndOpen_.open(QUrl::fromLocalFile(FromUtf8(index.output)));
-  }
 }
 
 void JobResultsDialog::CopyCurrentRow() const {

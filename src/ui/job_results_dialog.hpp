@@ -2,10 +2,11 @@
 
 #include <QDialog>
 #include <QString>
-#include <QUrl>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "export_and_open.hpp"
 
 class QFontMetrics;
 class QLabel;
@@ -23,23 +24,16 @@ struct JobReport;
 // that has no room is the file name shortened in its middle.
 QString ElidePath(const QString& path, const QFontMetrics& metrics, int width);
 
-// How the results window asks for the export's folder and opens its index: a folder dialog and
-// the desktop's browser unless a test puts something else in.
-struct ExportAndOpen {
-  std::function<QString(QWidget* parent)> chooseFolder;  // empty: the user cancelled
-  std::function<bool(const QUrl& page)> open;
-};
-ExportAndOpen DesktopExportAndOpen();
-
 // What a job did, after it ran: a summary line, then one row per pair, copy, backup and note,
 // in a list that scrolls, so that the window fits the screen however long the list is. The
 // file columns hold whole paths, shown by ElidePath where narrow (the whole path in the
 // tooltip); the pane under the list shows the current row whole as plain text, and Ctrl+C in
 // the list copies that text. The first row is current when the window opens.
 // Where the job wrote histories, "Export to HTML and open" exports them into a folder the user
-// picks and opens its index.html; a line under the list says how the export went.
+// picks and opens its index.html; a line under the list says how the export went. "Read" opens
+// the reader window on the history the current row's pair wrote.
 // Object names: "jobResultsDialog", "resultsSummary", "resultsList", "resultsDetails",
-// "exportButton", "exportStatus", "okButton".
+// "exportButton", "exportStatus", "readButton", "okButton".
 class JobResultsDialog : public QDialog {
  public:
   JobResultsDialog(const JobReport& report, QWidget* parent,

@@ -22,6 +22,7 @@
 #include "message_presenter.hpp"
 #include "path_chooser.hpp"
 #include "progress_run.hpp"
+#include "reader_window.hpp"
 
 namespace palvarin {
 namespace {
@@ -81,6 +82,10 @@ void CPalvarinDlg::Connect() {
   connect(c.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(c.helpButton, &QPushButton::clicked, this, [this] { ShowHelp(); });
   connect(c.gatherButton, &QPushButton::clicked, this, [this] { ShowGather(); });
+  connect(c.readButton, &QPushButton::clicked, this, [this] {
+    RunReaderWindow(this, controls_.path1Edit->text().toStdString(),
+                    {.profile = &profile_, .chooser = &chooser_});
+  });
   // F1 wherever the focus is in the dialog.
   auto* help = new QShortcut(QKeySequence::HelpContents, this);
   connect(help, &QShortcut::activated, this, [this] { ShowHelp(); });

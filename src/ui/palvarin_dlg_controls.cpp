@@ -163,11 +163,16 @@ QVBoxLayout* BuildButtons(QWidget* parent, PalvarinDlgControls& c) {
   c.helpButton->setToolTip(HelpButtonTip());
   c.gatherButton = Make<QPushButton>(parent, "gatherButton", QTr("Gather copies..."));
   c.gatherButton->setAutoDefault(false);
+  c.readButton = Make<QPushButton>(parent, "readButton", QTr("&Read histories..."));
+  c.readButton->setAutoDefault(false);
+  c.readButton->setAccessibleName(QTr("Read histories"));
+  c.readButton->setToolTip(QTr("Open the reader window on the first input"));
   auto* layout = new QVBoxLayout;
   layout->addWidget(c.okButton);
   layout->addWidget(c.cancelButton);
   layout->addWidget(c.helpButton);
   layout->addWidget(c.gatherButton);
+  layout->addWidget(c.readButton);
   layout->addStretch();
   return layout;
 }
@@ -177,7 +182,7 @@ void SetTabOrder(const PalvarinDlgControls& c) {
                             c.path2Browse,         c.pathSaveEdit,  c.pathSaveBrowse,
                             c.backupCheck,         c.backupMaxEdit, c.skipUnchangedCheck,
                             c.ignoreOldMergeCheck, c.okButton,      c.cancelButton,
-                            c.helpButton,          c.gatherButton};
+                            c.helpButton,          c.gatherButton,  c.readButton};
   for (std::size_t i = 1; i < std::size(order); ++i) {
     QWidget::setTabOrder(order[i - 1], order[i]);
   }

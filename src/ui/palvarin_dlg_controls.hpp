@@ -38,6 +38,7 @@ struct PalvarinDlgControls {
   QPushButton* cancelButton;
   QPushButton* helpButton;
   QPushButton* gatherButton;  // opens the gather window
+  QPushButton* readButton;
 };
 
 // Creates the controls with their fixed texts inside `dialog`, lays them out and sets the

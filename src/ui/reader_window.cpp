@@ -1,21 +1,38 @@
 #include "reader_window.hpp"
 
+#include <QClipboard>
+#include <QFileSystemWatcher>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "background_run.hpp"
 #include "contacts_model.hpp"
 #include "conversations_model.hpp"
 #include "dialog_strings.hpp"
 #include "entries_model.hpp"
+#include "export/entries_text.hpp"
+#include "highlight_delegate.hpp"
+#include "path_chooser.hpp"
 #include "reader/history_book.hpp"
+#include "search_results_model.hpp"
+#include "state/profile_store.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin {
 namespace {
+
+constexpr std::string_view kSection = "Reader";
 
 QListView* MakeList(const char* name, const QString& accessibleName, QWidget* parent) {
   auto* list = new QListView(parent);
@@ -26,33 +43,95 @@ QListView* MakeList(const char* name, const QString& accessibleName, QWidget* pa
   return list;
 }
 
+// A button that `keys` press from anywhere in the window, named in its tooltip.
+QPushButton* MakeButton(const char* name, const QString& text, const QString& keys,
+                        QWidget* window) {
+  auto* button = new QPushButton(text, window);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAccessibleName(text);
+  button->setAutoDefault(false);
+  if (!keys.isEmpty()) {
+    auto* shortcut = new QShortcut(window);
+    shortcut->setKeys(QKeySequence::listFromString(keys));
+    QObject::connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+    button->setToolTip(text + QStringLiteral(" (") + keys + u')');
+  }
+  return button;
+}
+
+QLineEdit* MakeEdit(const char* name, const QString& accessibleName, const QString& placeholder,
+                    QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setAccessibleName(accessibleName);
+  edit->setPlaceholderText(placeholder);
+  edit->setClearButtonEnabled(true);
+  return edit;
+}
+
+QLabel* MakeLabel(const char* name, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+// A splitter's sizes as the profile keeps them: "200,300".
+std::string SizesText(const QSplitter& splitter) {
+  QStringList sizes;
+  for (const int size : splitter.sizes()) sizes << QString::number(size);
+  return sizes.join(u',').toStdString();
+}
+
+void RestoreSizes(QSplitter& splitter, const std::string& text) {
+  QList<int> sizes;
+  for (const QString& part : FromUtf8(text).split(u',', Qt::SkipEmptyParts)) {
+    bool number = false;
+    const int size = part.toInt(&number);
+    if (!number || size < 0) return;
+    sizes << size;
+  }
+  if (sizes.size() == splitter.count()) splitter.setSizes(sizes);
+}
+
 }  // namespace
 
-ReaderWindow::ReaderWindow(std::vector<ShelfHistory> shelf, QWidget* parent)
+ReaderWindow::ReaderWindow(ReaderSetup setup, QWidget* parent)
     : QDialog(parent),
-      contacts_(new ContactsModel(std::move(shelf), this)),
+      setup_(std::move(setup)),
       filtered_(new QSortFilterProxyModel(this)),
       conversations_(new ConversationsModel(this)),
-      entries_(new EntriesModel(this)) {
+      entries_(new EntriesModel(this)),
+      results_(new SearchResultsModel(this)),
+      watcher_(new QFileSystemWatcher(this)) {
   setObjectName(QStringLiteral("readerWindow"));
   setWindowTitle(QTr("Read histories"));
   setSizeGripEnabled(true);
+  BuildControls();
+  BuildShortcuts();
+  ShowShelf({});
+  resize(900, 600);
+  Restore();
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, &ReaderWindow::Changed);
+}
 
-  filter_ = new QLineEdit(this);
-  filter_->setObjectName(QStringLiteral("readerFilter"));
-  filter_->setAccessibleName(QTr("Filter contacts"));
-  filter_->setPlaceholderText(QTr("Filter contacts (Ctrl+F)"));
-  filter_->setClearButtonEnabled(true);
-  filtered_->setSourceModel(contacts_);
+ReaderWindow::~ReaderWindow() {
+  for (QThread* thread : {searching_.data(), summarising_.data()}) {
+    if (thread != nullptr) thread->wait();
+  }
+}
+
+void ReaderWindow::BuildControls() {
+  filter_ = MakeEdit("readerFilter", QTr("Filter contacts"), QTr("Filter contacts (Ctrl+F)"), this);
   filtered_->setFilterRole(ContactsModel::kNameRole);
   filtered_->setFilterCaseSensitivity(Qt::CaseInsensitive);
   connect(filter_, &QLineEdit::textChanged, filtered_,
           &QSortFilterProxyModel::setFilterFixedString);
-  auto* find = new QShortcut(QKeySequence::Find, this);
-  connect(find, &QShortcut::activated, this, [this] {
-    filter_->setFocus(Qt::ShortcutFocusReason);
-    filter_->selectAll();
-  });
+  search_ = MakeEdit("readerSearch", QTr("Search every history"),
+                     QTr("Search every history (Ctrl+Shift+F, Enter)"), this);
+  connect(search_, &QLineEdit::returnPressed, this, &ReaderWindow::StartSearch);
 
   contactList_ = MakeList("readerContacts", QTr("Contacts"), this);
   contactList_->setModel(filtered_);
@@ -60,53 +139,296 @@ ReaderWindow::ReaderWindow(std::vector<ShelfHistory> shelf, QWidget* parent)
   conversationList_->setModel(conversations_);
   entryList_ = MakeList("readerConversation", QTr("Conversation"), this);
   entryList_->setModel(entries_);
+  entryList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  entryList_->setItemDelegate(new HighlightDelegate(entryList_));
   // Rows of several lines, each as high as its text.
   entryList_->setWordWrap(true);
   entryList_->setUniformItemSizes(false);
   entryList_->setResizeMode(QListView::Adjust);
+  // A conversation of many thousand entries is measured a batch at a time, between events.
+  entryList_->setLayoutMode(QListView::Batched);
+  entryList_->setBatchSize(200);
+  resultList_ = MakeList("readerResults", QTr("Search results"), this);
+  resultList_->setModel(results_);
+  resultList_->setItemDelegate(new HighlightDelegate(resultList_));
+  resultList_->setUniformItemSizes(true);
   connect(contactList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &ReaderWindow::ChooseContact);
   connect(conversationList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &ReaderWindow::ChooseConversation);
+  connect(resultList_, &QListView::activated, this,
+          [this](const QModelIndex& index) { JumpTo(index.row()); });
+  connect(resultList_, &QListView::clicked, this,
+          [this](const QModelIndex& index) { JumpTo(index.row()); });
+
+  searchStatus_ = MakeLabel("readerSearchStatus", this);
+  status_ = MakeLabel("readerStatus", this);
+  status_->hide();
+  changed_ = MakeLabel("readerChanged", this);
+  changed_->setText(QTr("This history has changed on disk since it was opened."));
+  reload_ = MakeButton("readerReload", QTr("Reload"), QStringLiteral("F5"), this);
+  connect(reload_, &QPushButton::clicked, this, &ReaderWindow::LoadChosen);
+  previous_ = MakeButton("readerPreviousHit", QTr("Previous hit"),
+                         QStringLiteral("Shift+F3; Ctrl+Shift+G"), this);
+  next_ = MakeButton("readerNextHit", QTr("Next hit"), QStringLiteral("F3; Ctrl+G"), this);
+  connect(previous_, &QPushButton::clicked, this, [this] { Step(-1); });
+  connect(next_, &QPushButton::clicked, this, [this] { Step(1); });
+  auto* copy = MakeButton("readerCopy", QTr("Copy"), {}, this);
+  copy->setToolTip(QTr("Copy the selected messages as text (Ctrl+C)"));
+  connect(copy, &QPushButton::clicked, this, &ReaderWindow::CopySelected);
+  auto* exportContact =
+      MakeButton("readerExportContact", QTr("Export contact..."), QStringLiteral("Ctrl+E"), this);
+  auto* exportAll =
+      MakeButton("readerExportAll", QTr("Export all..."), QStringLiteral("Ctrl+Shift+E"), this);
+  connect(exportContact, &QPushButton::clicked, this, [this] { Export(false); });
+  connect(exportAll, &QPushButton::clicked, this, [this] { Export(true); });
+  auto* openFile =
+      MakeButton("readerOpenFile", QTr("Open file..."), QStringLiteral("Ctrl+O"), this);
+  auto* openFolder =
+      MakeButton("readerOpenFolder", QTr("Open folder..."), QStringLiteral("Ctrl+Shift+O"), this);
+  connect(openFile, &QPushButton::clicked, this, [this] { OpenChosen(false); });
+  connect(openFolder, &QPushButton::clicked, this, [this] { OpenChosen(true); });
+  openFile->setVisible(setup_.chooser != nullptr);
+  openFolder->setVisible(setup_.chooser != nullptr);
 
   auto* left = new QWidget(this);
   auto* leftLayout = new QVBoxLayout(left);
   leftLayout->setContentsMargins(0, 0, 0, 0);
   leftLayout->addWidget(filter_);
   leftLayout->addWidget(contactList_);
-  auto* splitter = new QSplitter(this);
-  splitter->addWidget(left);
-  splitter->addWidget(conversationList_);
-  splitter->addWidget(entryList_);
-  splitter->setStretchFactor(2, 1);
-  auto* layout = new QHBoxLayout(this);
-  layout->addWidget(splitter);
+  panes_ = new QSplitter(this);
+  panes_->setObjectName(QStringLiteral("readerPanes"));
+  panes_->addWidget(conversationList_);
+  panes_->addWidget(entryList_);
+  panes_->setStretchFactor(1, 1);
+  auto* resultsPage = new QWidget(this);
+  auto* resultsLayout = new QVBoxLayout(resultsPage);
+  resultsLayout->setContentsMargins(0, 0, 0, 0);
+  resultsLayout->addWidget(searchStatus_);
+  resultsLayout->addWidget(resultList_);
+  pages_ = new QStackedWidget(this);
+  pages_->addWidget(panes_);
+  pages_->addWidget(resultsPage);
+  sides_ = new QSplitter(this);
+  sides_->setObjectName(QStringLiteral("readerSides"));
+  sides_->addWidget(left);
+  sides_->addWidget(pages_);
+  sides_->setStretchFactor(1, 1);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(openFile);
+  top->addWidget(openFolder);
+  top->addWidget(search_, 1);
+  top->addWidget(previous_);
+  top->addWidget(next_);
+  auto* changedRow = new QHBoxLayout;
+  changedRow->addWidget(changed_, 1);
+  changedRow->addWidget(reload_);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(status_, 1);
+  bottom->addWidget(copy);
+  bottom->addWidget(exportContact);
+  bottom->addWidget(exportAll);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(sides_, 1);
+  layout->addLayout(changedRow);
+  layout->addLayout(bottom);
+  changed_->hide();
+  reload_->hide();
+  previous_->setEnabled(false);
+  next_->setEnabled(false);
+
+  setTabOrder(search_, filter_);
   setTabOrder(filter_, contactList_);
   setTabOrder(contactList_, conversationList_);
   setTabOrder(conversationList_, entryList_);
-  resize(900, 600);
 }
 
-ReaderWindow::~ReaderWindow() = default;
+void ReaderWindow::BuildShortcuts() {
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  connect(find, &QShortcut::activated, this, [this] {
+    filter_->setFocus(Qt::ShortcutFocusReason);
+    filter_->selectAll();
+  });
+  auto* findAll = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+F")), this);
+  connect(findAll, &QShortcut::activated, this, [this] {
+    search_->setFocus(Qt::ShortcutFocusReason);
+    search_->selectAll();
+  });
+  auto* copy = new QShortcut(QKeySequence::Copy, entryList_);
+  copy->setContext(Qt::WidgetShortcut);
+  connect(copy, &QShortcut::activated, this, &ReaderWindow::CopySelected);
+}
+
+void ReaderWindow::Restore() {
+  if (setup_.profile == nullptr) return;
+  ProfileStore& profile = *setup_.profile;
+  const int width = profile.GetProfileInt(kSection, "Width", 0);
+  const int height = profile.GetProfileInt(kSection, "Height", 0);
+  if (width > 100 && height > 100) resize(width, height);
+  RestoreSizes(*sides_, profile.GetProfileString(kSection, "Sides", ""));
+  RestoreSizes(*panes_, profile.GetProfileString(kSection, "Panes", ""));
+}
+
+void ReaderWindow::Save() {
+  if (setup_.profile == nullptr) return;
+  ProfileStore& profile = *setup_.profile;
+  // A profile that refuses writes keeps the last size: nothing for the user to act on.
+  (void)profile.WriteProfileInt(kSection, "Width", width());
+  (void)profile.WriteProfileInt(kSection, "Height", height());
+  (void)profile.WriteProfileString(kSection, "Sides", SizesText(*sides_));
+  (void)profile.WriteProfileString(kSection, "Panes", SizesText(*panes_));
+}
+
+void ReaderWindow::done(int result) {
+  Save();
+  QDialog::done(result);
+}
+
+Result<> ReaderWindow::Open(const std::string& path) {
+  Result<std::vector<ShelfHistory>> shelf = ListShelf(path);
+  if (!shelf) {
+    Say(FromUtf8(Word(shelf.reason())));
+    return Failure{shelf.reason()};
+  }
+  root_ = path;
+  ShowShelf(std::move(*shelf));
+  return {};
+}
+
+void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
+  if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
+  book_.reset();
+  bookRow_ = -1;
+  results_->Show({}, {});
+  hitEntries_.clear();
+  hit_ = -1;
+  pages_->setCurrentIndex(0);
+  auto* contacts = new ContactsModel(std::move(shelf), this);
+  filtered_->setSourceModel(contacts);
+  delete contacts_;
+  contacts_ = contacts;
+  conversations_->Show(nullptr);
+  entries_->Show(nullptr, {});
+  if (filtered_->rowCount() > 0) contactList_->setCurrentIndex(filtered_->index(0, 0));
+  SummariseNext();
+}
+
+// Reads the next history not yet summarised, one at a time, off the GUI thread.
+void ReaderWindow::SummariseNext() {
+  if (summarising_ != nullptr) return;
+  for (int row = 0; row < contacts_->rowCount(); ++row) {
+    if (contacts_->History(row).summarised) continue;
+    summarising_ = RunInBackground(
+        this,
+        [history = contacts_->History(row)]() mutable {
+          Summarise(history);
+          return history;
+        },
+        [this, model = QPointer<ContactsModel>(contacts_)](ShelfHistory history) {
+          summarising_ = nullptr;
+          if (model != contacts_) return SummariseNext();  // another shelf came meanwhile
+          const int at = contacts_->RowOf(history.path);
+          if (at >= 0 && !contacts_->History(at).summarised) {
+            contacts_->Update(at, std::move(history));
+          }
+          SummariseNext();
+        });
+    return;
+  }
+}
 
 void ReaderWindow::ChooseContact(const QModelIndex& current) {
+  bookRow_ = current.isValid() ? filtered_->mapToSource(current).row() : -1;
+  pages_->setCurrentIndex(0);
+  LoadChosen();
+}
+
+// Reads the chosen history now, as it is: only the chosen one is held in memory.
+void ReaderWindow::LoadChosen() {
+  Say({});
   entries_->Show(nullptr, {});
   book_.reset();
-  if (current.isValid()) {
-    const ShelfHistory& history = contacts_->History(filtered_->mapToSource(current).row());
-    // Read again now, as it is: only the chosen history is held in memory.
-    if (history.read) {
-      if (Result<HistoryBook> book = OpenHistoryBook(history.path)) {
-        book_ = std::make_shared<const HistoryBook>(std::move(*book));
-      }
+  changed_->hide();
+  reload_->hide();
+  if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
+  if (bookRow_ >= 0) {
+    ShelfHistory history = contacts_->History(bookRow_);
+    Result<HistoryBook> book = OpenHistoryBook(history.path);
+    if (book) {
+      book_ = std::make_shared<const HistoryBook>(std::move(*book));
+      Summarise(history, *book_);
+    } else {
+      history.summarised = true;
+      history.read = Failure{book.reason()};
+      Say(FromUtf8(Word(book.reason())));
     }
+    contacts_->Update(bookRow_, std::move(history));
+    watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
+    // Where the hits are in this history is read anew.
+    std::fill(hitEntries_.begin(), hitEntries_.end(), -2);
   }
   conversations_->Show(book_);
+}
+
+void ReaderWindow::Changed(const QString& path) {
+  if (bookRow_ < 0 || path != FromUtf8(contacts_->History(bookRow_).path)) return;
+  // A history replaced by renaming a new file over it is watched no more: watch the new one.
+  if (!watcher_->files().contains(path)) watcher_->addPath(path);
+  changed_->show();
+  reload_->show();
 }
 
 void ReaderWindow::ChooseConversation(const QModelIndex& current) {
   if (!current.isValid() || !book_) return entries_->Show(nullptr, {});
   entries_->Show(book_, book_->Conversations()[static_cast<std::size_t>(current.row())]);
+}
+
+void ReaderWindow::OpenChosen(bool folder) {
+  if (setup_.chooser == nullptr) return;
+  const QString current = FromUtf8(root_);
+  const std::optional<QString> path = folder ? setup_.chooser->ChooseFolder(this, current)
+                                             : setup_.chooser->ChooseFile(this, current);
+  if (path && !path->isEmpty()) (void)Open(path->toStdString());
+}
+
+void ReaderWindow::CopySelected() {
+  const QModelIndex conversation = conversationList_->currentIndex();
+  if (!book_ || !conversation.isValid()) return;
+  const int first = book_->Conversations()[static_cast<std::size_t>(conversation.row())].first;
+  std::vector<int> chosen;
+  for (const QModelIndex& row : entryList_->selectionModel()->selectedRows()) {
+    chosen.push_back(first + row.row());
+  }
+  if (chosen.empty()) return;
+  std::sort(chosen.begin(), chosen.end());
+  QGuiApplication::clipboard()->setText(FromUtf8(EntriesAsText(book_->Entries(), chosen)));
+}
+
+void ReaderWindow::Export(bool all) {
+  std::vector<std::string> inputs;
+  if (all && !root_.empty()) inputs.push_back(root_);
+  if (!all && bookRow_ >= 0) inputs.push_back(contacts_->History(bookRow_).path);
+  if (inputs.empty()) return;
+  const QString status = ExportHistoriesAndOpen(this, inputs, setup_.exportAndOpen);
+  if (!status.isEmpty()) Say(status);
+}
+
+void RunReaderWindow(QWidget* parent, const std::string& path, ReaderSetup setup) {
+  ReaderWindow window(std::move(setup), parent);
+  if (!path.empty()) (void)window.Open(path);
+  window.exec();
+}
+
+void ReaderWindow::Say(const QString& text) {
+  status_->setText(text);
+  status_->setVisible(!text.isEmpty());
+}
+
+void ReaderWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Cancel) && BackToResults()) return event->accept();
+  QDialog::keyPressEvent(event);
 }
 
 }  // namespace palvarin

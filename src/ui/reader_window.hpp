@@ -1,14 +1,25 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+#include <QThread>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "export_and_open.hpp"
 #include "reader/history_shelf.hpp"
+#include "search/run_search.hpp"
 
+class QFileSystemWatcher;
+class QLabel;
 class QLineEdit;
 class QListView;
+class QPushButton;
 class QSortFilterProxyModel;
+class QSplitter;
+class QStackedWidget;
 
 namespace palvarin {
 
@@ -16,29 +27,103 @@ class ContactsModel;
 class ConversationsModel;
 class EntriesModel;
 class HistoryBook;
+class PathChooser;
+class ProfileStore;
+class SearchResultsModel;
 
-// Reads histories and writes nothing: a filter ("readerFilter", Ctrl+F) over the contacts of
-// the shelf ("readerContacts"), the conversations of the chosen contact
+// What the reader window works with besides the histories.
+struct ReaderSetup {
+  ProfileStore* profile = nullptr;  // keeps the window's size and splitters; none: not kept
+  PathChooser* chooser = nullptr;   // answers Open file and Open folder; none: no Open
+  ExportAndOpen exportAndOpen = DesktopExportAndOpen();
+  std::filesystem::path searchIndex = SearchIndexFile();
+};
+
+// Reads histories and writes nothing beside them. The contacts of the shelf ("readerContacts",
+// narrowed by "readerFilter", Ctrl+F), the conversations of the chosen contact
 // ("readerConversations") and the entries of the chosen conversation ("readerConversation"),
-// each read from its history only when shown.
+// each read from its history only when shown; the chosen history alone is held, the others
+// are summarised one at a time off the GUI thread.
+// A search of every history ("readerSearch", Ctrl+Shift+F, Enter) runs off the GUI thread and
+// lists its hits ("readerResults", "readerSearchStatus"); Enter or a click on one shows it in
+// its conversation with the words highlighted, F3 and Shift+F3 ("readerNextHit",
+// "readerPreviousHit") go on to the next and previous hit, Esc back to the list.
+// Ctrl+C copies the selected entries as the text export writes them; "readerExportContact"
+// (Ctrl+E) and "readerExportAll" (Ctrl+Shift+E) export to HTML and open it. A chosen history
+// that changes on disk shows "readerChanged" with "readerReload" (F5). "readerOpenFile"
+// (Ctrl+O) and "readerOpenFolder" (Ctrl+Shift+O) open another shelf; "readerStatus" says what
+// went wrong or how an export went.
 class ReaderWindow : public QDialog {
  public:
-  explicit ReaderWindow(std::vector<ShelfHistory> shelf, QWidget* parent = nullptr);
+  explicit ReaderWindow(ReaderSetup setup = {}, QWidget* parent = nullptr);
   ~ReaderWindow() override;
 
+  // Shows the histories at `path` (a history file or a folder of them); fails, showing
+  // nothing new, when nothing is there or the folder cannot be listed.
+  Result<> Open(const std::string& path);
+  // Whether a search is running.
+  bool Searching() const { return searching_ != nullptr; }
+
+  void done(int result) override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
+  void BuildControls();
+  void BuildShortcuts();
+  void Restore();
+  void Save();
+  void ShowShelf(std::vector<ShelfHistory> shelf);
+  void SummariseNext();
   void ChooseContact(const QModelIndex& current);
   void ChooseConversation(const QModelIndex& current);
+  void LoadChosen();
+  void Changed(const QString& path);
+  void OpenChosen(bool folder);
+  void CopySelected();
+  void Export(bool all);
+  void StartSearch();
+  void ShowHits(SearchReport report);
+  void JumpTo(int hit);
+  void Step(int by);
+  bool BackToResults();
+  int EntryOfHit(int hit);
+  void Say(const QString& text);
 
-  ContactsModel* contacts_;
+  ReaderSetup setup_;
+  std::string root_;  // the path the shelf was opened on
+  ContactsModel* contacts_ = nullptr;
   QSortFilterProxyModel* filtered_;
   ConversationsModel* conversations_;
   EntriesModel* entries_;
+  SearchResultsModel* results_;
   QLineEdit* filter_;
+  QLineEdit* search_;
   QListView* contactList_;
   QListView* conversationList_;
   QListView* entryList_;
+  QListView* resultList_;
+  QLabel* searchStatus_;
+  QLabel* status_;
+  QLabel* changed_;
+  QPushButton* reload_;
+  QPushButton* next_;
+  QPushButton* previous_;
+  QSplitter* sides_;
+  QSplitter* panes_;
+  QStackedWidget* pages_;
+  QFileSystemWatcher* watcher_;
   std::shared_ptr<const HistoryBook> book_;
+  int bookRow_ = -1;               // the contact whose book is held
+  std::vector<int> hitEntries_;    // per hit: its entry in its history, -2 until looked for
+  int hit_ = -1;                   // the hit shown last
+  QPointer<QThread> searching_;    // the search running, if any
+  QPointer<QThread> summarising_;  // the summary being read, if any
 };
+
+// Shows the reader window modally over `parent` on `path`; on none when `path` is empty, or
+// when nothing is there (the window then says why).
+void RunReaderWindow(QWidget* parent, const std::string& path, ReaderSetup setup);
 
 }  // namespace palvarin

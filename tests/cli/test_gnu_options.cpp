@@ -86,7 +86,8 @@ TEST_F(GnuOptions, UsageErrorsAreOneLineAndAHint) {
       {{"/f", "/o", "/p1", a_, "/p2", b_, "--merge-unchanged"},
        "option '--merge-unchanged' needs --no-window"},
       // The reader runs no job and no search.
-      {{"--read"}, "option '--read' needs a value"},
+      // Its path may be left out, and a switch after it is no path.
+      {{"--read", "--quiet"}, "option '--quiet' cannot be used with --read"},
       {{"--read=" + a_.string(), "--no-window"}, "option '--no-window' cannot be used with --read"},
       {{"--search", "one", "--first", a_, "--read", a_},
        "option '--search' cannot be used with --read"},

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "style_filter.hpp"
+#include "export/style_filter.hpp"
 
 namespace palvarin {
 namespace {

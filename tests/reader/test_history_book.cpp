@@ -77,6 +77,36 @@ TEST(HistoryBook, GroupsRunsOfOneSessionAndReadsEntriesAsWritten) {
   }
 }
 
+// A search names its hits by sender and text, in the history's order: each is found after
+// the one before it, also where the same text comes twice, and each in its conversation.
+TEST(HistoryBook, FindsMessagesBySenderAndTextAndTheirConversations) {
+  TempFolder folder;
+  WriteFile(
+      folder / "h.xml",
+      Log(Message("2006/01/23", "12:00:00", 1, "same") + Message("2006/01/23", "12:01:00", 1, "x") +
+          "<Join SessionID=\"2\"><User FriendlyName=\"Bob\"/></Join>" +
+          Message("2006/01/24", "9:00:00", 2, "same") + Message("2006/01/25", "9:00:00", 3, "")));
+  const Result<HistoryBook> book = OpenHistoryBook(folder / "h.xml");
+  ASSERT_TRUE(book);
+  const struct {
+    int from;
+    const char* sender;
+    const char* text;
+    int found, conversation;
+  } rows[] = {
+      {0, "Alice", "same", 0, 0}, {1, "Alice", "same", 3, 1},  {4, "Alice", "same", -1, -1},
+      {0, "Alice", "x", 1, 0},    {0, "Bob", "same", -1, -1},  {0, "Alice", "", 4, 2},
+      {0, "", "Join", -1, -1},    {-5, "Alice", "same", 0, 0},
+  };
+  for (const auto& row : rows) {
+    const int found = book->FindMessage(row.from, row.sender, row.text);
+    EXPECT_EQ(found, row.found) << row.from << " " << row.text;
+    if (found >= 0) {
+      EXPECT_EQ(book->ConversationOf(found), row.conversation) << row.text;
+    }
+  }
+}
+
 TEST(HistoryShelf, ListsEveryHistoryInNameOrderWithWhyItCannotBeRead) {
   TempFolder folder;
   WriteFile(folder / "bob.xml",
@@ -125,6 +155,15 @@ TEST(HistoryShelf, ListsEveryHistoryInNameOrderWithWhyItCannotBeRead) {
     EXPECT_EQ(reasons, row.reasons) << row.name;
     EXPECT_EQ(conversations, row.conversations) << row.name;
     EXPECT_EQ(lastDates, row.lastDates) << row.name;
+  }
+
+  // Listing alone reads none of them.
+  const Result<std::vector<ShelfHistory>> listed = ListShelf(folder.Path().string());
+  ASSERT_TRUE(listed);
+  ASSERT_EQ(listed->size(), 3u);
+  for (const ShelfHistory& history : *listed) {
+    EXPECT_FALSE(history.summarised) << history.name;
+    EXPECT_TRUE(history.read) << history.name;
   }
 
   const Result<std::vector<ShelfHistory>> nothing = ReadShelf((folder / "gone").string());

@@ -8,9 +8,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTreeWidget>
 #include <cstdio>
@@ -27,6 +30,7 @@
 #include "palvarin_dlg.hpp"
 #include "path_chooser.hpp"
 #include "qt_translations.hpp"
+#include "reader_window.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "texts/catalogue.hpp"
@@ -41,13 +45,18 @@ QString FileName(const char* name) {
   return QString::fromLatin1(name) + suffix + QStringLiteral(".png");
 }
 
-bool Save(QWidget& window, const QDir& folder, const char* name) {
+// Saves `window` as "<name>.png", the language in the name already.
+bool SaveAs(QWidget& window, const QDir& folder, const QString& name) {
   window.show();
   QApplication::processEvents();
-  const QString file = folder.filePath(FileName(name));
+  const QString file = folder.filePath(name + QStringLiteral(".png"));
   const bool saved = window.grab().save(file, "PNG");
   std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save", qPrintable(file));
   return saved;
+}
+
+bool Save(QWidget& window, const QDir& folder, const char* name) {
+  return SaveAs(window, folder, FileName(name).chopped(4));
 }
 
 // The window with the frame the window manager drew around it, grabbed from the screen; false
@@ -136,6 +145,75 @@ class KeptMessage : public palvarin::MessagePresenter {
   palvarin::MessageIcon icon_ = palvarin::MessageIcon::Warning;
 };
 
+// Two contacts' histories in a folder of their own, in the language of the shots.
+QString WriteSampleHistories(const QTemporaryDir& folder) {
+  const bool japanese = palvarin::TextLanguage() == "ja";
+  struct Line {
+    const char *date, *time, *from, *text;
+    int session;
+  };
+  const auto write = [&](const char* name, const std::vector<Line>& lines) {
+    QFile file(folder.filePath(QString::fromLatin1(name)));
+    if (!file.open(QIODevice::WriteOnly)) return;
+    QByteArray xml = "<?xml version=\"1.0\"?>\r\n<Log FirstSessionID=\"1\" LastSessionID=\"3\">";
+    for (const Line& line : lines) {
+      xml += QStringLiteral(
+                 "<Message Date=\"%1\" Time=\"%2\" SessionID=\"%3\"><From><User "
+                 "FriendlyName=\"%4\"/></From><Text>%5</Text></Message>")
+                 .arg(QString::fromLatin1(line.date), QString::fromLatin1(line.time))
+                 .arg(line.session)
+                 .arg(QString::fromUtf8(line.from), QString::fromUtf8(line.text))
+                 .toUtf8();
+    }
+    file.write(xml + "</Log>\r\n");
+  };
+  if (japanese) {
+    write("hanako@example.com.xml",
+          {{"2008/07/12", "21:02:10", "花子", "こんばんは、今週末の予定は？", 1},
+           {"2008/07/12", "21:03:40", "太郎", "土曜日は海に行こうと思ってる", 1},
+           {"2008/07/12", "21:04:05", "花子", "いいね！天気が晴れるといいけど", 1},
+           {"2008/07/12", "21:05:31", "太郎", "予報では晴れだって", 1},
+           {"2008/08/02", "9:15:00", "花子", "写真を送るね", 2},
+           {"2008/09/20", "22:40:12", "太郎", "来月また晴れたら行こう", 3}});
+    write("jiro@example.com.xml", {{"2008/06/01", "12:00:00", "次郎", "明日は晴れるかな", 1},
+                                   {"2008/06/01", "12:01:00", "太郎", "たぶん雨", 1}});
+  } else {
+    write("alice@example.com.xml",
+          {{"2008/07/12", "21:02:10", "Alice", "Hi! Any plans for the weekend?", 1},
+           {"2008/07/12", "21:03:40", "Bob", "Thinking of going to the beach on Saturday", 1},
+           {"2008/07/12", "21:04:05", "Alice", "Nice! I hope the weather stays sunny", 1},
+           {"2008/07/12", "21:05:31", "Bob", "The forecast says sunny all day", 1},
+           {"2008/08/02", "9:15:00", "Alice", "I'll send you the photos", 2},
+           {"2008/09/20", "22:40:12", "Bob", "Let's go again next month if it's sunny", 3}});
+    write("carol@example.com.xml",
+          {{"2008/06/01", "12:00:00", "Carol", "Will it be sunny tomorrow?", 1},
+           {"2008/06/01", "12:01:00", "Bob", "Probably rain", 1}});
+  }
+  return folder.path();
+}
+
+// The reader on the sample histories: a contact's conversation, then a search's hits.
+bool SaveReader(const QDir& out) {
+  const QTemporaryDir histories, cache;
+  const QString folder = WriteSampleHistories(histories);
+  palvarin::ReaderWindow reader(
+      {.searchIndex = cache.filePath(QStringLiteral("index.sqlite3")).toStdString()});
+  reader.resize(960, 560);
+  bool ok = static_cast<bool>(reader.Open(folder.toStdString()));
+  auto* conversations = Child<QListView>(reader, "readerConversations");
+  conversations->setCurrentIndex(conversations->model()->index(0, 0));
+  const QString language = QString::fromStdString(palvarin::TextLanguage());
+  ok &= SaveAs(reader, out, QStringLiteral("reader-contact-") + language);
+  auto* search = Child<QLineEdit>(reader, "readerSearch");
+  search->setText(language == u"ja" ? QStringLiteral("晴れ") : QStringLiteral("sunny"));
+  QMetaObject::invokeMethod(search, "returnPressed");
+  QElapsedTimer waited;
+  waited.start();
+  while (reader.Searching() && waited.elapsed() < 20000) QApplication::processEvents();
+  ok &= SaveAs(reader, out, QStringLiteral("reader-search-") + language);
+  return ok;
+}
+
 bool SaveEndMessage(const palvarin::JobReport& report, const QDir& folder, const char* name) {
   KeptMessage end;
   palvarin::ShowJobEnd(end, nullptr, report);
@@ -201,5 +279,6 @@ int main(int argc, char** argv) {
   allWell.pairs.pop_back();
   ok &= SaveEndMessage(allWell, folder, "message-250-information");
   ok &= SaveEndMessage(report, folder, "message-250-warning");
+  ok &= SaveReader(folder);
   return ok ? 0 : 1;
 }

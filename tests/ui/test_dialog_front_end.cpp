@@ -1,5 +1,6 @@
 // Start-up through the windowed front end: which window opens, the message boxes, and the
 // test for a display.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -127,18 +128,32 @@ TEST_F(StartUpTest, VersionGoesToTheTerminalAndOpensNoWindow) {
   EXPECT_TRUE(messages_.shown.isEmpty());
 }
 
-// "--read" opens the reader window modally on what is at the path, or says why there is none.
+// "--read" opens the reader window modally on what is at the path, on nothing without a path
+// (to open one from there), or says why there is none.
 TEST_F(StartUpTest, ReadOpensTheReaderWindowOrSaysWhyNot) {
   WriteFile(temp_ / "alice.xml", SampleHistory("hello", "12:00:00"));
-  {
+  const struct {
+    std::vector<std::string> arguments;
+    int contacts;
+  } rows[] = {
+      {{"--read=" + temp_.Path().string()}, 1},
+      {{"--read", (temp_ / "alice.xml").string()}, 1},
+      {{"--read"}, 0},
+  };
+  for (const auto& row : rows) {
     QString shown;
+    int contacts = -1;
     const WhenModalShown closer([&](QWidget* modal) {
       shown = ModalName(modal);
+      if (auto* list = modal->findChild<QAbstractItemView*>(QStringLiteral("readerContacts"))) {
+        contacts = list->model()->rowCount();
+      }
       static_cast<QDialog*>(modal)->reject();
     });
-    EXPECT_EQ(Run({"--read=" + temp_.Path().string()}), kExitDone);
+    EXPECT_EQ(Run(row.arguments), kExitDone);
     EXPECT_TRUE(closer.Acted());
     EXPECT_EQ(shown, QStringLiteral("readerWindow"));
+    EXPECT_EQ(contacts, row.contacts) << row.arguments.size();
     EXPECT_TRUE(messages_.shown.isEmpty());
   }
   EXPECT_EQ(Run({"--read", (temp_ / "gone").string()}), kExitRefused);

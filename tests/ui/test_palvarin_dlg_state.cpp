@@ -56,6 +56,7 @@ TEST_F(StateTest, FirstRunShowsTheDefaultsControlByControl) {
       {"okButton", "OK", true, -1},
       {"cancelButton", "キャンセル", true, -1},
       {"helpButton", "ヘルプ(&H)", true, -1},
+      {"readButton", "履歴の閲覧(&R)...", true, -1},
   };
   for (const ControlRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -273,12 +274,13 @@ INSTANTIATE_TEST_SUITE_P(
                              OutTarget::OverWrite,
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "backupCheck",
                               "backupMaxEdit", "skipUnchangedCheck", "ignoreOldMergeCheck",
-                              "okButton", "cancelButton", "helpButton", "gatherButton"}},
+                              "okButton", "cancelButton", "helpButton", "gatherButton",
+                              "readButton"}},
                       TabRow{"OtherOutput",
                              OutTarget::OtherFile,
                              {"path1Edit", "path1Browse", "path2Edit", "path2Browse",
                               "pathSaveEdit", "pathSaveBrowse", "ignoreOldMergeCheck", "okButton",
-                              "cancelButton", "helpButton", "gatherButton"}}),
+                              "cancelButton", "helpButton", "gatherButton", "readButton"}}),
     RowName);
 
 }  // namespace

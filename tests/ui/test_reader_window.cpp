@@ -1,20 +1,27 @@
 // The reader window driven by its object names: a folder's contacts, a contact's
-// conversations, a conversation's entries as plain text, the filter, and a read-only folder
-// left as it was.
+// conversations, a conversation's entries as plain text, the filter, the search and its hits,
+// copying and exporting, a history changed on disk, the size kept in the profile, and a
+// read-only folder left as it was.
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
+#include <QSplitter>
 #include <QTest>
 #include <QTextEdit>
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
 
-#include "reader/history_shelf.hpp"
+#include "highlight_delegate.hpp"
+#include "job_results_dialog.hpp"
 #include "reader_window.hpp"
+#include "state/profile_store.hpp"
 #include "support/history_builder.hpp"
 #include "ui_fixtures.hpp"
 
@@ -39,12 +46,19 @@ class ReaderWindowTest : public ::testing::Test {
     WriteFile(temp_ / "broken.xml", "<Log><Message>");
   }
 
-  // The window on `path`, shown; null (and a failure) when the shelf cannot be read.
-  std::unique_ptr<ReaderWindow> Open(const fs::path& path) {
-    Result<std::vector<ShelfHistory>> shelf = ReadShelf(path.string());
-    EXPECT_TRUE(shelf);
-    if (!shelf) return nullptr;
-    auto window = std::make_unique<ReaderWindow>(std::move(*shelf));
+  // The window on `path`, shown, its search index in a cache folder of its own; null (and a
+  // failure) when the shelf cannot be listed.
+  std::unique_ptr<ReaderWindow> Open(const fs::path& path, ReaderSetup setup = {}) {
+    setup.searchIndex = cache_ / "index.sqlite3";
+    setup.exportAndOpen = {[this](QWidget*) { return QString::fromStdString(out_.string()); },
+                           [this](const QUrl& page) {
+                             opened_.push_back(page);
+                             return true;
+                           }};
+    auto window = std::make_unique<ReaderWindow>(std::move(setup));
+    const Result<> opened = window->Open(path.string());
+    EXPECT_TRUE(opened);
+    if (!opened) return nullptr;
     window->show();
     return window;
   }
@@ -54,18 +68,48 @@ class ReaderWindowTest : public ::testing::Test {
     if (list == nullptr) ADD_FAILURE() << "no list named " << name;
     return list;
   }
-  static QStringList Rows(const QListView* list) {
+
+ public:
+  static QStringList Rows(const QListView* list, int role = Qt::DisplayRole) {
     QStringList rows;
     for (int row = 0; row < list->model()->rowCount(); ++row) {
-      rows << list->model()->index(row, 0).data().toString();
+      rows << list->model()->index(row, 0).data(role).toString();
     }
     return rows;
   }
+  // The contacts' names alone, without what was read of them.
+  static QStringList Names(const QListView* contacts) { return Rows(contacts, Qt::UserRole); }
+
+ protected:
   static void Choose(QListView* list, int row) {
     list->setCurrentIndex(list->model()->index(row, 0));
   }
 
-  TempFolder temp_;
+  template <typename Widget = QWidget>
+  static Widget* Find(const ReaderWindow& window, const char* name) {
+    auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
+    if (widget == nullptr) ADD_FAILURE() << "no control named " << name;
+    return widget;
+  }
+  // Puts `query` in the search box (as an input method does), presses Enter and waits for the
+  // hits.
+  static void Search(ReaderWindow& window, const QString& query) {
+    auto* search = Find<QLineEdit>(window, "readerSearch");
+    search->setText(query);
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.Searching(); }, 20000));
+  }
+  // Waits until every contact has been read in the background.
+  static void WaitForSummaries(const QListView* contacts, int unreadable) {
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+      const QModelIndex last = contacts->model()->index(unreadable, 0);
+      return last.data().toString().size() > last.data(Qt::UserRole).toString().size();
+    }));
+  }
+
+  TempFolder temp_, cache_;
+  fs::path out_ = cache_ / "pages";
+  std::vector<QUrl> opened_;
 };
 
 TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
@@ -77,10 +121,17 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   QListView* conversation = List(*window, "readerConversation");
   ASSERT_TRUE(contacts && conversations && conversation);
 
+  WaitForSummaries(contacts, 2);
+  EXPECT_EQ(Names(contacts), (QStringList{QStringLiteral("alice"), QStringLiteral("bob"),
+                                          QStringLiteral("broken")}));
   const QStringList names = Rows(contacts);
   ASSERT_EQ(names.size(), 3);
-  EXPECT_EQ(names[0], QStringLiteral("alice"));
-  EXPECT_EQ(names[1], QStringLiteral("bob"));
+  // Under each name, how many conversations and the last one's date.
+  const QStringList bob = names[1].split(u'\n');
+  ASSERT_EQ(bob.size(), 2) << names[1].toStdString();
+  EXPECT_EQ(bob[0], QStringLiteral("bob"));
+  EXPECT_TRUE(bob[1].contains(u'2') && bob[1].contains(QStringLiteral("2006/02/01")))
+      << bob[1].toStdString();
   // The unreadable one is listed, with its reason.
   EXPECT_TRUE(names[2].startsWith(QStringLiteral("broken"))) << names[2].toStdString();
   EXPECT_GT(names[2].size(), QStringLiteral("broken").size()) << names[2].toStdString();
@@ -114,13 +165,14 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   for (const QLabel* label : window->findChildren<QLabel*>()) {
     EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
   }
-  const QList<QListView*> lists = window->findChildren<QListView*>();
-  QList<QWidget*> controls(lists.begin(), lists.end());
-  controls << window->findChild<QLineEdit*>(QStringLiteral("readerFilter"));
-  EXPECT_EQ(controls.size(), 4);
-  for (const QWidget* control : controls) {
+  // Every control a keyboard reaches is named for a screen reader.
+  int controls = 0;
+  for (const QWidget* control : window->findChildren<QWidget*>()) {
+    if (!(control->focusPolicy() & Qt::TabFocus) || control->objectName().isEmpty()) continue;
+    ++controls;
     EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
   }
+  EXPECT_GE(controls, 14);
 }
 
 TEST_F(ReaderWindowTest, FilterNarrowsTheContactsAndCtrlFReachesIt) {
@@ -140,7 +192,7 @@ TEST_F(ReaderWindowTest, FilterNarrowsTheContactsAndCtrlFReachesIt) {
   };
   for (const auto& row : rows) {
     TypeInto(filter, QString::fromUtf8(row.typed));
-    QStringList shown = Rows(contacts);
+    QStringList shown = Names(contacts);
     shown.removeIf([](const QString& name) { return name.startsWith(QStringLiteral("broken")); });
     EXPECT_EQ(shown, row.shown) << row.typed;
   }
@@ -183,6 +235,7 @@ class ReadOnlyFolder {
   fs::path folder_;
 };
 
+// Also a search: its index goes to the cache folder, never beside the histories.
 TEST_F(ReaderWindowTest, AReadOnlyFolderOpensAndNothingIsWrittenInIt) {
   const auto before = Listing(temp_.Path());
   const ReadOnlyFolder readOnly(temp_.Path());
@@ -197,9 +250,305 @@ TEST_F(ReaderWindowTest, AReadOnlyFolderOpensAndNothingIsWrittenInIt) {
       Choose(contacts, contact);
       for (int at = 0; at < conversations->model()->rowCount(); ++at) Choose(conversations, at);
     }
+    Search(*window, QStringLiteral("hi"));
+    EXPECT_EQ(List(*window, "readerResults")->model()->rowCount(), 1);
     window->close();
   }
   EXPECT_EQ(Listing(temp_.Path()), before);
+}
+
+// Histories in Japanese for the search: a two-character word in both contacts, in later
+// conversations and rows, next to markup that must stay text.
+void WriteJapaneseHistories(const fs::path& folder) {
+  WriteFile(folder / "alice.xml",
+            HistoryText({{"2008/07/01", "10:00:00", "晴れです", 1},
+                         {"2008/07/01", "10:01:00", "hello", 1, "Bob"},
+                         {"2008/07/02", "9:00:00", "雨", 2},
+                         {"2008/07/02", "9:05:00", "明日は晴れ\nたぶん", 2, "Bob"}}));
+  WriteFile(folder / "bob.xml",
+            HistoryText({{"2008/08/01", "20:00:00", "晴れた日&lt;script&gt;", 1, "Bob"}}));
+}
+
+// Where a hit is shown: the contact, the conversation and the entry's row in it.
+struct Place {
+  QString contact;
+  int conversation, entry;
+  bool operator==(const Place&) const = default;
+};
+void PrintTo(const Place& place, std::ostream* out) {
+  *out << place.contact.toStdString() << " " << place.conversation << "/" << place.entry;
+}
+
+TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
+  WriteJapaneseHistories(temp_.Path());
+  const struct {
+    const char* query;
+    std::vector<Place> places;
+    const char* shown;  // in the first hit's row, as plain text
+  } rows[] = {
+      {"晴れ",
+       {{"alice", 0, 0}, {"alice", 1, 1}, {"bob", 0, 0}},
+       "alice  2008/07/01 10:00:00  Alice: 晴れです"},
+      {"script 日", {{"bob", 0, 0}}, "Bob: 晴れた日<script>"},
+      {"HELLO", {{"alice", 0, 1}}, "Bob: hello"},
+      {"曇り", {}, ""},
+  };
+  const auto window = Open(temp_.Path());
+  ASSERT_NE(window, nullptr);
+  QListView* contacts = List(*window, "readerContacts");
+  QListView* conversations = List(*window, "readerConversations");
+  QListView* entries = List(*window, "readerConversation");
+  QListView* results = List(*window, "readerResults");
+  ASSERT_TRUE(contacts && conversations && entries && results);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const auto shownPlace = [&] {
+    return Place{contacts->currentIndex().data(Qt::UserRole).toString(),
+                 conversations->currentIndex().row(), entries->currentIndex().row()};
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.query);
+    Search(*window, QString::fromUtf8(row.query));
+    ASSERT_TRUE(results->isVisible());
+    const QStringList hits = Rows(results);
+    ASSERT_EQ(hits.size(), static_cast<int>(row.places.size()));
+    if (hits.isEmpty()) continue;
+    EXPECT_TRUE(hits[0].contains(QString::fromUtf8(row.shown))) << hits[0].toStdString();
+    EXPECT_FALSE(results->model()->index(0, 0).data(kWordSpansRole).value<QList<QPoint>>().empty());
+
+    // Enter on the first hit, then F3 through the rest and round to the first again.
+    QTest::keyClick(results, Qt::Key_Return);
+    for (std::size_t at = 0; at <= row.places.size(); ++at) {
+      const Place& expected = row.places[at % row.places.size()];
+      EXPECT_EQ(shownPlace(), expected) << "hit " << at;
+      EXPECT_TRUE(entries->isVisible());
+      const QModelIndex entry = entries->currentIndex();
+      EXPECT_FALSE(entry.data(kWordSpansRole).value<QList<QPoint>>().empty())
+          << entry.data().toString().toStdString();
+      QTest::keyClick(window.get(), Qt::Key_F3);
+    }
+    // The loop went on to the second hit; Shift+F3 twice goes back round to the last. Esc
+    // returns to the list.
+    QTest::keyClick(window.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QTest::keyClick(window.get(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(shownPlace(), row.places.back());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(results->isVisible());
+    EXPECT_TRUE(window->isVisible());
+    // A click on the last hit shows it.
+    const QModelIndex last = results->model()->index(static_cast<int>(hits.size()) - 1, 0);
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->visualRect(last).center());
+    EXPECT_EQ(shownPlace(), row.places.back());
+  }
+}
+
+TEST_F(ReaderWindowTest, CopiesSelectedEntriesAsTheTextExportWritesThem) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  const auto window = Open(temp_ / "bob.xml");
+  ASSERT_NE(window, nullptr);
+  QListView* conversations = List(*window, "readerConversations");
+  QListView* entries = List(*window, "readerConversation");
+  ASSERT_TRUE(conversations && entries);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  Choose(conversations, 0);
+  entries->selectAll();
+  QApplication::clipboard()->clear();
+  entries->setFocus();
+  QTest::keyClick(entries, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            QStringLiteral("2006-01-23 12:00:00  Bob: <b>x</b><script>\n    line 2\n"
+                           "2006-01-23 12:01:00  * Join\n"));
+}
+
+TEST_F(ReaderWindowTest, ExportsTheContactOrTheFolderAndOpensTheIndex) {
+  const struct {
+    const char* button;
+    std::vector<std::string> pages;
+  } rows[] = {
+      {"readerExportContact", {"alice.html", "index.html"}},
+      {"readerExportAll", {"alice.html", "bob.html", "index.html"}},
+  };
+  for (const auto& row : rows) {
+    fs::remove_all(out_);
+    opened_.clear();
+    const auto window = Open(temp_.Path());
+    ASSERT_NE(window, nullptr);
+    QTest::mouseClick(Find<QPushButton>(*window, row.button), Qt::LeftButton);
+    std::vector<std::string> pages;
+    for (const auto& entry : fs::directory_iterator(out_)) {
+      pages.push_back(entry.path().filename().string());
+    }
+    std::sort(pages.begin(), pages.end());
+    EXPECT_EQ(pages, row.pages) << row.button;
+    EXPECT_EQ(opened_, std::vector<QUrl>{QUrl::fromLocalFile(
+                           QString::fromStdString((out_ / "index.html").string()))});
+    EXPECT_FALSE(Find<QLabel>(*window, "readerStatus")->text().isEmpty());
+  }
+}
+
+// A history changed while it is shown, in place or by a new file renamed over it as a merge
+// does, is noticed, and Reload shows it as it now is; a second change is noticed again.
+TEST_F(ReaderWindowTest, AHistoryChangedOnDiskIsNoticedAndReloaded) {
+  const auto rewrite = [](const fs::path& file, const std::string& text, bool byRename) {
+    if (!byRename) return WriteFile(file, text);
+    WriteFile(fs::path(file) += ".new", text);
+    fs::rename(fs::path(file) += ".new", file);
+  };
+  for (const bool byRename : {false, true}) {
+    SCOPED_TRACE(byRename ? "renamed over" : "rewritten");
+    WriteFile(temp_ / "alice.xml", OneMessageHistory("hi"));
+    const auto window = Open(temp_ / "alice.xml");
+    ASSERT_NE(window, nullptr);
+    auto* changed = Find<QLabel>(*window, "readerChanged");
+    auto* reload = Find<QPushButton>(*window, "readerReload");
+    QListView* conversations = List(*window, "readerConversations");
+    ASSERT_TRUE(changed && reload && conversations);
+    EXPECT_FALSE(changed->isVisible());
+    EXPECT_EQ(Rows(conversations).size(), 1);
+    for (int sessions = 2; sessions <= 3; ++sessions) {
+      std::vector<TestMessage> messages;
+      for (int session = 1; session <= sessions; ++session) {
+        messages.push_back({"2006/01/23", "12:00:00", "m", session});
+      }
+      rewrite(temp_ / "alice.xml", HistoryText(messages), byRename);
+      EXPECT_TRUE(QTest::qWaitFor([&] { return changed->isVisible(); })) << sessions;
+      EXPECT_EQ(Rows(conversations).size(), sessions - 1) << "shown as it was until reloaded";
+      QTest::mouseClick(reload, Qt::LeftButton);
+      EXPECT_FALSE(changed->isVisible());
+      EXPECT_EQ(Rows(conversations).size(), sessions);
+    }
+  }
+}
+
+// The size and the splitters come back as they were left, through the profile.
+TEST_F(ReaderWindowTest, KeepsItsSizeAndSplittersInTheProfile) {
+  ProfileStore profile(temp_ / "profile.sqlite3");
+  QList<int> sides;
+  {
+    const auto window = Open(temp_.Path(), {.profile = &profile});
+    ASSERT_NE(window, nullptr);
+    window->resize(1000, 700);
+    auto* splitter = Find<QSplitter>(*window, "readerSides");
+    ASSERT_NE(splitter, nullptr);
+    splitter->setSizes({300, 650});
+    sides = splitter->sizes();
+    window->close();
+  }
+  const auto window = Open(temp_.Path(), {.profile = &profile});
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->size(), QSize(1000, 700));
+  EXPECT_EQ(Find<QSplitter>(*window, "readerSides")->sizes(), sides);
+}
+
+// Without a path the window opens on nothing, and Open file and Open folder fill it.
+TEST_F(ReaderWindowTest, OpensAFileOrAFolderWhenAsked) {
+  ScriptedPathChooser chooser;
+  ReaderWindow window(
+      {.profile = nullptr, .chooser = &chooser, .searchIndex = cache_ / "index.sqlite3"});
+  window.show();
+  QListView* contacts = List(window, "readerContacts");
+  ASSERT_NE(contacts, nullptr);
+  EXPECT_EQ(Rows(contacts), QStringList());
+  const struct {
+    const char* button;
+    fs::path chosen;
+    int contacts;
+  } rows[] = {{"readerOpenFile", temp_ / "bob.xml", 1}, {"readerOpenFolder", temp_.Path(), 3}};
+  for (const auto& row : rows) {
+    chooser.AnswerNext(QString::fromStdString(row.chosen.string()));
+    QTest::mouseClick(Find<QPushButton>(window, row.button), Qt::LeftButton);
+    EXPECT_EQ(Rows(contacts).size(), row.contacts) << row.button;
+  }
+}
+
+// A message's "Style" shows only as far as the export's allow-list lets it: what it drops has
+// no effect on the row's font or colour.
+TEST_F(ReaderWindowTest, AppliesOnlyTheStylesTheExportAllows) {
+  const struct {
+    const char* style;
+    bool bold, italic, underline;
+    QColor color;  // invalid: none given
+  } rows[] = {
+      {"font-weight:bold; color:#ff0000", true, false, false, QColor(255, 0, 0)},
+      {"FONT-STYLE: Italic; text-decoration: underline", false, true, true, {}},
+      {"color:red;background:url(http://x/); font-weight:bold}", false, false, false,
+       QColor(Qt::red)},
+      {"color:expression(alert(1)); font-style:italic\\", false, false, false, {}},
+  };
+  std::string entries;
+  for (const auto& row : rows) {
+    entries += std::string(
+                   "<Message Date=\"2006/01/23\" Time=\"12:00:00\" SessionID=\"1\"><From>"
+                   "<User FriendlyName=\"A\"/></From><Text Style=\"") +
+               row.style + "\">t</Text></Message>";
+  }
+  WriteFile(temp_ / "styled.xml", "<?xml version=\"1.0\"?>\r\n<Log>" + entries + "</Log>\r\n");
+  const auto window = Open(temp_ / "styled.xml");
+  ASSERT_NE(window, nullptr);
+  QListView* conversations = List(*window, "readerConversations");
+  QListView* conversation = List(*window, "readerConversation");
+  ASSERT_TRUE(conversations && conversation);
+  Choose(conversations, 0);
+  const QAbstractItemModel& model = *conversation->model();
+  ASSERT_EQ(model.rowCount(), static_cast<int>(std::size(rows)));
+  for (int at = 0; at < model.rowCount(); ++at) {
+    const auto& row = rows[at];
+    const QFont font = model.index(at, 0).data(Qt::FontRole).value<QFont>();
+    EXPECT_EQ(font.bold(), row.bold) << row.style;
+    EXPECT_EQ(font.italic(), row.italic) << row.style;
+    EXPECT_EQ(font.underline(), row.underline) << row.style;
+    EXPECT_EQ(model.index(at, 0).data(Qt::ForegroundRole).value<QColor>(), row.color) << row.style;
+  }
+}
+
+// The main dialog's "Read histories..." opens the reader on the first input, or on nothing;
+// the results window's "Read" on the history the current row wrote.
+using ReadButtons = DialogTest;
+
+TEST_F(ReadButtons, OpenTheReaderOnTheirHistory) {
+  fs::create_directory(temp_ / "in");
+  WriteFile(temp_ / "in" / "alice.xml", OneMessageHistory("a"));
+  WriteFile(temp_ / "in" / "bob.xml", OneMessageHistory("b"));
+  JobReport report;
+  PairReport pair;
+  pair.output = (temp_ / "in" / "bob.xml").string();
+  pair.outcome = PairOutcome::Merged;
+  report.pairs.push_back(pair);
+  const struct {
+    const char* name;
+    bool fromResults;
+    std::string firstInput;  // for the main dialog
+    QStringList contacts;
+  } rows[] = {
+      {"a folder",
+       false,
+       (temp_ / "in").string(),
+       {QStringLiteral("alice"), QStringLiteral("bob")}},
+      {"no input", false, "", {}},
+      {"a merged pair", true, {}, {QStringLiteral("bob")}},
+  };
+  for (const auto& row : rows) {
+    QStringList contacts{QStringLiteral("none shown")};
+    const WhenModalShown closer([&](QWidget* modal) {
+      if (auto* list = modal->findChild<QListView*>(QStringLiteral("readerContacts"))) {
+        contacts = ReaderWindowTest::Names(list);
+      }
+      static_cast<QDialog*>(modal)->reject();
+    });
+    if (row.fromResults) {
+      JobResultsDialog results(report, nullptr);
+      results.show();
+      test::Click(results.findChild<QPushButton*>(QStringLiteral("readButton")));
+    } else {
+      MergeSettings settings;
+      settings.Path1 = row.firstInput;
+      Open(settings);
+      Click("readButton");
+    }
+    EXPECT_TRUE(closer.Acted()) << row.name;
+    EXPECT_EQ(contacts, row.contacts) << row.name;
+  }
 }
 
 }  // namespace

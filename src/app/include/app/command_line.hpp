@@ -56,7 +56,8 @@ struct CommandLine {
   // "--export=FORMAT": export the histories of the first path into the output folder, without
   // a window; none for a merge.
   std::optional<ExportFormat> exportFormat;
-  // "--read=PATH": open the reader window on a history file or a folder of them instead.
+  // "--read[=PATH]": open the reader window on a history file or a folder of them instead;
+  // empty when no PATH is given (a reader with nothing open).
   std::optional<std::string> read;
   // "--find=ROOT": list the folders under ROOT that hold histories.
   std::optional<std::string> find;

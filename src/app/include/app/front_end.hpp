@@ -42,7 +42,8 @@ class FrontEnd {
   virtual void ShowJobReport(const JobReport& report) = 0;
   // The main dialog on `settings`; returns the exit status.
   virtual int RunDialog(MergeSettings& settings, ProfileStore& profile) = 0;
-  // The reader window on the history file or folder `path`; returns the exit status.
+  // The reader window on the history file or folder `path` (empty: on none, to open one);
+  // returns the exit status.
   virtual int ShowReader(const std::string& path) = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.hpp"
@@ -30,6 +31,13 @@ class HistoryBook {
   // The entry at `index` (0 to EntryCount() - 1); its views point into the book's document.
   ReadableEntry Entry(int index) const;
   const std::vector<Conversation>& Conversations() const { return conversations_; }
+  // The entries themselves, in the history's order.
+  const NodeList& Entries() const { return entries_; }
+  // The index of the conversation that holds the entry at `index`.
+  int ConversationOf(int index) const;
+  // The first entry at `from` or after that has `text` from `sender` (empty: an entry naming
+  // no sender); -1 when there is none. A search names its hits this way.
+  int FindMessage(int from, std::string_view sender, std::string_view text) const;
 
  private:
   LogDocument document_;

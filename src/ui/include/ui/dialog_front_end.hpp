@@ -24,8 +24,8 @@ class DialogFrontEnd : public FrontEnd {
   // Shows the main dialog modally; `settings` ends as the dialog's record. The exit status:
   // 1 when a job run from it left a pair failed, else 0.
   int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
-  // The reader window, modally; 0 when it was shown, 2 when nothing is at `path` or its
-  // folder cannot be listed (said in a message).
+  // The reader window, modally, keeping its size in the profile; 0 when it was shown, 2 when
+  // nothing is at `path` or its folder cannot be listed (said in a message).
   int ShowReader(const std::string& path) override;
 
  private:

@@ -1,0 +1,47 @@
+#include "export_and_open.hpp"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QStringList>
+
+#include "dialog_strings.hpp"
+#include "job/run_export_job.hpp"
+#include "progress_run.hpp"
+#include "texts/export_text.hpp"
+#include "texts/report_text.hpp"
+
+namespace palvarin {
+
+ExportAndOpen DesktopExportAndOpen() {
+  return {[](QWidget* parent) {
+            return QFileDialog::getExistingDirectory(parent, ExportFolderTitle());
+          },
+          [](const QUrl& page) { return QDesktopServices::openUrl(page); }};
+}
+
+QString ExportHistoriesAndOpen(QWidget* parent, const std::vector<std::string>& inputs,
+                               const ExportAndOpen& exportAndOpen) {
+  const QString folder = exportAndOpen.chooseFolder(parent);
+  if (folder.isEmpty()) return {};
+  StopFlag stop;
+  JobProgressDialog progress(stop, parent);
+  ProgressRelay relay(progress);
+  const ExportResult result = RunOffGuiThread(progress, [&] {
+    return RunExportJob({.format = ExportFormat::Html,
+                         .inputs = inputs,
+                         .outputFolder = folder.toStdString(),
+                         .words = ExportWordsInUse(),
+                         .stop = &stop},
+                        relay);
+  });
+  if (result.refusal) return FromUtf8(RefusalText(*result.refusal));
+  QStringList lines{FromUtf8(DescribeExportTotals(result.report))};
+  for (const std::string& line : DescribeExportFailures(result.report)) lines << FromUtf8(line);
+  const ExportItem& index = result.report.items.back();
+  if (index.outcome == ExportOutcome::Exported) {
+    exportAndOpen.open(QUrl::fromLocalFile(FromUtf8(index.output)));
+  }
+  return lines.join(u'\n');
+}
+
+}  // namespace palvarin
