@@ -34,6 +34,14 @@ std::string StoppingText() {
 std::string StoppedText(const JobReport& report) {
   const auto pairs = static_cast<std::size_t>(report.Count(PairOutcome::NotRun));
   const auto copies = static_cast<std::size_t>(report.Count(CopyOutcome::NotRun));
+  if (report.gather) {
+    return Format(TrN("the gather was stopped: {0} history was not started; its files are as "
+                      "they were",
+                      "the gather was stopped: {0} histories were not started; their files are "
+                      "as they were",
+                      pairs),
+                  {FormatCount(pairs)});
+  }
   return Format(Tr("the job was stopped: {0} and {1} were not started; their files are as they "
                    "were"),
                 {Format(TrN("{0} pair", "{0} pairs", pairs), {FormatCount(pairs)}),

@@ -154,7 +154,10 @@ std::vector<std::string> DescribeFailures(const JobReport& report) {
   return lines;
 }
 
-std::string DescribeTotals(const JobReport& report) {
+namespace {
+
+// What a two-input job did: its pairs and its copies.
+std::string MergeTotals(const JobReport& report) {
   const bool dry = report.dryRun;
   const int merged = report.Count(PairOutcome::Merged);
   const int copied = report.Count(CopyOutcome::Copied);
@@ -167,12 +170,38 @@ std::string DescribeTotals(const JobReport& report) {
                    {Number(copied)})
           : Format(TrN("{0} file copied", "{0} files copied", Count(copied)), {Number(copied)});
   const int copiesFailed = report.Count(CopyOutcome::Failed);
-  std::string text =
-      Format(Tr("{0}, {1}, {2}; {3}, {4}"),
-             {pairs, Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
-              Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}), files,
-              Format(TrN("{0} copy failed", "{0} copies failed", Count(copiesFailed)),
-                     {Number(copiesFailed)})});
+  return Format(Tr("{0}, {1}, {2}; {3}, {4}"),
+                {pairs, Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
+                 Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}), files,
+                 Format(TrN("{0} copy failed", "{0} copies failed", Count(copiesFailed)),
+                        {Number(copiesFailed)})});
+}
+
+// What a gather did, by history name; its only copy is the stylesheet, named when it failed.
+std::string GatherTotals(const JobReport& report) {
+  const int gathered = report.Count(PairOutcome::Merged);
+  const std::string histories =
+      report.dryRun ? Format(TrN("{0} history would be gathered", "{0} histories would be gathered",
+                                 Count(gathered)),
+                             {Number(gathered)})
+                    : Format(TrN("{0} history gathered", "{0} histories gathered", Count(gathered)),
+                             {Number(gathered)});
+  std::string text = Format(Tr("{0}, {1} unchanged, {2} failed"),
+                            {histories, Number(report.Count(PairOutcome::Unchanged)),
+                             Number(report.Count(PairOutcome::Failed))});
+  if (const int copiesFailed = report.Count(CopyOutcome::Failed); copiesFailed > 0) {
+    text = Format(Tr("{0}; {1}"),
+                  {text, Format(TrN("{0} copy failed", "{0} copies failed", Count(copiesFailed)),
+                                {Number(copiesFailed)})});
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string DescribeTotals(const JobReport& report) {
+  const bool dry = report.dryRun;
+  std::string text = report.gather ? GatherTotals(report) : MergeTotals(report);
   if (const int archived = report.ArchivedEntries(); archived > 0) {
     const std::string left =
         dry ? Format(TrN("{0} entry would be left out by the archive rule",

@@ -1,6 +1,7 @@
 #include "gather_window.hpp"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -16,11 +17,14 @@
 
 #include "app/message_text.hpp"
 #include "dialog_strings.hpp"
+#include "find/find_history_folders.hpp"
 #include "job/run_gather_job.hpp"
 #include "job_progress_dialog.hpp"
 #include "message_presenter.hpp"
 #include "path_chooser.hpp"
 #include "progress_run.hpp"
+#include "texts/catalogue.hpp"
+#include "texts/cause_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -44,6 +48,32 @@ QStringList DroppedFolders(const QMimeData* data) {
   return folders;
 }
 
+// The folder with links resolved where it exists, so that two ways to one folder compare equal.
+QString Resolved(const QString& folder) {
+  const QFileInfo info(folder);
+  const QString canonical = info.canonicalFilePath();
+  return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// Whether `folder` is `outer` or lies inside it.
+bool IsWithin(const QString& folder, const QString& outer) {
+  const QString inner = Resolved(folder);
+  const QString root = Resolved(outer);
+  return inner == root || inner.startsWith(root.endsWith(u'/') ? root : root + u'/');
+}
+
+// What the window says after a walk: how many folders it found and how many joined the list.
+QString FoundNote(const QString& root, std::size_t found, int added) {
+  if (found == 0) {
+    return FromUtf8(
+        Format(Tr("No folder under {0} holds message histories."), {root.toStdString()}));
+  }
+  return FromUtf8(
+      Format(TrN("{0} folder with histories found under {1}; {2} added to the list.",
+                 "{0} folders with histories found under {1}; {2} added to the list.", found),
+             {std::to_string(found), root.toStdString(), std::to_string(added)}));
+}
+
 }  // namespace
 
 GatherWindow::GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWidget* parent)
@@ -54,7 +84,12 @@ GatherWindow::GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWi
   inputs_ = Make<QListWidget>(this, "gatherInputList");
   inputs_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   auto* add = Make<QPushButton>(this, "gatherAddButton", QTr("Add..."));
+  auto* find = Make<QPushButton>(this, "findCopiesButton", QTr("Find copies under..."));
+  find->setAccessibleName(QTr("Find the folders that hold histories under a folder"));
   remove_ = Make<QPushButton>(this, "gatherRemoveButton", QTr("Remove"));
+  findNote_ = Make<QLabel>(this, "gatherFindNote");
+  findNote_->setTextFormat(Qt::PlainText);
+  findNote_->setWordWrap(true);
   output_ = Make<QLineEdit>(this, "gatherOutputEdit");
   auto* browse = Make<QPushButton>(this, "gatherOutputBrowse", QStringLiteral("..."));
   dryRun_ = Make<QCheckBox>(this, "gatherDryRunCheck", QTr("Dry run: write nothing"));
@@ -65,6 +100,7 @@ GatherWindow::GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWi
 
   auto* listButtons = new QVBoxLayout;
   listButtons->addWidget(add);
+  listButtons->addWidget(find);
   listButtons->addWidget(remove_);
   listButtons->addStretch();
   auto* list = new QHBoxLayout;
@@ -82,11 +118,13 @@ GatherWindow::GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWi
   layout->addWidget(
       new QLabel(QTr("Folders that hold copies of the histories (drop folders here):"), this));
   layout->addLayout(list);
+  layout->addWidget(findNote_);
   layout->addWidget(new QLabel(QTr("Gather into the folder:"), this));
   layout->addLayout(outputRow);
   layout->addLayout(buttons);
 
   connect(add, &QPushButton::clicked, this, [this] { ChooseInput(); });
+  connect(find, &QPushButton::clicked, this, [this] { FindCopies(); });
   connect(remove_, &QPushButton::clicked, this, [this] { RemoveSelected(); });
   connect(browse, &QPushButton::clicked, this, [this] { ChooseOutput(); });
   connect(run_, &QPushButton::clicked, this, [this] { Gather(); });
@@ -129,6 +167,35 @@ void GatherWindow::ChooseInput() {
   if (const std::optional<QString> folder = chooser_.ChooseFolder(this, current)) {
     AddFolders({*folder});
   }
+}
+
+void GatherWindow::FindCopies() {
+  const std::optional<QString> root = chooser_.ChooseFolder(this, findRoot_);
+  if (!root) return;
+  findRoot_ = *root;
+  StopFlag stop;
+  JobProgressDialog progress(stop, this);
+  progress.setWindowTitle(QTr("Palvarin - Finding histories"));
+  FindRelay relay(progress, stop);
+  const std::string walked = root->toStdString();
+  const Result<FindReport> found = RunOffGuiThread(
+      progress, [&walked, &relay] { return FindHistoryFolders(walked, {}, &relay); });
+  // Cancelled: the list stays as it was, even when the walk had ended by then.
+  if (stop.Raised()) return;
+  if (!found) {
+    findNote_->setText(
+        FromUtf8(Format(Tr("Cannot look under {0}: {1}"), {walked, Word(found.reason())})));
+    return;
+  }
+  const QString output = output_->text().trimmed();
+  QStringList folders;
+  for (const HistoryFolder& folder : found->folders) {
+    const QString path = QString::fromStdString(folder.folder);
+    if (output.isEmpty() || !IsWithin(path, output)) folders << path;
+  }
+  const int before = inputs_->count();
+  AddFolders(folders);
+  findNote_->setText(FoundNote(*root, found->folders.size(), inputs_->count() - before));
 }
 
 void GatherWindow::RemoveSelected() {

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -14,20 +15,18 @@ class MessagePresenter;
 class PathChooser;
 
 // The window of "Gather copies...": the folders that hold copies of the histories (added by
-// the folder browser or dropped on the window, removed by selection), the folder they are
-// gathered into, and the job, run off the GUI thread with the progress window, Cancel and a
-// dry run, its results shown as a merge's are. Only existing folders are taken into the list,
-// each once.
-// Object names: "gatherWindow", "gatherInputList", "gatherAddButton", "gatherRemoveButton",
-// "gatherOutputEdit", "gatherOutputBrowse", "gatherDryRunCheck", "gatherRunButton",
-// "gatherCloseButton".
+// the folder browser, dropped on the window, or found under a folder the user picks, removed
+// by selection), the folder they are gathered into, and the job, run off the GUI thread with
+// the progress window, Cancel and a dry run, its results shown as a merge's are. Only existing
+// folders are taken into the list, each once.
+// Object names: "gatherWindow", "gatherInputList", "gatherAddButton", "findCopiesButton",
+// "gatherRemoveButton", "gatherFindNote", "gatherOutputEdit", "gatherOutputBrowse",
+// "gatherDryRunCheck", "gatherRunButton", "gatherCloseButton".
 class GatherWindow : public QDialog {
  public:
   GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWidget* parent = nullptr);
 
-  // Adds those of `folders` that are existing folders the list does not hold yet. Also where
-  // a "Find copies under..." button will put what FindHistoryFolders finds, once that search
-  // is part of the program.
+  // Adds those of `folders` that are existing folders the list does not hold yet.
   void AddFolders(const QStringList& folders);
   // The folders of the list, in its order.
   QStringList Inputs() const;
@@ -38,6 +37,9 @@ class GatherWindow : public QDialog {
 
  private:
   void ChooseInput();
+  // Walks a folder the user picks for history folders, off the GUI thread with Cancel, and
+  // adds those found outside the output folder; a cancelled walk adds nothing.
+  void FindCopies();
   void RemoveSelected();
   void ChooseOutput();
   void UpdateStates();
@@ -47,6 +49,8 @@ class GatherWindow : public QDialog {
   PathChooser& chooser_;
   QListWidget* inputs_;
   QPushButton* remove_;
+  QLabel* findNote_;
+  QString findRoot_;  // the folder last walked, where the next walk starts choosing
   QLineEdit* output_;
   QCheckBox* dryRun_;
   QPushButton* run_;

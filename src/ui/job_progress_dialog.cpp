@@ -68,6 +68,10 @@ void JobProgressDialog::Finished(const JobProgress& item) {
 
 void JobProgressDialog::Waiting() { file_->setText(WaitingForOtherJobText()); }
 
+void JobProgressDialog::Say(const QString& line) {
+  if (!stop_.Raised()) file_->setText(line);
+}
+
 void JobProgressDialog::RequestStop() {
   stop_.Raise();
   cancel_->setEnabled(false);

@@ -24,6 +24,8 @@ class JobProgressDialog : public QDialog {
   void Started(const JobProgress& item);
   void Finished(const JobProgress& item);
   void Waiting();
+  // A walk's news, which has no count of items: the label alone, until a stop is asked.
+  void Say(const QString& line);
   // The job has ended: the window closes.
   void Finish();
 

@@ -139,6 +139,46 @@ TEST(ReportTexts, EveryLineInTheLanguageInUseWithItsFacts) {
   }
 }
 
+// The totals say what the kind of job did: pairs and files for a merge, histories for a gather.
+TEST(ReportTexts, TotalsInTheTermsOfTheJob) {
+  const struct {
+    bool gather, dryRun;
+    const char* english;
+    const char* japanese;
+  } kTotals[] = {
+      {false, false,
+       "2 pairs merged, 1 unchanged, 1 failed; 1 file copied, 1 copy failed; stopped: 1 not run",
+       "マージ 2 組、変更なし 1 組、失敗 1 組。コピー 1 件、コピー失敗 1 件。停止: 未実行 1 件"},
+      {true, false,
+       "2 histories gathered, 1 unchanged, 1 failed; 1 copy failed; stopped: 1 not run",
+       "集めた履歴 2 件、変更なし 1 件、失敗 1 件。コピー失敗 1 件。停止: 未実行 1 件"},
+      {true, true,
+       "dry run, nothing was written: 2 histories would be gathered, 1 unchanged, 1 failed; 1 "
+       "copy failed; stopped: 1 not run",
+       "試行のみで何も書き込んでいません: 集める予定の履歴 2 件、変更なし 1 件、失敗 1 件。"
+       "コピー失敗 1 件。停止: 未実行 1 件"},
+  };
+  for (const auto& row : kTotals) {
+    JobReport report;
+    report.gather = row.gather;
+    report.dryRun = row.dryRun;
+    for (const PairOutcome outcome :
+         {PairOutcome::Merged, PairOutcome::Merged, PairOutcome::Unchanged, PairOutcome::Failed,
+          PairOutcome::NotRun}) {
+      report.pairs.push_back({});
+      report.pairs.back().outcome = outcome;
+    }
+    for (const CopyOutcome outcome : {CopyOutcome::Copied, CopyOutcome::Failed}) {
+      report.copies.push_back({});
+      report.copies.back().outcome = outcome;
+    }
+    for (const std::string& locale : {kEnglishLocales[0], std::string(kJapaneseLocale)}) {
+      ScopedLanguage language(locale);
+      EXPECT_EQ(DescribeTotals(report), TextLanguage() == "ja" ? row.japanese : row.english);
+    }
+  }
+}
+
 // A dry run that was stopped, with backups and a stylesheet: the long-job lines.
 JobReport StoppedDryReport() {
   JobReport report;

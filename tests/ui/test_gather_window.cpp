@@ -1,6 +1,7 @@
 // The gather window: its list of copies, its output, and the job with its dry run and results.
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QUrl>
@@ -9,6 +10,7 @@
 #include "app/message_text.hpp"
 #include "dialog_strings.hpp"
 #include "gather_window.hpp"
+#include "texts/catalogue.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {
@@ -89,6 +91,69 @@ TEST_F(GatherWindowTest, RemovesTheSelectedCopyAndRefusesAnOutputInsideOne) {
   EXPECT_EQ(messages_.shown, QStringList{FromUtf8(RefusalText(refusal))});
   EXPECT_TRUE(messages_.results.empty());
   EXPECT_FALSE(fs::exists(temp_ / "pc2" / "all"));
+}
+
+// A disk with two history folders, one of other XML, and the output with a history of its own.
+class FindCopiesTest : public GatherWindowTest {
+ protected:
+  FindCopiesTest() {
+    for (const char* folder : {"disk/old/History", "disk/backup", "disk/notes", "disk/all/x"}) {
+      fs::create_directories(temp_ / folder);
+    }
+    WriteFile(temp_ / "disk/old/History/bob.xml", SampleHistory("old", "09:00:00"));
+    WriteFile(temp_ / "disk/backup/bob.xml", SampleHistory("backup", "09:30:00"));
+    WriteFile(temp_ / "disk/notes/notes.xml", "<?xml version=\"1.0\"?>\n<notes/>\n");
+    WriteFile(temp_ / "disk/all/bob.xml", SampleHistory("gathered", "09:00:00"));
+    WriteFile(temp_ / "disk/all/x/bob.xml", SampleHistory("inside", "09:00:00"));
+    TypeInto(Control<QWidget>("gatherOutputEdit"), Folder("disk/all"));
+  }
+
+  // Finds copies under `root` as the user does, through the folder browser.
+  void FindUnder(const QString& root) {
+    chooser_.AnswerNext(root);
+    test::Click(Control<QAbstractButton>("findCopiesButton"));
+  }
+  QString Note() { return Control<QLabel>("gatherFindNote")->text(); }
+};
+
+TEST_F(FindCopiesTest, AddsTheHistoryFoldersFoundOnceAndNeverTheOutput) {
+  window_.AddFolders({Folder("pc1"), Folder("disk/backup")});
+  EXPECT_FALSE(Control<QWidget>("findCopiesButton")->accessibleName().isEmpty());
+
+  FindUnder(Folder("disk"));
+  EXPECT_EQ(window_.Inputs(),
+            (QStringList{Folder("pc1"), Folder("disk/backup"), Folder("disk/old/History")}));
+  // Found: the output, the folder inside it and the two copies; only one was new.
+  EXPECT_EQ(Note(), FromUtf8(Format(TrN("{0} folder with histories found under {1}; {2} added to "
+                                        "the list.",
+                                        "{0} folders with histories found under {1}; {2} added to "
+                                        "the list.",
+                                        4),
+                                    {"4", Folder("disk").toStdString(), "1"})));
+
+  FindUnder(Folder("disk/notes"));
+  EXPECT_EQ(window_.Inputs().size(), 3);
+  EXPECT_EQ(Note(), FromUtf8(Format(Tr("No folder under {0} holds message histories."),
+                                    {Folder("disk/notes").toStdString()})));
+}
+
+TEST_F(FindCopiesTest, CancelLeavesTheListAsItWas) {
+  window_.AddFolders({Folder("pc1")});
+  bool cancelled = false;
+  ProgressWatcher watcher([&cancelled](QWidget* progress) {
+    auto* cancel = progress->findChild<QAbstractButton*>("progressCancelButton");
+    ASSERT_NE(cancel, nullptr);
+    cancel->click();
+    cancelled = true;
+  });
+  FindUnder(Folder("disk"));
+  ASSERT_TRUE(cancelled) << "no progress window";
+  EXPECT_EQ(window_.Inputs(), QStringList{Folder("pc1")});
+  EXPECT_TRUE(Note().isEmpty()) << Note().toStdString();
+
+  chooser_.AnswerNext(std::nullopt);  // the user closes the folder browser: nothing is walked
+  test::Click(Control<QAbstractButton>("findCopiesButton"));
+  EXPECT_EQ(window_.Inputs(), QStringList{Folder("pc1")});
 }
 
 TEST_F(GatherWindowTest, TheMainDialogOpensIt) {

@@ -31,25 +31,6 @@
 namespace palvarin::test {
 namespace {
 
-// Calls `shown` with the progress window as soon as it is shown, before the job's first news.
-class ProgressWatcher : public QObject {
- public:
-  explicit ProgressWatcher(std::function<void(QWidget*)> shown) : shown_(std::move(shown)) {
-    QApplication::instance()->installEventFilter(this);
-  }
-  ~ProgressWatcher() override { QApplication::instance()->removeEventFilter(this); }
-
-  bool eventFilter(QObject* object, QEvent* event) override {
-    if (event->type() == QEvent::Show && object->objectName() == "jobProgressDialog") {
-      shown_(static_cast<QWidget*>(object));
-    }
-    return false;
-  }
-
- private:
-  std::function<void(QWidget*)> shown_;
-};
-
 class LongJobTest : public DialogTest {
  protected:
   // `pairs` contacts met in both folders, with different messages on each side.

@@ -84,6 +84,19 @@ void WhenModalShown::Poll() {
   }
 }
 
+ProgressWatcher::ProgressWatcher(std::function<void(QWidget*)> shown) : shown_(std::move(shown)) {
+  QApplication::instance()->installEventFilter(this);
+}
+
+ProgressWatcher::~ProgressWatcher() { QApplication::instance()->removeEventFilter(this); }
+
+bool ProgressWatcher::eventFilter(QObject* object, QEvent* event) {
+  if (event->type() == QEvent::Show && object->objectName() == "jobProgressDialog") {
+    shown_(static_cast<QWidget*>(object));
+  }
+  return false;
+}
+
 std::string SampleHistory(const std::string& text, const std::string& time) {
   return "<?xml version=\"1.0\"?>\r\n"
          "<?xml-stylesheet type='text/xsl' href='MessageLog.xsl'?>\r\n"

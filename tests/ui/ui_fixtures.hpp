@@ -89,6 +89,17 @@ class WhenModalShown {
   bool acted_ = false;
 };
 
+// Calls `shown` with the progress window as soon as it is shown, before the job's first news.
+class ProgressWatcher : public QObject {
+ public:
+  explicit ProgressWatcher(std::function<void(QWidget*)> shown);
+  ~ProgressWatcher() override;
+  bool eventFilter(QObject* object, QEvent* event) override;
+
+ private:
+  std::function<void(QWidget*)> shown_;
+};
+
 // A small history file with one message of `text` at `time` ("HH:MM:SS" on 2010/09/17).
 std::string SampleHistory(const std::string& text, const std::string& time);
 

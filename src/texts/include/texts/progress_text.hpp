@@ -20,7 +20,8 @@ std::string ProgressLine(const JobProgress& item);
 // Said when a stop was asked for and the job ends after the items at hand.
 std::string StoppingText();
 
-// Said once a stopped job has ended: how many pairs and copies it did not start.
+// Said once a stopped job has ended: how many pairs and copies it did not start (a gather:
+// how many histories).
 std::string StoppedText(const JobReport& report);
 
 // One line of the results window: what became of a pair, a copy or a backup, with whole paths.

@@ -10,7 +10,8 @@ namespace palvarin {
 // A pair as the reports name it: "<first> + <second>"; a gather's copies joined so.
 std::string PairName(const PairReport& pair);
 
-// One line per pair and per copy, then the totals; failures name the file and the reason.
+// One line per pair and per copy, then the totals (a gather's by history); failures name the
+// file and the reason.
 std::vector<std::string> DescribePairs(const JobReport& report);
 std::vector<std::string> DescribeFailures(const JobReport& report);
 std::string DescribeTotals(const JobReport& report);
