@@ -7,6 +7,7 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "copies_order.hpp"
 #include "merge/archive_rule.hpp"
 #include "merge/merge_entry_lists.hpp"
 
@@ -139,6 +140,15 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
   const EntryList& from = gathered ? *gathered : nothing;
   MergeCounts written;
   const int last = MergeEntryLists(sink, into, from, ArchiveRule(), written);
+  // Merging two at a time places entries that no copy merged so far holds together by time or
+  // by their sessions; a copy merged later may hold them the other way round, and a merge of
+  // two keeps its first input's order on such a crossing.
+  std::vector<const EntryList*> every = ordered;
+  if (existing) every.push_back(existing);
+  if (const auto reordered = KeepCopiesOrder(sink.Records(), every)) {
+    sink.Clear();
+    for (const MergedEntry& record : *reordered) sink.Append(record);
+  }
   counts = {};
   counts.sessions = written.sessions;
   for (const MergedEntry& record : sink.Records()) {

@@ -15,11 +15,12 @@ namespace palvarin {
 std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> copies);
 
 // Merges every copy of one history into `sink`, sessions numbered 1, 2, 3, ...: the copies are
-// merged two at a time in CanonicalOrder, so that their order does not matter, and the result
-// is merged into `existing` (what the output holds already; null when nothing), whose entries
-// stay where they stand. Nothing is left out: each entry is written as often as the copy that
-// holds it most often, no session is split, and each copy's order is kept where the copies
-// agree. Fills `counts` (fromBoth: entries held by several copies, `existing` among them;
+// merged two at a time in CanonicalOrder, so that their order does not matter, the result is
+// merged into `existing` (what the output holds already; null when nothing), and that is put
+// in an order that keeps every copy's, `existing`'s among them (KeepCopiesOrder). Nothing is
+// left out: each entry is written as often as the copy that holds it most often, no session is
+// split, and each copy's order is kept wherever the copies' orders do not run in a circle.
+// Fills `counts` (fromBoth: entries held by several copies, `existing` among them;
 // fromInput1: by one only); returns the last session number written.
 int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
                  const EntryList* existing, MergeCounts& counts);
