@@ -3,7 +3,9 @@
 # list shown) against the pugixml load of that file (palvarin_parse_floor), as whole processes:
 # best wall time, best CPU time (user + system) and highest peak memory (GNU time's %e, %U + %S
 # and %M) of N runs each, taking turns.
-# Prints a Markdown table.
+# Prints a Markdown table; then the search in the window against the command line, and a
+# history of 500,000 entries in one conversation (generated once) loaded and scrolled through
+# from top to bottom a page at a time.
 #   bench/reader-bench.sh [MB per file, default 100] [runs, default 5]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +15,8 @@ runs=${2:-5}
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPALVARIN_BENCH=ON -DPALVARIN_GUI=ON -DPALVARIN_TESTS=OFF > /dev/null
 cmake --build "$build_dir" -j2 \
-  --target palvarin palvarin_export_floor palvarin_parse_floor palvarin_reader_open > /dev/null
+  --target palvarin palvarin_export_floor palvarin_parse_floor palvarin_reader_open \
+  palvarin_reader_scroll > /dev/null
 data="$build_dir/data/export-${megabytes}mb"
 work=$(mktemp -d "$build_dir/reader-work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -73,3 +76,7 @@ for query in 週末 photo0181; do
   printf '| %s | %s | %.2f | %.2f | %.2f |\n' "$query" "$(head -1 "$work/window" | cut -d' ' -f1)" \
     "$window_s" "$cli_s" "$(echo "$window_s / $cli_s" | bc -l)"
 done
+
+echo
+"$build_dir/bench/palvarin_reader_scroll" 500000 "$build_dir/data/scroll-500000.xml" 2> /dev/null
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

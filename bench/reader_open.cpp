@@ -1,10 +1,11 @@
 // The reader window's opening of a history, and its search, for bench/reader-bench.sh:
 //   palvarin_reader_open <history file> [query]
 // Opens the reader window (offscreen unless a platform is chosen) on the file as `--read`
-// does, and exits as soon as its conversation list holds the history's conversations and has
-// been painted; prints how many conversations it shows. Given a query, it then searches as
-// Enter in the search box does and prints the hits and the seconds from Enter until they are
-// listed. Exits with 1 when the file cannot be opened or shows nothing.
+// does, waits for the file's load off the GUI thread, and exits as soon as its conversation list
+// holds the history's conversations and has been painted; prints how many conversations it shows.
+// Given a query, it then searches as Enter in the search box does and prints the hits and the
+// seconds from Enter until they are listed. Exits with 1 when the file cannot be opened or shows
+// nothing.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
   palvarin::ReaderWindow window;
   window.show();
   if (!window.Open(argv[1])) return 1;
+  while (window.Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   const auto* list = window.findChild<QListView*>(QStringLiteral("readerConversations"));
   const int shown = list->model()->rowCount();
   // The list drawn as the screen would show it.

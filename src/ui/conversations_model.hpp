@@ -13,13 +13,16 @@ class ConversationsModel : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
 
-  // Shows the conversations of `book`; none when it is null.
-  void Show(std::shared_ptr<const HistoryBook> book);
+  // Shows the conversations of `book`; none when it is null, or, while `loading`, one row
+  // that cannot be chosen saying so.
+  void Show(std::shared_ptr<const HistoryBook> book, bool loading = false);
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
   std::shared_ptr<const HistoryBook> book_;
+  bool loading_ = false;
 };
 
 }  // namespace palvarin

@@ -86,7 +86,10 @@ void ReaderWindow::JumpTo(int hit) {
     filter_->clear();
     contactList_->setCurrentIndex(filtered_->mapFromSource(contacts_->index(row)));
   }
-  if (!book_) return;
+  if (!book_) {
+    if (awaiting_) pendingHit_ = hit;  // shown once its history has loaded
+    return;
+  }
   const int entry = EntryOfHit(hit);
   pages_->setCurrentIndex(0);
   if (entry < 0) {

@@ -15,6 +15,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "background_run.hpp"
 #include "contacts_model.hpp"
@@ -118,7 +119,7 @@ ReaderWindow::ReaderWindow(ReaderSetup setup, QWidget* parent)
 }
 
 ReaderWindow::~ReaderWindow() {
-  for (QThread* thread : {searching_.data(), summarising_.data()}) {
+  for (QThread* thread : {searching_.data(), summarising_.data(), loading_.data()}) {
     if (thread != nullptr) thread->wait();
   }
 }
@@ -301,6 +302,9 @@ void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
   if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
   book_.reset();
   bookRow_ = -1;
+  ++loadsAsked_;
+  awaiting_ = false;
+  pendingHit_ = -1;
   results_->Show({}, {});
   hitEntries_.clear();
   hit_ = -1;
@@ -319,7 +323,8 @@ void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
 void ReaderWindow::SummariseNext() {
   if (summarising_ != nullptr) return;
   for (int row = 0; row < contacts_->rowCount(); ++row) {
-    if (contacts_->History(row).summarised) continue;
+    // The chosen history being loaded is summarised by its load: never read twice at once.
+    if (contacts_->History(row).summarised || (row == bookRow_ && awaiting_)) continue;
     summarising_ = RunInBackground(
         this,
         [history = contacts_->History(row)]() mutable {
@@ -341,35 +346,75 @@ void ReaderWindow::SummariseNext() {
 
 void ReaderWindow::ChooseContact(const QModelIndex& current) {
   bookRow_ = current.isValid() ? filtered_->mapToSource(current).row() : -1;
+  pendingHit_ = -1;
   pages_->setCurrentIndex(0);
   LoadChosen();
 }
 
-// Reads the chosen history now, as it is: only the chosen one is held in memory.
+// What a load off the GUI thread brings back: the book (null when it cannot be read) and what
+// it holds, for the load asked for as `asked`.
+struct ReaderWindow::LoadedBook {
+  int asked = 0;
+  ShelfHistory history;
+  std::shared_ptr<const HistoryBook> book;
+};
+
+// Asks for the chosen history as it is now: only the chosen one is held in memory.
 void ReaderWindow::LoadChosen() {
-  Say({});
   entries_->Show(nullptr, {});
   book_.reset();
   changed_->hide();
   reload_->hide();
   if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
-  if (bookRow_ >= 0) {
-    ShelfHistory history = contacts_->History(bookRow_);
-    Result<HistoryBook> book = OpenHistoryBook(history.path);
-    if (book) {
-      book_ = std::make_shared<const HistoryBook>(std::move(*book));
-      Summarise(history, *book_);
-    } else {
-      history.summarised = true;
-      history.read = Failure{book.reason()};
-      Say(FromUtf8(Word(book.reason())));
-    }
-    contacts_->Update(bookRow_, std::move(history));
-    watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
-    // Where the hits are in this history is read anew.
-    std::fill(hitEntries_.begin(), hitEntries_.end(), -2);
+  ++loadsAsked_;
+  awaiting_ = bookRow_ >= 0;
+  conversations_->Show(nullptr, awaiting_);
+  Say(awaiting_ ? FromUtf8(Format(Tr("Loading the history of {0}..."),
+                                  {contacts_->History(bookRow_).name}))
+                : QString());
+  LoadNext();
+}
+
+// Loads one history at a time: a contact chosen meanwhile waits for the load under way, so
+// that two large histories are never held at once.
+void ReaderWindow::LoadNext() {
+  if (loading_ != nullptr || !awaiting_) return;
+  loading_ = RunInBackground(
+      this,
+      [loaded =
+           LoadedBook{.asked = loadsAsked_, .history = contacts_->History(bookRow_), .book = {}},
+       open = setup_.openBook]() mutable {
+        Result<HistoryBook> book = open(loaded.history.path);
+        if (book) {
+          loaded.book = std::make_shared<const HistoryBook>(std::move(*book));
+          Summarise(loaded.history, *loaded.book);
+        } else {
+          loaded.history.summarised = true;
+          loaded.history.read = Failure{book.reason()};
+        }
+        return std::move(loaded);
+      },
+      [this](LoadedBook loaded) {
+        loading_ = nullptr;
+        ShowLoaded(std::move(loaded));
+      });
+}
+
+void ReaderWindow::ShowLoaded(LoadedBook loaded) {
+  // Another contact or shelf was chosen while it loaded; the summaries skipped this one.
+  if (loaded.asked != loadsAsked_) {
+    LoadNext();
+    return SummariseNext();
   }
+  awaiting_ = false;
+  book_ = std::move(loaded.book);
+  Say(loaded.history.read ? QString() : FromUtf8(Word(loaded.history.read.reason())));
+  contacts_->Update(bookRow_, std::move(loaded.history));
+  watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
+  // Where the hits are in this history is read anew.
+  std::fill(hitEntries_.begin(), hitEntries_.end(), -2);
   conversations_->Show(book_);
+  if (pendingHit_ >= 0) JumpTo(std::exchange(pendingHit_, -1));
 }
 
 void ReaderWindow::Changed(const QString& path) {

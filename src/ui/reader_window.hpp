@@ -4,11 +4,13 @@
 #include <QPointer>
 #include <QThread>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "export_and_open.hpp"
+#include "reader/history_book.hpp"
 #include "reader/history_shelf.hpp"
 #include "search/run_search.hpp"
 
@@ -26,7 +28,6 @@ namespace palvarin {
 class ContactsModel;
 class ConversationsModel;
 class EntriesModel;
-class HistoryBook;
 class PathChooser;
 class ProfileStore;
 class SearchResultsModel;
@@ -37,13 +38,16 @@ struct ReaderSetup {
   PathChooser* chooser = nullptr;   // answers Open file and Open folder; none: no Open
   ExportAndOpen exportAndOpen = DesktopExportAndOpen();
   std::filesystem::path searchIndex = SearchIndexFile();
+  // Opens the chosen history, on a thread of its own; tests hold it back to see the window wait.
+  std::function<Result<HistoryBook>(const std::filesystem::path&)> openBook = OpenHistoryBook;
 };
 
 // Reads histories and writes nothing beside them. The contacts of the shelf ("readerContacts",
 // narrowed by "readerFilter", Ctrl+F), the conversations of the chosen contact
 // ("readerConversations") and the entries of the chosen conversation ("readerConversation"),
-// each read from its history only when shown; the chosen history alone is held, the others
-// are summarised one at a time off the GUI thread.
+// each read from its history only when shown; the chosen history alone is held, loaded off the
+// GUI thread (the conversations list and "readerStatus" say so meanwhile), the others are
+// summarised one at a time off the GUI thread.
 // A search of every history ("readerSearch", Ctrl+Shift+F, Enter) runs off the GUI thread and
 // lists its hits ("readerResults", "readerSearchStatus"); Enter or a click on one shows it in
 // its conversation with the words highlighted, F3 and Shift+F3 ("readerNextHit",
@@ -63,6 +67,8 @@ class ReaderWindow : public QDialog {
   Result<> Open(const std::string& path);
   // Whether a search is running.
   bool Searching() const { return searching_ != nullptr; }
+  // Whether the chosen history is still being loaded.
+  bool Loading() const { return awaiting_; }
 
   void done(int result) override;
 
@@ -79,6 +85,9 @@ class ReaderWindow : public QDialog {
   void ChooseContact(const QModelIndex& current);
   void ChooseConversation(const QModelIndex& current);
   void LoadChosen();
+  void LoadNext();
+  struct LoadedBook;
+  void ShowLoaded(LoadedBook loaded);
   void Changed(const QString& path);
   void OpenChosen(bool folder);
   void CopySelected();
@@ -116,10 +125,14 @@ class ReaderWindow : public QDialog {
   QFileSystemWatcher* watcher_;
   std::shared_ptr<const HistoryBook> book_;
   int bookRow_ = -1;               // the contact whose book is held
+  int loadsAsked_ = 0;             // a load asked for before the last one is stale
+  bool awaiting_ = false;          // the last load asked for has not come yet
+  int pendingHit_ = -1;            // the hit to show once the chosen history has loaded
   std::vector<int> hitEntries_;    // per hit: its entry in its history, -2 until looked for
   int hit_ = -1;                   // the hit shown last
   QPointer<QThread> searching_;    // the search running, if any
   QPointer<QThread> summarising_;  // the summary being read, if any
+  QPointer<QThread> loading_;      // the history being loaded, if any
 };
 
 // Shows the reader window modally over `parent` on `path`; on none when `path` is empty, or

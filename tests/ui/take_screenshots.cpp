@@ -200,6 +200,9 @@ bool SaveReader(const QDir& out) {
       {.searchIndex = cache.filePath(QStringLiteral("index.sqlite3")).toStdString()});
   reader.resize(960, 560);
   bool ok = static_cast<bool>(reader.Open(folder.toStdString()));
+  QElapsedTimer waited;
+  waited.start();
+  while (reader.Loading() && waited.elapsed() < 20000) QApplication::processEvents();
   auto* conversations = Child<QListView>(reader, "readerConversations");
   conversations->setCurrentIndex(conversations->model()->index(0, 0));
   const QString language = QString::fromStdString(palvarin::TextLanguage());
@@ -207,8 +210,7 @@ bool SaveReader(const QDir& out) {
   auto* search = Child<QLineEdit>(reader, "readerSearch");
   search->setText(language == u"ja" ? QStringLiteral("晴れ") : QStringLiteral("sunny"));
   QMetaObject::invokeMethod(search, "returnPressed");
-  QElapsedTimer waited;
-  waited.start();
+  waited.restart();
   while (reader.Searching() && waited.elapsed() < 20000) QApplication::processEvents();
   ok &= SaveAs(reader, out, QStringLiteral("reader-search-") + language);
   return ok;

@@ -1,7 +1,7 @@
 // The reader window driven by its object names: a folder's contacts, a contact's
 // conversations, a conversation's entries as plain text, the filter, the search and its hits,
-// copying and exporting, a history changed on disk, the size kept in the profile, and a
-// read-only folder left as it was.
+// copying and exporting, a history changed on disk, the size kept in the profile, a read-only
+// folder left as it was, and a window that answers while a history loads.
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -14,7 +14,10 @@
 #include <QTest>
 #include <QTextEdit>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <memory>
 
@@ -46,9 +49,10 @@ class ReaderWindowTest : public ::testing::Test {
     WriteFile(temp_ / "broken.xml", "<Log><Message>");
   }
 
-  // The window on `path`, shown, its search index in a cache folder of its own; null (and a
-  // failure) when the shelf cannot be listed.
-  std::unique_ptr<ReaderWindow> Open(const fs::path& path, ReaderSetup setup = {}) {
+  // The window on `path`, shown, its search index in a cache folder of its own, its first
+  // contact loaded when `settle`; null (and a failure) when the shelf cannot be listed.
+  std::unique_ptr<ReaderWindow> Open(const fs::path& path, ReaderSetup setup = {},
+                                     bool settle = true) {
     setup.searchIndex = cache_ / "index.sqlite3";
     setup.exportAndOpen = {[this](QWidget*) { return QString::fromStdString(out_.string()); },
                            [this](const QUrl& page) {
@@ -60,7 +64,12 @@ class ReaderWindowTest : public ::testing::Test {
     EXPECT_TRUE(opened);
     if (!opened) return nullptr;
     window->show();
+    if (settle) Settle(*window);
     return window;
+  }
+  // Waits until the chosen history has loaded (and a hit waiting for it is shown).
+  static void Settle(const ReaderWindow& window) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.Loading(); }, 20000));
   }
 
   static QListView* List(const ReaderWindow& window, const char* name) {
@@ -137,6 +146,7 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   EXPECT_GT(names[2].size(), QStringLiteral("broken").size()) << names[2].toStdString();
 
   Choose(contacts, 1);
+  Settle(*window);
   const QStringList sessions = Rows(conversations);
   ASSERT_EQ(sessions.size(), 2);
   EXPECT_TRUE(sessions[0].startsWith(QStringLiteral("2006/01/23 12:00:00")))
@@ -157,6 +167,7 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
 
   // Choosing another contact shows its conversations and none of the last one's entries.
   Choose(contacts, 0);
+  Settle(*window);
   EXPECT_EQ(Rows(conversations).size(), 1);
   EXPECT_EQ(Rows(conversation), QStringList());
 
@@ -248,6 +259,7 @@ TEST_F(ReaderWindowTest, AReadOnlyFolderOpensAndNothingIsWrittenInIt) {
     EXPECT_EQ(contacts->model()->rowCount(), 3);
     for (int contact = 0; contact < contacts->model()->rowCount(); ++contact) {
       Choose(contacts, contact);
+      Settle(*window);
       for (int at = 0; at < conversations->model()->rowCount(); ++at) Choose(conversations, at);
     }
     Search(*window, QStringLiteral("hi"));
@@ -318,6 +330,7 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
 
     // Enter on the first hit, then F3 through the rest and round to the first again.
     QTest::keyClick(results, Qt::Key_Return);
+    Settle(*window);
     for (std::size_t at = 0; at <= row.places.size(); ++at) {
       const Place& expected = row.places[at % row.places.size()];
       EXPECT_EQ(shownPlace(), expected) << "hit " << at;
@@ -326,11 +339,14 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
       EXPECT_FALSE(entry.data(kWordSpansRole).value<QList<QPoint>>().empty())
           << entry.data().toString().toStdString();
       QTest::keyClick(window.get(), Qt::Key_F3);
+      Settle(*window);
     }
     // The loop went on to the second hit; Shift+F3 twice goes back round to the last. Esc
     // returns to the list.
     QTest::keyClick(window.get(), Qt::Key_F3, Qt::ShiftModifier);
+    Settle(*window);
     QTest::keyClick(window.get(), Qt::Key_F3, Qt::ShiftModifier);
+    Settle(*window);
     EXPECT_EQ(shownPlace(), row.places.back());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_TRUE(results->isVisible());
@@ -338,6 +354,7 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
     // A click on the last hit shows it.
     const QModelIndex last = results->model()->index(static_cast<int>(hits.size()) - 1, 0);
     QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, results->visualRect(last).center());
+    Settle(*window);
     EXPECT_EQ(shownPlace(), row.places.back());
   }
 }
@@ -415,10 +432,73 @@ TEST_F(ReaderWindowTest, AHistoryChangedOnDiskIsNoticedAndReloaded) {
       EXPECT_TRUE(QTest::qWaitFor([&] { return changed->isVisible(); })) << sessions;
       EXPECT_EQ(Rows(conversations).size(), sessions - 1) << "shown as it was until reloaded";
       QTest::mouseClick(reload, Qt::LeftButton);
+      Settle(*window);
       EXPECT_FALSE(changed->isVisible());
       EXPECT_EQ(Rows(conversations).size(), sessions);
     }
   }
+}
+
+// Holds back every load of a history until let go, at the latest when it goes, as a slow disk
+// would; counts the loads asked for.
+class HeldLoads {
+ public:
+  HeldLoads() = default;
+  HeldLoads(const HeldLoads&) = delete;
+  HeldLoads& operator=(const HeldLoads&) = delete;
+  ~HeldLoads() { LetGo(); }
+
+  std::function<Result<HistoryBook>(const fs::path&)> Opener() {
+    return [gate = gate_, asked = asked_](const fs::path& path) {
+      ++*asked;
+      // Bounded, so that a window that waited for its load on the GUI thread fails, not hangs.
+      (void)gate.wait_for(std::chrono::seconds(30));
+      return OpenHistoryBook(path);
+    };
+  }
+  void LetGo() {
+    if (!released_) released_ = (release_.set_value(), true);
+  }
+  int Asked() const { return *asked_; }
+
+ private:
+  std::promise<void> release_;
+  std::shared_future<void> gate_ = release_.get_future().share();
+  std::shared_ptr<std::atomic<int>> asked_ = std::make_shared<std::atomic<int>>(0);
+  bool released_ = false;
+};
+
+// While the chosen history loads the window says so and goes on answering: the filter narrows
+// the contacts and the others are summarised. A load that comes after another contact was
+// chosen is dropped for that contact's.
+TEST_F(ReaderWindowTest, AnswersWhileAHistoryLoadsAndShowsOnlyTheLastChosen) {
+  std::unique_ptr<ReaderWindow> window;
+  HeldLoads loads;  // goes before the window, which waits for its load
+  window = Open(temp_.Path(), {.openBook = loads.Opener()}, false);
+  ASSERT_NE(window, nullptr);
+  QListView* contacts = List(*window, "readerContacts");
+  QListView* conversations = List(*window, "readerConversations");
+  auto* filter = Find<QLineEdit>(*window, "readerFilter");
+  auto* status = Find<QLabel>(*window, "readerStatus");
+  ASSERT_TRUE(contacts && conversations && filter && status);
+
+  EXPECT_TRUE(QTest::qWaitFor([&] { return loads.Asked() == 1; }));
+  EXPECT_TRUE(window->Loading());
+  EXPECT_EQ(Rows(conversations), QStringList{QString::fromUtf8("読み込み中...")});
+  EXPECT_EQ(conversations->model()->flags(conversations->model()->index(0, 0)), Qt::NoItemFlags);
+  EXPECT_TRUE(status->isVisible() && status->text().contains(QStringLiteral("alice")))
+      << status->text().toStdString();
+  WaitForSummaries(contacts, 2);
+  TypeInto(filter, QStringLiteral("bo"));
+  EXPECT_EQ(Names(contacts), QStringList{QStringLiteral("bob")});
+
+  Choose(contacts, 0);
+  loads.LetGo();
+  Settle(*window);
+  EXPECT_EQ(loads.Asked(), 2);
+  EXPECT_EQ(contacts->currentIndex().data(Qt::UserRole).toString(), QStringLiteral("bob"));
+  EXPECT_EQ(Rows(conversations).size(), 2);
+  EXPECT_FALSE(status->isVisible());
 }
 
 // The size and the splitters come back as they were left, through the profile.
