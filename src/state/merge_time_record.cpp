@@ -2,6 +2,8 @@
 
 #include <ctime>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "time/time_stamp.hpp"
 
@@ -29,16 +31,15 @@ Result<> WriteMergeTime(ProfileStore& store, const std::string& pathA, const std
 }
 
 Result<> WriteMergeTimes(ProfileStore& store, std::span<const PairMergeTime> pairs) {
-  std::vector<std::string> keys;
-  std::vector<std::string> stamps;
-  keys.reserve(pairs.size());
-  stamps.reserve(pairs.size());
+  // The records view these texts: both are sized once, so that none moves.
+  std::vector<std::pair<std::string, std::string>> texts;
+  texts.reserve(pairs.size());
   std::vector<ProfileStore::MergeRecord> records;
   records.reserve(pairs.size());
   for (const PairMergeTime& pair : pairs) {
-    keys.push_back(MergeTimeKey(std::string(pair.pathA), std::string(pair.pathB)));
-    stamps.push_back(FormatStamp(pair.time));
-    records.push_back({keys.back(), stamps.back(), pair.heldByBoth});
+    const auto& [key, stamp] =
+        texts.emplace_back(MergeTimeKey(pair.pathA, pair.pathB), FormatStamp(pair.time));
+    records.push_back({key, stamp, pair.heldByBoth});
   }
   return store.WriteMergeRecords(records);
 }

@@ -32,8 +32,8 @@ Result<> WriteMergeTime(ProfileStore& store, const std::string& pathA, const std
 
 // One pair's merge to record: when it was, and the entries both files held after it.
 struct PairMergeTime {
-  std::string_view pathA;
-  std::string_view pathB;
+  const std::string& pathA;
+  const std::string& pathB;
   TimeValue time = 0;
   std::span<const EntryIdentity> heldByBoth;
 };
