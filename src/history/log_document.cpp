@@ -115,17 +115,25 @@ bool AnyRepeatedAttribute(pugi::xml_document& document) {
 
 }  // namespace
 
-Result<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
-  const auto refuse = [&path](Reason why) {
-    why.path = path.string();
-    return Failure{std::move(why)};
-  };
+Result<HistoryBytes> ReadLogBytes(const std::filesystem::path& path) {
   Result<HistoryBytes> read = ReadHistoryFile(path);
   if (read.code() == ENOMEM) {
     throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToRead, .path = path.string()});
   }
+  return read;
+}
+
+Result<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
+  Result<HistoryBytes> read = ReadLogBytes(path);
   if (!read) return Failure{read.reason()};
-  HistoryBytes& bytes = *read;
+  return ParseLogDocument(std::move(*read), path);
+}
+
+Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path) {
+  const auto refuse = [&path](Reason why) {
+    why.path = path.string();
+    return Failure{std::move(why)};
+  };
   auto data = std::make_shared<LogDocument::Data>();
   data->buffer = std::move(bytes.data);
   // The tree takes about twice the file's size; a small file's tree is left to malloc.

@@ -1,6 +1,7 @@
 #include "job/run_gather_job.hpp"
 
 #include <cerrno>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -49,17 +50,39 @@ struct GatherTask {
   PairReport report;
 };
 
+// True when `a` and `b` are the same bytes.
+bool SameBytes(const HistoryBytes& a, const HistoryBytes& b) {
+  return a.size == b.size && std::memcmp(a.data.get(), b.data.get(), a.size) == 0;
+}
+
 // The copies of one name loaded, with their entry lists; held in place while they are merged.
 class LoadedCopies {
  public:
-  // Loads `path`; the reason it is no history when it cannot be.
-  std::optional<Reason> Add(const std::string& path) {
-    Result<LogDocument> log = LoadLogDocument(path);
-    if (!log) return log.reason();
-    documents_.push_back(std::move(*log));
-    nodes_.push_back(ChildNodes(documents_.back().Root()));
+  // Loads `paths` in their order, a copy with the very bytes of one before it only once (a
+  // backup of the same state: the merge would drop it as alike, after loading and comparing
+  // it in full); the reason the first that cannot be loaded is no history.
+  std::optional<Reason> AddCopies(const std::vector<std::string>& paths) {
+    std::vector<Result<HistoryBytes>> read;
+    read.reserve(paths.size());
+    for (const std::string& path : paths) read.push_back(ReadLogBytes(path));
+    // Compared before any is parsed: the parse writes into the bytes.
+    std::vector<bool> again(paths.size(), false);
+    for (std::size_t k = 0; k < read.size(); ++k) {
+      for (std::size_t j = 0; j < k && read[k]; ++j) {
+        if (read[j] && !again[j] && SameBytes(*read[j], *read[k])) again[k] = true;
+      }
+    }
+    for (std::size_t k = 0; k < read.size(); ++k) {
+      if (!read[k]) return read[k].reason();
+      if (again[k]) continue;
+      if (std::optional<Reason> why = Add(ParseLogDocument(std::move(*read[k]), paths[k]))) {
+        return why;
+      }
+    }
     return std::nullopt;
   }
+  // Loads one more copy, whatever the others hold (the history the output holds already).
+  std::optional<Reason> AddCopy(const std::string& path) { return Add(LoadLogDocument(path)); }
   // The entry lists of the copies loaded, in the order they were.
   std::vector<const EntryList*> Lists() {
     for (std::size_t i = lists_.size(); i < nodes_.size(); ++i) {
@@ -71,6 +94,13 @@ class LoadedCopies {
   }
 
  private:
+  std::optional<Reason> Add(Result<LogDocument> log) {
+    if (!log) return log.reason();
+    documents_.push_back(std::move(*log));
+    nodes_.push_back(ChildNodes(documents_.back().Root()));
+    return std::nullopt;
+  }
+
   LocalTimeCache hours_;
   std::deque<LogDocument> documents_;
   std::deque<NodeList> nodes_;
@@ -88,14 +118,12 @@ void Fail(PairReport& report, PairProblem problem, Reason cause) {
 void GatherName(GatherTask& task, bool dryRun) {
   PairReport& report = task.report;
   LoadedCopies loaded;
-  for (const std::string& copy : task.copies) {
-    if (std::optional<Reason> why = loaded.Add(copy)) {
-      return Fail(report, PairProblem::NotAHistory, std::move(*why));
-    }
+  if (std::optional<Reason> why = loaded.AddCopies(task.copies)) {
+    return Fail(report, PairProblem::NotAHistory, std::move(*why));
   }
   const bool existing = PathExists(task.output);
   if (existing) {
-    if (std::optional<Reason> why = loaded.Add(task.output)) {
+    if (std::optional<Reason> why = loaded.AddCopy(task.output)) {
       return Fail(report, PairProblem::NotAHistory, std::move(*why));
     }
   }

@@ -113,6 +113,33 @@ TEST(GatherJobTest, GatheringAgainTouchesNothingAndANewCopyAddsOnlyItsNews) {
   EXPECT_EQ(settled.report.Count(PairOutcome::Unchanged), 3);
 }
 
+TEST(GatherJobTest, ACopyWithTheBytesOfAnotherAddsNothingAndOneOfTheSameSizeIsMerged) {
+  test::ScopedTimeZone zone("Asia/Tokyo");
+  test::TempFolder root;
+  const auto copies = test::MakePcHistories(11, 2, test::Difference::kAll);
+  std::string changed = copies[0];  // one letter of a message other: the same size
+  const std::size_t text = changed.find('>', changed.find("<Text")) + 1;
+  ASSERT_EQ(changed[text], 'm');
+  changed[text] = 'x';
+  const std::string a = (root / "a.xml").string();
+  const std::string twin = (root / "twin.xml").string();
+  const std::string b = (root / "b.xml").string();
+  const std::string other = (root / "other.xml").string();
+  test::WriteFile(a, copies[0]);
+  test::WriteFile(twin, copies[0]);
+  test::WriteFile(b, changed);
+  test::WriteFile(other, copies[1]);
+  ASSERT_FALSE(Gather({a, other, b}, root / "without.xml").report.AnyFailed());
+  ASSERT_FALSE(Gather({twin, b, a, other}, root / "with.xml").report.AnyFailed());
+  EXPECT_EQ(test::ReadFile(root / "with.xml"), test::ReadFile(root / "without.xml"));
+  const auto held = test::Identities(root / "with.xml");
+  for (const std::string& copy : {a, b, other}) {
+    for (const EntryIdentity& identity : test::Identities(copy)) {
+      EXPECT_NE(std::find(held.begin(), held.end(), identity), held.end()) << copy << " lost";
+    }
+  }
+}
+
 TEST(GatherJobTest, RefusesWhatItCannotGather) {
   PcFolders pcs(2);
   const std::string file = pcs.folders[0] + "/alice.xml";

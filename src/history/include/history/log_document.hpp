@@ -33,7 +33,8 @@ class LogDocument {
 
   std::shared_ptr<Data> data_;
 
-  friend Result<LogDocument> LoadLogDocument(const std::filesystem::path& path);
+  friend Result<LogDocument> ParseLogDocument(HistoryBytes bytes,
+                                              const std::filesystem::path& path);
 };
 
 // The children of a node in document order, all node kinds, read by index.
@@ -44,6 +45,12 @@ using NodeList = std::vector<pugi::xml_node>;
 // top-level text, no document type declaration, no NUL, no repeated attribute); the result
 // then says why, naming the file. Raises XmlError only when memory runs out.
 Result<LogDocument> LoadLogDocument(const std::filesystem::path& path);
+
+// LoadLogDocument in two steps, for a caller that looks at the bytes before they are parsed
+// (the parse writes into them): ReadLogBytes reads the file, ParseLogDocument loads what was
+// read from `path`. Each raises XmlError only when memory runs out.
+Result<HistoryBytes> ReadLogBytes(const std::filesystem::path& path);
+Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path);
 
 // The child nodes of `node`, in document order.
 NodeList ChildNodes(pugi::xml_node node);
