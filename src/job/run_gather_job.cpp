@@ -174,14 +174,12 @@ std::vector<std::uint64_t> Weights(const std::vector<GatherTask>& tasks) {
   return weights;
 }
 
-// The outputs only: a copy is only read, and a job that replaces one meanwhile renames a whole
-// new file into place, so the gather reads the old file or the new one, each whole. Locking
-// every copy as well cost a fifth of a gather of six copies in the kernel's lock lists.
-std::vector<std::string> LockedPaths(const std::vector<GatherTask>& tasks) {
-  std::vector<std::string> paths;
-  paths.reserve(tasks.size());
-  for (const GatherTask& task : tasks) paths.push_back(task.output);
-  return paths;
+// The names the outputs will have in the output folder.
+std::vector<std::string> OutputNames(const std::vector<GatherTask>& tasks) {
+  std::vector<std::string> names;
+  names.reserve(tasks.size());
+  for (const GatherTask& task : tasks) names.push_back(fs::path(task.output).filename().string());
+  return names;
 }
 
 void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& context) {
@@ -257,10 +255,17 @@ JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
   } else {
     tasks.push_back({request.inputs, request.output, {}});
   }
+  // The outputs only: a copy is only read, and a job that replaces one meanwhile renames a whole
+  // new file into place, so the gather reads the old file or the new one, each whole. Locking
+  // every copy as well cost a fifth of a gather of six copies in the kernel's lock lists, and a
+  // lock per output still cost some hundredths: the output folder is held whole, as a folder
+  // job holds its own.
   HistoryLocks locks;
-  const Result<> locked = locks.Acquire(
-      LockedPaths(tasks), [&observer] { observer.WaitingForOtherJob(); },
-      [&context] { return !context.StopRequested(); });
+  const auto waiting = [&observer] { observer.WaitingForOtherJob(); };
+  const auto keepWaiting = [&context] { return !context.StopRequested(); };
+  const Result<> locked =
+      folders ? locks.AcquireFolders({request.output}, OutputNames(tasks), waiting, keepWaiting)
+              : locks.Acquire({request.output}, waiting, keepWaiting);
   if (!locked && locked.code() != ECANCELED) {
     PairReport unguarded = NewPairReport(request.inputs.front(), {}, request.output);
     unguarded.copies = request.inputs;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "files/history_locks.hpp"
 #include "job/run_gather_job.hpp"
 #include "support/job_settings.hpp"
 #include "support/pc_histories.hpp"
@@ -137,6 +138,28 @@ TEST(GatherJobTest, ACopyWithTheBytesOfAnotherAddsNothingAndOneOfTheSameSizeIsMe
     for (const EntryIdentity& identity : test::Identities(copy)) {
       EXPECT_NE(std::find(held.begin(), held.end(), identity), held.end()) << copy << " lost";
     }
+  }
+}
+
+// Another job on any file of the output folder, one the gather does not name included, keeps
+// the gather waiting; stopped while it waits, it writes nothing.
+TEST(GatherJobTest, WaitsWhileAnotherJobHoldsAFileOfItsOutputFolder) {
+  PcFolders pcs(2);
+  const auto out = pcs.root / "out";
+  fs::create_directories(out);
+  for (const char* name : {"alice.xml", "zoe.xml"}) {
+    SCOPED_TRACE(name);
+    HistoryLocks otherJob;
+    ASSERT_TRUE(otherJob.Acquire(
+        {(out / name).string()}, [] {}, [] { return false; }));
+    struct : JobObserver {
+      bool waited = false;
+      void WaitingForOtherJob() override { waited = true; }
+      bool StopRequested() override { return waited; }
+    } observer;
+    RunGatherJob({.inputs = pcs.folders, .output = out.string()}, observer);
+    EXPECT_TRUE(observer.waited);
+    EXPECT_TRUE(fs::is_empty(out)) << "written while another job held it";
   }
 }
 

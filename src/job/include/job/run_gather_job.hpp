@@ -30,9 +30,9 @@ std::optional<Refusal> CheckGatherPaths(const GatherRequest& request);
 // (Unchanged). The inputs are only read. The archive rule does not apply: nothing is left out.
 // A name whose copy (or whose history in the output) is no history is reported failed and its
 // output left as it was. The output folder gets the stylesheet of the first input that has
-// one. The outputs (not the copies, which are only read) are locked against other jobs
-// throughout; a stop takes effect between
-// names, which are reported NotRun.
+// one. The output (a folder whole, as a folder job holds its own; not the copies, which are only
+// read) is locked against other jobs throughout; a stop takes effect between names, which are
+// reported NotRun.
 JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer);
 
 }  // namespace palvarin
