@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -16,9 +17,17 @@ unsigned FolderWorkers() {
 
 void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers, std::uint64_t budget,
                    const std::function<void(std::size_t)>& work) {
+  RunInParallel(
+      weights.size(), [weights](std::size_t i) { return weights[i]; }, workers, budget, work);
+}
+
+void RunInParallel(std::size_t count, const std::function<std::uint64_t(std::size_t)>& weightOf,
+                   unsigned workers, std::uint64_t budget,
+                   const std::function<void(std::size_t)>& work) {
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t next = 0;
+  std::optional<std::uint64_t> nextWeight;  // of item `next`, once asked
   std::uint64_t inFlight = 0;
   std::exception_ptr failure;
 
@@ -26,12 +35,15 @@ void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers, std
     std::unique_lock lock(mutex);
     for (;;) {
       changed.wait(lock, [&] {
-        return next == weights.size() || failure || inFlight == 0 ||
-               inFlight + weights[next] <= budget;
+        if (next == count || failure) return true;
+        if (!nextWeight) nextWeight = weightOf(next);
+        return inFlight == 0 || inFlight + *nextWeight <= budget;
       });
-      if (next == weights.size() || failure) return;
+      if (next == count || failure) return;
       const std::size_t item = next++;
-      inFlight += weights[item];
+      const std::uint64_t weight = *nextWeight;
+      nextWeight.reset();
+      inFlight += weight;
       lock.unlock();
       try {
         work(item);
@@ -41,12 +53,12 @@ void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers, std
         lock.unlock();
       }
       lock.lock();
-      inFlight -= weights[item];
+      inFlight -= weight;
       changed.notify_all();
     }
   };
 
-  const auto threads = std::min<std::size_t>(std::max(1u, workers), weights.size());
+  const auto threads = std::min<std::size_t>(std::max(1u, workers), count);
   if (threads <= 1) {
     loop();
   } else {

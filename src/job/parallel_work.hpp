@@ -20,5 +20,11 @@ inline constexpr std::uint64_t kParallelBytesBudget = 64u << 20;
 // exception an item throws is thrown here once all threads have stopped.
 void RunInParallel(std::span<const std::uint64_t> weights, unsigned workers, std::uint64_t budget,
                    const std::function<void(std::size_t)>& work);
+// The same for `count` items, each weight asked of `weightOf` (which must not throw) once, when
+// its item is the next to start: weights that look at the disk are not all taken before the
+// first item can start.
+void RunInParallel(std::size_t count, const std::function<std::uint64_t(std::size_t)>& weightOf,
+                   unsigned workers, std::uint64_t budget,
+                   const std::function<void(std::size_t)>& work);
 
 }  // namespace palvarin

@@ -160,18 +160,15 @@ std::vector<GatherTask> FolderTasks(const GatherRequest& request, JobReport& rep
   return tasks;
 }
 
-std::vector<std::uint64_t> Weights(const std::vector<GatherTask>& tasks) {
-  std::vector<std::uint64_t> weights;
-  for (const GatherTask& task : tasks) {
-    std::uint64_t bytes = 0;
-    for (const std::string& copy : task.copies) {
-      std::error_code error;
-      const std::uintmax_t size = fs::file_size(copy, error);
-      if (!error) bytes += size;
-    }
-    weights.push_back(bytes);
+// The bytes of a name's copies, which loading them holds.
+std::uint64_t CopiesBytes(const GatherTask& task) {
+  std::uint64_t bytes = 0;
+  for (const std::string& copy : task.copies) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(copy, error);
+    if (!error) bytes += size;
   }
-  return weights;
+  return bytes;
 }
 
 // The names the outputs will have in the output folder.
@@ -186,7 +183,10 @@ void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& con
   context.Plan(tasks.size());
   StageProgress progress(context, JobStage::Merging);
   const bool dryRun = context.DryRun();
-  RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
+  // Each name weighed as it comes to start: a look at every copy of every name first would
+  // keep all the workers waiting.
+  const auto weight = [&tasks](std::size_t i) { return CopiesBytes(tasks[i]); };
+  RunInParallel(tasks.size(), weight, FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
     GatherTask& task = tasks[i];
     task.report = NewPairReport(task.copies.front(), {}, task.output);
     task.report.copies = task.copies;

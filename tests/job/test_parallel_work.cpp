@@ -16,7 +16,8 @@ namespace {
 // What the items saw while they ran.
 struct Observed {
   std::mutex mutex;
-  std::vector<int> runs;  // per item, how often it ran
+  std::vector<int> runs;   // per item, how often it ran
+  std::vector<int> asked;  // per item, how often its weight was asked
   std::vector<std::size_t> order;
   int running = 0;
   int mostRunning = 0;
@@ -28,7 +29,12 @@ struct Observed {
 void RunObserved(const std::vector<std::uint64_t>& weights, unsigned workers, std::uint64_t budget,
                  Observed& seen) {
   seen.runs.assign(weights.size(), 0);
-  RunInParallel(weights, workers, budget, [&](std::size_t i) {
+  seen.asked.assign(weights.size(), 0);
+  const auto weightOf = [&](std::size_t i) {
+    ++seen.asked[i];  // asked under the runner's lock
+    return weights[i];
+  };
+  RunInParallel(weights.size(), weightOf, workers, budget, [&](std::size_t i) {
     {
       const std::lock_guard lock(seen.mutex);
       ++seen.runs[i];
@@ -70,6 +76,8 @@ TEST(RunInParallel, RunsEveryItemOnceWithinTheWorkersAndTheBudget) {
     Observed seen;
     RunObserved(row.weights, row.workers, row.budget, seen);
     EXPECT_TRUE(std::all_of(seen.runs.begin(), seen.runs.end(), [](int n) { return n == 1; }))
+        << row.name;
+    EXPECT_TRUE(std::all_of(seen.asked.begin(), seen.asked.end(), [](int n) { return n == 1; }))
         << row.name;
     EXPECT_EQ(seen.order.size(), row.weights.size()) << row.name;
     EXPECT_LE(seen.mostRunning, static_cast<int>(std::max(1u, row.workers))) << row.name;
