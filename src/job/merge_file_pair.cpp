@@ -78,11 +78,14 @@ struct PreparedInput {
 
 // The identities of the entries both files hold once the merge is in place: every entry
 // written when the merged file will replace both, else the entries both inputs held.
-std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, bool levelledLater) {
+std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, const EntryList& first,
+                                      const EntryList& second, bool levelledLater) {
   std::vector<EntryIdentity> held;
   held.reserve(merged.Records().size());
   for (const MergedEntry& entry : merged.Records()) {
-    if (levelledLater || entry.source == EntrySource::kBoth) held.push_back(entry.identity);
+    if (levelledLater || entry.source == EntrySource::kBoth) {
+      held.push_back(IdentityOf(entry, first, second));
+    }
   }
   return held;
 }
@@ -122,7 +125,6 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   const int lastSession =
       MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);
   if (options.dryRun) return true;
-  report.heldByBoth = HeldByBoth(merged, levelledLater);
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.
   std::future<void> released;
@@ -136,8 +138,11 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   if (!saved) {
     report.problem = PairProblem::NotSaved;
     report.cause = saved.reason();
+    return false;
   }
-  return static_cast<bool>(saved);
+  // Only now, when the documents are gone: beside them these would raise the merge's peak.
+  report.heldByBoth = HeldByBoth(merged, *input1.entries, *input2.entries, levelledLater);
+  return true;
 }
 
 }  // namespace
