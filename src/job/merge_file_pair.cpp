@@ -60,11 +60,10 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
 struct PreparedInput {
   std::optional<LogDocument> document;
   NodeList nodes;
-  LocalTimeCache hours;
   std::optional<EntryList> entries;
   Reason refusal;  // why the file is no history, naming it
 
-  void Prepare(const std::string& path, EntrySource source) {
+  void Prepare(const std::string& path, EntrySource source, LocalTimeCache& hours) {
     Result<LogDocument> log = LoadLogDocument(path);
     if (!log) {
       refusal = log.reason();
@@ -110,11 +109,17 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   const auto policy = std::filesystem::file_size(second, ec) > kParallelParseBytes
                           ? std::launch::async
                           : std::launch::deferred;
+  // Read on one thread, both inputs share the local hours worked out: they name mostly the
+  // same ones.
+  LocalTimeCache hours1;
+  LocalTimeCache hours2;
+  LocalTimeCache& hoursOf2 = policy == std::launch::async ? hours2 : hours1;
   PreparedInput input1;
   PreparedInput input2;
-  auto preparing2 =
-      std::async(policy, [&input2, &second] { input2.Prepare(second, EntrySource::kInput2); });
-  input1.Prepare(first, EntrySource::kInput1);
+  auto preparing2 = std::async(policy, [&input2, &second, &hoursOf2] {
+    input2.Prepare(second, EntrySource::kInput2, hoursOf2);
+  });
+  input1.Prepare(first, EntrySource::kInput1, hours1);
   preparing2.get();
   if (!input1.document || !input2.document) {
     report.problem = PairProblem::NotAHistory;
