@@ -66,7 +66,9 @@ MergeScore ScoreMerge(const std::vector<MergedEntry>& written, const EntryList& 
     held[identity] = std::max(held[identity], count);
   }
   Placements placed;
-  for (const MergedEntry& entry : written) placed[entry.identity].push_back(entry.session);
+  for (const MergedEntry& entry : written) {
+    placed[IdentityOf(entry, first, second)].push_back(entry.session);
+  }
   for (const auto& [identity, count] : held) {
     score.held += count;
     const auto at = placed.find(identity);

@@ -74,10 +74,21 @@ Result<FileFacts> ReadFileFacts(const std::filesystem::path& path) {
   return facts;
 }
 
-std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), info.st_ino};
+std::vector<std::optional<NamedFile>> ReadNamedFiles(const std::string& folder,
+                                                     std::span<const std::string> names) {
+  std::vector<std::optional<NamedFile>> files(names.size());
+  // O_PATH: a folder that may be passed through but not listed still leads to its files.
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return files;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    struct stat info {};
+    if (::fstatat(fd, names[i].c_str(), &info, 0) == 0) {
+      files[i] = NamedFile{{static_cast<std::uint64_t>(info.st_dev), info.st_ino},
+                           static_cast<std::uint64_t>(info.st_size)};
+    }
+  }
+  ::close(fd);
+  return files;
 }
 
 Result<> CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,

@@ -15,9 +15,14 @@
 namespace palvarin {
 namespace {
 
+// Smaller than any memory this program runs in: not worth asking the system (a folder job
+// reads thousands of files).
+constexpr std::uint64_t kAlwaysFits = 16 << 20;
+
 // A file beyond memory and swap together can never be loaded. Asking for its room anyway
 // could make the system start killing processes before the allocation fails.
 bool FitsInMemory(std::uint64_t size) {
+  if (size < kAlwaysFits) return true;
   struct sysinfo machine {};
   if (::sysinfo(&machine) != 0) return true;
   const std::uint64_t total =

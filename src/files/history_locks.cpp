@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "file_failure.hpp"
+#include "files/folder_listing.hpp"
 #include "lock_bytes.hpp"
 #include "lock_folder.hpp"
 
@@ -60,9 +62,14 @@ Result<> HistoryLocks::AcquireFolders(const std::vector<std::string>& folders,
   for (const std::string& folder : folders) {
     places.AddFolder(folder);
     // A link in the folder leads elsewhere: the folder's byte does not cover where it points.
+    // The folder's links are listed once (a folder job names thousands); a folder that cannot
+    // be listed may still be passed through, so each name is looked at there.
+    const Result<std::vector<std::string>> links = ListFolderLinks(folder);
+    if (!links && links.code() == ENOENT) continue;  // no folder, no link
     for (const std::string& name : names) {
-      if (const std::string path = (std::filesystem::path(folder) / name).string(); IsLink(path)) {
-        places.AddFile(path);
+      const auto path = [&] { return (std::filesystem::path(folder) / name).string(); };
+      if (links ? std::binary_search(links->begin(), links->end(), name) : IsLink(path())) {
+        places.AddFile(path());
       }
     }
   }

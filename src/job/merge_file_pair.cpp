@@ -60,11 +60,10 @@ bool BackUp(const std::string& path, const PairOptions& options, PairReport& rep
 struct PreparedInput {
   std::optional<LogDocument> document;
   NodeList nodes;
-  LocalTimeCache hours;
   std::optional<EntryList> entries;
   Reason refusal;  // why the file is no history, naming it
 
-  void Prepare(const std::string& path, EntrySource source) {
+  void Prepare(const std::string& path, EntrySource source, LocalTimeCache& hours) {
     Result<LogDocument> log = LoadLogDocument(path);
     if (!log) {
       refusal = log.reason();
@@ -78,11 +77,14 @@ struct PreparedInput {
 
 // The identities of the entries both files hold once the merge is in place: every entry
 // written when the merged file will replace both, else the entries both inputs held.
-std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, bool levelledLater) {
+std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, const EntryList& first,
+                                      const EntryList& second, bool levelledLater) {
   std::vector<EntryIdentity> held;
   held.reserve(merged.Records().size());
   for (const MergedEntry& entry : merged.Records()) {
-    if (levelledLater || entry.source == EntrySource::kBoth) held.push_back(entry.identity);
+    if (levelledLater || entry.source == EntrySource::kBoth) {
+      held.push_back(IdentityOf(entry, first, second));
+    }
   }
   return held;
 }
@@ -107,11 +109,17 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   const auto policy = std::filesystem::file_size(second, ec) > kParallelParseBytes
                           ? std::launch::async
                           : std::launch::deferred;
+  // Read on one thread, both inputs share the local hours worked out: they name mostly the
+  // same ones.
+  LocalTimeCache hours1;
+  LocalTimeCache hours2;
+  LocalTimeCache& hoursOf2 = policy == std::launch::async ? hours2 : hours1;
   PreparedInput input1;
   PreparedInput input2;
-  auto preparing2 =
-      std::async(policy, [&input2, &second] { input2.Prepare(second, EntrySource::kInput2); });
-  input1.Prepare(first, EntrySource::kInput1);
+  auto preparing2 = std::async(policy, [&input2, &second, &hoursOf2] {
+    input2.Prepare(second, EntrySource::kInput2, hoursOf2);
+  });
+  input1.Prepare(first, EntrySource::kInput1, hours1);
   preparing2.get();
   if (!input1.document || !input2.document) {
     report.problem = PairProblem::NotAHistory;
@@ -122,7 +130,6 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   const int lastSession =
       MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);
   if (options.dryRun) return true;
-  report.heldByBoth = HeldByBoth(merged, levelledLater);
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.
   std::future<void> released;
@@ -136,8 +143,11 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   if (!saved) {
     report.problem = PairProblem::NotSaved;
     report.cause = saved.reason();
+    return false;
   }
-  return static_cast<bool>(saved);
+  // Only now, when the documents are gone: beside them these would raise the merge's peak.
+  report.heldByBoth = HeldByBoth(merged, *input1.entries, *input2.entries, levelledLater);
+  return true;
 }
 
 }  // namespace

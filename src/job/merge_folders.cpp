@@ -1,9 +1,13 @@
 #include "merge_folders.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <string>
 #include <system_error>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -81,27 +85,64 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 
 namespace {
 
+// The file of every name in each of a job's folders (by the folders' order, then the names').
+struct FolderFiles {
+  std::vector<std::string> prefixes;
+  std::vector<std::string> names;  // in byte order
+  std::vector<std::vector<std::optional<NamedFile>>> files;
+
+  FolderFiles(std::vector<std::string> folderPrefixes, const std::set<std::string>& allNames)
+      : prefixes(std::move(folderPrefixes)), names(allNames.begin(), allNames.end()) {
+    for (const std::string& prefix : prefixes) files.push_back(ReadNamedFiles(prefix, names));
+  }
+
+  // The size of the file of `name` in folder `folder`; 0 where there is none.
+  std::uint64_t Size(std::size_t folder, const std::string& name) const {
+    const auto at = std::lower_bound(names.begin(), names.end(), name);
+    if (at == names.end() || *at != name) return 0;
+    const std::optional<NamedFile>& file =
+        files[folder][static_cast<std::size_t>(at - names.begin())];
+    return file ? file->size : 0;
+  }
+};
+
 // The names whose file in one of the folders is also the file of another name there: a link
 // to another contact's history. Merging or copying either name would write one history over
-// the other. Each such name maps to the two paths that lead to one file.
+// the other. Each such name maps to the two paths that lead to one file: the first of the
+// name's uses of the first such file, in the folders' order, and the first other use of it.
 std::map<std::string, std::pair<std::string, std::string>> NamesSharingAFile(
-    const std::vector<std::string>& prefixes, const std::set<std::string>& names) {
-  using Use = std::pair<std::string, std::string>;  // name, path; then path, other path
-  std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<Use>> usesByFile;
-  for (const std::string& prefix : prefixes) {
-    for (const std::string& name : names) {
-      const auto identity = ReadFileIdentity(prefix + name);
-      if (!identity) continue;
-      usesByFile[{identity->device, identity->inode}].push_back({name, prefix + name});
+    const FolderFiles& found) {
+  struct Use {
+    FileIdentity file;
+    std::size_t folder;
+    std::size_t name;
+  };
+  std::vector<Use> uses;
+  for (std::size_t f = 0; f < found.prefixes.size(); ++f) {
+    for (std::size_t n = 0; n < found.names.size(); ++n) {
+      if (const auto& file = found.files[f][n]) uses.push_back({file->identity, f, n});
     }
   }
-  std::map<std::string, Use> shared;
-  for (const auto& [file, uses] : usesByFile) {
-    for (const auto& [name, path] : uses) {
-      for (const auto& [other, otherPath] : uses) {
-        if (other != name) shared.emplace(name, Use{path, otherPath});
+  const auto key = [](const Use& use) {
+    return std::tuple(use.file.device, use.file.inode, use.folder, use.name);
+  };
+  std::sort(uses.begin(), uses.end(),
+            [&key](const Use& a, const Use& b) { return key(a) < key(b); });
+  const auto path = [&found](const Use& use) {
+    return found.prefixes[use.folder] + found.names[use.name];
+  };
+  std::map<std::string, std::pair<std::string, std::string>> shared;
+  for (auto begin = uses.begin(); begin != uses.end();) {
+    const auto end =
+        std::find_if(begin, uses.end(), [&](const Use& use) { return use.file != begin->file; });
+    for (auto use = begin; use != end; ++use) {
+      for (auto other = begin; other != end; ++other) {
+        if (other->name != use->name) {
+          shared.emplace(found.names[use->name], std::pair(path(*use), path(*other)));
+        }
       }
     }
+    begin = end;
   }
   return shared;
 }
@@ -135,12 +176,16 @@ std::map<std::string, PairReport*> PairsByFirstInput(JobReport& report) {
 
 // One name's work in a folder job: the merge of its two files, or the copy of one file.
 struct FolderTask {
-  FolderTask(std::string fromPath, std::string secondPath, std::string toPath)
-      : from(std::move(fromPath)), second(std::move(secondPath)), to(std::move(toPath)) {}
+  FolderTask(std::string fromPath, std::string secondPath, std::string toPath, std::uint64_t bytes)
+      : from(std::move(fromPath)),
+        second(std::move(secondPath)),
+        to(std::move(toPath)),
+        weight(bytes) {}
 
   std::string from;    // the first input, or the file copied
   std::string second;  // the second input of a merge; empty for a copy
   std::string to;
+  std::uint64_t weight;  // the sizes of the files it reads
   PairReport pair;
   CopyReport copy;
 
@@ -158,20 +203,11 @@ struct FolderTask {
   }
 };
 
-// What each task loads: the sizes of the files it reads.
+// What each task loads.
 std::vector<std::uint64_t> Weights(const std::vector<FolderTask>& tasks) {
   std::vector<std::uint64_t> weights;
   weights.reserve(tasks.size());
-  for (const FolderTask& task : tasks) {
-    std::error_code error;
-    std::uint64_t bytes = std::filesystem::file_size(task.from, error);
-    if (error) bytes = 0;
-    if (task.IsMerge()) {
-      const std::uint64_t second = std::filesystem::file_size(task.second, error);
-      if (!error) bytes += second;
-    }
-    weights.push_back(bytes);
-  }
+  for (const FolderTask& task : tasks) weights.push_back(task.weight);
   return weights;
 }
 
@@ -217,7 +253,8 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   const std::set<std::string> names2 = ListHistoryFiles(prefix2, report.warnings);
   std::set<std::string> allNames = names1;
   allNames.insert(names2.begin(), names2.end());
-  const auto shared = NamesSharingAFile({prefix1, prefix2, prefixOut}, allNames);
+  const FolderFiles found({prefix1, prefix2, prefixOut}, allNames);
+  const auto shared = NamesSharingAFile(found);
   for (const auto& [name, paths] : shared) {
     report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, paths));
   }
@@ -226,14 +263,15 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   for (const std::string& name : names1) {
     if (shared.count(name)) continue;
     if (names2.count(name)) {
-      tasks.emplace_back(prefix1 + name, prefix2 + name, prefixOut + name);
+      tasks.emplace_back(prefix1 + name, prefix2 + name, prefixOut + name,
+                         found.Size(0, name) + found.Size(1, name));
     } else if (prefix1 != prefixOut) {
-      tasks.emplace_back(prefix1 + name, std::string(), prefixOut + name);
+      tasks.emplace_back(prefix1 + name, std::string(), prefixOut + name, found.Size(0, name));
     }
   }
   for (const std::string& name : names2) {
     if (!names1.count(name) && !shared.count(name)) {
-      tasks.emplace_back(prefix2 + name, std::string(), prefixOut + name);
+      tasks.emplace_back(prefix2 + name, std::string(), prefixOut + name, found.Size(1, name));
     }
   }
   // Every name has files of its own (names sharing one were set aside above), so the tasks
@@ -285,14 +323,16 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
   const std::string prefix2 = FolderPrefix(folder2);
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
   const std::set<std::string> fromFolder2 = CopiedInto(prefix1, report);
+  const std::set<std::string> names = ListHistoryFiles(prefix1, report.warnings);
+  const FolderFiles found({prefix1}, names);
   std::vector<FolderTask> tasks;
   std::vector<PairReport*> mergedPairs;
-  for (const std::string& name : ListHistoryFiles(prefix1, report.warnings)) {
+  for (const std::string& name : names) {
     if (fromFolder2.count(prefix1 + name)) continue;  // folder 2 holds these bytes already
     const auto pair = pairs.find(prefix1 + name);
     PairReport* merged = pair == pairs.end() ? nullptr : pair->second;
     if (merged && merged->outcome != PairOutcome::Merged) continue;
-    tasks.emplace_back(prefix1 + name, std::string(), prefix2 + name);
+    tasks.emplace_back(prefix1 + name, std::string(), prefix2 + name, found.Size(0, name));
     mergedPairs.push_back(merged);
   }
   // Pairs that were not merged are not copied back.

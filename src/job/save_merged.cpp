@@ -13,9 +13,10 @@ namespace {
 
 using Records = std::vector<RecordingSink::Record>;
 
-// Entries per part: a few hundred kilobytes of output, so the parts in flight stay small.
-constexpr std::size_t kPartEntries = 2048;
-// Below this (half a megabyte of output) a second thread costs more than it saves.
+// Entries per part: a few hundred kilobytes of output, so that the three parts in flight add
+// little to the merge's peak memory, which they reach beside the documents and the records.
+constexpr std::size_t kPartEntries = 1024;
+// Below two parts a second thread costs more than it saves.
 constexpr std::size_t kParallelEntries = 2 * kPartEntries;
 
 // Formats one part into `formatted`, whose room is kept from part to part.

@@ -11,32 +11,44 @@
 namespace palvarin {
 namespace {
 
-// One input's entries numbered 0, 1, 2, ... (ordinals), with their session runs.
+// One input's entries numbered 0, 1, 2, ... (ordinals), with their session runs. Held for both
+// inputs beside the merge's records, so each vector costs a large merge's peak memory.
 struct Side {
   const EntryList* list = nullptr;
-  std::vector<int> index;     // ordinal -> position in the list
+  // ordinal -> position in the list; empty when they are the same, as in histories as written:
+  // nothing between the entries
+  std::vector<int> index;
   std::vector<int> run;       // ordinal -> run
   std::vector<int> runStart;  // run -> its first ordinal; one more at the end: the count
-  std::vector<int> partner;   // ordinal -> the ordinal of its pair on the other side, or -1
+  // ordinal -> the ordinal of its pair in input 2, or -1; input 1's alone, the only one asked
+  std::vector<int> partner;
 
-  int Entries() const { return static_cast<int>(index.size()); }
+  int Entries() const { return static_cast<int>(run.size()); }
   int Runs() const { return static_cast<int>(runStart.size()) - 1; }
   std::optional<TimeValue> Time(int ordinal) const { return list->AlignedTime(At(ordinal)); }
-  int At(int ordinal) const { return index[static_cast<std::size_t>(ordinal)]; }
+  const EntryIdentity& Identity(int ordinal) const { return list->Identity(At(ordinal)); }
+  int At(int ordinal) const {
+    return index.empty() ? ordinal : index[static_cast<std::size_t>(ordinal)];
+  }
 };
 
 Side ReadSide(const EntryList& list) {
   Side side;
   side.list = &list;
-  for (int i = 0; (list.SkipToElement(i), i < list.Length()); ++i) {
-    if (side.index.empty() || list.Session(i) != list.Session(side.index.back())) {
-      side.runStart.push_back(static_cast<int>(side.index.size()));
+  int count = 0;
+  for (int i = 0; (list.SkipToElement(i), i < list.Length()); ++i) ++count;
+  if (count < list.Length()) {
+    side.index.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; (list.SkipToElement(i), i < list.Length()); ++i) side.index.push_back(i);
+  }
+  side.run.reserve(static_cast<std::size_t>(count));
+  for (int o = 0; o < count; ++o) {
+    if (o == 0 || list.Session(side.At(o)) != list.Session(side.At(o - 1))) {
+      side.runStart.push_back(o);
     }
     side.run.push_back(static_cast<int>(side.runStart.size()) - 1);
-    side.index.push_back(i);
   }
-  side.runStart.push_back(static_cast<int>(side.index.size()));
-  side.partner.assign(side.index.size(), -1);
+  side.runStart.push_back(count);
   return side;
 }
 
@@ -114,47 +126,57 @@ std::vector<int> GroupOfRuns(const std::vector<Group>& groups, int runs, bool fi
   return groupOf;
 }
 
-void Pair(Side& one, Side& two, int o1, int o2) {
-  one.partner[static_cast<std::size_t>(o1)] = o2;
-  two.partner[static_cast<std::size_t>(o2)] = o1;
-}
+// Pairs input 1's ordinal o1 with input 2's o2.
+void Pair(Side& one, int o1, int o2) { one.partner[static_cast<std::size_t>(o1)] = o2; }
 
 // Where each identity occurs on both sides, ordinals in order.
 struct Occurrences {
   std::vector<int> one, two;
 };
 
-// Each entry's identity and ordinal, in order of identity, then of ordinal.
-std::vector<PlacedIdentity> SortedIdentities(const Side& side) {
+// Each side's ordinals in order of identity, then of ordinal.
+std::vector<int> SortedIdentities(const Side& side) {
   return SortedByIdentity(side.Entries(),
-                          [&side](int o) { return side.list->Identity(side.At(o)); });
+                          [&side](int o) -> const EntryIdentity& { return side.Identity(o); });
 }
 
 // Pairs the entries both sides hold once, walking both sides' identities in order; returns
 // where the identities held more than once by either side occur.
-std::vector<Occurrences> PairEntriesHeldOnce(Side& one, Side& two) {
-  const auto sorted1 = SortedIdentities(one);
-  const auto sorted2 = SortedIdentities(two);
+std::vector<Occurrences> PairEntriesHeldOnce(Side& one, const Side& two) {
+  const std::vector<int> sorted1 = SortedIdentities(one);
+  const std::vector<int> sorted2 = SortedIdentities(two);
   std::vector<Occurrences> repeated;
+  // The end of the ordinals from `at` on whose identity is `identity`.
+  const auto endOf = [](const Side& side, const std::vector<int>& sorted, auto at,
+                        const EntryIdentity& identity) {
+    return std::find_if(at, sorted.end(), [&](int o) { return side.Identity(o) != identity; });
+  };
+  const auto askAhead = [](const Side& side, const std::vector<int>& sorted, auto at) {
+    if (sorted.end() - at > static_cast<std::ptrdiff_t>(kPrefetchAhead)) {
+      __builtin_prefetch(&side.Identity(at[kPrefetchAhead]));
+    }
+  };
   auto at1 = sorted1.begin();
   auto at2 = sorted2.begin();
   while (at1 != sorted1.end() && at2 != sorted2.end()) {
-    if (at1->first < at2->first) {
+    // The identities lie all over memory: those a little ahead are asked for meanwhile.
+    askAhead(one, sorted1, at1);
+    askAhead(two, sorted2, at2);
+    const EntryIdentity identity = one.Identity(*at1);
+    const EntryIdentity identity2 = two.Identity(*at2);
+    if (identity < identity2) {
       ++at1;
-    } else if (at2->first < at1->first) {
+    } else if (identity2 < identity) {
       ++at2;
     } else {
-      const EntryIdentity identity = at1->first;
-      const auto end1 =
-          std::find_if(at1, sorted1.end(), [&](auto& e) { return e.first != identity; });
-      const auto end2 =
-          std::find_if(at2, sorted2.end(), [&](auto& e) { return e.first != identity; });
+      const auto end1 = endOf(one, sorted1, at1 + 1, identity);
+      const auto end2 = endOf(two, sorted2, at2 + 1, identity);
       if (end1 - at1 == 1 && end2 - at2 == 1) {
-        Pair(one, two, at1->second, at2->second);
+        Pair(one, *at1, *at2);
       } else {
         Occurrences& shared = repeated.emplace_back();
-        for (auto it = at1; it != end1; ++it) shared.one.push_back(it->second);
-        for (auto it = at2; it != end2; ++it) shared.two.push_back(it->second);
+        shared.one.assign(at1, end1);
+        shared.two.assign(at2, end2);
       }
       at1 = end1;
       at2 = end2;
@@ -165,8 +187,8 @@ std::vector<Occurrences> PairEntriesHeldOnce(Side& one, Side& two) {
 
 // Pairs the copies of an identity held several times: first within the groups that the
 // entries held once have formed, in order, then the rest in order.
-void PairRepeated(Side& one, Side& two, const Occurrences& shared, const std::vector<int>& groupOf1,
-                  const std::vector<int>& groupOf2) {
+void PairRepeated(Side& one, const Side& two, const Occurrences& shared,
+                  const std::vector<int>& groupOf1, const std::vector<int>& groupOf2) {
   const auto groupOf = [](const Side& side, const std::vector<int>& groups, int o) {
     return groups[static_cast<std::size_t>(side.run[static_cast<std::size_t>(o)])];
   };
@@ -181,7 +203,7 @@ void PairRepeated(Side& one, Side& two, const Occurrences& shared, const std::ve
   for (int o2 : shared.two) {
     const auto copies = inGroup.find(groupOf(two, groupOf2, o2));
     if (copies != inGroup.end() && taken[copies->first] < copies->second.size()) {
-      Pair(one, two, copies->second[taken[copies->first]++], o2);
+      Pair(one, copies->second[taken[copies->first]++], o2);
     } else {
       free2.push_back(o2);
     }
@@ -189,11 +211,11 @@ void PairRepeated(Side& one, Side& two, const Occurrences& shared, const std::ve
   auto next2 = free2.begin();
   for (int o1 : shared.one) {
     if (next2 == free2.end()) break;
-    if (one.partner[static_cast<std::size_t>(o1)] < 0) Pair(one, two, o1, *next2++);
+    if (one.partner[static_cast<std::size_t>(o1)] < 0) Pair(one, o1, *next2++);
   }
 }
 
-void PairEntries(Side& one, Side& two) {
+void PairEntries(Side& one, const Side& two) {
   const std::vector<Occurrences> repeated = PairEntriesHeldOnce(one, two);
   if (repeated.empty()) return;
   const std::vector<Group> groups = FindGroups(one, two);
@@ -231,7 +253,10 @@ std::vector<int> InOrderPairs(const Side& one, int begin1, int end1) {
 class Writer {
  public:
   Writer(MergeOutput& output, const Side& one, const Side& two)
-      : output_(output), one_(one), two_(two), skip2_(two.index.size(), false) {}
+      : output_(output),
+        one_(one),
+        two_(two),
+        skip2_(static_cast<std::size_t>(two.Entries()), false) {}
 
   int Write(const std::vector<Group>& groups) {
     int run1 = 0;
@@ -339,6 +364,7 @@ int AlignEntryLists(MergeOutput& output) {
   output.counts = {};
   Side one = ReadSide(output.first);
   Side two = ReadSide(output.second);
+  one.partner.assign(static_cast<std::size_t>(one.Entries()), -1);
   PairEntries(one, two);
   Writer writer(output, one, two);
   const int last = writer.Write(FindGroups(one, two));

@@ -116,17 +116,23 @@ std::vector<int> TopologicalOrder(int count, const std::vector<Edge>& edges) {
 
 // For each entry of `copy` (by ordinal among its elements), the merged entry it is: the k-th
 // copy of an identity in `copy` is the k-th in the merge; -1 when the merge has no such copy.
-std::vector<int> PlaceInMerge(const std::vector<PlacedIdentity>& merged, const EntryList& copy) {
+// `merged` holds the merged entries in order of identity, `identityOf` each one's identity.
+template <typename IdentityOf>
+std::vector<int> PlaceInMerge(const std::vector<int>& merged, IdentityOf identityOf,
+                              const EntryList& copy) {
   std::vector<int> index;
   for (int i = 0; (copy.SkipToElement(i), i < copy.Length()); ++i) index.push_back(i);
-  const auto sorted = SortedByIdentity(static_cast<int>(index.size()),
-                                       [&](int o) { return copy.Identity(index[At(o)]); });
+  const auto identityAt = [&](int o) -> const EntryIdentity& {
+    return copy.Identity(index[At(o)]);
+  };
+  const std::vector<int> sorted = SortedByIdentity(static_cast<int>(index.size()), identityAt);
   std::vector<int> place(index.size(), -1);
   auto at = merged.begin();
-  for (const PlacedIdentity& entry : sorted) {
-    while (at != merged.end() && at->first < entry.first) ++at;
-    if (at == merged.end() || at->first != entry.first) continue;
-    place[At(entry.second)] = at->second;
+  for (const int o : sorted) {
+    const EntryIdentity& identity = identityAt(o);
+    while (at != merged.end() && identityOf(*at) < identity) ++at;
+    if (at == merged.end() || identityOf(*at) != identity) continue;
+    place[At(o)] = *at;
     ++at;
   }
   return place;
@@ -135,6 +141,8 @@ std::vector<int> PlaceInMerge(const std::vector<PlacedIdentity>& merged, const E
 }  // namespace
 
 std::optional<std::vector<MergedEntry>> KeepCopiesOrder(const std::vector<MergedEntry>& merged,
+                                                        const EntryList& list1,
+                                                        const EntryList& list2,
                                                         std::span<const EntryList* const> copies) {
   const int count = static_cast<int>(merged.size());
   // Sessions as blocks 0, 1, 2, ... in the merge's order.
@@ -146,13 +154,16 @@ std::optional<std::vector<MergedEntry>> KeepCopiesOrder(const std::vector<Merged
   }
   const int blocks = static_cast<int>(blockStart.size());
   blockStart.push_back(count);
-  const auto identities = SortedByIdentity(count, [&](int n) { return merged[At(n)].identity; });
+  const auto identityOf = [&](int n) -> const EntryIdentity& {
+    return IdentityOf(merged[At(n)], list1, list2);
+  };
+  const std::vector<int> byIdentity = SortedByIdentity(count, identityOf);
   // Each copy's neighbours: inside one session they order entries, across two the sessions.
   std::vector<Edge> entryEdges;
   std::vector<Edge> blockEdges;
   bool backward = false;
   for (const EntryList* copy : copies) {
-    const std::vector<int> place = PlaceInMerge(identities, *copy);
+    const std::vector<int> place = PlaceInMerge(byIdentity, identityOf, *copy);
     int before = -1;
     for (const int after : place) {
       if (after < 0) continue;

@@ -16,8 +16,10 @@ namespace palvarin {
 // orders run in a circle (they contradict one another, or only a split session would keep
 // them), the entries or sessions on the circle stay together in the merge's order.
 // Sessions are renumbered with the values they had, in their new order. Nothing when every
-// copy's order is kept already.
+// copy's order is kept already. `merged` was written by a merge of `list1` and `list2`.
 std::optional<std::vector<MergedEntry>> KeepCopiesOrder(const std::vector<MergedEntry>& merged,
+                                                        const EntryList& list1,
+                                                        const EntryList& list2,
                                                         std::span<const EntryList* const> copies);
 
 }  // namespace palvarin

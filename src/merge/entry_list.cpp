@@ -59,7 +59,7 @@ EntryList::EntryList(const NodeList& nodes, const std::vector<MergedEntry>& merg
     times_[i] = from.times_[at];
     if (regional && !from.regionalTimes_.empty()) regionalTimes_[i] = from.regionalTimes_[at];
     sessions_[i] = record.session;
-    identities_[i] = record.identity;
+    identities_[i] = from.identities_[at];
   }
 }
 

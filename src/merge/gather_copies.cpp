@@ -145,7 +145,7 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
   // two keeps its first input's order on such a crossing.
   std::vector<const EntryList*> every = ordered;
   if (existing) every.push_back(existing);
-  if (const auto reordered = KeepCopiesOrder(sink.Records(), every)) {
+  if (const auto reordered = KeepCopiesOrder(sink.Records(), into, from, every)) {
     sink.Clear();
     for (const MergedEntry& record : *reordered) sink.Append(record);
   }

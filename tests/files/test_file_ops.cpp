@@ -179,12 +179,21 @@ TEST(ReadFileFacts, IdentityFollowsTheFileNotThePath) {
   EXPECT_EQ(ReadFileFacts(folder / "hard.xml")->identity, a->identity);
   EXPECT_EQ(ReadFileFacts(folder / "soft.xml")->identity, a->identity);
   EXPECT_NE(ReadFileFacts(folder / "b.xml")->identity, a->identity);
-  // Without opening the file, the same answer.
-  EXPECT_EQ(ReadFileIdentity(folder / "a.xml"), a->identity);
-  EXPECT_EQ(ReadFileIdentity(folder / "hard.xml"), a->identity);
-  EXPECT_EQ(ReadFileIdentity(folder / "soft.xml"), a->identity);
-  EXPECT_NE(ReadFileIdentity(folder / "b.xml"), a->identity);
-  EXPECT_FALSE(ReadFileIdentity(folder / "missing.xml"));
+  // Without opening the files, the same answers, name by name.
+  const std::vector<std::string> names{"a.xml", "hard.xml", "soft.xml", "b.xml", "missing.xml"};
+  const auto named = ReadNamedFiles(folder.Path().string(), names);
+  ASSERT_EQ(named.size(), names.size());
+  for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_TRUE(named[i]) << names[i];
+    EXPECT_EQ(named[i]->identity, a->identity) << names[i];
+    EXPECT_EQ(named[i]->size, 5u) << names[i];
+  }
+  ASSERT_TRUE(named[3]);
+  EXPECT_NE(named[3]->identity, a->identity);
+  EXPECT_FALSE(named[4]);
+  for (const auto& file : ReadNamedFiles((folder / "missing").string(), names)) {
+    EXPECT_FALSE(file) << "no folder, no files";
+  }
 }
 
 TEST(PathTests, FollowLinks) {

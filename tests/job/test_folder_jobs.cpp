@@ -74,7 +74,8 @@ TEST_F(FolderJob, SeparateOutputHoldsTheUnionOfHistoryFiles) {
 // Every copy is named on the terminal and in the report as what it is: a file of one folder
 // only is a one-side copy in either direction, a merged pair's file a copy back.
 TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
-  const auto only2 = ReadFileIdentity(pc2_ / "only2.xml");
+  const Result<FileFacts> only2 = ReadFileFacts(pc2_ / "only2.xml");
+  ASSERT_TRUE(only2);
   const std::string json = (folder_ / "report.json").string();
   const auto run = Run({"/n", "/d", "/o", "/nb", "/p1", pc1_, "/p2", pc2_, "/report", json});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -110,7 +111,7 @@ TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {
       << "not a history file by name";
   EXPECT_EQ(ReadFile(pc2_ / "capital.XML"), OneMessageHistory("ignored too"));
   EXPECT_FALSE(std::filesystem::exists(pc2_ / ".xml"));
-  EXPECT_EQ(ReadFileIdentity(pc2_ / "only2.xml"), only2)
+  EXPECT_EQ(ReadFileFacts(pc2_ / "only2.xml")->identity, only2->identity)
       << "a file copied from the second folder is not copied back over itself";
 }
 

@@ -56,12 +56,9 @@ Output Merge(const std::string& xml1, const std::string& xml2) {
   MergeOutput walk{walked, keepAll, first, second, counts};
   WalkEntryLists(walk);
 
-  Output output{Xml(merged), {}, {}, false, {}, Xml(walked)};
-  for (const MergedEntry& entry : merged.Records()) {
-    output.identities.push_back(entry.identity);
-    output.sessions.push_back(entry.session);
-  }
-  for (const MergedEntry& entry : walked.Records()) output.walkIdentities.push_back(entry.identity);
+  Output output{Xml(merged), test::Identities(merged.Records()), {},
+                false,       test::Identities(walked.Records()), Xml(walked)};
+  for (const MergedEntry& entry : merged.Records()) output.sessions.push_back(entry.session);
   const Counts walkCounts = CountIdentities(output.walkIdentities);
   const Counts held1 = CountIdentities(test::Identities(*input1));
   const Counts held2 = CountIdentities(test::Identities(*input2));

@@ -61,10 +61,10 @@ Gathered Gather(const std::vector<std::string>& files, const std::string* existi
   gathered.xml = "<Log Last=\"" + std::to_string(last) + "\">";
   for (const MergedEntry& entry : sink.Records()) {
     LogWriter::FormatEntry(gathered.xml, entry.entry, entry.session);
-    gathered.identities.push_back(entry.identity);
     gathered.sessions.push_back(entry.session);
   }
   gathered.xml += "</Log>";
+  gathered.identities = test::Identities(sink.Records());
   gathered.keepsExisting = into && KeepsExisting(sink, *into);
   EXPECT_EQ(counts.fromBoth + counts.fromInput1, static_cast<int>(sink.Records().size()));
   return gathered;

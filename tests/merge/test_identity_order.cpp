@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "identity_order.hpp"
@@ -50,13 +51,16 @@ TEST(SortedByIdentityTest, GivesWhatStdSortGives) {
   std::mt19937_64 rng(7);
   for (const OrderRow& row : rows) {
     const std::vector<EntryIdentity> identities = Draw(row, rng);
-    std::vector<PlacedIdentity> expected;
+    std::vector<std::pair<EntryIdentity, int>> pairs;
     for (int o = 0; o < row.count; ++o) {
-      expected.emplace_back(identities[static_cast<std::size_t>(o)], o);
+      pairs.emplace_back(identities[static_cast<std::size_t>(o)], o);
     }
-    std::sort(expected.begin(), expected.end());
-    const auto sorted =
-        SortedByIdentity(row.count, [&](int o) { return identities[static_cast<std::size_t>(o)]; });
+    std::sort(pairs.begin(), pairs.end());
+    std::vector<int> expected;
+    for (const auto& pair : pairs) expected.push_back(pair.second);
+    const auto sorted = SortedByIdentity(row.count, [&](int o) -> const EntryIdentity& {
+      return identities[static_cast<std::size_t>(o)];
+    });
     EXPECT_TRUE(sorted == expected) << row.name;
   }
 }

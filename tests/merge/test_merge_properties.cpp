@@ -129,8 +129,8 @@ TEST(MergePropertiesTest, ArchiveRuleLeavesOutOnlyRecordedEntriesOneSideNoLonger
     merged.last = MergeEntryLists(merged.sink, ChildNodes(input1->document_element()),
                                   ChildNodes(input2->document_element()),
                                   ArchiveRule(lastMerge, recorded), merged.counts);
-    std::set<EntryIdentity> written;
-    for (const auto& record : merged.sink.Records()) written.insert(record.identity);
+    const std::vector<EntryIdentity> writtenList = test::Identities(merged.sink.Records());
+    const std::set<EntryIdentity> written(writtenList.begin(), writtenList.end());
     const std::set<EntryIdentity> recordedSet(recorded.begin(), recorded.end());
     int missing = 0;
     for (const auto& [input, own, other] :

@@ -184,7 +184,10 @@ std::string DamagedStore(const fs::path& file) {
     }
   }
   std::string bytes = ReadFile(file);
-  bytes.replace(8192, 4096, RandomBytes(4096));
+  // Every page after the first, whatever the page size (big-endian at offset 16).
+  const std::size_t page = static_cast<std::size_t>(static_cast<unsigned char>(bytes[16]) << 8 |
+                                                    static_cast<unsigned char>(bytes[17]));
+  bytes.replace(page, bytes.size() - page, RandomBytes(bytes.size() - page));
   return bytes;
 }
 

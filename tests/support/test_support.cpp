@@ -167,6 +167,15 @@ std::vector<EntryIdentity> Identities(const pugi::xml_document& document) {
   return identities;
 }
 
+std::vector<EntryIdentity> Identities(const std::vector<MergedEntry>& records) {
+  IdentityDigest digest;
+  std::vector<EntryIdentity> identities;
+  for (const MergedEntry& record : records) {
+    identities.push_back(digest.Of(WithTime(LogEntry{record.entry})));
+  }
+  return identities;
+}
+
 std::vector<EntryIdentity> Identities(const std::filesystem::path& history) {
   const auto document = LoadLogDocument(history);
   return document ? Identities(document->Xml()) : std::vector<EntryIdentity>{};

@@ -10,6 +10,7 @@
 
 #include "base/result.hpp"
 #include "history/entry_identity.hpp"
+#include "merge/entry_sink.hpp"
 #include "texts/cause_text.hpp"
 
 namespace palvarin::test {
@@ -86,6 +87,8 @@ std::vector<std::filesystem::path> CorpusFiles();
 std::vector<EntryIdentity> Identities(const pugi::xml_document& document);
 // The same of a history file; empty when it does not load.
 std::vector<EntryIdentity> Identities(const std::filesystem::path& history);
+// The identities of the records' entries, in order, digested from their trees.
+std::vector<EntryIdentity> Identities(const std::vector<MergedEntry>& records);
 
 // A text that shows a node's whole tree (names, attributes in order, character data with its
 // kind; an element's own value as its leading text), for comparing entries character for

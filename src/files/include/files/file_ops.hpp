@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "base/result.hpp"
 
@@ -43,9 +45,17 @@ struct FileFacts {
 // facts from the open file; fails when it cannot be opened or is no regular file.
 Result<FileFacts> ReadFileFacts(const std::filesystem::path& path);
 
-// The identity of the file at `path` (links followed) without opening it; none when there is
-// no file to examine.
-std::optional<FileIdentity> ReadFileIdentity(const std::filesystem::path& path);
+// Which file a name leads to, and its size, as seen without opening it.
+struct NamedFile {
+  FileIdentity identity;
+  std::uint64_t size = 0;
+};
+
+// The NamedFile of each of `names` in `folder` (links followed), in their order; none for a
+// name with no file to examine, and for all when the folder cannot be reached. The folder is
+// opened once and each name looked up in it: a folder job looks at thousands.
+std::vector<std::optional<NamedFile>> ReadNamedFiles(const std::string& folder,
+                                                     std::span<const std::string> names);
 
 // Whether a copy may take the place of an existing target.
 enum class CopyMode { FailIfExists, Replace };

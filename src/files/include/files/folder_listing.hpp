@@ -13,6 +13,9 @@ namespace palvarin {
 // taken for the whole.
 Result<std::vector<std::string>> ListFolder(const std::string& folder);
 
+// The names in `folder` that are symbolic links, in byte order; fails as ListFolder does.
+Result<std::vector<std::string>> ListFolderLinks(const std::string& folder);
+
 // Whether a folder's member `name` is taken for a history: "<something>.xml".
 bool HasHistoryName(std::string_view name);
 

@@ -60,4 +60,10 @@ class EntryList {
   mutable std::vector<EntryIdentity> sorted_;  // the identities, sorted when first asked
 };
 
+// The identity of `record`, written by a merge of `first` and `second`.
+inline const EntryIdentity& IdentityOf(const MergedEntry& record, const EntryList& first,
+                                       const EntryList& second) {
+  return (record.source == EntrySource::kInput2 ? second : first).Identity(record.index);
+}
+
 }  // namespace palvarin

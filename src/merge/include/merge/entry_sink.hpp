@@ -3,7 +3,6 @@
 #include <pugixml.hpp>
 #include <vector>
 
-#include "history/entry_identity.hpp"
 #include "history/log_document.hpp"
 
 namespace palvarin {
@@ -11,12 +10,12 @@ namespace palvarin {
 // Where an entry written by the merge was met.
 enum class EntrySource { kInput1, kInput2, kBoth };
 
-// One entry of an input as the merge writes it.
+// One entry of an input as the merge writes it. Its identity is the list's it was written
+// from (IdentityOf): a merge of two large histories holds a record of every entry at once.
 struct MergedEntry {
   pugi::xml_node entry;
   int session = 0;  // the new "SessionID"
   EntrySource source = EntrySource::kInput1;
-  EntryIdentity identity;
   int index = -1;  // the entry's position in the list it was written from (input 1's for kBoth)
 };
 
