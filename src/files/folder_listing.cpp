@@ -1,21 +1,31 @@
 #include "files/folder_listing.hpp"
 
+#include <dirent.h>
+
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 
 #include "file_failure.hpp"
 
 namespace palvarin {
 
+// readdir rather than std::filesystem's iterator: a folder of a thousand histories is listed
+// for every search, and the iterator builds a path object for each name.
 Result<std::vector<std::string>> ListFolder(const std::string& folder) {
+  const std::unique_ptr<DIR, int (*)(DIR*)> listing(
+      ::opendir(folder.empty() ? "." : folder.c_str()), ::closedir);
+  if (!listing) return FileFailure(ReasonKind::CannotList, folder, errno);
   std::vector<std::string> names;
-  std::error_code error;
-  const std::filesystem::path where = folder.empty() ? "." : folder;
-  std::filesystem::directory_iterator it(where, error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    names.push_back(it->path().filename().string());
+  errno = 0;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+      names.emplace_back(entry->d_name);
+    }
+    errno = 0;
   }
-  if (error) return FileFailure(ReasonKind::CannotList, folder, error.value());
+  if (errno != 0) return FileFailure(ReasonKind::CannotList, folder, errno);
   return names;
 }
 
