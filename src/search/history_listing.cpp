@@ -41,7 +41,8 @@ struct HistoryListing::Lister {
   int descriptor = -1;  // the folder open, to stamp each history by its name in it
   std::mutex lock;
   std::condition_variable changed;
-  bool named = false;  // `histories` named and `listed` known: the stamping may begin
+  bool naming = false;  // one of the two threads lists the folder
+  bool named = false;   // `histories` named and `listed` known: the stamping may begin
   std::vector<HistoryToSearch> histories;
   Result<> listed;
   std::exception_ptr raised;  // what naming them raised
@@ -51,7 +52,17 @@ struct HistoryListing::Lister {
     if (descriptor >= 0) ::close(descriptor);
   }
 
+  // Lists the folder unless the other thread does, and returns once it is listed: whichever
+  // comes first, as a new thread may wait a while for a core.
   void Name() {
+    {
+      std::unique_lock<std::mutex> hold(lock);
+      if (naming) {
+        changed.wait(hold, [this] { return named; });
+        return;
+      }
+      naming = true;
+    }
     try {
       Result<std::vector<std::string>> names = ListHistoryNames(folder);
       if (!names) listed = Failure{names.reason()};
@@ -80,10 +91,10 @@ struct HistoryListing::Lister {
       std::size_t first = 0, end = 0;
       {
         const std::lock_guard<std::mutex> hold(lock);
+        if (claimed >= histories.size()) return;
         first = claimed;
         end = claimed = std::min(histories.size(), claimed + kStampedAtOnce);
       }
-      if (first == end) return;
       for (std::size_t at = first; at < end; ++at) {
         HistoryToSearch& history = histories[at];
         if (descriptor >= 0) {
@@ -140,16 +151,11 @@ HistoryListing::~HistoryListing() {
 void HistoryListing::Wait() {
   if (!lister_) return;
   const std::shared_ptr<Lister> lister = std::move(lister_);
-  {
-    std::unique_lock<std::mutex> hold(lister->lock);
-    lister->changed.wait(hold, [&lister] { return lister->named; });
-  }
+  lister->Name();
   lister->Stamp();
-  {
-    std::unique_lock<std::mutex> hold(lister->lock);
-    lister->changed.wait(hold, [&lister] { return lister->stamped == lister->histories.size(); });
-  }
-  thread_.join();
+  // The thread is joined at the end: it may not even have begun, and has nothing left to do.
+  std::unique_lock<std::mutex> hold(lister->lock);
+  lister->changed.wait(hold, [&lister] { return lister->stamped == lister->histories.size(); });
   if (lister->raised) std::rethrow_exception(lister->raised);
   histories_ = std::move(lister->histories);
   listed_ = lister->listed;

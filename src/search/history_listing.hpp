@@ -21,7 +21,8 @@ struct HistoryToSearch {
 // The histories a search is given: the "*.xml" of a folder in name order, else the one file,
 // each with its stamp. A folder is listed and its histories stamped on a thread of its own
 // while the caller opens the index and reads what it holds: a stat per history is most of
-// what a kept index's answer costs. The caller, once it waits, stamps what is left alongside.
+// what a kept index's answer costs. The caller, once it waits, lists the folder itself if the
+// thread has not begun, and stamps what is left alongside.
 class HistoryListing {
  public:
   // Fails, in the words reading it would give, when there is nothing at `path`.
