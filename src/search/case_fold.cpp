@@ -29,12 +29,12 @@ void FoldPiece(std::string_view text, std::string& folded) {
     }
     if (end > at) {
       const std::size_t first = folded.size();
-      folded.append(text.data() + at, static_cast<std::size_t>(end - at));
-      for (auto it = folded.begin() + static_cast<std::ptrdiff_t>(first); it != folded.end();
-           ++it) {
-        if (*it >= 'A' && *it <= 'Z') *it = static_cast<char>(*it + ('a' - 'A'));
+      folded.resize(first + static_cast<std::size_t>(end - at));
+      char* out = folded.data() + first;
+      for (; at < end; ++at) {
+        const std::uint8_t c = bytes[at];
+        *out++ = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
       }
-      at = end;
       continue;
     }
     const std::int32_t start = at;
