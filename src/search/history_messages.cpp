@@ -29,12 +29,13 @@ Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<
   try {
     const Result<LogDocument> log = LoadLogDocument(file);
     if (!log) return Failure{log.reason()};
+    std::string folded;
     for (pugi::xml_node node = log->Root().first_child(); node; node = node.next_sibling()) {
       if (node.type() != pugi::node_element) continue;
       // The text as ReadReadableEntry gives it; the rest of the entry only for a hit.
       const pugi::xml_node text = FindUniqueElement(node, "Text");
       if (!text) continue;
-      const std::string folded = FoldCase(ElementText(text));
+      FoldCase(ElementText(text), folded);
       if (index != nullptr) index->Add(folded);
       if (!HoldsEveryWord(folded, words)) continue;
       ReadableEntry entry = ReadReadableEntry(LogEntry{node});

@@ -70,18 +70,24 @@ void IndexText::Feed(std::uint32_t c) {
   resumed_ = true;
 }
 
-// Whether `key` is new.
+// Whether `key` is new. Asked for every character: the look-up is kept small enough to be
+// inlined, the rarer insertion is not.
 bool IndexText::Insert(std::uint64_t key) {
   const std::size_t mask = slots_.size() - 1;
+  const std::uint64_t* const slots = slots_.data();
   for (std::size_t slot = (key * 0x9E3779B97F4A7C15u) >> 32 & mask;; slot = (slot + 1) & mask) {
-    if (slots_[slot] == key) return false;
-    if (slots_[slot] == 0) {
-      slots_[slot] = key;
-      used_.push_back(static_cast<std::uint32_t>(slot));
-      if (used_.size() * 2 > slots_.size()) Grow();
+    if (slots[slot] == key) return false;
+    if (slots[slot] == 0) {
+      Claim(slot, key);
       return true;
     }
   }
+}
+
+void IndexText::Claim(std::size_t slot, std::uint64_t key) {
+  slots_[slot] = key;
+  used_.push_back(static_cast<std::uint32_t>(slot));
+  if (used_.size() * 2 > slots_.size()) Grow();
 }
 
 void IndexText::Grow() {

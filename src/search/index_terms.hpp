@@ -27,6 +27,7 @@ class IndexText {
  private:
   void Feed(std::uint32_t c);
   bool Insert(std::uint64_t key);
+  void Claim(std::size_t slot, std::uint64_t key);
   void Grow();
 
   std::string text_;

@@ -1,20 +1,21 @@
 #include "read_ahead.hpp"
 
+#include <algorithm>
+
 #include "history_messages.hpp"
 
 namespace palvarin {
 namespace {
 
-// Histories read but not yet taken: enough to keep the reader busy, few enough that a
-// folder's messages are never all held at once.
-constexpr std::size_t kAhead = 4;
+constexpr std::size_t kReaders = 2;
 
 }  // namespace
 
 ReadAhead::ReadAhead(std::vector<Path> paths, const std::vector<std::string>& words)
     : paths_(std::move(paths)), words_(words) {
   // A kept index mostly has nothing to read: no thread for it.
-  if (!paths_.empty()) thread_ = std::thread([this] { Run(); });
+  const std::size_t readers = std::min(kReaders, paths_.size());
+  for (std::size_t reader = 0; reader < readers; ++reader) threads_.emplace_back([this] { Run(); });
 }
 
 ReadAhead::~ReadAhead() {
@@ -23,30 +24,35 @@ ReadAhead::~ReadAhead() {
     stop_ = true;
   }
   changed_.notify_all();
-  if (thread_.joinable()) thread_.join();
+  for (std::thread& thread : threads_) thread.join();
 }
 
 void ReadAhead::Run() {
   IndexText index;
-  for (const Path& path : paths_) {
+  for (;;) {
+    std::size_t at = 0;
     {
       std::unique_lock<std::mutex> hold(lock_);
-      changed_.wait(hold, [this] { return stop_ || ready_.size() < kAhead; });
-      if (stop_) return;
+      changed_.wait(hold, [this] {
+        return stop_ || claimed_ == paths_.size() || claimed_ < taken_ + kAhead;
+      });
+      if (stop_ || claimed_ == paths_.size()) return;
+      at = claimed_++;
     }
-    Read read;
+    const Path& path = paths_[at];
+    Slot slot;
+    slot.ready = true;
     try {
+      Read& read = slot.read;
       read.result = SearchHistoryFile(path.path, words_, read.hits, path.index ? &index : nullptr);
       if (path.index) read.indexText = index.Take();
     } catch (...) {
-      const std::lock_guard<std::mutex> hold(lock_);
-      raised_ = std::current_exception();
-      changed_.notify_all();
-      return;
+      slot.raised = std::current_exception();
+      index = IndexText();  // not to begin the next history with this one's trigrams
     }
     {
       const std::lock_guard<std::mutex> hold(lock_);
-      ready_.push_back(std::move(read));
+      slots_[at % kAhead] = std::move(slot);
     }
     changed_.notify_all();
   }
@@ -54,13 +60,15 @@ void ReadAhead::Run() {
 
 ReadAhead::Read ReadAhead::Next() {
   std::unique_lock<std::mutex> hold(lock_);
-  changed_.wait(hold, [this] { return !ready_.empty() || raised_; });
-  if (ready_.empty()) std::rethrow_exception(raised_);
-  Read read = std::move(ready_.front());
-  ready_.pop_front();
+  Slot& slot = slots_[taken_ % kAhead];
+  changed_.wait(hold, [&slot] { return slot.ready; });
+  Slot taken = std::move(slot);
+  slot = Slot();
+  ++taken_;
   hold.unlock();
   changed_.notify_all();
-  return read;
+  if (taken.raised) std::rethrow_exception(taken.raised);
+  return std::move(taken.read);
 }
 
 }  // namespace palvarin

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <exception>
 #include <mutex>
 #include <string>
@@ -14,9 +14,10 @@
 
 namespace palvarin {
 
-// Reads histories (SearchHistoryFile) one after another on a thread of its own, a few ahead
-// of the caller, so that reading and folding the next ones takes the second core while the
-// index stores the last one. Stops when it goes, whatever was not taken.
+// Reads histories (SearchHistoryFile) on two threads of their own, a few ahead of the caller,
+// who takes them in their order: reading and folding the files, most of building an index,
+// takes both cores while the caller stores what was read. Stops when it goes, whatever was
+// not taken.
 class ReadAhead {
  public:
   struct Path {
@@ -39,16 +40,26 @@ class ReadAhead {
   Read Next();
 
  private:
+  // Histories read or being read but not yet taken: enough to keep both readers busy, few
+  // enough that a folder's messages are never all held at once.
+  static constexpr std::size_t kAhead = 8;
+  struct Slot {
+    bool ready = false;
+    Read read;
+    std::exception_ptr raised;  // what reading raised instead
+  };
+
   void Run();
 
   std::vector<Path> paths_;
   std::vector<std::string> words_;
   std::mutex lock_;
   std::condition_variable changed_;
-  std::deque<Read> ready_;
-  std::exception_ptr raised_;
+  // The path at `at` is read into slots_[at % kAhead]; those from `taken_` on are not taken.
+  std::array<Slot, kAhead> slots_;
+  std::size_t claimed_ = 0, taken_ = 0;
   bool stop_ = false;
-  std::thread thread_;
+  std::vector<std::thread> threads_;
 };
 
 }  // namespace palvarin

@@ -67,8 +67,10 @@ Result<> SearchIndex::Open(const std::filesystem::path& file) {
     }
   }
   const std::string name = file.empty() ? ":memory:" : file.string();
+  // One thread uses the index at a time: no lock around each call (thousands in a search).
   const int opened =
-      ::sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+      ::sqlite3_open_v2(name.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (opened != SQLITE_OK) return Fail(opened);
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
   // Owner only, whatever the umask: the texts are private. SQLite makes the file on open.
@@ -131,21 +133,35 @@ Result<> SearchIndex::Prepare() {
 Result<> SearchIndex::BeginReading() {
   held_.reset();
   purge_ = false;
-  return Execute("BEGIN");
+  if (Result<> begun = Execute("BEGIN"); !begun) return begun;
+  return LoadHeld();
 }
 
 // Asked once per history of every search: the index's histories are read once, in one
 // statement, rather than looked up one statement each (most of a kept index's answer).
 Result<> SearchIndex::LoadHeld() {
   held_.emplace();
+  heldPaths_.clear();
+  nextHeld_ = 0;
   Statement select(db_, "SELECT id, path, size, modified, changed, inode FROM history");
   int step = SQLITE_ROW;
   while ((step = select.Step()) == SQLITE_ROW) {
-    const HistoryStamp state{select.ColumnInt64(2), select.ColumnInt64(3), select.ColumnInt64(4),
-                             select.ColumnInt64(5)};
-    held_->emplace(std::string(select.ColumnText(1)), HeldHistory{select.ColumnInt64(0), state});
+    const std::string_view path = select.ColumnText(1);
+    held_->push_back({select.ColumnInt64(0),
+                      {select.ColumnInt64(2), select.ColumnInt64(3), select.ColumnInt64(4),
+                       select.ColumnInt64(5)},
+                      heldPaths_.size(),
+                      path.size()});
+    heldPaths_ += path;
   }
   if (step != SQLITE_DONE) return Fail(step);
+  // Stored in name order, a folder at a time: mostly in order already.
+  const auto byPath = [this](const HeldHistory& a, const HeldHistory& b) {
+    return HeldPath(a) < HeldPath(b);
+  };
+  if (!std::is_sorted(held_->begin(), held_->end(), byPath)) {
+    std::sort(held_->begin(), held_->end(), byPath);
+  }
   // Every number given, reachable or not, against those still reachable.
   Statement given(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'history'");
   step = given.Step();
@@ -158,13 +174,20 @@ Result<> SearchIndex::LoadHeld() {
   return {};
 }
 
-std::optional<std::int64_t> SearchIndex::FreshHistory(const std::string& path,
+std::optional<std::int64_t> SearchIndex::FreshHistory(std::string_view path,
                                                       const HistoryStamp& stamp) {
-  if (!Healthy()) return std::nullopt;
-  if (!held_ && !LoadHeld()) return std::nullopt;
-  const auto found = held_->find(path);
-  if (found == held_->end() || found->second.stamp != stamp) return std::nullopt;
-  return found->second.id;
+  if (!Healthy() || !held_) return std::nullopt;
+  if (nextHeld_ >= held_->size() || HeldPath((*held_)[nextHeld_]) != path) {
+    const auto found = std::lower_bound(held_->begin(), held_->end(), path,
+                                        [this](const HeldHistory& held, std::string_view wanted) {
+                                          return HeldPath(held) < wanted;
+                                        });
+    nextHeld_ = static_cast<std::size_t>(found - held_->begin());
+    if (found == held_->end() || HeldPath(*found) != path) return std::nullopt;
+  }
+  const HeldHistory& found = (*held_)[nextHeld_++];
+  if (found.stamp != stamp) return std::nullopt;
+  return found.id;
 }
 
 Result<std::vector<std::int64_t>> SearchIndex::Candidates(
@@ -222,8 +245,11 @@ Result<std::int64_t> SearchIndex::Store(const std::string& path, const HistorySt
     record_.emplace(db_,
                     "INSERT INTO history (path, size, modified, changed, inode)"
                     " VALUES (?1, ?2, ?3, ?4, ?5)");
-    // Indexed at Commit, in one statement.
-    pend_.emplace(db_, "INSERT INTO pending_words (history, folded) VALUES (?1, ?2)");
+    // FTS5 gathers the rows of a transaction in memory and writes them out as one piece at the
+    // commit (or at a megabyte): each row is split into trigrams here, while the next
+    // histories are read, and only that writing is left for the end. A statement of many rows
+    // would write its own piece (and pieces are merged later, which costs more than it saves).
+    index_.emplace(db_, "INSERT INTO history_words (rowid, folded) VALUES (?1, ?2)");
   }
   int step = forget_->BindTextInPlace(1, path).Step();
   forget_->Reset();
@@ -237,8 +263,8 @@ Result<std::int64_t> SearchIndex::Store(const std::string& path, const HistorySt
   record_->Reset();
   if (step != SQLITE_DONE) return Fail(step);
   const std::int64_t id = ::sqlite3_last_insert_rowid(db_);
-  step = pend_->BindInt64(1, id).BindTextInPlace(2, indexText).Step();
-  pend_->Reset();
+  step = index_->BindInt64(1, id).BindTextInPlace(2, indexText).Step();
+  index_->Reset();
   if (step != SQLITE_DONE) return Fail(step);
   return id;
 }
@@ -250,9 +276,7 @@ constexpr const char* kWritingCache = "PRAGMA cache_size=-65536";
 constexpr const char* kReadingCache = "PRAGMA cache_size=-2000";
 
 Result<> SearchIndex::BeginWriting() {
-  for (const char* sql : {kWritingCache, "BEGIN IMMEDIATE",
-                          "CREATE TEMP TABLE IF NOT EXISTS pending_words"
-                          " (history INTEGER, folded TEXT)"}) {
+  for (const char* sql : {kWritingCache, "BEGIN IMMEDIATE"}) {
     if (Result<> done = Execute(sql); !done) return done;
   }
   writing_ = true;
@@ -263,16 +287,10 @@ Result<> SearchIndex::BeginWriting() {
       "UPDATE sqlite_sequence SET seq = 0 WHERE name = 'history'");
 }
 
-// The new texts go to the trigram index in one statement: FTS5 writes what it has gathered
-// at the end of every statement, and one per history would leave it a small piece each to
-// merge (several times slower).
 Result<> SearchIndex::Commit() {
   if (!writing_) return Healthy();
   writing_ = false;
-  for (const char* sql :
-       {"INSERT INTO history_words (rowid, folded) SELECT history, folded FROM pending_words;"
-        "DELETE FROM pending_words",
-        "COMMIT", kReadingCache}) {
+  for (const char* sql : {"COMMIT", kReadingCache}) {
     if (Result<> done = Execute(sql); !done) return done;
   }
   return {};

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "base/result.hpp"
@@ -44,11 +44,12 @@ class SearchIndex {
   bool WantsRebuild() const { return rebuild_; }
 
   // A read transaction around FreshHistory and Candidates calls: one lock and one state of
-  // the index for them all.
+  // the index for them all. Reads which histories the index holds.
   Result<> BeginReading();
   Result<> EndReading() { return Execute("COMMIT"); }
-  // The index's number for the history at the absolute `path` when it holds it as of `stamp`.
-  std::optional<std::int64_t> FreshHistory(const std::string& path, const HistoryStamp& stamp);
+  // The index's number for the history at the absolute `path` when it holds it as of `stamp`;
+  // none after a Store. Quickest when asked in path order.
+  std::optional<std::int64_t> FreshHistory(std::string_view path, const HistoryStamp& stamp);
   // Those of `histories` (numbers from FreshHistory) that may hold every word of `query`,
   // in their order.
   Result<std::vector<std::int64_t>> Candidates(const IndexQuery& query,
@@ -74,11 +75,19 @@ class SearchIndex {
   struct HeldHistory {
     std::int64_t id = 0;
     HistoryStamp stamp;
+    std::size_t pathAt = 0, pathSize = 0;  // its path's place in `heldPaths_`
   };
-  // FreshHistory's: the histories the index holds, by path, as of the read transaction.
-  std::optional<std::unordered_map<std::string, HeldHistory>> held_;
+  std::string_view HeldPath(const HeldHistory& history) const {
+    return std::string_view(heldPaths_).substr(history.pathAt, history.pathSize);
+  }
+  // FreshHistory's: the histories the index holds, in path order, as of the read transaction,
+  // their paths one after another in `heldPaths_` (a thousand small strings cost more than
+  // reading them); where FreshHistory looks first, after the last one asked for.
+  std::optional<std::vector<HeldHistory>> held_;
+  std::string heldPaths_;
+  std::size_t nextHeld_ = 0;
   // Store's statements, prepared once for every history.
-  std::optional<Statement> forget_, record_, pend_;
+  std::optional<Statement> forget_, record_, index_;
   std::string file_;  // the index file; empty for one in memory
   Reason failure_;
   bool rebuild_ = false;

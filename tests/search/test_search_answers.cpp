@@ -5,6 +5,7 @@
 #include "search/run_search.hpp"
 #include "search/search_query.hpp"
 #include "search_fixtures.hpp"
+#include "support/history_builder.hpp"
 
 namespace palvarin {
 namespace {
@@ -82,6 +83,38 @@ TEST(SearchAnswer, AFileAloneWithItsTimesAndSenders) {
   ASSERT_FALSE(generated.hits.empty());
   EXPECT_EQ(generated.hits[0].time.substr(0, 11), "2009/03/02 ");  // no UTC stamp it can read
   EXPECT_EQ(generated.hits[0].sender, "花子");
+}
+
+// More histories than are read ahead or stamped at a time, on several threads, some of them no
+// history: the hits still come by file in name order, and each failure names its own file.
+TEST(SearchAnswer, ManyHistoriesInNameOrderEachFailureWithItsFile) {
+  test::SearchFolders folders;
+  const auto folder = folders.Generated();
+  std::vector<std::string> broken;
+  for (int file = 0; file < 60; ++file) {
+    const std::string name = "many" + std::to_string(100 + file) + ".xml";
+    if (file % 13 == 5) {
+      broken.push_back(name);
+      test::WriteFile(folder / name, "<notes/>");
+    } else {
+      test::WriteFile(folder / name,
+                      test::OneMessageHistory("needle " + std::to_string(file) + " 雨"));
+    }
+  }
+  for (const char* index : {"new", "kept"}) {
+    const SearchReport report = RunSearch(folder.string(), QueryWords("NEEDLE 雨"));
+    EXPECT_EQ(test::Found(report), PlainScan(folder, "NEEDLE 雨")) << index;
+    EXPECT_EQ(report.hits.size(), 60 - broken.size()) << index;
+    ASSERT_EQ(report.unread.size(), broken.size()) << index;
+    for (std::size_t at = 0; at < broken.size(); ++at) {
+      EXPECT_NE(Said(report.unread[at]).find(broken[at]), std::string::npos) << index;
+    }
+  }
+  // One far down the folder changed: each history keeps its own stamp, and this one is read.
+  test::WriteFile(folder / "many140.xml", test::OneMessageHistory("needle changed"));
+  const SearchReport changed = RunSearch(folder.string(), QueryWords("changed"));
+  EXPECT_EQ(test::Found(changed), PlainScan(folder, "changed"));
+  EXPECT_EQ(changed.hits.size(), 1u);
 }
 
 }  // namespace

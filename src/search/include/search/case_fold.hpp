@@ -11,5 +11,7 @@ namespace palvarin {
 // the folding is normalised (a precomposed "é" differs from "e" with a combining accent).
 // Bytes that are no UTF-8 pass unchanged.
 std::string FoldCase(std::string_view text);
+// The same into `folded`, which it replaces: a buffer kept for many texts.
+void FoldCase(std::string_view text, std::string& folded);
 
 }  // namespace palvarin
