@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -203,12 +204,9 @@ struct FolderTask {
   }
 };
 
-// What each task loads.
-std::vector<std::uint64_t> Weights(const std::vector<FolderTask>& tasks) {
-  std::vector<std::uint64_t> weights;
-  weights.reserve(tasks.size());
-  for (const FolderTask& task : tasks) weights.push_back(task.weight);
-  return weights;
+// What each task loads, as RunInParallel asks it.
+std::function<std::uint64_t(std::size_t)> WeightOf(const std::vector<FolderTask>& tasks) {
+  return [&tasks](std::size_t i) { return tasks[i].weight; };
 }
 
 }  // namespace
@@ -290,7 +288,7 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   context.Plan(tasks.size() + copiesBack);
   StageProgress progress(context, JobStage::Merging);
   MergeTimeBatch mergeTimes(profile);
-  RunInParallel(Weights(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
+  RunInParallel(tasks.size(), WeightOf(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     if (!progress.Start(i, task.Kind(), task.from)) return task.NotRun(false);
     if (task.IsMerge()) {
@@ -340,7 +338,8 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
   StageProgress progress(context, JobStage::CopyingBack);
   const bool dryRun = context.DryRun();
   MergeTimeBatch mergeTimes(profile);
-  RunInParallel(Weights(tasks), FolderWorkers(), kParallelBytesBudget, [&](std::size_t i) {
+  const unsigned workers = FolderWorkers();
+  RunInParallel(tasks.size(), WeightOf(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     // The copy of a merged pair finishes that pair, so no stop keeps it from starting.
     if (!progress.Start(i, JobItemKind::Copy, task.from, mergedPairs[i] == nullptr)) {
