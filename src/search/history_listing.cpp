@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <mutex>
@@ -18,16 +19,17 @@
 namespace palvarin {
 namespace {
 
+std::int64_t Nanoseconds(const timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
 // What tells a history file apart from an earlier state of itself: its status. None when the
 // file is gone or no regular file.
 std::optional<HistoryStamp> StampOf(int folder, const char* path) {
-  const auto nanoseconds = [](const timespec& time) {
-    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-  };
   struct stat info {};
   if (::fstatat(folder, path, &info, 0) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  return HistoryStamp{static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim),
-                      nanoseconds(info.st_ctim), static_cast<std::int64_t>(info.st_ino)};
+  return HistoryStamp{static_cast<std::int64_t>(info.st_size), Nanoseconds(info.st_mtim),
+                      Nanoseconds(info.st_ctim), static_cast<std::int64_t>(info.st_ino)};
 }
 
 // Histories stamped at a time by one thread: few enough to share the work out evenly.
@@ -35,14 +37,13 @@ constexpr std::size_t kStampedAtOnce = 16;
 
 }  // namespace
 
-// A folder being listed, shared by the thread that lists it and the caller.
+// A folder's histories being stamped, shared by the thread that stamps them and the caller.
 struct HistoryListing::Lister {
   std::string folder;   // ending with "/"
   int descriptor = -1;  // the folder open, to stamp each history by its name in it
   std::mutex lock;
   std::condition_variable changed;
-  bool naming = false;  // one of the two threads lists the folder
-  bool named = false;   // `histories` named and `listed` known: the stamping may begin
+  bool named = false;  // `histories` named and `listed` known: the stamping may begin
   std::vector<HistoryToSearch> histories;
   Result<> listed;
   std::exception_ptr raised;  // what naming them raised
@@ -52,23 +53,15 @@ struct HistoryListing::Lister {
     if (descriptor >= 0) ::close(descriptor);
   }
 
-  // Lists the folder unless the other thread does, and returns once it is listed: whichever
-  // comes first, as a new thread may wait a while for a core.
-  void Name() {
+  void Name(std::optional<std::vector<std::string>> known) {
     {
-      std::unique_lock<std::mutex> hold(lock);
-      if (naming) {
-        changed.wait(hold, [this] { return named; });
-        return;
-      }
-      naming = true;
+      const std::lock_guard<std::mutex> hold(lock);
+      if (named) return;
     }
     try {
-      Result<std::vector<std::string>> names = ListHistoryNames(folder);
+      Result<std::vector<std::string>> names =
+          known ? Result<std::vector<std::string>>(std::move(*known)) : ListHistoryNames(folder);
       if (!names) listed = Failure{names.reason()};
-      // Each stamped by its name in the open folder: one step of a path each, not the whole
-      // path again.
-      descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (names) {
         histories.reserve(names->size());
         for (std::string& name : *names) histories.push_back({std::move(name), std::nullopt});
@@ -84,8 +77,12 @@ struct HistoryListing::Lister {
     changed.notify_all();
   }
 
-  // Stamps histories until none is left to claim.
+  // Stamps histories, once they are named, until none is left to claim.
   void Stamp() {
+    {
+      std::unique_lock<std::mutex> hold(lock);
+      changed.wait(hold, [this] { return named; });
+    }
     std::string path;  // when the folder could not be opened
     for (;;) {
       std::size_t first = 0, end = 0;
@@ -136,22 +133,35 @@ Result<HistoryListing> HistoryListing::Start(const std::string& path) {
   listing.absoluteFolder_ = absolute.ends_with('/') ? absolute : absolute + '/';
   auto lister = std::make_shared<Lister>();
   lister->folder = listing.folder_;
+  // Each history is stamped by its name in the open folder: one step of a path each, not the
+  // whole path again. The folder's state is read before it is named, so that a change while it
+  // is listed shows next time.
+  lister->descriptor = ::open(listing.folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  listing.listedAt_ = Nanoseconds(now);
+  if (lister->descriptor >= 0 && ::fstat(lister->descriptor, &info) == 0) {
+    listing.state_ = FolderState{Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim),
+                                 static_cast<std::int64_t>(info.st_ino)};
+  }
   listing.lister_ = lister;
-  listing.thread_ = std::thread([lister] {
-    lister->Name();
-    lister->Stamp();
-  });
+  listing.thread_ = std::thread([lister] { lister->Stamp(); });
   return listing;
 }
 
 HistoryListing::~HistoryListing() {
+  if (lister_) lister_->Name(std::vector<std::string>{});  // lets the thread end
   if (thread_.joinable()) thread_.join();
+}
+
+void HistoryListing::Name(std::optional<std::vector<std::string>> known) {
+  if (lister_) lister_->Name(std::move(known));
 }
 
 void HistoryListing::Wait() {
   if (!lister_) return;
   const std::shared_ptr<Lister> lister = std::move(lister_);
-  lister->Name();
+  lister->Name(std::nullopt);
   lister->Stamp();
   // The thread is joined at the end: it may not even have begun, and has nothing left to do.
   std::unique_lock<std::mutex> hold(lister->lock);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,22 +8,15 @@
 #include <vector>
 
 #include "base/result.hpp"
-#include "search_index.hpp"
+#include "history_stamp.hpp"
 
 namespace palvarin {
 
-struct HistoryToSearch {
-  std::string name;  // its file's name
-  // The file's state when it was listed; none when it is gone or no regular file (reading it
-  // then says why).
-  std::optional<HistoryStamp> stamp;
-};
-
 // The histories a search is given: the "*.xml" of a folder in name order, else the one file,
-// each with its stamp. A folder is listed and its histories stamped on a thread of its own
-// while the caller opens the index and reads what it holds: a stat per history is most of
-// what a kept index's answer costs. The caller, once it waits, lists the folder itself if the
-// thread has not begun, and stamps what is left alongside.
+// each with its stamp. A stat per history is most of what a kept index's answer costs: the
+// histories are stamped on a thread of its own alongside the caller, who stamps what is left
+// once it waits. The folder's own state is read first, so that the caller may name its
+// histories from what the index kept of an unchanged folder instead of listing it.
 class HistoryListing {
  public:
   // Fails, in the words reading it would give, when there is nothing at `path`.
@@ -31,7 +25,18 @@ class HistoryListing {
   HistoryListing& operator=(HistoryListing&&) = delete;
   ~HistoryListing();
 
-  // The histories; the first call waits for the folder's listing.
+  // The folder's absolute path ending with "/" as the index knows its histories; empty for a
+  // file alone.
+  const std::string& FolderKey() const { return absoluteFolder_; }
+  // The folder's state before it was listed, and when (nanoseconds since 1970); none for a file
+  // alone or a folder whose state could not be read.
+  const std::optional<FolderState>& State() const { return state_; }
+  std::int64_t ListedAt() const { return listedAt_; }
+
+  // Names the folder's histories: `known`, the names the index kept of the folder in this
+  // state, else by listing the folder. Only the first call counts; Histories calls it with none.
+  void Name(std::optional<std::vector<std::string>> known);
+  // The histories; the first call waits until every one is stamped.
   const std::vector<HistoryToSearch>& Histories();
   // Success, or why the folder could not be listed to the end: then none of it is searched.
   // Waits as Histories does.
@@ -50,9 +55,11 @@ class HistoryListing {
   void Wait();
 
   std::string folder_, absoluteFolder_;  // each empty or ending with "/"
+  std::optional<FolderState> state_;
+  std::int64_t listedAt_ = 0;
   std::vector<HistoryToSearch> histories_;
   Result<> listed_;
-  std::shared_ptr<Lister> lister_;  // while a folder is listed
+  std::shared_ptr<Lister> lister_;  // while a folder's histories are stamped
   std::thread thread_;
 };
 

@@ -14,6 +14,15 @@
 namespace palvarin {
 namespace {
 
+// Keeps in `index` what this search saw of a folder (the names, stamps and numbers of its
+// histories) for the next search of it.
+Result<> KeepFolder(SearchIndex& index, HistoryListing& listing,
+                    const std::vector<std::optional<std::int64_t>>& held) {
+  if (!listing.State() || !listing.Listed()) return {};
+  return index.KeepFolder(listing.FolderKey(), *listing.State(), listing.ListedAt(),
+                          listing.Histories(), held);
+}
+
 // Brings `index` up to date with the listed histories and answers from it, or gives the
 // index's failure.
 // A history the index lacks, or holds as of another state of its file, is read and indexed;
@@ -23,7 +32,8 @@ Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<s
   // In one read transaction: one lock taken for them all, not one per history, and the
   // candidates found in the same state of the index as the histories it holds. What the index
   // holds is read while the folder is listed.
-  if (Result<> begun = index.BeginReading(); !begun) return begun;
+  if (Result<> begun = index.BeginReading(listing.FolderKey()); !begun) return begun;
+  if (listing.State()) listing.Name(index.KnownNames(*listing.State()));
   const std::vector<HistoryToSearch>& histories = listing.Histories();
   std::vector<std::optional<std::int64_t>> held(histories.size());
   std::vector<std::int64_t> heldIds;
@@ -64,12 +74,14 @@ Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<s
       const Result<std::int64_t> stored =
           index.Store(key, histories[at].stamp.value_or(HistoryStamp{}), read.indexText);
       if (!stored) break;  // Commit says why
+      held[at] = *stored;
     }
     for (SearchHit& hit : read.hits) {
       hit.file = histories[at].name;
       hits.push_back(std::move(hit));
     }
   }
+  if (Result<> kept = KeepFolder(index, listing, held); !kept) return kept;
   if (Result<> committed = index.Commit(); !committed) return committed;
   std::move(hits.begin(), hits.end(), std::back_inserter(report.hits));
   std::move(unread.begin(), unread.end(), std::back_inserter(report.unread));

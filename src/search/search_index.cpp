@@ -14,7 +14,7 @@ namespace {
 constexpr int kBusyMilliseconds = 60000;
 
 // The layout this program writes (PRAGMA user_version); a file of any other is made anew.
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 
 // A history is only its file's state and a row of the trigram index: the trigrams of its
 // folded texts (IndexText), with no positions (detail=none) nor content. Which histories may
@@ -30,10 +30,21 @@ constexpr const char* kSchema =
     " inode INTEGER NOT NULL);"
     "CREATE VIRTUAL TABLE history_words USING fts5 (folded, content='',"
     " tokenize='trigram case_sensitive 1', detail='none');"
-    "PRAGMA user_version = 3";
+    // What the last search of a folder saw of it and its histories (EncodeSnapshot): an
+    // unchanged folder is then not listed again, nor every history's row read.
+    "CREATE TABLE folder (path TEXT PRIMARY KEY, modified INTEGER NOT NULL,"
+    " changed INTEGER NOT NULL, inode INTEGER NOT NULL, looked_at INTEGER NOT NULL,"
+    " histories BLOB NOT NULL);"
+    "PRAGMA user_version = 4";
 
 // Unreachable trigram rows tolerated besides one per history held.
 constexpr std::int64_t kUnreachableAllowed = 256;
+
+// How long after a folder's last change it must have been looked at for what was seen then to
+// stand for as long as its state is the same. A file system stamps changes with a clock that
+// moves in steps (two seconds on FAT): a name made in the same step as the look would leave
+// the state as it was.
+constexpr std::int64_t kSettledNanoseconds = 3'000'000'000;
 
 bool Damaging(int code) {
   const int primary = code & 0xFF;
@@ -130,11 +141,76 @@ Result<> SearchIndex::Prepare() {
   return Failure{failure_};
 }
 
-Result<> SearchIndex::BeginReading() {
+Result<> SearchIndex::BeginReading(std::string_view folder) {
   held_.reset();
+  kept_.reset();
+  heldFolder_.clear();
   purge_ = false;
+  intervened_ = false;
   if (Result<> begun = Execute("BEGIN"); !begun) return begun;
+  const Result<std::int64_t> version = DataVersion();
+  if (!version) return Failure{version.reason()};
+  dataVersion_ = *version;
+  if (!folder.empty()) {
+    const Result<bool> loaded = LoadFolder(folder);
+    if (!loaded) return Failure{loaded.reason()};
+    if (*loaded) return CountUnreachable();
+  }
   return LoadHeld();
+}
+
+Result<std::int64_t> SearchIndex::DataVersion() {
+  Statement read(db_, "PRAGMA data_version");
+  const int step = read.Step();
+  if (step != SQLITE_ROW) return Fail(step);
+  return read.ColumnInt64(0);
+}
+
+Result<bool> SearchIndex::LoadFolder(std::string_view folder) {
+  Statement select(db_,
+                   "SELECT modified, changed, inode, looked_at, histories FROM folder"
+                   " WHERE path = ?1");
+  const int step = select.BindTextInPlace(1, folder).Step();
+  if (step == SQLITE_DONE) return false;
+  if (step != SQLITE_ROW) return Fail(step);
+  held_.emplace();
+  heldPaths_.clear();
+  nextHeld_ = 0;
+  const bool whole = DecodeSnapshot(select.ColumnBlob(4), [this](const SnapshotEntry& entry) {
+    held_->push_back({entry.id, entry.stamp, heldPaths_.size(), entry.name.size()});
+    heldPaths_ += entry.name;
+  });
+  if (!whole) return false;  // made anew by this search
+  kept_ = KeptFolder{{select.ColumnInt64(0), select.ColumnInt64(1), select.ColumnInt64(2)},
+                     select.ColumnInt64(3)};
+  heldFolder_ = folder;
+  return true;
+}
+
+bool SearchIndex::StillAsKept(const FolderState& state) const {
+  return kept_ && kept_->state == state &&
+         std::max(state.modified, state.changed) < kept_->lookedAt - kSettledNanoseconds;
+}
+
+std::optional<std::vector<std::string>> SearchIndex::KnownNames(const FolderState& state) const {
+  if (!StillAsKept(state) || !held_) return std::nullopt;
+  std::vector<std::string> names;
+  names.reserve(held_->size());
+  for (const HeldHistory& history : *held_) names.emplace_back(HeldPath(history));
+  return names;
+}
+
+bool SearchIndex::HeldAsIs(std::span<const HistoryToSearch> histories,
+                           std::span<const std::optional<std::int64_t>> ids) const {
+  if (!kept_ || !held_ || held_->size() != histories.size()) return false;
+  for (std::size_t at = 0; at < histories.size(); ++at) {
+    const HeldHistory& held = (*held_)[at];
+    if (HeldPath(held) != histories[at].name || held.id != ids[at].value_or(0) ||
+        held.stamp != histories[at].stamp.value_or(HistoryStamp{})) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // Asked once per history of every search: the index's histories are read once, in one
@@ -162,21 +238,26 @@ Result<> SearchIndex::LoadHeld() {
   if (!std::is_sorted(held_->begin(), held_->end(), byPath)) {
     std::sort(held_->begin(), held_->end(), byPath);
   }
+  return CountUnreachable();
+}
+
+Result<> SearchIndex::CountUnreachable() {
   // Every number given, reachable or not, against those still reachable.
-  Statement given(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'history'");
-  step = given.Step();
-  if (step != SQLITE_ROW && step != SQLITE_DONE) return Fail(step);
-  const auto held = static_cast<std::int64_t>(held_->size());
-  if (step == SQLITE_ROW && given.ColumnInt64(0) - held > held + kUnreachableAllowed) {
-    purge_ = true;
-    held_->clear();
-  }
+  Statement count(db_,
+                  "SELECT (SELECT seq FROM sqlite_sequence WHERE name = 'history'),"
+                  " (SELECT count(*) FROM history)");
+  const int step = count.Step();
+  if (step != SQLITE_ROW) return Fail(step);
+  const std::int64_t held = count.ColumnInt64(1);
+  purge_ = count.ColumnInt64(0) - held > held + kUnreachableAllowed;
   return {};
 }
 
 std::optional<std::int64_t> SearchIndex::FreshHistory(std::string_view path,
                                                       const HistoryStamp& stamp) {
-  if (!Healthy() || !held_) return std::nullopt;
+  // Starting afresh, every history is read again.
+  if (!Healthy() || !held_ || purge_ || !path.starts_with(heldFolder_)) return std::nullopt;
+  path.remove_prefix(heldFolder_.size());
   if (nextHeld_ >= held_->size() || HeldPath((*held_)[nextHeld_]) != path) {
     const auto found = std::lower_bound(held_->begin(), held_->end(), path,
                                         [this](const HeldHistory& held, std::string_view wanted) {
@@ -186,7 +267,7 @@ std::optional<std::int64_t> SearchIndex::FreshHistory(std::string_view path,
     if (found == held_->end() || HeldPath(*found) != path) return std::nullopt;
   }
   const HeldHistory& found = (*held_)[nextHeld_++];
-  if (found.stamp != stamp) return std::nullopt;
+  if (found.stamp != stamp || found.id == 0) return std::nullopt;
   return found.id;
 }
 
@@ -280,11 +361,40 @@ Result<> SearchIndex::BeginWriting() {
     if (Result<> done = Execute(sql); !done) return done;
   }
   writing_ = true;
+  const Result<std::int64_t> version = DataVersion();
+  if (!version) return Failure{version.reason()};
+  intervened_ = *version != dataVersion_;
   if (!purge_) return {};
   purge_ = false;
+  // What searches of folders kept names numbers that are given anew from here.
   return Execute(
       "DELETE FROM history; INSERT INTO history_words (history_words) VALUES ('delete-all');"
-      "UPDATE sqlite_sequence SET seq = 0 WHERE name = 'history'");
+      "UPDATE sqlite_sequence SET seq = 0 WHERE name = 'history'; DELETE FROM folder");
+}
+
+Result<> SearchIndex::KeepFolder(std::string_view folder, const FolderState& state,
+                                 std::int64_t lookedAt, std::span<const HistoryToSearch> histories,
+                                 std::span<const std::optional<std::int64_t>> ids) {
+  if (Result<> healthy = Healthy(); !healthy) return healthy;
+  if (StillAsKept(state) && HeldAsIs(histories, ids)) return {};
+  if (!writing_) {
+    if (Result<> begun = BeginWriting(); !begun) return begun;
+  }
+  if (intervened_) return {};
+  const std::string bytes = EncodeSnapshot(histories, ids);
+  Statement keep(db_,
+                 "INSERT OR REPLACE INTO folder (path, modified, changed, inode, looked_at,"
+                 " histories) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+  const int step = keep.BindTextInPlace(1, folder)
+                       .BindInt64(2, state.modified)
+                       .BindInt64(3, state.changed)
+                       .BindInt64(4, state.inode)
+                       .BindInt64(5, lookedAt)
+                       .BindBlob(6, std::span(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                              bytes.size()))
+                       .Step();
+  if (step != SQLITE_DONE) return Fail(step);
+  return {};
 }
 
 Result<> SearchIndex::Commit() {

@@ -3,24 +3,20 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/result.hpp"
+#include "folder_snapshot.hpp"
+#include "history_stamp.hpp"
 #include "index_terms.hpp"
 #include "sqlite/statement.hpp"
 
 struct sqlite3;
 
 namespace palvarin {
-
-// What tells a history file apart from an earlier state of itself: its status. The change time
-// moves with every write, also one that puts the size and the last-write time back.
-struct HistoryStamp {
-  std::int64_t size = 0, modified = 0, changed = 0, inode = 0;  // times in nanoseconds
-  bool operator==(const HistoryStamp&) const = default;
-};
 
 // The search's index: SQLite, with an FTS5 trigram index that holds per history the trigrams
 // of its case-folded texts (IndexText). Only which histories may hold
@@ -43,10 +39,16 @@ class SearchIndex {
   // version's): then it is best made anew.
   bool WantsRebuild() const { return rebuild_; }
 
-  // A read transaction around FreshHistory and Candidates calls: one lock and one state of
-  // the index for them all. Reads which histories the index holds.
-  Result<> BeginReading();
+  // A read transaction around the calls below but Store: one lock and one state of the index
+  // for them all. Reads which histories the index holds: those the last search of the folder
+  // `folder` (absolute, ending with "/") left, or all of them when it left none or `folder` is
+  // empty.
+  Result<> BeginReading(std::string_view folder = {});
   Result<> EndReading() { return Execute("COMMIT"); }
+  // The names of the folder's histories as its last search left them, when the folder is in
+  // `state` now and that search looked at it well after its last change: nothing can have been
+  // named, removed or renamed in it since without moving its change time. None otherwise.
+  std::optional<std::vector<std::string>> KnownNames(const FolderState& state) const;
   // The index's number for the history at the absolute `path` when it holds it as of `stamp`;
   // none after a Store. Quickest when asked in path order.
   std::optional<std::int64_t> FreshHistory(std::string_view path, const HistoryStamp& stamp);
@@ -58,7 +60,15 @@ class SearchIndex {
   // transaction of this index's life (committed by Commit); the history's number.
   Result<std::int64_t> Store(const std::string& path, const HistoryStamp& stamp,
                              const std::string& indexText);
-  // Commits what Store wrote, if anything.
+  // Keeps `histories`, in name order, with their numbers `ids`, as the histories of the folder
+  // `folder` (as BeginReading) in `state`, looked at at `lookedAt` (nanoseconds since 1970), for
+  // its next search: in the write transaction, when it is not what the index kept already. Left out
+  // when another search wrote to the index since BeginReading: its numbers may no longer be the
+  // index's.
+  Result<> KeepFolder(std::string_view folder, const FolderState& state, std::int64_t lookedAt,
+                      std::span<const HistoryToSearch> histories,
+                      std::span<const std::optional<std::int64_t>> ids);
+  // Commits what Store and KeepFolder wrote, if anything.
   Result<> Commit();
 
  private:
@@ -70,6 +80,16 @@ class SearchIndex {
   Failure Fail(int code);
   Result<> BeginWriting();
   Result<> LoadHeld();
+  // Loads what the last search of `folder` kept, when it kept anything whole; whether it did.
+  Result<bool> LoadFolder(std::string_view folder);
+  // Whether there are too many unreachable trigram rows: then every history is read again.
+  Result<> CountUnreachable();
+  Result<std::int64_t> DataVersion();
+  // Whether the folder kept is in `state` and was looked at well after its last change.
+  bool StillAsKept(const FolderState& state) const;
+  // Whether `histories` with `ids` are what BeginReading found kept of the folder.
+  bool HeldAsIs(std::span<const HistoryToSearch> histories,
+                std::span<const std::optional<std::int64_t>> ids) const;
 
   sqlite3* db_ = nullptr;
   struct HeldHistory {
@@ -77,6 +97,7 @@ class SearchIndex {
     HistoryStamp stamp;
     std::size_t pathAt = 0, pathSize = 0;  // its path's place in `heldPaths_`
   };
+  // Its path after `heldFolder_`.
   std::string_view HeldPath(const HeldHistory& history) const {
     return std::string_view(heldPaths_).substr(history.pathAt, history.pathSize);
   }
@@ -85,7 +106,18 @@ class SearchIndex {
   // reading them); where FreshHistory looks first, after the last one asked for.
   std::optional<std::vector<HeldHistory>> held_;
   std::string heldPaths_;
+  std::string heldFolder_;  // the folder kept, whose histories are held by their names; else ""
   std::size_t nextHeld_ = 0;
+  // What the last search of the folder being read kept (KeepFolder), as BeginReading found it.
+  struct KeptFolder {
+    FolderState state;
+    std::int64_t lookedAt = 0;
+  };
+  std::optional<KeptFolder> kept_;
+  // SQLite's count of other connections' commits, at BeginReading; whether it moved before
+  // this index began writing.
+  std::int64_t dataVersion_ = 0;
+  bool intervened_ = false;
   // Store's statements, prepared once for every history.
   std::optional<Statement> forget_, record_, index_;
   std::string file_;  // the index file; empty for one in memory

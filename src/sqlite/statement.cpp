@@ -50,6 +50,12 @@ std::string_view Statement::ColumnText(int at) const {
   return text != nullptr ? std::string_view(text, length) : std::string_view();
 }
 
+std::string_view Statement::ColumnBlob(int at) const {
+  const auto* bytes = static_cast<const char*>(::sqlite3_column_blob(statement_, at));
+  const auto length = static_cast<std::size_t>(::sqlite3_column_bytes(statement_, at));
+  return bytes != nullptr ? std::string_view(bytes, length) : std::string_view();
+}
+
 std::int64_t Statement::ColumnInt64(int at) const { return ::sqlite3_column_int64(statement_, at); }
 
 }  // namespace palvarin

@@ -5,8 +5,10 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "search/run_search.hpp"
 #include "search/search_query.hpp"
@@ -105,11 +107,15 @@ const struct DamageRow {
        WriteFile(index, bytes);
      }},
     {"CutInHalf", [](const fs::path& index) { fs::resize_file(index, fs::file_size(index) / 2); }},
-    {"OfANewerVersion", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 4"); }},
+    {"OfANewerVersion", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 5"); }},
     // The first layout kept a trigram row per message, the second the messages themselves:
     // such a cache is made anew, not misread.
     {"OfTheFirstLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 1"); }},
     {"OfTheSecondLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 2"); }},
+    // The third kept nothing of folders, and did not forget it when it started afresh.
+    {"OfTheThirdLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 3"); }},
+    {"WithAGarbledFolderRecord",
+     [](const fs::path& index) { Sql(index, "UPDATE folder SET histories = x'0300000061'"); }},
     // Histories read again leave their old trigram rows behind: past a point, it starts afresh.
     {"WithManyUnreachableRows",
      [](const fs::path& index) {
@@ -132,12 +138,107 @@ TEST_P(DamagedIndex, IsMadeAnewAndTheAnswerIsRight) {
   EXPECT_TRUE(report.refused && report.unread.empty());
   EXPECT_EQ(report.indexUnusable.kind, ReasonKind::None) << Word(report.indexUnusable);
   EXPECT_EQ(test::Found(report), PlainScan(folders.Generated(), "雨"));
-  EXPECT_EQ(Sql(folders.IndexFile(), "PRAGMA user_version"), "3");
+  EXPECT_EQ(Sql(folders.IndexFile(), "PRAGMA user_version"), "4");
   EXPECT_EQ(Sql(folders.IndexFile(), "SELECT count(*) FROM history"), "3");
   EXPECT_EQ(Sql(folders.IndexFile(), "SELECT seq FROM sqlite_sequence"), "3");
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, DamagedIndex, ::testing::ValuesIn(kDamages), test::RowName);
+
+// The folder record of the index: when the last search looked at `folder`, long after its
+// last change (ten seconds), as if the folder had been still since well before that search.
+void LookedAtLongAfter(const fs::path& index) {
+  Sql(index, "UPDATE folder SET looked_at = max(modified, changed) + 10000000000");
+}
+
+// The folder's own status as the index keeps it.
+std::string StateOf(const fs::path& folder) {
+  struct stat info {};
+  ::stat(folder.c_str(), &info);
+  const auto nanoseconds = [](const timespec& time) {
+    return std::to_string(static_cast<long long>(time.tv_sec) * 1000000000 + time.tv_nsec);
+  };
+  return "modified = " + nanoseconds(info.st_mtim) + ", changed = " + nanoseconds(info.st_ctim) +
+         ", inode = " + std::to_string(info.st_ino);
+}
+
+// What the last search of a folder saw of it stands only while the folder is as it was then:
+// a name made, removed or renamed since is found by listing the folder again.
+const struct FolderChangeRow {
+  const char* name;
+  void (*change)(const fs::path& folder, const fs::path& index);
+} kFolderChanges[] = {
+    {"AHistoryAdded",
+     [](const fs::path& folder, const fs::path&) {
+       fs::copy_file(folder / "contact1.xml", folder / "contact3.xml");
+     }},
+    {"AHistoryRemoved",
+     [](const fs::path& folder, const fs::path&) { fs::remove(folder / "contact0.xml"); }},
+    {"AHistoryRenamed",
+     [](const fs::path& folder, const fs::path&) {
+       fs::rename(folder / "contact2.xml", folder / "renamed.xml");
+     }},
+    // Only the change time tells: the last-write time is put back.
+    {"AddedWithTheLastWriteTimePutBack",
+     [](const fs::path& folder, const fs::path&) {
+       const auto written = fs::last_write_time(folder);
+       fs::copy_file(folder / "contact1.xml", folder / "contact3.xml");
+       fs::last_write_time(folder, written);
+     }},
+    {"TheFolderReplacedByAnother",
+     [](const fs::path& folder, const fs::path&) {
+       fs::rename(folder, folder.string() + ".old");
+       fs::create_directory(folder);
+       fs::copy_file(folder.string() + ".old/contact1.xml", folder / "contact1.xml");
+     }},
+    // Looked at in the same tick of the file system's clock as the change: the state the index
+    // kept is the folder's state now, yet the new name was not seen.
+    {"AddedAsTheFolderWasLookedAt",
+     [](const fs::path& folder, const fs::path& index) {
+       fs::copy_file(folder / "contact1.xml", folder / "contact3.xml");
+       Sql(index, ("UPDATE folder SET " + StateOf(folder) + ", looked_at = changed").c_str());
+     }},
+};
+
+class ChangedFolder : public ::testing::TestWithParam<FolderChangeRow> {};
+
+TEST_P(ChangedFolder, IsListedAfresh) {
+  test::SearchFolders folders;
+  ASSERT_EQ(Search(folders.Generated(), "雨").unread.size(), 0u);
+  LookedAtLongAfter(folders.IndexFile());
+  // A file system's clock moves in steps (a few milliseconds here): the change comes in a later
+  // one than the folder's state the index kept, as it would ten seconds on.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  GetParam().change(folders.Generated(), folders.IndexFile());
+  for (const char* query : {"雨", "plain words"}) {
+    EXPECT_EQ(test::Found(Search(folders.Generated(), query)),
+              PlainScan(folders.Generated(), query))
+        << query;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, ChangedFolder, ::testing::ValuesIn(kFolderChanges),
+                         test::RowName);
+
+// Starting afresh numbers the histories anew: what was kept of another folder would point at
+// numbers given to other histories since.
+TEST(SearchIndex, StartingAfreshForgetsWhatWasKeptOfEveryFolder) {
+  test::SearchFolders folders;
+  const fs::path other = folders.Cache().parent_path() / "other";
+  fs::create_directory(other);
+  for (const char* name : {"a.xml", "b.xml", "c.xml", "d.xml"}) {
+    fs::copy_file(folders.Generated() / "contact1.xml", other / name);
+  }
+  ASSERT_FALSE(Search(other, "雨").hits.empty());
+  ASSERT_FALSE(Search(folders.Generated(), "雨").hits.empty());
+  LookedAtLongAfter(folders.IndexFile());
+  Sql(folders.IndexFile(), "UPDATE sqlite_sequence SET seq = 100000 WHERE name = 'history'");
+  ASSERT_EQ(test::Found(Search(folders.Generated(), "雨")), PlainScan(folders.Generated(), "雨"));
+  ASSERT_EQ(Sql(folders.IndexFile(), "SELECT seq FROM sqlite_sequence"), "3");
+  for (const char* query : {"雨", "明日"}) {
+    EXPECT_EQ(test::Found(Search(other, query)), PlainScan(other, query)) << query;
+  }
+}
 
 // Names, sizes and last-write times of everything in `folder`.
 std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Listing(

@@ -35,6 +35,8 @@ class Statement {
   // The text of column `at` of the current row; empty for NULL. Valid until the next step.
   std::string_view ColumnText(int at) const;
   std::int64_t ColumnInt64(int at) const;
+  // The bytes of column `at` of the current row; empty for NULL. Valid until the next step.
+  std::string_view ColumnBlob(int at) const;
 
  private:
   sqlite3_stmt* statement_ = nullptr;
