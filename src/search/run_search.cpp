@@ -30,8 +30,8 @@ Result<> KeepFolder(SearchIndex& index, HistoryListing& listing,
 Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<std::string>& words,
                 SearchReport& report) {
   // In one read transaction: one lock taken for them all, not one per history, and the
-  // candidates found in the same state of the index as the histories it holds. What the index
-  // holds is read while the folder is listed.
+  // candidates found in the same state of the index as the histories it holds. A folder that
+  // has not changed since its last search is not listed again: its names are those kept.
   if (Result<> begun = index.BeginReading(listing.FolderKey()); !begun) return begun;
   if (listing.State()) listing.Name(index.KnownNames(*listing.State()));
   const std::vector<HistoryToSearch>& histories = listing.Histories();
