@@ -59,13 +59,15 @@ bool WritesTwice(const std::vector<MergedEntry>& written, const EntryList& first
                  const EntryList& second) {
   std::vector<EntryIdentity> fromFirst;
   for (const MergedEntry& entry : written) {
-    if (entry.source == EntrySource::kInput1) fromFirst.push_back(first.Identity(entry.index));
+    if (entry.source == EntrySource::kInput1) {
+      fromFirst.push_back(IdentityOf(entry, first, second));
+    }
   }
   if (fromFirst.empty()) return false;
   std::sort(fromFirst.begin(), fromFirst.end());
   for (const MergedEntry& entry : written) {
     if (entry.source == EntrySource::kInput2 &&
-        std::binary_search(fromFirst.begin(), fromFirst.end(), second.Identity(entry.index))) {
+        std::binary_search(fromFirst.begin(), fromFirst.end(), IdentityOf(entry, first, second))) {
       return true;
     }
   }

@@ -129,6 +129,7 @@ Result<HistoryListing> HistoryListing::Start(const std::string& path) {
     listing.histories_.push_back({std::move(parts.name), StampOf(AT_FDCWD, path.c_str())});
     return listing;
   }
+  listing.isFolder_ = true;
   listing.folder_ = path.ends_with('/') ? path : path + '/';
   listing.absoluteFolder_ = absolute.ends_with('/') ? absolute : absolute + '/';
   auto lister = std::make_shared<Lister>();

@@ -25,9 +25,10 @@ class HistoryListing {
   HistoryListing& operator=(HistoryListing&&) = delete;
   ~HistoryListing();
 
-  // The folder's absolute path ending with "/" as the index knows its histories; empty for a
-  // file alone.
+  // The absolute path, ending with "/", of the folder the histories are in, as the index knows
+  // them; whether the search is of that whole folder, not of one file in it.
   const std::string& FolderKey() const { return absoluteFolder_; }
+  bool IsFolder() const { return isFolder_; }
   // The folder's state before it was listed, and when (nanoseconds since 1970); none for a file
   // alone or a folder whose state could not be read.
   const std::optional<FolderState>& State() const { return state_; }
@@ -44,10 +45,8 @@ class HistoryListing {
 
   // The path to read `history` by: the folder's path as given and its name.
   std::string PathOf(const HistoryToSearch& history) const { return folder_ + history.name; }
-  // The absolute path by which the index knows `history`, into `key`.
-  void KeyOf(const HistoryToSearch& history, std::string& key) const {
-    key.assign(absoluteFolder_).append(history.name);
-  }
+  // The absolute path by which the index knows `history`.
+  std::string KeyOf(const HistoryToSearch& history) const { return absoluteFolder_ + history.name; }
 
  private:
   struct Lister;
@@ -55,6 +54,7 @@ class HistoryListing {
   void Wait();
 
   std::string folder_, absoluteFolder_;  // each empty or ending with "/"
+  bool isFolder_ = false;
   std::optional<FolderState> state_;
   std::int64_t listedAt_ = 0;
   std::vector<HistoryToSearch> histories_;

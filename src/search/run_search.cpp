@@ -32,17 +32,17 @@ Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<s
   // In one read transaction: one lock taken for them all, not one per history, and the
   // candidates found in the same state of the index as the histories it holds. A folder that
   // has not changed since its last search is not listed again: its names are those kept.
-  if (Result<> begun = index.BeginReading(listing.FolderKey()); !begun) return begun;
+  if (Result<> begun = index.BeginReading(listing.FolderKey(), listing.IsFolder()); !begun) {
+    return begun;
+  }
   if (listing.State()) listing.Name(index.KnownNames(*listing.State()));
   const std::vector<HistoryToSearch>& histories = listing.Histories();
   std::vector<std::optional<std::int64_t>> held(histories.size());
   std::vector<std::int64_t> heldIds;
-  std::string key;
   for (std::size_t at = 0; at < histories.size(); ++at) {
     const auto& stamp = histories[at].stamp;
     if (!stamp) continue;
-    listing.KeyOf(histories[at], key);
-    held[at] = index.FreshHistory(key, *stamp);
+    held[at] = index.FreshHistory(histories[at].name, *stamp);
     if (held[at]) heldIds.push_back(*held[at]);
   }
   Result<std::vector<std::int64_t>> candidates = index.Candidates(MakeIndexQuery(words), heldIds);
@@ -70,9 +70,9 @@ Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<s
     }
     if (!held[at]) {
       // A file that was replaced while it was read has no stamp it matches: read next time.
-      listing.KeyOf(histories[at], key);
       const Result<std::int64_t> stored =
-          index.Store(key, histories[at].stamp.value_or(HistoryStamp{}), read.indexText);
+          index.Store(listing.KeyOf(histories[at]), histories[at].stamp.value_or(HistoryStamp{}),
+                      read.indexText);
       if (!stored) break;  // Commit says why
       held[at] = *stored;
     }

@@ -141,22 +141,21 @@ Result<> SearchIndex::Prepare() {
   return Failure{failure_};
 }
 
-Result<> SearchIndex::BeginReading(std::string_view folder) {
+Result<> SearchIndex::BeginReading(std::string_view folder, bool wholeFolder) {
   held_.reset();
   kept_.reset();
-  heldFolder_.clear();
   purge_ = false;
   intervened_ = false;
   if (Result<> begun = Execute("BEGIN"); !begun) return begun;
   const Result<std::int64_t> version = DataVersion();
   if (!version) return Failure{version.reason()};
   dataVersion_ = *version;
-  if (!folder.empty()) {
+  if (wholeFolder) {
     const Result<bool> loaded = LoadFolder(folder);
     if (!loaded) return Failure{loaded.reason()};
-    if (*loaded) return CountUnreachable();
+    if (*loaded) return CountUnreachable(std::nullopt);
   }
-  return LoadHeld();
+  return LoadHeld(folder);
 }
 
 Result<std::int64_t> SearchIndex::DataVersion() {
@@ -174,16 +173,15 @@ Result<bool> SearchIndex::LoadFolder(std::string_view folder) {
   if (step == SQLITE_DONE) return false;
   if (step != SQLITE_ROW) return Fail(step);
   held_.emplace();
-  heldPaths_.clear();
+  heldNames_.clear();
   nextHeld_ = 0;
   const bool whole = DecodeSnapshot(select.ColumnBlob(4), [this](const SnapshotEntry& entry) {
-    held_->push_back({entry.id, entry.stamp, heldPaths_.size(), entry.name.size()});
-    heldPaths_ += entry.name;
+    held_->push_back({entry.id, entry.stamp, heldNames_.size(), entry.name.size()});
+    heldNames_ += entry.name;
   });
   if (!whole) return false;  // made anew by this search
   kept_ = KeptFolder{{select.ColumnInt64(0), select.ColumnInt64(1), select.ColumnInt64(2)},
                      select.ColumnInt64(3)};
-  heldFolder_ = folder;
   return true;
 }
 
@@ -196,7 +194,7 @@ std::optional<std::vector<std::string>> SearchIndex::KnownNames(const FolderStat
   if (!StillAsKept(state) || !held_) return std::nullopt;
   std::vector<std::string> names;
   names.reserve(held_->size());
-  for (const HeldHistory& history : *held_) names.emplace_back(HeldPath(history));
+  for (const HeldHistory& history : *held_) names.emplace_back(HeldName(history));
   return names;
 }
 
@@ -205,7 +203,7 @@ bool SearchIndex::HeldAsIs(std::span<const HistoryToSearch> histories,
   if (!kept_ || !held_ || held_->size() != histories.size()) return false;
   for (std::size_t at = 0; at < histories.size(); ++at) {
     const HeldHistory& held = (*held_)[at];
-    if (HeldPath(held) != histories[at].name || held.id != ids[at].value_or(0) ||
+    if (HeldName(held) != histories[at].name || held.id != ids[at].value_or(0) ||
         held.stamp != histories[at].stamp.value_or(HistoryStamp{})) {
       return false;
     }
@@ -215,56 +213,65 @@ bool SearchIndex::HeldAsIs(std::span<const HistoryToSearch> histories,
 
 // Asked once per history of every search: the index's histories are read once, in one
 // statement, rather than looked up one statement each (most of a kept index's answer).
-Result<> SearchIndex::LoadHeld() {
+Result<> SearchIndex::LoadHeld(std::string_view folder) {
   held_.emplace();
-  heldPaths_.clear();
+  heldNames_.clear();
   nextHeld_ = 0;
   Statement select(db_, "SELECT id, path, size, modified, changed, inode FROM history");
+  std::int64_t rows = 0;
   int step = SQLITE_ROW;
   while ((step = select.Step()) == SQLITE_ROW) {
-    const std::string_view path = select.ColumnText(1);
+    ++rows;
+    std::string_view name = select.ColumnText(1);
+    if (!name.starts_with(folder)) continue;
+    name.remove_prefix(folder.size());
+    if (name.find('/') != std::string_view::npos) continue;  // in a folder below
     held_->push_back({select.ColumnInt64(0),
                       {select.ColumnInt64(2), select.ColumnInt64(3), select.ColumnInt64(4),
                        select.ColumnInt64(5)},
-                      heldPaths_.size(),
-                      path.size()});
-    heldPaths_ += path;
+                      heldNames_.size(),
+                      name.size()});
+    heldNames_ += name;
   }
   if (step != SQLITE_DONE) return Fail(step);
   // Stored in name order, a folder at a time: mostly in order already.
-  const auto byPath = [this](const HeldHistory& a, const HeldHistory& b) {
-    return HeldPath(a) < HeldPath(b);
+  const auto byName = [this](const HeldHistory& a, const HeldHistory& b) {
+    return HeldName(a) < HeldName(b);
   };
-  if (!std::is_sorted(held_->begin(), held_->end(), byPath)) {
-    std::sort(held_->begin(), held_->end(), byPath);
+  if (!std::is_sorted(held_->begin(), held_->end(), byName)) {
+    std::sort(held_->begin(), held_->end(), byName);
   }
-  return CountUnreachable();
+  return CountUnreachable(rows);
 }
 
-Result<> SearchIndex::CountUnreachable() {
-  // Every number given, reachable or not, against those still reachable.
-  Statement count(db_,
-                  "SELECT (SELECT seq FROM sqlite_sequence WHERE name = 'history'),"
-                  " (SELECT count(*) FROM history)");
-  const int step = count.Step();
+Result<> SearchIndex::CountUnreachable(std::optional<std::int64_t> reachable) {
+  // Every number given, reachable or not, against those still reachable (counted unless the
+  // caller has just read them all).
+  Statement given(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'history'");
+  int step = given.Step();
+  if (step == SQLITE_DONE) return {};  // no number given yet
   if (step != SQLITE_ROW) return Fail(step);
-  const std::int64_t held = count.ColumnInt64(1);
-  purge_ = count.ColumnInt64(0) - held > held + kUnreachableAllowed;
+  if (!reachable) {
+    Statement count(db_, "SELECT count(*) FROM history");
+    step = count.Step();
+    if (step != SQLITE_ROW) return Fail(step);
+    reachable = count.ColumnInt64(0);
+  }
+  purge_ = given.ColumnInt64(0) - *reachable > *reachable + kUnreachableAllowed;
   return {};
 }
 
-std::optional<std::int64_t> SearchIndex::FreshHistory(std::string_view path,
+std::optional<std::int64_t> SearchIndex::FreshHistory(std::string_view name,
                                                       const HistoryStamp& stamp) {
   // Starting afresh, every history is read again.
-  if (!Healthy() || !held_ || purge_ || !path.starts_with(heldFolder_)) return std::nullopt;
-  path.remove_prefix(heldFolder_.size());
-  if (nextHeld_ >= held_->size() || HeldPath((*held_)[nextHeld_]) != path) {
-    const auto found = std::lower_bound(held_->begin(), held_->end(), path,
+  if (!Healthy() || !held_ || purge_) return std::nullopt;
+  if (nextHeld_ >= held_->size() || HeldName((*held_)[nextHeld_]) != name) {
+    const auto found = std::lower_bound(held_->begin(), held_->end(), name,
                                         [this](const HeldHistory& held, std::string_view wanted) {
-                                          return HeldPath(held) < wanted;
+                                          return HeldName(held) < wanted;
                                         });
     nextHeld_ = static_cast<std::size_t>(found - held_->begin());
-    if (found == held_->end() || HeldPath(*found) != path) return std::nullopt;
+    if (found == held_->end() || HeldName(*found) != name) return std::nullopt;
   }
   const HeldHistory& found = (*held_)[nextHeld_++];
   if (found.stamp != stamp || found.id == 0) return std::nullopt;

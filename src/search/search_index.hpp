@@ -40,18 +40,17 @@ class SearchIndex {
   bool WantsRebuild() const { return rebuild_; }
 
   // A read transaction around the calls below but Store: one lock and one state of the index
-  // for them all. Reads which histories the index holds: those the last search of the folder
-  // `folder` (absolute, ending with "/") left, or all of them when it left none or `folder` is
-  // empty.
-  Result<> BeginReading(std::string_view folder = {});
+  // for them all. Reads which histories of the folder `folder` (absolute, ending with "/") the
+  // index holds: when the search is of the `wholeFolder`, those its last search left, if any.
+  Result<> BeginReading(std::string_view folder, bool wholeFolder);
   Result<> EndReading() { return Execute("COMMIT"); }
   // The names of the folder's histories as its last search left them, when the folder is in
   // `state` now and that search looked at it well after its last change: nothing can have been
   // named, removed or renamed in it since without moving its change time. None otherwise.
   std::optional<std::vector<std::string>> KnownNames(const FolderState& state) const;
-  // The index's number for the history at the absolute `path` when it holds it as of `stamp`;
-  // none after a Store. Quickest when asked in path order.
-  std::optional<std::int64_t> FreshHistory(std::string_view path, const HistoryStamp& stamp);
+  // The index's number for the history `name` of the folder read when it holds it as of
+  // `stamp`; none after a Store. Quickest when asked in name order.
+  std::optional<std::int64_t> FreshHistory(std::string_view name, const HistoryStamp& stamp);
   // Those of `histories` (numbers from FreshHistory) that may hold every word of `query`,
   // in their order.
   Result<std::vector<std::int64_t>> Candidates(const IndexQuery& query,
@@ -79,11 +78,13 @@ class SearchIndex {
   // Keeps the first failure, with SQLite's words for `code`, and gives it.
   Failure Fail(int code);
   Result<> BeginWriting();
-  Result<> LoadHeld();
+  // Loads the histories of `folder` among all the index holds.
+  Result<> LoadHeld(std::string_view folder);
   // Loads what the last search of `folder` kept, when it kept anything whole; whether it did.
   Result<bool> LoadFolder(std::string_view folder);
-  // Whether there are too many unreachable trigram rows: then every history is read again.
-  Result<> CountUnreachable();
+  // Whether there are too many unreachable trigram rows, besides the `reachable` ones (counted
+  // when none): then every history is read again.
+  Result<> CountUnreachable(std::optional<std::int64_t> reachable);
   Result<std::int64_t> DataVersion();
   // Whether the folder kept is in `state` and was looked at well after its last change.
   bool StillAsKept(const FolderState& state) const;
@@ -95,18 +96,16 @@ class SearchIndex {
   struct HeldHistory {
     std::int64_t id = 0;
     HistoryStamp stamp;
-    std::size_t pathAt = 0, pathSize = 0;  // its path's place in `heldPaths_`
+    std::size_t nameAt = 0, nameSize = 0;  // its name's place in `heldNames_`
   };
-  // Its path after `heldFolder_`.
-  std::string_view HeldPath(const HeldHistory& history) const {
-    return std::string_view(heldPaths_).substr(history.pathAt, history.pathSize);
+  std::string_view HeldName(const HeldHistory& history) const {
+    return std::string_view(heldNames_).substr(history.nameAt, history.nameSize);
   }
-  // FreshHistory's: the histories the index holds, in path order, as of the read transaction,
-  // their paths one after another in `heldPaths_` (a thousand small strings cost more than
-  // reading them); where FreshHistory looks first, after the last one asked for.
+  // FreshHistory's: the folder's histories the index holds, in name order, as of the read
+  // transaction, their names one after another in `heldNames_` (a thousand small strings cost
+  // more than reading them); where FreshHistory looks first, after the last one asked for.
   std::optional<std::vector<HeldHistory>> held_;
-  std::string heldPaths_;
-  std::string heldFolder_;  // the folder kept, whose histories are held by their names; else ""
+  std::string heldNames_;
   std::size_t nextHeld_ = 0;
   // What the last search of the folder being read kept (KeepFolder), as BeginReading found it.
   struct KeptFolder {

@@ -50,11 +50,11 @@ TEST_P(FolderRecord, IsKeptOnlyWhenNoOtherSearchWroteInBetween) {
   const std::string folder = "/histories/";
   const std::vector<HistoryToSearch> histories{{"a.xml", HistoryStamp{10, 20, 30, 40}}};
   SearchIndex index(file);
-  ASSERT_TRUE(index.BeginReading(folder));
+  ASSERT_TRUE(index.BeginReading(folder, true));
   ASSERT_TRUE(index.EndReading());
   if (GetParam().otherWrites) {
     SearchIndex other(file);
-    ASSERT_TRUE(other.BeginReading());
+    ASSERT_TRUE(other.BeginReading("/elsewhere/", false));
     ASSERT_TRUE(other.EndReading());
     ASSERT_TRUE(other.Store("/elsewhere/b.xml", HistoryStamp{1, 2, 3, 4}, "words\n"));
     ASSERT_TRUE(other.Commit());

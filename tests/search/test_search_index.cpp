@@ -220,6 +220,22 @@ TEST_P(ChangedFolder, IsListedAfresh) {
 INSTANTIATE_TEST_SUITE_P(Changes, ChangedFolder, ::testing::ValuesIn(kFolderChanges),
                          test::RowName);
 
+// A file searched alone is known by its own row, whatever its folder's last search kept: a
+// history that the folder's record does not name (not taken for a history there) is read once,
+// not at every search of it.
+TEST(SearchIndex, AFileAloneIsReadOnceBesideItsFolderRecord) {
+  test::SearchFolders folders;
+  const fs::path alone = folders.Generated() / "kept-aside.log";
+  fs::copy_file(folders.Generated() / "contact1.xml", alone);
+  ASSERT_FALSE(Search(folders.Generated(), "雨").hits.empty());
+  const std::string given = Sql(folders.IndexFile(), "SELECT seq FROM sqlite_sequence");
+  for (int search = 0; search < 3; ++search) {
+    EXPECT_EQ(test::Found(Search(alone, "雨")), PlainScan(alone, "雨"));
+  }
+  EXPECT_EQ(std::stoi(Sql(folders.IndexFile(), "SELECT seq FROM sqlite_sequence")),
+            std::stoi(given) + 1);
+}
+
 // Starting afresh numbers the histories anew: what was kept of another folder would point at
 // numbers given to other histories since.
 TEST(SearchIndex, StartingAfreshForgetsWhatWasKeptOfEveryFolder) {
