@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -86,15 +87,52 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 
 namespace {
 
+// A folder of a job, with the names its listing gave; none where it could not be listed: a
+// folder that may be passed through but not listed still leads to its files.
+struct JobFolder {
+  std::string prefix;
+  const std::set<std::string>* listed;
+};
+
+// The file of each of `names` in `folder`, looking only for those it listed.
+std::vector<std::optional<NamedFile>> FilesIn(const JobFolder& folder,
+                                              const std::vector<std::string>& names) {
+  if (folder.listed == nullptr) return ReadNamedFiles(folder.prefix, names);
+  std::vector<std::string> held;
+  std::vector<std::size_t> at;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (folder.listed->count(names[i]) != 0) {
+      held.push_back(names[i]);
+      at.push_back(i);
+    }
+  }
+  std::vector<std::optional<NamedFile>> found = ReadNamedFiles(folder.prefix, held);
+  std::vector<std::optional<NamedFile>> files(names.size());
+  for (std::size_t k = 0; k < at.size(); ++k) files[at[k]] = std::move(found[k]);
+  return files;
+}
+
 // The file of every name in each of a job's folders (by the folders' order, then the names').
 struct FolderFiles {
   std::vector<std::string> prefixes;
   std::vector<std::string> names;  // in byte order
   std::vector<std::vector<std::optional<NamedFile>>> files;
 
-  FolderFiles(std::vector<std::string> folderPrefixes, const std::set<std::string>& allNames)
-      : prefixes(std::move(folderPrefixes)), names(allNames.begin(), allNames.end()) {
-    for (const std::string& prefix : prefixes) files.push_back(ReadNamedFiles(prefix, names));
+  // Each folder that holds names is looked at on a thread of its own: on folders not read
+  // lately every look may wait for the disk, and the job waits for all of them.
+  FolderFiles(const std::vector<JobFolder>& folders, const std::set<std::string>& allNames)
+      : names(allNames.begin(), allNames.end()), files(folders.size()) {
+    std::vector<std::jthread> helpers;
+    for (std::size_t f = 0; f < folders.size(); ++f) {
+      prefixes.push_back(folders[f].prefix);
+      const auto look = [this, &folders, f] { files[f] = FilesIn(folders[f], names); };
+      const bool little = folders[f].listed != nullptr && folders[f].listed->empty();
+      if (f == 0 || little) {
+        look();
+      } else {
+        helpers.emplace_back(look);
+      }
+    }
   }
 
   // The size of the file of `name` in folder `folder`; 0 where there is none.
@@ -251,13 +289,23 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   const std::set<std::string> names2 = ListHistoryFiles(prefix2, report.warnings);
   std::set<std::string> allNames = names1;
   allNames.insert(names2.begin(), names2.end());
-  const FolderFiles found({prefix1, prefix2, prefixOut}, allNames);
+  // Only what the output folder holds is looked at there, unless it cannot be listed.
+  const Result<std::vector<std::string>> listedOut = ListHistoryNames(prefixOut);
+  const std::set<std::string> namesOut =
+      listedOut ? std::set<std::string>(listedOut->begin(), listedOut->end())
+                : std::set<std::string>();
+  const FolderFiles found(
+      {{prefix1, &names1}, {prefix2, &names2}, {prefixOut, listedOut ? &namesOut : nullptr}},
+      allNames);
   const auto shared = NamesSharingAFile(found);
   for (const auto& [name, paths] : shared) {
     report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, paths));
   }
 
+  // Sized once: a task carries its reports, and growing a thousand of them moved each several
+  // times through fresh memory.
   std::vector<FolderTask> tasks;
+  tasks.reserve(allNames.size());
   for (const std::string& name : names1) {
     if (shared.count(name)) continue;
     if (names2.count(name)) {
@@ -305,6 +353,7 @@ std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
   });
   mergeTimes.Write();
 
+  report.pairs.reserve(report.pairs.size() + tasks.size());
   for (FolderTask& task : tasks) {
     if (task.IsMerge()) {
       report.pairs.push_back(std::move(task.pair));
@@ -322,7 +371,7 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
   const std::set<std::string> fromFolder2 = CopiedInto(prefix1, report);
   const std::set<std::string> names = ListHistoryFiles(prefix1, report.warnings);
-  const FolderFiles found({prefix1}, names);
+  const FolderFiles found({{prefix1, &names}}, names);
   std::vector<FolderTask> tasks;
   std::vector<PairReport*> mergedPairs;
   for (const std::string& name : names) {

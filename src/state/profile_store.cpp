@@ -10,6 +10,7 @@
 #include "files/io_faults.hpp"
 #include "identity_blob.hpp"
 #include "sqlite/statement.hpp"
+#include "wal_write_back.hpp"
 
 namespace palvarin {
 namespace {
@@ -20,6 +21,10 @@ constexpr const char* kInsertValue =
 // Other Palvarin processes hold the write lock only for one short transaction.
 constexpr int kBusyMilliseconds = 30000;
 constexpr int kOpenAttempts = 20;
+
+// How many pages the write-ahead log may hold after a commit before they are copied back into
+// the store: 1 MB in a new store's pages, a few batches of a folder job's merge times.
+constexpr int kWriteBackFrames = 64;
 
 // The schema version this program writes (PRAGMA user_version); profiles from before there was
 // one read 0 and hold profile_value only. kSchema ends by setting it.
@@ -135,6 +140,8 @@ Result<> ProfileStore::Open() {
        {"PRAGMA page_size=16384", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
     if (Result<> set = Execute(pragma); !set) return set;
   }
+  writeBack_ = std::make_unique<WalWriteBack>(file_);
+  writeBack_->Watch(db_, kWriteBackFrames);
   return Upgrade();
 }
 
@@ -170,6 +177,8 @@ void ProfileStore::LeaveUnchanged() {
 }
 
 void ProfileStore::Close() {
+  // Its connection goes first: the last one to close copies the rest back and removes the log.
+  writeBack_.reset();
   ::sqlite3_close_v2(db_);
   db_ = nullptr;
 }

@@ -133,6 +133,23 @@ TEST(ProfileStore, CreatesMissingFolders) {
   EXPECT_TRUE(fs::is_regular_file(file));
 }
 
+// A long-lived store (the dialog keeps one open) must not only log its writes: the log is
+// copied back into the store while it is open, not left for the close.
+TEST(ProfileStore, WhileOpenItsLogIsCopiedBack) {
+  TempFolder folder;
+  const auto file = folder / "profile.sqlite3";
+  ProfileStore store(file);
+  const std::string value(4096, 'x');
+  constexpr int kValues = 100;  // some 200 pages of the log, fewer than SQLite waits for
+  for (int n = 0; n < kValues; ++n) {
+    ASSERT_TRUE(store.WriteProfileString("FileMergeTime", "/a/" + std::to_string(n), value));
+  }
+  EXPECT_TRUE(test::Eventually([&] { return fs::file_size(file) > kValues * value.size(); },
+                               std::chrono::seconds(20)))
+      << "the store file stayed at " << fs::file_size(file) << " bytes";
+  EXPECT_EQ(store.GetProfileString("FileMergeTime", "/a/0", ""), value);
+}
+
 TEST(ProfileStore, TwoProcessesWritingAtOnceLoseNothing) {
   TempFolder folder;
   const auto file = folder / "profile.sqlite3";

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -18,6 +19,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace palvarin {
+
+class WalWriteBack;
 
 // The section of the job options.
 inline constexpr std::string_view kSettingSection = "Setting";
@@ -103,6 +106,7 @@ class ProfileStore {
 
   std::filesystem::path file_;
   sqlite3* db_ = nullptr;
+  std::unique_ptr<WalWriteBack> writeBack_;  // a writable store's log, copied back as it grows
   std::mutex mutex_;       // one statement or transaction at a time on the connection
   bool readOnly_ = false;  // written by a newer version, or opened ReadOnly: read, never changed
   ProfileAccess access_ = ProfileAccess::ReadWrite;
