@@ -55,14 +55,16 @@ Result<std::vector<std::string>> ListFolder(const std::string& folder) {
   return names;
 }
 
-Result<std::vector<std::string>> ListFolderLinks(const std::string& folder) {
-  std::vector<std::string> links;
-  const Result<> read = ReadFolder(folder, [&links](std::string_view name, bool link) {
-    if (link) links.emplace_back(name);
+Result<FolderMembers> ListFolderMembers(const std::string& folder) {
+  FolderMembers members;
+  const Result<> read = ReadFolder(folder, [&members](std::string_view name, bool link) {
+    if (HasHistoryName(name)) members.histories.emplace_back(name);
+    if (link) members.links.emplace_back(name);
   });
   if (!read) return Failure{read.reason()};
-  std::sort(links.begin(), links.end());
-  return links;
+  std::sort(members.histories.begin(), members.histories.end());
+  std::sort(members.links.begin(), members.links.end());
+  return members;
 }
 
 bool HasHistoryName(std::string_view name) {

@@ -55,20 +55,23 @@ Result<> HistoryLocks::Acquire(const std::vector<std::string>& paths,
 }
 
 Result<> HistoryLocks::AcquireFolders(const std::vector<std::string>& folders,
+                                      const std::vector<Result<FolderMembers>>& listed,
                                       const std::vector<std::string>& names,
                                       const std::function<void()>& waiting,
                                       const std::function<bool()>& keepWaiting) {
   LockBytes places;
-  for (const std::string& folder : folders) {
+  for (std::size_t f = 0; f < folders.size(); ++f) {
+    const std::string& folder = folders[f];
     places.AddFolder(folder);
     // A link in the folder leads elsewhere: the folder's byte does not cover where it points.
-    // The folder's links are listed once (a folder job names thousands); a folder that cannot
-    // be listed may still be passed through, so each name is looked at there.
-    const Result<std::vector<std::string>> links = ListFolderLinks(folder);
-    if (!links && links.code() == ENOENT) continue;  // no folder, no link
+    // The listing tells the links (a folder job names thousands); a folder that cannot be
+    // listed may still be passed through, so each name is looked at there.
+    const Result<FolderMembers>& members = listed[f];
+    if (!members && members.code() == ENOENT) continue;  // no folder, no link
     for (const std::string& name : names) {
       const auto path = [&] { return (std::filesystem::path(folder) / name).string(); };
-      if (links ? std::binary_search(links->begin(), links->end(), name) : IsLink(path())) {
+      if (members ? std::binary_search(members->links.begin(), members->links.end(), name)
+                  : IsLink(path())) {
         places.AddFile(path());
       }
     }

@@ -1,5 +1,6 @@
 #include "job_locks.hpp"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,31 +11,43 @@
 namespace palvarin {
 namespace {
 
-// Every name of the two input folders.
-std::vector<std::string> FolderJobNames(const JobOptions& job) {
-  std::vector<JobWarning> unused;  // a folder that cannot be listed is reported by the job itself
-  std::set<std::string> names = ListHistoryFiles(FolderPrefix(job.first), unused);
-  names.merge(ListHistoryFiles(FolderPrefix(job.second), unused));
+// Every history name of the two input folders.
+std::vector<std::string> FolderJobNames(const JobFolders& folders) {
+  std::set<std::string> names;
+  for (std::size_t input = 0; input < 2; ++input) {
+    if (const Result<FolderMembers>& listed = folders.listed[input]) {
+      names.insert(listed->histories.begin(), listed->histories.end());
+    }
+  }
   return {names.begin(), names.end()};
+}
+
+// Whether two listings of a folder found the same; two failures count as the same.
+bool SameListing(const Result<FolderMembers>& a, const Result<FolderMembers>& b) {
+  return a && b ? *a == *b : !a && !b;
 }
 
 }  // namespace
 
-Result<> LockJobFiles(const JobOptions& job, HistoryLocks& locks,
+Result<> LockJobFiles(const JobOptions& job, HistoryLocks& locks, JobFolders& folders,
                       const std::function<void()>& waiting,
                       const std::function<bool()>& keepWaiting) {
   const std::string& output = job.Output();
   if (!job.folders) {
     return locks.Acquire({job.first, job.second, output}, waiting, keepWaiting);
   }
-  const std::vector<std::string> folders{job.first, job.second, output};
-  for (std::vector<std::string> names = FolderJobNames(job);;) {
-    if (Result<> locked = locks.AcquireFolders(folders, names, waiting, keepWaiting); !locked) {
+  folders = ListJobFolders(job.first, job.second, output);
+  for (;;) {
+    if (Result<> locked = locks.AcquireFolders(folders.paths, folders.listed,
+                                               FolderJobNames(folders), waiting, keepWaiting);
+        !locked) {
       return locked;
     }
-    std::vector<std::string> now = FolderJobNames(job);
-    if (now == names) return {};
-    names = std::move(now);
+    JobFolders now = ListJobFolders(job.first, job.second, output);
+    const bool same =
+        std::equal(now.listed.begin(), now.listed.end(), folders.listed.begin(), SameListing);
+    folders = std::move(now);
+    if (same) return {};
   }
 }
 

@@ -268,31 +268,47 @@ std::string FolderPrefix(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";
 }
 
-std::set<std::string> ListHistoryFiles(const std::string& folder,
-                                       std::vector<JobWarning>& warnings) {
-  Result<std::vector<std::string>> listed = ListHistoryNames(folder);
+namespace {
+
+// The histories a folder's listing found; none where it failed, and a warning saying why.
+std::set<std::string> HistoriesListed(const Result<FolderMembers>& listed,
+                                      std::vector<JobWarning>& warnings) {
   if (!listed) {
     warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
     return {};
   }
-  return {std::make_move_iterator(listed->begin()), std::make_move_iterator(listed->end())};
+  return {listed->histories.begin(), listed->histories.end()};
 }
 
-std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
-                         const std::string& outputFolder, const PairOptions& options,
-                         bool thenCopyBack, ProfileStore& profile, JobReport& report,
-                         JobContext& context) {
-  const std::string prefix1 = FolderPrefix(folder1);
-  const std::string prefix2 = FolderPrefix(folder2);
-  const std::string prefixOut = FolderPrefix(outputFolder);
-  const std::set<std::string> names1 = ListHistoryFiles(prefix1, report.warnings);
-  const std::set<std::string> names2 = ListHistoryFiles(prefix2, report.warnings);
+}  // namespace
+
+std::set<std::string> ListHistoryFiles(const std::string& folder,
+                                       std::vector<JobWarning>& warnings) {
+  return HistoriesListed(ListFolderMembers(folder), warnings);
+}
+
+JobFolders ListJobFolders(const std::string& first, const std::string& second,
+                          const std::string& output) {
+  JobFolders folders{{first, second, output}, {}};
+  for (const std::string& path : folders.paths) {
+    folders.listed.push_back(ListFolderMembers(FolderPrefix(path)));
+  }
+  return folders;
+}
+
+std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, bool thenCopyBack,
+                         ProfileStore& profile, JobReport& report, JobContext& context) {
+  const std::string prefix1 = FolderPrefix(folders.paths[0]);
+  const std::string prefix2 = FolderPrefix(folders.paths[1]);
+  const std::string prefixOut = FolderPrefix(folders.paths[2]);
+  const std::set<std::string> names1 = HistoriesListed(folders.listed[0], report.warnings);
+  const std::set<std::string> names2 = HistoriesListed(folders.listed[1], report.warnings);
   std::set<std::string> allNames = names1;
   allNames.insert(names2.begin(), names2.end());
-  // Only what the output folder holds is looked at there, unless it cannot be listed.
-  const Result<std::vector<std::string>> listedOut = ListHistoryNames(prefixOut);
+  // Only what the output folder holds is looked at there, unless it could not be listed.
+  const Result<FolderMembers>& listedOut = folders.listed[2];
   const std::set<std::string> namesOut =
-      listedOut ? std::set<std::string>(listedOut->begin(), listedOut->end())
+      listedOut ? std::set<std::string>(listedOut->histories.begin(), listedOut->histories.end())
                 : std::set<std::string>();
   const FolderFiles found(
       {{prefix1, &names1}, {prefix2, &names2}, {prefixOut, listedOut ? &namesOut : nullptr}},

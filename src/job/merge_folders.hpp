@@ -4,6 +4,7 @@
 #include <string>
 
 #include "files/file_ops.hpp"
+#include "files/folder_listing.hpp"
 #include "job/job_report.hpp"
 #include "job_context.hpp"
 #include "merge_file_pair.hpp"
@@ -31,17 +32,25 @@ void CopyStylesheet(const std::vector<std::string>& inputs, const std::string& p
 // A folder path ready for joining: one "/" appended unless it ends in one.
 std::string FolderPrefix(const std::string& folder);
 
+// A folder job's three folders, both inputs and the output, each with what one listing of it
+// found.
+struct JobFolders {
+  std::vector<std::string> paths;
+  std::vector<Result<FolderMembers>> listed;  // in the order of `paths`
+};
+JobFolders ListJobFolders(const std::string& first, const std::string& second,
+                          const std::string& output);
+
 // Merges every name found in both folders into the output folder and copies the names found
 // on one side only there, unless the output already holds that name. A name whose file in
 // any of the folders is also another name's file (a link) is left alone and reported failed.
 // A separate output folder without the stylesheet gets that of folder 1, else of folder 2.
 // Once `context` is stopped no further name starts; those left are reported NotRun.
 // With `thenCopyBack` the job will copy folder 1 over folder 2 afterwards: its files count
-// among the job's items from the start. Returns how many were counted so.
-std::size_t MergeFolders(const std::string& folder1, const std::string& folder2,
-                         const std::string& outputFolder, const PairOptions& options,
-                         bool thenCopyBack, ProfileStore& profile, JobReport& report,
-                         JobContext& context);
+// among the job's items from the start. Returns how many were counted so. The names are those
+// `folders` listed; a folder it could not list gives a warning.
+std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, bool thenCopyBack,
+                         ProfileStore& profile, JobReport& report, JobContext& context);
 
 // Copies every history file of folder 1 over folder 2, except the files the job has just
 // copied from folder 2 and the names of pairs that were not merged: after a failure the first file

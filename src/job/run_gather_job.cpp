@@ -264,7 +264,8 @@ JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
   const auto waiting = [&observer] { observer.WaitingForOtherJob(); };
   const auto keepWaiting = [&context] { return !context.StopRequested(); };
   const Result<> locked =
-      folders ? locks.AcquireFolders({request.output}, OutputNames(tasks), waiting, keepWaiting)
+      folders ? locks.AcquireFolders({request.output}, {ListFolderMembers(request.output)},
+                                     OutputNames(tasks), waiting, keepWaiting)
               : locks.Acquire({request.output}, waiting, keepWaiting);
   if (!locked && locked.code() != ECANCELED) {
     PairReport unguarded = NewPairReport(request.inputs.front(), {}, request.output);

@@ -73,11 +73,11 @@ PairReport Unguarded(const JobOptions& job, Reason why) {
   return pair;
 }
 
-void RunFolderJob(const JobOptions& job, const PairOptions& options, ProfileStore& profile,
-                  JobReport& report, JobContext& context) {
+void RunFolderJob(const JobOptions& job, const JobFolders& folders, const PairOptions& options,
+                  ProfileStore& profile, JobReport& report, JobContext& context) {
   const bool overwrite = job.overwrite;
-  const std::size_t copiesBack = MergeFolders(job.first, job.second, job.Output(), options,
-                                              overwrite, profile, report, context);
+  const std::size_t copiesBack =
+      MergeFolders(folders, options, overwrite, profile, report, context);
   if (overwrite) CopyFolderBack(job.first, job.second, copiesBack, profile, report, context);
 }
 
@@ -112,15 +112,16 @@ JobResult RunMergeJob(const JobRequest& request, ProfileStore& profile, JobObser
   options.dryRun = request.dryRun;
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
+  JobFolders folders;
   const Result<> locked = LockJobFiles(
-      job, locks, [&observer] { observer.WaitingForOtherJob(); },
+      job, locks, folders, [&observer] { observer.WaitingForOtherJob(); },
       [&context] { return !context.StopRequested(); });
   // A stop while waiting for another job runs the job stopped: it only reads the folders and
   // reports every pair and copy as not run, as a stop before the first pair would.
   if (!locked && locked.code() != ECANCELED) {
     result.report.pairs.push_back(Unguarded(job, locked.reason()));
   } else if (job.folders) {
-    RunFolderJob(job, options, profile, result.report, context);
+    RunFolderJob(job, folders, options, profile, result.report, context);
   } else {
     RunFileJob(job, options, profile, result.report, context);
   }

@@ -53,7 +53,9 @@ class LockTest : public ::testing::Test {
 
     Result<> TakeIn(HistoryLocks& locks, const std::function<void()>& waiting,
                     const std::function<bool()>& keepWaiting) const {
-      return folders ? locks.AcquireFolders(paths, names, waiting, keepWaiting)
+      std::vector<Result<FolderMembers>> listed;
+      for (const std::string& path : paths) listed.push_back(ListFolderMembers(path));
+      return folders ? locks.AcquireFolders(paths, listed, names, waiting, keepWaiting)
                      : locks.Acquire(paths, waiting, keepWaiting);
     }
   };

@@ -168,7 +168,7 @@ TEST(MergeFolders, EveryPairMergedSideBySideWritesWhatCopyingWrites) {
   JobReport report;
   test::LoneJob quiet;
   JobContext context(quiet, nullptr, false);
-  MergeFolders(pc1, pc2, out, options, false, profile, report, context);
+  MergeFolders(ListJobFolders(pc1, pc2, out), options, false, profile, report, context);
 
   ASSERT_EQ(report.pairs.size(), merged.size());
   std::vector<std::string> copiedInReport;

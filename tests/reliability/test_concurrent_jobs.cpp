@@ -332,8 +332,9 @@ TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     HistoryLocks locks;
+    JobFolders folders;
     const Result<> locked = LockJobFiles(
-        JobOptionsOf(row.job), locks, [] { ADD_FAILURE() << "no other job runs"; },
+        JobOptionsOf(row.job), locks, folders, [] { ADD_FAILURE() << "no other job runs"; },
         [] { return false; });
     ASSERT_TRUE(locked) << Said(locked);
     for (const char* path : row.locked) EXPECT_TRUE(Held(root / path)) << path;
@@ -351,9 +352,10 @@ TEST(JobLocks, NamesAddedWhileAJobWaitedAreLockedToo) {
   ASSERT_TRUE(otherJob.Acquire(
       {(root / "pc2" / "alice.xml").string()}, [] {}, [] { return false; }));
   HistoryLocks locks;
+  JobFolders folders;
   bool waited = false;
   const Result<> locked = LockJobFiles(
-      JobOptionsOf(test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2")), locks,
+      JobOptionsOf(test::JobSettings(InTarget::Folder, root / "pc1", root / "pc2")), locks, folders,
       [&] {
         waited = true;
         WriteFile(root / "pc1" / "bob.xml", PcHistory("new", 2, 2));

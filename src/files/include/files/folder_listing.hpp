@@ -13,8 +13,15 @@ namespace palvarin {
 // taken for the whole.
 Result<std::vector<std::string>> ListFolder(const std::string& folder);
 
-// The names in `folder` that are symbolic links, in byte order; fails as ListFolder does.
-Result<std::vector<std::string>> ListFolderLinks(const std::string& folder);
+// What a job needs of a folder, from one reading of it: the names taken for histories
+// (HasHistoryName) and the names that are symbolic links, each in byte order.
+struct FolderMembers {
+  std::vector<std::string> histories;
+  std::vector<std::string> links;
+  bool operator==(const FolderMembers&) const = default;
+};
+// Fails as ListFolder does.
+Result<FolderMembers> ListFolderMembers(const std::string& folder);
 
 // Whether a folder's member `name` is taken for a history: "<something>.xml".
 bool HasHistoryName(std::string_view name);

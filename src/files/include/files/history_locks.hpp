@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/result.hpp"
+#include "files/folder_listing.hpp"
 
 namespace palvarin {
 
@@ -34,8 +35,10 @@ class HistoryLocks {
                    const std::function<bool()>& keepWaiting = {});
   // The same for every file in `folders` (which need not exist yet: a folder that does not
   // exist holds nothing to guard), and, where a name of `names` in one of them is a link,
-  // for the file it leads to.
+  // for the file it leads to. `listed` holds each folder's listing (ListFolderMembers), which
+  // tells its links; where it failed, each name is looked at in the folder.
   Result<> AcquireFolders(const std::vector<std::string>& folders,
+                          const std::vector<Result<FolderMembers>>& listed,
                           const std::vector<std::string>& names,
                           const std::function<void()>& waiting,
                           const std::function<bool()>& keepWaiting = {});
