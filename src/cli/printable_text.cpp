@@ -32,6 +32,15 @@ std::string PrintableText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
+    // Printable ASCII, most of any path or sentence, goes over a run at a time: a folder job
+    // prints a thousand lines.
+    std::size_t plain = 0;
+    while (plain < text.size() && Byte(text, plain) >= 0x20 && Byte(text, plain) < 0x7F) ++plain;
+    if (plain > 0) {
+      out += text.substr(0, plain);
+      text.remove_prefix(plain);
+      continue;
+    }
     const std::size_t length = Utf8Length(text);
     if (length != 0 && !IsControlCharacter(CodePoint(text.substr(0, length)))) {
       out += text.substr(0, length);
