@@ -116,8 +116,9 @@ TEST_F(SymbolicLinks, AFolderJobWritesThroughLinksAndRefusesDanglingOnes) {
 
 struct AliasRow {
   const char* name;
-  const char* link;    // the link, below the test folder
-  const char* target;  // what it names, relative to the link's folder
+  const char* link;             // the link, below the test folder
+  const char* target;           // what it names, relative to the link's folder
+  bool separateOutput = false;  // the job writes to "out" instead of over both inputs
 };
 
 // Rows show by name in test listings.
@@ -136,10 +137,13 @@ TEST_P(LinkToAnotherHistory, LeavesBothNamesUntouched) {
   }
   WriteFile(pc1_ / "y.xml", OneMessageHistory("y on pc1", "13:00:00"));
   WriteFile(pc2_ / "y.xml", OneMessageHistory("y on pc2, a longer one", "14:00:00"));
+  fs::create_directories(folder_ / "out");
   fs::create_symlink(row.target, link);
   const test::Snapshot before1 = test::TakeSnapshot(pc1_), before2 = test::TakeSnapshot(pc2_);
 
-  const auto run = Run({"/n", "/d", "/o", "/b", "/p1", pc1_, "/p2", pc2_});
+  const auto run = row.separateOutput
+                       ? Run({"/n", "/d", "/t", "/p1", pc1_, "/p2", pc2_, "/ps", folder_ / "out"})
+                       : Run({"/n", "/d", "/o", "/b", "/p1", pc1_, "/p2", pc2_});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(link.string()), std::string::npos) << run.err;
   EXPECT_TRUE(fs::is_symlink(link));
@@ -151,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
     SymbolicLinks, LinkToAnotherHistory,
     ::testing::Values(AliasRow{"SecondFolderIntoFirst", "pc2/x.xml", "../pc1/y.xml"},
                       AliasRow{"FirstFolderIntoSecond", "pc1/x.xml", "../pc2/y.xml"},
-                      AliasRow{"WithinTheFirstFolder", "pc1/x.xml", "y.xml"}),
+                      AliasRow{"WithinTheFirstFolder", "pc1/x.xml", "y.xml"},
+                      AliasRow{"OutputIntoFirst", "out/x.xml", "../pc1/y.xml", true}),
     test::RowName);
 
 }  // namespace
