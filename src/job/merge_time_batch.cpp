@@ -8,8 +8,10 @@ namespace palvarin {
 namespace {
 
 // Enough to make a transaction's cost vanish beside the pairs', few enough that a job cut off
-// early loses little.
-constexpr std::size_t kPairsPerWrite = 64;
+// early loses little (a pair without its time is merged whole next time, which drops nothing).
+// Each transaction writes the store's last pages of records again: with 64 pairs to one, a
+// folder job of a thousand pairs logged 4.7 MB for 1.9 MB of records, with 256 2.6 MB.
+constexpr std::size_t kPairsPerWrite = 256;
 
 }  // namespace
 

@@ -23,7 +23,7 @@ TEST(MergeTimeBatch, EveryPairIsRecordedOrWarned) {
     const auto file = folder.Path() / "profile.sqlite3";
     { ProfileStore made(file); }
     ProfileStore profile(file, access);
-    std::vector<PairReport> pairs(150);
+    std::vector<PairReport> pairs(600);  // two writes of 256 and a part
     for (std::size_t i = 0; i < pairs.size(); ++i) {
       pairs[i].first = "/pc1/contact" + std::to_string(i) + ".xml";
       pairs[i].second = "/pc2/contact" + std::to_string(i) + ".xml";
