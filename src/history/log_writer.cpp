@@ -1,5 +1,6 @@
 #include "history/log_writer.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -19,6 +20,40 @@ std::array<char, 16> DecimalText(int value) {
   std::to_chars(digits.data(), digits.data() + digits.size() - 1, value);
   return digits;
 }
+
+// Appends to a string through room made ahead of the writing: an entry is dozens of short
+// names and values, and std::string's append costs a call, a check and an end mark for each.
+// The room is made a little at a time, as each new byte of it is first set to zero.
+class Out {
+ public:
+  explicit Out(std::string& text) : text_(text), used_(text.size()) {}
+  ~Out() { text_.resize(used_); }
+  Out(const Out&) = delete;
+  Out& operator=(const Out&) = delete;
+
+  Out& operator+=(char c) {
+    *Room(1) = c;
+    ++used_;
+    return *this;
+  }
+  Out& operator+=(std::string_view text) {
+    append(text.data(), text.size());
+    return *this;
+  }
+  void append(const char* bytes, std::size_t count) {
+    std::memcpy(Room(count), bytes, count);
+    used_ += count;
+  }
+
+ private:
+  char* Room(std::size_t count) {
+    if (text_.size() - used_ < count) text_.resize(used_ + std::max<std::size_t>(count, 256));
+    return text_.data() + used_;
+  }
+
+  std::string& text_;
+  std::size_t used_;
+};
 
 // Text content: markup characters and CR (which a read would turn into LF) as references.
 const char* TextReference(char c) {
@@ -53,7 +88,7 @@ const char* AttributeReference(char c) {
 // Appends `text` with the characters of `special` replaced by their `reference`, the runs
 // between them in one piece each.
 template <const char* (*reference)(char)>
-void AppendEscaped(std::string& out, const char* text, const char* special) {
+void AppendEscaped(Out& out, const char* text, const char* special) {
   if (*text == '\0') return;  // most elements hold no text of their own
   while (true) {
     const std::size_t run = std::strcspn(text, special);
@@ -64,15 +99,13 @@ void AppendEscaped(std::string& out, const char* text, const char* special) {
   }
 }
 
-void AppendText(std::string& out, const char* text) {
-  AppendEscaped<TextReference>(out, text, "&<>\r");
-}
+void AppendText(Out& out, const char* text) { AppendEscaped<TextReference>(out, text, "&<>\r"); }
 
-void AppendAttributeValue(std::string& out, const char* text) {
+void AppendAttributeValue(Out& out, const char* text) {
   AppendEscaped<AttributeReference>(out, text, "&<>\"\t\n\r");
 }
 
-void OpenTag(std::string& out, pugi::xml_node element, const char* sessionId) {
+void OpenTag(Out& out, pugi::xml_node element, const char* sessionId) {
   out += '<';
   out += element.name();
   bool sessionWritten = false;
@@ -95,7 +128,8 @@ void OpenTag(std::string& out, pugi::xml_node element, const char* sessionId) {
 
 // A pre-order walk with explicit climbing, so that no nesting depth can exhaust the stack.
 // Each node's links are asked once: every accessor is a call into the library.
-void AppendTree(std::string& out, pugi::xml_node top, const char* sessionId) {
+void AppendTree(std::string& text, pugi::xml_node top, const char* sessionId) {
+  Out out(text);
   pugi::xml_node node = top;
   while (true) {
     switch (node.type()) {
