@@ -16,6 +16,7 @@ TEST(LeadingInteger, ReadsLikeTheCRuntime) {
       {"", 0},
       {" 7", 7},
       {"\t\n 12", 12},
+      {"\v\f\r5", 5},
       {"-5", -5},
       {"+3", 3},
       {"abc", 0},
