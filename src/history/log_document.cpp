@@ -7,6 +7,7 @@
 
 #include "files/history_file.hpp"
 #include "history/xml_error.hpp"
+#include "history/xml_inline.hpp"
 
 namespace palvarin {
 namespace {
@@ -73,9 +74,11 @@ class RepeatedAttributeFinder : public pugi::xml_tree_walker {
  private:
   bool HasRepeatedAttribute(pugi::xml_node element) {
     pugi::xml_attribute first = element.first_attribute();
-    if (!first || !first.next_attribute()) return false;
+    if (!Exists(first) || !Exists(first.next_attribute())) return false;
     names_.clear();  // reused: no allocation per element
-    for (pugi::xml_attribute at = first; at; at = at.next_attribute()) names_.push_back(at.name());
+    for (pugi::xml_attribute at = first; Exists(at); at = at.next_attribute()) {
+      names_.push_back(at.name());
+    }
     // An entry has a handful of attributes, mostly with different first letters: comparing
     // each pair is cheapest. Sorting keeps an element with very many of them from taking
     // quadratic time.

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "history/xml_inline.hpp"
+
 namespace palvarin {
 namespace {
 
@@ -109,7 +111,7 @@ void OpenTag(Out& out, pugi::xml_node element, const char* sessionId) {
   out += '<';
   out += element.name();
   bool sessionWritten = false;
-  for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+  for (pugi::xml_attribute attribute = element.first_attribute(); Exists(attribute);
        attribute = attribute.next_attribute()) {
     const char* name = attribute.name();
     (out += ' ') += name;
@@ -134,16 +136,16 @@ void AppendTree(std::string& text, pugi::xml_node top, const char* sessionId) {
   while (true) {
     switch (node.type()) {
       case pugi::node_element: {
-        OpenTag(out, node, node == top ? sessionId : nullptr);
+        OpenTag(out, node, Same(node, top) ? sessionId : nullptr);
         const pugi::xml_node child = node.first_child();
         const char* value = node.value();  // the element's text before its first child
-        if (!child && !*value) {
+        if (!Exists(child) && !*value) {
           out += "/>";
           break;
         }
         out += '>';
         AppendText(out, value);
-        if (child) {
+        if (Exists(child)) {
           node = child;
           continue;
         }
@@ -172,12 +174,12 @@ void AppendTree(std::string& text, pugi::xml_node top, const char* sessionId) {
         break;
     }
     // Climb until a node with a next sibling, closing the elements left behind.
-    if (node == top) break;
+    if (Same(node, top)) break;
     pugi::xml_node next = node.next_sibling();
-    while (!next) {
+    while (!Exists(next)) {
       node = node.parent();
       ((out += "</") += node.name()) += '>';
-      if (node == top) return;
+      if (Same(node, top)) return;
       next = node.next_sibling();
     }
     node = next;

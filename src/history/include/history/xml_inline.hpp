@@ -21,6 +21,11 @@ inline bool Exists(pugi::xml_attribute attribute) {
   return std::bit_cast<const void*>(attribute) != nullptr;
 }
 
+// Whether two handles are one node.
+inline bool Same(pugi::xml_node a, pugi::xml_node b) {
+  return std::bit_cast<const void*>(a) == std::bit_cast<const void*>(b);
+}
+
 // The empty handles, without the library's constructors.
 inline pugi::xml_node NoNode() {
   return std::bit_cast<pugi::xml_node>(static_cast<const void*>(nullptr));
