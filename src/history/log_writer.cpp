@@ -39,10 +39,10 @@ class Out {
     return *this;
   }
   Out& operator+=(std::string_view text) {
-    append(text.data(), text.size());
+    Append(text.data(), text.size());
     return *this;
   }
-  void append(const char* bytes, std::size_t count) {
+  void Append(const char* bytes, std::size_t count) {
     std::memcpy(Room(count), bytes, count);
     used_ += count;
   }
@@ -94,7 +94,7 @@ void AppendEscaped(Out& out, const char* text, const char* special) {
   if (*text == '\0') return;  // most elements hold no text of their own
   while (true) {
     const std::size_t run = std::strcspn(text, special);
-    out.append(text, run);
+    out.Append(text, run);
     text += run;
     if (*text == '\0') return;
     out += reference(*text++);

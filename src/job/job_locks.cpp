@@ -1,7 +1,7 @@
 #include "job_locks.hpp"
 
 #include <algorithm>
-#include <set>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,15 +11,16 @@
 namespace palvarin {
 namespace {
 
-// Every history name of the two input folders.
+// Every history name of the two input folders, in byte order.
 std::vector<std::string> FolderJobNames(const JobFolders& folders) {
-  std::set<std::string> names;
-  for (std::size_t input = 0; input < 2; ++input) {
-    if (const Result<FolderMembers>& listed = folders.listed[input]) {
-      names.insert(listed->histories.begin(), listed->histories.end());
-    }
-  }
-  return {names.begin(), names.end()};
+  static const std::vector<std::string> kNone;
+  const auto histories = [&](std::size_t input) -> const std::vector<std::string>& {
+    return folders.listed[input] ? folders.listed[input]->histories : kNone;
+  };
+  std::vector<std::string> names;
+  std::set_union(histories(0).begin(), histories(0).end(), histories(1).begin(), histories(1).end(),
+                 std::back_inserter(names));
+  return names;
 }
 
 // Whether two listings of a folder found the same; two failures count as the same.

@@ -87,21 +87,22 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 
 namespace {
 
-// A folder of a job, with the names its listing gave; none where it could not be listed: a
-// folder that may be passed through but not listed still leads to its files.
+// A folder of a job, with the history names its listing gave (in byte order); none where it
+// could not be listed: a folder that may be passed through but not listed still leads to its
+// files, so every name is looked for there.
 struct JobFolder {
   std::string prefix;
-  const std::set<std::string>* listed;
+  const std::vector<std::string>* listed;
 };
 
-// The file of each of `names` in `folder`, looking only for those it listed.
+// The file of each of `names` (in byte order) in `folder`, looking only for those it listed.
 std::vector<std::optional<NamedFile>> FilesIn(const JobFolder& folder,
                                               const std::vector<std::string>& names) {
   if (folder.listed == nullptr) return ReadNamedFiles(folder.prefix, names);
   std::vector<std::string> held;
   std::vector<std::size_t> at;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (folder.listed->count(names[i]) != 0) {
+    if (std::binary_search(folder.listed->begin(), folder.listed->end(), names[i])) {
       held.push_back(names[i]);
       at.push_back(i);
     }
@@ -270,6 +271,11 @@ std::string FolderPrefix(const std::string& folder) {
 
 namespace {
 
+// The history names a folder's listing found, for FolderFiles; none where it failed.
+const std::vector<std::string>* HistoriesOf(const Result<FolderMembers>& listed) {
+  return listed ? &listed->histories : nullptr;
+}
+
 // The histories a folder's listing found; none where it failed, and a warning saying why.
 std::set<std::string> HistoriesListed(const Result<FolderMembers>& listed,
                                       std::vector<JobWarning>& warnings) {
@@ -305,14 +311,11 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
   const std::set<std::string> names2 = HistoriesListed(folders.listed[1], report.warnings);
   std::set<std::string> allNames = names1;
   allNames.insert(names2.begin(), names2.end());
-  // Only what the output folder holds is looked at there, unless it could not be listed.
-  const Result<FolderMembers>& listedOut = folders.listed[2];
-  const std::set<std::string> namesOut =
-      listedOut ? std::set<std::string>(listedOut->histories.begin(), listedOut->histories.end())
-                : std::set<std::string>();
-  const FolderFiles found(
-      {{prefix1, &names1}, {prefix2, &names2}, {prefixOut, listedOut ? &namesOut : nullptr}},
-      allNames);
+  // Only what a folder holds is looked at there, unless it could not be listed.
+  const FolderFiles found({{prefix1, HistoriesOf(folders.listed[0])},
+                           {prefix2, HistoriesOf(folders.listed[1])},
+                           {prefixOut, HistoriesOf(folders.listed[2])}},
+                          allNames);
   const auto shared = NamesSharingAFile(found);
   for (const auto& [name, paths] : shared) {
     report.pairs.push_back(SharedFilePair(prefix1 + name, prefix2 + name, prefixOut + name, paths));
@@ -387,7 +390,7 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
   const std::set<std::string> fromFolder2 = CopiedInto(prefix1, report);
   const std::set<std::string> names = ListHistoryFiles(prefix1, report.warnings);
-  const FolderFiles found({{prefix1, &names}}, names);
+  const FolderFiles found({{prefix1, nullptr}}, names);  // the names are what it lists
   std::vector<FolderTask> tasks;
   std::vector<PairReport*> mergedPairs;
   for (const std::string& name : names) {
