@@ -103,6 +103,7 @@ bool SaysNoHistory(ReasonKind kind) {
     case ReasonKind::SeveralRoots:
     case ReasonKind::RootNotLog:
     case ReasonKind::HoldsNul:
+    case ReasonKind::ForbiddenReference:
     case ReasonKind::RepeatedAttribute:
       return true;
     default:

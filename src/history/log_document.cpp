@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "files/history_file.hpp"
+#include "forbidden_characters.hpp"
 #include "history/xml_error.hpp"
 #include "history/xml_inline.hpp"
 
@@ -50,17 +51,26 @@ ReasonKind TopLevelRefusal(const pugi::xml_document& document) {
   return ReasonKind::None;
 }
 
-// XML has no character U+0000, and the parser takes one for the end of the text: whatever
-// follows it would be dropped without a word, and lost at the next overwrite. `bytes` must
-// still hold the file as read, which the parse leaves so only when it converted the text.
-bool HasNulCharacter(const char* bytes, std::size_t size, pugi::xml_encoding encoding) {
-  std::size_t unit = 1;
-  if (encoding == pugi::encoding_utf16_le || encoding == pugi::encoding_utf16_be) unit = 2;
-  if (encoding == pugi::encoding_utf32_le || encoding == pugi::encoding_utf32_be) unit = 4;
-  for (std::size_t at = 0; at + unit <= size; at += unit) {
-    if (std::all_of(bytes + at, bytes + at + unit, [](char c) { return c == '\0'; })) return true;
+// The text as the parser read it: code units of the encoding it found.
+CodeUnits UnitsOf(const char* bytes, std::size_t size, pugi::xml_encoding encoding) {
+  CodeUnits units{.bytes = bytes, .size = size};
+  if (encoding == pugi::encoding_utf16_le || encoding == pugi::encoding_utf16_be) units.unit = 2;
+  if (encoding == pugi::encoding_utf32_le || encoding == pugi::encoding_utf32_be) units.unit = 4;
+  units.bigEndian = encoding == pugi::encoding_utf16_be || encoding == pugi::encoding_utf32_be;
+  return units;
+}
+
+// XML has no character U+0000, and the parser takes one, written or referred to, for the end
+// of the text: whatever follows would be dropped without a word and lost at the next
+// overwrite. References to the other characters XML forbids would come out as bytes that are
+// no UTF-8. Both are looked for anywhere in the file, comments and CDATA included, where no
+// history writes them: a file refused is better than a text cut short.
+Reason ForbiddenCharacterIn(const CodeUnits& text) {
+  if (const auto at = FindNulCharacter(text)) return {.kind = ReasonKind::HoldsNul, .offset = *at};
+  if (const auto at = FindForbiddenReference(text)) {
+    return {.kind = ReasonKind::ForbiddenReference, .offset = *at};
   }
-  return false;
+  return {};
 }
 
 // Stops at the first element with two attributes of the same name. The library walks the
@@ -142,8 +152,10 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
   // The tree takes about twice the file's size; a small file's tree is left to malloc.
   if (bytes.size >= kArenaFrom) data->arena = std::make_unique<XmlArena>(2 * bytes.size);
   const XmlArena::Use arena(data->arena.get());
-  // An in-place parse of UTF-8 writes terminators into the buffer: look for a NUL first.
-  const bool anyNulByte = std::memchr(data->buffer.get(), 0, bytes.size) != nullptr;
+  // An in-place parse of UTF-8 writes terminators into the buffer: look at its bytes first.
+  // Other encodings are converted into a buffer of the parser's, leaving this one as read.
+  const Reason asBytes =
+      ForbiddenCharacterIn(UnitsOf(data->buffer.get(), bytes.size, pugi::encoding_utf8));
   pugi::xml_parse_result parsed =
       data->document.load_buffer_inplace(data->buffer.get(), bytes.size, kParseOptions);
   if (parsed.status == pugi::status_out_of_memory) {
@@ -158,8 +170,10 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
     const bool named = why == ReasonKind::RootNotLog;
     return refuse({.kind = why, .detail = named ? data->document.document_element().name() : ""});
   }
-  if (anyNulByte && HasNulCharacter(data->buffer.get(), bytes.size, parsed.encoding)) {
-    return refuse({.kind = ReasonKind::HoldsNul});
+  const CodeUnits read = UnitsOf(data->buffer.get(), bytes.size, parsed.encoding);
+  if (Reason why = read.unit == 1 ? asBytes : ForbiddenCharacterIn(read);
+      why.kind != ReasonKind::None) {
+    return refuse(std::move(why));
   }
   if (AnyRepeatedAttribute(data->document)) {
     return refuse({.kind = ReasonKind::RepeatedAttribute});

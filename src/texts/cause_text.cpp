@@ -92,7 +92,12 @@ std::string NotAHistory(const Reason& reason) {
     case ReasonKind::RootNotLog:
       return Format(Tr("its root element is <{0}>, not <Log>"), {reason.detail});
     case ReasonKind::HoldsNul:
-      return std::string(Tr("it holds a NUL character, behind which nothing would be read"));
+      return Format(Tr("it holds a NUL character at byte {0}, behind which nothing would be read"),
+                    {std::to_string(reason.offset)});
+    case ReasonKind::ForbiddenReference:
+      return Format(Tr("at byte {0} it refers to a character that XML does not allow, which "
+                       "would cut its text short or change it"),
+                    {std::to_string(reason.offset)});
     case ReasonKind::RepeatedAttribute:
       return std::string(Tr("an element in it has the same attribute twice"));
     default:

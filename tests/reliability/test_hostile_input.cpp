@@ -57,6 +57,14 @@ std::string Utf16HistoryBehindANul() {
   return Utf16(OneMessageHistory("before the nul") + '\0' + OneMessageHistory("behind the nul"));
 }
 
+// A history whose message text and sender both refer to `reference` in the middle.
+std::string Referring(const std::string& reference) {
+  std::string history = OneMessageHistory("keep" + reference + " THIS PART IS LOST");
+  const std::string name = "FriendlyName=\"Alice";
+  history.replace(history.find(name), name.size(), name + reference + "-SECRET");
+  return history;
+}
+
 struct RefusedRow {
   const char* name;
   std::string (*content)();
@@ -81,14 +89,52 @@ TEST_P(RefusedInput, FailsThePairAndTouchesNothing) {
   EXPECT_EQ(ReadFile(job.second), test::SecondPcHistory());
 }
 
-INSTANTIATE_TEST_SUITE_P(HostileInput, RefusedInput,
-                         ::testing::Values(RefusedRow{"ExponentialEntityExpansion", BillionLaughs},
-                                           RefusedRow{"DeclaredEntity", DeclaredEntity},
-                                           RefusedRow{"BinaryGarbage", BinaryGarbage},
-                                           RefusedRow{"HistoryBehindANul", HistoryBehindANul},
-                                           RefusedRow{"Utf16HistoryBehindANul",
-                                                      Utf16HistoryBehindANul}),
-                         test::RowName);
+INSTANTIATE_TEST_SUITE_P(
+    HostileInput, RefusedInput,
+    ::testing::Values(RefusedRow{"ExponentialEntityExpansion", BillionLaughs},
+                      RefusedRow{"DeclaredEntity", DeclaredEntity},
+                      RefusedRow{"BinaryGarbage", BinaryGarbage},
+                      RefusedRow{"HistoryBehindANul", HistoryBehindANul},
+                      RefusedRow{"Utf16HistoryBehindANul", Utf16HistoryBehindANul},
+                      // The parser would cut the text off at these.
+                      RefusedRow{"NulReference", [] { return Referring("&#0;"); }},
+                      RefusedRow{"HexNulReference", [] { return Referring("&#x0000;"); }},
+                      RefusedRow{"Utf16NulReference", [] { return Utf16(Referring("&#0;")); }},
+                      // The parser's count wraps round to 0 past 32 bits.
+                      RefusedRow{"WrapsToNul", [] { return Referring("&#x100000000;"); }},
+                      RefusedRow{"DecimalWrapsToNul", [] { return Referring("&#4294967296;"); }},
+                      // These would come out as bytes that are no UTF-8.
+                      RefusedRow{"SurrogateReference", [] { return Referring("&#xD800;"); }},
+                      RefusedRow{"NonCharacterReference", [] { return Referring("&#65535;"); }},
+                      RefusedRow{"PastUnicode", [] { return Referring("&#x110000;"); }}),
+    test::RowName);
+
+// The refusal says where the file breaks the rule, in the file's own bytes.
+TEST(HostileInput, ARefusedReferenceIsNamedByItsByteOffset) {
+  const struct {
+    std::string file, reference;
+  } cases[] = {{Referring("&#0;"), "&#0;"}, {Utf16(Referring("&#0;")), Utf16("&#0;").substr(2)}};
+  for (const auto& hostile : cases) {
+    const test::PairJob job;
+    WriteFile(job.first, hostile.file);
+    WriteFile(job.second, test::SecondPcHistory());
+    const std::string at = std::to_string(hostile.file.find(hostile.reference));
+    EXPECT_NE(job.Run().err.find("at byte " + at + " "), std::string::npos) << at;
+  }
+}
+
+// The references XML allows, to control characters among them, read as the characters they
+// name and come out of a merge the same.
+TEST(HostileInput, AllowedReferencesComeOutOfAMergeUnchanged) {
+  const test::PairJob job;
+  WriteFile(job.first, Referring("&#1;&#x8;&#x1F;&#9;&#xA;&#x7F;&#xFFFD;&#x10FFFF;&#x;&#X41;&#65"));
+  WriteFile(job.second, test::SecondPcHistory());
+  ASSERT_EQ(job.Run().status, 0);
+  const std::string kept = "keep\x01\x08\x1f\t\n\x7f\xEF\xBF\xBD\xF4\x8F\xBF\xBF&#x;&#X41;&#65";
+  EXPECT_EQ(test::MessageTexts(job.second),
+            (std::vector<std::string>{kept + " THIS PART IS LOST", "from the second pc"}));
+  EXPECT_NE(ReadFile(job.second).find("-SECRET"), std::string::npos) << "the sender was cut off";
+}
 
 TEST(HostileInput, Utf16WithoutANulStillMerges) {
   const test::PairJob job;

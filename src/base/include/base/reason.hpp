@@ -42,8 +42,9 @@ enum class ReasonKind : std::uint8_t {
   TextOutsideRoot,
   NoElement,
   SeveralRoots,
-  RootNotLog,  // `detail`: the root element's name
-  HoldsNul,
+  RootNotLog,          // `detail`: the root element's name
+  HoldsNul,            // at byte `offset`
+  ForbiddenReference,  // a reference to a character XML forbids, at byte `offset`
   RepeatedAttribute,
   // The profile `path` cannot be used, for the reason `detail` (the database's words).
   ProfileFolderNotCreated,
