@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "history/log_document.hpp"
+#include "history/xml_inline.hpp"
 
 namespace palvarin {
 namespace {
@@ -12,14 +13,15 @@ std::optional<std::string_view> ValueOf(pugi::xml_attribute attribute) {
   return std::string_view(attribute.value());
 }
 
-// The "FriendlyName" of every "User" element below `people`, in document order.
+// The "FriendlyName" of every "User" element below `people`, in document order; a walk
+// without recursion, as the depth is the file's to choose.
 void CollectUsers(pugi::xml_node people, std::vector<std::string_view>& names) {
-  for (pugi::xml_node child = people.first_child(); child; child = child.next_sibling()) {
-    if (child.type() != pugi::node_element) continue;
-    if (std::strcmp(child.name(), "User") == 0) {
-      names.emplace_back(child.attribute("FriendlyName").value());
+  TreeWalk walk(people);
+  while (walk.Next()) {
+    const pugi::xml_node node = walk.Node();
+    if (node.type() == pugi::node_element && std::strcmp(node.name(), "User") == 0) {
+      names.emplace_back(node.attribute("FriendlyName").value());
     }
-    CollectUsers(child, names);
   }
 }
 

@@ -34,8 +34,8 @@ int CompareText(const char* a, const char* b) {
   return (order > 0) - (order < 0);
 }
 
-// Orders two trees by kind, name, value, attributes and children, in that order.
-int CompareTrees(pugi::xml_node a, pugi::xml_node b) {
+// Orders two nodes by kind, name, value and attributes, in that order.
+int CompareNodes(pugi::xml_node a, pugi::xml_node b) {
   if (a.type() != b.type()) return a.type() < b.type() ? -1 : 1;
   if (const int order = CompareText(a.name(), b.name())) return order;
   if (const int order = CompareText(a.value(), b.value())) return order;
@@ -46,13 +46,31 @@ int CompareTrees(pugi::xml_node a, pugi::xml_node b) {
     if (const int order = CompareText(x.value(), y.value())) return order;
   }
   if (x || y) return x ? 1 : -1;
-  pugi::xml_node c = a.first_child();
-  pugi::xml_node d = b.first_child();
-  for (; c && d; c = c.next_sibling(), d = d.next_sibling()) {
-    if (const int order = CompareTrees(c, d)) return order;
-  }
-  if (c || d) return c ? 1 : -1;
   return 0;
+}
+
+// Orders two trees by their nodes in pre-order, a tree that ends first going first. Both are
+// walked in step without recursion: the depth is the file's to choose.
+int CompareTrees(pugi::xml_node a, pugi::xml_node b) {
+  pugi::xml_node x = a;
+  pugi::xml_node y = b;
+  while (true) {
+    if (const int order = CompareNodes(x, y)) return order;
+    if (x.first_child() && y.first_child()) {
+      x = x.first_child();
+      y = y.first_child();
+      continue;
+    }
+    if (x.first_child() || y.first_child()) return x.first_child() ? 1 : -1;
+    while (x != a && !x.next_sibling() && !y.next_sibling()) {
+      x = x.parent();
+      y = y.parent();
+    }
+    if (x == a) return 0;
+    if (!x.next_sibling() || !y.next_sibling()) return x.next_sibling() ? 1 : -1;
+    x = x.next_sibling();
+    y = y.next_sibling();
+  }
 }
 
 // Orders two lists of equal keys by their entries' trees, then by their sessions: below 0
