@@ -26,6 +26,14 @@ void AppendEscape(std::string& out, unsigned char byte) {
   }
 }
 
+// A bidi control as the text export shows it ("\u202e"): obeyed, it would reorder the rest
+// of the line, so that a name or a message could read backwards.
+void AppendCodePointEscape(std::string& out, std::uint32_t point) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += "\\u";
+  for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(point >> shift) & 0xF];
+}
+
 }  // namespace
 
 std::string PrintableText(std::string_view text) {
@@ -42,7 +50,10 @@ std::string PrintableText(std::string_view text) {
       continue;
     }
     const std::size_t length = Utf8Length(text);
-    if (length != 0 && !IsControlCharacter(CodePoint(text.substr(0, length)))) {
+    const std::uint32_t point = length == 0 ? 0 : CodePoint(text.substr(0, length));
+    if (length != 0 && IsBidiControl(point)) {
+      AppendCodePointEscape(out, point);
+    } else if (length != 0 && !IsControlCharacter(point)) {
       out += text.substr(0, length);
     } else {
       // A stray byte alone: what follows it may be well-formed again.

@@ -144,15 +144,15 @@ void TerminalFrontEnd::EndProgress() {
 
 namespace {
 
-// A text on one line of its own: each line break (CR LF, CR, LF) and tab becomes a space, and
-// PrintableText escapes the other control characters.
-std::string OneLine(std::string_view text) {
+// A message on one line of its own: each line break (CR LF, CR, LF) shows as one "\n", and
+// PrintableText escapes it with the other control characters.
+std::string MessageLine(std::string_view text) {
   std::string line;
   line.reserve(text.size());
   for (std::size_t at = 0; at < text.size(); ++at) {
     const char c = text[at];
     if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
-    line += c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
+    line += c == '\r' ? '\n' : c;
   }
   return PrintableText(line);
 }
@@ -166,8 +166,8 @@ void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
     ShowWarning(Format(Tr("not searched: {0}"), {Word(unread.reason())}));
   }
   for (const SearchHit& hit : report.hits) {
-    out_ << OneLine(hit.file) << '\t' << OneLine(hit.time) << '\t' << OneLine(hit.sender) << '\t'
-         << OneLine(hit.text) << '\n';
+    out_ << PrintableText(hit.file) << '\t' << PrintableText(hit.time) << '\t'
+         << PrintableText(hit.sender) << '\t' << MessageLine(hit.text) << '\n';
   }
   out_.flush();
   err_.flush();
@@ -177,11 +177,12 @@ void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
   EndProgress();
   for (const std::string& problem : DescribeFindProblems(report)) ShowWarning(problem);
   if (report.stopped) ShowWarning(FindStoppedText());
-  // Tabs and line breaks in a folder's name would break the line into other fields.
+  // Tabs and line breaks in a folder's name would break the line into other fields; escaped,
+  // two names never print alike.
   for (const HistoryFolder& folder : report.folders) {
-    out_ << OneLine(folder.folder) << '\t' << folder.histories << '\t' << FoundDate(folder.first)
-         << '\t' << FoundDate(folder.last) << '\t'
-         << (folder.account.empty() ? "-" : OneLine(folder.account)) << '\n';
+    out_ << PrintableText(folder.folder) << '\t' << folder.histories << '\t'
+         << FoundDate(folder.first) << '\t' << FoundDate(folder.last) << '\t'
+         << (folder.account.empty() ? "-" : PrintableText(folder.account)) << '\n';
   }
   out_.flush();
   err_.flush();

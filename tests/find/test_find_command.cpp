@@ -51,5 +51,23 @@ TEST(FindCommand, ListsTheFoldersAndExitsAsASearchDoes) {
   EXPECT_FALSE(std::filesystem::exists(profile));
 }
 
+// Folder names that a terminal would break or turn around print escaped, each as itself.
+TEST(FindCommand, PrintsEveryFolderNameEscapedAndDistinct) {
+  const test::TempFolder folder;
+  const std::vector<std::string> names = {"a\nb", "a b", "x\xE2\x80\xAEy"};
+  for (const std::string& name : names) {
+    std::filesystem::create_directories(folder / "disk" / name);
+    test::WriteFile(folder / "disk" / name / "a.xml", test::OneMessageHistory("x"));
+  }
+  const auto run = test::RunPalvarin({"--find=" + (folder / "disk").string()}, folder.Path(),
+                                     folder / "profile.sqlite3");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string root = (folder / "disk").string() + "/";
+  for (const char* shown : {"a\\nb\t", "a b\t", "x\\u202ey\t"}) {
+    EXPECT_NE(run.out.find(root + shown), std::string::npos) << shown << "\n" << run.out;
+  }
+  EXPECT_EQ(run.out.find("\xE2\x80\xAE"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace palvarin

@@ -37,6 +37,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "\xc2\x9b"
                      "31m",
                      "\\xc2\\x9b31m"},
+        PrintableRow{"BidiOverrideAndIsolate",
+                     "a\xe2\x80\xae"
+                     "b\xe2\x81\xa6"
+                     "c",
+                     "a\\u202eb\\u2066c"},
         PrintableRow{"Latin1Byte", "caf\xe9.xml", "caf\\xe9.xml"},
         PrintableRow{"StrayContinuation", "\x80x", "\\x80x"},
         PrintableRow{"Overlong", "\xc0\xaf", "\\xc0\\xaf"},

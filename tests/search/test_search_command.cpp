@@ -39,7 +39,7 @@ TEST_F(SearchCommand, PrintsOneLinePerMessageByFileThenInHistoryOrder) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
             "a.xml\t2006/01/23 12:00:00\tAlice\tlunch?\n"
-            "b.xml\t2006/01/23 12:00:00\tAlice\tLunch at noon\\xc2\\x9b2J\n");
+            "b.xml\t2006/01/23 12:00:00\tAlice\tLunch\\nat\\tnoon\\xc2\\x9b2J\n");
   EXPECT_EQ(run.err, "palvarin: not searched: " + (histories_ / "notes.xml").string() +
                          " is not a message history: its root element is <notes>, not <Log>\n");
   EXPECT_FALSE(std::filesystem::exists(profile_));
