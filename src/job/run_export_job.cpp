@@ -49,17 +49,35 @@ std::vector<std::string> ListInputs(const ExportRequest& request, ExportReport& 
   return histories;
 }
 
-// The export's file for `history`: its name with the form's ending for ".xml". A page that
-// would take the index's name keeps ".xml" in its name instead.
-std::string OutputName(const std::string& history, ExportFormat format) {
-  std::string name = std::filesystem::path(history).filename().string();
-  if (name.ends_with(kHistorySuffix)) name.resize(name.size() - kHistorySuffix.size());
-  std::string output = name + std::string(ExportSuffix(format));
-  if (format == ExportFormat::Html && output == kExportIndexName) {
-    output = name + std::string(kHistorySuffix) + std::string(ExportSuffix(format));
+// The names of the export's files, each given once: two histories never write one file
+// ("index.xml" and "index.xml.xml" would both be "index.xml.html", two folders may hold one
+// name), and no page takes the index's name.
+class OutputNames {
+ public:
+  explicit OutputNames(ExportFormat format) : format_(format) {
+    if (format == ExportFormat::Html) taken_.insert(std::string(kExportIndexName));
   }
-  return output;
-}
+
+  // A history's file: its name with the form's ending for ".xml"; a page that would take the
+  // index's name keeps ".xml" in its name; a name given already gets "-2", "-3", ... .
+  std::string Take(const std::string& history) {
+    std::string name = std::filesystem::path(history).filename().string();
+    if (name.ends_with(kHistorySuffix)) name.resize(name.size() - kHistorySuffix.size());
+    const std::string suffix(ExportSuffix(format_));
+    if (format_ == ExportFormat::Html && name + suffix == kExportIndexName) {
+      name += kHistorySuffix;
+    }
+    std::string output = name + suffix;
+    for (int n = 2; !taken_.insert(output).second; ++n) {
+      output = name + "-" + std::to_string(n) + suffix;
+    }
+    return output;
+  }
+
+ private:
+  ExportFormat format_;
+  std::set<std::string> taken_;
+};
 
 ExportItem NewItem(const std::string& history, const std::string& output) {
   ExportItem item;
@@ -151,8 +169,9 @@ ExportResult RunExportJob(const ExportRequest& request, JobObserver& observer) {
   JobContext context(observer, request.stop, false);
   context.Plan(inputs.size());
   StageProgress progress(context, JobStage::Exporting);
+  OutputNames names(request.format);
   for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const std::string output = prefix + OutputName(inputs[i], request.format);
+    const std::string output = prefix + names.Take(inputs[i]);
     if (!progress.Start(i, JobItemKind::Pair, inputs[i])) {
       ExportItem& item = report.items.emplace_back(NewItem(inputs[i], output));
       item.outcome = ExportOutcome::NotRun;

@@ -77,14 +77,20 @@ TEST_F(ExportJob, ReplacesItsOwnFilesAndNeverAHistory) {
   EXPECT_TRUE(std::filesystem::exists(in_ / "bob.jsonl"));
 }
 
-// A history named like the index gets a page of its own beside the index.
+// A history named like the index gets a page of its own beside the index, and one whose page
+// would take that page's name gets another: no page is written twice, each row links its own.
 TEST_F(ExportJob, HistoryNamedIndexKeepsTheIndex) {
   WriteFile(in_ / "index.xml", OneMessageHistory("named index"));
+  WriteFile(in_ / "index.xml.xml", OneMessageHistory("named index twice"));
   std::filesystem::remove(in_ / "notes.xml");
   EXPECT_EQ(Run({"--export=html", "--first=" + in_.string(), "--output=" + out_.string()}).status,
             0);
-  EXPECT_NE(ReadFile(out_ / "index.xml.html").find("named index"), std::string::npos);
-  EXPECT_NE(ReadFile(out_ / "index.html").find("./index.xml.html"), std::string::npos);
+  const std::string index = ReadFile(out_ / "index.html");
+  for (const char* page : {"index.xml.html", "index.xml-2.html"}) {
+    EXPECT_NE(index.find(std::string("./") + page), std::string::npos) << page;
+  }
+  EXPECT_EQ(ReadFile(out_ / "index.xml.html").find("named index twice"), std::string::npos);
+  EXPECT_NE(ReadFile(out_ / "index.xml-2.html").find("named index twice"), std::string::npos);
 }
 
 // Exit statuses and answers as for merge jobs.
