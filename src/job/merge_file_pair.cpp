@@ -94,7 +94,7 @@ ArchiveRule PairArchiveRule(ProfileStore& profile, const std::string& first,
                             const std::string& second) {
   const std::optional<MergeTimeRecord> lastMerge = ReadMergeTime(profile, first, second);
   if (!lastMerge) return {};
-  auto held = ReadMergeIdentities(profile, first, second, *lastMerge);
+  auto held = ReadMergeIdentities(profile, *lastMerge);
   if (!held) return {};
   return ArchiveRule(lastMerge->time, std::move(*held));
 }
