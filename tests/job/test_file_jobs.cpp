@@ -291,16 +291,20 @@ TEST_F(FileJob, TheArchiveRuleHoldsWhicheverWayThePathsAreGiven) {
   }
 }
 
-TEST_F(FileJob, CorpusFilesMergeAndAFileMergedWithItselfKeepsItsEntries) {
+TEST_F(FileJob, CorpusFilesMergeAndAFileMergedWithItsCopyKeepsItsEntries) {
   const auto files = test::CorpusFiles();
   if (files.empty()) GTEST_SKIP() << "the corpus of real history files is not there";
   for (const auto& file : files) {
     const auto copy = folder_ / file.filename();
-    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+    const auto again = folder_ / ("again-" + file.filename().string());
+    for (const auto& to : {copy, again}) {
+      std::filesystem::copy_file(file, to, std::filesystem::copy_options::overwrite_existing);
+    }
     const auto before = MessageTexts(copy);
-    const auto run = Run({"/n", "/f", "/o", "/b", "/p1", copy, "/p2", copy});
+    const auto run = Run({"/n", "/f", "/o", "/b", "/p1", copy, "/p2", again});
     ASSERT_EQ(run.status, 0) << file << run.err;
     EXPECT_EQ(MessageTexts(copy), before) << file;
+    EXPECT_EQ(ReadFile(again), ReadFile(copy)) << file;
   }
   const auto out = folder_ / "two.xml";
   const auto run = Run({"/n", "/f", "/t", "/p1", files.front(), "/p2", files.back(), "/ps", out});
