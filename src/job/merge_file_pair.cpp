@@ -123,6 +123,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   preparing2.get();
   if (!input1.document || !input2.document) {
     report.problem = PairProblem::NotAHistory;
+    report.problemPath = input1.document ? second : first;
     report.cause = (input1.document ? input2 : input1).refusal;
     return false;
   }
