@@ -59,9 +59,10 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
 // A history found on one side only, into a separate output folder. Where the output holds that
 // name already (an earlier job's copy, say), its file is taken for a copy of the history and
 // merged with it, so that the output gains what the history gained since and keeps what only
-// it holds; a file there that is no history is left alone. The archive rule does not apply:
-// what the output's copy holds and the history lacks was never held by both since a merge of
-// these two, and is kept.
+// it holds; a file there that is no history is left alone. Neither the unchanged skip nor the
+// archive rule applies: the output's copy is no other PC's history whose deletions the rule
+// could judge (a record of these two files, from a file job say, would drop what only the copy
+// still holds), and no merge time is recorded for it.
 CopyReport OneSideIntoOutput(const std::string& from, const std::string& to, bool dryRun,
                              ProfileStore& profile) {
   const std::optional<FileIdentity> there = NameTaken(to) ? IdentityOf(to) : std::nullopt;

@@ -23,8 +23,9 @@ namespace {
 std::optional<Refusal> SamePlaceTwice(const JobOptions& job) {
   const std::optional<FileIdentity> first = IdentityOf(job.first);
   const std::optional<FileIdentity> second = IdentityOf(job.second);
-  if (first && first == second)
+  if (first && first == second) {
     return Refusal{RefusalKind::SamePath, PathField::Second, job.second};
+  }
   if (job.overwrite) return std::nullopt;
   const std::optional<FileIdentity> output = IdentityOf(job.separateOutput);
   if (output && (output == first || output == second)) {
