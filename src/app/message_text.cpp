@@ -20,6 +20,10 @@ std::string_view MessageText(MessageId id) {
       return Tr(
           "The output is one of the copies or lies inside one.\n(Choose an output outside "
           "every input.)");
+    case kMessageSamePath:
+      return Tr(
+          "The same file or folder has been set twice.\n(Set two different inputs, and a "
+          "separate output that is neither of them.)");
     case kMessageMergeFinished:
       return Tr("The merge has finished.");
   }
@@ -36,6 +40,8 @@ MessageId MessageFor(RefusalKind kind) {
       return kMessageNotFolder;
     case RefusalKind::InsideInput:
       return kMessageInsideInput;
+    case RefusalKind::SamePath:
+      return kMessageSamePath;
     case RefusalKind::NotFile:
       break;
   }

@@ -69,6 +69,8 @@ const char* OutcomeName(CopyOutcome outcome) {
   switch (outcome) {
     case CopyOutcome::Copied:
       return "copied";
+    case CopyOutcome::MergedWithOutput:
+      return "mergedWithOutput";
     case CopyOutcome::KeptExisting:
       return "keptExisting";
     case CopyOutcome::Failed:
@@ -91,6 +93,17 @@ const char* OutcomeName(ExportOutcome outcome) {
   return "";
 }
 
+// The entries of a merge, as "counts".
+void AppendCounts(JsonObject& object, const MergeCounts& c) {
+  JsonObject counts(object.Key("counts"));
+  counts.Number("entries", static_cast<long long>(c.fromBoth) + c.fromInput1 + c.fromInput2);
+  counts.Number("sessions", c.sessions);
+  counts.Number("fromBoth", c.fromBoth);
+  counts.Number("fromFirstOnly", c.fromInput1);
+  counts.Number("fromSecondOnly", c.fromInput2);
+  counts.Number("leftOutByArchiveRule", c.cutOff);
+}
+
 void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   JsonObject object(out);
   object.Text("first", pair.first);
@@ -99,16 +112,7 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   if (!pair.copies.empty()) object.Texts("copies", pair.copies);
   object.Text("outcome", OutcomeName(pair.outcome));
   object.Text("reason", PairReason(pair, dryRun));
-  {
-    JsonObject counts(object.Key("counts"));
-    const MergeCounts& c = pair.counts;
-    counts.Number("entries", static_cast<long long>(c.fromBoth) + c.fromInput1 + c.fromInput2);
-    counts.Number("sessions", c.sessions);
-    counts.Number("fromBoth", c.fromBoth);
-    counts.Number("fromFirstOnly", c.fromInput1);
-    counts.Number("fromSecondOnly", c.fromInput2);
-    counts.Number("leftOutByArchiveRule", c.cutOff);
-  }
+  AppendCounts(object, pair.counts);
   // A dry run makes and deletes nothing: its lists name what it would have done.
   object.Texts(dryRun ? "backupsToMake" : "backupsMade", pair.backupsMade);
   object.Texts(dryRun ? "backupsToRemove" : "backupsRemoved", pair.backupsRemoved);
@@ -123,6 +127,8 @@ void AppendCopy(std::string& out, const CopyReport& copy) {
   object.Text("kind", copy.stylesheet ? "stylesheet" : copy.copyBack ? "copyBack" : "oneSide");
   object.Text("outcome", OutcomeName(copy.outcome));
   object.Text("reason", CopyReason(copy));
+  // The file found first, the output's history second.
+  if (copy.outcome == CopyOutcome::MergedWithOutput) AppendCounts(object, copy.counts);
 }
 
 template <typename Item, typename Append>
@@ -156,6 +162,7 @@ std::string JobReportJson(const JobReport& report) {
     totals.Number("failed", report.Count(PairOutcome::Failed));
     totals.Number("notRun", report.Count(PairOutcome::NotRun));
     totals.Number("copied", report.Count(CopyOutcome::Copied));
+    totals.Number("copiesMergedWithOutput", report.Count(CopyOutcome::MergedWithOutput));
     totals.Number("copiesKeptExisting", report.Count(CopyOutcome::KeptExisting));
     totals.Number("copiesFailed", report.Count(CopyOutcome::Failed));
     totals.Number("copiesNotRun", report.Count(CopyOutcome::NotRun));

@@ -59,6 +59,12 @@ bool IsFolder(const std::filesystem::path& path) {
   return std::filesystem::is_directory(path, ec);
 }
 
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), info.st_ino};
+}
+
 Result<FileFacts> ReadFileFacts(const std::filesystem::path& path) {
   const RegularFile file(path);
   if (!file.IsOpen()) return Failure{file.Status().reason()};

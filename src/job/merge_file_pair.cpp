@@ -94,7 +94,7 @@ ArchiveRule PairArchiveRule(ProfileStore& profile, const std::string& first,
                             const std::string& second) {
   const std::optional<MergeTimeRecord> lastMerge = ReadMergeTime(profile, first, second);
   if (!lastMerge) return {};
-  auto held = ReadMergeIdentities(profile, first, second, *lastMerge);
+  auto held = ReadMergeIdentities(profile, *lastMerge);
   if (!held) return {};
   return ArchiveRule(lastMerge->time, std::move(*held));
 }
@@ -123,6 +123,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   preparing2.get();
   if (!input1.document || !input2.document) {
     report.problem = PairProblem::NotAHistory;
+    report.problemPath = input1.document ? second : first;
     report.cause = (input1.document ? input2 : input1).refusal;
     return false;
   }

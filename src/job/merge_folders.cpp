@@ -56,6 +56,39 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
   return copy;
 }
 
+// A history found on one side only, into a separate output folder. Where the output holds that
+// name already (an earlier job's copy, say), its file is taken for a copy of the history and
+// merged with it, so that the output gains what the history gained since and keeps what only
+// it holds; a file there that is no history is left alone. Neither the unchanged skip nor the
+// archive rule applies: the output's copy is no other PC's history whose deletions the rule
+// could judge (a record of these two files, from a file job say, would drop what only the copy
+// still holds), and no merge time is recorded for it.
+CopyReport OneSideIntoOutput(const std::string& from, const std::string& to, bool dryRun,
+                             ProfileStore& profile) {
+  const std::optional<FileIdentity> there = NameTaken(to) ? IdentityOf(to) : std::nullopt;
+  // A link in the output to the very history: it holds everything already.
+  if (!there || there == IdentityOf(from)) {
+    return CopyOneSideFile(from, to, CopyMode::FailIfExists, false, dryRun);
+  }
+  PairOptions merge;
+  merge.dryRun = dryRun;
+  PairReport pair = MergeFilePair(from, to, to, merge, profile);
+  CopyReport copy = NewCopyReport(from, to, false);
+  copy.counts = pair.counts;
+  copy.cause = std::move(pair.cause);
+  if (pair.outcome == PairOutcome::Merged) {
+    copy.outcome = CopyOutcome::MergedWithOutput;
+  } else if (pair.problem != PairProblem::NotAHistory) {
+    copy.problem = CopyProblem::Failed;
+  } else if (pair.problemPath == from) {
+    copy.problem = CopyProblem::NotAHistory;
+  } else {
+    copy.outcome = CopyOutcome::KeptExisting;
+    copy.problem = CopyProblem::OutputNotAHistory;
+  }
+  return copy;
+}
+
 }  // namespace
 
 CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
@@ -325,18 +358,22 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
   // times through fresh memory.
   std::vector<FolderTask> tasks;
   tasks.reserve(allNames.size());
+  // A one-side history may be merged with the separate output's file of its name: both count.
+  const auto oneSideSize = [&found, thenCopyBack](std::size_t folder, const std::string& name) {
+    return found.Size(folder, name) + (thenCopyBack ? 0 : found.Size(2, name));
+  };
   for (const std::string& name : names1) {
     if (shared.count(name)) continue;
     if (names2.count(name)) {
       tasks.emplace_back(prefix1 + name, prefix2 + name, prefixOut + name,
                          found.Size(0, name) + found.Size(1, name));
     } else if (prefix1 != prefixOut) {
-      tasks.emplace_back(prefix1 + name, std::string(), prefixOut + name, found.Size(0, name));
+      tasks.emplace_back(prefix1 + name, std::string(), prefixOut + name, oneSideSize(0, name));
     }
   }
   for (const std::string& name : names2) {
     if (!names1.count(name) && !shared.count(name)) {
-      tasks.emplace_back(prefix2 + name, std::string(), prefixOut + name, found.Size(1, name));
+      tasks.emplace_back(prefix2 + name, std::string(), prefixOut + name, oneSideSize(1, name));
     }
   }
   // Every name has files of its own (names sharing one were set aside above), so the tasks
@@ -364,9 +401,12 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
           !context.DryRun()) {
         mergeTimes.Add(task.pair);
       }
-    } else {
+    } else if (thenCopyBack) {
+      // Into folder 1, which lacks the name: the copy back brings both folders level.
       task.copy =
           CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, false, context.DryRun());
+    } else {
+      task.copy = OneSideIntoOutput(task.from, task.to, context.DryRun(), profile);
     }
     progress.Finish(i, task.Kind(), task.from);
   });

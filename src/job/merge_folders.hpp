@@ -42,7 +42,8 @@ JobFolders ListJobFolders(const std::string& first, const std::string& second,
                           const std::string& output);
 
 // Merges every name found in both folders into the output folder and copies the names found
-// on one side only there, unless the output already holds that name. A name whose file in
+// on one side only there; where a separate output holds such a name already, a history there
+// is merged with the one found, and another file is left alone. A name whose file in
 // any of the folders is also another name's file (a link) is left alone and reported failed.
 // A separate output folder without the stylesheet gets that of folder 1, else of folder 2.
 // Once `context` is stopped no further name starts; those left are reported NotRun.

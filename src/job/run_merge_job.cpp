@@ -15,7 +15,26 @@
 namespace palvarin {
 namespace {
 
-// The first path that is missing or of the wrong kind.
+// A path that leads to the same file or folder as an input before it, whatever its spelling
+// or links. An input merged with itself gains nothing, and a folder's copy back would copy
+// each file over itself. A separate output that is an input would have that input written
+// over without the backups an overwrite job makes, and with the other input's one-side
+// histories merged into its own.
+std::optional<Refusal> SamePlaceTwice(const JobOptions& job) {
+  const std::optional<FileIdentity> first = IdentityOf(job.first);
+  const std::optional<FileIdentity> second = IdentityOf(job.second);
+  if (first && first == second) {
+    return Refusal{RefusalKind::SamePath, PathField::Second, job.second};
+  }
+  if (job.overwrite) return std::nullopt;
+  const std::optional<FileIdentity> output = IdentityOf(job.separateOutput);
+  if (output && (output == first || output == second)) {
+    return Refusal{RefusalKind::SamePath, PathField::Output, job.separateOutput};
+  }
+  return std::nullopt;
+}
+
+// The first path that is missing or of the wrong kind, or that names an input again.
 std::optional<Refusal> CheckPaths(const JobOptions& job) {
   const bool folderJob = job.folders;
   const bool outputChecked = folderJob && !job.overwrite;
@@ -34,7 +53,7 @@ std::optional<Refusal> CheckPaths(const JobOptions& job) {
   if (folderJob && PathExists(job.separateOutput) && !IsFolder(job.separateOutput)) {
     return Refusal{RefusalKind::NotFolder, PathField::Output, job.separateOutput};
   }
-  return std::nullopt;
+  return SamePlaceTwice(job);
 }
 
 void RunFileJob(const JobOptions& job, const PairOptions& options, ProfileStore& profile,

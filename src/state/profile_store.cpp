@@ -290,6 +290,30 @@ std::string ProfileStore::GetProfileString(std::string_view section, std::string
   return std::string(fallback);
 }
 
+std::vector<std::pair<std::string, std::string>> ProfileStore::ReadProfileStringsStartingWith(
+    std::string_view section, std::span<const std::string> prefixes) {
+  std::vector<std::pair<std::string, std::string>> found;
+  if (db_ == nullptr) return found;
+  const std::lock_guard lock(mutex_);
+  Statement select(db_,
+                   "SELECT name, value FROM profile_value"
+                   " WHERE section = ?1 AND name >= ?2 AND name < ?3");
+  for (const std::string& prefix : prefixes) {
+    // The names below the prefix with its last byte raised, as the key orders them.
+    std::string end = prefix;
+    while (!end.empty() && static_cast<unsigned char>(end.back()) == 0xFF) end.pop_back();
+    if (end.empty()) continue;
+    end.back() = static_cast<char>(static_cast<unsigned char>(end.back()) + 1);
+    select.Reset();
+    select.BindText(1, section).BindText(2, prefix).BindText(3, end);
+    while (Found(select.Prepared() ? select.Step() : SQLITE_ERROR)) {
+      const bool text = ::sqlite3_column_type(select.Get(), 1) == SQLITE_TEXT;
+      found.emplace_back(select.ColumnText(0), text ? select.ColumnText(1) : std::string_view());
+    }
+  }
+  return found;
+}
+
 std::int32_t ProfileStore::GetProfileInt(std::string_view section, std::string_view entry,
                                          std::int32_t fallback) {
   const auto value = Read(section, entry);

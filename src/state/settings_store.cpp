@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "files/absolute_path.hpp"
+
 namespace palvarin {
 namespace {
 
@@ -45,9 +47,9 @@ void LoadSettings(ProfileStore& store, MergeSettings& settings) {
 Result<> SaveSettings(ProfileStore& store, const MergeSettings& settings) {
   // Every value is tried, so one refused write keeps no other from being stored.
   Result<> written[] = {
-      store.WriteProfileString(kSettingSection, "Path1", settings.Path1),
-      store.WriteProfileString(kSettingSection, "Path2", settings.Path2),
-      store.WriteProfileString(kSettingSection, "PathSave", settings.PathSave),
+      store.WriteProfileString(kSettingSection, "Path1", AbsolutePath(settings.Path1)),
+      store.WriteProfileString(kSettingSection, "Path2", AbsolutePath(settings.Path2)),
+      store.WriteProfileString(kSettingSection, "PathSave", AbsolutePath(settings.PathSave)),
       store.WriteProfileString(kSettingSection, "InTarget",
                                settings.InTarget == InTarget::File ? kFile : kFolder),
       store.WriteProfileString(

@@ -55,6 +55,8 @@ std::string CopyOutcomeText(const CopyReport& copy, bool dry) {
     case CopyOutcome::Copied:
       if (copy.copyBack) return std::string(dry ? Tr("would copy back") : Tr("copied back"));
       return std::string(dry ? Tr("would copy") : Tr("copied"));
+    case CopyOutcome::MergedWithOutput:
+      return std::string(dry ? Tr("would merge") : Tr("merged"));
     case CopyOutcome::KeptExisting:
       return std::string(Tr("kept existing"));
     case CopyOutcome::Failed:
@@ -69,6 +71,10 @@ std::string CopyDetail(const CopyReport& copy) {
   if (copy.problem != CopyProblem::None) return CopyReason(copy);
   if (copy.stylesheet) return std::string(Tr("the stylesheet the histories use"));
   if (copy.copyBack) return std::string(Tr("the merged history over the second input"));
+  if (copy.outcome == CopyOutcome::MergedWithOutput) {
+    return Format(Tr("found on one side only, with the output's copy: {0}"),
+                  {DescribeCounts(copy.counts)});
+  }
   if (copy.outcome == CopyOutcome::KeptExisting) {
     return std::string(Tr("the output already holds this name"));
   }

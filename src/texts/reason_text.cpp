@@ -95,6 +95,9 @@ std::string CopyReason(const CopyReport& copy) {
       return std::string(Tr("not started: the job was stopped before this copy"));
     case CopyProblem::NotAHistory:
       return Format(Tr("{0}; it was not copied"), {Word(copy.cause)});
+    case CopyProblem::OutputNotAHistory:
+      return Format(Tr("{0}; it is left as it is, and {1} is not merged into it"),
+                    {Word(copy.cause), copy.from});
     case CopyProblem::Failed:
       return Word(copy.cause);
     case CopyProblem::None:

@@ -65,7 +65,17 @@ std::string CopyLine(const CopyReport& copy, bool dry) {
       return Format(dry ? Tr("would copy {0} -> {1}: found on one side only")
                         : Tr("copied {0} -> {1}: found on one side only"),
                     files);
+    case CopyOutcome::MergedWithOutput:
+      return Format(dry ? Tr("would merge {0} -> {1}: found on one side only, to be merged with "
+                             "the output's copy: {2}")
+                        : Tr("merged {0} -> {1}: found on one side only, merged with the output's "
+                             "copy: {2}"),
+                    {copy.from, copy.to, DescribeCounts(copy.counts)});
     case CopyOutcome::KeptExisting:
+      if (copy.problem != CopyProblem::None) {
+        return Format(dry ? Tr("would keep {0}: {1}") : Tr("kept {0}: {1}"),
+                      {copy.to, CopyReason(copy)});
+      }
       return Format(dry ? Tr("would keep {1}: the output already holds this name, so {0} would "
                              "not be copied")
                         : Tr("kept {1}: the output already holds this name, so {0} was not copied"),
@@ -170,11 +180,24 @@ std::string MergeTotals(const JobReport& report) {
                    {Number(copied)})
           : Format(TrN("{0} file copied", "{0} files copied", Count(copied)), {Number(copied)});
   const int copiesFailed = report.Count(CopyOutcome::Failed);
-  return Format(Tr("{0}, {1}, {2}; {3}, {4}"),
-                {pairs, Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
-                 Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}), files,
-                 Format(TrN("{0} copy failed", "{0} copies failed", Count(copiesFailed)),
-                        {Number(copiesFailed)})});
+  std::string text =
+      Format(Tr("{0}, {1}, {2}; {3}, {4}"),
+             {pairs, Format(Tr("{0} unchanged"), {Number(report.Count(PairOutcome::Unchanged))}),
+              Format(Tr("{0} failed"), {Number(report.Count(PairOutcome::Failed))}), files,
+              Format(TrN("{0} copy failed", "{0} copies failed", Count(copiesFailed)),
+                     {Number(copiesFailed)})});
+  if (const int withOutput = report.Count(CopyOutcome::MergedWithOutput); withOutput > 0) {
+    const std::string intoCopies =
+        dry ? Format(
+                  TrN("{0} history would be merged with the output's copy",
+                      "{0} histories would be merged with the output's copies", Count(withOutput)),
+                  {Number(withOutput)})
+            : Format(TrN("{0} history merged with the output's copy",
+                         "{0} histories merged with the output's copies", Count(withOutput)),
+                     {Number(withOutput)});
+    text = Format(Tr("{0}; {1}"), {text, intoCopies});
+  }
+  return text;
 }
 
 // What a gather did, by history name; its only copy is the stylesheet, named when it failed.

@@ -119,7 +119,11 @@ std::vector<std::string> WrittenHistories(const JobReport& report) {
     if (pair.outcome == PairOutcome::Merged) add(pair.output);
   }
   for (const CopyReport& copy : report.copies) {
-    if (copy.outcome == CopyOutcome::Copied && !copy.stylesheet && !copy.copyBack) add(copy.to);
+    const bool oneSide = !copy.stylesheet && !copy.copyBack;
+    if (oneSide &&
+        (copy.outcome == CopyOutcome::Copied || copy.outcome == CopyOutcome::MergedWithOutput)) {
+      add(copy.to);
+    }
   }
   return written;
 }

@@ -86,12 +86,27 @@ TEST_F(StartUp, VersionAfterABadArgumentIsRefused) {
   EXPECT_NE(run.err.find("--help"), std::string::npos) << run.err;
 }
 
-// The message names the field and the path it is about.
+// The message names the field and the path it is about; no history changes.
 TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
   std::filesystem::create_directory(folder_ / "dir");
+  std::filesystem::create_directory(folder_ / "dir2");
   const std::string missing = folder_ / "missing.xml";
   const std::string dir = folder_ / "dir";
+  const std::string dir2 = folder_ / "dir2";
   const std::string nowhere = folder_ / "nowhere";
+  const std::string linkToA = folder_ / "link.xml";
+  std::filesystem::create_symlink("a.xml", linkToA);
+  for (const auto& folder : {dir, dir2}) {
+    WriteFile(folder + "/x.xml", test::HistoryText({{"2006/01/23", "12:00:00", folder, 1}}));
+  }
+  const auto histories = [&] {
+    std::string all;
+    for (const std::string& file : {a_.string(), b_.string(), dir + "/x.xml", dir2 + "/x.xml"}) {
+      all += ReadFile(file);
+    }
+    return all;
+  };
+  const std::string before = histories();
   const struct {
     const char* name;
     std::vector<std::string> arguments;
@@ -124,6 +139,31 @@ TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
        kMessageNotFile,
        "Second input",
        dir},
+      {"file merged with itself",
+       {"/n", "/f", "/o", "/p1", a_, "/p2", a_},
+       kMessageSamePath,
+       "Second input",
+       a_},
+      {"file merged with a link to it",
+       {"/n", "/f", "/o", "/p1", linkToA, "/p2", a_},
+       kMessageSamePath,
+       "Second input",
+       a_},
+      {"folder merged with itself",
+       {"/n", "/d", "/o", "/p1", dir, "/p2", dir + "/."},
+       kMessageSamePath,
+       "Second input",
+       dir + "/."},
+      {"separate output over the first input",
+       {"/n", "/f", "/t", "/p1", a_, "/p2", b_, "/ps", linkToA},
+       kMessageSamePath,
+       "Output",
+       linkToA},
+      {"separate output folder over the second",
+       {"/n", "/d", "/t", "/p1", dir, "/p2", dir2, "/ps", dir2},
+       kMessageSamePath,
+       "Output",
+       dir2},
   };
   for (const auto& row : rows) {
     const auto run = Run(row.arguments);
@@ -132,6 +172,7 @@ TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
                            "\npalvarin: " + row.field + ": " + row.path + "\n")
         << row.name;
     EXPECT_TRUE(NothingSaved()) << row.name;
+    EXPECT_EQ(histories(), before) << row.name;
   }
 }
 

@@ -162,13 +162,19 @@ TEST_F(FileJob, ASeparateOutputAfterAnOverwriteHoldsEveryHistory) {
   }
 }
 
+// The paths are stored as the places they name, so that a run from another folder finds them.
 TEST_F(FileJob, TheSettingsThatRanAreStored) {
-  ASSERT_EQ(Run({"/n", "/f", "/o", "/nb", "/bm", "7", "/na", "/p1", a_, "/p2", b_}).status, 0);
+  std::filesystem::create_directories(folder_ / "x");
+  ASSERT_EQ(
+      Run({"/n", "/f", "/o", "/nb", "/bm", "7", "/na", "/p1", "pc1.xml", "/p2", "./x/../pc2.xml"})
+          .status,
+      0);
   ProfileStore store(profile_);
   MergeSettings stored;
   LoadSettings(store, stored);
-  EXPECT_EQ(stored.Path1, a_.string());
-  EXPECT_EQ(stored.Path2, b_.string());
+  const std::filesystem::path here = std::filesystem::canonical(folder_.Path());
+  EXPECT_EQ(stored.Path1, (here / "pc1.xml").string());
+  EXPECT_EQ(stored.Path2, (here / "pc2.xml").string());
   EXPECT_EQ(stored.InTarget, InTarget::File);
   EXPECT_EQ(stored.OutTarget, OutTarget::OverWrite);
   EXPECT_FALSE(stored.CreateBackup);
@@ -252,16 +258,53 @@ TEST_F(FileJob, TheArchiveRuleDropsOnlyWhatBothHeldAndOneSideDeleted) {
       << "with /a nothing is left out";
 }
 
-TEST_F(FileJob, CorpusFilesMergeAndAFileMergedWithItselfKeepsItsEntries) {
+// A pair is one pair however its paths are given: merged by relative paths and then by absolute
+// ones from another folder, or the other way round, its second merge has the first's cut-off.
+TEST_F(FileJob, TheArchiveRuleHoldsWhicheverWayThePathsAreGiven) {
+  const std::filesystem::path here = folder_.Path(), below = folder_ / "below";
+  std::filesystem::create_directories(below);
+  const struct {
+    const char* name;
+    std::vector<std::string> first;  // the paths of the first merge, from `here`
+    std::vector<std::string> again;  // those of the second, from `below`
+  } rows[] = {
+      {"RelativeThenAbsolute", {"pc1.xml", "./pc2.xml"}, {a_, b_}},
+      {"AbsoluteThenRelative", {a_, b_}, {"../pc1.xml", "../pc2.xml"}},
+  };
+  const auto out = folder_ / "merged.xml";
+  for (const auto& row : rows) {
+    const auto profile = folder_ / (std::string(row.name) + ".sqlite3");
+    const auto merge = [&](const std::vector<std::string>& paths,
+                           const std::filesystem::path& from) {
+      return RunPalvarin({"/n", "/f", "/t", "/na", "/p1", paths[0], "/p2", paths[1], "/ps", out},
+                         from, profile);
+    };
+    WriteFile(a_, HistoryText(kPc1));
+    WriteFile(b_, HistoryText(kPc2));
+    ASSERT_EQ(merge(row.first, here).status, 0) << row.name;
+    WriteFile(b_, HistoryText({kPc2.back()}));  // the second PC archived its old sessions
+    const auto again = merge(row.again, below);
+    ASSERT_EQ(again.status, 0) << row.name << again.err;
+    EXPECT_NE(again.out.find("2 entries left out by the archive rule"), std::string::npos)
+        << row.name << again.out;
+    EXPECT_EQ(MessageTexts(out), (std::vector<std::string>{"pc1 only", "shared"})) << row.name;
+  }
+}
+
+TEST_F(FileJob, CorpusFilesMergeAndAFileMergedWithItsCopyKeepsItsEntries) {
   const auto files = test::CorpusFiles();
   if (files.empty()) GTEST_SKIP() << "the corpus of real history files is not there";
   for (const auto& file : files) {
     const auto copy = folder_ / file.filename();
-    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+    const auto again = folder_ / ("again-" + file.filename().string());
+    for (const auto& to : {copy, again}) {
+      std::filesystem::copy_file(file, to, std::filesystem::copy_options::overwrite_existing);
+    }
     const auto before = MessageTexts(copy);
-    const auto run = Run({"/n", "/f", "/o", "/b", "/p1", copy, "/p2", copy});
+    const auto run = Run({"/n", "/f", "/o", "/b", "/p1", copy, "/p2", again});
     ASSERT_EQ(run.status, 0) << file << run.err;
     EXPECT_EQ(MessageTexts(copy), before) << file;
+    EXPECT_EQ(ReadFile(again), ReadFile(copy)) << file;
   }
   const auto out = folder_ / "two.xml";
   const auto run = Run({"/n", "/f", "/t", "/p1", files.front(), "/p2", files.back(), "/ps", out});

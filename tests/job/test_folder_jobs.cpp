@@ -71,6 +71,54 @@ TEST_F(FolderJob, SeparateOutputHoldsTheUnionOfHistoryFiles) {
       << "inputs untouched";
 }
 
+// A history found on one side only that the separate output holds already (an earlier job's
+// copy, say): the output's file is taken for a copy of it and merged with it, so the output
+// gains what the history gained and keeps what only it holds, even where the archive rule
+// would say otherwise. A dry run only says so; a file there that is no history is left alone.
+TEST_F(FolderJob, AOneSideHistoryIsMergedWithTheSeparateOutputsCopy) {
+  const test::TestMessage first = {"2006/01/23", "12:00:00", "only on pc1", 1};
+  const test::TestMessage kept = {"2006/01/24", "09:00:00", "deleted on pc1, kept", 2};
+  const test::TestMessage added = {"2006/02/01", "20:00:00", "new on pc1", 3};
+  const auto from = pc1_ / "only1.xml", to = out_ / "only1.xml", other = out_ / "only2.xml";
+  WriteFile(from, HistoryText({first, kept}));
+  WriteFile(to, HistoryText({first, kept}));
+  // The two merged by a file job: a record by which the archive rule would drop `kept`.
+  ASSERT_EQ(Run({"/n", "/f", "/t", "/na", "/p1", from, "/p2", to, "/ps", folder_ / "x.xml"}).status,
+            0);
+  WriteFile(from, HistoryText({first, added}));
+  WriteFile(other, "not a history");
+  const std::string before = ReadFile(to);
+  const std::vector<std::string> job = {"/n", "/d",  "/t", "/na", "/p1",
+                                        pc1_, "/p2", pc2_, "/ps", out_};
+  const std::string said = from.string() + " -> " + to.string() + ": found on one side only, ";
+
+  std::vector<std::string> dry = job;
+  dry.push_back("--dry-run");
+  const auto tried = Run(dry);
+  ASSERT_EQ(tried.status, 0) << tried.err;
+  EXPECT_NE(tried.out.find("would merge " + said + "to be merged with the output's copy"),
+            std::string::npos)
+      << tried.out;
+  EXPECT_EQ(ReadFile(to), before);
+
+  const std::string json = (folder_ / "report.json").string();
+  std::vector<std::string> real = job;
+  real.insert(real.end(), {"/report", json});
+  const auto run = Run(real);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(MessageTexts(to), (std::vector<std::string>{first.text, kept.text, added.text}));
+  EXPECT_NE(run.out.find("merged " + said + "merged with the output's copy"), std::string::npos)
+      << run.out;
+  EXPECT_NE(
+      run.out.find("kept " + other.string() + ": " + other.string() + " is not a message history"),
+      std::string::npos)
+      << run.out;
+  EXPECT_EQ(ReadFile(other), "not a history");
+  const std::string report = ReadFile(json);
+  EXPECT_NE(report.find("\"outcome\":\"mergedWithOutput\""), std::string::npos) << report;
+  EXPECT_NE(report.find("\"copiesMergedWithOutput\":1"), std::string::npos) << report;
+}
+
 // Every copy is named on the terminal and in the report as what it is: a file of one folder
 // only is a one-side copy in either direction, a merged pair's file a copy back.
 TEST_F(FolderJob, OverwriteBringsBothFoldersToTheMergedUnion) {

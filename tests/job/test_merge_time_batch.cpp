@@ -46,7 +46,7 @@ TEST(MergeTimeBatch, EveryPairIsRecordedOrWarned) {
       const auto record = ReadMergeTime(profile, pair.first, pair.second);
       ASSERT_EQ(record.has_value(), writable) << i;
       if (!record) continue;
-      const auto held = ReadMergeIdentities(profile, pair.first, pair.second, *record);
+      const auto held = ReadMergeIdentities(profile, *record);
       EXPECT_EQ(held, (std::vector<EntryIdentity>{{i, 1}, {i, 2}})) << i;
     }
   }

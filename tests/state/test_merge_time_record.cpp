@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -140,9 +141,7 @@ TEST(ReadMergeIdentities, GivesWhatWasRecordedWithThatTime) {
   const std::optional<MergeTimeRecord> record = ReadMergeTime(store, "/b.xml", "/a.xml");
 
   ASSERT_TRUE(record.has_value());
-  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", *record), heldByBoth);
-  EXPECT_EQ(ReadMergeIdentities(store, "/b.xml", "/a.xml", *record), heldByBoth);
-  EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/c.xml", *record), std::nullopt);
+  EXPECT_EQ(ReadMergeIdentities(store, *record), heldByBoth);
 }
 
 // A time written by an older version of the program, over a record or in a profile without
@@ -170,7 +169,69 @@ TEST(ReadMergeIdentities, NoneForATimeWrittenWithoutThem) {
 
     ASSERT_TRUE(record.has_value() || row.recordedBefore) << "a time the identities could go with";
     if (record) {
-      EXPECT_EQ(ReadMergeIdentities(store, "/a.xml", "/b.xml", *record), std::nullopt);
+      EXPECT_EQ(ReadMergeIdentities(store, *record), std::nullopt);
+    }
+  }
+}
+
+// Records are named by the paths made absolute, so a pair given once relative and once
+// absolute is one pair.
+TEST(WriteMergeTime, ARelativePathNamesTheRecordOfItsPlace) {
+  ScopedTimeZone zone(kBerlin);
+  TempFolder folder;
+  const std::filesystem::path here = std::filesystem::canonical(folder.Path());
+  ProfileStore store(here / "profile.sqlite3");
+  const std::vector<EntryIdentity> held{{5, 6}};
+  {
+    const test::ScopedWorkingFolder working(here);
+    ASSERT_TRUE(WriteMergeTime(store, "pcA/x.xml", "./pcB//x.xml", held));
+  }
+  EXPECT_NE(store.GetProfileString(kMergeTimeSection,
+                                   MergeTimeKey(here / "pcA/x.xml", here / "pcB/x.xml"), ""),
+            "");
+  const test::ScopedWorkingFolder elsewhere(here / "..");
+  const auto record = ReadMergeTime(store, here / "pcB/x.xml", here / "pcA/x.xml");
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(ReadMergeIdentities(store, *record), held);
+}
+
+// A record written before records were named by absolute paths is named by the paths as they
+// were typed. It is still found from the folder they were typed in, however the pair is given
+// now; one whose paths lead from there to other files belongs to another pair.
+TEST(ReadMergeTime, FindsARecordNamedByThePathsAsTyped) {
+  ScopedTimeZone zone(kBerlin);
+  const struct {
+    const char* name;
+    std::string typedA;
+    std::string typedB;
+    bool found;
+  } rows[] = {
+      {"BothRelative", "pcA/x.xml", "pcB/x.xml", true},
+      {"AfterDotSlash", "./pcA/x.xml", "./pcB/x.xml", true},
+      {"RelativeGreaterThanAbsolute", "<here>/pcA/x.xml", "pcB/x.xml", true},
+      {"AbsoluteGreaterThanParent", "<here>/pcA/x.xml", "../here/pcB/x.xml", true},
+      {"OtherFiles", "old/pcA/x.xml", "old/pcB/x.xml", false},
+  };
+  for (const auto& row : rows) {
+    TempFolder folder;
+    const std::filesystem::path here = std::filesystem::canonical(folder.Path()) / "here";
+    std::filesystem::create_directories(here);
+    const auto spelt = [&here](std::string path) {
+      if (path.starts_with("<here>")) path.replace(0, 6, here.string());
+      return path;
+    };
+    ProfileStore store(here / "profile.sqlite3");
+    const std::vector<EntryIdentity> held{{1, 2}, {3, 4}};
+    ASSERT_TRUE(store.WriteMergeRecord(MergeTimeKey(spelt(row.typedA), spelt(row.typedB)),
+                                       "20060102030405", held));
+    const test::ScopedWorkingFolder working(here);
+    for (const bool swapped : {false, true}) {
+      const std::string a = here / "pcA/x.xml", b = here / "pcB/x.xml";
+      const auto record = swapped ? ReadMergeTime(store, b, a) : ReadMergeTime(store, a, b);
+      ASSERT_EQ(record.has_value(), row.found) << row.name;
+      if (record) {
+        EXPECT_EQ(ReadMergeIdentities(store, *record), held) << row.name;
+      }
     }
   }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -137,9 +138,9 @@ TEST(SaveSettings, WritesTheExactTextForms) {
 
 TEST(SaveSettings, SaveThenLoadGivesTheSameRecord) {
   MergeSettings flipped;
-  flipped.Path1 = "/home/a/履歴/";
-  flipped.Path2 = "/mnt/b\\c:d/";
-  flipped.PathSave = "out";
+  flipped.Path1 = "/home/a/履歴";
+  flipped.Path2 = "/mnt/b\\c:d";
+  flipped.PathSave = "/out";
   flipped.InTarget = InTarget::File;
   flipped.OutTarget = OutTarget::OtherFile;
   flipped.CreateBackup = false;
@@ -159,6 +160,42 @@ TEST(SaveSettings, SaveThenLoadGivesTheSameRecord) {
     }
     ProfileStore reopened(folder / "profile.sqlite3");
     EXPECT_EQ(Loaded(reopened), settings) << settings.BackupMax;
+  }
+}
+
+// A path is stored as the place it names, so that a dialog or a job started from another folder
+// finds it: absolute, without "." parts and doubled or trailing separators. Links stay as
+// written; a ".." after one goes where the system takes it, not back over the link's name.
+TEST(SaveSettings, StoresEachPathAbsolute) {
+  TempFolder folder;
+  const std::filesystem::path here = std::filesystem::canonical(folder.Path());
+  std::filesystem::create_directories(here / "far" / "away");
+  std::filesystem::create_symlink(here / "far" / "away", here / "link");
+  const struct {
+    const char* name;
+    std::string given;
+    std::string stored;
+  } rows[] = {
+      {"Relative", "ow/pcA", (here / "ow" / "pcA").string()},
+      {"DotsAndSeparators", ".//ow/./pcA/", (here / "ow" / "pcA").string()},
+      {"Parent", "ow/../pcB", (here / "pcB").string()},
+      {"LinkKept", "link/x.xml", (here / "link" / "x.xml").string()},
+      {"ParentAfterALink", "link/../x.xml", (here / "far" / "x.xml").string()},
+      {"AbsoluteAsItIs", "/a b/ロ\\g.xml", "/a b/ロ\\g.xml"},
+      {"EmptyStaysEmpty", "", ""},
+  };
+  const test::ScopedWorkingFolder working(here);
+  ProfileStore store(here / "profile.sqlite3");
+  for (const auto& row : rows) {
+    MergeSettings settings;
+    settings.Path1 = row.given;
+    settings.Path2 = row.given;
+    settings.PathSave = row.given;
+    ASSERT_TRUE(SaveSettings(store, settings)) << row.name;
+    const MergeSettings loaded = Loaded(store);
+    EXPECT_EQ(loaded.Path1, row.stored) << row.name;
+    EXPECT_EQ(loaded.Path2, row.stored) << row.name;
+    EXPECT_EQ(loaded.PathSave, row.stored) << row.name;
   }
 }
 

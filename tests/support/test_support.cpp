@@ -69,6 +69,13 @@ ScopedEnvironment::~ScopedEnvironment() {
   }
 }
 
+ScopedWorkingFolder::ScopedWorkingFolder(const std::filesystem::path& folder)
+    : old_(std::filesystem::current_path()) {
+  std::filesystem::current_path(folder);
+}
+
+ScopedWorkingFolder::~ScopedWorkingFolder() { std::filesystem::current_path(old_); }
+
 ScopedTimeZone::ScopedTimeZone(const char* zone) {
   zone_.emplace("TZ", zone);
   ::tzset();

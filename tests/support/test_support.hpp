@@ -63,6 +63,18 @@ class ScopedTimeZone {
   std::optional<ScopedEnvironment> zone_;
 };
 
+// Makes `folder` the working folder for the life of the object, and the old one again after.
+class ScopedWorkingFolder {
+ public:
+  explicit ScopedWorkingFolder(const std::filesystem::path& folder);
+  ~ScopedWorkingFolder();
+  ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+  ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
+
+ private:
+  std::filesystem::path old_;
+};
+
 // The test name of a table row: its `name` field.
 inline constexpr auto RowName = [](const auto& row) { return std::string(row.param.name); };
 

@@ -106,9 +106,15 @@ JobReport FullReport() {
   report.pairs.back().problem = PairProblem::NotAHistory;
   report.pairs.back().cause = Reason{.detail = "broken"};
   report.copies.push_back(
-      {false, false, "g.xml", "h.xml", CopyOutcome::Copied, CopyProblem::None, {}});
-  report.copies.push_back({false, false, "i.xml", "j.xml", CopyOutcome::Failed, CopyProblem::Failed,
-                           Reason{.detail = "full"}});
+      {false, false, "g.xml", "h.xml", CopyOutcome::Copied, CopyProblem::None, {}, {}});
+  report.copies.push_back({false,
+                           false,
+                           "i.xml",
+                           "j.xml",
+                           CopyOutcome::Failed,
+                           CopyProblem::Failed,
+                           Reason{.detail = "full"},
+                           {}});
   report.warnings.push_back({JobWarning::Kind::FolderNotRead, Reason{.detail = "profile"}});
   return report;
 }
@@ -204,11 +210,30 @@ JobReport StoppedDryReport() {
                         "out/MessageLog.xsl",
                         CopyOutcome::Copied,
                         CopyProblem::None,
+                        {},
                         {}};
   report.copies.push_back(stylesheet);
   CopyReport copyNotRun{
-      false, false, "g.xml", "h.xml", CopyOutcome::NotRun, CopyProblem::NotStarted, {}};
+      false, false, "g.xml", "h.xml", CopyOutcome::NotRun, CopyProblem::NotStarted, {}, {}};
   report.copies.push_back(copyNotRun);
+  CopyReport withOutput{false,
+                        false,
+                        "i.xml",
+                        "j.xml",
+                        CopyOutcome::MergedWithOutput,
+                        CopyProblem::None,
+                        {},
+                        {.fromBoth = 2, .sessions = 1}};
+  report.copies.push_back(withOutput);
+  CopyReport keptOutput{false,
+                        false,
+                        "k.xml",
+                        "l.xml",
+                        CopyOutcome::KeptExisting,
+                        CopyProblem::OutputNotAHistory,
+                        {.kind = ReasonKind::RootNotLog, .path = "l.xml", .detail = "html"},
+                        {}};
+  report.copies.push_back(keptOutput);
   return report;
 }
 
@@ -237,8 +262,8 @@ TEST(LongJobTexts, EveryLineInTheLanguageInUseWithItsFacts) {
     for (const std::string& line : lines) all += line + "\n";
     for (const char* fact :
          {"a.xml + b.xml", "a.xml_20060123120000.backup", "a.xml_20050101000000.backup",
-          "c.xml + d.xml", "one/MessageLog.xsl -> out/MessageLog.xsl", "g.xml -> h.xml", "120",
-          "1,000", "alice.xml"}) {
+          "c.xml + d.xml", "one/MessageLog.xsl -> out/MessageLog.xsl", "g.xml -> h.xml",
+          "i.xml -> j.xml", "l.xml", "k.xml", "120", "1,000", "alice.xml"}) {
       EXPECT_NE(all.find(fact), std::string::npos) << locale << ": " << fact << "\n" << all;
     }
   }

@@ -103,7 +103,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalRow{"FolderInFileJob", "<folder>", "<file>", "", "fileRadio",
                                  "overwriteRadio", RefusalKind::NotFile, PathField::First},
                       RefusalRow{"FileInFolderJob", "<folder>", "<file>", "", "folderRadio",
-                                 "overwriteRadio", RefusalKind::NotFolder, PathField::Second}),
+                                 "overwriteRadio", RefusalKind::NotFolder, PathField::Second},
+                      RefusalRow{"FileWithItself", "<file>", "<file>", "", "fileRadio",
+                                 "overwriteRadio", RefusalKind::SamePath, PathField::Second},
+                      RefusalRow{"FolderWithItself", "<folder>", "<folder>", "", "folderRadio",
+                                 "overwriteRadio", RefusalKind::SamePath, PathField::Second}),
     RowName);
 
 TEST_F(OkTest, ValidPathsRunTheJobReportItAndClose) {

@@ -23,6 +23,7 @@ class ResultsExport : public ::testing::Test {
   void SetUp() override {
     test::WriteFile(folder_ / "alice.xml", test::OneMessageHistory("merged hello"));
     test::WriteFile(folder_ / "bob.xml", test::OneMessageHistory("copied hello"));
+    test::WriteFile(folder_ / "carol.xml", test::OneMessageHistory("merged into the output"));
     PairReport pair;
     pair.output = (folder_ / "alice.xml").string();
     pair.outcome = PairOutcome::Merged;
@@ -30,6 +31,9 @@ class ResultsExport : public ::testing::Test {
     CopyReport copy;
     copy.to = (folder_ / "bob.xml").string();
     copy.outcome = CopyOutcome::Copied;
+    report_.copies.push_back(copy);
+    copy.to = (folder_ / "carol.xml").string();
+    copy.outcome = CopyOutcome::MergedWithOutput;
     report_.copies.push_back(copy);
   }
   // Runs the window on `report` and clicks its export button when it may be clicked; the
@@ -63,8 +67,8 @@ class ResultsExport : public ::testing::Test {
   bool progressWhileExporting_ = false;
 };
 
-// The merged history and the copied one become pages in the folder picked, and the browser
-// is asked to open their index.
+// The merged history, the copied one and the one merged with the output's copy become pages in
+// the folder picked, and the browser is asked to open their index.
 TEST_F(ResultsExport, ExportsWhatTheJobWroteAndOpensTheIndex) {
   const std::filesystem::path out = folder_ / "pages";
   ASSERT_TRUE(ClickExport(report_, QString::fromStdString(out.string())));
@@ -72,6 +76,7 @@ TEST_F(ResultsExport, ExportsWhatTheJobWroteAndOpensTheIndex) {
   EXPECT_EQ(opened_[0], QUrl::fromLocalFile(QString::fromStdString((out / "index.html").string())));
   EXPECT_NE(test::ReadFile(out / "alice.html").find("merged hello"), std::string::npos);
   EXPECT_NE(test::ReadFile(out / "bob.html").find("copied hello"), std::string::npos);
+  EXPECT_NE(test::ReadFile(out / "carol.html").find("merged into the output"), std::string::npos);
   EXPECT_NE(test::ReadFile(out / "index.html").find("./bob.html"), std::string::npos);
   EXPECT_FALSE(status_.isEmpty());
   EXPECT_TRUE(progressWhileExporting_) << "the export ran on the GUI thread";

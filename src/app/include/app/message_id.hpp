@@ -10,6 +10,7 @@ enum MessageId : int {
   kMessageNotFile = 203,        // file job with a folder among the inputs
   kMessageBadArguments = 204,   // the command line cannot be used
   kMessageInsideInput = 205,    // a gather's output is an input or inside one
+  kMessageSamePath = 206,       // one file or folder given twice
   kMessageMergeFinished = 250,  // the job ran
 };
 

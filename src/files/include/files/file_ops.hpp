@@ -33,6 +33,10 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// The identity of what `path` names, a file or a folder, links followed; none when there is
+// nothing there or it cannot be examined.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+
 // What an open for reading shows of a regular file.
 struct FileFacts {
   FileIdentity identity;

@@ -44,7 +44,7 @@ struct PairReport {
   // writing it; the backups below were made all the same.
   PairProblem problem = PairProblem::None;
   Reason cause;             // the reason the file system or the history gave
-  std::string problemPath;  // BackupFailed, SharedFile
+  std::string problemPath;  // BackupFailed, SharedFile; NotAHistory: the file that is none
   std::string otherPath;    // SharedFile
   MergeCounts counts;
   std::vector<PairWarning> warnings;
@@ -59,15 +59,18 @@ struct PairReport {
 };
 
 // A history file found on one side only, or the merged first input copied over the second.
-// NotRun: the job was stopped before the copy started.
-enum class CopyOutcome { Copied, KeptExisting, Failed, NotRun };
+// MergedWithOutput: a separate output held a history of that name already, which was taken for
+// a copy of the one found and merged with it. KeptExisting: the output's file was left as it
+// was. NotRun: the job was stopped before the copy started.
+enum class CopyOutcome { Copied, MergedWithOutput, KeptExisting, Failed, NotRun };
 
 // What kept a copy from being made, or from starting.
 enum class CopyProblem {
   None,
-  NotStarted,   // a stop came before the copy
-  NotAHistory,  // the file found on one side only is no history: `cause`
-  Failed,       // the copy failed: `cause`
+  NotStarted,         // a stop came before the copy
+  NotAHistory,        // the file found on one side only is no history: `cause`
+  OutputNotAHistory,  // KeptExisting: the output's file of that name is no history, `cause`
+  Failed,             // the copy, or the merge with the output's history, failed: `cause`
 };
 
 struct CopyReport {
@@ -78,7 +81,10 @@ struct CopyReport {
   std::string to;
   CopyOutcome outcome = CopyOutcome::Failed;
   CopyProblem problem = CopyProblem::None;
-  Reason cause;  // NotAHistory, Failed: the reason the history or the file system gave
+  Reason cause;  // NotAHistory, OutputNotAHistory, Failed: what the history or the file system gave
+  // MergedWithOutput: the entries of the merge, the file found as the first input and the
+  // output's history as the second.
+  MergeCounts counts;
 };
 
 // Something the user should know about the job as a whole.

@@ -11,6 +11,7 @@ enum class RefusalKind {
   NotFolder,    // a folder job with a file among its paths
   NotFile,      // a file job with a folder among its inputs
   InsideInput,  // a gather's output is an input, or inside an input folder
+  SamePath,     // two paths of a merge job lead to one file or folder
 };
 
 // The paths of a job, as a refusal names the one it is about.

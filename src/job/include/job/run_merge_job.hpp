@@ -11,8 +11,8 @@ namespace palvarin {
 
 class ProfileStore;
 
-// A job refused by its path checks (a missing path, a file where folders are wanted, or a
-// folder where files are), or the report of the job that ran.
+// A job refused by its path checks (a missing path, a file where folders are wanted, a folder
+// where files are, or one file or folder given twice), or the report of the job that ran.
 struct JobResult {
   std::optional<Refusal> refusal;
   JobReport report;

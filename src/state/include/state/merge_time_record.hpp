@@ -19,9 +19,14 @@ std::string MergeTimeKey(const std::string& pathA, const std::string& pathB);
 struct MergeTimeRecord {
   TimeValue time = 0;
   std::string stamp;  // as stored: the local time as FormatStamp writes it
+  std::string key;    // the record's name
 };
 
 // The pair's recorded time; none when absent, not 14 characters long, or not representable.
+// Records are named by the pair's paths made absolute (AbsolutePath), however they were given.
+// A record written before that, under the paths as typed, is found where one of them was typed
+// as it stands, as the path from the working folder, or so after "./", and the other resolves
+// from the working folder to the pair's.
 std::optional<MergeTimeRecord> ReadMergeTime(ProfileStore& store, const std::string& pathA,
                                              const std::string& pathB);
 
@@ -38,14 +43,12 @@ struct PairMergeTime {
   std::span<const EntryIdentity> heldByBoth;
 };
 
-// Records many pairs' merges in one transaction, all or nothing.
+// Records many pairs' merges in one transaction, all or nothing, named by their absolute paths.
 Result<> WriteMergeTimes(ProfileStore& store, std::span<const PairMergeTime> pairs);
 
 // The identities recorded with exactly `record`'s time; none when its time was written without
 // them (by an older version, say).
 std::optional<std::vector<EntryIdentity>> ReadMergeIdentities(ProfileStore& store,
-                                                              const std::string& pathA,
-                                                              const std::string& pathB,
                                                               const MergeTimeRecord& record);
 
 }  // namespace palvarin

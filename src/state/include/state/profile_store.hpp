@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -47,6 +48,11 @@ class ProfileStore {
   // The stored string, or `fallback` when it is absent or no string.
   std::string GetProfileString(std::string_view section, std::string_view entry,
                                std::string_view fallback);
+  // The names in `section` that begin with one of `prefixes`, each with its string value (empty
+  // for another kind), read as ranges of the store's key, never by a scan of the section. A
+  // prefix that is empty or only bytes 0xFF finds nothing.
+  std::vector<std::pair<std::string, std::string>> ReadProfileStringsStartingWith(
+      std::string_view section, std::span<const std::string> prefixes);
   // The stored integer, or `fallback` when it is absent or no 32-bit integer.
   std::int32_t GetProfileInt(std::string_view section, std::string_view entry,
                              std::int32_t fallback);
