@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "device_rule.hpp"
 #include "files/io_faults.hpp"
@@ -31,17 +32,19 @@ struct Expected {
 // "swapped" for a link to a folder of histories outside the root.
 class SwapForALink : public FindObserver {
  public:
-  SwapForALink(fs::path root, fs::path outside) : root_(root), outside_(outside) {}
+  SwapForALink(fs::path root, fs::path outside)
+      : root_(std::move(root)), outside_(std::move(outside)) {}
   void FolderEntered(const FindProgress& progress) override {
     if (progress.folder == root_.string() || swapped_) return;
     fs::rename(root_ / "swapped", outside_.parent_path() / "swapped away");
     fs::create_directory_symlink(outside_, root_ / "swapped");
     swapped_ = true;
   }
-  bool swapped_ = false;
+  bool Swapped() const { return swapped_; }
 
  private:
   fs::path root_, outside_;
+  bool swapped_ = false;
 };
 
 TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
@@ -85,7 +88,7 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   faults::Arm(0);
   fs::permissions(root / "A-locked", fs::perms::owner_all);
   ASSERT_TRUE(report) << Said(report);
-  EXPECT_TRUE(swap.swapped_);
+  EXPECT_TRUE(swap.Swapped());
 
   const std::string below = "My Received Files/alice1234567";
   const Expected expected[] = {
