@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "file_failure.hpp"
+#include "files/io_faults.hpp"
 
 namespace palvarin {
 namespace {
@@ -26,9 +27,9 @@ Result<> ReadFolder(const std::string& folder, Visit visit) {
   const std::string where = folder.empty() ? "." : folder;
   const std::unique_ptr<DIR, CloseFolder> listing(::opendir(where.c_str()));
   if (!listing) return FileFailure(ReasonKind::CannotList, folder, errno);
-  for (;;) {
+  for (std::size_t given = 0;; ++given) {
     errno = 0;
-    const dirent* member = ::readdir(listing.get());
+    const dirent* member = faults::ReadMember(listing.get(), given);
     if (member == nullptr) {
       if (errno != 0) return FileFailure(ReasonKind::CannotList, folder, errno);
       return {};

@@ -32,6 +32,7 @@ struct Plan {
   std::mutex bytesMutex;
   long long bytesLeft = -1;
   std::atomic<long long> readableBytes = -1;
+  std::atomic<long> listableMembers = -1;
 };
 
 Plan& CurrentPlan() {
@@ -78,7 +79,16 @@ ssize_t Read(int fd, void* buffer, std::size_t size) {
   return ::read(fd, buffer, size);
 }
 
-void Arm(long failAt, long long failAfterBytes, long long readableBytes) {
+dirent* ReadMember(DIR* folder, std::size_t given) {
+  const long listable = CurrentPlan().listableMembers;
+  if (listable >= 0 && given >= static_cast<std::size_t>(listable)) {
+    errno = EIO;
+    return nullptr;
+  }
+  return ::readdir(folder);
+}
+
+void Arm(long failAt, long long failAfterBytes, long long readableBytes, long listableMembers) {
   if (!kHooks) return;
   Plan& plan = CurrentPlan();
   const std::lock_guard lock(plan.bytesMutex);
@@ -86,6 +96,7 @@ void Arm(long failAt, long long failAfterBytes, long long readableBytes) {
   plan.failAt = failAt;
   plan.bytesLeft = failAfterBytes;
   plan.readableBytes = readableBytes;
+  plan.listableMembers = listableMembers;
 }
 
 long OperationCount() { return CurrentPlan().count; }

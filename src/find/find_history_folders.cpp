@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 
+#include "device_rule.hpp"
 #include "files/io_faults.hpp"
 #include "history/xml_error.hpp"
 #include "history_sniff.hpp"
@@ -108,7 +109,7 @@ class Walk {
     }
     // Another file system (unless asked for), or a folder met again below itself through a
     // bind mount: not walked.
-    const bool otherDevice = info.st_dev != rootDevice_ && !options_.crossDevices;
+    const bool otherDevice = !WalksOnto(rootDevice_, info.st_dev, options_);
     const bool again = std::any_of(stack_.begin(), stack_.end(), [&info](const Frame& frame) {
       return frame.device == info.st_dev && frame.inode == info.st_ino;
     });

@@ -28,15 +28,19 @@ class ExportReadBack : public ::testing::TestWithParam<FormatRow> {
 };
 
 // Every message of every corpus file and of generated histories (Japanese and ASCII texts,
-// line breaks, invitations, two regional forms) comes back from the export in order, with
-// its sender and its text.
+// line breaks, invitations, two regional forms, an empty text) comes back from the export in
+// order, with its sender and its text.
 TEST_P(ExportReadBack, EveryMessageInOrderWithItsSender) {
   std::vector<std::filesystem::path> histories = CorpusFiles();
   const bench::HistoryPair generated = bench::GenerateHistoryPair(200'000, 25);
   WriteFile(folder_ / "generated-ja.xml", generated.first);
   WriteFile(folder_ / "generated-us.xml", generated.second);
-  histories.push_back(folder_ / "generated-ja.xml");
-  histories.push_back(folder_ / "generated-us.xml");
+  WriteFile(folder_ / "empty-text.xml", HistoryText({{"2008/07/01", "10:00:00", "before"},
+                                                     {"2008/07/01", "10:00:01", ""},
+                                                     {"2008/07/01", "10:00:02", "after"}}));
+  for (const char* name : {"generated-ja.xml", "generated-us.xml", "empty-text.xml"}) {
+    histories.push_back(folder_ / name);
+  }
   for (const std::filesystem::path& history : histories) {
     const ExportResult result = ExportInProcess(history, folder_ / "out", GetParam().format);
     ASSERT_FALSE(result.report.AnyFailed()) << history;

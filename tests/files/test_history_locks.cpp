@@ -290,13 +290,14 @@ TEST_F(LockTest, JobsNamingFilesInOppositeOrdersNeverDeadlock) {
   for (const char* name : {"a.xml", "b.xml", "c.xml", "d.xml"}) {
     paths.push_back((files_ / name).string());
   }
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  test::RunGuarded(kGuard, [&] {
     const auto work = [](std::vector<std::string> order) {
       for (int round = 0; round < 2000; ++round) {
         HistoryLocks locks;
-        if (!locks.Acquire(order, [] {})) ::_exit(2);
+        if (!locks.Acquire(order, [] {})) {
+          ADD_FAILURE() << "a lock failed";
+          return;
+        }
       }
     };
     std::vector<std::string> reversed(paths.rbegin(), paths.rend());
@@ -304,17 +305,7 @@ TEST_F(LockTest, JobsNamingFilesInOppositeOrdersNeverDeadlock) {
     std::thread other(work, reversed);
     one.join();
     other.join();
-    ::_exit(0);
-  }
-  int status = 0;
-  const bool ended =
-      test::Eventually([&] { return ::waitpid(child, &status, WNOHANG) == child; }, kGuard);
-  if (!ended) {
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-  }
-  EXPECT_TRUE(ended) << "the jobs waited for each other";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  });
 }
 
 // The lock folder is private: one that others may enter, or a link, is not used.

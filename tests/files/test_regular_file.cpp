@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,17 +24,6 @@ using test::TempFolder;
 using test::WriteFile;
 
 void MakeFifo(const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }
-
-void MakeSocket(const fs::path& path) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  ASSERT_GE(fd, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(path.string().size(), sizeof address.sun_path);
-  std::strcpy(address.sun_path, path.c_str());
-  EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  ::close(fd);  // the name stays
-}
 
 void MakeFolder(const fs::path& path) { fs::create_directory(path); }
 
@@ -137,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, NotARegularFile,
     ::testing::Values(KindRow{"NamedPipe", MakeFifo, "a named pipe", true},
                       KindRow{"LinkToANamedPipe", MakeLinkToFifo, "a named pipe", true},
-                      KindRow{"Socket", MakeSocket, "a socket", true},
+                      KindRow{"Socket", test::MakeSocket, "a socket", true},
                       KindRow{"Folder", MakeFolder, "a folder", true},
                       KindRow{"LinkToADevice", MakeLinkToDevice, "a device", false}),
     test::RowName);

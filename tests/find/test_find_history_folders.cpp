@@ -1,10 +1,13 @@
-// The walk for history folders on a tree built to trap it: a link loop, named pipes, a folder it
-// may not open, other XML, damaged histories, and accounts inside accounts.
+// The walk for history folders on a tree built to trap it: a link loop, named pipes, a socket, a
+// folder it may not open, a folder swapped for a link while it walks, other XML, damaged
+// histories, and accounts inside accounts.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <utility>
 
+#include "device_rule.hpp"
 #include "files/io_faults.hpp"
 #include "find/find_history_folders.hpp"
 #include "history_sniff.hpp"
@@ -25,16 +28,37 @@ struct Expected {
   std::string account;      // below the root; empty: none
 };
 
+// Once the walk has listed the root and entered its first folder, swaps the root's folder
+// "swapped" for a link to a folder of histories outside the root.
+class SwapForALink : public FindObserver {
+ public:
+  SwapForALink(fs::path root, fs::path outside)
+      : root_(std::move(root)), outside_(std::move(outside)) {}
+  void FolderEntered(const FindProgress& progress) override {
+    if (progress.folder == root_.string() || swapped_) return;
+    fs::rename(root_ / "swapped", outside_.parent_path() / "swapped away");
+    fs::create_directory_symlink(outside_, root_ / "swapped");
+    swapped_ = true;
+  }
+  bool Swapped() const { return swapped_; }
+
+ private:
+  fs::path root_, outside_;
+  bool swapped_ = false;
+};
+
 TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   const test::ScopedTimeZone zone("Asia/Tokyo");
   const test::TempFolder folder;
   const fs::path root = folder / "disk";
   const fs::path account = root / "My Received Files" / "alice1234567";
   const fs::path nested = account / "old pc" / "bob7654321";
-  for (const fs::path& made : {account / "History", nested / "History", root / "plain",
-                               root / "other", root / "A-locked"}) {
+  for (const fs::path& made :
+       {account / "History", nested / "History", root / "plain", root / "other", root / "A-locked",
+        root / "swapped", folder / "outside"}) {
     fs::create_directories(made);
   }
+  WriteFile(folder / "outside" / "grace.xml", test::OneMessageHistory("outside"));
   WriteFile(account / "History" / "bob.xml", test::HistoryText({{"2006/01/23", "12:00:00", "hi"},
                                                                 {"2006/03/01", "23:30:00", "yo"}}));
   // Found by content, whatever the name.
@@ -52,16 +76,19 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   ASSERT_EQ(::mkfifo((root / "other" / "pipe").c_str(), 0600), 0);
   fs::create_directory_symlink("..", root / "other" / "loop");
   fs::create_symlink(account / "History" / "bob.xml", root / "other" / "link.xml");
+  test::MakeSocket(root / "other" / "socket.xml");
   WriteFile(root / "A-locked" / "frank.xml", test::OneMessageHistory("locked"));
   fs::permissions(root / "A-locked", fs::perms::none);
 
   // "A-locked" is the first folder the walk opens below the root: the seam refuses it even to
   // root, who could open it.
   faults::Arm(1);
-  const Result<FindReport> report = FindHistoryFolders(root.string(), {}, nullptr);
+  SwapForALink swap(root, folder / "outside");
+  const Result<FindReport> report = FindHistoryFolders(root.string(), {}, &swap);
   faults::Arm(0);
   fs::permissions(root / "A-locked", fs::perms::owner_all);
   ASSERT_TRUE(report) << Said(report);
+  EXPECT_TRUE(swap.Swapped());
 
   const std::string below = "My Received Files/alice1234567";
   const Expected expected[] = {
@@ -88,6 +115,25 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   EXPECT_EQ(report->problems[1].folder, (root / "other").string());
   EXPECT_EQ(report->problems[1].count, 2u);
   EXPECT_FALSE(report->stopped);
+  EXPECT_EQ(report->filesExamined, 9u) << "regular files only";
+}
+
+// The walk stays on the root's file system unless asked to cross onto others.
+TEST(FindHistoryFolders, GoesOntoAnotherFileSystemOnlyWhenAskedTo) {
+  const struct {
+    const char* name;
+    dev_t folder;  // the root is on 8
+    bool cross;
+    bool walked;
+  } rows[] = {
+      {"SameFileSystem", 8, false, true},
+      {"AnotherFileSystem", 9, false, false},
+      {"AnotherFileSystemCrossing", 9, true, true},
+      {"SameFileSystemCrossing", 8, true, true},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(WalksOnto(8, row.folder, {.crossDevices = row.cross}), row.walked) << row.name;
+  }
 }
 
 TEST(FindHistoryFolders, RefusesARootThatIsNoFolder) {

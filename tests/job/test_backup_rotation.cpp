@@ -3,13 +3,16 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "files/file_ops.hpp"
+#include "files/folder_listing.hpp"
 #include "files/io_faults.hpp"
 #include "files/split_path.hpp"
 #include "job/backup_rotation.hpp"
@@ -224,6 +227,52 @@ TEST(MakeBackup, AFailingCopyDeletesNoBackup) {
     EXPECT_FALSE(madeBackup);
     EXPECT_FALSE(Said(madeBackup).empty());
     EXPECT_EQ(ListBackups(input), (std::vector<std::string>{made[2], made[1], made[0]}));
+  }
+}
+
+// A folder that cannot be read to the end gives no list of its backups: the listing says so,
+// and the rotation deletes nothing on a part of it.
+TEST(MakeBackup, AListingCutShortDeletesNoBackup) {
+  ScopedTimeZone zone(kZone);
+  TempFolder folder;
+  const std::string input = folder / "alice.xml";
+  const auto made = MakeAgedBackups(input, 3);
+  WriteFile(input, "log");
+  const TimeValue now = MakeTime(2010, 1, 1, 0, 0, 0);
+
+  // Six members now (".", "..", the input, three backups), seven with the new backup: the
+  // listing fails after every member, then before the last.
+  faults::Arm(0, -1, -1, 6);
+  const Result<std::vector<std::string>> listed = ListFolder(folder.Path());
+  const Result<> madeBackup = MakeBackupAt(input, 1, now);
+  faults::Arm(0);
+
+  EXPECT_FALSE(listed);
+  EXPECT_EQ(listed.reason().kind, ReasonKind::CannotList);
+  EXPECT_EQ(listed.code(), EIO);
+  EXPECT_TRUE(madeBackup) << Said(madeBackup);
+  EXPECT_EQ(ListBackups(input),
+            (std::vector<std::string>{BackupName(input, now), made[2], made[1], made[0]}));
+}
+
+// Only the newest backup spares a new one: an input that an older backup holds, the newest
+// differing, is backed up again.
+TEST(IdenticalNewestBackup, IsTheNewestBackupOnlyWhenItHoldsTheSameBytes) {
+  struct Row {
+    const char* name;
+    const char* input;
+    std::optional<std::size_t> same;  // the backup that holds it, oldest first
+  };
+  for (const Row& row :
+       {Row{"TheNewestHoldsIt", "backup 1", 1}, Row{"AnOlderHoldsIt", "backup 0", std::nullopt},
+        Row{"NoneHoldsIt", "log", std::nullopt}}) {
+    SCOPED_TRACE(row.name);
+    TempFolder folder;
+    const std::string input = folder / "alice.xml";
+    const auto made = MakeAgedBackups(input, 2);
+    WriteFile(input, row.input);
+    EXPECT_EQ(IdenticalNewestBackup(input),
+              row.same ? std::optional(made[*row.same]) : std::nullopt);
   }
 }
 

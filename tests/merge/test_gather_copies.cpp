@@ -206,15 +206,16 @@ TEST(GatherCopiesTest, AnyOrderOfTwoToSixPcsGivesTheSameBytesAndEveryEntryOnce) 
   }
 }
 
-// Copies of one session, each message "text@time" on one day.
-std::vector<std::string> Histories(const std::vector<std::vector<std::string>>& copies) {
+// Copies of one session, each message "text@time" on one day, its "Date" written as `date`.
+std::vector<std::string> Histories(const std::vector<std::vector<std::string>>& copies,
+                                   const std::string& date = "2010/09/01") {
   std::vector<std::string> files;
   for (const auto& copy : copies) {
     std::string& xml = files.emplace_back("<Log>");
     for (const std::string& message : copy) {
       const std::size_t at = message.find('@');
       const std::string time = message.substr(at + 1);
-      xml += "<Message Date=\"2010/09/01\" Time=\"" + time + "\" DateTime=\"2010-09-01T" + time +
+      xml += "<Message Date=\"" + date + "\" Time=\"" + time + "\" DateTime=\"2010-09-01T" + time +
              ".000Z\" SessionID=\"1\"><From><User FriendlyName=\"Ann\"/></From><To><User " +
              "FriendlyName=\"Bob\"/></To><Text>" + message.substr(0, at) + "</Text></Message>";
     }
@@ -259,6 +260,27 @@ TEST(GatherCopiesTest, KeepsEveryOrderTheCopiesAgreeOn) {
     EXPECT_EQ(CountIdentities(gathered.identities), MostOftenHeld(files));
     for (const std::string& file : files) ExpectOrderAndSessionsKept(gathered, file, files);
   }
+}
+
+// Copies alike but for how their "Date" is written hold the same entries in the same sessions:
+// which copy's bytes are kept must not depend on which came first.
+TEST(GatherCopiesTest, CopiesAlikeButForTheirDateFormatGiveTheSameBytesInAnyOrder) {
+  test::ScopedTimeZone zone("UTC");
+  // Styled texts, which the identity rule reads; the day-first date does not read, and its
+  // DateTime is the same moment as the year-first one in UTC.
+  const auto copy = [](const std::string& date) {
+    std::string xml = Histories({{"a@10:00:00", "b@10:05:00"}}, date).front();
+    for (std::size_t at; (at = xml.find("<Text>")) != std::string::npos;) {
+      xml.replace(at, 6, "<Text Style=\"color:#000080\">");
+    }
+    return xml;
+  };
+  const std::vector<std::string> files = {copy("2010/09/01"), copy("01.09.2010")};
+  const Gathered gathered = Gather(files);
+  for (const auto& order : Orders(files, 1)) {
+    EXPECT_EQ(Gather(order).xml, gathered.xml) << "depends on the order of the copies";
+  }
+  EXPECT_EQ(CountIdentities(gathered.identities), MostOftenHeld(files));
 }
 
 TEST(GatherCopiesTest, GatheringAgainKeepsTheOutputAndAddsOnlyWhatIsNew) {

@@ -342,12 +342,14 @@ TEST(JobLocks, AJobLocksItsInputsAndItsOutput) {
   }
 }
 
-// A folder job that waited for another locks the names added to its folders meanwhile.
+// A folder job that waited for another merges and locks the names added to its folders
+// meanwhile: a new history, and a link whose file elsewhere its folder's lock does not cover.
 TEST(JobLocks, NamesAddedWhileAJobWaitedAreLockedToo) {
   test::TempFolder root;
-  for (const char* pc : {"pc1", "pc2"}) fs::create_directories(root / pc);
+  for (const char* pc : {"pc1", "pc2", "elsewhere"}) fs::create_directories(root / pc);
   WriteFile(root / "pc1" / "alice.xml", PcHistory("first", 3, 0));
   WriteFile(root / "pc2" / "alice.xml", PcHistory("second pc", 4, 1));
+  WriteFile(root / "elsewhere" / "carol.xml", PcHistory("linked", 2, 3));
   HistoryLocks otherJob;
   ASSERT_TRUE(otherJob.Acquire(
       {(root / "pc2" / "alice.xml").string()}, [] {}, [] { return false; }));
@@ -359,13 +361,18 @@ TEST(JobLocks, NamesAddedWhileAJobWaitedAreLockedToo) {
       [&] {
         waited = true;
         WriteFile(root / "pc1" / "bob.xml", PcHistory("new", 2, 2));
+        fs::create_symlink(root / "elsewhere" / "carol.xml", root / "pc2" / "carol.xml");
         otherJob.Release();
       },
       test::GiveUpAfter());
   ASSERT_TRUE(locked) << Said(locked);
   EXPECT_TRUE(waited);
+  ASSERT_TRUE(folders.listed[0] && folders.listed[1]);
+  EXPECT_EQ(folders.listed[0]->histories, (std::vector<std::string>{"alice.xml", "bob.xml"}));
+  EXPECT_EQ(folders.listed[1]->links, std::vector<std::string>{"carol.xml"});
   EXPECT_TRUE(Held(root / "pc1" / "bob.xml"));
   EXPECT_TRUE(Held(root / "pc2" / "bob.xml"));
+  EXPECT_TRUE(Held(root / "elsewhere" / "carol.xml"));
 }
 
 // Without a private place for its locks a job cannot keep others away: it merges nothing and

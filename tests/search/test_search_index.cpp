@@ -162,6 +162,14 @@ std::string StateOf(const fs::path& folder) {
          ", inode = " + std::to_string(info.st_ino);
 }
 
+// A history added to `folder`, the index keeping the folder's state now as looked at
+// `nanoseconds` after that change, as if the look had just missed the new name.
+void AddedAndLookedAt(const fs::path& folder, const fs::path& index, long long nanoseconds) {
+  fs::copy_file(folder / "contact1.xml", folder / "contact3.xml");
+  Sql(index, ("UPDATE folder SET " + StateOf(folder)).c_str());
+  Sql(index, ("UPDATE folder SET looked_at = changed + " + std::to_string(nanoseconds)).c_str());
+}
+
 // What the last search of a folder saw of it stands only while the folder is as it was then:
 // a name made, removed or renamed since is found by listing the folder again.
 const struct FolderChangeRow {
@@ -194,9 +202,12 @@ const struct FolderChangeRow {
     // Looked at in the same tick of the file system's clock as the change: the state the index
     // kept is the folder's state now, yet the new name was not seen.
     {"AddedAsTheFolderWasLookedAt",
+     [](const fs::path& folder, const fs::path& index) { AddedAndLookedAt(folder, index, 0); }},
+    // A clock of two-second steps (FAT's) stamps a change up to two seconds before the look
+    // that missed it.
+    {"AddedTwoSecondsBeforeTheLook",
      [](const fs::path& folder, const fs::path& index) {
-       fs::copy_file(folder / "contact1.xml", folder / "contact3.xml");
-       Sql(index, ("UPDATE folder SET " + StateOf(folder) + ", looked_at = changed").c_str());
+       AddedAndLookedAt(folder, index, 2'000'000'000);
      }},
 };
 

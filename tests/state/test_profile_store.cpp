@@ -133,21 +133,70 @@ TEST(ProfileStore, CreatesMissingFolders) {
   EXPECT_TRUE(fs::is_regular_file(file));
 }
 
-// A long-lived store (the dialog keeps one open) must not only log its writes: the log is
-// copied back into the store while it is open, not left for the close.
-TEST(ProfileStore, WhileOpenItsLogIsCopiedBack) {
-  TempFolder folder;
-  const auto file = folder / "profile.sqlite3";
-  ProfileStore store(file);
-  const std::string value(4096, 'x');
-  constexpr int kValues = 100;  // some 200 pages of the log, fewer than SQLite waits for
-  for (int n = 0; n < kValues; ++n) {
-    ASSERT_TRUE(store.WriteProfileString("FileMergeTime", "/a/" + std::to_string(n), value));
+// A guard for a store whose close could hang, waiting for its write-back thread.
+constexpr auto kCloseGuard = std::chrono::seconds(10);
+
+// Counts, per thread, the flushes of database files (not of their logs) while it lives, as
+// SQLite's default file system layer: a copy of the log back into the store ends in one, a
+// commit with a log and normal syncing never makes one.
+class StoreFlushes {
+ public:
+  StoreFlushes() : vfs_(*real_) {
+    vfs_.zName = "palvarin-test-flushes";
+    vfs_.xOpen = Open;
+    ::sqlite3_vfs_register(&vfs_, 1);
   }
-  EXPECT_TRUE(test::Eventually([&] { return fs::file_size(file) > kValues * value.size(); },
-                               std::chrono::seconds(20)))
-      << "the store file stayed at " << fs::file_size(file) << " bytes";
-  EXPECT_EQ(store.GetProfileString("FileMergeTime", "/a/0", ""), value);
+  ~StoreFlushes() {
+    ::sqlite3_vfs_unregister(&vfs_);
+    ::sqlite3_vfs_register(real_, 1);
+  }
+  StoreFlushes(const StoreFlushes&) = delete;
+  StoreFlushes& operator=(const StoreFlushes&) = delete;
+  static int OnThisThread() { return count_; }
+
+ private:
+  static int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
+    const int opened = real_->xOpen(real_, name, file, flags, outFlags);
+    if (opened == SQLITE_OK && file->pMethods != nullptr && (flags & SQLITE_OPEN_MAIN_DB) != 0) {
+      realMethods_ = file->pMethods;
+      methods_ = *file->pMethods;
+      methods_.xSync = [](sqlite3_file* flushed, int syncFlags) {
+        ++count_;
+        return realMethods_->xSync(flushed, syncFlags);
+      };
+      file->pMethods = &methods_;
+    }
+    return opened;
+  }
+
+  static inline sqlite3_vfs* const real_ = ::sqlite3_vfs_find(nullptr);
+  static inline const sqlite3_io_methods* realMethods_ = nullptr;
+  static inline sqlite3_io_methods methods_{};
+  static inline thread_local int count_ = 0;
+  sqlite3_vfs vfs_;
+};
+
+// A long-lived store (the dialog keeps one open) must not only log its writes: the log is
+// copied back into the store while it is open, not left for the close, and by a thread of its
+// own, never by the one that commits, which would hold the store for every other meanwhile.
+TEST(ProfileStore, WhileOpenItsLogIsCopiedBackByAThreadOfItsOwn) {
+  TempFolder folder;
+  test::RunGuarded(kCloseGuard, [&] {
+    const auto file = folder / "profile.sqlite3";
+    const StoreFlushes flushes;
+    ProfileStore store(file);
+    const std::string value(4096, 'x');
+    constexpr int kValues = 100;  // some 200 pages of the log, fewer than SQLite waits for
+    const int flushed = StoreFlushes::OnThisThread();
+    for (int n = 0; n < kValues; ++n) {
+      ASSERT_TRUE(store.WriteProfileString("FileMergeTime", "/a/" + std::to_string(n), value));
+    }
+    EXPECT_EQ(StoreFlushes::OnThisThread(), flushed) << "the committing thread copied back";
+    EXPECT_TRUE(test::Eventually([&] { return fs::file_size(file) > kValues * value.size(); },
+                                 kCloseGuard / 2))
+        << "the store file stayed at " << fs::file_size(file) << " bytes";
+    EXPECT_EQ(store.GetProfileString("FileMergeTime", "/a/0", ""), value);
+  });
 }
 
 TEST(ProfileStore, TwoProcessesWritingAtOnceLoseNothing) {

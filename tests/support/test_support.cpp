@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/sysinfo.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -26,6 +32,26 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::seconds gua
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return true;
+}
+
+void RunGuarded(std::chrono::seconds guard, const std::function<void()>& body) {
+  std::fflush(nullptr);  // nothing buffered is written twice
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    body();
+    std::fflush(nullptr);
+    ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  const bool ended = Eventually([&] { return ::waitpid(child, &status, WNOHANG) == child; }, guard);
+  if (!ended) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+  }
+  const bool passed = ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  EXPECT_TRUE(ended) << "still running after " << guard.count() << " s";
+  EXPECT_TRUE(!ended || passed) << "failed in its child process";
 }
 
 std::function<bool()> GiveUpAfter(std::chrono::seconds guard) {
@@ -122,6 +148,17 @@ bool RefusesNewFiles(const std::filesystem::path& folder) {
 }
 
 }  // namespace
+
+void MakeSocket(const std::filesystem::path& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.string().size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, path.c_str());
+  EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);  // the name stays
+}
 
 bool MakeReadOnly(const std::filesystem::path& folder) {
   std::filesystem::permissions(

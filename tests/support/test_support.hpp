@@ -24,6 +24,11 @@ bool Eventually(const std::function<bool()>& condition,
 // nobody lets go fails the test in seconds instead of hanging the suite.
 std::function<bool()> GiveUpAfter(std::chrono::seconds guard = std::chrono::seconds(15));
 
+// Runs `body` in a child process, killed once `guard` has passed: what could hang in a join or
+// a deadlock, which no guard inside the process could end, fails the test in seconds instead.
+// Fails the test when `body` failed there or did not end.
+void RunGuarded(std::chrono::seconds guard, const std::function<void()>& body);
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
  public:
@@ -80,6 +85,10 @@ inline constexpr auto RowName = [](const auto& row) { return std::string(row.par
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+// Makes a Unix socket named `path` (shorter than a socket's name may be), left without its
+// process.
+void MakeSocket(const std::filesystem::path& path);
 
 // Makes a folder refuse new files, also for root (immutable flag); false when that cannot
 // be done here. MakeWritable undoes it.

@@ -270,13 +270,15 @@ TEST_F(ReaderWindowTest, AReadOnlyFolderOpensAndNothingIsWrittenInIt) {
 }
 
 // Histories in Japanese for the search: a two-character word in both contacts, in later
-// conversations and rows, next to markup that must stay text.
+// conversations and rows, next to markup that must stay text; one message said twice.
 void WriteJapaneseHistories(const fs::path& folder) {
   WriteFile(folder / "alice.xml",
             HistoryText({{"2008/07/01", "10:00:00", "晴れです", 1},
                          {"2008/07/01", "10:01:00", "hello", 1, "Bob"},
                          {"2008/07/02", "9:00:00", "雨", 2},
-                         {"2008/07/02", "9:05:00", "明日は晴れ\nたぶん", 2, "Bob"}}));
+                         {"2008/07/02", "9:05:00", "明日は晴れ\nたぶん", 2, "Bob"},
+                         {"2008/07/03", "8:00:00", "雪", 3},
+                         {"2008/07/03", "8:01:00", "雪", 3}}));
   WriteFile(folder / "bob.xml",
             HistoryText({{"2008/08/01", "20:00:00", "晴れた日&lt;script&gt;", 1, "Bob"}}));
 }
@@ -303,6 +305,8 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
        "alice  2008/07/01 10:00:00  Alice: 晴れです"},
       {"script 日", {{"bob", 0, 0}}, "Bob: 晴れた日<script>"},
       {"HELLO", {{"alice", 0, 1}}, "Bob: hello"},
+      // Alike hits, each shown where it is.
+      {"雪", {{"alice", 2, 0}, {"alice", 2, 1}}, "Alice: 雪"},
       {"曇り", {}, ""},
   };
   const auto window = Open(temp_.Path());
