@@ -241,7 +241,9 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
     return kExitRefused;
   }
   if (line.Refused()) {
+    // The message alone does not say which switch or argument was not understood.
     user.ShowMessage(kMessageBadArguments);
+    user.ShowWarning(DescribeProblem(*line.problem));
     user.ShowHelp(HelpReason::AfterBadArguments);
     return kExitRefused;
   }

@@ -39,7 +39,7 @@ std::array<std::string_view, 5> HelpBlocks() {
          "/nb : make no backups\n"
          "/bm : the most backups kept per input\n"
          "      (the number follows the switch; 0 keeps them all)"),
-      Tr("/t  : merge even when the size and last-write time are the same\n"
+      Tr("/mu : merge even when the size and last-write time are the same\n"
          "/nt : skip a pair whose files have the same size and last-write time\n"
          "/na : when one file holds messages older than the last merge"),
       Tr("      that the other no longer has, take them as archived there\n"

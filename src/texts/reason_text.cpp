@@ -118,6 +118,9 @@ std::string WarningText(const JobWarning& warning) {
   switch (warning.kind) {
     case JobWarning::Kind::SettingsNotSaved:
       return std::string(Tr("the settings of this job could not be saved to the profile"));
+    case JobWarning::Kind::NoHistories:
+      return Format(Tr("{0} and {1} hold no message history (*.xml): nothing was merged"),
+                    {warning.cause.path, warning.cause.detail});
     case JobWarning::Kind::FolderNotRead:
       break;
   }

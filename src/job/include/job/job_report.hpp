@@ -89,8 +89,10 @@ struct CopyReport {
 
 // Something the user should know about the job as a whole.
 struct JobWarning {
-  enum class Kind { FolderNotRead, SettingsNotSaved } kind;
-  Reason cause;  // FolderNotRead: why
+  // NoHistories: a folder job found no history in either folder (both read), which a job
+  // given the wrong folders does; it counts as a failure.
+  enum class Kind { FolderNotRead, SettingsNotSaved, NoHistories } kind;
+  Reason cause;  // FolderNotRead: why; NoHistories: the folders as `path` and `detail`
 };
 
 // Everything one job did, for the terminal and for the dialog alike.
@@ -107,7 +109,8 @@ struct JobReport {
 
   int Count(PairOutcome outcome) const;
   int Count(CopyOutcome outcome) const;
-  // A pair or a copy failed: the user must be told, and the exit status says so.
+  // A pair or a copy failed, or a folder job found nothing to merge: the user must be told,
+  // and the exit status says so.
   bool AnyFailed() const;
   // The entries the archive rule left out, over all pairs.
   int ArchivedEntries() const;
