@@ -180,6 +180,10 @@ const Switch kSwitches[] = {
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) { line.crossDevices = true; }},
     {{},
+     "any-account",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.anyAccount = true; }},
+    {{},
      "gather",
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) {
@@ -299,6 +303,7 @@ void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
   if (!line.inputs.empty() && !line.gather) {
     Refuse(line, UsageProblem::Kind::InputWithoutGather, "--input");
   }
+  if (line.anyAccount && !line.gather) Refuse(line, UsageProblem::Kind::NeedsGather, "--any-account");
   if (line.gather) {
     if (line.inputs.size() < 2 || settings.PathSave.empty()) {
       Refuse(line, UsageProblem::Kind::MissingGatherPaths, "--gather");

@@ -210,7 +210,9 @@ std::string FindReportJson(const FindReport& report) {
                   entry.Number("histories", static_cast<long long>(folder.histories));
                   entry.Text("firstDate", folder.first ? FoundDate(folder.first) : "");
                   entry.Text("lastDate", folder.last ? FoundDate(folder.last) : "");
-                  entry.Text("account", folder.account);
+                  entry.Text("account", folder.account.name);
+                  entry.Text("accountFolder", folder.accountFolder);
+                  entry.Text("owner", folder.account.owner);
                 });
     AppendArray(object.Key("problems"), report.problems,
                 [](std::string& to, const FolderProblem& problem) {

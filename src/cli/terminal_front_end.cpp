@@ -173,6 +173,13 @@ void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
   err_.flush();
 }
 
+namespace {
+
+// A field of a line of `--find`, escaped; "-" when there is none.
+std::string OrDash(const std::string& field) { return field.empty() ? "-" : PrintableText(field); }
+
+}  // namespace
+
 void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
   EndProgress();
   for (const std::string& problem : DescribeFindProblems(report)) ShowWarning(problem);
@@ -182,7 +189,7 @@ void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
   for (const HistoryFolder& folder : report.folders) {
     out_ << PrintableText(folder.folder) << '\t' << folder.histories << '\t'
          << FoundDate(folder.first) << '\t' << FoundDate(folder.last) << '\t'
-         << (folder.account.empty() ? "-" : PrintableText(folder.account)) << '\n';
+         << OrDash(folder.account.name) << '\t' << OrDash(folder.account.owner) << '\n';
   }
   out_.flush();
   err_.flush();

@@ -11,6 +11,7 @@
 
 #include "files/file_ops.hpp"
 #include "files/history_locks.hpp"
+#include "history/history_rule.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 #include "job_context.hpp"
@@ -60,36 +61,51 @@ class LoadedCopies {
  public:
   // Loads `paths` in their order, a copy with the very bytes of one before it only once (a
   // backup of the same state: the merge would drop it as alike, after loading and comparing
-  // it in full); the reason the first that cannot be loaded is no history.
-  std::optional<Reason> AddCopies(const std::vector<std::string>& paths) {
+  // it in full) and given as that one's twin; a file that proves to be no history
+  // (SaysNoHistory) is left out, as a listing leaves out a file of another name. The paths
+  // taken go to `taken`; the reason the first that cannot be loaded is none.
+  std::optional<Reason> AddCopies(const std::vector<std::string>& paths,
+                                  std::vector<std::string>& taken) {
     std::vector<Result<HistoryBytes>> read;
     read.reserve(paths.size());
     for (const std::string& path : paths) read.push_back(ReadLogBytes(path));
     // Compared before any is parsed: the parse writes into the bytes.
-    std::vector<bool> again(paths.size(), false);
+    std::vector<std::optional<std::size_t>> twinOf(paths.size());
     for (std::size_t k = 0; k < read.size(); ++k) {
-      for (std::size_t j = 0; j < k && read[k]; ++j) {
-        if (read[j] && !again[j] && SameBytes(*read[j], *read[k])) again[k] = true;
+      for (std::size_t j = 0; j < k && read[k] && !twinOf[k]; ++j) {
+        if (read[j] && !twinOf[j] && SameBytes(*read[j], *read[k])) twinOf[k] = j;
       }
     }
+    std::vector<std::optional<std::size_t>> documentOf(paths.size());
     for (std::size_t k = 0; k < read.size(); ++k) {
       if (!read[k]) return read[k].reason();
-      if (again[k]) continue;
-      if (std::optional<Reason> why = Add(ParseLogDocument(std::move(*read[k]), paths[k]))) {
-        return why;
+      if (twinOf[k]) {
+        documentOf[k] = documentOf[*twinOf[k]];
+      } else {
+        Result<LogDocument> log = ParseLogDocument(std::move(*read[k]), paths[k]);
+        if (!log && SaysNoHistory(log.reason().kind)) continue;
+        if (std::optional<Reason> why = Add(std::move(log))) return why;
+        documentOf[k] = documents_.size() - 1;
+      }
+      if (documentOf[k]) {
+        copyOf_.push_back(*documentOf[k]);
+        taken.push_back(paths[k]);
       }
     }
     return std::nullopt;
   }
   // Loads one more copy, whatever the others hold (the history the output holds already).
-  std::optional<Reason> AddCopy(const std::string& path) { return Add(LoadLogDocument(path)); }
-  // The entry lists of the copies loaded, in the order they were.
+  std::optional<Reason> AddCopy(const std::string& path) {
+    copyOf_.push_back(documents_.size());
+    return Add(LoadLogDocument(path));
+  }
+  // The entry list of each copy taken, in the order they were; twins share one.
   std::vector<const EntryList*> Lists() {
     for (std::size_t i = lists_.size(); i < nodes_.size(); ++i) {
       lists_.emplace_back(nodes_[i], EntrySource::kInput1, hours_);
     }
     std::vector<const EntryList*> lists;
-    for (const EntryList& list : lists_) lists.push_back(&list);
+    for (const std::size_t document : copyOf_) lists.push_back(&lists_[document]);
     return lists;
   }
 
@@ -105,7 +121,15 @@ class LoadedCopies {
   std::deque<LogDocument> documents_;
   std::deque<NodeList> nodes_;
   std::deque<EntryList> lists_;
+  std::vector<std::size_t> copyOf_;  // the document of each copy taken
 };
+
+// The entries (element children) of `list`.
+int EntryCount(const EntryList& list) {
+  int entries = 0;
+  for (int i = 0; (list.SkipToElement(i), i < list.Length()); ++i) ++entries;
+  return entries;
+}
 
 void Fail(PairReport& report, PairProblem problem, Reason cause) {
   report.outcome = PairOutcome::Failed;
@@ -118,8 +142,16 @@ void Fail(PairReport& report, PairProblem problem, Reason cause) {
 void GatherName(GatherTask& task, bool dryRun) {
   PairReport& report = task.report;
   LoadedCopies loaded;
-  if (std::optional<Reason> why = loaded.AddCopies(task.copies)) {
+  std::vector<std::string> taken;
+  if (std::optional<Reason> why = loaded.AddCopies(task.copies, taken)) {
     return Fail(report, PairProblem::NotAHistory, std::move(*why));
+  }
+  report.copies = taken;
+  if (!taken.empty()) report.first = taken.front();
+  if (taken.empty()) {
+    // No copy of this name is a history: nothing of it is gathered, or reported.
+    report.outcome = PairOutcome::NotRun;
+    return;
   }
   const bool existing = PathExists(task.output);
   if (existing) {
@@ -131,7 +163,8 @@ void GatherName(GatherTask& task, bool dryRun) {
   const EntryList* into = existing ? lists.back() : nullptr;
   if (existing) lists.pop_back();
   RecordingSink merged;
-  const int last = GatherCopies(merged, lists, into, report.counts);
+  const int last = GatherCopies(merged, lists, into, report.counts, report.copyAlone);
+  for (const EntryList* list : lists) report.copyEntries.push_back(EntryCount(*list));
   if (into && KeepsExisting(merged, *into)) {
     report.outcome = PairOutcome::Unchanged;
     return;
@@ -202,7 +235,12 @@ void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& con
     }
     progress.Finish(i, JobItemKind::Pair, task.output);
   });
-  for (GatherTask& task : tasks) report.pairs.push_back(std::move(task.report));
+  for (GatherTask& task : tasks) {
+    // A name none of whose copies is a history is no history of the gather.
+    const bool noHistory =
+        task.report.outcome == PairOutcome::NotRun && task.report.problem == PairProblem::None;
+    if (!noHistory) report.pairs.push_back(std::move(task.report));
+  }
 }
 
 }  // namespace

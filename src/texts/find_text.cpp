@@ -32,6 +32,23 @@ std::vector<std::string> DescribeFindProblems(const FindReport& report) {
   return lines;
 }
 
+std::string AccountLabel(const FolderAccount& account) {
+  if (account.name.empty()) return account.owner;
+  if (account.owner.empty()) return account.name;
+  return account.name + " (" + account.owner + ")";
+}
+
+std::string MixedAccountsText(const std::vector<FolderAccount>& accounts) {
+  std::string names;
+  for (const FolderAccount& account : accounts) {
+    if (!names.empty()) names += ", ";
+    names += AccountLabel(account);
+  }
+  return Format(Tr("the copies belong to different accounts: {0}; gather one account at a time, "
+                   "or give --any-account to gather them together"),
+                {names});
+}
+
 std::string FindStoppedText() {
   return std::string(Tr("stopped: the folders listed are those found until then"));
 }

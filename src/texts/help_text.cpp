@@ -102,13 +102,16 @@ std::string LongSwitchHelp() {
        Tr("gather every copy of every history of the --input folders (or files, given twice or "
           "more) into the folder (or file) --output, whatever their order")},
       {"--input PATH", "", Tr("one copy for --gather")},
+      {"--any-account", "",
+       Tr("let --gather take copies of different accounts (refused otherwise, as they would "
+          "mix two people's conversations)")},
       {"--read [PATH]", "",
        Tr("open the reader window on a history file or a folder of them (without PATH: on "
           "none, to open one), to read and search without changing anything")},
       {"--find ROOT", "",
-       Tr("list the folders under ROOT that hold message histories, found by their content: "
-          "the folder, the number of histories, the first and last date and the account "
-          "folder, tab-separated")},
+       Tr("list the folders under ROOT that hold message histories, grouped by account: the "
+          "folder, the number of histories, the first and last date, the account folder's name "
+          "and the owner (the user in every conversation), tab-separated")},
       {"--cross-devices", "",
        Tr("let --find walk onto other file systems (mounted disks) below ROOT")},
   };

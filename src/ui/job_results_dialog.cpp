@@ -134,7 +134,7 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
       histories_(WrittenHistories(report)),
       exportAndOpen_(std::move(exportAndOpen)) {
   setObjectName(QStringLiteral("jobResultsDialog"));
-  setWindowTitle(ResultsWindowTitle());
+  setWindowTitle(ResultsWindowTitle(report.gather));
 
   auto* summary = new QLabel(this);
   summary->setObjectName(QStringLiteral("resultsSummary"));
@@ -148,7 +148,7 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
   list_->setObjectName(QStringLiteral("resultsList"));
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
-  const QStringList headers{ResultsColumnOutcome(), ResultsColumnInput(),
+  const QStringList headers{ResultsColumnOutcome(), ResultsColumnInput(report.gather),
                             ResultsColumnSecondInput(), ResultsColumnOutput(),
                             ResultsColumnDetail()};
   list_->setHeaderLabels(headers);
@@ -161,6 +161,8 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
   }
   list_->addTopLevelItems(items);
   list_->header()->setSectionResizeMode(QHeaderView::Interactive);
+  // A gather has no second input: its copies are rows of their own.
+  list_->setColumnHidden(kSecondInput, report.gather);
   list_->setColumnWidth(kOutcome, 110);
   auto* paths = new PathDelegate(list_);
   for (int column : {kInput, kSecondInput, kOutput}) {

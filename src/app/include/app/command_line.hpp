@@ -31,6 +31,7 @@ struct UsageProblem {
     NeedsFind,           // `argument` only shapes "--find", which was not given
     MissingGatherPaths,  // "--gather" with fewer than two "--input" or without "--output"
     InputWithoutGather,  // "--input" names a copy for "--gather", which was not asked for
+    NeedsGather,         // `argument` only shapes "--gather", which was not given
   };
   Kind kind;
   std::string argument;
@@ -65,6 +66,7 @@ struct CommandLine {
   // "--gather": gather the copies of "--input" (given twice or more) into "--output".
   bool gather = false;
   std::vector<std::string> inputs;
+  bool anyAccount = false;  // "--any-account": --gather takes copies of different accounts
 
   // An unknown argument, a value switch without its value, or a run of the wrong shape.
   bool Refused() const { return problem.has_value(); }

@@ -38,6 +38,9 @@ struct PairReport {
   // `second` empty); empty for a pair. Its counts say fromBoth for the entries several copies
   // (the output's history among them) held, fromInput1 for those one copy held.
   std::vector<std::string> copies;
+  // For each of `copies`: how many entries it gave, and how many of them no other copy (nor
+  // the output's history) held; twins hold theirs together. Filled once the copies are read.
+  std::vector<int> copyEntries, copyAlone;
   PairOutcome outcome = PairOutcome::Failed;
   // For a failed or not started pair: what happened, with its facts. What a failed pair left
   // as it was follows from them: its inputs always, its output too when it failed while
