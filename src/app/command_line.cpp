@@ -303,7 +303,8 @@ void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
   if (!line.inputs.empty() && !line.gather) {
     Refuse(line, UsageProblem::Kind::InputWithoutGather, "--input");
   }
-  if (line.anyAccount && !line.gather) Refuse(line, UsageProblem::Kind::NeedsGather, "--any-account");
+  if (line.anyAccount && !line.gather)
+    Refuse(line, UsageProblem::Kind::NeedsGather, "--any-account");
   if (line.gather) {
     if (line.inputs.size() < 2 || settings.PathSave.empty()) {
       Refuse(line, UsageProblem::Kind::MissingGatherPaths, "--gather");

@@ -58,8 +58,8 @@ bool TakenForHistory(std::string_view name, unsigned char kind) {
 
 Result<std::vector<std::string>> ListFolder(const std::string& folder) {
   std::vector<std::string> names;
-  const Result<> read =
-      ReadFolder(folder, [&names](std::string_view name, unsigned char) { names.emplace_back(name); });
+  const Result<> read = ReadFolder(
+      folder, [&names](std::string_view name, unsigned char) { names.emplace_back(name); });
   if (!read) return Failure{read.reason()};
   return names;
 }

@@ -112,7 +112,7 @@ std::unique_ptr<Folded> Fold(const EntryList& first, const std::vector<int>& fir
   for (const MergedEntry& record : records) {
     folded->nodes.push_back(record.entry);
     const auto index = static_cast<std::size_t>(record.index);
-    folded->holders.push_back(record.source == EntrySource::kBoth    ? kSeveral
+    folded->holders.push_back(record.source == EntrySource::kBoth     ? kSeveral
                               : record.source == EntrySource::kInput1 ? firstHolders[index]
                                                                       : secondHolders[index]);
   }
@@ -204,8 +204,8 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
     // kInput1: what the output's history alone holds, which no copy gave.
     const int holder = record.source == EntrySource::kInput2
                            ? holders[static_cast<std::size_t>(record.index)]
-                           : record.source == EntrySource::kBoth ? kSeveral
-                                                                 : static_cast<int>(copies.size());
+                       : record.source == EntrySource::kBoth ? kSeveral
+                                                             : static_cast<int>(copies.size());
     if (holder == kSeveral) {
       ++counts.fromBoth;
       continue;

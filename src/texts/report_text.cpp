@@ -33,9 +33,9 @@ std::string DescribeGatheredCounts(const MergeCounts& counts) {
 std::string DescribeCopyCounts(const PairReport& pair, std::size_t copy) {
   const int entries = copy < pair.copyEntries.size() ? pair.copyEntries[copy] : 0;
   const int alone = copy < pair.copyAlone.size() ? pair.copyAlone[copy] : 0;
-  return Format(Tr("{0}, {1} held by this copy alone"),
-                {Format(TrN("{0} entry", "{0} entries", Count(entries)), {Number(entries)}),
-                 Number(alone)});
+  return Format(
+      Tr("{0}, {1} held by this copy alone"),
+      {Format(TrN("{0} entry", "{0} entries", Count(entries)), {Number(entries)}), Number(alone)});
 }
 
 std::string DescribeCounts(const MergeCounts& counts) {
@@ -105,17 +105,17 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
     switch (pair.outcome) {
       case PairOutcome::Merged:
         if (report.gather) {
-          lines.push_back(
-              Format(dry ? Tr("would gather {0}: {1}") : Tr("gathered {0}: {1}"),
-                     {pair.output, DescribeGatheredCounts(pair.counts)}));
+          lines.push_back(Format(dry ? Tr("would gather {0}: {1}") : Tr("gathered {0}: {1}"),
+                                 {pair.output, DescribeGatheredCounts(pair.counts)}));
           for (std::size_t k = 0; k < pair.copies.size(); ++k) {
             lines.push_back(
                 Format(Tr("  from {0}: {1}"), {pair.copies[k], DescribeCopyCounts(pair, k)}));
           }
           break;
         }
-        lines.push_back(Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
-                               {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
+        lines.push_back(
+            Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
+                   {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
         break;
       case PairOutcome::Unchanged:
         if (report.gather) {

@@ -71,7 +71,8 @@ TEST(FindCommand, ListsAccountsApartAndGathersOneAtATime) {
                  {"loose", nullptr}};
   for (const auto& made : folders) {
     std::filesystem::create_directories(root / made.folder);
-    test::WriteFile(root / made.folder / "alice.xml", history(made.owner ? made.owner : "X", "Alice"));
+    test::WriteFile(root / made.folder / "alice.xml",
+                    history(made.owner ? made.owner : "X", "Alice"));
     if (made.owner) test::WriteFile(root / made.folder / "bob.xml", history(made.owner, "Bob"));
   }
   const auto line = [&root](const char* name, const char* histories, const char* account,
@@ -95,7 +96,10 @@ TEST(FindCommand, ListsAccountsApartAndGathersOneAtATime) {
     int status;
     std::vector<const char*> named;  // in the refusal
   } rows[] = {
-      {{"taro1234567/History", "hanako9876543/History"}, false, 2, {"taro1234567", "hanako9876543"}},
+      {{"taro1234567/History", "hanako9876543/History"},
+       false,
+       2,
+       {"taro1234567", "hanako9876543"}},
       {{"taro1234567/History", "hanako9876543/History"}, true, 0, {}},
       {{"backup", "taro copy"}, false, 2, {"Hanako", "Taro"}},
       {{"taro1234567/History", "taro copy", "loose"}, false, 0, {}},

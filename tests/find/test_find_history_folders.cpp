@@ -24,7 +24,7 @@ using test::WriteFile;
 struct Expected {
   std::string folder;  // below the root
   std::size_t histories;
-  std::string first, last;  // local dates
+  std::string first, last;    // local dates
   std::string accountFolder;  // below the root; empty: none
 };
 

@@ -32,16 +32,20 @@ TEST(HistoryOwner, IsTheOneNameInEverySessionOfEveryHistory) {
     std::vector<Messages> histories;
     std::optional<std::string> owner;
   } rows[] = {
-      {"TwoContacts", {{Said{1, "Alice", "Me"}, Said{2, "Me", "Alice"}}, {Said{1, "Me", "Bob"}}},
+      {"TwoContacts",
+       {{Said{1, "Alice", "Me"}, Said{2, "Me", "Alice"}}, {Said{1, "Me", "Bob"}}},
        "Me"},
       // One conversation of two: either may be the owner.
       {"OneContactIsUnsure", {{Said{1, "Alice", "Me"}, Said{2, "Me", "Alice"}}}, std::nullopt},
-      {"GroupConversation", {{Said{1, "Alice", "Me"}, Said{1, "Carol", "Me"}}, {Said{3, "Bob", "Me"}}},
+      {"GroupConversation",
+       {{Said{1, "Alice", "Me"}, Said{1, "Carol", "Me"}}, {Said{3, "Bob", "Me"}}},
        "Me"},
       // The owner changed the name shown in one session: no name is in every one.
-      {"RenamedOwner", {{Said{1, "Alice", "Me"}, Said{2, "Alice", "Me (away)"}}, {Said{1, "Bob", "Me"}}},
+      {"RenamedOwner",
+       {{Said{1, "Alice", "Me"}, Said{2, "Alice", "Me (away)"}}, {Said{1, "Bob", "Me"}}},
        std::nullopt},
-      {"OwnerMissingFromASession", {{Said{1, "Alice", "Me"}, Said{2, "Bob", ""}}, {Said{1, "Bob", "Me"}}},
+      {"OwnerMissingFromASession",
+       {{Said{1, "Alice", "Me"}, Said{2, "Bob", ""}}, {Said{1, "Bob", "Me"}}},
        std::nullopt},
       {"NoEntries", {{}}, std::nullopt},
   };
@@ -55,8 +59,7 @@ TEST(HistoryOwner, IsTheOneNameInEverySessionOfEveryHistory) {
     EXPECT_EQ(owner.Owner(), row.owner) << row.name;
   }
   pugi::xml_document one;
-  ASSERT_TRUE(
-      one.load_string(HistoryText({Said{1, "Alice", "Me"}, Said{2, "Me", "Bob"}}).c_str()));
+  ASSERT_TRUE(one.load_string(HistoryText({Said{1, "Alice", "Me"}, Said{2, "Me", "Bob"}}).c_str()));
   EXPECT_EQ(FindHistoryOwner(one.document_element()), "Me");
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <deque>
 #include <map>

@@ -67,8 +67,8 @@ struct FindReport {
 };
 
 // Walks the folder `root` and everything below it for histories: regular files named
-// "<something>.xml" that load as a "Log" document (history/history_rule.hpp). Links are never followed
-// below the root (so no link loop is walked), and nothing but folders and regular files is
+// "<something>.xml" that load as a "Log" document (history/history_rule.hpp). Links are never
+// followed below the root (so no link loop is walked), and nothing but folders and regular files is
 // opened, so a named pipe or a device can neither stall nor be touched. Folders on other file
 // systems are left out unless `options` says otherwise. Fails only when `root` is no folder
 // that can be opened; what cannot be read below it is in the report's problems.

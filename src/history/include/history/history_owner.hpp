@@ -1,10 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <pugixml.hpp>
 #include <set>
 #include <string>
-
-#include <pugixml.hpp>
 
 namespace palvarin {
 
