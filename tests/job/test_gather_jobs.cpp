@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
-
-#include <sys/stat.h>
 
 #include "files/history_locks.hpp"
 #include "find/find_history_folders.hpp"
 #include "job/run_gather_job.hpp"
 #include "support/history_builder.hpp"
 #include "support/job_settings.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/pc_histories.hpp"
 #include "support/test_support.hpp"
 
@@ -179,8 +179,10 @@ TEST(GatherJobTest, TakesTheHistoriesFindCountsAndFailsNoneOfTheRest) {
     test::WriteFile(folder / "alice.xml", test::OneMessageHistory(pc));
     test::WriteFile(folder / "emptylog.xml", "<Log/>");
     test::WriteFile(folder / "omar.txt", test::OneMessageHistory("not by that name"));
-    test::WriteFile(folder / "settings.xml", "<?xml version=\"1.0\"?><Settings/>");
-    test::WriteFile(folder / "cut.xml", "<Log><Message Date=");
+    // Each on one side only, so that the folder merge has no pair of them.
+    test::WriteFile(folder / (inputs.empty() ? "settings.xml" : "notes.xml"),
+                    "<?xml version=\"1.0\"?><Settings/>");
+    if (inputs.empty()) test::WriteFile(folder / "cut.xml", "<Log><Message Date=");
     ASSERT_EQ(::mkfifo((folder / "pipe.xml").c_str(), 0600), 0);
     inputs.push_back(folder.string());
   }
@@ -192,6 +194,13 @@ TEST(GatherJobTest, TakesTheHistoriesFindCountsAndFailsNoneOfTheRest) {
   EXPECT_FALSE(result.report.AnyFailed());
   EXPECT_EQ(result.report.pairs.size(), found->folders[0].histories);
   EXPECT_EQ(Contents(root / "out").size(), found->folders[0].histories);
+  // The folder merge takes them alike: two pairs, nothing copied, nothing failed.
+  fs::create_directory(root / "merged");
+  const auto merged = test::RunPalvarin(
+      {"/n", "/d", "/t", "/p1", inputs[0], "/p2", inputs[1], "/ps", (root / "merged").string()},
+      root.Path(), root / "profile.sqlite3");
+  EXPECT_EQ(merged.status, 0) << merged.out << merged.err;
+  EXPECT_EQ(Contents(root / "merged").size(), found->folders[0].histories) << merged.out;
 }
 
 // What a gathered history says of its copies: twins (the same bytes, or the same entries in
@@ -204,8 +213,7 @@ TEST(GatherJobTest, CountsWhatEachCopyGaveAndHeldAlone) {
     for (const char* text : texts) messages.push_back({"2006/01/23", text, text});
     return test::HistoryText(messages);
   };
-  const std::string five =
-      history({"10:00:01", "10:00:02", "10:00:03", "10:00:04", "10:00:05"});
+  const std::string five = history({"10:00:01", "10:00:02", "10:00:03", "10:00:04", "10:00:05"});
   const struct {
     const char* what;
     std::vector<std::string> copies;
@@ -216,10 +224,11 @@ TEST(GatherJobTest, CountsWhatEachCopyGaveAndHeldAlone) {
       {"alike in other bytes", {five, five + "\r\n"}, 5, 0, {5, 5}, {0, 0}},
       {"one side each",
        {history({"10:00:01", "10:00:02", "10:00:03"}), history({"10:00:01", "10:00:04"})},
-       1, 3, {3, 2}, {2, 1}},
-      {"twins and another",
-       {five, history({"10:00:06"}), five},
-       5, 1, {5, 1, 5}, {0, 1, 0}},
+       1,
+       3,
+       {3, 2},
+       {2, 1}},
+      {"twins and another", {five, history({"10:00:06"}), five}, 5, 1, {5, 1, 5}, {0, 1, 0}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
