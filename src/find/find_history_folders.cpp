@@ -25,11 +25,6 @@
 namespace palvarin {
 namespace {
 
-// What groups a folder with others of one account: the account folder's name, else the owner.
-const std::string& AccountKey(const FolderAccount& account) {
-  return account.name.empty() ? account.owner : account.name;
-}
-
 // Enough for the prolog and the start of the root element of any history Messenger writes.
 constexpr std::size_t kHeadSize = 4096;
 

@@ -69,6 +69,10 @@ bool IsHistoryFolderName(std::string_view name) {
   });
 }
 
+const std::string& AccountKey(const FolderAccount& account) {
+  return account.name.empty() ? account.owner : account.name;
+}
+
 bool DifferentAccounts(const FolderAccount& a, const FolderAccount& b) {
   if (!a.name.empty() && !b.name.empty()) return a.name != b.name;
   return !a.owner.empty() && !b.owner.empty() && a.owner != b.owner;

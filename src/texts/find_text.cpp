@@ -38,12 +38,27 @@ std::string AccountLabel(const FolderAccount& account) {
   return account.name + " (" + account.owner + ")";
 }
 
-std::string MixedAccountsText(const std::vector<FolderAccount>& accounts) {
+namespace {
+
+std::string AccountLabels(const std::vector<FolderAccount>& accounts) {
   std::string names;
   for (const FolderAccount& account : accounts) {
     if (!names.empty()) names += ", ";
     names += AccountLabel(account);
   }
+  return names;
+}
+
+}  // namespace
+
+std::string MixedAccountsWindowText(const std::vector<FolderAccount>& accounts) {
+  return Format(Tr("The copies belong to different accounts: {0}. Gather one account at a "
+                   "time: remove the copies of the others from the list."),
+                {AccountLabels(accounts)});
+}
+
+std::string MixedAccountsText(const std::vector<FolderAccount>& accounts) {
+  const std::string names = AccountLabels(accounts);
   return Format(Tr("the copies belong to different accounts: {0}; gather one account at a time, "
                    "or give --any-account to gather them together"),
                 {names});

@@ -34,6 +34,11 @@ std::optional<QString> ScriptedPathChooser::ChooseFolder(QWidget*, const QString
   return Take(Kind::Folder, current);
 }
 
+std::optional<QString> ScriptedPathChooser::ChooseAccount(QWidget*, const QStringList& accounts) {
+  requests.push_back({Kind::Account, accounts.join(u'\n')});
+  return std::exchange(account_, std::nullopt);
+}
+
 std::optional<QString> ScriptedPathChooser::Take(Kind kind, const QString& current) {
   requests.push_back({kind, current});
   return std::exchange(next_, std::nullopt);

@@ -22,6 +22,10 @@ bool HasAccountName(std::string_view name);
 // "History" in any letter case.
 bool IsHistoryFolderName(std::string_view name);
 
+// What groups folders of one account: the account folder's name, else the owner; empty when
+// neither is known.
+const std::string& AccountKey(const FolderAccount& account);
+
 // Whether `a` and `b` are told to be two accounts: by their account names when both have one,
 // else by their owners when both have one. An account that cannot be told is no other one.
 bool DifferentAccounts(const FolderAccount& a, const FolderAccount& b);

@@ -22,8 +22,10 @@ std::vector<std::string> DescribeFindProblems(const FindReport& report);
 // ("taro1234567 (Taro)"), else the owner alone; empty when neither is known.
 std::string AccountLabel(const FolderAccount& account);
 
-// Why a gather of the copies of `accounts` (MixedAccounts) is refused.
+// Why a gather of the copies of `accounts` (MixedAccounts) is refused: on the command line,
+// which can say that the mix is meant, and in the gather window, which cannot.
 std::string MixedAccountsText(const std::vector<FolderAccount>& accounts);
+std::string MixedAccountsWindowText(const std::vector<FolderAccount>& accounts);
 
 // Said when a walk was stopped before its end.
 std::string FindStoppedText();
