@@ -4,16 +4,13 @@ namespace palvarin {
 
 bool SaysNoHistory(ReasonKind kind) {
   switch (kind) {
-    case ReasonKind::NotWellFormed:
+    // Another document, or none: a settings file, a page, an empty file.
     case ReasonKind::HasDocumentType:
-    case ReasonKind::TextOutsideRoot:
     case ReasonKind::NoElement:
-    case ReasonKind::SeveralRoots:
     case ReasonKind::RootNotLog:
-    case ReasonKind::HoldsNul:
-    case ReasonKind::ForbiddenReference:
-    case ReasonKind::RepeatedAttribute:
       return true;
+    // A "Log" damaged (cut off, a stray byte) is a history that could not be read: lost
+    // without a word, its conversations would be too.
     default:
       return false;
   }

@@ -15,6 +15,7 @@
 
 #include "files/file_ops.hpp"
 #include "files/folder_listing.hpp"
+#include "history/history_rule.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 #include "merge_time_batch.hpp"
@@ -54,6 +55,13 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
   copy.problem = CopyProblem::NotAHistory;
   copy.cause = std::move(refusal);
   return copy;
+}
+
+// True when the file of a one-side copy proved no history (history_rule.hpp): not copied, and,
+// as a file of another name, not reported either. A name both folders hold is merged, and a
+// pair with a file that is none fails: one of the two may be a history that must not be lost.
+bool IsNoHistory(const CopyReport& copy) {
+  return copy.problem == CopyProblem::NotAHistory && SaysNoHistory(copy.cause.kind);
 }
 
 // A history found on one side only, into a separate output folder. Where the output holds that
@@ -416,7 +424,7 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
   for (FolderTask& task : tasks) {
     if (task.IsMerge()) {
       report.pairs.push_back(std::move(task.pair));
-    } else {
+    } else if (!IsNoHistory(task.copy)) {
       report.copies.push_back(std::move(task.copy));
     }
   }
@@ -463,7 +471,9 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
     progress.Finish(i, JobItemKind::Copy, task.from);
   });
   mergeTimes.Write();
-  for (FolderTask& task : tasks) report.copies.push_back(std::move(task.copy));
+  for (FolderTask& task : tasks) {
+    if (!IsNoHistory(task.copy)) report.copies.push_back(std::move(task.copy));
+  }
 }
 
 }  // namespace palvarin

@@ -168,7 +168,7 @@ TEST(GatherJobTest, WaitsWhileAnotherJobHoldsAFileOfItsOutputFolder) {
 }
 
 // What --find counts as a folder's histories is what a gather of that folder takes, and a
-// file neither takes is no failure of the gather.
+// file neither takes is no failure of the gather; a damaged history is a failure of both.
 TEST(GatherJobTest, TakesTheHistoriesFindCountsAndFailsNoneOfTheRest) {
   test::ScopedTimeZone zone("UTC");
   test::TempFolder root;
@@ -189,17 +189,22 @@ TEST(GatherJobTest, TakesTheHistoriesFindCountsAndFailsNoneOfTheRest) {
   const Result<FindReport> found = FindHistoryFolders((root / "disk").string(), {}, nullptr);
   ASSERT_TRUE(found);
   ASSERT_EQ(found->folders.size(), 2u);
+  ASSERT_EQ(found->problems.size(), 1u);
   const JobResult result = Gather(inputs, root / "out");
   ASSERT_FALSE(result.refusal);
-  EXPECT_FALSE(result.report.AnyFailed());
-  EXPECT_EQ(result.report.pairs.size(), found->folders[0].histories);
+  EXPECT_EQ(result.report.Count(PairOutcome::Merged), found->folders[0].histories);
+  ASSERT_EQ(result.report.Count(PairOutcome::Failed), 1);
+  EXPECT_EQ(result.report.pairs.size(), found->folders[0].histories + 1);
   EXPECT_EQ(Contents(root / "out").size(), found->folders[0].histories);
-  // The folder merge takes them alike: two pairs, nothing copied, nothing failed.
+  // The folder merge takes them alike: two pairs, and the damaged history not copied.
   fs::create_directory(root / "merged");
   const auto merged = test::RunPalvarin(
       {"/n", "/d", "/t", "/p1", inputs[0], "/p2", inputs[1], "/ps", (root / "merged").string()},
       root.Path(), root / "profile.sqlite3");
-  EXPECT_EQ(merged.status, 0) << merged.out << merged.err;
+  EXPECT_EQ(merged.status, 1) << merged.out << merged.err;
+  EXPECT_NE(merged.out.find("2 pairs merged, 0 unchanged, 0 failed; 0 files copied, 1 copy failed"),
+            std::string::npos)
+      << merged.out;
   EXPECT_EQ(Contents(root / "merged").size(), found->folders[0].histories) << merged.out;
 }
 
