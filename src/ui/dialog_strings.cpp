@@ -31,6 +31,12 @@ QString ProgressCancelLabel() { return QTr("Cancel"); }
 
 QString ResultsWindowTitle() { return QTr("Palvarin - Merge results"); }
 QString ExportButtonText() { return QTr("Export to HTML and open"); }
+
+QString IndexNotOpenedText(const QString& index) {
+  return QTr("No browser could be started to open the index. It is here:").append(u'\n') + index;
+}
+
+QString CopyPathButtonText() { return QTr("Copy path"); }
 QString ExportFolderTitle() { return QTr("Choose the folder for the exported pages"); }
 
 QString ResultsColumnOutcome() { return QTr("Result"); }
