@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
+#include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/atomic_file.hpp"
@@ -33,8 +36,9 @@ class SymbolicLinks : public ::testing::Test {
     for (const auto& folder : {pc1_, pc2_, store_}) fs::create_directories(folder);
   }
 
-  test::ProcessResult Run(const std::vector<std::string>& arguments) {
-    return test::RunPalvarin(arguments, folder_.Path(), folder_ / "profile.sqlite3");
+  test::ProcessResult Run(const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& environment = {}) {
+    return test::RunPalvarin(arguments, folder_.Path(), folder_ / "profile.sqlite3", environment);
   }
 
   // No temporary file was left anywhere below the test folder.
@@ -157,6 +161,100 @@ INSTANTIATE_TEST_SUITE_P(
                       AliasRow{"FirstFolderIntoSecond", "pc1/x.xml", "../pc2/y.xml"},
                       AliasRow{"WithinTheFirstFolder", "pc1/x.xml", "y.xml"},
                       AliasRow{"OutputIntoFirst", "out/x.xml", "../pc1/y.xml", true}),
+    test::RowName);
+
+// A job's own files go into its output folder, and the search's index into the cache: none is
+// written through a link found there to a file or folder elsewhere (an input's history, another
+// program's database, a folder others may read). The name is refused and said, the link and
+// what it names stay as they were, and the rest of the job is done.
+struct OwnFileRow {
+  const char* name;
+  const char* link;    // the link, below the test folder
+  const char* target;  // what it names, relative to the link's folder
+  std::vector<std::string> arguments;
+  int status;
+  const char* said;  // the path standard error names, below the test folder
+};
+
+void PrintTo(const OwnFileRow& row, std::ostream* out) { *out << row.name; }
+
+class LinkAtAnOwnFile : public SymbolicLinks, public ::testing::WithParamInterface<OwnFileRow> {
+ protected:
+  // Every entry below pc1, pc2 and elsewhere, with its bytes (for a file) and its mode.
+  std::map<fs::path, std::pair<std::string, fs::perms>> Outside() const {
+    std::map<fs::path, std::pair<std::string, fs::perms>> found;
+    for (const char* root : {"pc1", "pc2", "elsewhere"}) {
+      for (const auto& item : fs::recursive_directory_iterator(folder_ / root)) {
+        found[item.path()] = {item.is_regular_file() ? ReadFile(item.path()) : "",
+                              item.symlink_status().permissions()};
+      }
+    }
+    return found;
+  }
+};
+
+TEST_P(LinkAtAnOwnFile, IsNeitherWrittenThroughNorFollowed) {
+  const OwnFileRow& row = GetParam();
+  WriteFile(pc1_ / "a.xml", OneMessageHistory("hello from a on pc1", "12:00:00"));
+  WriteFile(pc1_ / "b.xml", OneMessageHistory("hello from b on pc1", "12:00:00"));
+  WriteFile(pc2_ / "a.xml", OneMessageHistory("hello from a on pc2", "13:00:00"));
+  const fs::path elsewhere = folder_ / "elsewhere";
+  fs::create_directories(elsewhere / "folder");
+  fs::permissions(elsewhere / "folder", fs::perms(0755));
+  WriteFile(elsewhere / "page.html", "another program's page");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(::sqlite3_open((elsewhere / "other.sqlite3").c_str(), &db), SQLITE_OK);
+  ::sqlite3_exec(db, "CREATE TABLE kept (what)", nullptr, nullptr, nullptr);
+  ::sqlite3_close(db);
+  fs::permissions(elsewhere / "other.sqlite3", fs::perms(0644));
+  // The folders are this user's alone, as the cache's must be: only the link is wrong.
+  const fs::path link = folder_ / row.link;
+  for (const fs::path& folder : {folder_ / "cache", link.parent_path()}) {
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms(0700));
+  }
+  fs::create_symlink(row.target, link);
+  const auto before = Outside();
+
+  const auto run = Run(row.arguments, {"XDG_CACHE_HOME=" + (folder_ / "cache").string()});
+  EXPECT_EQ(run.status, row.status) << run.err;
+  EXPECT_NE(run.err.find(row.said), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Outside(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SymbolicLinks, LinkAtAnOwnFile,
+    ::testing::Values(OwnFileRow{"GatheredHistory",
+                                 "out/a.xml",
+                                 "../pc1/b.xml",
+                                 {"--gather", "--input=pc1", "--input=pc2", "--output=out"},
+                                 1,
+                                 "out/a.xml"},
+                      OwnFileRow{"ExportedPage",
+                                 "out/a.html",
+                                 "../elsewhere/page.html",
+                                 {"--export=html", "--first=pc1", "--output=out"},
+                                 1,
+                                 "out/a.html"},
+                      OwnFileRow{"ExportIndex",
+                                 "out/index.html",
+                                 "../elsewhere/page.html",
+                                 {"--export=html", "--first=pc1", "--output=out"},
+                                 1,
+                                 "out/index.html"},
+                      OwnFileRow{"SearchIndexFile",
+                                 "cache/palvarin/search-index.sqlite3",
+                                 "../../elsewhere/other.sqlite3",
+                                 {"--search=hello", "--first=pc1"},
+                                 0,
+                                 "cache/palvarin/search-index.sqlite3"},
+                      OwnFileRow{"SearchIndexFolder",
+                                 "cache/palvarin",
+                                 "../elsewhere/folder",
+                                 {"--search=hello", "--first=pc1"},
+                                 0,
+                                 "cache/palvarin/search-index.sqlite3"}),
     test::RowName);
 
 }  // namespace
