@@ -123,6 +123,7 @@ struct AliasRow {
   const char* link;             // the link, below the test folder
   const char* target;           // what it names, relative to the link's folder
   bool separateOutput = false;  // the job writes to "out" instead of over both inputs
+  bool gather = false;          // a gather of both folders into "out"
 };
 
 // Rows show by name in test listings.
@@ -132,7 +133,8 @@ class LinkToAnotherHistory : public SymbolicLinks,
                              public ::testing::WithParamInterface<AliasRow> {};
 
 // A link that makes one name's file another name's history would have the job write one
-// contact's history over another's: neither name is merged or copied, and the job says so.
+// contact's history over another's, or a gather collect another contact's messages under the
+// name: neither name is merged or copied, and the job says so.
 TEST_P(LinkToAnotherHistory, LeavesBothNamesUntouched) {
   const AliasRow& row = GetParam();
   const fs::path link = folder_ / row.link;
@@ -145,14 +147,18 @@ TEST_P(LinkToAnotherHistory, LeavesBothNamesUntouched) {
   fs::create_symlink(row.target, link);
   const test::Snapshot before1 = test::TakeSnapshot(pc1_), before2 = test::TakeSnapshot(pc2_);
 
-  const auto run = row.separateOutput
-                       ? Run({"/n", "/d", "/t", "/p1", pc1_, "/p2", pc2_, "/ps", folder_ / "out"})
+  const fs::path out = folder_ / "out";
+  const auto run = row.gather ? Run({"--gather", "--input=" + pc1_.string(),
+                                     "--input=" + pc2_.string(), "--output=" + out.string()})
+                   : row.separateOutput
+                       ? Run({"/n", "/d", "/t", "/p1", pc1_, "/p2", pc2_, "/ps", out})
                        : Run({"/n", "/d", "/o", "/b", "/p1", pc1_, "/p2", pc2_});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(link.string()), std::string::npos) << run.err;
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(test::TakeSnapshot(pc1_), before1);
   EXPECT_EQ(test::TakeSnapshot(pc2_), before2);
+  EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(out / "x.xml"))) << "nothing written there";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,7 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(AliasRow{"SecondFolderIntoFirst", "pc2/x.xml", "../pc1/y.xml"},
                       AliasRow{"FirstFolderIntoSecond", "pc1/x.xml", "../pc2/y.xml"},
                       AliasRow{"WithinTheFirstFolder", "pc1/x.xml", "y.xml"},
-                      AliasRow{"OutputIntoFirst", "out/x.xml", "../pc1/y.xml", true}),
+                      AliasRow{"OutputIntoFirst", "out/x.xml", "../pc1/y.xml", true},
+                      AliasRow{"GatheredFromTheFirstFolder", "pc2/x.xml", "../pc1/y.xml", false,
+                               true}),
     test::RowName);
 
 // A job's own files go into its output folder, and the search's index into the cache: none is
@@ -202,6 +210,7 @@ TEST_P(LinkAtAnOwnFile, IsNeitherWrittenThroughNorFollowed) {
   fs::create_directories(elsewhere / "folder");
   fs::permissions(elsewhere / "folder", fs::perms(0755));
   WriteFile(elsewhere / "page.html", "another program's page");
+  WriteFile(elsewhere / "kept.xml", OneMessageHistory("a history kept elsewhere", "11:00:00"));
   sqlite3* db = nullptr;
   ASSERT_EQ(::sqlite3_open((elsewhere / "other.sqlite3").c_str(), &db), SQLITE_OK);
   ::sqlite3_exec(db, "CREATE TABLE kept (what)", nullptr, nullptr, nullptr);
@@ -223,38 +232,24 @@ TEST_P(LinkAtAnOwnFile, IsNeitherWrittenThroughNorFollowed) {
   EXPECT_EQ(Outside(), before);
 }
 
+const std::vector<std::string> kGather{"--gather", "--input=pc1", "--input=pc2", "--output=out"};
+const std::vector<std::string> kExport{"--export=html", "--first=pc1", "--output=out"};
+const std::vector<std::string> kSearch{"--search=hello", "--first=pc1"};
+constexpr const char* kIndex = "cache/palvarin/search-index.sqlite3";
+
 INSTANTIATE_TEST_SUITE_P(
     SymbolicLinks, LinkAtAnOwnFile,
-    ::testing::Values(OwnFileRow{"GatheredHistory",
-                                 "out/a.xml",
-                                 "../pc1/b.xml",
-                                 {"--gather", "--input=pc1", "--input=pc2", "--output=out"},
-                                 1,
-                                 "out/a.xml"},
-                      OwnFileRow{"ExportedPage",
-                                 "out/a.html",
-                                 "../elsewhere/page.html",
-                                 {"--export=html", "--first=pc1", "--output=out"},
-                                 1,
-                                 "out/a.html"},
-                      OwnFileRow{"ExportIndex",
-                                 "out/index.html",
-                                 "../elsewhere/page.html",
-                                 {"--export=html", "--first=pc1", "--output=out"},
-                                 1,
-                                 "out/index.html"},
-                      OwnFileRow{"SearchIndexFile",
-                                 "cache/palvarin/search-index.sqlite3",
-                                 "../../elsewhere/other.sqlite3",
-                                 {"--search=hello", "--first=pc1"},
-                                 0,
-                                 "cache/palvarin/search-index.sqlite3"},
-                      OwnFileRow{"SearchIndexFolder",
-                                 "cache/palvarin",
-                                 "../elsewhere/folder",
-                                 {"--search=hello", "--first=pc1"},
-                                 0,
-                                 "cache/palvarin/search-index.sqlite3"}),
+    ::testing::Values(
+        OwnFileRow{"GatheredHistory", "out/a.xml", "../pc1/b.xml", kGather, 1, "out/a.xml"},
+        OwnFileRow{"GatheredElsewhere", "out/a.xml", "../elsewhere/kept.xml", kGather, 1,
+                   "out/a.xml"},
+        OwnFileRow{"ExportedPage", "out/a.html", "../elsewhere/page.html", kExport, 1,
+                   "out/a.html"},
+        OwnFileRow{"ExportIndex", "out/index.html", "../elsewhere/page.html", kExport, 1,
+                   "out/index.html"},
+        OwnFileRow{"SearchIndexFile", kIndex, "../../elsewhere/other.sqlite3", kSearch, 0, kIndex},
+        OwnFileRow{"SearchIndexFolder", "cache/palvarin", "../elsewhere/folder", kSearch, 0,
+                   kIndex}),
     test::RowName);
 
 }  // namespace
