@@ -18,18 +18,33 @@ constexpr const char* kVfsName = "palvarin-checked-pages";
 constexpr int kAskChecked = 0x50560001;
 constexpr int kAskFailed = 0x50560002;
 
-// Two running sums over the page as 64-bit words: every flipped bit moves the first, and bits
-// that swap places move the second. It runs at memory speed, so that checking every page read
-// costs a search nothing it can measure.
+// Running sums over the page as 64-bit words, and sums of those: every flipped bit moves a sum,
+// and words that swap places move a sum of sums. Four lanes side by side, which the compiler
+// does with vector instructions: checking each page read costs a search nothing it can measure.
 std::uint64_t Checksum(const unsigned char* bytes, int size) {
-  std::uint64_t sum = 0, sumOfSums = 0;
-  for (int at = 0; at < size; at += 8) {
+  constexpr int kLanes = 4;
+  std::uint64_t sum[kLanes] = {}, sumOfSums[kLanes] = {};
+  int at = 0;
+  for (; at + 8 * kLanes <= size; at += 8 * kLanes) {
+    for (int lane = 0; lane < kLanes; ++lane) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, bytes + at + 8 * lane, sizeof word);
+      sum[lane] += word;
+      sumOfSums[lane] += sum[lane];
+    }
+  }
+  for (int lane = 0; at < size; at += 8, ++lane) {
     std::uint64_t word = 0;
     std::memcpy(&word, bytes + at, sizeof word);
-    sum += word;
-    sumOfSums += sum;
+    sum[lane] += word;
+    sumOfSums[lane] += sum[lane];
   }
-  return sum ^ (sumOfSums * 0x9E3779B97F4A7C15ULL);
+  std::uint64_t checksum = 0;
+  for (int lane = 0; lane < kLanes; ++lane) {
+    checksum = (checksum ^ sum[lane]) * 0x9E3779B97F4A7C15ULL;
+    checksum = (checksum ^ sumOfSums[lane]) * 0x9E3779B97F4A7C15ULL;
+  }
+  return checksum;
 }
 
 // A whole page of a database: pages are powers of two from 512 bytes, read and written whole.
