@@ -56,12 +56,16 @@ enum class ReasonKind : std::uint8_t {
   ProfileNotWritten,  // `detail`, or the system's error `code` when it has none
   // The search index `path` cannot be used, and the histories were read into memory instead.
   SearchFolderNotCreated,  // its folder cannot be made: `code`
+  SearchFolderNotPrivate,  // its folder is a link, or a folder others may enter
+  SearchIndexNotPrivate,   // it is a link, or no file of this user's alone
   SearchIndexOtherVersion,
-  SearchIndexUnusable,  // `detail`: the database's words
+  SearchIndexUnusable,  // `detail`: the database's words, else the system's error `code`
+  // The search index `path` was damaged and has been made anew.
+  SearchIndexDamaged,
   // Not even an index in memory could be made: `detail`.
   SearchImpossible,
-  // An export writes no file through the link `path`.
-  ExportThroughLink,
+  // A job writes no file through the link `path` in its output folder.
+  WriteThroughLink,
   // Not a reason: one past the last, so that a loop over every kind stays whole.
   EndOfKinds,
 };
