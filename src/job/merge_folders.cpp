@@ -159,6 +159,19 @@ struct FolderTask {
 
   bool IsMerge() const { return !second.empty(); }
   JobItemKind Kind() const { return IsMerge() ? JobItemKind::Pair : JobItemKind::Copy; }
+  // The output's name is a link, which the job does not write through.
+  void RefusedLink(Reason why) {
+    if (IsMerge()) {
+      pair = NewPairReport(from, second, to);
+      pair.problem = PairProblem::NotSaved;
+      pair.cause = std::move(why);
+    } else {
+      copy = NewCopyReport(from, to, false);
+      copy.problem = CopyProblem::Failed;
+      copy.cause = std::move(why);
+    }
+  }
+
   // What is reported for a task that a stop kept from starting: its files are as they were.
   void NotRun(bool copyBack) {
     if (IsMerge()) {
@@ -277,10 +290,15 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
   context.Plan(tasks.size() + copiesBack);
   StageProgress progress(context, JobStage::Merging);
   MergeTimeBatch mergeTimes(profile);
+  const bool separateOutput = prefixOut != prefix1 && prefixOut != prefix2;
   RunInParallel(tasks.size(), WeightOf(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     if (!progress.Start(i, task.Kind(), task.from)) return task.NotRun(false);
-    if (task.IsMerge()) {
+    // The output folder's histories are written there, never through a link to a file
+    // elsewhere: that file might be anything, another contact's history or no history at all.
+    if (const Result<> own = separateOutput ? RefuseLink(task.to) : Result<>{}; !own) {
+      task.RefusedLink(own.reason());
+    } else if (task.IsMerge()) {
       task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);
       if (options.recordMergeTime && task.pair.outcome == PairOutcome::Merged &&
           !context.DryRun()) {

@@ -235,6 +235,8 @@ TEST_P(LinkAtAnOwnFile, IsNeitherWrittenThroughNorFollowed) {
 const std::vector<std::string> kGather{"--gather", "--input=pc1", "--input=pc2", "--output=out"};
 const std::vector<std::string> kExport{"--export=html", "--first=pc1", "--output=out"};
 const std::vector<std::string> kSearch{"--search=hello", "--first=pc1"};
+const std::vector<std::string> kFolderMerge{"/n",  "/d",  "/t",  "/p1", "pc1",
+                                            "/p2", "pc2", "/ps", "out"};
 constexpr const char* kIndex = "cache/palvarin/search-index.sqlite3";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -243,6 +245,10 @@ INSTANTIATE_TEST_SUITE_P(
         OwnFileRow{"GatheredHistory", "out/a.xml", "../pc1/b.xml", kGather, 1, "out/a.xml"},
         OwnFileRow{"GatheredElsewhere", "out/a.xml", "../elsewhere/kept.xml", kGather, 1,
                    "out/a.xml"},
+        OwnFileRow{"MergedPairElsewhere", "out/a.xml", "../elsewhere/page.html", kFolderMerge, 1,
+                   "out/a.xml"},
+        OwnFileRow{"OneSideCopyElsewhere", "out/b.xml", "../elsewhere/kept.xml", kFolderMerge, 1,
+                   "out/b.xml"},
         OwnFileRow{"ExportedPage", "out/a.html", "../elsewhere/page.html", kExport, 1,
                    "out/a.html"},
         OwnFileRow{"ExportIndex", "out/index.html", "../elsewhere/page.html", kExport, 1,
