@@ -13,6 +13,7 @@
 #include "conversations_model.hpp"
 #include "dialog_strings.hpp"
 #include "entries_model.hpp"
+#include "message_view.hpp"
 #include "reader/history_book.hpp"
 #include "reader_window.hpp"
 #include "search/search_query.hpp"
@@ -99,10 +100,8 @@ void ReaderWindow::JumpTo(int hit) {
   const int conversation = book_->ConversationOf(entry);
   conversationList_->setCurrentIndex(conversations_->index(conversation));
   entries_->Highlight(results_->Words());
-  const QModelIndex shown =
-      entries_->index(entry - book_->Conversations()[static_cast<std::size_t>(conversation)].first);
-  entryList_->setCurrentIndex(shown);
-  entryList_->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+  entryList_->ShowHighlight(entries_->index(entries_->RowOfEntry(
+      entry - book_->Conversations()[static_cast<std::size_t>(conversation)].first)));
   entryList_->setFocus();
 }
 

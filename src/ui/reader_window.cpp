@@ -24,11 +24,14 @@
 #include "entries_model.hpp"
 #include "export/entries_text.hpp"
 #include "highlight_delegate.hpp"
+#include "message_view.hpp"
 #include "path_chooser.hpp"
+#include "plain_tool_tip.hpp"
 #include "reader/history_book.hpp"
 #include "search_results_model.hpp"
 #include "state/profile_store.hpp"
 #include "texts/cause_text.hpp"
+#include "visible_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -138,21 +141,18 @@ void ReaderWindow::BuildControls() {
   contactList_->setModel(filtered_);
   conversationList_ = MakeList("readerConversations", QTr("Conversations of the contact"), this);
   conversationList_->setModel(conversations_);
-  entryList_ = MakeList("readerConversation", QTr("Conversation"), this);
+  entryList_ = new MessageView(this);
+  entryList_->setObjectName(QStringLiteral("readerConversation"));
+  entryList_->setAccessibleName(QTr("Conversation"));
+  entryList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   entryList_->setModel(entries_);
   entryList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  entryList_->setItemDelegate(new HighlightDelegate(entryList_));
-  // Rows of several lines, each as high as its text.
-  entryList_->setWordWrap(true);
-  entryList_->setUniformItemSizes(false);
-  entryList_->setResizeMode(QListView::Adjust);
-  // A conversation of many thousand entries is measured a batch at a time, between events.
-  entryList_->setLayoutMode(QListView::Batched);
-  entryList_->setBatchSize(200);
   resultList_ = MakeList("readerResults", QTr("Search results"), this);
   resultList_->setModel(results_);
   resultList_->setItemDelegate(new HighlightDelegate(resultList_));
   resultList_->setUniformItemSizes(true);
+  new PlainToolTips(contactList_);
+  new PlainToolTips(resultList_);
   connect(contactList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &ReaderWindow::ChooseContact);
   connect(conversationList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -290,7 +290,7 @@ void ReaderWindow::done(int result) {
 Result<> ReaderWindow::Open(const std::string& path) {
   Result<std::vector<ShelfHistory>> shelf = ListShelf(path);
   if (!shelf) {
-    Say(FromUtf8(Word(shelf.reason())));
+    Say(VisibleText(Word(shelf.reason())));
     return Failure{shelf.reason()};
   }
   root_ = path;
@@ -370,7 +370,7 @@ void ReaderWindow::LoadChosen() {
   awaiting_ = bookRow_ >= 0;
   conversations_->Show(nullptr, awaiting_);
   Say(awaiting_ ? FromUtf8(Format(Tr("Loading the history of {0}..."),
-                                  {contacts_->History(bookRow_).name}))
+                                  {Isolated(contacts_->History(bookRow_).name).toStdString()}))
                 : QString());
   LoadNext();
 }
@@ -408,7 +408,7 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
   }
   awaiting_ = false;
   book_ = std::move(loaded.book);
-  Say(loaded.history.read ? QString() : FromUtf8(Word(loaded.history.read.reason())));
+  Say(loaded.history.read ? QString() : VisibleText(Word(loaded.history.read.reason())));
   contacts_->Update(bookRow_, std::move(loaded.history));
   watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
   // Where the hits are in this history is read anew.
@@ -444,7 +444,8 @@ void ReaderWindow::CopySelected() {
   const int first = book_->Conversations()[static_cast<std::size_t>(conversation.row())].first;
   std::vector<int> chosen;
   for (const QModelIndex& row : entryList_->selectionModel()->selectedRows()) {
-    chosen.push_back(first + row.row());
+    const int entry = row.data(EntriesModel::kEntryRole).toInt();
+    if (entry >= 0) chosen.push_back(first + entry);
   }
   if (chosen.empty()) return;
   std::sort(chosen.begin(), chosen.end());

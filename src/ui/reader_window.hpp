@@ -28,6 +28,7 @@ namespace palvarin {
 class ContactsModel;
 class ConversationsModel;
 class EntriesModel;
+class MessageView;
 class PathChooser;
 class ProfileStore;
 class SearchResultsModel;
@@ -111,7 +112,7 @@ class ReaderWindow : public QDialog {
   QLineEdit* search_;
   QListView* contactList_;
   QListView* conversationList_;
-  QListView* entryList_;
+  MessageView* entryList_;
   QListView* resultList_;
   QLabel* searchStatus_;
   QLabel* status_;
