@@ -168,21 +168,25 @@ void ReaderWindow::BuildControls() {
   changed_ = MakeLabel("readerChanged", this);
   changed_->setText(QTr("This history has changed on disk since it was opened."));
   reload_ = MakeButton("readerReload", QTr("Reload"), QStringLiteral("F5"), this);
-  connect(reload_, &QPushButton::clicked, this, &ReaderWindow::LoadChosen);
+  connect(reload_, &QPushButton::clicked, this, [this] {
+    const int kept = conversationList_->currentIndex().row();
+    LoadChosen();
+    keptConversation_ = kept;
+  });
   previous_ = MakeButton("readerPreviousHit", QTr("Previous hit"),
                          QStringLiteral("Shift+F3; Ctrl+Shift+G"), this);
   next_ = MakeButton("readerNextHit", QTr("Next hit"), QStringLiteral("F3; Ctrl+G"), this);
   connect(previous_, &QPushButton::clicked, this, [this] { Step(-1); });
   connect(next_, &QPushButton::clicked, this, [this] { Step(1); });
-  auto* copy = MakeButton("readerCopy", QTr("Copy"), {}, this);
-  copy->setToolTip(QTr("Copy the selected messages as text (Ctrl+C)"));
-  connect(copy, &QPushButton::clicked, this, &ReaderWindow::CopySelected);
-  auto* exportContact =
+  copy_ = MakeButton("readerCopy", QTr("Copy"), {}, this);
+  copy_->setToolTip(QTr("Copy the selected messages as text (Ctrl+C)"));
+  connect(copy_, &QPushButton::clicked, this, &ReaderWindow::CopySelected);
+  exportContact_ =
       MakeButton("readerExportContact", QTr("Export contact..."), QStringLiteral("Ctrl+E"), this);
-  auto* exportAll =
+  exportAll_ =
       MakeButton("readerExportAll", QTr("Export all..."), QStringLiteral("Ctrl+Shift+E"), this);
-  connect(exportContact, &QPushButton::clicked, this, [this] { Export(false); });
-  connect(exportAll, &QPushButton::clicked, this, [this] { Export(true); });
+  connect(exportContact_, &QPushButton::clicked, this, [this] { Export(false); });
+  connect(exportAll_, &QPushButton::clicked, this, [this] { Export(true); });
   auto* openFile =
       MakeButton("readerOpenFile", QTr("Open file..."), QStringLiteral("Ctrl+O"), this);
   auto* openFolder =
@@ -227,9 +231,9 @@ void ReaderWindow::BuildControls() {
   changedRow->addWidget(reload_);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(status_, 1);
-  bottom->addWidget(copy);
-  bottom->addWidget(exportContact);
-  bottom->addWidget(exportAll);
+  bottom->addWidget(copy_);
+  bottom->addWidget(exportContact_);
+  bottom->addWidget(exportAll_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(sides_, 1);
@@ -299,6 +303,7 @@ Result<> ReaderWindow::Open(const std::string& path) {
 }
 
 void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
+  Say({});
   if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
   book_.reset();
   bookRow_ = -1;
@@ -308,6 +313,7 @@ void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
   results_->Show({}, {});
   hitEntries_.clear();
   hit_ = -1;
+  lastHit_ = -1;
   pages_->setCurrentIndex(0);
   auto* contacts = new ContactsModel(std::move(shelf), this);
   filtered_->setSourceModel(contacts);
@@ -316,6 +322,7 @@ void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
   conversations_->Show(nullptr);
   entries_->Show(nullptr, {});
   if (filtered_->rowCount() > 0) contactList_->setCurrentIndex(filtered_->index(0, 0));
+  UpdateActions();
   SummariseNext();
 }
 
@@ -349,6 +356,7 @@ void ReaderWindow::ChooseContact(const QModelIndex& current) {
   pendingHit_ = -1;
   pages_->setCurrentIndex(0);
   LoadChosen();
+  UpdateActions();
 }
 
 // What a load off the GUI thread brings back: the book (null when it cannot be read) and what
@@ -361,6 +369,7 @@ struct ReaderWindow::LoadedBook {
 
 // Asks for the chosen history as it is now: only the chosen one is held in memory.
 void ReaderWindow::LoadChosen() {
+  keptConversation_ = -1;
   entries_->Show(nullptr, {});
   book_.reset();
   changed_->hide();
@@ -414,6 +423,11 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
   // Where the hits are in this history is read anew.
   std::fill(hitEntries_.begin(), hitEntries_.end(), -2);
   conversations_->Show(book_);
+  UpdateActions();
+  const int kept = std::exchange(keptConversation_, -1);
+  if (kept >= 0 && kept < conversations_->rowCount()) {
+    conversationList_->setCurrentIndex(conversations_->index(kept));
+  }
   if (pendingHit_ >= 0) JumpTo(std::exchange(pendingHit_, -1));
 }
 
@@ -440,14 +454,14 @@ void ReaderWindow::OpenChosen(bool folder) {
 
 void ReaderWindow::CopySelected() {
   const QModelIndex conversation = conversationList_->currentIndex();
-  if (!book_ || !conversation.isValid()) return;
+  if (!book_ || !conversation.isValid()) return Say(QTr("Choose a conversation first."));
   const int first = book_->Conversations()[static_cast<std::size_t>(conversation.row())].first;
   std::vector<int> chosen;
   for (const QModelIndex& row : entryList_->selectionModel()->selectedRows()) {
     const int entry = row.data(EntriesModel::kEntryRole).toInt();
     if (entry >= 0) chosen.push_back(first + entry);
   }
-  if (chosen.empty()) return;
+  if (chosen.empty()) return Say(QTr("Select the messages to copy first."));
   std::sort(chosen.begin(), chosen.end());
   QGuiApplication::clipboard()->setText(FromUtf8(EntriesAsText(book_->Entries(), chosen)));
 }
@@ -472,8 +486,38 @@ void ReaderWindow::Say(const QString& text) {
   status_->setVisible(!text.isEmpty());
 }
 
+// Copy, export and search only where there is something to copy, export or search; an empty
+// window says how to fill it.
+void ReaderWindow::UpdateActions() {
+  const bool open = !root_.empty();
+  search_->setEnabled(open);
+  exportAll_->setEnabled(open);
+  exportContact_->setEnabled(bookRow_ >= 0);
+  copy_->setEnabled(book_ != nullptr);
+  if (!open) {
+    Say(setup_.chooser != nullptr
+            ? QTr("Nothing is open: open a history file (Ctrl+O) or a folder (Ctrl+Shift+O).")
+            : QTr("Nothing is open."));
+  }
+}
+
+// Esc in the filter or the search box empties it, then leaves it for the contacts: it never
+// closes the window from there.
+bool ReaderWindow::LeaveEdit() {
+  QLineEdit* edit = filter_->hasFocus() ? filter_ : search_->hasFocus() ? search_ : nullptr;
+  if (edit == nullptr) return false;
+  if (!edit->text().isEmpty() && edit == filter_) {
+    edit->clear();
+  } else {
+    contactList_->setFocus(Qt::ShortcutFocusReason);
+  }
+  return true;
+}
+
 void ReaderWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::Cancel) && BackToResults()) return event->accept();
+  if (event->matches(QKeySequence::Cancel) && (LeaveEdit() || BackToResults())) {
+    return event->accept();
+  }
   QDialog::keyPressEvent(event);
 }
 
