@@ -619,6 +619,41 @@ TEST_F(ReaderWindowTest, AppliesOnlyTheStylesTheExportAllows) {
   }
 }
 
+// A date row opens the conversation and stands wherever the day changes inside it; it cannot be
+// chosen, and copying passes over it.
+TEST_F(ReaderWindowTest, DateRowsMarkEachDayAcrossMidnight) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "night.xml", HistoryText({{"2006/01/23", "23:59:00", "late", 1},
+                                              {"2006/01/23", "23:59:30", "later", 1},
+                                              {"2006/01/24", "0:00:10", "tomorrow", 1}}));
+  const auto window = Open(temp_ / "night.xml");
+  ASSERT_NE(window, nullptr);
+  QListView* conversations = List(*window, "readerConversations");
+  QListView* view = List(*window, "readerConversation");
+  ASSERT_TRUE(conversations && view);
+  Choose(conversations, 0);
+  const QAbstractItemModel& rows = *view->model();
+  QList<int> entries;
+  QStringList dates;
+  for (int row = 0; row < rows.rowCount(); ++row) {
+    const QModelIndex index = rows.index(row, 0);
+    entries << index.data(EntriesModel::kEntryRole).toInt();
+    if (entries.back() < 0) {
+      dates << index.data().toString();
+      EXPECT_FALSE(rows.flags(index) & Qt::ItemIsSelectable);
+    }
+  }
+  EXPECT_EQ(entries, (QList<int>{-1, 0, 1, -1, 2}));
+  ASSERT_EQ(dates.size(), 2);
+  EXPECT_TRUE(dates[0].contains(QStringLiteral("23")) && dates[1].contains(QStringLiteral("24")))
+      << dates.join(u'|').toStdString();
+  view->selectAll();
+  QApplication::clipboard()->clear();
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text().count(u'\n'), 3);
+}
+
 // A message many screens long is laid out whole and read to its last line a page at a time:
 // no Page Down skips any of it, and no line is wider than the view.
 TEST_F(ReaderWindowTest, ALongMessageIsReadToItsLastLine) {
