@@ -12,6 +12,8 @@ MessageView::MessageView(QWidget* parent)
   setItemDelegate(delegate_);
   setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // A scroll bar that came and went would change the width every row is wrapped to.
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setUniformItemSizes(false);
   setResizeMode(QListView::Adjust);
   // A conversation of many thousand entries is measured a batch at a time, between events.
