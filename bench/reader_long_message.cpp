@@ -30,9 +30,14 @@ double Milliseconds(qint64 nanoseconds) { return static_cast<double>(nanoseconds
 
 void WriteHistory(const std::filesystem::path& file, std::size_t characters) {
   std::string text;
-  for (int at = 0; text.size() < characters * 2; ++at) {
+  std::size_t count = 0;  // characters: bytes that start one
+  for (int at = 0; count < characters; ++at) {
+    const std::size_t before = text.size();
     text += at % 3 == 0 ? "電車が遅れています " : "the train is late again ";
     if (at % 400 == 399) text += "https://example.com/" + std::string(2000, 'q') + " ";
+    for (std::size_t byte = before; byte < text.size(); ++byte) {
+      count += (static_cast<unsigned char>(text[byte]) & 0xC0) != 0x80;
+    }
   }
   text += "needleword";
   const auto message = [](const char* time, const std::string& body) {
@@ -82,7 +87,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path file = argv[2];
-  if (!std::filesystem::exists(file)) WriteHistory(file, std::atoi(argv[1]) / 2);
+  if (!std::filesystem::exists(file)) WriteHistory(file, std::atoi(argv[1]));
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   const QTemporaryDir cache;
