@@ -1,7 +1,6 @@
 #include "reader/history_book.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 
 #include "history/log_entry.hpp"
@@ -76,18 +75,6 @@ std::optional<std::int32_t> HistoryBook::Day(int index) const {
   const std::int32_t day = days_.at(static_cast<std::size_t>(index));
   if (day == kNoDay) return std::nullopt;
   return day;
-}
-
-int HistoryBook::ConversationNearest(std::int32_t day) const {
-  int nearest = -1;
-  std::int64_t distance = 0;
-  for (std::size_t at = 0; at < conversations_.size(); ++at) {
-    const std::int32_t first = days_[static_cast<std::size_t>(conversations_[at].first)];
-    if (first == kNoDay) continue;
-    const std::int64_t away = std::llabs(static_cast<std::int64_t>(first) - day);
-    if (nearest < 0 || away < distance) nearest = static_cast<int>(at), distance = away;
-  }
-  return nearest;
 }
 
 ReadableEntry HistoryBook::Entry(int index) const {

@@ -107,8 +107,8 @@ TEST(HistoryBook, FindsMessagesBySenderAndTextAndTheirConversations) {
   }
 }
 
-// One clock for every entry: its moment as the exports read it, else its fields as written; its
-// local day for the date rows and the nearest conversation to a day.
+// One clock for every entry: its moment as the exports read it, else its fields as written; and
+// its local day for the date rows.
 TEST(HistoryBook, GivesEachEntryOneClockAndItsDay) {
   const test::ScopedTimeZone zone("Asia/Tokyo");
   TempFolder folder;
@@ -134,12 +134,6 @@ TEST(HistoryBook, GivesEachEntryOneClockAndItsDay) {
     EXPECT_EQ(book->Stamp(at), rows[at].stamp) << at;
     EXPECT_EQ(book->Clock(at), rows[at].clock) << at;
     EXPECT_EQ(book->Day(at), rows[at].day) << at;
-  }
-  // Conversations start on days 13171, 13173, none and 13208.
-  const std::pair<std::int32_t, int> nearest[] = {{13000, 0}, {13172, 0}, {13174, 1},
-                                                  {13190, 1}, {13191, 3}, {14000, 3}};
-  for (const auto& [day, conversation] : nearest) {
-    EXPECT_EQ(book->ConversationNearest(day), conversation) << day;
   }
 }
 

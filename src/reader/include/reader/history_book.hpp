@@ -46,9 +46,6 @@ class HistoryBook {
   std::string Clock(int index) const;
   // The local day of the entry at `index`, in days since 1970-01-01; none without a moment.
   std::optional<std::int32_t> Day(int index) const;
-  // The conversation whose first day lies nearest `day` (the earlier on a tie), -1 when no
-  // conversation has a day.
-  int ConversationNearest(std::int32_t day) const;
   // The first entry at `from` or after that has `text` from `sender` (empty: an entry naming
   // no sender); -1 when there is none. A search names its hits this way.
   int FindMessage(int from, std::string_view sender, std::string_view text) const;
