@@ -187,6 +187,18 @@ std::string Word(const Reason& reason) {
     case ReasonKind::WriteThroughLink:
       return Format(Tr("{0} is a link; no file is written through a link in an output folder"),
                     {reason.path});
+    case ReasonKind::BrokenOffInEntry:
+      return Format(TrN("{0} is cut off at byte {1}: {2} whole entry before it, the entry at the "
+                        "cut left out",
+                        "{0} is cut off at byte {1}: {2} whole entries before it, the entry at "
+                        "the cut left out",
+                        static_cast<unsigned long>(reason.count)),
+                    {reason.path, std::to_string(reason.offset), std::to_string(reason.count)});
+    case ReasonKind::BrokenOffBetweenEntries:
+      return Format(TrN("{0} is cut off at byte {1}: {2} whole entry before it",
+                        "{0} is cut off at byte {1}: {2} whole entries before it",
+                        static_cast<unsigned long>(reason.count)),
+                    {reason.path, std::to_string(reason.offset), std::to_string(reason.count)});
     case ReasonKind::ProfileNewer:
       return Format(Tr("the profile {0} was written by a newer version of Palvarin; settings are "
                        "read from it, but nothing is saved to it and the file is left as it is"),

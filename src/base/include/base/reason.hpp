@@ -46,6 +46,11 @@ enum class ReasonKind : std::uint8_t {
   HoldsNul,            // at byte `offset`
   ForbiddenReference,  // a reference to a character XML forbids, at byte `offset`
   RepeatedAttribute,
+  // `path` is a history that breaks off at byte `offset` (a cut copy, a crash, a lost block):
+  // `count` entries are whole before the break, and the entry at the break is cut (InEntry)
+  // or the break falls between entries.
+  BrokenOffInEntry,
+  BrokenOffBetweenEntries,
   // The profile `path` cannot be used, for the reason `detail` (the database's words).
   ProfileFolderNotCreated,
   ProfileFileNotCreated,
@@ -79,6 +84,7 @@ struct Reason {
   int code = 0;          // errno, 0 when none applies
   std::string detail{};  // words given by something else, shown as they are
   std::uint64_t offset = 0;
+  std::uint64_t count = 0;  // how many, where a kind counts something
   FileKind fileKind = FileKind::Other;
 };
 
