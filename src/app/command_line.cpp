@@ -154,6 +154,10 @@ const Switch kSwitches[] = {
      "merge-unchanged",
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) { line.mergeUnchanged = true; }},
+    {{"/r", "-r"},
+     "rescue",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.rescue = true; }},
     {{},
      "search",
      true,
@@ -257,6 +261,7 @@ const char* JobShapingSwitch(const CommandLine& line) {
   if (line.quiet) return "--quiet";
   if (!line.reportFile.empty()) return "--report";
   if (line.mergeUnchanged) return "--merge-unchanged";
+  if (line.rescue) return "--rescue";
   return nullptr;
 }
 

@@ -113,7 +113,8 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
         return RunMergeJob({.options = JobOptionsOf(settings),
                             .dryRun = line.dryRun,
                             .stop = stop,
-                            .mergeUnchanged = line.mergeUnchanged},
+                            .mergeUnchanged = line.mergeUnchanged,
+                            .rescue = line.rescue},
                            profile, terminal);
       },
       [&user](const JobReport& report) { user.ShowJobReport(report); },

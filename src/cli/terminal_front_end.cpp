@@ -160,6 +160,7 @@ std::string MessageLine(std::string_view text) {
 }  // namespace
 
 void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
+  if (report.indexRebuilt.kind != ReasonKind::None) ShowWarning(Word(report.indexRebuilt));
   if (report.indexUnusable.kind != ReasonKind::None) ShowWarning(Word(report.indexUnusable));
   if (!report.refused) ShowWarning(Word(report.refused.reason()));
   for (const Result<>& unread : report.unread) {

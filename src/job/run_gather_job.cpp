@@ -20,6 +20,7 @@
 #include "merge_folders.hpp"
 #include "parallel_work.hpp"
 #include "save_merged.hpp"
+#include "shared_files.hpp"
 
 namespace palvarin {
 namespace {
@@ -49,6 +50,11 @@ struct GatherTask {
   std::vector<std::string> copies;
   std::string output;
   PairReport report;
+  // A name in the output folder, the job's own: never written through a link. A file gather's
+  // output is the path given, a link to a history elsewhere written through as a merge's is.
+  bool inOutputFolder = false;
+  // The paths that make its file another name's: left alone, as a folder merge leaves it.
+  std::optional<SharedPaths> shared;
 };
 
 // True when `a` and `b` are the same bytes.
@@ -141,6 +147,11 @@ void Fail(PairReport& report, PairProblem problem, Reason cause) {
 // output would not change or nothing may be written.
 void GatherName(GatherTask& task, bool dryRun) {
   PairReport& report = task.report;
+  if (task.inOutputFolder) {
+    if (const Result<> own = RefuseLink(task.output); !own) {
+      return Fail(report, PairProblem::NotSaved, own.reason());
+    }
+  }
   LoadedCopies loaded;
   std::vector<std::string> taken;
   if (std::optional<Reason> why = loaded.AddCopies(task.copies, taken)) {
@@ -176,21 +187,44 @@ void GatherName(GatherTask& task, bool dryRun) {
   }
 }
 
-// The names of the gather with the copies that hold them, in name order.
-std::vector<GatherTask> FolderTasks(const GatherRequest& request, JobReport& report) {
+// The names of the gather with the copies that hold them, in name order; `listed` gets what
+// the listing of each input folder found.
+std::vector<GatherTask> FolderTasks(const GatherRequest& request, JobReport& report,
+                                    std::vector<Result<FolderMembers>>& listed) {
   std::map<std::string, std::vector<std::string>> copiesOf;
   for (const std::string& input : request.inputs) {
     const std::string prefix = FolderPrefix(input);
-    for (const std::string& name : ListHistoryFiles(prefix, report.warnings)) {
+    listed.push_back(ListFolderMembers(prefix));
+    for (const std::string& name : HistoriesListed(listed.back(), report.warnings)) {
       copiesOf[name].push_back(prefix + name);
     }
   }
   std::vector<GatherTask> tasks;
   const std::string prefixOut = FolderPrefix(request.output);
   for (auto& [name, copies] : copiesOf) {
-    tasks.push_back({std::move(copies), prefixOut + name, {}});
+    tasks.push_back({std::move(copies), prefixOut + name, {}, true, {}});
   }
   return tasks;
+}
+
+// Marks the names whose file in an input folder or in the output folder is another name's
+// file: a link in the output to another contact's history in an input would have that history
+// written over, and one among the inputs would gather another contact's messages. The output
+// folder is looked at for every name, as its listing came before the lock.
+void MarkSharedFiles(std::vector<GatherTask>& tasks, const GatherRequest& request,
+                     const std::vector<Result<FolderMembers>>& listed) {
+  std::vector<JobFolder> folders;
+  for (std::size_t i = 0; i < request.inputs.size(); ++i) {
+    folders.push_back({FolderPrefix(request.inputs[i]), HistoriesOf(listed[i])});
+  }
+  folders.push_back({FolderPrefix(request.output), nullptr});
+  std::set<std::string> names;
+  for (const GatherTask& task : tasks) names.insert(fs::path(task.output).filename().string());
+  const auto shared = NamesSharingAFile(FolderFiles(folders, names));
+  for (GatherTask& task : tasks) {
+    const auto found = shared.find(fs::path(task.output).filename().string());
+    if (found != shared.end()) task.shared = found->second;
+  }
 }
 
 // The bytes of a name's copies, which loading them holds.
@@ -229,7 +263,11 @@ void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& con
       return;
     }
     try {
-      GatherName(task, dryRun);
+      if (task.shared) {
+        FailAsShared(task.report, *task.shared);
+      } else {
+        GatherName(task, dryRun);
+      }
     } catch (const XmlError& error) {
       Fail(task.report, PairProblem::OutOfMemory, error.Why());
     }
@@ -285,13 +323,14 @@ JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
   const bool folders = IsFolder(request.inputs.front());
   JobContext context(observer, request.stop, request.dryRun);
   std::vector<GatherTask> tasks;
+  std::vector<Result<FolderMembers>> listed;
   if (folders) {
     // A folder that cannot be made fails each name as it is saved.
     std::error_code ignored;
     if (!request.dryRun) fs::create_directories(request.output, ignored);
-    tasks = FolderTasks(request, result.report);
+    tasks = FolderTasks(request, result.report, listed);
   } else {
-    tasks.push_back({request.inputs, request.output, {}});
+    tasks.push_back({request.inputs, request.output, {}, false, {}});
   }
   // The outputs only: a copy is only read, and a job that replaces one meanwhile renames a whole
   // new file into place, so the gather reads the old file or the new one, each whole. Locking
@@ -312,6 +351,7 @@ JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
     result.report.pairs.push_back(std::move(unguarded));
     return result;
   }
+  if (folders) MarkSharedFiles(tasks, request, listed);
   if (folders && !context.StopRequested()) {
     std::vector<std::string> prefixes;
     for (const std::string& input : request.inputs) prefixes.push_back(FolderPrefix(input));

@@ -133,6 +133,8 @@ JobResult RunMergeJob(const JobRequest& request, ProfileStore& profile, JobObser
   options.applyArchiveRule = job.applyArchiveRule;
   options.recordMergeTime = !job.overwrite;
   options.dryRun = request.dryRun;
+  options.overwrite = job.overwrite;
+  options.rescue = request.rescue;
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
   JobFolders folders;

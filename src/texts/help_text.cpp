@@ -85,6 +85,9 @@ std::string LongSwitchHelp() {
       {"--skip-unchanged", "/nt", ""},
       {"--merge-unchanged", "/mu",
        Tr("merge unchanged pairs too, for this job only (an overwrite job skips them by default)")},
+      {"--rescue", "/r",
+       Tr("merge the whole entries of a history that breaks off (a cut copy, a crash), keeping "
+          "the file as a backup before writing over it")},
       {"--archive-rule", "/na", ""},
       {"--keep-all", "/a", ""},
       {"--help", "/h", ""},

@@ -150,6 +150,9 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
             {removed}));
       }
     }
+    for (const Reason& damage : pair.rescued) {
+      lines.push_back(Format(Tr("  note: {0}"), {RescuedText(damage, dry)}));
+    }
     for (const PairWarning warning : pair.warnings) {
       lines.push_back(Format(Tr("  note: {0}"), {WarningText(warning)}));
     }

@@ -33,6 +33,12 @@ QString ResultsWindowTitle(bool gather) {
   return gather ? QTr("Palvarin - Gather results") : QTr("Palvarin - Merge results");
 }
 QString ExportButtonText() { return QTr("Export to HTML and open"); }
+
+QString IndexNotOpenedText(const QString& index) {
+  return QTr("No browser could be started to open the index. It is here:").append(u'\n') + index;
+}
+
+QString CopyPathButtonText() { return QTr("Copy path"); }
 QString ExportFolderTitle() { return QTr("Choose the folder for the exported pages"); }
 
 QString ResultsColumnOutcome() { return QTr("Result"); }

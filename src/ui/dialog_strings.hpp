@@ -49,6 +49,10 @@ QString ProgressCancelLabel();
 QString ResultsWindowTitle(bool gather);
 // The results window's export button, and the title of the folder dialog it opens.
 QString ExportButtonText();
+
+// Said when no browser could open the exported `index`, and the button that copies its path.
+QString IndexNotOpenedText(const QString& index);
+QString CopyPathButtonText();
 QString ExportFolderTitle();
 QString ResultsColumnOutcome();
 QString ResultsColumnInput(bool gather);

@@ -17,6 +17,7 @@
 
 #include "dialog_strings.hpp"
 #include "job/job_report.hpp"
+#include "path_chooser.hpp"
 #include "reader_window.hpp"
 #include "state/profile_store.hpp"
 #include "texts/progress_text.hpp"
@@ -210,8 +211,9 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
   connect(readButton, &QPushButton::clicked, this, [this] {
     if (const QTreeWidgetItem* item = list_->currentItem()) {
       ProfileStore profile;
+      DialogPathChooser chooser;
       RunReaderWindow(this, item->data(0, kWrittenRole).toString().toStdString(),
-                      {.profile = &profile});
+                      {.profile = &profile, .chooser = &chooser});
     }
   });
 

@@ -52,7 +52,7 @@ TEST(FailedPairs, AreReportedNeverCopiedBackAndDoNotStopTheOthers) {
     EXPECT_NE(run.err.find((pc1 / name).string()), std::string::npos) << name << run.err;
   }
   for (const std::string& reason :
-       {(pc1 / "broken.xml").string() + " is not a message history: it is no well-formed XML",
+       {(pc1 / "broken.xml").string() + " is cut off at byte 42: 0 whole entries before it",
         (pc2 / "garbage.xml").string() + " is not a message history",
         // A folder is no history whatever its name: the history beside it is copied, and fails.
         "cannot replace " + (pc2 / "folder.xml").string() +

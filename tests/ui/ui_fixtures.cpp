@@ -65,15 +65,16 @@ constexpr int kModalPollMilliseconds = 10;
 
 }  // namespace
 
-WhenModalShown::WhenModalShown(std::function<void(QWidget*)> act)
-    : act_(std::move(act)), triesLeft_(kModalPolls) {
+WhenModalShown::WhenModalShown(std::function<void(QWidget*)> act, QString name)
+    : act_(std::move(act)), name_(std::move(name)), triesLeft_(kModalPolls) {
   timer_.setInterval(kModalPollMilliseconds);
   QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
   timer_.start();
 }
 
 void WhenModalShown::Poll() {
-  if (QWidget* modal = QApplication::activeModalWidget()) {
+  if (QWidget* modal = QApplication::activeModalWidget();
+      modal && (name_.isEmpty() || modal->objectName() == name_)) {
     timer_.stop();
     acted_ = true;
     act_(modal);

@@ -80,7 +80,8 @@ void TypeInto(QWidget* edit, const QString& text);
 // dialog is open, so that a test cannot hang.
 class WhenModalShown {
  public:
-  explicit WhenModalShown(std::function<void(QWidget*)> act);
+  // With `name`, only the modal window of that object name (a progress window may come first).
+  explicit WhenModalShown(std::function<void(QWidget*)> act, QString name = {});
   WhenModalShown(const WhenModalShown&) = delete;
   WhenModalShown& operator=(const WhenModalShown&) = delete;
   bool Acted() const { return acted_; }
@@ -89,6 +90,7 @@ class WhenModalShown {
   void Poll();
 
   std::function<void(QWidget*)> act_;
+  QString name_;
   QTimer timer_;
   int triesLeft_;
   bool acted_ = false;

@@ -52,6 +52,7 @@ struct CommandLine {
   bool quiet = false;                   // "--quiet", "/q": say nothing but failures
   std::string reportFile;       // "--report FILE", "/report FILE": the report as JSON; empty: none
   bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
+  bool rescue = false;          // "--rescue", "/r": merge what a history that breaks off holds
   bool firstGiven = false;      // "--first", "/p1" was given, not only stored in the profile
   std::optional<std::string> search;  // "--search QUERY": search the first input instead
   // "--export=FORMAT": export the histories of the first path into the output folder, without

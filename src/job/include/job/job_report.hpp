@@ -57,6 +57,8 @@ struct PairReport {
   std::vector<std::string> backupsRemoved;
   // The newest backups that hold an input's bytes already, made in no new backup.
   std::vector<std::string> backupsKept;
+  // The inputs that break off and whose whole entries were merged (ReasonKind::BrokenOff...).
+  std::vector<Reason> rescued;
   // The entries both files hold after the merge, recorded with its time once they do.
   std::vector<EntryIdentity> heldByBoth;
 };
