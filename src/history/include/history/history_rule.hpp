@@ -9,7 +9,8 @@ namespace palvarin {
 // loads as a "Log" document (LoadLogDocument). Such a file that fails to load for a reason
 // this says is no history (another root element, none at all) is left out, as a file of
 // another name is, and never reported as a history that failed; any other failure (it could
-// not be read, it is damaged, memory ran out) is the history's. `--find`, the gather, the folder merge and the reader all ask this one question.
+// not be read, it is damaged, memory ran out) is the history's. `--find`, the gather, the folder
+// merge and the reader all ask this one question.
 bool SaysNoHistory(ReasonKind kind);
 
 }  // namespace palvarin
