@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -81,9 +82,10 @@ QTreeWidgetItem* MakeItem(const ResultRow& row, const QStringList& headers) {
   values[JobResultsDialog::kOutput] = FromUtf8(row.output);
   values[JobResultsDialog::kDetail] = FromUtf8(row.detail);
   auto* item = new QTreeWidgetItem(values);
-  // The whole text on hover: paths and reasons are often wider than their column.
+  // The whole text on hover: paths and reasons are often wider than their column. A tooltip
+  // takes markup for rich text, and a file's name may hold some: it goes as escaped text.
   for (int column = JobResultsDialog::kInput; column < JobResultsDialog::kColumns; ++column) {
-    item->setToolTip(column, values[column]);
+    item->setToolTip(column, Qt::convertFromPlainText(values[column]));
   }
   item->setData(0, kRowTextRole, RowText(headers, values));
   if (row.failed) {

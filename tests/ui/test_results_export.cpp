@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <filesystem>
 
 #include "dialog_strings.hpp"
@@ -104,6 +105,18 @@ TEST_F(ResultsExport, SaysWhereTheIndexIsWhenNoBrowserStarts) {
   EXPECT_TRUE(told.endsWith(index)) << told.toStdString();
   EXPECT_TRUE(status_.contains(index)) << status_.toStdString();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), index);
+}
+
+// A name that looks like markup reaches the row's tooltip as text, never as rich text.
+TEST_F(ResultsExport, ARowsTooltipShowsMarkupInANameAsText) {
+  report_.pairs[0].output = (folder_ / "<img src=x>.xml").string();
+  JobResultsDialog dialog(report_, nullptr, {});
+  auto* list = dialog.findChild<QTreeWidget*>("resultsList");
+  ASSERT_NE(list, nullptr);
+  const QString tip = list->topLevelItem(0)->toolTip(JobResultsDialog::kOutput);
+  EXPECT_FALSE(tip.contains(QStringLiteral("<img"))) << tip.toStdString();
+  EXPECT_TRUE(tip.contains(QStringLiteral("&lt;img")) && tip.contains(QStringLiteral("x&gt;.xml")))
+      << tip.toStdString();
 }
 
 // Nothing is exported or opened when the folder dialog is cancelled, and the button cannot be
