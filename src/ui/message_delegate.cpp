@@ -40,8 +40,15 @@ QList<QTextLayout::FormatRange> Formats(const QModelIndex& index, qsizetype send
     formats << Range(0, senderLength, bold);
   }
   QTextCharFormat style;
+  // The style's own properties only: the view's size stays the text's.
   if (const QVariant font = index.data(Qt::FontRole); font.isValid()) {
-    style.setFont(font.value<QFont>(), QTextCharFormat::FontPropertiesSpecifiedOnly);
+    const QFont shown = font.value<QFont>();
+    style.setFontFamilies(QStringList{shown.family()});
+    style.setFontWeight(shown.weight());
+    style.setFontItalic(shown.italic());
+    style.setFontUnderline(shown.underline());
+    style.setFontStrikeOut(shown.strikeOut());
+    style.setFontOverline(shown.overline());
   }
   if (const QVariant color = index.data(Qt::ForegroundRole); color.isValid()) {
     style.setForeground(color.value<QBrush>());

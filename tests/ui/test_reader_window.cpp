@@ -120,6 +120,16 @@ class ReaderWindowTest : public ::testing::Test {
   }
 
  protected:
+  // The conversation view of `window` with its first conversation chosen; null (and a failure)
+  // without the lists.
+  static QListView* FirstConversation(const ReaderWindow& window) {
+    QListView* conversations = List(window, "readerConversations");
+    QListView* view = List(window, "readerConversation");
+    if (conversations == nullptr || view == nullptr) return nullptr;
+    Choose(conversations, 0);
+    return view;
+  }
+
   static void Choose(QListView* list, int row) {
     list->setCurrentIndex(list->model()->index(row, 0));
   }
@@ -603,10 +613,8 @@ TEST_F(ReaderWindowTest, AppliesOnlyTheStylesTheExportAllows) {
   WriteFile(temp_ / "styled.xml", "<?xml version=\"1.0\"?>\r\n<Log>" + entries + "</Log>\r\n");
   const auto window = Open(temp_ / "styled.xml");
   ASSERT_NE(window, nullptr);
-  QListView* conversations = List(*window, "readerConversations");
-  QListView* conversation = List(*window, "readerConversation");
-  ASSERT_TRUE(conversations && conversation);
-  Choose(conversations, 0);
+  QListView* conversation = FirstConversation(*window);
+  ASSERT_NE(conversation, nullptr);
   ASSERT_EQ(Entries(conversation).size(), static_cast<int>(std::size(rows)));
   for (int at = 0; at < static_cast<int>(std::size(rows)); ++at) {
     const auto& row = rows[at];
@@ -628,10 +636,8 @@ TEST_F(ReaderWindowTest, DateRowsMarkEachDayAcrossMidnight) {
                                               {"2006/01/24", "0:00:10", "tomorrow", 1}}));
   const auto window = Open(temp_ / "night.xml");
   ASSERT_NE(window, nullptr);
-  QListView* conversations = List(*window, "readerConversations");
-  QListView* view = List(*window, "readerConversation");
-  ASSERT_TRUE(conversations && view);
-  Choose(conversations, 0);
+  QListView* view = FirstConversation(*window);
+  ASSERT_NE(view, nullptr);
   const QAbstractItemModel& rows = *view->model();
   QList<int> entries;
   QStringList dates;
@@ -666,10 +672,8 @@ TEST_F(ReaderWindowTest, ALongMessageIsReadToItsLastLine) {
   const auto window = Open(temp_ / "long.xml");
   ASSERT_NE(window, nullptr);
   window->resize(700, 500);
-  QListView* conversations = List(*window, "readerConversations");
-  QListView* view = List(*window, "readerConversation");
-  ASSERT_TRUE(conversations && view);
-  Choose(conversations, 0);
+  QListView* view = FirstConversation(*window);
+  ASSERT_NE(view, nullptr);
   const QModelIndex message = EntryRow(view, 0);
   const QModelIndex after = EntryRow(view, 1);
   QTRY_VERIFY(view->visualRect(after).isValid());
