@@ -85,7 +85,8 @@ QTreeWidgetItem* MakeItem(const ResultRow& row, const QStringList& headers) {
   // The whole text on hover: paths and reasons are often wider than their column. A tooltip
   // takes markup for rich text, and a file's name may hold some: it goes as escaped text.
   for (int column = JobResultsDialog::kInput; column < JobResultsDialog::kColumns; ++column) {
-    item->setToolTip(column, Qt::convertFromPlainText(values[column]));
+    if (!values[column].isEmpty())
+      item->setToolTip(column, Qt::convertFromPlainText(values[column]));
   }
   item->setData(0, kRowTextRole, RowText(headers, values));
   if (row.failed) {
