@@ -119,12 +119,29 @@ void AppendRescued(JsonObject& object, const std::vector<Reason>& rescued) {
   out += ']';
 }
 
+// A gather's copies of one history: what each gave, and how much of it no other copy held.
+void AppendCopyCounts(JsonObject& object, const PairReport& pair) {
+  std::string& out = object.Key("copyCounts");
+  out += '[';
+  for (std::size_t i = 0; i < pair.copies.size(); ++i) {
+    if (i > 0) out += ',';
+    JsonObject item(out);
+    item.Text("path", pair.copies[i]);
+    item.Number("entries", i < pair.copyEntries.size() ? pair.copyEntries[i] : 0);
+    item.Number("heldAlone", i < pair.copyAlone.size() ? pair.copyAlone[i] : 0);
+  }
+  out += ']';
+}
+
 void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   JsonObject object(out);
   object.Text("first", pair.first);
   object.Text("second", pair.second);
   object.Text("output", pair.output);
-  if (!pair.copies.empty()) object.Texts("copies", pair.copies);
+  if (!pair.copies.empty()) {
+    object.Texts("copies", pair.copies);
+    AppendCopyCounts(object, pair);
+  }
   object.Text("outcome", OutcomeName(pair.outcome));
   object.Text("reason", PairReason(pair, dryRun));
   AppendCounts(object, pair.counts);

@@ -105,10 +105,12 @@ TEST(FindCommand, ListsAccountsApartAndGathersOneAtATime) {
       {{"taro1234567/History", "taro copy", "loose"}, false, 0, {}},
       {{"hanako9876543/History", "backup"}, false, 0, {}},
   };
+  const std::filesystem::path report = folder / "report.json";
   for (const auto& row : rows) {
     const std::filesystem::path output = folder / "out";
     std::filesystem::remove_all(output);
-    std::vector<std::string> arguments = {"--gather", "--output=" + output.string()};
+    std::vector<std::string> arguments = {"--gather", "--output=" + output.string(),
+                                          "--report=" + report.string()};
     for (const char* input : row.inputs) arguments.push_back("--input=" + (root / input).string());
     if (row.anyAccount) arguments.push_back("--any-account");
     const auto gathered = run(arguments);
@@ -117,6 +119,13 @@ TEST(FindCommand, ListsAccountsApartAndGathersOneAtATime) {
     for (const char* name : row.named) {
       EXPECT_NE(gathered.err.find(name), std::string::npos) << name << gathered.err;
     }
+  }
+  // The last gather's copies were twins: each gave both entries and held none alone.
+  const std::string json = test::ReadFile(report);
+  for (const char* copy : {"hanako9876543/History/bob.xml", "backup/bob.xml"}) {
+    const std::string counts =
+        "{\"path\":\"" + (root / copy).string() + "\",\"entries\":2,\"heldAlone\":0}";
+    EXPECT_NE(json.find(counts), std::string::npos) << counts << json;
   }
 }
 
