@@ -52,8 +52,9 @@ std::string AccountLabels(const std::vector<FolderAccount>& accounts) {
 }  // namespace
 
 std::string MixedAccountsWindowText(const std::vector<FolderAccount>& accounts) {
-  return Format(Tr("The copies belong to different accounts: {0}. Gather one account at a "
-                   "time: remove the copies of the others from the list."),
+  return Format(Tr("The copies belong to different accounts: {0}. Gather them together all the "
+                   "same? Choose No to gather one account at a time, after removing the copies "
+                   "of the others from the list."),
                 {AccountLabels(accounts)});
 }
 

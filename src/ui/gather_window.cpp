@@ -245,8 +245,9 @@ void GatherWindow::Gather() {
   for (const QString& folder : Inputs()) request.inputs.push_back(folder.toStdString());
   request.output = output_->text().trimmed().toStdString();
   request.dryRun = dryRun_->isChecked();
-  if (const std::vector<FolderAccount> mixed = MixedAccounts(request.inputs); !mixed.empty()) {
-    messages_.Show(this, FromUtf8(MixedAccountsWindowText(mixed)));
+  // Two people's histories of one contact would become one: only when the user says so.
+  if (const std::vector<FolderAccount> mixed = MixedAccounts(request.inputs);
+      !mixed.empty() && !messages_.Ask(this, FromUtf8(MixedAccountsWindowText(mixed)))) {
     return;
   }
   StopFlag stop;

@@ -10,10 +10,14 @@ namespace palvarin {
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text,
                                             MessageIcon icon) {
-  const QMessageBox::Icon shown =
-      icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning;
-  auto box = std::make_unique<QMessageBox>(shown, FromUtf8(kApplicationName), QString(),
-                                           QMessageBox::Ok, parent);
+  const bool question = icon == MessageIcon::Question;
+  const QMessageBox::Icon shown = question                           ? QMessageBox::Question
+                                  : icon == MessageIcon::Information ? QMessageBox::Information
+                                                                     : QMessageBox::Warning;
+  auto box = std::make_unique<QMessageBox>(
+      shown, FromUtf8(kApplicationName), QString(),
+      question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+  if (question) box->setDefaultButton(QMessageBox::No);
   // Paths in messages may hold "<" or "&": never read them as markup.
   box->setTextFormat(Qt::PlainText);
   box->setText(text);
@@ -26,6 +30,10 @@ void MessageBoxPresenter::Show(QWidget* parent, const QString& text, MessageIcon
 
 void MessageBoxPresenter::ShowResults(QWidget* parent, const JobReport& report) {
   JobResultsDialog(report, parent).exec();
+}
+
+bool MessageBoxPresenter::Ask(QWidget* parent, const QString& text) {
+  return MakeMessageBox(parent, text, MessageIcon::Question)->exec() == QMessageBox::Yes;
 }
 
 }  // namespace palvarin

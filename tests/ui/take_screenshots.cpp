@@ -136,6 +136,11 @@ class KeptMessage : public palvarin::MessagePresenter {
     icon_ = icon;
   }
   void ShowResults(QWidget* /*parent*/, const palvarin::JobReport& /*report*/) override {}
+  bool Ask(QWidget* /*parent*/, const QString& text) override {
+    text_ = text;
+    icon_ = palvarin::MessageIcon::Question;
+    return false;
+  }
   std::unique_ptr<QMessageBox> Box() const {
     return palvarin::MakeMessageBox(nullptr, text_, icon_);
   }

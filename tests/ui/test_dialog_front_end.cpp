@@ -19,14 +19,25 @@
 namespace palvarin::test {
 namespace {
 
-TEST(MessageBoxTest, OkOnlyCaptionedPalvarinWithTheIconAsked) {
+TEST(MessageBoxTest, CaptionedPalvarinWithTheIconAndButtonsAsked) {
   const QString text = QStringLiteral("対象にファイルが設定されていません\n<b>&x</b>");
-  for (const auto& [icon, shown] :
-       {std::pair{MessageIcon::Warning, QMessageBox::Warning},
-        std::pair{MessageIcon::Information, QMessageBox::Information}}) {
-    const std::unique_ptr<QMessageBox> box = MakeMessageBox(nullptr, text, icon);
-    EXPECT_EQ(box->icon(), shown);
-    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+  const struct {
+    MessageIcon icon;
+    QMessageBox::Icon shown;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton byDefault;
+  } rows[] = {
+      {MessageIcon::Warning, QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok},
+      {MessageIcon::Information, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok},
+      {MessageIcon::Question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+       QMessageBox::No}};
+  for (const auto& row : rows) {
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox(nullptr, text, row.icon);
+    EXPECT_EQ(box->icon(), row.shown);
+    EXPECT_EQ(box->standardButtons(), row.buttons);
+    if (row.byDefault != QMessageBox::Ok) {
+      EXPECT_EQ(box->defaultButton(), box->button(row.byDefault));
+    }
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Palvarin"));
     EXPECT_EQ(box->text(), text);
     EXPECT_EQ(box->textFormat(), Qt::PlainText);

@@ -138,7 +138,7 @@ TEST_F(FindCopiesTest, AddsTheHistoryFoldersFoundOnceAndNeverTheOutput) {
 }
 
 // Two accounts found: the user picks one, and the folders of no known account come along; two
-// accounts in the list are not gathered together.
+// accounts in the list are gathered together only when the user says Yes to the question.
 TEST_F(FindCopiesTest, AsksWhichAccountAndGathersOneAtATime) {
   for (const char* account : {"disk/taro1234567/History", "disk/hanako9876543/History"}) {
     fs::create_directories(temp_ / account);
@@ -153,10 +153,16 @@ TEST_F(FindCopiesTest, AsksWhichAccountAndGathersOneAtATime) {
 
   window_.AddFolders({Folder("disk/hanako9876543/History")});
   test::Click(Control<QAbstractButton>("gatherRunButton"));
-  ASSERT_EQ(messages_.shown.size(), 1);
-  EXPECT_TRUE(messages_.shown[0].contains(QStringLiteral("hanako9876543")))
-      << messages_.shown[0].toStdString();
+  ASSERT_EQ(messages_.asked.size(), 1);
+  EXPECT_TRUE(messages_.asked[0].contains(QStringLiteral("hanako9876543")))
+      << messages_.asked[0].toStdString();
   EXPECT_TRUE(messages_.results.empty());
+
+  messages_.answer = true;
+  test::Click(Control<QAbstractButton>("gatherRunButton"));
+  EXPECT_EQ(messages_.asked.size(), 2);
+  ASSERT_EQ(messages_.results.size(), 1u);
+  EXPECT_EQ(messages_.results[0].pairs.size(), 2u) << "alice.xml and bob.xml";
 }
 
 TEST_F(FindCopiesTest, CancelLeavesTheListAsItWas) {

@@ -26,6 +26,12 @@ void RecordingPresenter::ShowResults(QWidget* parent, const JobReport& report) {
   parents.push_back(parent);
 }
 
+bool RecordingPresenter::Ask(QWidget* parent, const QString& text) {
+  asked << text;
+  parents.push_back(parent);
+  return answer;
+}
+
 std::optional<QString> ScriptedPathChooser::ChooseFile(QWidget*, const QString& current) {
   return Take(Kind::File, current);
 }

@@ -35,7 +35,11 @@ class RecordingPresenter : public MessagePresenter {
   using MessagePresenter::Show;
   void Show(QWidget* parent, const QString& text, MessageIcon icon) override;
   void ShowResults(QWidget* parent, const JobReport& report) override;
+  // Records the question and answers it with `answer` (No unless a test says Yes).
+  bool Ask(QWidget* parent, const QString& text) override;
   QStringList shown;
+  QStringList asked;
+  bool answer = false;
   std::vector<MessageIcon> icons;
   std::vector<QWidget*> parents;
   std::vector<JobReport> results;

@@ -22,8 +22,8 @@ std::vector<std::string> DescribeFindProblems(const FindReport& report);
 // ("taro1234567 (Taro)"), else the owner alone; empty when neither is known.
 std::string AccountLabel(const FolderAccount& account);
 
-// Why a gather of the copies of `accounts` (MixedAccounts) is refused: on the command line,
-// which can say that the mix is meant, and in the gather window, which cannot.
+// Why a gather of the copies of `accounts` (MixedAccounts) is refused on the command line, which
+// can say that the mix is meant; and the gather window's question whether it is.
 std::string MixedAccountsText(const std::vector<FolderAccount>& accounts);
 std::string MixedAccountsWindowText(const std::vector<FolderAccount>& accounts);
 
