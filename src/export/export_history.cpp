@@ -3,6 +3,7 @@
 #include "entry_writer.hpp"
 #include "files/atomic_file.hpp"
 #include "merge/entry_times.hpp"
+#include "time/time_value.hpp"
 
 namespace palvarin {
 namespace {
@@ -23,15 +24,36 @@ std::unique_ptr<EntryWriter> MakeWriter(const ExportOptions& options) {
   return MakeJsonLinesWriter();
 }
 
-void Count(const ExportedEntry& entry, bool newSession, ExportSummary& summary) {
-  summary.sessions += newSession ? 1 : 0;
-  ++summary.entries;
-  if (entry.readable.kind == "Message") ++summary.messages;
-  if (const auto& date = entry.readable.date) {
-    if (summary.firstDate.empty()) summary.firstDate = *date;
-    summary.lastDate = *date;
+// What the index says of a history. Its first and last day are on the pages' clock: the
+// parsed time's local day where the writer reads times, else the "Date" as written; the last
+// one is worked out once, at the end.
+class Counter {
+ public:
+  explicit Counter(ExportSummary& summary) : summary_(summary) { summary_ = {}; }
+
+  void Count(const ExportedEntry& entry, bool newSession) {
+    summary_.sessions += newSession ? 1 : 0;
+    ++summary_.entries;
+    if (entry.readable.kind == "Message") ++summary_.messages;
+    if (entry.time) {
+      if (summary_.firstDate.empty()) summary_.firstDate = Day(*entry.time);
+      lastTime_ = entry.time;
+    } else if (const auto& date = entry.readable.date) {
+      if (summary_.firstDate.empty()) summary_.firstDate = *date;
+      summary_.lastDate = *date;
+      lastTime_.reset();
+    }
   }
-}
+  void End() {
+    if (lastTime_) summary_.lastDate = Day(*lastTime_);
+  }
+
+ private:
+  static std::string Day(TimeValue time) { return FormatTime(time, "%Y-%m-%d"); }
+
+  ExportSummary& summary_;
+  std::optional<TimeValue> lastTime_;
+};
 
 }  // namespace
 
@@ -59,7 +81,7 @@ Result<> ExportHistory(const LogDocument& document, const ExportOptions& options
     LocalTimeCache hours;
     times = ReadEntryTimes(ChildNodes(document.Root()), hours);
   }
-  summary = {};
+  Counter counter(summary);
   std::string out;
   writer->Begin(out);
   bool first = true;
@@ -75,13 +97,14 @@ Result<> ExportHistory(const LogDocument& document, const ExportOptions& options
     session = readable.session;
     if (newSession) writer->Session(out, exported);
     writer->Entry(out, exported);
-    Count(exported, newSession, summary);
+    counter.Count(exported, newSession);
     if (out.size() >= kWriteAt) {
       if (!file.Write(out)) return file.Status();
       out.clear();
     }
   }
   writer->End(out);
+  counter.End();
   if (!file.Write(out) || !file.Commit()) return file.Status();
   return {};
 }

@@ -2,18 +2,42 @@
 #include "export/style_filter.hpp"
 #include "inert_text.hpp"
 #include "page_head.hpp"
+#include "stamp_cache.hpp"
 
 namespace palvarin {
 namespace {
 
-// Date and Time as the history writes them.
-void AppendWhen(std::string& out, const ReadableEntry& entry) {
-  out += "<span class=\"w\">";
-  AppendHtml(out, entry.date.value_or(""));
-  if (entry.date && entry.clock) out += ' ';
-  AppendHtml(out, entry.clock.value_or(""));
-  out += "</span>";
-}
+// An entry's moment on the one clock of every export and the reader: "YYYY-MM-DD HH:MM:SS"
+// from its parsed time, or its "Date" and "Time" as written when it has none.
+class Stamps {
+ public:
+  void Read(const ExportedEntry& exported) {
+    stamp_.clear();
+    if (exported.time) {
+      cache_.Append(stamp_, exported.time);
+      return;
+    }
+    const ReadableEntry& entry = exported.readable;
+    stamp_.assign(entry.date.value_or(""));
+    if (entry.date && entry.clock) stamp_ += ' ';
+    stamp_ += entry.clock.value_or("");
+  }
+  // The day and the time of the last entry read: both halves of a parsed stamp, else the
+  // written "Date" for the day and both as written for the time.
+  std::string_view Day(const ExportedEntry& exported) const {
+    if (exported.time) return std::string_view(stamp_).substr(0, kDayLength);
+    return exported.readable.date.value_or("");
+  }
+  std::string_view Time(const ExportedEntry& exported) const {
+    if (exported.time) return std::string_view(stamp_).substr(kDayLength + 1);
+    return stamp_;
+  }
+
+ private:
+  static constexpr std::size_t kDayLength = 10;
+  StampCache cache_;
+  std::string stamp_;
+};
 
 // The style attribute of a text: a history repeats a few styles over and over, so the last
 // one is filtered and escaped once.
@@ -74,19 +98,31 @@ class HtmlWriter : public EntryWriter {
     out += "<section>\n<h2>";
     AppendHtml(out, options_.words->conversation);
     if (first.readable.session >= 0) (out += ' ') += std::to_string(first.readable.session);
-    if (first.readable.date) {
+    stamps_.Read(first);
+    day_.assign(stamps_.Day(first));
+    if (!day_.empty()) {
       out += " <span class=\"m\">";
-      AppendHtml(out, *first.readable.date);
+      AppendHtml(out, day_);
       out += "</span>";
     }
     out += "</h2>\n";
   }
 
+  bool NeedsTimes() const override { return true; }
+
   void Entry(std::string& out, const ExportedEntry& exported) override {
     const ReadableEntry& entry = exported.readable;
-    if (entry.kind != "Message") return Quiet(out, entry);
+    stamps_.Read(exported);
+    // A conversation that runs past midnight says so where the day changes.
+    if (const std::string_view day = stamps_.Day(exported); !day.empty() && day != day_) {
+      day_.assign(day);
+      out += "<p class=\"d\">";
+      AppendHtml(out, day_);
+      out += "</p>\n";
+    }
+    if (entry.kind != "Message") return Quiet(out, exported);
     out += "<div class=\"e\"><p class=\"m\">";
-    AppendWhen(out, entry);
+    AppendWhen(out, exported);
     if (entry.from) {
       out += " <span class=\"f\">";
       AppendHtml(out, *entry.from);
@@ -113,9 +149,10 @@ class HtmlWriter : public EntryWriter {
 
  private:
   // Invitations, joins, leaves and entries of other kinds: one quiet line.
-  void Quiet(std::string& out, const ReadableEntry& entry) {
+  void Quiet(std::string& out, const ExportedEntry& exported) {
+    const ReadableEntry& entry = exported.readable;
     out += "<p class=\"e q\">";
-    AppendWhen(out, entry);
+    AppendWhen(out, exported);
     out += " <span class=\"f\">";
     AppendHtml(out, entry.from.value_or(""));
     out += "</span> ";
@@ -129,8 +166,16 @@ class HtmlWriter : public EntryWriter {
     out += "</p>\n";
   }
 
+  void AppendWhen(std::string& out, const ExportedEntry& exported) const {
+    out += "<span class=\"w\">";
+    AppendHtml(out, stamps_.Time(exported));
+    out += "</span>";
+  }
+
   const ExportOptions& options_;
   StyleAttribute styles_;
+  Stamps stamps_;
+  std::string day_;  // the day shown last, in a heading or a date row
   bool open_ = false;
 };
 

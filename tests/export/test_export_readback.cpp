@@ -53,35 +53,69 @@ TEST_P(ExportReadBack, EveryMessageInOrderWithItsSender) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExportReadBack, ::testing::ValuesIn(kFormats), RowName);
 
-// The text's time stamp is the entry's moment as the merge reads it, in local time: the Date
-// and Time as written where they read, else the regional forms, else DateTime.
-TEST(TextExport, StampsEachEntryWithItsLocalTime) {
+// Every form but JSON Lines stamps an entry with its moment as the merge reads it, in local
+// time: the Date and Time as written where they read, else the regional forms, else DateTime.
+// The page heads its conversation with the day and shows the time beside the message; the
+// index gives the same day.
+TEST(Export, StampsEachEntryWithItsLocalTime) {
   const ScopedTimeZone zone("Asia/Tokyo");
   TempFolder folder;
   const struct {
     const char* name;
     const char* entry;
     const char* line;
+    const char* day;  // on the page and in the index
+    const char* time;
   } rows[] = {
       {"year first", R"(<Message Date="2006/01/23" Time="12:34:56" SessionID="1">)",
-       "2006-01-23 12:34:56  A: hi"},
+       "2006-01-23 12:34:56  A: hi", "2006-01-23", "12:34:56"},
       {"regional", R"(<Message Date="9/30/2023" Time="2:15:37 PM" SessionID="1">)",
-       "2023-09-30 14:15:37  A: hi"},
+       "2023-09-30 14:15:37  A: hi", "2023-09-30", "14:15:37"},
       {"DateTime only", R"(<Message DateTime="2009-03-01T01:00:00.000Z" SessionID="1">)",
-       "2009-03-01 10:00:00  A: hi"},
-      {"no time", R"(<Message SessionID="1">)", "\?\?\?\?-\?\?-\?\? \?\?:\?\?:\?\?  A: hi"},
+       "2009-03-01 10:00:00  A: hi", "2009-03-01", "10:00:00"},
+      {"unreadable", R"(<Message Date="someday" Time="noon" SessionID="1">)",
+       "\?\?\?\?-\?\?-\?\? \?\?:\?\?:\?\?  A: hi", "someday", "someday noon"},
   };
   for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
     WriteFile(folder / "h.xml", std::string("<?xml version=\"1.0\"?><Log>") + row.entry +
                                     "<From><User FriendlyName=\"A\"/></From><Text>hi</Text>"
                                     "</Message></Log>");
-    ASSERT_FALSE(
-        ExportInProcess(folder / "h.xml", folder.Path(), ExportFormat::Text).report.AnyFailed());
-    EXPECT_NE(ReadFile(folder / "h.txt").find(std::string("\n") + row.line + "\n"),
+    for (const ExportFormat format : {ExportFormat::Text, ExportFormat::Html}) {
+      ASSERT_FALSE(ExportInProcess(folder / "h.xml", folder.Path(), format).report.AnyFailed());
+    }
+    const std::string text = ReadFile(folder / "h.txt");
+    EXPECT_NE(text.find(std::string("\n") + row.line + "\n"), std::string::npos) << text;
+    const std::string page = ReadFile(folder / "h.html");
+    EXPECT_NE(page.find(std::string("<span class=\"m\">") + row.day + "</span></h2>"),
               std::string::npos)
-        << row.name << ":\n"
-        << ReadFile(folder / "h.txt");
+        << page;
+    EXPECT_NE(page.find(std::string("<span class=\"w\">") + row.time + "</span>"),
+              std::string::npos)
+        << page;
+    const std::string index = ReadFile(folder / "index.html");
+    EXPECT_NE(index.find(std::string("<td>") + row.day + "</td><td>" + row.day + "</td>"),
+              std::string::npos)
+        << index;
   }
+}
+
+// A conversation that runs past midnight gets a date row where the day changes, and only there.
+TEST(HtmlExport, MarksTheDayWhereAConversationCrossesMidnight) {
+  const ScopedTimeZone zone("UTC");
+  TempFolder folder;
+  WriteFile(folder / "h.xml", HistoryText({{"2007/12/31", "23:59:00", "late", 1, "A", "B"},
+                                           {"2007/12/31", "23:59:30", "later", 1, "B", "A"},
+                                           {"2008/01/01", "00:00:10", "new year", 1, "A", "B"},
+                                           {"2008/01/02", "09:00:00", "next day", 2, "A", "B"}}));
+  ASSERT_FALSE(
+      ExportInProcess(folder / "h.xml", folder.Path(), ExportFormat::Html).report.AnyFailed());
+  const std::string page = ReadFile(folder / "h.html");
+  EXPECT_EQ(Occurrences(page, "<p class=\"d\">"), 1) << page;
+  const std::size_t row = page.find("<p class=\"d\">2008-01-01</p>");
+  ASSERT_NE(row, std::string::npos) << page;
+  EXPECT_LT(page.find("later"), row);
+  EXPECT_GT(page.find("new year"), row);
 }
 
 // Each line holds one whole entry with the fields the form promises.

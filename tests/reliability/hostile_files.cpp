@@ -21,14 +21,6 @@ std::string Nested(int depth, const std::string& bottom) {
   return text;
 }
 
-int Occurrences(std::string_view text, std::string_view needle) {
-  int count = 0;
-  for (auto at = text.find(needle); at != text.npos; at = text.find(needle, at + needle.size())) {
-    ++count;
-  }
-  return count;
-}
-
 ProcessResult PairJob::Run() const {
   return RunPalvarin({"/n", "/f", "/o", "/nb", "/p1", first, "/p2", second}, folder.Path(),
                      folder / "profile.sqlite3");

@@ -18,9 +18,6 @@ std::string WithDoctype(const std::string& history, const std::string& doctype);
 // Elements <b> nested `depth` deep around `bottom`.
 std::string Nested(int depth, const std::string& bottom);
 
-// How often `needle` occurs in `text`, overlaps not counted.
-int Occurrences(std::string_view text, std::string_view needle);
-
 // An overwrite file job over a.xml (the hostile file) and b.xml in a fresh folder, without
 // backups.
 struct PairJob {

@@ -266,4 +266,12 @@ std::string CanonicalTree(pugi::xml_node top) {
   return out;
 }
 
+int Occurrences(std::string_view text, std::string_view needle) {
+  int count = 0;
+  for (auto at = text.find(needle); at != text.npos; at = text.find(needle, at + needle.size())) {
+    ++count;
+  }
+  return count;
+}
+
 }  // namespace palvarin::test

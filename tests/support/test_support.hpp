@@ -6,6 +6,7 @@
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.hpp"
@@ -84,6 +85,9 @@ class ScopedWorkingFolder {
 inline constexpr auto RowName = [](const auto& row) { return std::string(row.param.name); };
 
 std::string ReadFile(const std::filesystem::path& path);
+
+// How often `needle` occurs in `text`, overlaps not counted.
+int Occurrences(std::string_view text, std::string_view needle);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 
 // Makes a Unix socket named `path` (shorter than a socket's name may be), left without its

@@ -28,8 +28,10 @@ struct ExportWords {
 struct ExportSummary {
   int sessions = 0;  // runs of entries with one "SessionID"
   int entries = 0;
-  int messages = 0;                 // entries named "Message"
-  std::string firstDate, lastDate;  // the "Date" of the first and last entry as written
+  int messages = 0;  // entries named "Message"
+  // The local day ("YYYY-MM-DD") of the first and last entry, on the clock its form shows;
+  // an entry without a readable time gives its "Date" as written.
+  std::string firstDate, lastDate;
 };
 
 }  // namespace palvarin
