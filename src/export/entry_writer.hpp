@@ -30,7 +30,8 @@ class EntryWriter {
   // Before the first entry of a run of entries with one "SessionID".
   virtual void Session(std::string& out, const ExportedEntry& first) = 0;
   virtual void Entry(std::string& out, const ExportedEntry& entry) = 0;
-  virtual void End(std::string& out) = 0;
+  // After the last entry, with what the export found in the history.
+  virtual void End(std::string& out, const ExportSummary& summary) = 0;
 };
 
 std::unique_ptr<EntryWriter> MakeHtmlWriter(const ExportOptions& options);

@@ -103,8 +103,8 @@ Result<> ExportHistory(const LogDocument& document, const ExportOptions& options
       out.clear();
     }
   }
-  writer->End(out);
   counter.End();
+  writer->End(out, summary);
   if (!file.Write(out) || !file.Commit()) return file.Status();
   return {};
 }

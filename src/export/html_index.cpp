@@ -1,7 +1,11 @@
+#include <algorithm>
+#include <fstream>
+
 #include "export/export_history.hpp"
 #include "files/atomic_file.hpp"
 #include "inert_text.hpp"
 #include "page_head.hpp"
+#include "page_mark.hpp"
 
 namespace palvarin {
 namespace {
@@ -15,7 +19,41 @@ void AppendCell(std::string& out, std::string_view tag, std::string_view text,
   ((out += "</") += tag) += '>';
 }
 
+std::optional<IndexRow> ReadPage(const std::filesystem::path& page) {
+  std::ifstream in(page, std::ios::binary | std::ios::ate);
+  const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+  if (size <= 0) return std::nullopt;
+  const std::streamoff reach = std::min<std::streamoff>(size, kPageMarkReach);
+  std::string tail(static_cast<std::size_t>(reach), '\0');
+  in.seekg(size - reach);
+  if (!in.read(tail.data(), reach)) return std::nullopt;
+  std::optional<IndexRow> row = ReadPageMark(tail);
+  if (row) row->page = page.filename().string();
+  return row;
+}
+
 }  // namespace
+
+std::vector<IndexRow> ReadExportedPages(const std::filesystem::path& folder,
+                                        std::string_view index) {
+  std::vector<IndexRow> rows;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::filesystem::path& path = it->path();
+    std::error_code ignored;
+    if (path.extension() != ".html" || path.filename() == index || !it->is_regular_file(ignored) ||
+        it->is_symlink(ignored)) {
+      continue;
+    }
+    if (std::optional<IndexRow> row = ReadPage(path)) rows.push_back(std::move(*row));
+  }
+  std::sort(rows.begin(), rows.end(), [](const IndexRow& a, const IndexRow& b) {
+    if (a.summary.lastDate != b.summary.lastDate) return a.summary.lastDate > b.summary.lastDate;
+    return a.name != b.name ? a.name < b.name : a.page < b.page;
+  });
+  return rows;
+}
 
 Result<> WriteHtmlIndex(const std::vector<IndexRow>& rows, const ExportWords& words,
                         const std::filesystem::path& target) {

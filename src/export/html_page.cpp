@@ -2,6 +2,7 @@
 #include "export/style_filter.hpp"
 #include "inert_text.hpp"
 #include "page_head.hpp"
+#include "page_mark.hpp"
 #include "stamp_cache.hpp"
 
 namespace palvarin {
@@ -141,10 +142,11 @@ class HtmlWriter : public EntryWriter {
     out += "</div>\n";
   }
 
-  void End(std::string& out) override {
+  void End(std::string& out, const ExportSummary& summary) override {
     if (open_) out += "</section>\n";
     out += "</main>\n";
     AppendPageEnd(out);
+    AppendPageMark(out, options_.title, summary);
   }
 
  private:

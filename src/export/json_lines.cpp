@@ -95,7 +95,7 @@ class JsonLinesWriter : public EntryWriter {
     out += "}\n";
   }
 
-  void End(std::string& /*out*/) override {}
+  void End(std::string& /*out*/, const ExportSummary& /*summary*/) override {}
 };
 
 }  // namespace

@@ -50,7 +50,7 @@ class TextWriter : public EntryWriter {
     (out.append(text_, start) += '\n');
   }
 
-  void End(std::string& /*out*/) override {}
+  void End(std::string& /*out*/, const ExportSummary& /*summary*/) override {}
 
  private:
   const ExportOptions& options_;

@@ -115,14 +115,10 @@ ExportItem ExportOne(const std::string& history, const std::string& output,
   return item;
 }
 
-ExportItem WriteIndex(const ExportReport& report, const ExportRequest& request,
-                      const std::string& output) {
-  std::vector<IndexRow> rows;
-  for (const ExportItem& item : report.items) {
-    if (item.outcome != ExportOutcome::Exported) continue;
-    const std::string page = std::filesystem::path(item.output).filename().string();
-    rows.push_back({std::filesystem::path(item.history).stem().string(), page, item.summary});
-  }
+// The folder's index: every contact's page there, from this export or an earlier one.
+ExportItem WriteIndex(const ExportRequest& request, const std::string& output) {
+  const std::vector<IndexRow> rows =
+      ReadExportedPages(std::filesystem::path(output).parent_path(), kExportIndexName);
   ExportItem index = NewItem({}, output);
   Result<> written = RefuseLink(output);
   if (written) written = WriteHtmlIndex(rows, request.words, output);
@@ -171,7 +167,7 @@ ExportResult RunExportJob(const ExportRequest& request, JobObserver& observer) {
   }
   report.stopped = context.Stopped();
   if (request.format == ExportFormat::Html) {
-    report.items.push_back(WriteIndex(report, request, prefix + kExportIndexName));
+    report.items.push_back(WriteIndex(request, prefix + kExportIndexName));
   }
   return result;
 }

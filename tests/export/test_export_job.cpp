@@ -93,6 +93,36 @@ TEST_F(ExportJob, HistoryNamedIndexKeepsTheIndex) {
   EXPECT_NE(ReadFile(out_ / "index.xml-2.html").find("named index twice"), std::string::npos);
 }
 
+// The index is the folder's: each export into it adds its contacts' pages to those already
+// there, newest conversation first, each once; a page without the export's mark is not listed,
+// and a name in a mark is shown as text.
+TEST_F(ExportJob, TheIndexListsEveryContactExportedIntoTheFolder) {
+  std::filesystem::remove(in_ / "notes.xml");
+  const std::filesystem::path second = folder_ / "second";
+  std::filesystem::create_directory(second);
+  WriteFile(second / "<b>bob -->.xml", HistoryText({{"2009/05/01", "10:00:00", "bob"}}));
+  std::filesystem::create_directory(out_);
+  WriteFile(out_ / "notes.html", "<p>mine</p>\n<!-- palvarin-index 1 x%2 1 1 1 a b -->\n");
+  const auto rows = [this] {
+    const std::string index = ReadFile(out_ / "index.html");
+    std::vector<std::string> links;
+    for (auto at = index.find("<a href=\""); at != std::string::npos;
+         at = index.find("<a href=\"", at + 1)) {
+      links.push_back(index.substr(at, index.find("</a>", at) - at));
+    }
+    return links;
+  };
+  for (const auto& input : {in_ / "alice.xml", second, in_ / "alice.xml"}) {
+    ASSERT_EQ(Run({"--export=html", "--first=" + input.string(), "--output=" + out_.string()})
+                  .status,
+              0);
+  }
+  EXPECT_EQ(rows(), (std::vector<std::string>{
+                        "<a href=\"./%3Cb%3Ebob%20--%3E.html\">&lt;b&gt;bob --&gt;",
+                        "<a href=\"./alice.html\">alice"}));
+  EXPECT_NE(ReadFile(out_ / "index.html").find("<td>2009-05-01</td>"), std::string::npos);
+}
+
 // Exit statuses and answers as for merge jobs.
 TEST_F(ExportJob, RefusesWhatCannotBeExported) {
   WriteFile(folder_ / "file", "x");

@@ -31,6 +31,12 @@ struct IndexRow {
   ExportSummary summary;
 };
 
+// The rows of the contacts' pages an HTML export has left in `folder` (each page's own mark,
+// its file name as `page`), newest conversation first, then by name; `index` is not read, nor
+// a link or a page without a mark.
+std::vector<IndexRow> ReadExportedPages(const std::filesystem::path& folder,
+                                        std::string_view index);
+
 // The HTML page that lists `rows`, each linking to its page, written to `target` as
 // ExportHistory writes.
 Result<> WriteHtmlIndex(const std::vector<IndexRow>& rows, const ExportWords& words,
