@@ -34,7 +34,21 @@ class EntryWriter {
   virtual void End(std::string& out, const ExportSummary& summary) = 0;
 };
 
-std::unique_ptr<EntryWriter> MakeHtmlWriter(const ExportOptions& options);
+// A link from one page to another beside it: the file's name and the link's text.
+struct PageLink {
+  std::string page, text;
+};
+
+// Where a page stands among a contact's pages: empty for a contact's one page; for a part of a
+// split export its period, the contact's page, and the parts before and after it (empty page:
+// none).
+struct PagePlace {
+  std::string period;
+  PageLink contents, previous, next;
+};
+
+std::unique_ptr<EntryWriter> MakeHtmlWriter(const ExportOptions& options,
+                                            const PagePlace& place = {});
 std::unique_ptr<EntryWriter> MakeTextWriter(const ExportOptions& options);
 std::unique_ptr<EntryWriter> MakeJsonLinesWriter();
 

@@ -1,8 +1,11 @@
 #include "export/export_history.hpp"
 
+#include "contents_page.hpp"
 #include "entry_writer.hpp"
 #include "files/atomic_file.hpp"
+#include "files/file_ops.hpp"
 #include "merge/entry_times.hpp"
+#include "page_parts.hpp"
 #include "time/time_value.hpp"
 
 namespace palvarin {
@@ -55,6 +58,76 @@ class Counter {
   std::optional<TimeValue> lastTime_;
 };
 
+// Writes the sessions `runs` of `nodes` to `target` through `writer`, and what they hold to
+// `summary`. `times` are by position in `nodes`; empty for a writer that shows none.
+Result<> WriteRuns(const NodeList& nodes, const std::vector<SessionRun>& runs,
+                   const std::vector<std::optional<TimeValue>>& times, EntryWriter& writer,
+                   const std::filesystem::path& target, ExportSummary& summary) {
+  AtomicFile file;
+  if (!file.Open(target)) return file.Status();
+  Counter counter(summary);
+  std::string out;
+  writer.Begin(out);
+  for (const SessionRun& run : runs) {
+    bool first = true;
+    for (std::size_t at = run.begin; at < run.end; ++at) {
+      if (nodes[at].type() != pugi::node_element) continue;
+      const LogEntry entry{nodes[at]};
+      const ReadableEntry readable = ReadReadableEntry(entry);
+      const ExportedEntry exported{entry, readable, times.empty() ? std::nullopt : times[at]};
+      if (first) writer.Session(out, exported);
+      writer.Entry(out, exported);
+      counter.Count(exported, first);
+      first = false;
+      if (out.size() >= kWriteAt) {
+        if (!file.Write(out)) return file.Status();
+        out.clear();
+      }
+    }
+  }
+  counter.End();
+  writer.End(out, summary);
+  if (!file.Write(out) || !file.Commit()) return file.Status();
+  return {};
+}
+
+// A part's page beside the contact's: "alice.html" gives "alice.2007.html".
+std::string PartPage(const std::filesystem::path& target, const std::string& period) {
+  return target.stem().string() + "." + period + target.extension().string();
+}
+
+// A split contact: each part on a page of its own, linked to those before and after it, then
+// the contact's page listing them. A part's page is never written through a link.
+Result<> WriteParts(const NodeList& nodes, const std::vector<PagePart>& parts,
+                    const std::vector<std::optional<TimeValue>>& times,
+                    const ExportOptions& options, const std::filesystem::path& target,
+                    ExportSummary& summary) {
+  const PageLink contents{target.filename().string(), options.title};
+  std::vector<IndexRow> rows;
+  for (const PagePart& part : parts)
+    rows.push_back({part.period, PartPage(target, part.period), {}});
+  summary = {};
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    PagePlace place{.period = parts[i].period, .contents = contents, .previous = {}, .next = {}};
+    if (i > 0) place.previous = {rows[i - 1].page, rows[i - 1].name};
+    if (i + 1 < parts.size()) place.next = {rows[i + 1].page, rows[i + 1].name};
+    const std::filesystem::path page = target.parent_path() / rows[i].page;
+    Result<> written = RefuseLink(page);
+    if (written) {
+      written = WriteRuns(nodes, parts[i].runs, times, *MakeHtmlWriter(options, place), page,
+                          rows[i].summary);
+    }
+    if (!written) return written;
+    const ExportSummary& got = rows[i].summary;
+    summary.sessions += got.sessions;
+    summary.entries += got.entries;
+    summary.messages += got.messages;
+    if (summary.firstDate.empty()) summary.firstDate = got.firstDate;
+    if (!got.lastDate.empty()) summary.lastDate = got.lastDate;
+  }
+  return WriteContentsPage(options, rows, summary, target);
+}
+
 }  // namespace
 
 std::string_view ExportSuffix(ExportFormat format) {
@@ -71,42 +144,20 @@ std::string_view ExportSuffix(ExportFormat format) {
 
 Result<> ExportHistory(const LogDocument& document, const ExportOptions& options,
                        const std::filesystem::path& target, ExportSummary& summary) {
-  AtomicFile file;
-  if (!file.Open(target)) return file.Status();
+  const NodeList nodes = ChildNodes(document.Root());
+  const std::vector<SessionRun> runs = ReadSessionRuns(nodes);
   const std::unique_ptr<EntryWriter> writer = MakeWriter(options);
-  // The times are read by index into the root's children, which only a writer that shows
-  // them needs listed.
   std::vector<std::optional<TimeValue>> times;
   if (writer->NeedsTimes()) {
     LocalTimeCache hours;
-    times = ReadEntryTimes(ChildNodes(document.Root()), hours);
+    times = ReadEntryTimes(nodes, hours);
   }
-  Counter counter(summary);
-  std::string out;
-  writer->Begin(out);
-  bool first = true;
-  std::int32_t session = -1;
-  std::size_t i = 0;
-  for (pugi::xml_node node = document.Root().first_child(); node; node = node.next_sibling(), ++i) {
-    if (node.type() != pugi::node_element) continue;
-    const LogEntry entry{node};
-    const ReadableEntry readable = ReadReadableEntry(entry);
-    const ExportedEntry exported{entry, readable, times.empty() ? std::nullopt : times[i]};
-    const bool newSession = first || readable.session != session;
-    first = false;
-    session = readable.session;
-    if (newSession) writer->Session(out, exported);
-    writer->Entry(out, exported);
-    counter.Count(exported, newSession);
-    if (out.size() >= kWriteAt) {
-      if (!file.Write(out)) return file.Status();
-      out.clear();
+  if (options.format == ExportFormat::Html) {
+    if (const std::vector<PagePart> parts = PlanPageParts(runs, times); parts.size() > 1) {
+      return WriteParts(nodes, parts, times, options, target, summary);
     }
   }
-  counter.End();
-  writer->End(out, summary);
-  if (!file.Write(out) || !file.Commit()) return file.Status();
-  return {};
+  return WriteRuns(nodes, runs, times, *writer, target, summary);
 }
 
 }  // namespace palvarin

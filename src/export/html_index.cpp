@@ -1,11 +1,13 @@
 #include <algorithm>
 #include <fstream>
 
+#include "contents_page.hpp"
 #include "export/export_history.hpp"
 #include "files/atomic_file.hpp"
 #include "inert_text.hpp"
 #include "page_head.hpp"
 #include "page_mark.hpp"
+#include "page_nav.hpp"
 
 namespace palvarin {
 namespace {
@@ -32,6 +34,35 @@ std::optional<IndexRow> ReadPage(const std::filesystem::path& page) {
   return row;
 }
 
+void AppendPageTable(std::string& out, const std::vector<IndexRow>& rows,
+                     const std::string& nameTitle, const ExportWords& words) {
+  out += "<table>\n<thead><tr>";
+  for (const std::string* title :
+       {&nameTitle, &words.conversations, &words.messages, &words.first, &words.last}) {
+    AppendCell(out, "th", *title);
+  }
+  out += "</tr></thead>\n<tbody>\n";
+  for (const IndexRow& row : rows) {
+    out += "<tr><td><a href=\"";
+    AppendHtml(out, SiblingHref(row.page));
+    out += "\">";
+    AppendHtml(out, row.name);
+    out += "</a></td>";
+    AppendCell(out, "td", std::to_string(row.summary.sessions), "n");
+    AppendCell(out, "td", std::to_string(row.summary.messages), "n");
+    AppendCell(out, "td", row.summary.firstDate);
+    AppendCell(out, "td", row.summary.lastDate);
+    out += "</tr>\n";
+  }
+  out += "</tbody>\n</table>\n";
+}
+
+Result<> WritePage(const std::string& out, const std::filesystem::path& target) {
+  AtomicFile file;
+  if (!file.Open(target) || !file.Write(out) || !file.Commit()) return file.Status();
+  return {};
+}
+
 }  // namespace
 
 std::vector<IndexRow> ReadExportedPages(const std::filesystem::path& folder,
@@ -55,35 +86,35 @@ std::vector<IndexRow> ReadExportedPages(const std::filesystem::path& folder,
   return rows;
 }
 
+// A table of pages beside this one, each row linking to its page under its name.
+
 Result<> WriteHtmlIndex(const std::vector<IndexRow>& rows, const ExportWords& words,
                         const std::filesystem::path& target) {
   std::string out;
   AppendPageHead(out, words, words.contacts);
   out += "<main>\n<h1>";
   AppendHtml(out, words.contacts);
-  out += "</h1>\n<table>\n<thead><tr>";
-  for (const std::string* title :
-       {&words.contact, &words.conversations, &words.messages, &words.first, &words.last}) {
-    AppendCell(out, "th", *title);
-  }
-  out += "</tr></thead>\n<tbody>\n";
-  for (const IndexRow& row : rows) {
-    out += "<tr><td><a href=\"";
-    AppendHtml(out, SiblingHref(row.page));
-    out += "\">";
-    AppendHtml(out, row.name);
-    out += "</a></td>";
-    AppendCell(out, "td", std::to_string(row.summary.sessions), "n");
-    AppendCell(out, "td", std::to_string(row.summary.messages), "n");
-    AppendCell(out, "td", row.summary.firstDate);
-    AppendCell(out, "td", row.summary.lastDate);
-    out += "</tr>\n";
-  }
-  out += "</tbody>\n</table>\n</main>\n";
+  out += "</h1>\n";
+  AppendPageTable(out, rows, words.contact, words);
+  out += "</main>\n";
   AppendPageEnd(out);
-  AtomicFile file;
-  if (!file.Open(target) || !file.Write(out) || !file.Commit()) return file.Status();
-  return {};
+  return WritePage(out, target);
+}
+
+Result<> WriteContentsPage(const ExportOptions& options, const std::vector<IndexRow>& parts,
+                           const ExportSummary& whole, const std::filesystem::path& target) {
+  std::string out;
+  AppendPageHead(out, *options.words, options.title);
+  out += "<header>\n";
+  AppendPageNav(out, options, {});
+  out += "<h1>";
+  AppendHtml(out, options.title);
+  out += "</h1>\n</header>\n<main>\n";
+  AppendPageTable(out, parts, options.words->period, *options.words);
+  out += "</main>\n";
+  AppendPageEnd(out);
+  AppendPageMark(out, options.title, whole);
+  return WritePage(out, target);
 }
 
 }  // namespace palvarin

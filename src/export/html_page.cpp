@@ -3,6 +3,7 @@
 #include "inert_text.hpp"
 #include "page_head.hpp"
 #include "page_mark.hpp"
+#include "page_nav.hpp"
 #include "stamp_cache.hpp"
 
 namespace palvarin {
@@ -76,20 +77,16 @@ void AppendText(std::string& out, const ReadableEntry& entry, const char* elemen
 // first date, messages with their people and text, other entries as quiet lines.
 class HtmlWriter : public EntryWriter {
  public:
-  explicit HtmlWriter(const ExportOptions& options) : options_(options) {}
+  HtmlWriter(const ExportOptions& options, const PagePlace& place)
+      : options_(options), place_(place) {}
 
   void Begin(std::string& out) override {
-    AppendPageHead(out, *options_.words, options_.title);
+    const std::string title = PageTitle(options_.title, place_.period);
+    AppendPageHead(out, *options_.words, title);
     out += "<header>\n";
-    if (!options_.indexPage.empty()) {
-      out += "<nav><a href=\"";
-      AppendHtml(out, SiblingHref(options_.indexPage));
-      out += "\">";
-      AppendHtml(out, options_.words->contacts);
-      out += "</a></nav>\n";
-    }
+    AppendPageNav(out, options_, place_);
     out += "<h1>";
-    AppendHtml(out, options_.title);
+    AppendHtml(out, title);
     out += "</h1>\n</header>\n<main>\n";
   }
 
@@ -146,7 +143,8 @@ class HtmlWriter : public EntryWriter {
     if (open_) out += "</section>\n";
     out += "</main>\n";
     AppendPageEnd(out);
-    AppendPageMark(out, options_.title, summary);
+    // A part is listed on its contact's page, not in the folder's index.
+    if (place_.period.empty()) AppendPageMark(out, options_.title, summary);
   }
 
  private:
@@ -175,6 +173,7 @@ class HtmlWriter : public EntryWriter {
   }
 
   const ExportOptions& options_;
+  const PagePlace place_;
   StyleAttribute styles_;
   Stamps stamps_;
   std::string day_;  // the day shown last, in a heading or a date row
@@ -183,8 +182,8 @@ class HtmlWriter : public EntryWriter {
 
 }  // namespace
 
-std::unique_ptr<EntryWriter> MakeHtmlWriter(const ExportOptions& options) {
-  return std::make_unique<HtmlWriter>(options);
+std::unique_ptr<EntryWriter> MakeHtmlWriter(const ExportOptions& options, const PagePlace& place) {
+  return std::make_unique<HtmlWriter>(options, place);
 }
 
 }  // namespace palvarin

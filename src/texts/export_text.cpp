@@ -28,6 +28,7 @@ ExportWords ExportWordsInUse() {
   words.messages = Tr("Messages");
   words.first = Tr("First");
   words.last = Tr("Last");
+  words.period = Tr("Period");
   return words;
 }
 

@@ -113,13 +113,12 @@ TEST_F(ExportJob, TheIndexListsEveryContactExportedIntoTheFolder) {
     return links;
   };
   for (const auto& input : {in_ / "alice.xml", second, in_ / "alice.xml"}) {
-    ASSERT_EQ(Run({"--export=html", "--first=" + input.string(), "--output=" + out_.string()})
-                  .status,
-              0);
+    ASSERT_EQ(
+        Run({"--export=html", "--first=" + input.string(), "--output=" + out_.string()}).status, 0);
   }
-  EXPECT_EQ(rows(), (std::vector<std::string>{
-                        "<a href=\"./%3Cb%3Ebob%20--%3E.html\">&lt;b&gt;bob --&gt;",
-                        "<a href=\"./alice.html\">alice"}));
+  EXPECT_EQ(rows(),
+            (std::vector<std::string>{"<a href=\"./%3Cb%3Ebob%20--%3E.html\">&lt;b&gt;bob --&gt;",
+                                      "<a href=\"./alice.html\">alice"}));
   EXPECT_NE(ReadFile(out_ / "index.html").find("<td>2009-05-01</td>"), std::string::npos);
 }
 

@@ -22,6 +22,7 @@ struct ExportWords {
   std::string messages;
   std::string first;
   std::string last;
+  std::string period;  // the first column of a split contact's page: "Period"
 };
 
 // What one export found in its history, for the index.

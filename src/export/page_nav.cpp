@@ -1,0 +1,42 @@
+#include "page_nav.hpp"
+
+#include "inert_text.hpp"
+
+namespace palvarin {
+namespace {
+
+void AppendLink(std::string& out, const PageLink& link, const char* rel) {
+  if (link.page.empty()) return;
+  out += out.ends_with("<nav>") ? "" : " \xC2\xB7 ";
+  out += "<a";
+  if (rel != nullptr) ((out += " rel=\"") += rel) += '"';
+  out += " href=\"";
+  AppendHtml(out, SiblingHref(link.page));
+  out += "\">";
+  AppendHtml(out, link.text);
+  out += "</a>";
+}
+
+}  // namespace
+
+std::string PageTitle(std::string_view name, std::string_view period) {
+  std::string title(name);
+  if (!period.empty()) (title += ' ') += period;
+  return title;
+}
+
+void AppendPageNav(std::string& out, const ExportOptions& options, const PagePlace& place) {
+  const std::size_t start = out.size();
+  out += "<nav>";
+  AppendLink(out, {options.indexPage, options.words->contacts}, nullptr);
+  AppendLink(out, place.contents, nullptr);
+  AppendLink(out, {place.previous.page, "\xE2\x86\x90 " + place.previous.text}, "prev");
+  AppendLink(out, {place.next.page, place.next.text + " \xE2\x86\x92"}, "next");
+  if (out.ends_with("<nav>")) {
+    out.resize(start);
+  } else {
+    out += "</nav>\n";
+  }
+}
+
+}  // namespace palvarin
