@@ -119,7 +119,8 @@ class HtmlWriter : public EntryWriter {
       out += "</p>\n";
     }
     if (entry.kind != "Message") return Quiet(out, exported);
-    out += "<div class=\"e\"><p class=\"m\">";
+    const bool own = !options_.owner.empty() && entry.from == options_.owner;
+    out += own ? "<div class=\"e o\"><p class=\"m\">" : "<div class=\"e\"><p class=\"m\">";
     AppendWhen(out, exported);
     if (entry.from) {
       out += " <span class=\"f\">";

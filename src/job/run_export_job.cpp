@@ -7,6 +7,7 @@
 
 #include "export/export_history.hpp"
 #include "files/file_ops.hpp"
+#include "history/history_owner.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 #include "job_context.hpp"
@@ -84,8 +85,26 @@ ExportItem NewItem(const std::string& history, const std::string& output) {
   return item;
 }
 
+// The user whose histories these are, to tell the sides apart on the pages: a page shows the
+// owner's messages apart only when the rule is sure. Of several histories each is read once
+// more for it beforehand; a single one tells its own as it is exported.
+HistoryOwner ReadOwner(const ExportRequest& request, const std::vector<std::string>& inputs) {
+  HistoryOwner owner;
+  if (request.format != ExportFormat::Html || inputs.size() < 2) return owner;
+  for (const std::string& input : inputs) {
+    if (request.stop != nullptr && request.stop->Raised()) break;
+    try {
+      if (const Result<LogDocument> loaded = LoadLogDocument(input))
+        owner.AddHistory(loaded->Root());
+    } catch (const XmlError&) {
+      // Out of memory: the export itself says so for this history.
+    }
+  }
+  return owner;
+}
+
 ExportItem ExportOne(const std::string& history, const std::string& output,
-                     const ExportRequest& request) {
+                     const ExportRequest& request, HistoryOwner owner) {
   ExportItem item = NewItem(history, output);
   try {
     const Result<LogDocument> loaded = LoadLogDocument(history);
@@ -94,11 +113,13 @@ ExportItem ExportOne(const std::string& history, const std::string& output,
       item.cause = loaded.reason();
       return item;
     }
-    ExportOptions options{
-        .format = request.format,
-        .words = &request.words,
-        .title = std::filesystem::path(history).stem().string(),
-        .indexPage = request.format == ExportFormat::Html ? kExportIndexName : ""};
+    const bool html = request.format == ExportFormat::Html;
+    if (html && owner.Unseen()) owner.AddHistory(loaded->Root());
+    ExportOptions options{.format = request.format,
+                          .words = &request.words,
+                          .title = std::filesystem::path(history).stem().string(),
+                          .indexPage = html ? kExportIndexName : "",
+                          .owner = owner.Owner().value_or("")};
     Result<> written = RefuseLink(output);
     if (written) written = ExportHistory(*loaded, options, output, item.summary);
     if (!written) {
@@ -154,6 +175,7 @@ ExportResult RunExportJob(const ExportRequest& request, JobObserver& observer) {
   context.Plan(inputs.size());
   StageProgress progress(context, JobStage::Exporting);
   OutputNames names(request.format);
+  const HistoryOwner owner = ReadOwner(request, inputs);
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     const std::string output = prefix + names.Take(inputs[i]);
     if (!progress.Start(i, JobItemKind::Pair, inputs[i])) {
@@ -162,7 +184,7 @@ ExportResult RunExportJob(const ExportRequest& request, JobObserver& observer) {
       item.problem = PairProblem::NotStarted;
       continue;
     }
-    report.items.push_back(ExportOne(inputs[i], output, request));
+    report.items.push_back(ExportOne(inputs[i], output, request, owner));
     progress.Finish(i, JobItemKind::Pair, inputs[i]);
   }
   report.stopped = context.Stopped();

@@ -118,6 +118,33 @@ TEST(HtmlExport, MarksTheDayWhereAConversationCrossesMidnight) {
   EXPECT_GT(page.find("new year"), row);
 }
 
+// The user's own messages are set apart on the pages when the owner can be told: over a folder
+// of two contacts' histories, the one name in every conversation; a single history of two
+// people tells no owner, and no side is shown.
+TEST(HtmlExport, SetsTheOwnersMessagesApartOnlyWhenSure) {
+  const ScopedTimeZone zone("UTC");
+  TempFolder folder;
+  std::filesystem::create_directory(folder / "in");
+  for (const char* contact : {"Alice", "Bob"}) {
+    WriteFile(folder / "in" / (std::string(contact) + ".xml"),
+              HistoryText({{"2007/01/01", "10:00:00", "to you", 1, "Me", contact},
+                           {"2007/01/01", "10:01:00", "to me", 1, contact, "Me"}}));
+  }
+  const struct {
+    std::filesystem::path input;
+    int own;  // messages set apart on Alice's page
+  } rows[] = {{folder / "in", 1}, {folder / "in" / "Alice.xml", 0}};
+  for (const auto& row : rows) {
+    std::filesystem::remove_all(folder / "out");
+    ASSERT_FALSE(ExportInProcess(row.input, folder / "out", ExportFormat::Html).report.AnyFailed());
+    const std::string page = ReadFile(folder / "out" / "Alice.html");
+    EXPECT_EQ(Occurrences(page, "<div class=\"e o\">"), row.own) << row.input;
+    if (row.own > 0) {
+      EXPECT_LT(page.find("<div class=\"e o\">"), page.find(">to you<")) << page;
+    }
+  }
+}
+
 // Each line holds one whole entry with the fields the form promises.
 TEST(JsonLinesExport, WritesTheFieldsOfEachEntry) {
   TempFolder folder;

@@ -16,6 +16,9 @@ struct ExportOptions {
   const ExportWords* words = nullptr;
   std::string title;      // the history's name: its file name without ".xml"
   std::string indexPage;  // an HTML page links here (the index's file name); empty: no link
+  // The user whose histories these are (HistoryOwner): a page shows the messages this name
+  // sent apart from the contact's; empty when it cannot be told, and no side is shown.
+  std::string owner{};
 };
 
 // Writes every entry of `document`, in its order, to `target` in the form asked for, through

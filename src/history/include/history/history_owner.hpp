@@ -18,6 +18,8 @@ class HistoryOwner {
   void AddHistory(pugi::xml_node root);
   // The owner; none when no name, or more than one, takes part in every session seen.
   std::optional<std::string> Owner() const;
+  // Whether no session has been seen yet.
+  bool Unseen() const { return !everywhere_; }
 
  private:
   std::optional<std::set<std::string>> everywhere_;  // none until a session is seen
