@@ -58,11 +58,8 @@ HistoryBook::HistoryBook(LogDocument document) : document_(std::move(document)) 
 
 std::string HistoryBook::Stamp(int index) const {
   const TimeValue moment = moments_.at(static_cast<std::size_t>(index));
-  if (moment != 0) return FormatTime(moment, "%Y-%m-%d %H:%M:%S");
-  const ReadableEntry entry = Entry(index);
-  std::string written(entry.date.value_or(""));
-  if (entry.clock) (written += written.empty() ? "" : " ") += *entry.clock;
-  return written;
+  return EntryStamp(moment != 0 ? std::optional(moment) : std::nullopt,
+                    entries_[static_cast<std::size_t>(index)]);
 }
 
 std::string HistoryBook::Clock(int index) const {

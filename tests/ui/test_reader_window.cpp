@@ -323,6 +323,11 @@ void WriteJapaneseHistories(const fs::path& folder) {
                          {"2008/07/03", "8:01:00", "雪", 3}}));
   WriteFile(folder / "bob.xml",
             HistoryText({{"2008/08/01", "20:00:00", "晴れた日&lt;script&gt;", 1, "Bob"}}));
+  // Written on a PC six hours behind UTC: its "DateTime" falls on another day in Tokyo.
+  WriteFile(folder / "carol.xml",
+            "<?xml version=\"1.0\"?>\r\n<Log><Message Date=\"2005/01/01\" Time=\"9:17:03\" "
+            "DateTime=\"2005-01-01T15:17:03.000Z\" SessionID=\"1\"><From><User "
+            "FriendlyName=\"Carol\"/></From><Text>clock</Text></Message></Log>\r\n");
 }
 
 // Where a hit is shown: the contact, the conversation and the entry's row in it.
@@ -336,6 +341,7 @@ void PrintTo(const Place& place, std::ostream* out) {
 }
 
 TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
+  const ScopedTimeZone zone("Asia/Tokyo");
   WriteJapaneseHistories(temp_.Path());
   const struct {
     const char* query;
@@ -344,7 +350,9 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
   } rows[] = {
       {"晴れ",
        {{"alice", 0, 0}, {"alice", 1, 1}, {"bob", 0, 0}},
-       "alice  2008/07/01 10:00:00  Alice: 晴れです"},
+       "alice  2008-07-01 10:00:00  Alice: 晴れです"},
+      // One clock: the hit's time as its conversation shows it, not its "DateTime" here.
+      {"clock", {{"carol", 0, 0}}, "carol  2005-01-01 09:17:03  Carol: clock"},
       {"script 日", {{"bob", 0, 0}}, "Bob: 晴れた日<script>"},
       {"HELLO", {{"alice", 0, 1}}, "Bob: hello"},
       // Alike hits, each shown where it is.
