@@ -35,6 +35,16 @@ void HistoryOwner::AddHistory(pugi::xml_node root) {
   }
 }
 
+void HistoryOwner::Add(const HistoryOwner& other) {
+  if (!other.everywhere_) return;
+  if (!everywhere_) {
+    everywhere_ = other.everywhere_;
+    return;
+  }
+  std::erase_if(*everywhere_,
+                [&](const std::string& name) { return !other.everywhere_->contains(name); });
+}
+
 std::optional<std::string> HistoryOwner::Owner() const {
   if (!everywhere_ || everywhere_->size() != 1) return std::nullopt;
   return *everywhere_->begin();

@@ -10,7 +10,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -18,6 +17,7 @@
 #include <utility>
 
 #include "background_run.hpp"
+#include "contact_filter.hpp"
 #include "contacts_model.hpp"
 #include "conversations_model.hpp"
 #include "dialog_strings.hpp"
@@ -105,7 +105,7 @@ void RestoreSizes(QSplitter& splitter, const std::string& text) {
 ReaderWindow::ReaderWindow(ReaderSetup setup, QWidget* parent)
     : QDialog(parent),
       setup_(std::move(setup)),
-      filtered_(new QSortFilterProxyModel(this)),
+      filtered_(new ContactFilter(this)),
       conversations_(new ConversationsModel(this)),
       entries_(new EntriesModel(this)),
       results_(new SearchResultsModel(this)),
@@ -129,10 +129,7 @@ ReaderWindow::~ReaderWindow() {
 
 void ReaderWindow::BuildControls() {
   filter_ = MakeEdit("readerFilter", QTr("Filter contacts"), QTr("Filter contacts (Ctrl+F)"), this);
-  filtered_->setFilterRole(ContactsModel::kNameRole);
-  filtered_->setFilterCaseSensitivity(Qt::CaseInsensitive);
-  connect(filter_, &QLineEdit::textChanged, filtered_,
-          &QSortFilterProxyModel::setFilterFixedString);
+  connect(filter_, &QLineEdit::textChanged, filtered_, &ContactFilter::SetText);
   search_ = MakeEdit("readerSearch", QTr("Search every history"),
                      QTr("Search every history (Ctrl+Shift+F, Enter)"), this);
   connect(search_, &QLineEdit::returnPressed, this, &ReaderWindow::StartSearch);
@@ -345,6 +342,7 @@ void ReaderWindow::SummariseNext() {
           if (at >= 0 && !contacts_->History(at).summarised) {
             contacts_->Update(at, std::move(history));
           }
+          UpdateActions();
           SummariseNext();
         });
     return;
@@ -416,6 +414,12 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
     return SummariseNext();
   }
   awaiting_ = false;
+  if (loaded.history.NoHistory()) {
+    // Left out of the list as it leaves the row: the row beside it is chosen in its place.
+    contacts_->Update(bookRow_, std::move(loaded.history));
+    UpdateActions();
+    return SummariseNext();
+  }
   book_ = std::move(loaded.book);
   Say(loaded.history.read ? QString() : VisibleText(Word(loaded.history.read.reason())));
   contacts_->Update(bookRow_, std::move(loaded.history));
@@ -498,6 +502,8 @@ void ReaderWindow::UpdateActions() {
     Say(setup_.chooser != nullptr
             ? QTr("Nothing is open: open a history file (Ctrl+O) or a folder (Ctrl+Shift+O).")
             : QTr("Nothing is open."));
+  } else if (contacts_->HistoryCount() == 0) {
+    Say(FromUtf8(Format(Tr("No histories in {0}."), {Isolated(root_).toStdString()})));
   }
 }
 

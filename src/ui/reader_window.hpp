@@ -19,12 +19,12 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
-class QSortFilterProxyModel;
 class QSplitter;
 class QStackedWidget;
 
 namespace palvarin {
 
+class ContactFilter;
 class ContactsModel;
 class ConversationsModel;
 class EntriesModel;
@@ -106,7 +106,7 @@ class ReaderWindow : public QDialog {
   ReaderSetup setup_;
   std::string root_;  // the path the shelf was opened on
   ContactsModel* contacts_ = nullptr;
-  QSortFilterProxyModel* filtered_;
+  ContactFilter* filtered_;
   ConversationsModel* conversations_;
   EntriesModel* entries_;
   SearchResultsModel* results_;

@@ -48,12 +48,13 @@ class ReaderWindowTest : public ::testing::Test {
     WriteFile(temp_ / "bob.xml",
               "<?xml version=\"1.0\"?>\r\n<Log FirstSessionID=\"1\" LastSessionID=\"2\">"
               "<Message Date=\"2006/01/23\" Time=\"12:00:00\" SessionID=\"1\"><From><User "
-              "FriendlyName=\"Bob\"/></From><Text>&lt;b&gt;x&lt;/b&gt;&lt;script&gt;\nline 2"
-              "</Text></Message>"
+              "FriendlyName=\"Bob\"/></From><To><User FriendlyName=\"Me\"/></To>"
+              "<Text>&lt;b&gt;x&lt;/b&gt;&lt;script&gt;\nline 2</Text></Message>"
               "<Join Date=\"2006/01/23\" Time=\"12:01:00\" SessionID=\"1\"><User "
               "FriendlyName=\"Carol\"/></Join>"
               "<Message Date=\"2006/02/01\" Time=\"8:00:00\" SessionID=\"2\"><From><User "
-              "FriendlyName=\"Bob\"/></From><Text>later</Text></Message></Log>\r\n");
+              "FriendlyName=\"Me\"/></From><To><User FriendlyName=\"Bob\"/></To>"
+              "<Text>later</Text></Message></Log>\r\n");
     WriteFile(temp_ / "alice.xml", OneMessageHistory("hi"));
     WriteFile(temp_ / "broken.xml", "<Log><Message>");
   }
@@ -152,7 +153,7 @@ class ReaderWindowTest : public ::testing::Test {
   static void WaitForSummaries(const QListView* contacts, int unreadable) {
     EXPECT_TRUE(QTest::qWaitFor([&] {
       const QModelIndex last = contacts->model()->index(unreadable, 0);
-      return last.data().toString().size() > last.data(Qt::UserRole).toString().size();
+      return Plain(last.data().toString()).size() > last.data(Qt::UserRole).toString().size();
     }));
   }
 
@@ -176,11 +177,13 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
                                           QStringLiteral("broken")}));
   const QStringList names = Rows(contacts);
   ASSERT_EQ(names.size(), 3);
-  // Under each name, how many conversations and the last one's date.
+  // The contact's newest name (not the owner's, "Me", in every conversation of the folder), under
+  // it the file's name, how many conversations and the last one's date.
   const QStringList bob = names[1].split(u'\n');
   ASSERT_EQ(bob.size(), 2) << names[1].toStdString();
-  EXPECT_EQ(bob[0], QString::fromUtf8("\u2068bob\u2069"));
-  EXPECT_TRUE(bob[1].contains(u'2') && bob[1].contains(QStringLiteral("2006-02-01")))
+  EXPECT_EQ(bob[0], QString::fromUtf8("\u2068Bob\u2069"));
+  EXPECT_TRUE(bob[1].startsWith(QString::fromUtf8("\u2068bob\u2069  ")) && bob[1].contains(u'2') &&
+              bob[1].contains(QStringLiteral("2006-02-01")))
       << bob[1].toStdString();
   // The unreadable one is listed, with its reason.
   EXPECT_TRUE(Plain(names[2]).startsWith(QStringLiteral("broken"))) << names[2].toStdString();
@@ -205,7 +208,7 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   EXPECT_FALSE(entries.index(1, 0).data(Qt::ForegroundRole).isValid()) << "a message";
   EXPECT_TRUE(entries.index(2, 0).data(Qt::ForegroundRole).isValid()) << "a join is grey";
   Choose(conversations, 1);
-  EXPECT_EQ(Entries(conversation), QStringList{QStringLiteral("08:00:00  Bob: later")});
+  EXPECT_EQ(Entries(conversation), QStringList{QStringLiteral("08:00:00  Me: later")});
 
   // Choosing another contact shows its conversations and none of the last one's entries.
   Choose(contacts, 0);
@@ -228,23 +231,53 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   EXPECT_GE(controls, 14);
 }
 
+// A message of `from` (with the address `address`) to "Me", in session `session`.
+std::string Said(const char* from, const char* address, int session, const char* date) {
+  return std::string("<Message Date=\"") + date + "\" Time=\"12:00:00\" SessionID=\"" +
+         std::to_string(session) + "\"><From><User LogonName=\"" + address + "\" FriendlyName=\"" +
+         from + "\"/></From><To><User FriendlyName=\"Me\"/></To><Text>t</Text></Message>";
+}
+
+// The contacts go by the names and addresses their histories hold, the newest name first; the
+// filter finds any of them or the file name, whatever the letter case or the width typed.
 TEST_F(ReaderWindowTest, FilterNarrowsTheContactsAndCtrlFReachesIt) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "yuki1234567890.xml",
+            "<?xml version=\"1.0\"?>\r\n<Log>" + Said("ゆき", "yuki@example.jp", 1, "2007/01/01") +
+                Said("ゆきちゃん", "yuki@example.jp", 2, "2007/02/01") + "</Log>\r\n");
+  WriteFile(temp_ / "ben.xml", "<?xml version=\"1.0\"?>\r\n<Log>" +
+                                   Said("Big Ben", "", 1, "2007/01/01") + "</Log>\r\n");
   const auto window = Open(temp_.Path());
   ASSERT_NE(window, nullptr);
   QListView* contacts = List(*window, "readerContacts");
   auto* filter = window->findChild<QLineEdit*>(QStringLiteral("readerFilter"));
   ASSERT_TRUE(contacts && filter);
+  WaitForSummaries(contacts, 4);
+  const QModelIndex yuki = contacts->model()->index(4, 0);
+  const QString yukiRow = yuki.data().toString();
+  EXPECT_TRUE(
+      yukiRow.startsWith(QString::fromUtf8("\u2068ゆきちゃん\u2069  \u2068yuki@example.jp\u2069\n"
+                                           "\u2068yuki1234567890\u2069  ")) &&
+      yukiRow.contains(QStringLiteral("2007-02-01")))
+      << yukiRow.toStdString();
+  EXPECT_TRUE(
+      yuki.data(Qt::ToolTipRole).toString().contains(QString::fromUtf8("\u2068ゆき\u2069")));
+  const QString yukiName = QStringLiteral("yuki1234567890");
   const struct {
     const char* typed;
     QStringList shown;
   } rows[] = {
       {"BO", {QStringLiteral("bob")}},
-      {"i", {QStringLiteral("alice")}},
+      {"lic", {QStringLiteral("alice")}},
+      {"ＢＩＧ", {QStringLiteral("ben")}},
+      {"ゆき", {yukiName}},
+      {"YUKI@EXAMPLE", {yukiName}},
+      {"4567", {yukiName}},
       {"nobody", {}},
-      {"", {QStringLiteral("alice"), QStringLiteral("bob")}},
+      {"", {QStringLiteral("alice"), QStringLiteral("ben"), QStringLiteral("bob"), yukiName}},
   };
   for (const auto& row : rows) {
-    TypeInto(filter, QString::fromUtf8(row.typed));
+    filter->setText(QString::fromUtf8(row.typed));  // as an input method gives it
     QStringList shown = Names(contacts);
     shown.removeIf([](const QString& name) { return name.startsWith(QStringLiteral("broken")); });
     EXPECT_EQ(shown, row.shown) << row.typed;
@@ -576,24 +609,41 @@ TEST_F(ReaderWindowTest, KeepsItsSizeAndSplittersInTheProfile) {
   EXPECT_EQ(Find<QSplitter>(*window, "readerSides")->sizes(), sides);
 }
 
-// Without a path the window opens on nothing, and Open file and Open folder fill it.
+// Without a path the window opens on nothing, and Open file and Open folder fill it. A folder
+// lists what the other jobs take for histories: a file of that name that is none (a settings
+// file) leaves the list once read, and a folder of none says so.
 TEST_F(ReaderWindowTest, OpensAFileOrAFolderWhenAsked) {
+  const fs::path none = temp_ / "none";
+  fs::create_directory(none);
+  for (const fs::path& folder : {temp_.Path(), none}) {
+    WriteFile(folder / "settings.xml", "<?xml version=\"1.0\"?>\r\n<Settings/>\r\n");
+  }
   ScriptedPathChooser chooser;
   ReaderWindow window(
       {.profile = nullptr, .chooser = &chooser, .searchIndex = cache_ / "index.sqlite3"});
   window.show();
   QListView* contacts = List(window, "readerContacts");
-  ASSERT_NE(contacts, nullptr);
+  auto* status = Find<QLabel>(window, "readerStatus");
+  ASSERT_TRUE(contacts && status);
   EXPECT_EQ(Rows(contacts), QStringList());
   const struct {
     const char* button;
     fs::path chosen;
     int contacts;
-  } rows[] = {{"readerOpenFile", temp_ / "bob.xml", 1}, {"readerOpenFolder", temp_.Path(), 3}};
+    QString status;  // a part of it (the folder named, isolated); empty: none shown
+  } rows[] = {{"readerOpenFile", temp_ / "bob.xml", 1, {}},
+              {"readerOpenFolder", temp_.Path(), 3, {}},
+              {"readerOpenFolder", none, 0,
+               QChar(0x2068) + QString::fromStdString(none.string()) + QChar(0x2069)}};
   for (const auto& row : rows) {
     chooser.AnswerNext(QString::fromStdString(row.chosen.string()));
     QTest::mouseClick(Find<QPushButton>(window, row.button), Qt::LeftButton);
-    EXPECT_EQ(Rows(contacts).size(), row.contacts) << row.button;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Rows(contacts).size() == row.contacts; }, 20000))
+        << row.button << ": " << Rows(contacts).join(u'|').toStdString();
+    EXPECT_FALSE(Names(contacts).contains(QStringLiteral("settings"))) << row.button;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->isVisible() == !row.status.isEmpty(); }))
+        << row.button;
+    EXPECT_TRUE(status->text().contains(row.status)) << status->text().toStdString();
   }
 }
 

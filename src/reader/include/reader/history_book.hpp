@@ -34,6 +34,8 @@ class HistoryBook {
   // The entry at `index` (0 to EntryCount() - 1); its views point into the book's document.
   ReadableEntry Entry(int index) const;
   const std::vector<Conversation>& Conversations() const { return conversations_; }
+  // The document's "Log" element.
+  pugi::xml_node Root() const { return document_.Root(); }
   // The entries themselves, in the history's order.
   const NodeList& Entries() const { return entries_; }
   // The index of the conversation that holds the entry at `index`.
