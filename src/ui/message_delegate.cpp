@@ -29,7 +29,13 @@ QTextLayout::FormatRange Range(qsizetype start, qsizetype length, const QTextCha
   return range;
 }
 
-// The sender in bold, the text in its own style, the words of a search marked.
+bool IsOwn(const QModelIndex& index) {
+  return static_cast<EntriesModel::Side>(index.data(EntriesModel::kSideRole).toInt()) ==
+         EntriesModel::Side::Own;
+}
+
+// The sender in bold (the user in the link colour, the contact in the text's), the text in its
+// own style, the words of a search marked.
 QList<QTextLayout::FormatRange> Formats(const QModelIndex& index, qsizetype senderLength,
                                         qsizetype bodyStart, qsizetype bodyLength,
                                         const QList<QPoint>& spans, const QPalette& palette) {
@@ -37,6 +43,7 @@ QList<QTextLayout::FormatRange> Formats(const QModelIndex& index, qsizetype send
   if (senderLength > 0) {
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
+    if (IsOwn(index)) bold.setForeground(palette.brush(QPalette::Link));
     formats << Range(0, senderLength, bold);
   }
   QTextCharFormat style;
@@ -176,6 +183,12 @@ void MessageDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   }
   if (kind == RowKind::Quiet && !selected) {
     painter->setPen(palette.color(QPalette::Disabled, QPalette::Text));
+  }
+  // The user's own messages carry a bar down the gutter's edge, as well as their colour.
+  if (IsOwn(index)) {
+    painter->fillRect(
+        QRect(option.rect.left(), option.rect.top(), kMargin / 2, option.rect.height()),
+        palette.brush(QPalette::Link));
   }
   const Laid& laid = Layout(index);
   const QPointF origin(option.rect.left() + TextLeft(), option.rect.top() + kRowGap);

@@ -445,7 +445,8 @@ void ReaderWindow::Changed(const QString& path) {
 
 void ReaderWindow::ChooseConversation(const QModelIndex& current) {
   if (!current.isValid() || !book_) return entries_->Show(nullptr, {});
-  entries_->Show(book_, book_->Conversations()[static_cast<std::size_t>(current.row())]);
+  entries_->Show(book_, book_->Conversations()[static_cast<std::size_t>(current.row())],
+                 contacts_->Owner(bookRow_));
 }
 
 void ReaderWindow::OpenChosen(bool folder) {

@@ -685,6 +685,43 @@ TEST_F(ReaderWindowTest, AppliesOnlyTheStylesTheExportAllows) {
   }
 }
 
+// The user's messages are told from the contact's where the owner is known: in the folder, the
+// one name ("Me") in every conversation of every history; one history of two people alone
+// cannot tell, and shows no sides. Joins and the like have none.
+TEST_F(ReaderWindowTest, SidesTellTheUserFromTheContact) {
+  using Side = EntriesModel::Side;
+  const struct {
+    const char* name;
+    fs::path path;
+    int conversation;
+    std::vector<Side> sides;
+  } rows[] = {
+      {"the folder, Bob's", temp_.Path(), 0, {Side::Contact, Side::None}},
+      {"the folder, the user's", temp_.Path(), 1, {Side::Own}},
+      {"the history alone", temp_ / "bob.xml", 1, {Side::None}},
+  };
+  for (const auto& row : rows) {
+    const auto window = Open(row.path);
+    ASSERT_NE(window, nullptr);
+    QListView* contacts = List(*window, "readerContacts");
+    QListView* conversations = List(*window, "readerConversations");
+    QListView* view = List(*window, "readerConversation");
+    ASSERT_TRUE(contacts && conversations && view);
+    if (contacts->model()->rowCount() > 1) {
+      WaitForSummaries(contacts, 2);
+      Choose(contacts, 1);
+      Settle(*window);
+    }
+    Choose(conversations, row.conversation);
+    std::vector<Side> sides;
+    for (int entry = 0; EntryRow(view, entry).isValid(); ++entry) {
+      sides.push_back(
+          static_cast<Side>(EntryRow(view, entry).data(EntriesModel::kSideRole).toInt()));
+    }
+    EXPECT_EQ(sides, row.sides) << row.name;
+  }
+}
+
 // A date row opens the conversation and stands wherever the day changes inside it; it cannot be
 // chosen, and copying passes over it.
 TEST_F(ReaderWindowTest, DateRowsMarkEachDayAcrossMidnight) {
