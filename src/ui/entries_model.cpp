@@ -78,6 +78,13 @@ QVariant EntriesModel::EntryData(int entry, int role) const {
   switch (role) {
     case kRowKindRole:
       return static_cast<int>(quiet ? RowKind::Quiet : RowKind::Message);
+    case kRecipientsRole: {
+      QStringList recipients;
+      for (const std::string_view to : readable.to) {
+        if (!to.empty()) recipients << Isolated(to);
+      }
+      return recipients.join(QStringLiteral(", "));
+    }
     case kSideRole:
       if (quiet || !owner_ || !readable.from) return static_cast<int>(Side::None);
       return static_cast<int>(*readable.from == *owner_ ? Side::Own : Side::Contact);

@@ -19,12 +19,14 @@ namespace palvarin {
 // (invitations, joins, leaves) are quiet rows; a message's text has the font and colour of its
 // "Style" that the export's allow-list keeps (FontRole, ForegroundRole). The words of a search
 // are given as spans of the body under kWordSpansRole. A message's side (kSideRole) tells the
-// user's own from the contact's, when the history's owner is known.
+// user's own from the contact's, when the history's owner is known; kRecipientsRole names whom
+// it was sent to, each isolated.
 class EntriesModel : public QAbstractListModel {
  public:
   enum class RowKind { Message, Quiet, Date };
   enum class Side { None, Own, Contact };
   static constexpr int kSideRole = Qt::UserRole + 15;
+  static constexpr int kRecipientsRole = Qt::UserRole + 16;
   static constexpr int kRowKindRole = Qt::UserRole + 10;
   static constexpr int kClockRole = Qt::UserRole + 11;
   static constexpr int kSenderRole = Qt::UserRole + 12;

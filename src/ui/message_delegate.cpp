@@ -34,8 +34,8 @@ bool IsOwn(const QModelIndex& index) {
          EntriesModel::Side::Own;
 }
 
-// The sender in bold (the user in the link colour, the contact in the text's), the text in its
-// own style, the words of a search marked.
+// The sender in bold (the user in the link colour, the contact in the text's), the recipients
+// after it quietly, the text in its own style, the words of a search marked.
 QList<QTextLayout::FormatRange> Formats(const QModelIndex& index, qsizetype senderLength,
                                         qsizetype bodyStart, qsizetype bodyLength,
                                         const QList<QPoint>& spans, const QPalette& palette) {
@@ -45,6 +45,11 @@ QList<QTextLayout::FormatRange> Formats(const QModelIndex& index, qsizetype send
     bold.setFontWeight(QFont::Bold);
     if (IsOwn(index)) bold.setForeground(palette.brush(QPalette::Link));
     formats << Range(0, senderLength, bold);
+  }
+  if (bodyStart > senderLength) {
+    QTextCharFormat quiet;
+    quiet.setForeground(palette.brush(QPalette::Disabled, QPalette::Text));
+    formats << Range(senderLength, bodyStart - senderLength, quiet);
   }
   QTextCharFormat style;
   // The style's own properties only: the view's size stays the text's.
@@ -96,7 +101,10 @@ const MessageDelegate::Laid& MessageDelegate::Layout(const QModelIndex& index) c
   }
   if (const Laid* laid = laid_.object(index.row())) return *laid;
   const QString sender = index.data(EntriesModel::kSenderRole).toString();
-  QString text = sender.isEmpty() ? QString() : sender + QStringLiteral(": ");
+  const QString recipients = index.data(EntriesModel::kRecipientsRole).toString();
+  QString text = sender;
+  if (!recipients.isEmpty()) text += QStringLiteral(" \u2192 ") + recipients;
+  if (!text.isEmpty()) text += QStringLiteral(": ");
   const qsizetype bodyStart = text.size();
   QString body = index.data(EntriesModel::kBodyRole).toString();
   // A line break as QTextLayout breaks lines; the text keeps its length, and so the spans.

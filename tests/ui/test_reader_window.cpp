@@ -687,18 +687,22 @@ TEST_F(ReaderWindowTest, AppliesOnlyTheStylesTheExportAllows) {
 
 // The user's messages are told from the contact's where the owner is known: in the folder, the
 // one name ("Me") in every conversation of every history; one history of two people alone
-// cannot tell, and shows no sides. Joins and the like have none.
-TEST_F(ReaderWindowTest, SidesTellTheUserFromTheContact) {
+// cannot tell, and shows no sides. Joins and the like have none. Each message names whom it was
+// sent to, isolated.
+TEST_F(ReaderWindowTest, SidesAndRecipientsOfEachMessage) {
   using Side = EntriesModel::Side;
+  const QString bob = QString::fromUtf8("\u2068Bob\u2069"),
+                me = QString::fromUtf8("\u2068Me\u2069");
   const struct {
     const char* name;
     fs::path path;
     int conversation;
     std::vector<Side> sides;
+    QStringList recipients;
   } rows[] = {
-      {"the folder, Bob's", temp_.Path(), 0, {Side::Contact, Side::None}},
-      {"the folder, the user's", temp_.Path(), 1, {Side::Own}},
-      {"the history alone", temp_ / "bob.xml", 1, {Side::None}},
+      {"the folder, Bob's", temp_.Path(), 0, {Side::Contact, Side::None}, {me, {}}},
+      {"the folder, the user's", temp_.Path(), 1, {Side::Own}, {bob}},
+      {"the history alone", temp_ / "bob.xml", 1, {Side::None}, {bob}},
   };
   for (const auto& row : rows) {
     const auto window = Open(row.path);
@@ -714,11 +718,14 @@ TEST_F(ReaderWindowTest, SidesTellTheUserFromTheContact) {
     }
     Choose(conversations, row.conversation);
     std::vector<Side> sides;
+    QStringList recipients;
     for (int entry = 0; EntryRow(view, entry).isValid(); ++entry) {
-      sides.push_back(
-          static_cast<Side>(EntryRow(view, entry).data(EntriesModel::kSideRole).toInt()));
+      const QModelIndex at = EntryRow(view, entry);
+      sides.push_back(static_cast<Side>(at.data(EntriesModel::kSideRole).toInt()));
+      recipients << at.data(EntriesModel::kRecipientsRole).toString();
     }
     EXPECT_EQ(sides, row.sides) << row.name;
+    EXPECT_EQ(recipients, row.recipients) << row.name;
   }
 }
 
