@@ -24,6 +24,7 @@
 #include "entries_model.hpp"
 #include "export/entries_text.hpp"
 #include "highlight_delegate.hpp"
+#include "message_links.hpp"
 #include "message_view.hpp"
 #include "path_chooser.hpp"
 #include "plain_tool_tip.hpp"
@@ -162,6 +163,22 @@ void ReaderWindow::BuildControls() {
   searchStatus_ = MakeLabel("readerSearchStatus", this);
   status_ = MakeLabel("readerStatus", this);
   status_->hide();
+  linkTarget_ = MakeLabel("readerLinkTarget", this);
+  linkTarget_->setTextInteractionFlags(Qt::NoTextInteraction);
+  linkTarget_->hide();
+  entryList_->SetLinkActions(
+      [this](const QUrl& link) {
+        // The view finds only these; checked again where the desktop is asked.
+        if (IsOpenableLink(link)) (void)setup_.openLink(link);
+      },
+      [this](const QString& target) {
+        // Whole, however long: a break may come every so many characters, as a link has no
+        // spaces to wrap at. Only shown, never copied from, so the breaks go nowhere.
+        QString shown = VisibleText(target.toStdString());
+        for (qsizetype at = 60; at < shown.size(); at += 61) shown.insert(at, QChar(0x200B));
+        linkTarget_->setText(shown);
+        linkTarget_->setVisible(!target.isEmpty());
+      });
   changed_ = MakeLabel("readerChanged", this);
   changed_->setText(QTr("This history has changed on disk since it was opened."));
   reload_ = MakeButton("readerReload", QTr("Reload"), QStringLiteral("F5"), this);
@@ -235,6 +252,7 @@ void ReaderWindow::BuildControls() {
   layout->addLayout(top);
   layout->addWidget(sides_, 1);
   layout->addLayout(changedRow);
+  layout->addWidget(linkTarget_);
   layout->addLayout(bottom);
   changed_->hide();
   reload_->hide();

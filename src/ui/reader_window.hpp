@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QPointer>
 #include <QThread>
@@ -39,6 +40,10 @@ struct ReaderSetup {
   PathChooser* chooser = nullptr;   // answers Open file and Open folder; none: no Open
   ExportAndOpen exportAndOpen = DesktopExportAndOpen();
   std::filesystem::path searchIndex = SearchIndexFile();
+  // Opens a link of a message the user clicked (only "http", "https" and "mailto" ever come).
+  std::function<bool(const QUrl&)> openLink = [](const QUrl& link) {
+    return QDesktopServices::openUrl(link);
+  };
   // Opens the chosen history, on a thread of its own; tests hold it back to see the window wait.
   std::function<Result<HistoryBook>(const std::filesystem::path&)> openBook = OpenHistoryBook;
 };
@@ -57,7 +62,8 @@ struct ReaderSetup {
 // (Ctrl+E) and "readerExportAll" (Ctrl+Shift+E) export to HTML and open it. A chosen history
 // that changes on disk shows "readerChanged" with "readerReload" (F5). "readerOpenFile"
 // (Ctrl+O) and "readerOpenFolder" (Ctrl+Shift+O) open another shelf; "readerStatus" says what
-// went wrong or how an export went.
+// went wrong or how an export went. A click on a link of a message opens it; the mouse over one
+// shows its whole target in "readerLinkTarget".
 class ReaderWindow : public QDialog {
  public:
   explicit ReaderWindow(ReaderSetup setup = {}, QWidget* parent = nullptr);
@@ -118,6 +124,7 @@ class ReaderWindow : public QDialog {
   QListView* resultList_;
   QLabel* searchStatus_;
   QLabel* status_;
+  QLabel* linkTarget_;
   QLabel* changed_;
   QPushButton* reload_;
   QPushButton* next_;

@@ -729,6 +729,49 @@ TEST_F(ReaderWindowTest, SidesAndRecipientsOfEachMessage) {
   }
 }
 
+// Only http, https and mailto links are links: the mouse over one shows its whole target as
+// plain text, and only a click opens it; "javascript:" or "file:" stays text.
+TEST_F(ReaderWindowTest, LinksOpenOnlyOnAClickAndShowTheirWholeTarget) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "links.xml",
+            HistoryText({{"2006/01/23", "12:00:00",
+                          "see https://example.com/a?b=1&amp;c=%3C, mailto:yuki@example.jp "
+                          "or javascript:alert(1) file:///etc/passwd",
+                          1}}));
+  std::vector<QUrl> opened;
+  const auto window = Open(temp_ / "links.xml", {.openLink = [&](const QUrl& link) {
+                             opened.push_back(link);
+                             return true;
+                           }});
+  ASSERT_NE(window, nullptr);
+  QListView* view = FirstConversation(*window);
+  auto* target = Find<QLabel>(*window, "readerLinkTarget");
+  ASSERT_TRUE(view && target);
+  // Every link the mouse finds over the message, with a point on it.
+  const QRect row = view->visualRect(EntryRow(view, 0));
+  std::map<QString, QPoint> links;
+  for (int y = row.top(); y < row.bottom(); y += 3) {
+    for (int x = row.left(); x < row.right(); x += 3) {
+      QMouseEvent move(QEvent::MouseMove, QPointF(x, y),
+                       view->viewport()->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(view->viewport(), &move);
+      if (target->isVisible()) links.emplace(target->text().remove(QChar(0x200B)), QPoint(x, y));
+    }
+  }
+  EXPECT_EQ(target->textFormat(), Qt::PlainText);
+  const QString web = QStringLiteral("https://example.com/a?b=1&c=%3C");
+  const QString mail = QStringLiteral("mailto:yuki@example.jp");
+  QStringList found;
+  for (const auto& [link, point] : links) found << link;
+  EXPECT_EQ(found, (QStringList{web, mail}));
+  EXPECT_TRUE(opened.empty()) << "opened by the mouse passing over";
+  for (const QString& link : {web, mail}) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, links[link]);
+  }
+  EXPECT_EQ(opened, (std::vector<QUrl>{QUrl(web), QUrl(mail)}));
+}
+
 // A date row opens the conversation and stands wherever the day changes inside it; it cannot be
 // chosen, and copying passes over it.
 TEST_F(ReaderWindowTest, DateRowsMarkEachDayAcrossMidnight) {
