@@ -74,6 +74,31 @@ std::optional<std::int32_t> HistoryBook::Day(int index) const {
   return day;
 }
 
+int HistoryBook::NearestConversation(std::int32_t day) const {
+  int nearest = -1;
+  std::int64_t nearestDistance = 0;
+  for (std::size_t at = 0; at < conversations_.size(); ++at) {
+    const Conversation& conversation = conversations_[at];
+    // The days it runs over, however its clock went.
+    std::int32_t earliest = std::numeric_limits<std::int32_t>::max(), latest = kNoDay;
+    for (int entry = conversation.first; entry < conversation.first + conversation.count; ++entry) {
+      const std::int32_t entryDay = days_[static_cast<std::size_t>(entry)];
+      if (entryDay == kNoDay) continue;
+      earliest = std::min(earliest, entryDay);
+      latest = std::max(latest, entryDay);
+    }
+    if (latest == kNoDay) continue;
+    const std::int64_t distance = day < earliest ? std::int64_t{earliest} - day
+                                  : day > latest ? std::int64_t{day} - latest
+                                                 : 0;
+    if (nearest < 0 || distance < nearestDistance) {
+      nearest = static_cast<int>(at);
+      nearestDistance = distance;
+    }
+  }
+  return nearest;
+}
+
 ReadableEntry HistoryBook::Entry(int index) const {
   return ReadReadableEntry(LogEntry{entries_.at(static_cast<std::size_t>(index))});
 }

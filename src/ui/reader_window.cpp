@@ -1,6 +1,8 @@
 #include "reader_window.hpp"
 
 #include <QClipboard>
+#include <QDate>
+#include <QDateEdit>
 #include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -131,6 +133,19 @@ ReaderWindow::~ReaderWindow() {
 void ReaderWindow::BuildControls() {
   filter_ = MakeEdit("readerFilter", QTr("Filter contacts"), QTr("Filter contacts (Ctrl+F)"), this);
   connect(filter_, &QLineEdit::textChanged, filtered_, &ContactFilter::SetText);
+  date_ = new QDateEdit(this);
+  date_->setObjectName(QStringLiteral("readerDate"));
+  date_->setAccessibleName(QTr("Go to date"));
+  date_->setToolTip(QTr("Go to date (Ctrl+J, Enter)"));
+  // Its field, which the keyboard reaches, goes by its name too.
+  if (auto* field = date_->findChild<QLineEdit*>()) field->setAccessibleName(QTr("Go to date"));
+  date_->setCalendarPopup(true);
+  date_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  date_->hide();
+  // Enter, not the focus leaving: that only closes it.
+  connect(date_, &QDateEdit::editingFinished, this, [this] {
+    if (date_->hasFocus()) GoToDate();
+  });
   search_ = MakeEdit("readerSearch", QTr("Search every history"),
                      QTr("Search every history (Ctrl+Shift+F, Enter)"), this);
   connect(search_, &QLineEdit::returnPressed, this, &ReaderWindow::StartSearch);
@@ -238,6 +253,7 @@ void ReaderWindow::BuildControls() {
   top->addWidget(openFile);
   top->addWidget(openFolder);
   top->addWidget(search_, 1);
+  top->addWidget(date_);
   top->addWidget(previous_);
   top->addWidget(next_);
   auto* changedRow = new QHBoxLayout;
@@ -276,6 +292,8 @@ void ReaderWindow::BuildShortcuts() {
     search_->setFocus(Qt::ShortcutFocusReason);
     search_->selectAll();
   });
+  auto* goToDate = new QShortcut(QKeySequence(QStringLiteral("Ctrl+J")), this);
+  connect(goToDate, &QShortcut::activated, this, &ReaderWindow::AskForDate);
   auto* copy = new QShortcut(QKeySequence::Copy, entryList_);
   copy->setContext(Qt::WidgetShortcut);
   connect(copy, &QShortcut::activated, this, &ReaderWindow::CopySelected);
@@ -526,9 +544,38 @@ void ReaderWindow::UpdateActions() {
   }
 }
 
+// Shows the date field on the date of the conversation shown, else of the last one.
+void ReaderWindow::AskForDate() {
+  if (!book_ || book_->Conversations().empty()) return Say(QTr("Choose a contact first."));
+  const int shown = conversationList_->currentIndex().row();
+  const Conversation& conversation = book_->Conversations()[static_cast<std::size_t>(
+      shown >= 0 ? shown : static_cast<int>(book_->Conversations().size()) - 1)];
+  if (const std::optional<std::int32_t> day = book_->Day(conversation.first)) {
+    date_->setDate(QDate(1970, 1, 1).addDays(*day));
+  }
+  date_->show();
+  date_->setFocus(Qt::ShortcutFocusReason);
+  date_->setSelectedSection(QDateTimeEdit::YearSection);
+}
+
+void ReaderWindow::GoToDate() {
+  if (!book_) return;
+  const int nearest = book_->NearestConversation(
+      static_cast<std::int32_t>(QDate(1970, 1, 1).daysTo(date_->date())));
+  if (nearest < 0) return Say(QTr("No conversation of this history has a date."));
+  conversationList_->setCurrentIndex(conversations_->index(nearest));
+  entryList_->setFocus(Qt::ShortcutFocusReason);
+  date_->hide();
+}
+
 // Esc in the filter or the search box empties it, then leaves it for the contacts: it never
-// closes the window from there.
+// closes the window from there. Esc in the date field closes it.
 bool ReaderWindow::LeaveEdit() {
+  if (date_->hasFocus()) {
+    date_->hide();
+    conversationList_->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
   QLineEdit* edit = filter_->hasFocus() ? filter_ : search_->hasFocus() ? search_ : nullptr;
   if (edit == nullptr) return false;
   if (!edit->text().isEmpty() && edit == filter_) {

@@ -15,6 +15,7 @@
 #include "reader/history_shelf.hpp"
 #include "search/run_search.hpp"
 
+class QDateEdit;
 class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
@@ -63,7 +64,8 @@ struct ReaderSetup {
 // that changes on disk shows "readerChanged" with "readerReload" (F5). "readerOpenFile"
 // (Ctrl+O) and "readerOpenFolder" (Ctrl+Shift+O) open another shelf; "readerStatus" says what
 // went wrong or how an export went. A click on a link of a message opens it; the mouse over one
-// shows its whole target in "readerLinkTarget".
+// shows its whole target in "readerLinkTarget". Ctrl+J shows "readerDate": Enter there opens
+// the conversation nearest the date, Esc leaves it.
 class ReaderWindow : public QDialog {
  public:
   explicit ReaderWindow(ReaderSetup setup = {}, QWidget* parent = nullptr);
@@ -108,6 +110,8 @@ class ReaderWindow : public QDialog {
   void Say(const QString& text);
   bool LeaveEdit();
   void UpdateActions();
+  void AskForDate();
+  void GoToDate();
 
   ReaderSetup setup_;
   std::string root_;  // the path the shelf was opened on
@@ -118,6 +122,7 @@ class ReaderWindow : public QDialog {
   SearchResultsModel* results_;
   QLineEdit* filter_;
   QLineEdit* search_;
+  QDateEdit* date_;
   QListView* contactList_;
   QListView* conversationList_;
   MessageView* entryList_;

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLabel>
@@ -770,6 +771,44 @@ TEST_F(ReaderWindowTest, LinksOpenOnlyOnAClickAndShowTheirWholeTarget) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, links[link]);
   }
   EXPECT_EQ(opened, (std::vector<QUrl>{QUrl(web), QUrl(mail)}));
+}
+
+// Ctrl+J asks for a date; Enter opens the conversation nearest it, one that runs over it first.
+TEST_F(ReaderWindowTest, CtrlJOpensTheConversationNearestADate) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "days.xml", HistoryText({{"2006/01/23", "23:59:00", "a", 1},
+                                             {"2006/01/24", "0:01:00", "b", 1},
+                                             {"2006/02/01", "8:00:00", "c", 2},
+                                             {"2006/03/10", "8:00:00", "d", 3}}));
+  const auto window = Open(temp_ / "days.xml");
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QListView* conversations = List(*window, "readerConversations");
+  auto* date = Find<QDateEdit>(*window, "readerDate");
+  ASSERT_TRUE(conversations && date);
+  EXPECT_FALSE(date->isVisible());
+  const struct {
+    QDate asked;
+    int conversation;
+  } rows[] = {
+      {{2006, 1, 24}, 0}, {{2006, 1, 29}, 1}, {{2006, 2, 20}, 2}, {{1999, 1, 1}, 0},
+      {{2030, 1, 1}, 2},  {{2006, 1, 28}, 0},  // four days from either: the earlier
+  };
+  for (const auto& row : rows) {
+    QTest::keyClick(window.get(), Qt::Key_J, Qt::ControlModifier);
+    ASSERT_TRUE(date->isVisible() && date->hasFocus());
+    date->setDate(row.asked);
+    QTest::keyClick(date, Qt::Key_Return);
+    EXPECT_EQ(conversations->currentIndex().row(), row.conversation)
+        << row.asked.toString().toStdString();
+    EXPECT_FALSE(date->isVisible());
+  }
+  // Esc leaves the date field and the window stays.
+  QTest::keyClick(window.get(), Qt::Key_J, Qt::ControlModifier);
+  QTest::keyClick(date, Qt::Key_Escape);
+  EXPECT_FALSE(date->isVisible());
+  EXPECT_TRUE(window->isVisible());
 }
 
 // A date row opens the conversation and stands wherever the day changes inside it; it cannot be
