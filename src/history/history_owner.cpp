@@ -16,7 +16,7 @@ void HistoryOwner::AddHistory(pugi::xml_node root) {
   std::map<std::int32_t, std::set<std::string_view>> sessions;
   for (const pugi::xml_node node : ChildNodes(root)) {
     if (node.type() != pugi::node_element) continue;
-    const ReadableEntry entry = ReadReadableEntry(LogEntry{node});
+    const ReadableEntry entry = ReadReadableEntry(LogEntry{node}, false);
     std::set<std::string_view>& names = sessions[entry.session];
     if (entry.from && !entry.from->empty()) names.insert(*entry.from);
     for (const std::string_view to : entry.to) {

@@ -35,9 +35,6 @@ void Summarise(ShelfHistory& history, const HistoryBook& book) {
   history.read = {};
   history.conversations = static_cast<int>(book.Conversations().size());
   history.lastDate.clear();
-  history.people = ReadHistoryPeople(book.Root());
-  history.owner = {};
-  history.owner.AddHistory(book.Root());
   // The date on the reader's one clock: the first word of the stamp.
   for (int at = book.EntryCount() - 1; at >= 0 && history.lastDate.empty(); --at) {
     const std::string stamp = book.Stamp(at);
@@ -45,13 +42,24 @@ void Summarise(ShelfHistory& history, const HistoryBook& book) {
   }
 }
 
+void ReadPeople(ShelfHistory& history, const HistoryBook& book) {
+  history.peopleRead = true;
+  history.people = ReadHistoryPeople(book.Root());
+  history.owner = {};
+  history.owner.AddHistory(book.Root());
+}
+
 void Summarise(ShelfHistory& history) {
   const Result<HistoryBook> book = OpenHistoryBook(history.path);
-  if (book) return Summarise(history, *book);
+  if (book) {
+    Summarise(history, *book);
+    return ReadPeople(history, *book);
+  }
   history.summarised = true;
   history.read = Failure{book.reason()};
   history.conversations = 0;
   history.lastDate.clear();
+  history.peopleRead = true;
   history.people.clear();
   history.owner = {};
 }

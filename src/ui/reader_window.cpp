@@ -125,7 +125,8 @@ ReaderWindow::ReaderWindow(ReaderSetup setup, QWidget* parent)
 }
 
 ReaderWindow::~ReaderWindow() {
-  for (QThread* thread : {searching_.data(), summarising_.data(), loading_.data()}) {
+  for (QThread* thread :
+       {searching_.data(), summarising_.data(), loading_.data(), naming_.data()}) {
     if (thread != nullptr) thread->wait();
   }
 }
@@ -458,6 +459,11 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
   }
   book_ = std::move(loaded.book);
   Say(loaded.history.read ? QString() : VisibleText(Word(loaded.history.read.reason())));
+  // Who takes part is read once the history is shown; meanwhile the names read before stay.
+  const ShelfHistory& before = contacts_->History(bookRow_);
+  loaded.history.people = before.people;
+  loaded.history.owner = before.owner;
+  loaded.history.peopleRead = !book_;
   contacts_->Update(bookRow_, std::move(loaded.history));
   watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
   // Where the hits are in this history is read anew.
@@ -469,6 +475,38 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
     conversationList_->setCurrentIndex(conversations_->index(kept));
   }
   if (pendingHit_ >= 0) JumpTo(std::exchange(pendingHit_, -1));
+  NameChosen();
+}
+
+// Reads who takes part in the chosen history off the GUI thread, after it is shown: its
+// contact's names and its owner, which tells the sides of its messages.
+void ReaderWindow::NameChosen() {
+  if (naming_ != nullptr || !book_ || bookRow_ < 0 || contacts_->History(bookRow_).peopleRead) {
+    return;
+  }
+  naming_ = RunInBackground(
+      this,
+      [book = book_, history = contacts_->History(bookRow_)]() mutable {
+        ReadPeople(history, *book);
+        return history;
+      },
+      [this, model = QPointer<ContactsModel>(contacts_)](ShelfHistory read) {
+        naming_ = nullptr;
+        const int row = model == contacts_ ? contacts_->RowOf(read.path) : -1;
+        if (row >= 0) {
+          ShelfHistory history = contacts_->History(row);
+          const std::optional<std::string> owner = contacts_->Owner(row);
+          history.peopleRead = true;
+          history.people = std::move(read.people);
+          history.owner = std::move(read.owner);
+          contacts_->Update(row, std::move(history));
+          // The sides of the conversation shown come with its owner.
+          if (row == bookRow_ && contacts_->Owner(row) != owner) {
+            ChooseConversation(conversationList_->currentIndex());
+          }
+        }
+        NameChosen();
+      });
 }
 
 void ReaderWindow::Changed(const QString& path) {

@@ -97,6 +97,7 @@ class ReaderWindow : public QDialog {
   void LoadNext();
   struct LoadedBook;
   void ShowLoaded(LoadedBook loaded);
+  void NameChosen();
   void Changed(const QString& path);
   void OpenChosen(bool folder);
   void CopySelected();
@@ -153,6 +154,7 @@ class ReaderWindow : public QDialog {
   QPointer<QThread> searching_;    // the search running, if any
   QPointer<QThread> summarising_;  // the summary being read, if any
   QPointer<QThread> loading_;      // the history being loaded, if any
+  QPointer<QThread> naming_;       // who takes part in the chosen history, being read
 };
 
 // Shows the reader window modally over `parent` on `path`; on none when `path` is empty, or

@@ -263,6 +263,14 @@ TEST_F(ReaderWindowTest, FilterNarrowsTheContactsAndCtrlFReachesIt) {
       << yukiRow.toStdString();
   EXPECT_TRUE(
       yuki.data(Qt::ToolTipRole).toString().contains(QString::fromUtf8("\u2068ゆき\u2069")));
+  // The history opened alone, read only as it is shown, is named once shown.
+  {
+    const auto alone = Open(temp_ / "yuki1234567890.xml");
+    ASSERT_NE(alone, nullptr);
+    const QModelIndex row = List(*alone, "readerContacts")->model()->index(0, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return row.data().toString().startsWith(yukiRow.left(7)); }))
+        << row.data().toString().toStdString();
+  }
   const QString yukiName = QStringLiteral("yuki1234567890");
   const struct {
     const char* typed;

@@ -14,8 +14,9 @@ struct HistoryPerson {
   bool operator==(const HistoryPerson&) const = default;
 };
 
-// Every "User" the entries below `root` name (senders, recipients, who joined or left), each
-// name with its address once, the one named last first: a contact's newest display name leads.
+// Every "User" the entries below `root` name (their senders and recipients, who joined or
+// left), each name with its address once, the one named last first: a contact's newest display
+// name leads.
 std::vector<HistoryPerson> ReadHistoryPeople(pugi::xml_node root);
 
 }  // namespace palvarin

@@ -20,6 +20,7 @@ struct ShelfHistory {
   bool summarised = false;
   int conversations = 0;
   std::string lastDate;
+  bool peopleRead = false;            // whether the two below were read
   std::vector<HistoryPerson> people;  // ReadHistoryPeople: the newest name first
   HistoryOwner owner;                 // of this history alone
   Result<> read;
@@ -37,10 +38,12 @@ std::string HistoryName(const std::string& path);
 // listed to the end.
 Result<std::vector<ShelfHistory>> ListShelf(const std::string& path);
 
-// Reads `history` whole to fill in what it holds, or why it cannot be read.
+// Reads `history` whole to fill in what it holds and who takes part, or why it cannot be read.
 void Summarise(ShelfHistory& history);
-// Fills in what `history` holds from `book`, its contents already open.
+// Fills in how many conversations `history` holds and its last date from `book`, its contents
+// already open; ReadPeople the rest, which takes longer.
 void Summarise(ShelfHistory& history, const HistoryBook& book);
+void ReadPeople(ShelfHistory& history, const HistoryBook& book);
 
 // ListShelf with every history summarised, what is no history left out.
 Result<std::vector<ShelfHistory>> ReadShelf(const std::string& path);
