@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "history/history_owner.hpp"
-#include "reader/history_shelf.hpp"
+#include "reader/history_shelf.hpp"  // HistoryOwner, HistoryPerson
 
 namespace palvarin {
 
