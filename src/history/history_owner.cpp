@@ -16,7 +16,7 @@ void HistoryOwner::AddHistory(pugi::xml_node root) {
   std::map<std::int32_t, std::set<std::string_view>> sessions;
   for (const pugi::xml_node node : ChildNodes(root)) {
     if (node.type() != pugi::node_element) continue;
-    const ReadableEntry entry = ReadReadableEntry(LogEntry{node});
+    const ReadableEntry entry = ReadReadableEntry(LogEntry{node}, false);
     std::set<std::string_view>& names = sessions[entry.session];
     if (entry.from && !entry.from->empty()) names.insert(*entry.from);
     for (const std::string_view to : entry.to) {
@@ -33,6 +33,16 @@ void HistoryOwner::AddHistory(pugi::xml_node root) {
                           std::inserter(kept, kept.end()), std::less<>{});
     everywhere_ = std::move(kept);
   }
+}
+
+void HistoryOwner::Add(const HistoryOwner& other) {
+  if (!other.everywhere_) return;
+  if (!everywhere_) {
+    everywhere_ = other.everywhere_;
+    return;
+  }
+  std::erase_if(*everywhere_,
+                [&](const std::string& name) { return !other.everywhere_->contains(name); });
 }
 
 std::optional<std::string> HistoryOwner::Owner() const {

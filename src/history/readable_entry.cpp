@@ -27,7 +27,7 @@ void CollectUsers(pugi::xml_node people, std::vector<std::string_view>& names) {
 
 }  // namespace
 
-ReadableEntry ReadReadableEntry(LogEntry entry) {
+ReadableEntry ReadReadableEntry(LogEntry entry, bool withText) {
   ReadableEntry readable;
   readable.kind = entry.node.name();
   readable.session = ReadSessionId(entry);
@@ -44,7 +44,7 @@ ReadableEntry ReadReadableEntry(LogEntry entry) {
     if (!senders.empty()) readable.from = senders.front();
   }
   if (found[1]) CollectUsers(found[1], readable.to);
-  if (found[2]) {
+  if (found[2] && withText) {
     readable.text = ElementText(found[2]);
     readable.style = ValueOf(FindAttribute(found[2], "Style"));
   }

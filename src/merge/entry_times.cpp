@@ -1,6 +1,7 @@
 #include "merge/entry_times.hpp"
 
 #include "entry_time.hpp"
+#include "history/readable_entry.hpp"
 #include "regional_time.hpp"
 
 namespace palvarin {
@@ -22,6 +23,16 @@ std::vector<std::optional<TimeValue>> ReadEntryTimes(const NodeList& nodes, Loca
   const auto regional = ReadRegionalTimes(stamps, hours);
   for (std::size_t k = 0; k < untimed.size(); ++k) times[untimed[k]] = regional[k];
   return times;
+}
+
+std::string EntryStamp(const std::optional<TimeValue>& moment, pugi::xml_node entry) {
+  if (moment) {
+    if (std::string stamp = FormatTime(*moment, "%Y-%m-%d %H:%M:%S"); !stamp.empty()) return stamp;
+  }
+  const ReadableEntry read = ReadReadableEntry(LogEntry{entry});
+  std::string written(read.date.value_or(""));
+  if (read.clock) (written += written.empty() ? "" : " ") += *read.clock;
+  return written;
 }
 
 }  // namespace palvarin

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 
 #include "history/log_entry.hpp"
 #include "history/xml_error.hpp"
@@ -21,12 +22,42 @@ std::int32_t DaysFromCivil(int year, int month, int day) {
   return era * 146097 + dayOfEra - 719468;
 }
 
-std::int32_t LocalDay(TimeValue moment) {
+std::optional<std::tm> LocalFields(TimeValue moment) {
   const auto seconds = static_cast<std::time_t>(moment);
   std::tm fields{};
-  if (::localtime_r(&seconds, &fields) == nullptr) return std::numeric_limits<std::int32_t>::min();
-  return DaysFromCivil(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday);
+  if (::localtime_r(&seconds, &fields) == nullptr) return std::nullopt;
+  return fields;
 }
+
+// The local day of moments, the zone's offset learned once per hour of them: asking the C
+// library for every entry of a large history costs much of its opening (each call reads the
+// zone again). An hour whose two ends have different offsets is asked moment by moment.
+class LocalDays {
+ public:
+  std::int32_t Of(TimeValue moment) {
+    const std::int64_t hour = moment >= 0 ? moment / 3600 : (moment - 3599) / 3600;
+    if (hour != hour_) Learn(hour);
+    if (offset_) {
+      const std::int64_t local = moment + *offset_;
+      return static_cast<std::int32_t>(local >= 0 ? local / 86400 : (local - 86399) / 86400);
+    }
+    const std::optional<std::tm> fields = LocalFields(moment);
+    if (!fields) return std::numeric_limits<std::int32_t>::min();
+    return DaysFromCivil(fields->tm_year + 1900, fields->tm_mon + 1, fields->tm_mday);
+  }
+
+ private:
+  void Learn(std::int64_t hour) {
+    hour_ = hour;
+    offset_.reset();
+    const std::optional<std::tm> start = LocalFields(hour * 3600);
+    const std::optional<std::tm> end = LocalFields(hour * 3600 + 3599);
+    if (start && end && start->tm_gmtoff == end->tm_gmtoff) offset_ = start->tm_gmtoff;
+  }
+
+  std::int64_t hour_ = std::numeric_limits<std::int64_t>::min();
+  std::optional<std::int64_t> offset_;  // of the hour learned, when one holds all of it
+};
 
 }  // namespace
 
@@ -50,19 +81,17 @@ HistoryBook::HistoryBook(LogDocument document) : document_(std::move(document)) 
   const std::vector<std::optional<TimeValue>> times = ReadEntryTimes(entries_, hours);
   moments_.reserve(times.size());
   days_.reserve(times.size());
+  LocalDays local;
   for (const std::optional<TimeValue>& time : times) {
     moments_.push_back(time.value_or(0));
-    days_.push_back(time ? LocalDay(*time) : kNoDay);
+    days_.push_back(time ? local.Of(*time) : kNoDay);
   }
 }
 
 std::string HistoryBook::Stamp(int index) const {
   const TimeValue moment = moments_.at(static_cast<std::size_t>(index));
-  if (moment != 0) return FormatTime(moment, "%Y-%m-%d %H:%M:%S");
-  const ReadableEntry entry = Entry(index);
-  std::string written(entry.date.value_or(""));
-  if (entry.clock) (written += written.empty() ? "" : " ") += *entry.clock;
-  return written;
+  return EntryStamp(moment != 0 ? std::optional(moment) : std::nullopt,
+                    entries_[static_cast<std::size_t>(index)]);
 }
 
 std::string HistoryBook::Clock(int index) const {
@@ -75,6 +104,31 @@ std::optional<std::int32_t> HistoryBook::Day(int index) const {
   const std::int32_t day = days_.at(static_cast<std::size_t>(index));
   if (day == kNoDay) return std::nullopt;
   return day;
+}
+
+int HistoryBook::NearestConversation(std::int32_t day) const {
+  int nearest = -1;
+  std::int64_t nearestDistance = 0;
+  for (std::size_t at = 0; at < conversations_.size(); ++at) {
+    const Conversation& conversation = conversations_[at];
+    // The days it runs over, however its clock went.
+    std::int32_t earliest = std::numeric_limits<std::int32_t>::max(), latest = kNoDay;
+    for (int entry = conversation.first; entry < conversation.first + conversation.count; ++entry) {
+      const std::int32_t entryDay = days_[static_cast<std::size_t>(entry)];
+      if (entryDay == kNoDay) continue;
+      earliest = std::min(earliest, entryDay);
+      latest = std::max(latest, entryDay);
+    }
+    if (latest == kNoDay) continue;
+    const std::int64_t distance = day < earliest ? std::int64_t{earliest} - day
+                                  : day > latest ? std::int64_t{day} - latest
+                                                 : 0;
+    if (nearest < 0 || distance < nearestDistance) {
+      nearest = static_cast<int>(at);
+      nearestDistance = distance;
+    }
+  }
+  return nearest;
 }
 
 ReadableEntry HistoryBook::Entry(int index) const {

@@ -4,19 +4,25 @@
 
 #include "files/folder_listing.hpp"
 #include "files/split_path.hpp"
+#include "history/history_rule.hpp"
 #include "reader/history_book.hpp"
 
 namespace palvarin {
 namespace {
 
-ShelfHistory ShelfEntry(const std::string& path) {
+ShelfHistory ShelfEntry(const std::string& path, bool listed) {
   ShelfHistory history;
   history.name = HistoryName(path);
   history.path = path;
+  history.listed = listed;
   return history;
 }
 
 }  // namespace
+
+bool ShelfHistory::NoHistory() const {
+  return listed && summarised && !read && SaysNoHistory(read.reason().kind);
+}
 
 std::string HistoryName(const std::string& path) {
   std::string name = SplitPath(path).name;
@@ -36,13 +42,26 @@ void Summarise(ShelfHistory& history, const HistoryBook& book) {
   }
 }
 
+void ReadPeople(ShelfHistory& history, const HistoryBook& book) {
+  history.peopleRead = true;
+  history.people = ReadHistoryPeople(book.Root());
+  history.owner = {};
+  history.owner.AddHistory(book.Root());
+}
+
 void Summarise(ShelfHistory& history) {
   const Result<HistoryBook> book = OpenHistoryBook(history.path);
-  if (book) return Summarise(history, *book);
+  if (book) {
+    Summarise(history, *book);
+    return ReadPeople(history, *book);
+  }
   history.summarised = true;
   history.read = Failure{book.reason()};
   history.conversations = 0;
   history.lastDate.clear();
+  history.peopleRead = true;
+  history.people.clear();
+  history.owner = {};
 }
 
 Result<std::vector<ShelfHistory>> ListShelf(const std::string& path) {
@@ -54,13 +73,13 @@ Result<std::vector<ShelfHistory>> ListShelf(const std::string& path) {
   }
   std::vector<ShelfHistory> shelf;
   if (!S_ISDIR(info.st_mode)) {
-    shelf.push_back(ShelfEntry(path));
+    shelf.push_back(ShelfEntry(path, false));
     return shelf;
   }
   const std::string prefix = path.ends_with('/') ? path : path + '/';
   Result<std::vector<std::string>> names = ListHistoryNames(prefix);
   if (!names) return Failure{names.reason()};
-  for (const std::string& name : *names) shelf.push_back(ShelfEntry(prefix + name));
+  for (const std::string& name : *names) shelf.push_back(ShelfEntry(prefix + name, true));
   return shelf;
 }
 
@@ -68,6 +87,7 @@ Result<std::vector<ShelfHistory>> ReadShelf(const std::string& path) {
   Result<std::vector<ShelfHistory>> shelf = ListShelf(path);
   if (shelf) {
     for (ShelfHistory& history : *shelf) Summarise(history);
+    std::erase_if(*shelf, [](const ShelfHistory& history) { return history.NoHistory(); });
   }
   return shelf;
 }

@@ -3,26 +3,11 @@
 #include "history/log_document.hpp"
 #include "history/readable_entry.hpp"
 #include "history/xml_error.hpp"
+#include "merge/entry_times.hpp"
 #include "search/case_fold.hpp"
 #include "search/search_query.hpp"
-#include "time/time_value.hpp"
-#include "time/utc_stamp.hpp"
 
 namespace palvarin {
-namespace {
-
-std::string HitTime(const ReadableEntry& entry) {
-  if (entry.dateTime) {
-    if (const auto utc = ParseUtcStamp(*entry.dateTime)) {
-      if (std::string local = FormatTime(*utc, "%Y-%m-%d %H:%M:%S"); !local.empty()) return local;
-    }
-  }
-  const std::string date(entry.date.value_or("")), clock(entry.clock.value_or(""));
-  if (date.empty() || clock.empty()) return date + clock;
-  return date + ' ' + clock;
-}
-
-}  // namespace
 
 Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<std::string>& words,
                            std::vector<SearchHit>& hits, IndexText* index) {
@@ -30,7 +15,11 @@ Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<
     const Result<LogDocument> log = LoadLogDocument(file);
     if (!log) return Failure{log.reason()};
     std::string folded;
-    for (pugi::xml_node node = log->Root().first_child(); node; node = node.next_sibling()) {
+    const NodeList nodes = ChildNodes(log->Root());
+    const std::size_t firstHit = hits.size();
+    std::vector<std::size_t> hitNodes;
+    for (std::size_t at = 0; at < nodes.size(); ++at) {
+      const pugi::xml_node node = nodes[at];
       if (node.type() != pugi::node_element) continue;
       // The text as ReadReadableEntry gives it; the rest of the entry only for a hit.
       const pugi::xml_node text = FindUniqueElement(node, "Text");
@@ -39,10 +28,16 @@ Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<
       if (index != nullptr) index->Add(folded);
       if (!HoldsEveryWord(folded, words)) continue;
       ReadableEntry entry = ReadReadableEntry(LogEntry{node});
-      hits.push_back({{},
-                      HitTime(entry),
-                      std::string(entry.from.value_or("")),
-                      std::move(entry.text).value_or("")});
+      hits.push_back(
+          {{}, {}, std::string(entry.from.value_or("")), std::move(entry.text).value_or("")});
+      hitNodes.push_back(at);
+    }
+    if (hitNodes.empty()) return {};
+    // The reader's clock, which needs the whole file's times (one order of regional fields).
+    LocalTimeCache hours;
+    const std::vector<std::optional<TimeValue>> times = ReadEntryTimes(nodes, hours);
+    for (std::size_t k = 0; k < hitNodes.size(); ++k) {
+      hits[firstHit + k].time = EntryStamp(times[hitNodes[k]], nodes[hitNodes[k]]);
     }
     return {};
   } catch (const XmlError& error) {

@@ -13,10 +13,12 @@
 
 namespace palvarin {
 
-void EntriesModel::Show(std::shared_ptr<const HistoryBook> book, Conversation conversation) {
+void EntriesModel::Show(std::shared_ptr<const HistoryBook> book, Conversation conversation,
+                        std::optional<std::string> owner) {
   beginResetModel();
   book_ = std::move(book);
   conversation_ = std::move(conversation);
+  owner_ = std::move(owner);
   rows_.clear();
   if (book_) {
     rows_.reserve(static_cast<std::size_t>(conversation_.count) + 1);
@@ -76,6 +78,16 @@ QVariant EntriesModel::EntryData(int entry, int role) const {
   switch (role) {
     case kRowKindRole:
       return static_cast<int>(quiet ? RowKind::Quiet : RowKind::Message);
+    case kRecipientsRole: {
+      QStringList recipients;
+      for (const std::string_view to : readable.to) {
+        if (!to.empty()) recipients << Isolated(to);
+      }
+      return recipients.join(QStringLiteral(", "));
+    }
+    case kSideRole:
+      if (quiet || !owner_ || !readable.from) return static_cast<int>(Side::None);
+      return static_cast<int>(*readable.from == *owner_ ? Side::Own : Side::Contact);
     case kSenderRole:
       return readable.from ? Isolated(*readable.from) : QString();
     case kBodyRole:

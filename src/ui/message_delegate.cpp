@@ -29,15 +29,28 @@ QTextLayout::FormatRange Range(qsizetype start, qsizetype length, const QTextCha
   return range;
 }
 
-// The sender in bold, the text in its own style, the words of a search marked.
+bool IsOwn(const QModelIndex& index) {
+  return static_cast<EntriesModel::Side>(index.data(EntriesModel::kSideRole).toInt()) ==
+         EntriesModel::Side::Own;
+}
+
+// The sender in bold (the user in the link colour, the contact in the text's), the recipients
+// after it quietly, the text in its own style, the words of a search marked.
 QList<QTextLayout::FormatRange> Formats(const QModelIndex& index, qsizetype senderLength,
                                         qsizetype bodyStart, qsizetype bodyLength,
-                                        const QList<QPoint>& spans, const QPalette& palette) {
+                                        const QList<QPoint>& spans, const QList<MessageLink>& links,
+                                        const QPalette& palette) {
   QList<QTextLayout::FormatRange> formats;
   if (senderLength > 0) {
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
+    if (IsOwn(index)) bold.setForeground(palette.brush(QPalette::Link));
     formats << Range(0, senderLength, bold);
+  }
+  if (bodyStart > senderLength) {
+    QTextCharFormat quiet;
+    quiet.setForeground(palette.brush(QPalette::Disabled, QPalette::Text));
+    formats << Range(senderLength, bodyStart - senderLength, quiet);
   }
   QTextCharFormat style;
   // The style's own properties only: the view's size stays the text's.
@@ -54,6 +67,10 @@ QList<QTextLayout::FormatRange> Formats(const QModelIndex& index, qsizetype send
     style.setForeground(color.value<QBrush>());
   }
   if (style.propertyCount() > 0) formats << Range(bodyStart, bodyLength, style);
+  QTextCharFormat link;
+  link.setForeground(palette.brush(QPalette::Link));
+  link.setFontUnderline(true);
+  for (const MessageLink& each : links) formats << Range(each.start, each.length, link);
   QTextCharFormat mark;
   mark.setBackground(palette.brush(QPalette::Highlight));
   mark.setForeground(palette.brush(QPalette::HighlightedText));
@@ -89,7 +106,10 @@ const MessageDelegate::Laid& MessageDelegate::Layout(const QModelIndex& index) c
   }
   if (const Laid* laid = laid_.object(index.row())) return *laid;
   const QString sender = index.data(EntriesModel::kSenderRole).toString();
-  QString text = sender.isEmpty() ? QString() : sender + QStringLiteral(": ");
+  const QString recipients = index.data(EntriesModel::kRecipientsRole).toString();
+  QString text = sender;
+  if (!recipients.isEmpty()) text += QStringLiteral(" \u2192 ") + recipients;
+  if (!text.isEmpty()) text += QStringLiteral(": ");
   const qsizetype bodyStart = text.size();
   QString body = index.data(EntriesModel::kBodyRole).toString();
   // A line break as QTextLayout breaks lines; the text keeps its length, and so the spans.
@@ -106,8 +126,11 @@ const MessageDelegate::Laid& MessageDelegate::Layout(const QModelIndex& index) c
   option.setTextDirection(Qt::LeftToRight);
   laid->layout->setTextOption(option);
   const auto spans = index.data(kWordSpansRole).value<QList<QPoint>>();
+  // A quiet row (an invitation, a join) names its kind, never a link.
+  if (KindOf(index) == RowKind::Message) laid->links = FindLinks(body);
+  for (MessageLink& link : laid->links) link.start += bodyStart;
   laid->layout->setFormats(
-      Formats(index, sender.size(), bodyStart, body.size(), spans, view_->palette()));
+      Formats(index, sender.size(), bodyStart, body.size(), spans, laid->links, view_->palette()));
   const qsizetype firstMark = spans.isEmpty() ? -1 : bodyStart + spans.front().x();
   qreal height = 0;
   laid->layout->beginLayout();
@@ -135,6 +158,25 @@ QSize MessageDelegate::sizeHint(const QStyleOptionViewItem& /*option*/,
     return {width, view_->fontMetrics().lineSpacing() * 2 + kRowGap * 2};
   }
   return {width, Layout(index).height};
+}
+
+std::optional<QUrl> MessageDelegate::LinkAt(const QModelIndex& index, QPoint at) const {
+  if (!index.isValid() || KindOf(index) == RowKind::Date) return std::nullopt;
+  const Laid& laid = Layout(index);
+  if (laid.links.isEmpty()) return std::nullopt;
+  const QPointF point(at.x() - TextLeft(), at.y() - kRowGap);
+  const QTextLayout& layout = *laid.layout;
+  for (int number = 0; number < layout.lineCount(); ++number) {
+    const QTextLine line = layout.lineAt(number);
+    if (point.y() < line.y() || point.y() >= line.y() + line.height()) continue;
+    if (point.x() < line.x() || point.x() >= line.x() + line.naturalTextWidth()) break;
+    const int character = line.xToCursor(point.x(), QTextLine::CursorOnCharacter);
+    for (const MessageLink& link : laid.links) {
+      if (character >= link.start && character < link.start + link.length) return link.target;
+    }
+    break;
+  }
+  return std::nullopt;
 }
 
 int MessageDelegate::HighlightOffset(const QModelIndex& index) const {
@@ -176,6 +218,12 @@ void MessageDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   }
   if (kind == RowKind::Quiet && !selected) {
     painter->setPen(palette.color(QPalette::Disabled, QPalette::Text));
+  }
+  // The user's own messages carry a bar down the gutter's edge, as well as their colour.
+  if (IsOwn(index)) {
+    painter->fillRect(
+        QRect(option.rect.left(), option.rect.top(), kMargin / 2, option.rect.height()),
+        palette.brush(QPalette::Link));
   }
   const Laid& laid = Layout(index);
   const QPointF origin(option.rect.left() + TextLeft(), option.rect.top() + kRowGap);

@@ -3,7 +3,11 @@
 #include <QCache>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
+#include <QUrl>
 #include <memory>
+#include <optional>
+
+#include "message_links.hpp"
 
 class QAbstractItemView;
 
@@ -26,12 +30,16 @@ class MessageDelegate final : public QStyledItemDelegate {
   int HighlightOffset(const QModelIndex& index) const;
   // Forgets every layout: the rows, their words or the width changed.
   void Forget();
+  // The link under `at` (from the row's top left) in the row at `index`; none when there is
+  // no link there.
+  std::optional<QUrl> LinkAt(const QModelIndex& index, QPoint at) const;
 
  private:
   struct Laid {
     std::unique_ptr<QTextLayout> layout;
     int height = 0;
-    int firstMark = 0;  // the y of the line holding the first highlighted word
+    int firstMark = 0;         // the y of the line holding the first highlighted word
+    QList<MessageLink> links;  // where in the laid-out text
   };
   const Laid& Layout(const QModelIndex& index) const;
   int TextLeft() const;

@@ -1,7 +1,9 @@
 #include "message_view.hpp"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <utility>
 
 #include "message_delegate.hpp"
 
@@ -19,6 +21,56 @@ MessageView::MessageView(QWidget* parent)
   // A conversation of many thousand entries is measured a batch at a time, between events.
   setLayoutMode(QListView::Batched);
   setBatchSize(200);
+}
+
+void MessageView::SetLinkActions(std::function<void(const QUrl&)> open,
+                                 std::function<void(const QString&)> show) {
+  open_ = std::move(open);
+  show_ = std::move(show);
+  setMouseTracking(true);
+}
+
+std::optional<QUrl> MessageView::LinkAt(QPoint point) const {
+  const QModelIndex index = indexAt(point);
+  if (!index.isValid()) return std::nullopt;
+  return delegate_->LinkAt(index, point - visualRect(index).topLeft());
+}
+
+void MessageView::Hover(const std::optional<QUrl>& link) {
+  if (link == hovered_) return;
+  hovered_ = link;
+  if (link) {
+    viewport()->setCursor(Qt::PointingHandCursor);
+  } else {
+    viewport()->unsetCursor();
+  }
+  if (show_) show_(link ? link->toString(QUrl::FullyEncoded) : QString());
+}
+
+void MessageView::mouseMoveEvent(QMouseEvent* event) {
+  Hover(LinkAt(event->position().toPoint()));
+  QListView::mouseMoveEvent(event);
+}
+
+void MessageView::leaveEvent(QEvent* event) {
+  Hover(std::nullopt);
+  QListView::leaveEvent(event);
+}
+
+void MessageView::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton ? LinkAt(event->position().toPoint()) : std::nullopt;
+  QListView::mousePressEvent(event);
+}
+
+// A link opens when the button goes up over the link it went down on: a selection dragged
+// across a link opens nothing.
+void MessageView::mouseReleaseEvent(QMouseEvent* event) {
+  const std::optional<QUrl> link = std::exchange(pressed_, std::nullopt);
+  QListView::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && link && link == LinkAt(event->position().toPoint()) &&
+      open_) {
+    open_(*link);
+  }
 }
 
 void MessageView::ShowHighlight(const QModelIndex& index) {

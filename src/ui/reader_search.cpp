@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <algorithm>
 
 #include "background_run.hpp"
+#include "contact_filter.hpp"
 #include "contacts_model.hpp"
 #include "conversations_model.hpp"
 #include "dialog_strings.hpp"

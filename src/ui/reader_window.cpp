@@ -1,6 +1,8 @@
 #include "reader_window.hpp"
 
 #include <QClipboard>
+#include <QDate>
+#include <QDateEdit>
 #include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -10,7 +12,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -18,12 +19,14 @@
 #include <utility>
 
 #include "background_run.hpp"
+#include "contact_filter.hpp"
 #include "contacts_model.hpp"
 #include "conversations_model.hpp"
 #include "dialog_strings.hpp"
 #include "entries_model.hpp"
 #include "export/entries_text.hpp"
 #include "highlight_delegate.hpp"
+#include "message_links.hpp"
 #include "message_view.hpp"
 #include "path_chooser.hpp"
 #include "plain_tool_tip.hpp"
@@ -105,7 +108,7 @@ void RestoreSizes(QSplitter& splitter, const std::string& text) {
 ReaderWindow::ReaderWindow(ReaderSetup setup, QWidget* parent)
     : QDialog(parent),
       setup_(std::move(setup)),
-      filtered_(new QSortFilterProxyModel(this)),
+      filtered_(new ContactFilter(this)),
       conversations_(new ConversationsModel(this)),
       entries_(new EntriesModel(this)),
       results_(new SearchResultsModel(this)),
@@ -122,17 +125,28 @@ ReaderWindow::ReaderWindow(ReaderSetup setup, QWidget* parent)
 }
 
 ReaderWindow::~ReaderWindow() {
-  for (QThread* thread : {searching_.data(), summarising_.data(), loading_.data()}) {
+  for (QThread* thread :
+       {searching_.data(), summarising_.data(), loading_.data(), naming_.data()}) {
     if (thread != nullptr) thread->wait();
   }
 }
 
 void ReaderWindow::BuildControls() {
   filter_ = MakeEdit("readerFilter", QTr("Filter contacts"), QTr("Filter contacts (Ctrl+F)"), this);
-  filtered_->setFilterRole(ContactsModel::kNameRole);
-  filtered_->setFilterCaseSensitivity(Qt::CaseInsensitive);
-  connect(filter_, &QLineEdit::textChanged, filtered_,
-          &QSortFilterProxyModel::setFilterFixedString);
+  connect(filter_, &QLineEdit::textChanged, filtered_, &ContactFilter::SetText);
+  date_ = new QDateEdit(this);
+  date_->setObjectName(QStringLiteral("readerDate"));
+  date_->setAccessibleName(QTr("Go to date"));
+  date_->setToolTip(QTr("Go to date (Ctrl+J, Enter)"));
+  // Its field, which the keyboard reaches, goes by its name too.
+  if (auto* field = date_->findChild<QLineEdit*>()) field->setAccessibleName(QTr("Go to date"));
+  date_->setCalendarPopup(true);
+  date_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  date_->hide();
+  // Enter, not the focus leaving: that only closes it.
+  connect(date_, &QDateEdit::editingFinished, this, [this] {
+    if (date_->hasFocus()) GoToDate();
+  });
   search_ = MakeEdit("readerSearch", QTr("Search every history"),
                      QTr("Search every history (Ctrl+Shift+F, Enter)"), this);
   connect(search_, &QLineEdit::returnPressed, this, &ReaderWindow::StartSearch);
@@ -165,6 +179,22 @@ void ReaderWindow::BuildControls() {
   searchStatus_ = MakeLabel("readerSearchStatus", this);
   status_ = MakeLabel("readerStatus", this);
   status_->hide();
+  linkTarget_ = MakeLabel("readerLinkTarget", this);
+  linkTarget_->setTextInteractionFlags(Qt::NoTextInteraction);
+  linkTarget_->hide();
+  entryList_->SetLinkActions(
+      [this](const QUrl& link) {
+        // The view finds only these; checked again where the desktop is asked.
+        if (IsOpenableLink(link)) (void)setup_.openLink(link);
+      },
+      [this](const QString& target) {
+        // Whole, however long: a break may come every so many characters, as a link has no
+        // spaces to wrap at. Only shown, never copied from, so the breaks go nowhere.
+        QString shown = VisibleText(target.toStdString());
+        for (qsizetype at = 60; at < shown.size(); at += 61) shown.insert(at, QChar(0x200B));
+        linkTarget_->setText(shown);
+        linkTarget_->setVisible(!target.isEmpty());
+      });
   changed_ = MakeLabel("readerChanged", this);
   changed_->setText(QTr("This history has changed on disk since it was opened."));
   reload_ = MakeButton("readerReload", QTr("Reload"), QStringLiteral("F5"), this);
@@ -224,6 +254,7 @@ void ReaderWindow::BuildControls() {
   top->addWidget(openFile);
   top->addWidget(openFolder);
   top->addWidget(search_, 1);
+  top->addWidget(date_);
   top->addWidget(previous_);
   top->addWidget(next_);
   auto* changedRow = new QHBoxLayout;
@@ -238,6 +269,7 @@ void ReaderWindow::BuildControls() {
   layout->addLayout(top);
   layout->addWidget(sides_, 1);
   layout->addLayout(changedRow);
+  layout->addWidget(linkTarget_);
   layout->addLayout(bottom);
   changed_->hide();
   reload_->hide();
@@ -261,6 +293,8 @@ void ReaderWindow::BuildShortcuts() {
     search_->setFocus(Qt::ShortcutFocusReason);
     search_->selectAll();
   });
+  auto* goToDate = new QShortcut(QKeySequence(QStringLiteral("Ctrl+J")), this);
+  connect(goToDate, &QShortcut::activated, this, &ReaderWindow::AskForDate);
   auto* copy = new QShortcut(QKeySequence::Copy, entryList_);
   copy->setContext(Qt::WidgetShortcut);
   connect(copy, &QShortcut::activated, this, &ReaderWindow::CopySelected);
@@ -345,6 +379,7 @@ void ReaderWindow::SummariseNext() {
           if (at >= 0 && !contacts_->History(at).summarised) {
             contacts_->Update(at, std::move(history));
           }
+          UpdateActions();
           SummariseNext();
         });
     return;
@@ -416,8 +451,19 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
     return SummariseNext();
   }
   awaiting_ = false;
+  if (loaded.history.NoHistory()) {
+    // Left out of the list as it leaves the row: the row beside it is chosen in its place.
+    contacts_->Update(bookRow_, std::move(loaded.history));
+    UpdateActions();
+    return SummariseNext();
+  }
   book_ = std::move(loaded.book);
   Say(loaded.history.read ? QString() : VisibleText(Word(loaded.history.read.reason())));
+  // Who takes part is read once the history is shown; meanwhile the names read before stay.
+  const ShelfHistory& before = contacts_->History(bookRow_);
+  loaded.history.people = before.people;
+  loaded.history.owner = before.owner;
+  loaded.history.peopleRead = !book_;
   contacts_->Update(bookRow_, std::move(loaded.history));
   watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
   // Where the hits are in this history is read anew.
@@ -429,6 +475,38 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
     conversationList_->setCurrentIndex(conversations_->index(kept));
   }
   if (pendingHit_ >= 0) JumpTo(std::exchange(pendingHit_, -1));
+  NameChosen();
+}
+
+// Reads who takes part in the chosen history off the GUI thread, after it is shown: its
+// contact's names and its owner, which tells the sides of its messages.
+void ReaderWindow::NameChosen() {
+  if (naming_ != nullptr || !book_ || bookRow_ < 0 || contacts_->History(bookRow_).peopleRead) {
+    return;
+  }
+  naming_ = RunInBackground(
+      this,
+      [book = book_, history = contacts_->History(bookRow_)]() mutable {
+        ReadPeople(history, *book);
+        return history;
+      },
+      [this, model = QPointer<ContactsModel>(contacts_)](ShelfHistory read) {
+        naming_ = nullptr;
+        const int row = model == contacts_ ? contacts_->RowOf(read.path) : -1;
+        if (row >= 0) {
+          ShelfHistory history = contacts_->History(row);
+          const std::optional<std::string> owner = contacts_->Owner(row);
+          history.peopleRead = true;
+          history.people = std::move(read.people);
+          history.owner = std::move(read.owner);
+          contacts_->Update(row, std::move(history));
+          // The sides of the conversation shown come with its owner.
+          if (row == bookRow_ && contacts_->Owner(row) != owner) {
+            ChooseConversation(conversationList_->currentIndex());
+          }
+        }
+        NameChosen();
+      });
 }
 
 void ReaderWindow::Changed(const QString& path) {
@@ -441,7 +519,8 @@ void ReaderWindow::Changed(const QString& path) {
 
 void ReaderWindow::ChooseConversation(const QModelIndex& current) {
   if (!current.isValid() || !book_) return entries_->Show(nullptr, {});
-  entries_->Show(book_, book_->Conversations()[static_cast<std::size_t>(current.row())]);
+  entries_->Show(book_, book_->Conversations()[static_cast<std::size_t>(current.row())],
+                 contacts_->Owner(bookRow_));
 }
 
 void ReaderWindow::OpenChosen(bool folder) {
@@ -498,12 +577,43 @@ void ReaderWindow::UpdateActions() {
     Say(setup_.chooser != nullptr
             ? QTr("Nothing is open: open a history file (Ctrl+O) or a folder (Ctrl+Shift+O).")
             : QTr("Nothing is open."));
+  } else if (contacts_->HistoryCount() == 0) {
+    Say(FromUtf8(Format(Tr("No histories in {0}."), {Isolated(root_).toStdString()})));
   }
 }
 
+// Shows the date field on the date of the conversation shown, else of the last one.
+void ReaderWindow::AskForDate() {
+  if (!book_ || book_->Conversations().empty()) return Say(QTr("Choose a contact first."));
+  const int shown = conversationList_->currentIndex().row();
+  const Conversation& conversation = book_->Conversations()[static_cast<std::size_t>(
+      shown >= 0 ? shown : static_cast<int>(book_->Conversations().size()) - 1)];
+  if (const std::optional<std::int32_t> day = book_->Day(conversation.first)) {
+    date_->setDate(QDate(1970, 1, 1).addDays(*day));
+  }
+  date_->show();
+  date_->setFocus(Qt::ShortcutFocusReason);
+  date_->setSelectedSection(QDateTimeEdit::YearSection);
+}
+
+void ReaderWindow::GoToDate() {
+  if (!book_) return;
+  const int nearest = book_->NearestConversation(
+      static_cast<std::int32_t>(QDate(1970, 1, 1).daysTo(date_->date())));
+  if (nearest < 0) return Say(QTr("No conversation of this history has a date."));
+  conversationList_->setCurrentIndex(conversations_->index(nearest));
+  entryList_->setFocus(Qt::ShortcutFocusReason);
+  date_->hide();
+}
+
 // Esc in the filter or the search box empties it, then leaves it for the contacts: it never
-// closes the window from there.
+// closes the window from there. Esc in the date field closes it.
 bool ReaderWindow::LeaveEdit() {
+  if (date_->hasFocus()) {
+    date_->hide();
+    conversationList_->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
   QLineEdit* edit = filter_->hasFocus() ? filter_ : search_->hasFocus() ? search_ : nullptr;
   if (edit == nullptr) return false;
   if (!edit->text().isEmpty() && edit == filter_) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QPointer>
 #include <QThread>
@@ -14,17 +15,18 @@
 #include "reader/history_shelf.hpp"
 #include "search/run_search.hpp"
 
+class QDateEdit;
 class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
-class QSortFilterProxyModel;
 class QSplitter;
 class QStackedWidget;
 
 namespace palvarin {
 
+class ContactFilter;
 class ContactsModel;
 class ConversationsModel;
 class EntriesModel;
@@ -39,6 +41,10 @@ struct ReaderSetup {
   PathChooser* chooser = nullptr;   // answers Open file and Open folder; none: no Open
   ExportAndOpen exportAndOpen = DesktopExportAndOpen();
   std::filesystem::path searchIndex = SearchIndexFile();
+  // Opens a link of a message the user clicked (only "http", "https" and "mailto" ever come).
+  std::function<bool(const QUrl&)> openLink = [](const QUrl& link) {
+    return QDesktopServices::openUrl(link);
+  };
   // Opens the chosen history, on a thread of its own; tests hold it back to see the window wait.
   std::function<Result<HistoryBook>(const std::filesystem::path&)> openBook = OpenHistoryBook;
 };
@@ -57,7 +63,9 @@ struct ReaderSetup {
 // (Ctrl+E) and "readerExportAll" (Ctrl+Shift+E) export to HTML and open it. A chosen history
 // that changes on disk shows "readerChanged" with "readerReload" (F5). "readerOpenFile"
 // (Ctrl+O) and "readerOpenFolder" (Ctrl+Shift+O) open another shelf; "readerStatus" says what
-// went wrong or how an export went.
+// went wrong or how an export went. A click on a link of a message opens it; the mouse over one
+// shows its whole target in "readerLinkTarget". Ctrl+J shows "readerDate": Enter there opens
+// the conversation nearest the date, Esc leaves it.
 class ReaderWindow : public QDialog {
  public:
   explicit ReaderWindow(ReaderSetup setup = {}, QWidget* parent = nullptr);
@@ -89,6 +97,7 @@ class ReaderWindow : public QDialog {
   void LoadNext();
   struct LoadedBook;
   void ShowLoaded(LoadedBook loaded);
+  void NameChosen();
   void Changed(const QString& path);
   void OpenChosen(bool folder);
   void CopySelected();
@@ -102,22 +111,26 @@ class ReaderWindow : public QDialog {
   void Say(const QString& text);
   bool LeaveEdit();
   void UpdateActions();
+  void AskForDate();
+  void GoToDate();
 
   ReaderSetup setup_;
   std::string root_;  // the path the shelf was opened on
   ContactsModel* contacts_ = nullptr;
-  QSortFilterProxyModel* filtered_;
+  ContactFilter* filtered_;
   ConversationsModel* conversations_;
   EntriesModel* entries_;
   SearchResultsModel* results_;
   QLineEdit* filter_;
   QLineEdit* search_;
+  QDateEdit* date_;
   QListView* contactList_;
   QListView* conversationList_;
   MessageView* entryList_;
   QListView* resultList_;
   QLabel* searchStatus_;
   QLabel* status_;
+  QLabel* linkTarget_;
   QLabel* changed_;
   QPushButton* reload_;
   QPushButton* next_;
@@ -141,6 +154,7 @@ class ReaderWindow : public QDialog {
   QPointer<QThread> searching_;    // the search running, if any
   QPointer<QThread> summarising_;  // the summary being read, if any
   QPointer<QThread> loading_;      // the history being loaded, if any
+  QPointer<QThread> naming_;       // who takes part in the chosen history, being read
 };
 
 // Shows the reader window modally over `parent` on `path`; on none when `path` is empty, or

@@ -144,6 +144,9 @@ TEST(HistoryShelf, ListsEveryHistoryInNameOrderWithWhyItCannotBeRead) {
                 Message("2006/02/01", "8:00:00", 2, "b") + "<Leave SessionID=\"2\"/>"));
   WriteFile(folder / "alice.xml", "<Log><Message>");
   WriteFile(folder / "notes.txt", "not a history");
+  // Named as histories, but none: left out of a folder as the text file is.
+  WriteFile(folder / "settings.xml", "<?xml version=\"1.0\"?><Settings/>");
+  WriteFile(folder / "empty.xml", "");
   std::filesystem::create_directory(folder / "carol.xml");
 
   const struct {
@@ -167,6 +170,12 @@ TEST(HistoryShelf, ListsEveryHistoryInNameOrderWithWhyItCannotBeRead) {
        {ReasonKind::None},
        {2},
        {"2006-02-01"}},
+      {"a settings file alone",
+       (folder / "settings.xml").string(),
+       {(folder / "settings.xml").string()},
+       {ReasonKind::RootNotLog},
+       {0},
+       {""}},
   };
   for (const auto& row : rows) {
     const Result<std::vector<ShelfHistory>> shelf = ReadShelf(row.path);
@@ -190,7 +199,7 @@ TEST(HistoryShelf, ListsEveryHistoryInNameOrderWithWhyItCannotBeRead) {
   // Listing alone reads none of them.
   const Result<std::vector<ShelfHistory>> listed = ListShelf(folder.Path().string());
   ASSERT_TRUE(listed);
-  ASSERT_EQ(listed->size(), 2u);
+  ASSERT_EQ(listed->size(), 4u);
   for (const ShelfHistory& history : *listed) {
     EXPECT_FALSE(history.summarised) << history.name;
     EXPECT_TRUE(history.read) << history.name;

@@ -26,7 +26,7 @@ class SearchCommand : public ::testing::Test {
                           const std::string& language = "C.UTF-8") {
     return test::RunPalvarin(
         arguments, folder_.Path(), profile_,
-        {"XDG_CACHE_HOME=" + (folder_ / "cache").string(), "LANG=" + language});
+        {"XDG_CACHE_HOME=" + (folder_ / "cache").string(), "LANG=" + language, "TZ=Asia/Tokyo"});
   }
 
   test::TempFolder folder_;
@@ -38,8 +38,8 @@ TEST_F(SearchCommand, PrintsOneLinePerMessageByFileThenInHistoryOrder) {
   const auto run = Run({"--search=LUNCH", "--first", histories_.string()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
-            "a.xml\t2006/01/23 12:00:00\tAlice\tlunch?\n"
-            "b.xml\t2006/01/23 12:00:00\tAlice\tLunch\\nat\\tnoon\\xc2\\x9b2J\n");
+            "a.xml\t2006-01-23 12:00:00\tAlice\tlunch?\n"
+            "b.xml\t2006-01-23 12:00:00\tAlice\tLunch\\nat\\tnoon\\xc2\\x9b2J\n");
   EXPECT_EQ(run.err, "palvarin: not searched: " + (histories_ / "notes.xml").string() +
                          " is not a message history: its root element is <notes>, not <Log>\n");
   EXPECT_FALSE(std::filesystem::exists(profile_));
@@ -48,7 +48,7 @@ TEST_F(SearchCommand, PrintsOneLinePerMessageByFileThenInHistoryOrder) {
 TEST_F(SearchCommand, SaysWhatWasNotSearchedInTheUsersLanguage) {
   const auto run = Run({"--search=dinner", "--first=" + histories_.string()}, "ja_JP.UTF-8");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "b.xml\t2006/01/23 12:01:00\tBob\tno, dinner\n");
+  EXPECT_EQ(run.out, "b.xml\t2006-01-23 12:01:00\tBob\tno, dinner\n");
   EXPECT_NE(run.err.find("palvarin: 検索できませんでした: "), std::string::npos) << run.err;
 }
 

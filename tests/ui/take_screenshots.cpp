@@ -168,17 +168,23 @@ QString WriteSampleHistories(const QTemporaryDir& folder) {
     const char *date, *time, *from, *text;
     int session;
   };
+  // The user of every history, who writes to its contact and is written to: the reader tells
+  // the two sides apart by that.
+  const QString user = QString::fromUtf8(japanese ? "太郎" : "Bob");
   const auto write = [&](const char* name, const std::vector<Line>& lines) {
     QFile file(folder.filePath(QString::fromLatin1(name)));
     if (!file.open(QIODevice::WriteOnly)) return;
     QByteArray xml = "<?xml version=\"1.0\"?>\r\n<Log FirstSessionID=\"1\" LastSessionID=\"3\">";
+    const QString contact = QString::fromUtf8(lines.front().from);
     for (const Line& line : lines) {
+      const QString from = QString::fromUtf8(line.from);
       xml += QStringLiteral(
                  "<Message Date=\"%1\" Time=\"%2\" SessionID=\"%3\"><From><User "
-                 "FriendlyName=\"%4\"/></From><Text>%5</Text></Message>")
+                 "FriendlyName=\"%4\"/></From><To><User FriendlyName=\"%5\"/></To>"
+                 "<Text>%6</Text></Message>")
                  .arg(QString::fromLatin1(line.date), QString::fromLatin1(line.time))
                  .arg(line.session)
-                 .arg(QString::fromUtf8(line.from), QString::fromUtf8(line.text))
+                 .arg(from, from == user ? contact : user, QString::fromUtf8(line.text))
                  .toUtf8();
     }
     file.write(xml + "</Log>\r\n");

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLabel>
@@ -48,12 +49,13 @@ class ReaderWindowTest : public ::testing::Test {
     WriteFile(temp_ / "bob.xml",
               "<?xml version=\"1.0\"?>\r\n<Log FirstSessionID=\"1\" LastSessionID=\"2\">"
               "<Message Date=\"2006/01/23\" Time=\"12:00:00\" SessionID=\"1\"><From><User "
-              "FriendlyName=\"Bob\"/></From><Text>&lt;b&gt;x&lt;/b&gt;&lt;script&gt;\nline 2"
-              "</Text></Message>"
+              "FriendlyName=\"Bob\"/></From><To><User FriendlyName=\"Me\"/></To>"
+              "<Text>&lt;b&gt;x&lt;/b&gt;&lt;script&gt;\nline 2</Text></Message>"
               "<Join Date=\"2006/01/23\" Time=\"12:01:00\" SessionID=\"1\"><User "
               "FriendlyName=\"Carol\"/></Join>"
               "<Message Date=\"2006/02/01\" Time=\"8:00:00\" SessionID=\"2\"><From><User "
-              "FriendlyName=\"Bob\"/></From><Text>later</Text></Message></Log>\r\n");
+              "FriendlyName=\"Me\"/></From><To><User FriendlyName=\"Bob\"/></To>"
+              "<Text>later</Text></Message></Log>\r\n");
     WriteFile(temp_ / "alice.xml", OneMessageHistory("hi"));
     WriteFile(temp_ / "broken.xml", "<Log><Message>");
   }
@@ -152,7 +154,7 @@ class ReaderWindowTest : public ::testing::Test {
   static void WaitForSummaries(const QListView* contacts, int unreadable) {
     EXPECT_TRUE(QTest::qWaitFor([&] {
       const QModelIndex last = contacts->model()->index(unreadable, 0);
-      return last.data().toString().size() > last.data(Qt::UserRole).toString().size();
+      return Plain(last.data().toString()).size() > last.data(Qt::UserRole).toString().size();
     }));
   }
 
@@ -176,11 +178,13 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
                                           QStringLiteral("broken")}));
   const QStringList names = Rows(contacts);
   ASSERT_EQ(names.size(), 3);
-  // Under each name, how many conversations and the last one's date.
+  // The contact's newest name (not the owner's, "Me", in every conversation of the folder), under
+  // it the file's name, how many conversations and the last one's date.
   const QStringList bob = names[1].split(u'\n');
   ASSERT_EQ(bob.size(), 2) << names[1].toStdString();
-  EXPECT_EQ(bob[0], QString::fromUtf8("\u2068bob\u2069"));
-  EXPECT_TRUE(bob[1].contains(u'2') && bob[1].contains(QStringLiteral("2006-02-01")))
+  EXPECT_EQ(bob[0], QString::fromUtf8("\u2068Bob\u2069"));
+  EXPECT_TRUE(bob[1].startsWith(QString::fromUtf8("\u2068bob\u2069  ")) && bob[1].contains(u'2') &&
+              bob[1].contains(QStringLiteral("2006-02-01")))
       << bob[1].toStdString();
   // The unreadable one is listed, with its reason.
   EXPECT_TRUE(Plain(names[2]).startsWith(QStringLiteral("broken"))) << names[2].toStdString();
@@ -205,7 +209,7 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   EXPECT_FALSE(entries.index(1, 0).data(Qt::ForegroundRole).isValid()) << "a message";
   EXPECT_TRUE(entries.index(2, 0).data(Qt::ForegroundRole).isValid()) << "a join is grey";
   Choose(conversations, 1);
-  EXPECT_EQ(Entries(conversation), QStringList{QStringLiteral("08:00:00  Bob: later")});
+  EXPECT_EQ(Entries(conversation), QStringList{QStringLiteral("08:00:00  Me: later")});
 
   // Choosing another contact shows its conversations and none of the last one's entries.
   Choose(contacts, 0);
@@ -228,23 +232,61 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   EXPECT_GE(controls, 14);
 }
 
+// A message of `from` (with the address `address`) to "Me", in session `session`.
+std::string Said(const char* from, const char* address, int session, const char* date) {
+  return std::string("<Message Date=\"") + date + "\" Time=\"12:00:00\" SessionID=\"" +
+         std::to_string(session) + "\"><From><User LogonName=\"" + address + "\" FriendlyName=\"" +
+         from + "\"/></From><To><User FriendlyName=\"Me\"/></To><Text>t</Text></Message>";
+}
+
+// The contacts go by the names and addresses their histories hold, the newest name first; the
+// filter finds any of them or the file name, whatever the letter case or the width typed.
 TEST_F(ReaderWindowTest, FilterNarrowsTheContactsAndCtrlFReachesIt) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "yuki1234567890.xml",
+            "<?xml version=\"1.0\"?>\r\n<Log>" + Said("ゆき", "yuki@example.jp", 1, "2007/01/01") +
+                Said("ゆきちゃん", "yuki@example.jp", 2, "2007/02/01") + "</Log>\r\n");
+  WriteFile(temp_ / "ben.xml", "<?xml version=\"1.0\"?>\r\n<Log>" +
+                                   Said("Big Ben", "", 1, "2007/01/01") + "</Log>\r\n");
   const auto window = Open(temp_.Path());
   ASSERT_NE(window, nullptr);
   QListView* contacts = List(*window, "readerContacts");
   auto* filter = window->findChild<QLineEdit*>(QStringLiteral("readerFilter"));
   ASSERT_TRUE(contacts && filter);
+  WaitForSummaries(contacts, 4);
+  const QModelIndex yuki = contacts->model()->index(4, 0);
+  const QString yukiRow = yuki.data().toString();
+  EXPECT_TRUE(
+      yukiRow.startsWith(QString::fromUtf8("\u2068ゆきちゃん\u2069  \u2068yuki@example.jp\u2069\n"
+                                           "\u2068yuki1234567890\u2069  ")) &&
+      yukiRow.contains(QStringLiteral("2007-02-01")))
+      << yukiRow.toStdString();
+  EXPECT_TRUE(
+      yuki.data(Qt::ToolTipRole).toString().contains(QString::fromUtf8("\u2068ゆき\u2069")));
+  // The history opened alone, read only as it is shown, is named once shown.
+  {
+    const auto alone = Open(temp_ / "yuki1234567890.xml");
+    ASSERT_NE(alone, nullptr);
+    const QModelIndex row = List(*alone, "readerContacts")->model()->index(0, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return row.data().toString().startsWith(yukiRow.left(7)); }))
+        << row.data().toString().toStdString();
+  }
+  const QString yukiName = QStringLiteral("yuki1234567890");
   const struct {
     const char* typed;
     QStringList shown;
   } rows[] = {
       {"BO", {QStringLiteral("bob")}},
-      {"i", {QStringLiteral("alice")}},
+      {"lic", {QStringLiteral("alice")}},
+      {"ＢＩＧ", {QStringLiteral("ben")}},
+      {"ゆき", {yukiName}},
+      {"YUKI@EXAMPLE", {yukiName}},
+      {"4567", {yukiName}},
       {"nobody", {}},
-      {"", {QStringLiteral("alice"), QStringLiteral("bob")}},
+      {"", {QStringLiteral("alice"), QStringLiteral("ben"), QStringLiteral("bob"), yukiName}},
   };
   for (const auto& row : rows) {
-    TypeInto(filter, QString::fromUtf8(row.typed));
+    filter->setText(QString::fromUtf8(row.typed));  // as an input method gives it
     QStringList shown = Names(contacts);
     shown.removeIf([](const QString& name) { return name.startsWith(QStringLiteral("broken")); });
     EXPECT_EQ(shown, row.shown) << row.typed;
@@ -323,6 +365,11 @@ void WriteJapaneseHistories(const fs::path& folder) {
                          {"2008/07/03", "8:01:00", "雪", 3}}));
   WriteFile(folder / "bob.xml",
             HistoryText({{"2008/08/01", "20:00:00", "晴れた日&lt;script&gt;", 1, "Bob"}}));
+  // Written on a PC six hours behind UTC: its "DateTime" falls on another day in Tokyo.
+  WriteFile(folder / "carol.xml",
+            "<?xml version=\"1.0\"?>\r\n<Log><Message Date=\"2005/01/01\" Time=\"9:17:03\" "
+            "DateTime=\"2005-01-01T15:17:03.000Z\" SessionID=\"1\"><From><User "
+            "FriendlyName=\"Carol\"/></From><Text>clock</Text></Message></Log>\r\n");
 }
 
 // Where a hit is shown: the contact, the conversation and the entry's row in it.
@@ -336,6 +383,7 @@ void PrintTo(const Place& place, std::ostream* out) {
 }
 
 TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
+  const ScopedTimeZone zone("Asia/Tokyo");
   WriteJapaneseHistories(temp_.Path());
   const struct {
     const char* query;
@@ -344,7 +392,9 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
   } rows[] = {
       {"晴れ",
        {{"alice", 0, 0}, {"alice", 1, 1}, {"bob", 0, 0}},
-       "alice  2008/07/01 10:00:00  Alice: 晴れです"},
+       "alice  2008-07-01 10:00:00  Alice: 晴れです"},
+      // One clock: the hit's time as its conversation shows it, not its "DateTime" here.
+      {"clock", {{"carol", 0, 0}}, "carol  2005-01-01 09:17:03  Carol: clock"},
       {"script 日", {{"bob", 0, 0}}, "Bob: 晴れた日<script>"},
       {"HELLO", {{"alice", 0, 1}}, "Bob: hello"},
       // Alike hits, each shown where it is.
@@ -568,24 +618,41 @@ TEST_F(ReaderWindowTest, KeepsItsSizeAndSplittersInTheProfile) {
   EXPECT_EQ(Find<QSplitter>(*window, "readerSides")->sizes(), sides);
 }
 
-// Without a path the window opens on nothing, and Open file and Open folder fill it.
+// Without a path the window opens on nothing, and Open file and Open folder fill it. A folder
+// lists what the other jobs take for histories: a file of that name that is none (a settings
+// file) leaves the list once read, and a folder of none says so.
 TEST_F(ReaderWindowTest, OpensAFileOrAFolderWhenAsked) {
+  const fs::path none = temp_ / "none";
+  fs::create_directory(none);
+  for (const fs::path& folder : {temp_.Path(), none}) {
+    WriteFile(folder / "settings.xml", "<?xml version=\"1.0\"?>\r\n<Settings/>\r\n");
+  }
   ScriptedPathChooser chooser;
   ReaderWindow window(
       {.profile = nullptr, .chooser = &chooser, .searchIndex = cache_ / "index.sqlite3"});
   window.show();
   QListView* contacts = List(window, "readerContacts");
-  ASSERT_NE(contacts, nullptr);
+  auto* status = Find<QLabel>(window, "readerStatus");
+  ASSERT_TRUE(contacts && status);
   EXPECT_EQ(Rows(contacts), QStringList());
   const struct {
     const char* button;
     fs::path chosen;
     int contacts;
-  } rows[] = {{"readerOpenFile", temp_ / "bob.xml", 1}, {"readerOpenFolder", temp_.Path(), 3}};
+    QString status;  // a part of it (the folder named, isolated); empty: none shown
+  } rows[] = {{"readerOpenFile", temp_ / "bob.xml", 1, {}},
+              {"readerOpenFolder", temp_.Path(), 3, {}},
+              {"readerOpenFolder", none, 0,
+               QChar(0x2068) + QString::fromStdString(none.string()) + QChar(0x2069)}};
   for (const auto& row : rows) {
     chooser.AnswerNext(QString::fromStdString(row.chosen.string()));
     QTest::mouseClick(Find<QPushButton>(window, row.button), Qt::LeftButton);
-    EXPECT_EQ(Rows(contacts).size(), row.contacts) << row.button;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Rows(contacts).size() == row.contacts; }, 20000))
+        << row.button << ": " << Rows(contacts).join(u'|').toStdString();
+    EXPECT_FALSE(Names(contacts).contains(QStringLiteral("settings"))) << row.button;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->isVisible() == !row.status.isEmpty(); }))
+        << row.button;
+    EXPECT_TRUE(status->text().contains(row.status)) << status->text().toStdString();
   }
 }
 
@@ -625,6 +692,131 @@ TEST_F(ReaderWindowTest, AppliesOnlyTheStylesTheExportAllows) {
     EXPECT_EQ(font.underline(), row.underline) << row.style;
     EXPECT_EQ(entry.data(Qt::ForegroundRole).value<QColor>(), row.color) << row.style;
   }
+}
+
+// The user's messages are told from the contact's where the owner is known: in the folder, the
+// one name ("Me") in every conversation of every history; one history of two people alone
+// cannot tell, and shows no sides. Joins and the like have none. Each message names whom it was
+// sent to, isolated.
+TEST_F(ReaderWindowTest, SidesAndRecipientsOfEachMessage) {
+  using Side = EntriesModel::Side;
+  const QString bob = QString::fromUtf8("\u2068Bob\u2069"),
+                me = QString::fromUtf8("\u2068Me\u2069");
+  const struct {
+    const char* name;
+    fs::path path;
+    int conversation;
+    std::vector<Side> sides;
+    QStringList recipients;
+  } rows[] = {
+      {"the folder, Bob's", temp_.Path(), 0, {Side::Contact, Side::None}, {me, {}}},
+      {"the folder, the user's", temp_.Path(), 1, {Side::Own}, {bob}},
+      {"the history alone", temp_ / "bob.xml", 1, {Side::None}, {bob}},
+  };
+  for (const auto& row : rows) {
+    const auto window = Open(row.path);
+    ASSERT_NE(window, nullptr);
+    QListView* contacts = List(*window, "readerContacts");
+    QListView* conversations = List(*window, "readerConversations");
+    QListView* view = List(*window, "readerConversation");
+    ASSERT_TRUE(contacts && conversations && view);
+    if (contacts->model()->rowCount() > 1) {
+      WaitForSummaries(contacts, 2);
+      Choose(contacts, 1);
+      Settle(*window);
+    }
+    Choose(conversations, row.conversation);
+    std::vector<Side> sides;
+    QStringList recipients;
+    for (int entry = 0; EntryRow(view, entry).isValid(); ++entry) {
+      const QModelIndex at = EntryRow(view, entry);
+      sides.push_back(static_cast<Side>(at.data(EntriesModel::kSideRole).toInt()));
+      recipients << at.data(EntriesModel::kRecipientsRole).toString();
+    }
+    EXPECT_EQ(sides, row.sides) << row.name;
+    EXPECT_EQ(recipients, row.recipients) << row.name;
+  }
+}
+
+// Only http, https and mailto links are links: the mouse over one shows its whole target as
+// plain text, and only a click opens it; "javascript:" or "file:" stays text.
+TEST_F(ReaderWindowTest, LinksOpenOnlyOnAClickAndShowTheirWholeTarget) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "links.xml",
+            HistoryText({{"2006/01/23", "12:00:00",
+                          "see https://example.com/a?b=1&amp;c=%3C, mailto:yuki@example.jp "
+                          "or javascript:alert(1) file:///etc/passwd",
+                          1}}));
+  std::vector<QUrl> opened;
+  const auto window = Open(temp_ / "links.xml", {.openLink = [&](const QUrl& link) {
+                             opened.push_back(link);
+                             return true;
+                           }});
+  ASSERT_NE(window, nullptr);
+  QListView* view = FirstConversation(*window);
+  auto* target = Find<QLabel>(*window, "readerLinkTarget");
+  ASSERT_TRUE(view && target);
+  // Every link the mouse finds over the message, with a point on it.
+  const QRect row = view->visualRect(EntryRow(view, 0));
+  std::map<QString, QPoint> links;
+  for (int y = row.top(); y < row.bottom(); y += 3) {
+    for (int x = row.left(); x < row.right(); x += 3) {
+      QMouseEvent move(QEvent::MouseMove, QPointF(x, y),
+                       view->viewport()->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(view->viewport(), &move);
+      if (target->isVisible()) links.emplace(target->text().remove(QChar(0x200B)), QPoint(x, y));
+    }
+  }
+  EXPECT_EQ(target->textFormat(), Qt::PlainText);
+  const QString web = QStringLiteral("https://example.com/a?b=1&c=%3C");
+  const QString mail = QStringLiteral("mailto:yuki@example.jp");
+  QStringList found;
+  for (const auto& [link, point] : links) found << link;
+  EXPECT_EQ(found, (QStringList{web, mail}));
+  EXPECT_TRUE(opened.empty()) << "opened by the mouse passing over";
+  for (const QString& link : {web, mail}) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, links[link]);
+  }
+  EXPECT_EQ(opened, (std::vector<QUrl>{QUrl(web), QUrl(mail)}));
+}
+
+// Ctrl+J asks for a date; Enter opens the conversation nearest it, one that runs over it first.
+TEST_F(ReaderWindowTest, CtrlJOpensTheConversationNearestADate) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "days.xml", HistoryText({{"2006/01/23", "23:59:00", "a", 1},
+                                             {"2006/01/24", "0:01:00", "b", 1},
+                                             {"2006/02/01", "8:00:00", "c", 2},
+                                             {"2006/03/10", "8:00:00", "d", 3}}));
+  const auto window = Open(temp_ / "days.xml");
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QListView* conversations = List(*window, "readerConversations");
+  auto* date = Find<QDateEdit>(*window, "readerDate");
+  ASSERT_TRUE(conversations && date);
+  EXPECT_FALSE(date->isVisible());
+  const struct {
+    QDate asked;
+    int conversation;
+  } rows[] = {
+      {{2006, 1, 24}, 0}, {{2006, 1, 29}, 1}, {{2006, 2, 20}, 2}, {{1999, 1, 1}, 0},
+      {{2030, 1, 1}, 2},  {{2006, 1, 28}, 0},  // four days from either: the earlier
+  };
+  for (const auto& row : rows) {
+    QTest::keyClick(window.get(), Qt::Key_J, Qt::ControlModifier);
+    ASSERT_TRUE(date->isVisible() && date->hasFocus());
+    date->setDate(row.asked);
+    QTest::keyClick(date, Qt::Key_Return);
+    EXPECT_EQ(conversations->currentIndex().row(), row.conversation)
+        << row.asked.toString().toStdString();
+    EXPECT_FALSE(date->isVisible());
+  }
+  // Esc leaves the date field and the window stays.
+  QTest::keyClick(window.get(), Qt::Key_J, Qt::ControlModifier);
+  QTest::keyClick(date, Qt::Key_Escape);
+  EXPECT_FALSE(date->isVisible());
+  EXPECT_TRUE(window->isVisible());
 }
 
 // A date row opens the conversation and stands wherever the day changes inside it; it cannot be

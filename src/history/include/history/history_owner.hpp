@@ -16,6 +16,8 @@ class HistoryOwner {
  public:
   // Adds the history whose document root is `root`; one without an entry tells nothing.
   void AddHistory(pugi::xml_node root);
+  // Adds every history `other` has seen.
+  void Add(const HistoryOwner& other);
   // The owner; none when no name, or more than one, takes part in every session seen.
   std::optional<std::string> Owner() const;
   // Whether no session has been seen yet.

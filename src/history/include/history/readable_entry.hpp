@@ -24,6 +24,8 @@ struct ReadableEntry {
   std::optional<std::string_view> style;        // the "Style" of "Text"
 };
 
-ReadableEntry ReadReadableEntry(LogEntry entry);
+// Reads `entry`; without `withText` its "Text" is left none (and its "Style"), for a caller
+// after who took part alone, which need not copy a long message.
+ReadableEntry ReadReadableEntry(LogEntry entry, bool withText = true);
 
 }  // namespace palvarin

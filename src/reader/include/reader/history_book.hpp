@@ -34,6 +34,8 @@ class HistoryBook {
   // The entry at `index` (0 to EntryCount() - 1); its views point into the book's document.
   ReadableEntry Entry(int index) const;
   const std::vector<Conversation>& Conversations() const { return conversations_; }
+  // The document's "Log" element.
+  pugi::xml_node Root() const { return document_.Root(); }
   // The entries themselves, in the history's order.
   const NodeList& Entries() const { return entries_; }
   // The index of the conversation that holds the entry at `index`.
@@ -46,6 +48,10 @@ class HistoryBook {
   std::string Clock(int index) const;
   // The local day of the entry at `index`, in days since 1970-01-01; none without a moment.
   std::optional<std::int32_t> Day(int index) const;
+  // The conversation nearest the local day `day`: one that runs on it, else the one whose
+  // first or last day is the fewest days away (the earlier of two as near); -1 when no entry
+  // has a day.
+  int NearestConversation(std::int32_t day) const;
   // The first entry at `from` or after that has `text` from `sender` (empty: an entry naming
   // no sender); -1 when there is none. A search names its hits this way.
   int FindMessage(int from, std::string_view sender, std::string_view text) const;

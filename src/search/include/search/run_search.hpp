@@ -11,7 +11,7 @@ namespace palvarin {
 // One message that holds every word of a query.
 struct SearchHit {
   std::string file;    // the history's file name
-  std::string time;    // local "YYYY-MM-DD HH:MM:SS" from "DateTime", else "Date Time" as written
+  std::string time;    // EntryStamp: the reader's one clock
   std::string sender;  // empty when the entry names none
   std::string text;    // as the history holds it, line breaks and all
 };
