@@ -199,6 +199,7 @@ std::string ExportReportJson(const ExportReport& report) {
       entry.Text("output", item.output);
       entry.Text("outcome", OutcomeName(item.outcome));
       entry.Text("reason", ExportReason(item));
+      AppendRescued(entry, item.rescued);
       JsonObject counts(entry.Key("counts"));
       counts.Number("entries", item.summary.entries);
       counts.Number("sessions", item.summary.sessions);

@@ -65,7 +65,13 @@ class HtmlWriter : public EntryWriter {
     }
     out += "<h1>";
     AppendHtml(out, options_.title);
-    out += "</h1>\n</header>\n<main>\n";
+    out += "</h1>\n";
+    if (!options_.notice.empty()) {
+      out += "<p class=\"notice\" role=\"note\">";
+      AppendHtml(out, options_.notice);
+      out += "</p>\n";
+    }
+    out += "</header>\n<main>\n";
   }
 
   void Session(std::string& out, const ExportedEntry& first) override {

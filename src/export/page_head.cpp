@@ -14,6 +14,7 @@ constexpr std::string_view kStyleSheet =
     ".e{margin:.35em 0}.m{font-size:.85em;color:#666;margin:0}.f{font-weight:bold;color:#222}\n"
     ".t{white-space:pre-wrap;overflow-wrap:anywhere;margin:.1em 0 0 1.2em}\n"
     ".q{color:#777;font-size:.9em}.q .t{margin:0}\n"
+    ".notice{border-left:3px solid #b60;padding:.3em .7em;background:#fff4e0}\n"
     "table{border-collapse:collapse}th,td{padding:.25em .7em;border-bottom:1px solid #ddd;"
     "text-align:left}td.n{text-align:right}\n"
     "@media print{body{max-width:none;margin:0;padding:0;font-size:10pt}nav{display:none}"

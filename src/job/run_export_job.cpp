@@ -88,7 +88,7 @@ ExportItem ExportOne(const std::string& history, const std::string& output,
                      const ExportRequest& request) {
   ExportItem item = NewItem(history, output);
   try {
-    const Result<LogDocument> loaded = LoadLogDocument(history);
+    const Result<LogDocument> loaded = LoadLogDocument(history, BrokenOff::Rescue);
     if (!loaded) {
       item.problem = PairProblem::NotAHistory;
       item.cause = loaded.reason();
@@ -99,6 +99,12 @@ ExportItem ExportOne(const std::string& history, const std::string& output,
         .words = &request.words,
         .title = std::filesystem::path(history).stem().string(),
         .indexPage = request.format == ExportFormat::Html ? kExportIndexName : ""};
+    if (Reason damage = loaded->Damage(); damage.kind != ReasonKind::None) {
+      item.rescued.push_back(damage);
+      // The page names the file alone: where it lay is the reader's own business.
+      damage.path = std::filesystem::path(history).filename().string();
+      if (request.words.brokenOff) options.notice = request.words.brokenOff(damage);
+    }
     Result<> written = RefuseLink(output);
     if (written) written = ExportHistory(*loaded, options, output, item.summary);
     if (!written) {

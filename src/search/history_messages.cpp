@@ -25,10 +25,11 @@ std::string HitTime(const ReadableEntry& entry) {
 }  // namespace
 
 Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<std::string>& words,
-                           std::vector<SearchHit>& hits, IndexText* index) {
+                           std::vector<SearchHit>& hits, IndexText* index, Reason& damage) {
   try {
-    const Result<LogDocument> log = LoadLogDocument(file);
+    const Result<LogDocument> log = LoadLogDocument(file, BrokenOff::Rescue);
     if (!log) return Failure{log.reason()};
+    damage = log->Damage();
     std::string folded;
     for (pugi::xml_node node = log->Root().first_child(); node; node = node.next_sibling()) {
       if (node.type() != pugi::node_element) continue;

@@ -16,6 +16,7 @@ struct ExportOptions {
   const ExportWords* words = nullptr;
   std::string title;      // the history's name: its file name without ".xml"
   std::string indexPage;  // an HTML page links here (the index's file name); empty: no link
+  std::string notice{};   // plain text an HTML page shows above the entries; empty: none
 };
 
 // Writes every entry of `document`, in its order, to `target` in the form asked for, through
