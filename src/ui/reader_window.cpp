@@ -417,7 +417,13 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
   }
   awaiting_ = false;
   book_ = std::move(loaded.book);
-  Say(loaded.history.read ? QString() : VisibleText(Word(loaded.history.read.reason())));
+  if (!loaded.history.read) {
+    Say(VisibleText(Word(loaded.history.read.reason())));
+  } else {
+    // A history that breaks off shows its whole entries, and says so while it is shown.
+    const Reason& damage = book_->Damage();
+    Say(damage.kind == ReasonKind::None ? QString() : Isolated(Word(damage)));
+  }
   contacts_->Update(bookRow_, std::move(loaded.history));
   watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
   // Where the hits are in this history is read anew.
