@@ -103,6 +103,14 @@ std::string RescuedText(const Reason& damage, bool dryRun) {
                 {Word(damage)});
 }
 
+std::string RescueQuestion(const std::vector<Reason>& damaged) {
+  std::string named;
+  for (const Reason& damage : damaged) named += Word(damage) + '\n';
+  return Format(Tr("{0}\nMerge only the whole entries of what breaks off? The rest of it is left "
+                   "out, and a damaged file that is written over is kept as a backup first."),
+                {named});
+}
+
 std::string CopyReason(const CopyReport& copy) {
   switch (copy.problem) {
     case CopyProblem::NotStarted:
