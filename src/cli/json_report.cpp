@@ -145,6 +145,8 @@ void AppendCopy(std::string& out, const CopyReport& copy) {
   object.Text("reason", CopyReason(copy));
   // The file found first, the output's history second.
   if (copy.outcome == CopyOutcome::MergedWithOutput) AppendCounts(object, copy.counts);
+  object.Texts("backupsMade", copy.backupsMade);
+  AppendRescued(object, copy.rescued);
 }
 
 template <typename Item, typename Append>

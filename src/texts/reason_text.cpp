@@ -116,6 +116,10 @@ std::string CopyReason(const CopyReport& copy) {
     case CopyProblem::NotStarted:
       return std::string(Tr("not started: the job was stopped before this copy"));
     case CopyProblem::NotAHistory:
+      if (IsBrokenOff(copy.cause)) {
+        return Format(Tr("{0}; it was not copied, --rescue copies its whole entries"),
+                      {Word(copy.cause)});
+      }
       return Format(Tr("{0}; it was not copied"), {Word(copy.cause)});
     case CopyProblem::OutputNotAHistory:
       return Format(Tr("{0}; it is left as it is, and {1} is not merged into it"),
