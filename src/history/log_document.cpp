@@ -197,8 +197,13 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
                    : std::nullopt;
       breakAt && parsed.encoding == pugi::encoding_utf8) {
     const std::string_view before(original.get(), *breakAt);
-    // Only the part before the break must be free of forbidden references.
-    asBytes = ForbiddenCharacterIn(UnitsOf(before.data(), before.size(), pugi::encoding_utf8));
+    // Only the part before the break must be free of forbidden references. Without a NUL the
+    // whole text was looked through already: only a reference at or after the break is let be.
+    if (asBytes.kind == ReasonKind::HoldsNul) {
+      asBytes = ForbiddenCharacterIn(UnitsOf(before.data(), before.size(), pugi::encoding_utf8));
+    } else if (asBytes.offset >= *breakAt) {
+      asBytes = {};
+    }
     if (asBytes.kind == ReasonKind::None) {
       data->damage = KeepWholeEntries(data->document, before, data->buffer.get(), *breakAt);
       data->damage.path = path.string();
