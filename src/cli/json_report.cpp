@@ -136,7 +136,7 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   AppendRescued(object, pair.rescued);
 }
 
-void AppendCopy(std::string& out, const CopyReport& copy) {
+void AppendCopy(std::string& out, const CopyReport& copy, bool dryRun) {
   JsonObject object(out);
   object.Text("from", copy.from);
   object.Text("to", copy.to);
@@ -145,7 +145,7 @@ void AppendCopy(std::string& out, const CopyReport& copy) {
   object.Text("reason", CopyReason(copy));
   // The file found first, the output's history second.
   if (copy.outcome == CopyOutcome::MergedWithOutput) AppendCounts(object, copy.counts);
-  object.Texts("backupsMade", copy.backupsMade);
+  object.Texts(dryRun ? "backupsToMake" : "backupsMade", copy.backupsMade);
   AppendRescued(object, copy.rescued);
 }
 
@@ -172,7 +172,10 @@ std::string JobReportJson(const JobReport& report) {
                 [&report](std::string& to, const PairReport& pair) {
                   AppendPair(to, pair, report.dryRun);
                 });
-    AppendArray(object.Key("copies"), report.copies, AppendCopy);
+    AppendArray(object.Key("copies"), report.copies,
+                [&report](std::string& to, const CopyReport& copy) {
+                  AppendCopy(to, copy, report.dryRun);
+                });
     object.Texts("warnings", report.warnings);
     JsonObject totals(object.Key("totals"));
     totals.Number("merged", report.Count(PairOutcome::Merged));

@@ -60,9 +60,12 @@ CopyReport RescueOneSideFile(const std::string& from, const std::string& to, Cop
   } else {
     copy.outcome = CopyOutcome::Copied;
   }
-  // Read twice as both inputs of the merge, the file is noted once.
-  copy.rescued = {pair.rescued.front()};
+  // Read twice as both inputs of the merge, the file is noted and kept once (none when it was
+  // made whole meanwhile).
+  if (!pair.rescued.empty()) copy.rescued = {pair.rescued.front()};
   copy.backupsMade = pair.backupsMade;
+  copy.backupsMade.erase(std::unique(copy.backupsMade.begin(), copy.backupsMade.end()),
+                         copy.backupsMade.end());
   return copy;
 }
 

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "base/reason.hpp"
 #include "job/job_report.hpp"
 
 class QWidget;
