@@ -153,7 +153,7 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   AppendRescued(object, pair.rescued);
 }
 
-void AppendCopy(std::string& out, const CopyReport& copy) {
+void AppendCopy(std::string& out, const CopyReport& copy, bool dryRun) {
   JsonObject object(out);
   object.Text("from", copy.from);
   object.Text("to", copy.to);
@@ -162,6 +162,8 @@ void AppendCopy(std::string& out, const CopyReport& copy) {
   object.Text("reason", CopyReason(copy));
   // The file found first, the output's history second.
   if (copy.outcome == CopyOutcome::MergedWithOutput) AppendCounts(object, copy.counts);
+  object.Texts(dryRun ? "backupsToMake" : "backupsMade", copy.backupsMade);
+  AppendRescued(object, copy.rescued);
 }
 
 template <typename Item, typename Append>
@@ -187,7 +189,10 @@ std::string JobReportJson(const JobReport& report) {
                 [&report](std::string& to, const PairReport& pair) {
                   AppendPair(to, pair, report.dryRun);
                 });
-    AppendArray(object.Key("copies"), report.copies, AppendCopy);
+    AppendArray(object.Key("copies"), report.copies,
+                [&report](std::string& to, const CopyReport& copy) {
+                  AppendCopy(to, copy, report.dryRun);
+                });
     object.Texts("warnings", report.warnings);
     JsonObject totals(object.Key("totals"));
     totals.Number("merged", report.Count(PairOutcome::Merged));
@@ -216,6 +221,7 @@ std::string ExportReportJson(const ExportReport& report) {
       entry.Text("output", item.output);
       entry.Text("outcome", OutcomeName(item.outcome));
       entry.Text("reason", ExportReason(item));
+      AppendRescued(entry, item.rescued);
       JsonObject counts(entry.Key("counts"));
       counts.Number("entries", item.summary.entries);
       counts.Number("sessions", item.summary.sessions);

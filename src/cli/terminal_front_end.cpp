@@ -166,6 +166,9 @@ void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
   for (const Result<>& unread : report.unread) {
     ShowWarning(Format(Tr("not searched: {0}"), {Word(unread.reason())}));
   }
+  for (const Reason& damage : report.rescued) {
+    ShowWarning(Format(Tr("{0}; only its whole entries were searched"), {Word(damage)}));
+  }
   for (const SearchHit& hit : report.hits) {
     out_ << PrintableText(hit.file) << '\t' << PrintableText(hit.time) << '\t'
          << PrintableText(hit.sender) << '\t' << MessageLine(hit.text) << '\n';

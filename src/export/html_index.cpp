@@ -104,12 +104,7 @@ Result<> WriteHtmlIndex(const std::vector<IndexRow>& rows, const ExportWords& wo
 Result<> WriteContentsPage(const ExportOptions& options, const std::vector<IndexRow>& parts,
                            const ExportSummary& whole, const std::filesystem::path& target) {
   std::string out;
-  AppendPageHead(out, *options.words, options.title);
-  out += "<header>\n";
-  AppendPageNav(out, options, {});
-  out += "<h1>";
-  AppendHtml(out, options.title);
-  out += "</h1>\n</header>\n<main>\n";
+  AppendPageTop(out, options, {});
   AppendPageTable(out, parts, options.words->period, *options.words);
   out += "</main>\n";
   AppendPageEnd(out);

@@ -80,15 +80,7 @@ class HtmlWriter : public EntryWriter {
   HtmlWriter(const ExportOptions& options, const PagePlace& place)
       : options_(options), place_(place) {}
 
-  void Begin(std::string& out) override {
-    const std::string title = PageTitle(options_.title, place_.period);
-    AppendPageHead(out, *options_.words, title);
-    out += "<header>\n";
-    AppendPageNav(out, options_, place_);
-    out += "<h1>";
-    AppendHtml(out, title);
-    out += "</h1>\n</header>\n<main>\n";
-  }
+  void Begin(std::string& out) override { AppendPageTop(out, options_, place_); }
 
   void Session(std::string& out, const ExportedEntry& first) override {
     if (open_) out += "</section>\n";

@@ -16,6 +16,7 @@ constexpr std::string_view kStyleSheet =
     ".q{color:#777;font-size:.9em}.q .t{margin:0}\n"
     ".d{font-size:.85em;color:#444;text-align:center;margin:.6em 0}\n"
     ".o{border-left:3px solid #3a7bd5;padding-left:.5em}.o .f{color:#1f5fb4}\n"
+    ".notice{border-left:3px solid #b60;padding:.3em .7em;background:#fff4e0}\n"
     "table{border-collapse:collapse}th,td{padding:.25em .7em;border-bottom:1px solid #ddd;"
     "text-align:left}td.n{text-align:right}\n"
     "@media print{body{max-width:none;margin:0;padding:0;font-size:10pt}nav{display:none}"

@@ -1,6 +1,7 @@
 #include "page_nav.hpp"
 
 #include "inert_text.hpp"
+#include "page_head.hpp"
 
 namespace palvarin {
 namespace {
@@ -17,14 +18,7 @@ void AppendLink(std::string& out, const PageLink& link, const char* rel) {
   out += "</a>";
 }
 
-}  // namespace
-
-std::string PageTitle(std::string_view name, std::string_view period) {
-  std::string title(name);
-  if (!period.empty()) (title += ' ') += period;
-  return title;
-}
-
+// The links at the top of a page; nothing when there is none.
 void AppendPageNav(std::string& out, const ExportOptions& options, const PagePlace& place) {
   const std::size_t start = out.size();
   out += "<nav>";
@@ -37,6 +31,25 @@ void AppendPageNav(std::string& out, const ExportOptions& options, const PagePla
   } else {
     out += "</nav>\n";
   }
+}
+
+}  // namespace
+
+void AppendPageTop(std::string& out, const ExportOptions& options, const PagePlace& place) {
+  std::string title = options.title;
+  if (!place.period.empty()) (title += ' ') += place.period;
+  AppendPageHead(out, *options.words, title);
+  out += "<header>\n";
+  AppendPageNav(out, options, place);
+  out += "<h1>";
+  AppendHtml(out, title);
+  out += "</h1>\n";
+  if (!options.notice.empty()) {
+    out += "<p class=\"notice\" role=\"note\">";
+    AppendHtml(out, options.notice);
+    out += "</p>\n";
+  }
+  out += "</header>\n<main>\n";
 }
 
 }  // namespace palvarin

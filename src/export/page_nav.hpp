@@ -7,11 +7,9 @@
 
 namespace palvarin {
 
-// A page's title: the contact's name, and for a part its period ("alice 2007").
-std::string PageTitle(std::string_view name, std::string_view period);
-
-// The links at the top of a page: the folder's index, and for a part its contact's page and
-// the parts before and after it. Nothing when there is none of them.
-void AppendPageNav(std::string& out, const ExportOptions& options, const PagePlace& place);
+// A contact's page, or a part of one, up to its <main>: the head, the links to the folder's
+// index and for a part to its contact's page and the parts before and after it, the title
+// (the contact's name, and for a part its period: "alice 2007") and the options' notice.
+void AppendPageTop(std::string& out, const ExportOptions& options, const PagePlace& place);
 
 }  // namespace palvarin

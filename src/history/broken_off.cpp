@@ -1,6 +1,7 @@
 #include "broken_off.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <optional>
 
@@ -64,6 +65,22 @@ std::optional<std::size_t> ElementEnd(std::string_view text, std::size_t from) {
   }
 }
 
+// Just past the end of the markup construct at `from` ("<" there), or none when the text ends
+// first.
+std::optional<std::size_t> ConstructEnd(std::string_view text, std::size_t from) {
+  const std::string_view rest = text.substr(from);
+  if (rest.starts_with("<!--")) return PastClose(text, from + 4, "-->");
+  if (rest.starts_with("<![CDATA[")) return PastClose(text, from + 9, "]]>");
+  if (rest.starts_with("<?")) return PastClose(text, from + 2, "?>");
+  return TagEnd(text, from);
+}
+
+// Whether `c`, just after "<", may begin markup: a name (ASCII or not), an end tag, "!" or "?".
+bool MayFollowOpen(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return std::isalpha(u) || u >= 0x80 || c == '_' || c == ':' || c == '/' || c == '!' || c == '?';
+}
+
 // Where `node`'s name lies in the parsed text.
 std::size_t OffsetOf(pugi::xml_node node, const char* parsed) {
   return static_cast<std::size_t>(node.name() - parsed);
@@ -108,6 +125,35 @@ bool MayBreakOff(std::string_view text, bool holdsNul) {
   if (holdsNul) return true;
   while (!text.empty() && IsWhiteSpace(text.back())) text.remove_suffix(1);
   return !text.ends_with(kLogEnd);
+}
+
+std::size_t BreakAt(const pugi::xml_document& document, std::string_view text, const char* parsed,
+                    std::size_t faultAt) {
+  if (faultAt + 1 >= text.size()) return text.size();
+  // The walk starts where the parser saw the last entry (or the root) begin: no comment or
+  // CDATA is open there, so every "<" met is markup.
+  std::size_t at = faultAt;
+  if (const pugi::xml_node log = LogRoot(document)) {
+    pugi::xml_node last = log.last_child();
+    while (last && last.type() != pugi::node_element) last = last.previous_sibling();
+    at = OffsetOf(last ? last : log, parsed) - 1;
+  }
+  while (at < text.size()) {
+    if (text[at] != '<') {
+      // Text, or a reference: it runs to the end, or on past the fault into markup.
+      const std::size_t next = text.find('<', at);
+      if (next == std::string_view::npos) return text.size();
+      if (next > faultAt) return faultAt;
+      at = next;
+      continue;
+    }
+    if (at + 1 < text.size() && !MayFollowOpen(text[at + 1])) return faultAt;
+    const std::optional<std::size_t> end = ConstructEnd(text, at);
+    if (!end) return text.size();
+    if (*end > faultAt) return faultAt;
+    at = *end;
+  }
+  return text.size();
 }
 
 Reason KeepWholeEntries(pugi::xml_document& document, std::string_view original, const char* parsed,

@@ -13,6 +13,14 @@ namespace palvarin {
 // that a whole file pays nothing for it.
 bool MayBreakOff(std::string_view text, bool holdsNul);
 
+// Where the well-formedness of `text` breaks, given that the parser stopped at `faultAt` having
+// built `document` of it (in `parsed`, its in-place copy): the end of the text when from the
+// last entry on it is whole constructs and one (a tag, a comment, CDATA, a processing
+// instruction, text or a reference) that the end cuts short, as the parser often stops at the
+// start of what it could not finish; else `faultAt`.
+std::size_t BreakAt(const pugi::xml_document& document, std::string_view text, const char* parsed,
+                    std::size_t faultAt);
+
 // `document` is what the parser built of `original` before it stopped at byte `breakAt`. When
 // that is the beginning of a history (its declaration, a "Log" start tag that ends before the
 // break, nothing but processing instructions and comments before it), keeps only the entries

@@ -155,14 +155,14 @@ ByteBuffer CopyOf(const char* bytes, std::size_t size) {
   return copy;
 }
 
-// Where the parser stopped: the first NUL, else where it found the fault, else none. A text
-// that merely ran out inside an element breaks off where it ends.
+// Where the well-formedness breaks: the first NUL, else where the parser found the fault (the
+// end of a text that merely ran out: BreakAt), else none.
 std::optional<std::size_t> BreakOf(const pugi::xml_parse_result& parsed, const Reason& asBytes,
-                                   std::size_t size) {
+                                   const pugi::xml_document& document, std::string_view original,
+                                   const char* inPlace) {
   if (asBytes.kind == ReasonKind::HoldsNul) return asBytes.offset;
   if (parsed) return std::nullopt;
-  const auto at = static_cast<std::size_t>(parsed.offset);
-  return parsed.status == pugi::status_end_element_mismatch && at + 1 >= size ? size : at;
+  return BreakAt(document, original, inPlace, static_cast<std::size_t>(parsed.offset));
 }
 
 }  // namespace
@@ -191,11 +191,19 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
   if (parsed.status == pugi::status_out_of_memory) {
     throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToLoad, .path = path.string()});
   }
-  if (const std::optional<std::size_t> breakAt = BreakOf(parsed, asBytes, bytes.size);
-      original && breakAt && parsed.encoding == pugi::encoding_utf8) {
+  if (const std::optional<std::size_t> breakAt =
+          original ? BreakOf(parsed, asBytes, data->document, {original.get(), bytes.size},
+                             data->buffer.get())
+                   : std::nullopt;
+      breakAt && parsed.encoding == pugi::encoding_utf8) {
     const std::string_view before(original.get(), *breakAt);
-    // Only the part before the break must be free of forbidden references.
-    asBytes = ForbiddenCharacterIn(UnitsOf(before.data(), before.size(), pugi::encoding_utf8));
+    // Only the part before the break must be free of forbidden references. Without a NUL the
+    // whole text was looked through already: only a reference at or after the break is let be.
+    if (asBytes.kind == ReasonKind::HoldsNul) {
+      asBytes = ForbiddenCharacterIn(UnitsOf(before.data(), before.size(), pugi::encoding_utf8));
+    } else if (asBytes.offset >= *breakAt) {
+      asBytes = {};
+    }
     if (asBytes.kind == ReasonKind::None) {
       data->damage = KeepWholeEntries(data->document, before, data->buffer.get(), *breakAt);
       data->damage.path = path.string();

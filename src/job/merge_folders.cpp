@@ -37,19 +37,57 @@ CopyReport NewCopyReport(const std::string& from, const std::string& to, bool co
   return copy;
 }
 
+// A history of one side only that breaks off, with the rescue asked for: its whole entries are
+// written by merging it with itself, as a pair's input would be. In overwrite mode (`level`),
+// over the file itself first (kept as a backup before, whatever the settings), then copied as
+// any one-side history, so that both folders hold the same; else to `to` directly.
+CopyReport RescueOneSideFile(const std::string& from, const std::string& to, CopyMode mode,
+                             bool level, const PairOptions& options, ProfileStore& profile) {
+  PairOptions self = options;
+  self.skipUnchanged = false;
+  self.applyArchiveRule = false;
+  self.recordMergeTime = false;
+  self.overwrite = false;
+  const PairReport pair = MergeFilePair(from, from, level ? from : to, self, profile);
+  CopyReport copy = NewCopyReport(from, to, false);
+  if (pair.outcome != PairOutcome::Merged) {
+    copy.problem = CopyProblem::Failed;
+    copy.cause = pair.cause;
+    return copy;
+  }
+  if (level) {
+    copy = CopyHistoryFile(from, to, mode, false, options.dryRun);
+  } else {
+    copy.outcome = CopyOutcome::Copied;
+  }
+  // Read twice as both inputs of the merge, the file is noted and kept once (none when it was
+  // made whole meanwhile).
+  if (!pair.rescued.empty()) copy.rescued = {pair.rescued.front()};
+  copy.backupsMade = pair.backupsMade;
+  copy.backupsMade.erase(std::unique(copy.backupsMade.begin(), copy.backupsMade.end()),
+                         copy.backupsMade.end());
+  return copy;
+}
+
 // A file found on one side only is copied only when it is a history: another kind of file under
-// a history's name would be merged as one by every later job.
+// a history's name would be merged as one by every later job. One that breaks off is rescued
+// when asked (RescueOneSideFile), else refused saying where it breaks.
 CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyMode mode,
-                           bool copyBack, bool dryRun) {
+                           bool level, const PairOptions& options, ProfileStore& profile) {
   Reason refusal;
   try {
     const Result<LogDocument> log = LoadLogDocument(from);
-    if (log) return CopyHistoryFile(from, to, mode, copyBack, dryRun);
+    if (log) return CopyHistoryFile(from, to, mode, false, options.dryRun);
     refusal = log.reason();
   } catch (const XmlError& error) {
     refusal = error.Why();
   }
-  CopyReport copy = NewCopyReport(from, to, copyBack);
+  const bool brokenOff = refusal.kind == ReasonKind::BrokenOffInEntry ||
+                         refusal.kind == ReasonKind::BrokenOffBetweenEntries;
+  if (brokenOff && options.rescue) {
+    return RescueOneSideFile(from, to, mode, level, options, profile);
+  }
+  CopyReport copy = NewCopyReport(from, to, false);
   copy.problem = CopyProblem::NotAHistory;
   copy.cause = std::move(refusal);
   return copy;
@@ -69,15 +107,16 @@ bool IsNoHistory(const CopyReport& copy) {
 // archive rule applies: the output's copy is no other PC's history whose deletions the rule
 // could judge (a record of these two files, from a file job say, would drop what only the copy
 // still holds), and no merge time is recorded for it.
-CopyReport OneSideIntoOutput(const std::string& from, const std::string& to, bool dryRun,
-                             ProfileStore& profile) {
+CopyReport OneSideIntoOutput(const std::string& from, const std::string& to,
+                             const PairOptions& options, ProfileStore& profile) {
   const std::optional<FileIdentity> there = NameTaken(to) ? IdentityOf(to) : std::nullopt;
   // A link in the output to the very history: it holds everything already.
   if (!there || there == IdentityOf(from)) {
-    return CopyOneSideFile(from, to, CopyMode::FailIfExists, false, dryRun);
+    return CopyOneSideFile(from, to, CopyMode::FailIfExists, false, options, profile);
   }
   PairOptions merge;
-  merge.dryRun = dryRun;
+  merge.dryRun = options.dryRun;
+  merge.rescue = options.rescue;
   PairReport pair = MergeFilePair(from, to, to, merge, profile);
   CopyReport copy = NewCopyReport(from, to, false);
   copy.counts = pair.counts;
@@ -315,9 +354,9 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
     } else if (thenCopyBack) {
       // Into folder 1, which lacks the name: the copy back brings both folders level.
       task.copy =
-          CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, false, context.DryRun());
+          CopyOneSideFile(task.from, task.to, CopyMode::FailIfExists, true, options, profile);
     } else {
-      task.copy = OneSideIntoOutput(task.from, task.to, context.DryRun(), profile);
+      task.copy = OneSideIntoOutput(task.from, task.to, options, profile);
     }
     progress.Finish(i, task.Kind(), task.from);
   });
@@ -335,7 +374,8 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
 }
 
 void CopyFolderBack(const std::string& folder1, const std::string& folder2, std::size_t planned,
-                    ProfileStore& profile, JobReport& report, JobContext& context) {
+                    const PairOptions& options, ProfileStore& profile, JobReport& report,
+                    JobContext& context) {
   const std::string prefix1 = FolderPrefix(folder1);
   const std::string prefix2 = FolderPrefix(folder2);
   const std::map<std::string, PairReport*> pairs = PairsByFirstInput(report);
@@ -365,9 +405,10 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
       return task.NotRun(mergedPairs[i] != nullptr);
     }
     // A merged pair's file was just written by the merge; a file of folder 1 only was not.
-    task.copy = mergedPairs[i]
-                    ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true, dryRun)
-                    : CopyOneSideFile(task.from, task.to, CopyMode::Replace, false, dryRun);
+    task.copy =
+        mergedPairs[i]
+            ? CopyHistoryFile(task.from, task.to, CopyMode::Replace, true, dryRun)
+            : CopyOneSideFile(task.from, task.to, CopyMode::Replace, true, options, profile);
     if (mergedPairs[i] && task.copy.outcome == CopyOutcome::Copied && !dryRun) {
       mergeTimes.Add(*mergedPairs[i]);
     }

@@ -62,8 +62,10 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
 // whose copy arrived gets its merge time recorded. A stop leaves out the files of folder 1
 // only, never a merged pair's copy: a pair is levelled on both sides or not merged at all.
 // A file found in folder 1 only is a one-side copy; a merged pair's file is a copy back.
-// `planned` is what MergeFolders counted for this stage.
+// `planned` is what MergeFolders counted for this stage; `options` say whether a file of folder 1
+// only that breaks off is rescued.
 void CopyFolderBack(const std::string& folder1, const std::string& folder2, std::size_t planned,
-                    ProfileStore& profile, JobReport& report, JobContext& context);
+                    const PairOptions& options, ProfileStore& profile, JobReport& report,
+                    JobContext& context);
 
 }  // namespace palvarin

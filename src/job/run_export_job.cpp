@@ -107,7 +107,7 @@ ExportItem ExportOne(const std::string& history, const std::string& output,
                      const ExportRequest& request, HistoryOwner owner) {
   ExportItem item = NewItem(history, output);
   try {
-    const Result<LogDocument> loaded = LoadLogDocument(history);
+    const Result<LogDocument> loaded = LoadLogDocument(history, BrokenOff::Rescue);
     if (!loaded) {
       item.problem = PairProblem::NotAHistory;
       item.cause = loaded.reason();
@@ -120,6 +120,12 @@ ExportItem ExportOne(const std::string& history, const std::string& output,
                           .title = std::filesystem::path(history).stem().string(),
                           .indexPage = html ? kExportIndexName : "",
                           .owner = owner.Owner().value_or("")};
+    if (Reason damage = loaded->Damage(); damage.kind != ReasonKind::None) {
+      item.rescued.push_back(damage);
+      // The page names the file alone: where it lay is the reader's own business.
+      damage.path = std::filesystem::path(history).filename().string();
+      if (request.words.brokenOff) options.notice = request.words.brokenOff(damage);
+    }
     Result<> written = RefuseLink(output);
     if (written) written = ExportHistory(*loaded, options, output, item.summary);
     if (!written) {

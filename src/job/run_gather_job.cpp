@@ -68,10 +68,11 @@ class LoadedCopies {
   // Loads `paths` in their order, a copy with the very bytes of one before it only once (a
   // backup of the same state: the merge would drop it as alike, after loading and comparing
   // it in full) and given as that one's twin; a file that proves to be no history
-  // (SaysNoHistory) is left out, as a listing leaves out a file of another name. The paths
-  // taken go to `taken`; the reason the first that cannot be loaded is none.
+  // (SaysNoHistory) is left out, as a listing leaves out a file of another name. A copy that
+  // breaks off gives its whole entries, and `rescued` says where it breaks: the copies are only
+  // read. The paths taken go to `taken`; the reason the first that cannot be loaded is none.
   std::optional<Reason> AddCopies(const std::vector<std::string>& paths,
-                                  std::vector<std::string>& taken) {
+                                  std::vector<std::string>& taken, std::vector<Reason>& rescued) {
     std::vector<Result<HistoryBytes>> read;
     read.reserve(paths.size());
     for (const std::string& path : paths) read.push_back(ReadLogBytes(path));
@@ -88,8 +89,10 @@ class LoadedCopies {
       if (twinOf[k]) {
         documentOf[k] = documentOf[*twinOf[k]];
       } else {
-        Result<LogDocument> log = ParseLogDocument(std::move(*read[k]), paths[k]);
+        Result<LogDocument> log =
+            ParseLogDocument(std::move(*read[k]), paths[k], BrokenOff::Rescue);
         if (!log && SaysNoHistory(log.reason().kind)) continue;
+        if (log && log->Damage().kind != ReasonKind::None) rescued.push_back(log->Damage());
         if (std::optional<Reason> why = Add(std::move(log))) return why;
         documentOf[k] = documents_.size() - 1;
       }
@@ -100,7 +103,8 @@ class LoadedCopies {
     }
     return std::nullopt;
   }
-  // Loads one more copy, whatever the others hold (the history the output holds already).
+  // Loads one more copy, whatever the others hold (the history the output holds already, which
+  // the gather may write over: one that breaks off is refused).
   std::optional<Reason> AddCopy(const std::string& path) {
     copyOf_.push_back(documents_.size());
     return Add(LoadLogDocument(path));
@@ -154,7 +158,7 @@ void GatherName(GatherTask& task, bool dryRun) {
   }
   LoadedCopies loaded;
   std::vector<std::string> taken;
-  if (std::optional<Reason> why = loaded.AddCopies(task.copies, taken)) {
+  if (std::optional<Reason> why = loaded.AddCopies(task.copies, taken, report.rescued)) {
     return Fail(report, PairProblem::NotAHistory, std::move(*why));
   }
   report.copies = taken;

@@ -97,7 +97,9 @@ void RunFolderJob(const JobOptions& job, const JobFolders& folders, const PairOp
   const bool overwrite = job.overwrite;
   const std::size_t copiesBack =
       MergeFolders(folders, options, overwrite, profile, report, context);
-  if (overwrite) CopyFolderBack(job.first, job.second, copiesBack, profile, report, context);
+  if (overwrite) {
+    CopyFolderBack(job.first, job.second, copiesBack, options, profile, report, context);
+  }
   if (report.pairs.empty() && report.copies.empty() && report.warnings.empty()) {
     report.warnings.push_back(
         {JobWarning::Kind::NoHistories, {.path = job.first, .detail = job.second}});

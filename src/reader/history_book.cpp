@@ -152,7 +152,7 @@ int HistoryBook::FindMessage(int from, std::string_view sender, std::string_view
 
 Result<HistoryBook> OpenHistoryBook(const std::filesystem::path& path) {
   try {
-    Result<LogDocument> document = LoadLogDocument(path);
+    Result<LogDocument> document = LoadLogDocument(path, BrokenOff::Rescue);
     if (!document) return Failure{document.reason()};
     return HistoryBook(std::move(*document));
   } catch (const XmlError& error) {

@@ -116,7 +116,8 @@ Result<HistoryListing> HistoryListing::Start(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
     std::vector<SearchHit> none;
-    if (Result<> read = SearchHistoryFile(path, {}, none, nullptr); !read) {
+    Reason damage;
+    if (Result<> read = SearchHistoryFile(path, {}, none, nullptr, damage); !read) {
       return Failure{read.reason()};
     }
   }

@@ -10,10 +10,11 @@
 namespace palvarin {
 
 Result<> SearchHistoryFile(const std::filesystem::path& file, const std::vector<std::string>& words,
-                           std::vector<SearchHit>& hits, IndexText* index) {
+                           std::vector<SearchHit>& hits, IndexText* index, Reason& damage) {
   try {
-    const Result<LogDocument> log = LoadLogDocument(file);
+    const Result<LogDocument> log = LoadLogDocument(file, BrokenOff::Rescue);
     if (!log) return Failure{log.reason()};
+    damage = log->Damage();
     std::string folded;
     const NodeList nodes = ChildNodes(log->Root());
     const std::size_t firstHit = hits.size();

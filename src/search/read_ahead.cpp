@@ -44,7 +44,8 @@ void ReadAhead::Run() {
     slot.ready = true;
     try {
       Read& read = slot.read;
-      read.result = SearchHistoryFile(path.path, words_, read.hits, path.index ? &index : nullptr);
+      read.result = SearchHistoryFile(path.path, words_, read.hits, path.index ? &index : nullptr,
+                                      read.damage);
       if (path.index) read.indexText = index.Take();
     } catch (...) {
       slot.raised = std::current_exception();

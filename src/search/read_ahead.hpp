@@ -28,6 +28,7 @@ class ReadAhead {
     Result<> result;
     std::vector<SearchHit> hits;  // their `file` empty
     std::string indexText;        // when asked for
+    Reason damage;                // where a history that breaks off breaks
   };
 
   ReadAhead(std::vector<Path> paths, const std::vector<std::string>& words);

@@ -62,13 +62,17 @@ Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<s
   ReadAhead reader(std::move(toRead), words);
   std::vector<SearchHit> hits;
   std::vector<Result<>> unread;
+  std::vector<Reason> rescued;
   for (const std::size_t at : readAt) {
     ReadAhead::Read read = reader.Next();
     if (!read.result) {
       unread.push_back(std::move(read.result));
       continue;
     }
-    if (!held[at]) {
+    if (read.damage.kind != ReasonKind::None) {
+      // Not indexed: read again at every search, it is said to break off every time.
+      rescued.push_back(std::move(read.damage));
+    } else if (!held[at]) {
       // A file that was replaced while it was read has no stamp it matches: read next time.
       const Result<std::int64_t> stored =
           index.Store(listing.KeyOf(histories[at]), histories[at].stamp.value_or(HistoryStamp{}),
@@ -85,6 +89,7 @@ Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<s
   if (Result<> committed = index.Commit(); !committed) return committed;
   std::move(hits.begin(), hits.end(), std::back_inserter(report.hits));
   std::move(unread.begin(), unread.end(), std::back_inserter(report.unread));
+  std::move(rescued.begin(), rescued.end(), std::back_inserter(report.rescued));
   return {};
 }
 

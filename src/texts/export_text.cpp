@@ -29,6 +29,9 @@ ExportWords ExportWordsInUse() {
   words.first = Tr("First");
   words.last = Tr("Last");
   words.period = Tr("Period");
+  words.brokenOff = [](const Reason& damage) {
+    return Format(Tr("{0}; only its whole entries are shown here"), {Word(damage)});
+  };
   return words;
 }
 
@@ -76,6 +79,12 @@ std::vector<std::string> DescribeExportFailures(const ExportReport& report) {
   for (const ExportItem& item : report.items) {
     if (item.outcome == ExportOutcome::Failed) {
       lines.push_back(Format(Tr("not exported: {0}: {1}"), {ItemName(item), ExportReason(item)}));
+    }
+  }
+  for (const ExportItem& item : report.items) {
+    for (const Reason& damage : item.rescued) {
+      lines.push_back(
+          Format(Tr("note: {0}; only its whole entries were exported"), {Word(damage)}));
     }
   }
   for (const JobWarning& warning : report.warnings) {

@@ -103,11 +103,23 @@ std::string RescuedText(const Reason& damage, bool dryRun) {
                 {Word(damage)});
 }
 
+std::string RescueQuestion(const std::vector<Reason>& damaged) {
+  std::string named;
+  for (const Reason& damage : damaged) named += Word(damage) + '\n';
+  return Format(Tr("{0}\nMerge only the whole entries of what breaks off? The rest of it is left "
+                   "out, and a damaged file that is written over is kept as a backup first."),
+                {named});
+}
+
 std::string CopyReason(const CopyReport& copy) {
   switch (copy.problem) {
     case CopyProblem::NotStarted:
       return std::string(Tr("not started: the job was stopped before this copy"));
     case CopyProblem::NotAHistory:
+      if (IsBrokenOff(copy.cause)) {
+        return Format(Tr("{0}; it was not copied, --rescue copies its whole entries"),
+                      {Word(copy.cause)});
+      }
       return Format(Tr("{0}; it was not copied"), {Word(copy.cause)});
     case CopyProblem::OutputNotAHistory:
       return Format(Tr("{0}; it is left as it is, and {1} is not merged into it"),

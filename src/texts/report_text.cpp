@@ -159,6 +159,13 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
   }
   for (const CopyReport& copy : report.copies) {
     if (std::string line = CopyLine(copy, dry); !line.empty()) lines.push_back(std::move(line));
+    for (const std::string& made : copy.backupsMade) {
+      lines.push_back(
+          Format(dry ? Tr("  would back up to {0}") : Tr("  backed up to {0}"), {made}));
+    }
+    for (const Reason& damage : copy.rescued) {
+      lines.push_back(Format(Tr("  note: {0}"), {RescuedText(damage, dry)}));
+    }
   }
   return lines;
 }

@@ -17,7 +17,10 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text
   auto box = std::make_unique<QMessageBox>(
       shown, FromUtf8(kApplicationName), QString(),
       question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
-  if (question) box->setDefaultButton(QMessageBox::No);
+  if (question) {
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+  }
   // Paths in messages may hold "<" or "&": never read them as markup.
   box->setTextFormat(Qt::PlainText);
   box->setText(text);

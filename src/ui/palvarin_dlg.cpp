@@ -23,6 +23,8 @@
 #include "path_chooser.hpp"
 #include "progress_run.hpp"
 #include "reader_window.hpp"
+#include "rescue_question.hpp"
+#include "texts/reason_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -194,15 +196,16 @@ void CPalvarinDlg::ItemStarted(const JobProgress& item) {
 
 void CPalvarinDlg::ItemFinished(const JobProgress& item) { relay_->ItemFinished(item); }
 
-JobResult CPalvarinDlg::RunJobOffGuiThread() {
+JobResult CPalvarinDlg::RunJobOffGuiThread(bool rescue) {
   StopFlag stop;
   JobProgressDialog progress(stop, this);
   ProgressRelay relay(progress);
   relay_ = &relay;
   // The worker reads the record and uses the profile; this thread touches neither until
   // it has ended.
-  const JobResult result = RunOffGuiThread(progress, [this, &stop] {
-    return RunMergeJob({.options = JobOptionsOf(settings_), .stop = &stop}, profile_, *this);
+  const JobResult result = RunOffGuiThread(progress, [this, &stop, rescue] {
+    return RunMergeJob({.options = JobOptionsOf(settings_), .stop = &stop, .rescue = rescue},
+                       profile_, *this);
   });
   relay_ = nullptr;
   return result;
@@ -214,8 +217,16 @@ void CPalvarinDlg::OnOK() {
     messages_.Show(this, FromUtf8(RefusalText(*missing)));
     return;
   }
-  const JobResult result = RunJobOffGuiThread();
+  JobResult result = RunJobOffGuiThread(false);
   setWindowTitle(FromUtf8(kApplicationName));
+  // A pair that failed only for an input that breaks off may be run again taking its whole
+  // entries, when the user says so.
+  if (const std::vector<Reason> damaged = BrokenOffInputs(result.report);
+      !result.refusal && !damaged.empty() &&
+      messages_.Ask(this, FromUtf8(RescueQuestion(damaged)))) {
+    result = RunJobOffGuiThread(true);
+    setWindowTitle(FromUtf8(kApplicationName));
+  }
   if (result.refusal) {
     messages_.Show(this, FromUtf8(RefusalText(*result.refusal)));
     return;

@@ -56,7 +56,7 @@ class CPalvarinDlg : public QDialog, private JobObserver {
   void ItemStarted(const JobProgress& item) override;
   void ItemFinished(const JobProgress& item) override;
   // Runs the job on a thread of its own while the progress window keeps this one turning.
-  JobResult RunJobOffGuiThread();
+  JobResult RunJobOffGuiThread(bool rescue);
   void Connect();
   // Controls to record, all or nothing; false (after telling the user) when the maximum is
   // not a whole number from 0 to 100.

@@ -47,6 +47,7 @@ void ReaderWindow::ShowHits(SearchReport report) {
              {std::to_string(count)}))};
   if (!report.refused) lines << FromUtf8(Word(report.refused.reason()));
   for (const Result<>& unread : report.unread) lines << FromUtf8(Word(unread.reason()));
+  for (const Reason& damage : report.rescued) lines << FromUtf8(Word(damage));
   searchStatus_->setText(lines.join(u'\n'));
   results_->Show(std::move(report.hits), words);
   hitEntries_.assign(count, -2);

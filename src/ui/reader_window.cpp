@@ -458,7 +458,13 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
     return SummariseNext();
   }
   book_ = std::move(loaded.book);
-  Say(loaded.history.read ? QString() : VisibleText(Word(loaded.history.read.reason())));
+  if (!loaded.history.read) {
+    Say(VisibleText(Word(loaded.history.read.reason())));
+  } else {
+    // A history that breaks off shows its whole entries, and says so while it is shown.
+    const Reason& damage = book_->Damage();
+    Say(damage.kind == ReasonKind::None ? QString() : Isolated(Word(damage)));
+  }
   // Who takes part is read once the history is shown; meanwhile the names read before stay.
   const ShelfHistory& before = contacts_->History(bookRow_);
   loaded.history.people = before.people;

@@ -122,9 +122,16 @@ TEST_F(ExportJob, TheIndexListsEveryContactExportedIntoTheFolder) {
   EXPECT_NE(ReadFile(out_ / "index.html").find("<td>2009-05-01</td>"), std::string::npos);
 }
 
-// Exit statuses and answers as for merge jobs.
+// Exit statuses and answers as for merge jobs; a history cut off mid-entry is exported as far
+// as its whole entries go, the report and its page saying so (the page's notice escaped).
 TEST_F(ExportJob, RefusesWhatCannotBeExported) {
   WriteFile(folder_ / "file", "x");
+  const std::string whole = HistoryText(
+      {{"2006/01/23", "12:00:00", "kept whole"}, {"2006/01/23", "12:01:00", "cut short"}});
+  const std::string cut = whole.substr(0, whole.find("cut short") + 3);
+  WriteFile(in_ / "a<&.xml", cut);
+  const std::string breaks = "a<&.xml is cut off at byte " + std::to_string(cut.size()) +
+                             ": 1 whole entry before it, the entry at the cut left out";
   const struct {
     const char* name;
     std::vector<std::string> arguments;
@@ -136,6 +143,7 @@ TEST_F(ExportJob, RefusesWhatCannotBeExported) {
       {"missing input", {"--export=html", "--first=nowhere", "--output=out"}, 2, "nowhere"},
       {"output is a file", {"--export=html", "--first=in", "--output=file"}, 2, "file"},
       {"one file", {"--export=text", "--first=in/alice.xml", "--output=out"}, 0, ""},
+      {"cut", {"--export=html", "--first=in/a<&.xml", "--output=out"}, 0, breaks.c_str()},
   };
   for (const auto& row : rows) {
     const ProcessResult run = Run(row.arguments);
@@ -143,6 +151,12 @@ TEST_F(ExportJob, RefusesWhatCannotBeExported) {
     EXPECT_NE(run.err.find(row.said), std::string::npos) << row.name << ": " << run.err;
   }
   EXPECT_TRUE(std::filesystem::exists(out_ / "alice.txt"));
+  const std::string page = ReadFile(out_ / "a<&.html");
+  EXPECT_NE(page.find("kept whole"), std::string::npos);
+  EXPECT_EQ(page.find("cut short"), std::string::npos);
+  EXPECT_NE(page.find("\"note\">a&lt;&amp;.xml is cut off at byte " + std::to_string(cut.size())),
+            std::string::npos)
+      << page;
 }
 
 }  // namespace

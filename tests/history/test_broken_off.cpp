@@ -75,7 +75,8 @@ TEST(BrokenOffHistory, ReadsTheWholeEntriesBeforeTheBreakAndRefusesNonHistories)
       kWhole.substr(0, kSecondEnd - 20) + '\0' + kWhole.substr(kSecondEnd - 19);
   const Shape shapes[] = {
       {"cut mid-entry", midEntry, 2, ReasonKind::BrokenOffInEntry, midEntry.size()},
-      {"cut mid-attribute", kWhole.substr(0, midAttribute), 2, ReasonKind::BrokenOffInEntry, 0},
+      {"cut mid-attribute", kWhole.substr(0, midAttribute), 2, ReasonKind::BrokenOffInEntry,
+       midAttribute},
       {"cut after an entry", kWhole.substr(0, kSecondEnd), 2, ReasonKind::BrokenOffBetweenEntries,
        kSecondEnd},
       {"missing </Log>", kWhole.substr(0, kWhole.find("</Log>")), 3,
@@ -165,6 +166,10 @@ TEST_P(EveryCut, ReadsExactlyTheEntriesWholeBeforeIt) {
       ASSERT_EQ(rescued.entries, std::vector<std::string>(whole.entries.begin(),
                                                           whole.entries.begin() + whole_before))
           << "cut at " << cut;
+      // A text that runs out, or runs into zeros, breaks where it was cut.
+      if (GetParam() != After::Garbage) {
+        EXPECT_EQ(rescued.log->Damage().offset, cut);
+      }
     }
   }
 }

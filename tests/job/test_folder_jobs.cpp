@@ -71,6 +71,54 @@ TEST_F(FolderJob, SeparateOutputHoldsTheUnionOfHistoryFiles) {
       << "inputs untouched";
 }
 
+// A history of one side only that is cut off: without --rescue it is not copied, saying where
+// it breaks; with it its whole entries are written, and in overwrite mode the cut file is kept
+// as a backup before it is written over, though backups are off.
+TEST_F(FolderJob, ACutOneSideHistoryIsCopiedOnlyWhenRescued) {
+  const std::string whole = HistoryText(
+      {{"2006/01/23", "12:00:00", "kept whole"}, {"2006/01/23", "12:01:00", "cut short"}});
+  const std::string cut = whole.substr(0, whole.find("cut short"));
+  const std::string breaks = (pc1_ / "cut.xml").string() + " is cut off at byte " +
+                             std::to_string(cut.size()) + ": 1 whole entry before it";
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string said;
+    std::filesystem::path written;  // where the whole entries go; empty: nowhere
+    int backups;                    // of the cut file, holding its bytes
+  } rows[] = {
+      {{"/o"}, 1, "it was not copied, --rescue copies its whole entries", {}, 0},
+      {{"/o", "--rescue", "--dry-run"}, 0, "only its whole entries would be merged", {}, 0},
+      {{"/t", "/ps", out_.string(), "--rescue"}, 0, "only its whole entries were merged", out_, 0},
+      {{"/o", "--rescue"}, 0, "only its whole entries were merged", pc2_, 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.arguments[0] + " " + row.arguments.back());
+    WriteFile(pc1_ / "cut.xml", cut);
+    std::filesystem::remove(pc2_ / "cut.xml");
+    std::vector<std::string> arguments = {"/n", "/d", "/nb", "/p1", pc1_, "/p2", pc2_};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    const auto run = Run(arguments);
+    EXPECT_EQ(run.status, row.status) << run.err;
+    EXPECT_NE((run.out + run.err).find(breaks), std::string::npos) << run.out << run.err;
+    EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
+    if (row.written.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(pc2_ / "cut.xml"));
+    } else {
+      EXPECT_EQ(MessageTexts(row.written / "cut.xml"), std::vector<std::string>{"kept whole"});
+    }
+    EXPECT_EQ(ReadFile(pc1_ / "cut.xml") == cut, row.written != pc2_);
+    int backups = 0;
+    for (const std::string& name : Names(pc1_)) {
+      if (name.starts_with("cut.xml_")) {
+        backups += ReadFile(pc1_ / name) == cut;
+        std::filesystem::remove(pc1_ / name);
+      }
+    }
+    EXPECT_EQ(backups, row.backups);
+  }
+}
+
 // A history found on one side only that the separate output holds already (an earlier job's
 // copy, say): the output's file is taken for a copy of it and merged with it, so the output
 // gains what the history gained and keeps what only it holds, even where the archive rule

@@ -209,7 +209,8 @@ TEST(GatherJobTest, TakesTheHistoriesFindCountsAndFailsNoneOfTheRest) {
 }
 
 // What a gathered history says of its copies: twins (the same bytes, or the same entries in
-// other bytes) hold their entries together; each copy gave its entries and held some alone.
+// other bytes) hold their entries together; each copy gave its entries and held some alone. A
+// copy cut off in its fourth entry gives the three before it, and the report says where it broke.
 TEST(GatherJobTest, CountsWhatEachCopyGaveAndHeldAlone) {
   test::ScopedTimeZone zone("UTC");
   test::TempFolder root;
@@ -219,21 +220,34 @@ TEST(GatherJobTest, CountsWhatEachCopyGaveAndHeldAlone) {
     return test::HistoryText(messages);
   };
   const std::string five = history({"10:00:01", "10:00:02", "10:00:03", "10:00:04", "10:00:05"});
+  const std::string cut = five.substr(0, five.find("10:00:04"));
   const struct {
     const char* what;
     std::vector<std::string> copies;
     int several, oneOnly;
     std::vector<int> entries, alone;
+    std::vector<Reason> rescued;
   } rows[] = {
-      {"byte twins", {five, five}, 5, 0, {5, 5}, {0, 0}},
-      {"alike in other bytes", {five, five + "\r\n"}, 5, 0, {5, 5}, {0, 0}},
+      {"byte twins", {five, five}, 5, 0, {5, 5}, {0, 0}, {}},
+      {"alike in other bytes", {five, five + "\r\n"}, 5, 0, {5, 5}, {0, 0}, {}},
       {"one side each",
        {history({"10:00:01", "10:00:02", "10:00:03"}), history({"10:00:01", "10:00:04"})},
        1,
        3,
        {3, 2},
-       {2, 1}},
-      {"twins and another", {five, history({"10:00:06"}), five}, 5, 1, {5, 1, 5}, {0, 1, 0}},
+       {2, 1},
+       {}},
+      {"twins and another", {five, history({"10:00:06"}), five}, 5, 1, {5, 1, 5}, {0, 1, 0}, {}},
+      {"a cut copy",
+       {five, cut},
+       3,
+       2,
+       {5, 3},
+       {2, 0},
+       {{.kind = ReasonKind::BrokenOffInEntry,
+         .path = (root / "copy1.xml").string(),
+         .offset = cut.size(),
+         .count = 3}}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -250,6 +264,13 @@ TEST(GatherJobTest, CountsWhatEachCopyGaveAndHeldAlone) {
     EXPECT_EQ(pair.counts.fromInput1, row.oneOnly);
     EXPECT_EQ(pair.copyEntries, row.entries);
     EXPECT_EQ(pair.copyAlone, row.alone);
+    ASSERT_EQ(pair.rescued.size(), row.rescued.size());
+    for (std::size_t k = 0; k < row.rescued.size(); ++k) {
+      EXPECT_EQ(pair.rescued[k].kind, row.rescued[k].kind);
+      EXPECT_EQ(pair.rescued[k].path, row.rescued[k].path);
+      EXPECT_EQ(pair.rescued[k].offset, row.rescued[k].offset);
+      EXPECT_EQ(pair.rescued[k].count, row.rescued[k].count);
+    }
   }
 }
 

@@ -52,8 +52,18 @@ TEST_F(SearchCommand, SaysWhatWasNotSearchedInTheUsersLanguage) {
   EXPECT_NE(run.err.find("palvarin: 検索できませんでした: "), std::string::npos) << run.err;
 }
 
+// A history cut off mid-entry is searched as far as its whole entries go, and said to be cut
+// at every search: it never joins the index.
 TEST_F(SearchCommand, ExitsAsGrepDoes) {
   const std::string folder = histories_.string();
+  const std::string whole = test::HistoryText(
+      {{"2006/01/23", "12:00:00", "kept whole"}, {"2006/01/23", "12:01:00", "cut short"}});
+  const std::string cut = (folder_ / "cut.xml").string();
+  WriteFile(cut, whole.substr(0, whole.find("cut short") + 6));
+  const std::string breaks = "cut.xml is cut off at byte " +
+                             std::to_string(whole.find("cut short") + 6) +
+                             ": 1 whole entry before it, the entry at the cut left out; only its "
+                             "whole entries were searched";
   const struct {
     std::vector<std::string> arguments;
     int status;
@@ -66,6 +76,8 @@ TEST_F(SearchCommand, ExitsAsGrepDoes) {
       {{"--search=lunch"}, 2, "a search needs --first"},
       {{"--search=lunch", "--first", folder, "--dry-run"}, 2, "'--dry-run' cannot be used"},
       {{"--search=lunch", "--first", (folder_ / "missing").string()}, 2, "missing: No such file"},
+      {{"--search=short", "--first", cut}, 1, breaks.c_str()},
+      {{"--search=short", "--first", cut}, 1, breaks.c_str()},
   };
   for (const auto& row : rows) {
     const auto run = Run(row.arguments);

@@ -1,4 +1,5 @@
 // OK and Cancel: the path checks, the job, its report, and what reaches the profile.
+#include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
 
@@ -176,6 +177,45 @@ TEST_F(OkTest, FailedPairIsListedBeforeTheEndMessageAndTheSecondInputIsKept) {
   EXPECT_EQ(ReadFile(second), SampleHistory("from two", "11:00:00"));
   EXPECT_EQ(ReadFile(broken), "<Log><Message");
   EXPECT_TRUE(dialog_->JobFailed()) << "the exit status says so";
+}
+
+// A pair failing only for a cut input asks, naming the file and its break, whether to take its
+// whole entries; No (the default) leaves the failure, Yes merges them and keeps the cut file.
+TEST_F(OkTest, AsksWhetherToRescueACutInputDefaultNo) {
+  for (const bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "yes" : "no");
+    const std::string kept = SampleHistory("kept", "10:00:00");
+    const std::string cut = kept.substr(0, kept.find("</Log>")) + "<Message Date=\"2010/09/17\">";
+    const std::filesystem::path first = temp_ / "cut<1>.xml";
+    WriteFile(first, cut);
+    const std::string second = Make("two.xml", "from two", "11:00:00");
+    MergeSettings settings;
+    settings.InTarget = InTarget::File;
+    settings.Path1 = first.string();
+    settings.Path2 = second;
+    settings.CreateBackup = false;
+    Open(settings);
+    messages_.answer = yes;
+    Click("okButton");
+    ASSERT_FALSE(messages_.asked.empty());
+    const QString asked = messages_.asked.back();
+    EXPECT_TRUE(asked.startsWith(QString::fromStdString(first.string())) &&
+                asked.contains(QString::number(cut.size())))
+        << asked.toStdString();
+    ASSERT_FALSE(messages_.results.empty());
+    EXPECT_EQ(messages_.results.back().pairs.at(0).outcome,
+              yes ? PairOutcome::Merged : PairOutcome::Failed);
+    const std::string merged = ReadFile(second);
+    EXPECT_EQ(merged.find("kept") != std::string::npos, yes);
+    EXPECT_EQ(ReadFile(first) == cut, !yes);
+    int backups = 0;
+    for (const auto& file : std::filesystem::directory_iterator(temp_.Path())) {
+      backups += file.path().filename().string().starts_with("cut<1>.xml_") &&
+                 ReadFile(file.path()) == cut;
+    }
+    EXPECT_EQ(backups, yes ? 1 : 0);
+    std::filesystem::remove(first);
+  }
 }
 
 // Counts of pairs and of copies.

@@ -955,6 +955,25 @@ TEST_F(ReaderWindowTest, HostileNamesAndTextsStayPlainIsolatedText) {
   EXPECT_EQ(tip->textFormat(), Qt::PlainText);
   EXPECT_TRUE(tip->text().startsWith(QStringLiteral("<img src="))) << tip->text().toStdString();
   done.set_value();
+
+  // A history cut off in its second entry shows the first, and says where it breaks beside it,
+  // its name's bidi override made visible and the whole isolated.
+  const std::string whole = ReadFile(temp_ / "m.xml");
+  const std::string cut = whole.substr(0, whole.find("4711"));
+  const fs::path named = temp_ / "cut\u202E.xml";
+  WriteFile(named, cut);
+  const auto damaged = Open(named);
+  ASSERT_NE(damaged, nullptr);
+  Choose(List(*damaged, "readerConversations"), 0);
+  EXPECT_EQ(Entries(List(*damaged, "readerConversation")).size(), 1);
+  const auto* status = damaged->findChild<QLabel*>(QStringLiteral("readerStatus"));
+  ASSERT_NE(status, nullptr);
+  EXPECT_TRUE(status->isVisible());
+  const QString said = status->text();
+  EXPECT_TRUE(said.startsWith(QChar(0x2068)) && said.endsWith(QChar(0x2069))) << said.toStdString();
+  EXPECT_TRUE(said.contains(QString::fromUtf8("cut\u27E8U+202E\u27E9.xml"))) << said.toStdString();
+  EXPECT_TRUE(said.contains(QString::number(cut.size()))) << said.toStdString();
+  EXPECT_FALSE(said.contains(QChar(0x202E))) << said.toStdString();
 }
 
 // Esc leaves the filter without closing the window; F3 from the hits goes on from the hit shown

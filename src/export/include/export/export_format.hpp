@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "base/reason.hpp"
 
 namespace palvarin {
 
@@ -23,6 +26,9 @@ struct ExportWords {
   std::string first;
   std::string last;
   std::string period;  // the first column of a split contact's page: "Period"
+  // The notice on the page of a history that breaks off (ReasonKind::BrokenOff...), from the
+  // reason its load gave.
+  std::function<std::string(const Reason&)> brokenOff;
 };
 
 // What one export found in its history, for the index.

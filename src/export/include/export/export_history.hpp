@@ -19,6 +19,7 @@ struct ExportOptions {
   // The user whose histories these are (HistoryOwner): a page shows the messages this name
   // sent apart from the contact's; empty when it cannot be told, and no side is shown.
   std::string owner{};
+  std::string notice{};  // plain text an HTML page shows above the entries; empty: none
 };
 
 // Writes every entry of `document`, in its order, to `target` in the form asked for, through

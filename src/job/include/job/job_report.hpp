@@ -90,6 +90,10 @@ struct CopyReport {
   // MergedWithOutput: the entries of the merge, the file found as the first input and the
   // output's history as the second.
   MergeCounts counts;
+  // A one-side history that breaks off, whose whole entries were written (ReasonKind::
+  // BrokenOff...), and the backup of it kept before it was written over.
+  std::vector<Reason> rescued{};
+  std::vector<std::string> backupsMade{};
 };
 
 // Something the user should know about the job as a whole.

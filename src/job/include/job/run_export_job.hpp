@@ -34,6 +34,9 @@ struct ExportItem {
   PairProblem problem = PairProblem::None;
   Reason cause;
   ExportSummary summary;
+  // The history breaks off and only its whole entries were exported (ReasonKind::BrokenOff...);
+  // its page says so too.
+  std::vector<Reason> rescued;
 };
 
 struct ExportReport {
@@ -58,8 +61,8 @@ inline constexpr const char* kExportIndexName = "index.html";
 // "alice.html"); an HTML export then writes the index of the pages. Every file is written
 // through a flushed temporary file and renamed into place; no link is written through, so
 // nothing but the export's own files is ever replaced. A file that is no history is reported
-// failed and the rest exported. Refused when there is no input or one is missing, or the
-// output is there and no folder.
+// failed and the rest exported; of one that breaks off, the entries whole before the break are.
+// Refused when there is no input or one is missing, or the output is there and no folder.
 ExportResult RunExportJob(const ExportRequest& request, JobObserver& observer);
 
 }  // namespace palvarin

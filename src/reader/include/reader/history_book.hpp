@@ -55,6 +55,9 @@ class HistoryBook {
   // The first entry at `from` or after that has `text` from `sender` (empty: an entry naming
   // no sender); -1 when there is none. A search names its hits this way.
   int FindMessage(int from, std::string_view sender, std::string_view text) const;
+  // Where a history that breaks off breaks and how many whole entries it gave, the only ones
+  // the book holds (ReasonKind::BrokenOff...); ReasonKind::None for a whole one.
+  const Reason& Damage() const { return document_.Damage(); }
 
  private:
   LogDocument document_;
@@ -65,8 +68,8 @@ class HistoryBook {
   static constexpr std::int32_t kNoDay = std::numeric_limits<std::int32_t>::min();
 };
 
-// Opens the history `path`; fails, naming the file, when it is no history that can be read
-// (see LoadLogDocument).
+// Opens the history `path`, of one that breaks off the entries whole before the break; fails,
+// naming the file, when it is no history that can be read (see LoadLogDocument).
 Result<HistoryBook> OpenHistoryBook(const std::filesystem::path& path);
 
 }  // namespace palvarin

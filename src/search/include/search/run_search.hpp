@@ -24,6 +24,9 @@ struct SearchReport {
   Result<> refused;
   // One failure per history that could not be searched, naming it; the others were.
   std::vector<Result<>> unread;
+  // The histories that break off, of which only the entries whole before the break were
+  // searched (ReasonKind::BrokenOff...). They are never indexed: each search reads them again.
+  std::vector<Reason> rescued;
   // Why the index in the cache could not be used, and the histories were read into one in
   // memory instead; ReasonKind::None when it was used.
   Reason indexUnusable;

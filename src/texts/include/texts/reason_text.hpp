@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "job/job_report.hpp"
 
@@ -23,6 +24,10 @@ bool IsBrokenOff(const Reason& reason);
 // What a pair's rescued input gave: where it breaks off, and that only its whole entries were
 // merged (in a dry run, would be).
 std::string RescuedText(const Reason& damage, bool dryRun);
+
+// The dialog's question whether to merge the whole entries of the inputs in `damaged`, each
+// named with where it breaks off.
+std::string RescueQuestion(const std::vector<Reason>& damaged);
 
 std::string WarningText(PairWarning warning);
 std::string WarningText(const JobWarning& warning);
