@@ -1,9 +1,12 @@
 #include "export/export_history.hpp"
 
+#include <algorithm>
+
 #include "contents_page.hpp"
 #include "entry_writer.hpp"
 #include "files/atomic_file.hpp"
 #include "files/file_ops.hpp"
+#include "history/history_people.hpp"
 #include "merge/entry_times.hpp"
 #include "page_parts.hpp"
 #include "time/time_value.hpp"
@@ -91,6 +94,22 @@ Result<> WriteRuns(const NodeList& nodes, const std::vector<SessionRun>& runs,
   return {};
 }
 
+// `options` with the names and addresses of everyone the history names but its owner; none
+// when the owner is not known, as the contact cannot then be told from the user.
+ExportOptions WithContactNames(const ExportOptions& options, pugi::xml_node root) {
+  ExportOptions named = options;
+  if (options.owner.empty()) return named;
+  const auto add = [](std::vector<std::string>& to, const std::string& text) {
+    if (!text.empty() && std::find(to.begin(), to.end(), text) == to.end()) to.push_back(text);
+  };
+  for (const HistoryPerson& person : ReadHistoryPeople(root)) {
+    if (person.name == options.owner) continue;
+    add(named.names, person.name);
+    add(named.addresses, person.address);
+  }
+  return named;
+}
+
 // A part's page beside the contact's: "alice.html" gives "alice.2007.html".
 std::string PartPage(const std::filesystem::path& target, const std::string& period) {
   return target.stem().string() + "." + period + target.extension().string();
@@ -153,9 +172,11 @@ Result<> ExportHistory(const LogDocument& document, const ExportOptions& options
     times = ReadEntryTimes(nodes, hours);
   }
   if (options.format == ExportFormat::Html) {
+    const ExportOptions named = WithContactNames(options, document.Root());
     if (const std::vector<PagePart> parts = PlanPageParts(runs, times); parts.size() > 1) {
-      return WriteParts(nodes, parts, times, options, target, summary);
+      return WriteParts(nodes, parts, times, named, target, summary);
     }
+    return WriteRuns(nodes, runs, times, *MakeHtmlWriter(named), target, summary);
   }
   return WriteRuns(nodes, runs, times, *writer, target, summary);
 }

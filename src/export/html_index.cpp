@@ -46,8 +46,14 @@ void AppendPageTable(std::string& out, const std::vector<IndexRow>& rows,
     out += "<tr><td><a href=\"";
     AppendHtml(out, SiblingHref(row.page));
     out += "\">";
-    AppendHtml(out, row.name);
-    out += "</a></td>";
+    AppendHtml(out, row.label.empty() ? row.name : row.label);
+    out += "</a>";
+    if (!row.label.empty()) {
+      out += " <span class=\"k\">";
+      AppendHtml(out, row.name);
+      out += "</span>";
+    }
+    out += "</td>";
     AppendCell(out, "td", std::to_string(row.summary.sessions), "n");
     AppendCell(out, "td", std::to_string(row.summary.messages), "n");
     AppendCell(out, "td", row.summary.firstDate);
@@ -108,7 +114,7 @@ Result<> WriteContentsPage(const ExportOptions& options, const std::vector<Index
   AppendPageTable(out, parts, options.words->period, *options.words);
   out += "</main>\n";
   AppendPageEnd(out);
-  AppendPageMark(out, options.title, whole);
+  AppendPageMark(out, options, whole);
   return WritePage(out, target);
 }
 

@@ -137,7 +137,7 @@ class HtmlWriter : public EntryWriter {
     out += "</main>\n";
     AppendPageEnd(out);
     // A part is listed on its contact's page, not in the folder's index.
-    if (place_.period.empty()) AppendPageMark(out, options_.title, summary);
+    if (place_.period.empty()) AppendPageMark(out, options_, summary);
   }
 
  private:

@@ -15,6 +15,7 @@ constexpr std::string_view kStyleSheet =
     ".t{white-space:pre-wrap;overflow-wrap:anywhere;margin:.1em 0 0 1.2em}\n"
     ".q{color:#777;font-size:.9em}.q .t{margin:0}\n"
     ".d{font-size:.85em;color:#444;text-align:center;margin:.6em 0}\n"
+    ".k{color:#666;font-size:.85em;margin:0 0 .5em}\n"
     ".o{border-left:3px solid #3a7bd5;padding-left:.5em}.o .f{color:#1f5fb4}\n"
     ".notice{border-left:3px solid #b60;padding:.3em .7em;background:#fff4e0}\n"
     "table{border-collapse:collapse}th,td{padding:.25em .7em;border-bottom:1px solid #ddd;"

@@ -6,7 +6,7 @@
 namespace palvarin {
 namespace {
 
-constexpr std::string_view kOpen = "<!-- palvarin-index 1 ";
+constexpr std::string_view kOpen = "<!-- palvarin-index 2 ";
 constexpr std::string_view kClose = " -->\n";
 // A mark holds at most this many bytes between kOpen and kClose: a name is short.
 constexpr std::size_t kLongestMark = kPageMarkReach - kOpen.size() - kClose.size();
@@ -69,9 +69,11 @@ std::vector<std::string_view> Fields(std::string_view text) {
 
 }  // namespace
 
-void AppendPageMark(std::string& out, std::string_view name, const ExportSummary& summary) {
+void AppendPageMark(std::string& out, const ExportOptions& options, const ExportSummary& summary) {
   out += kOpen;
-  AppendEncoded(out, name);
+  AppendEncoded(out, options.title);
+  out += ' ';
+  AppendEncoded(out, options.names.empty() ? std::string_view() : options.names.front());
   for (const int count : {summary.sessions, summary.entries, summary.messages}) {
     (out += ' ') += std::to_string(count);
   }
@@ -89,16 +91,17 @@ std::optional<IndexRow> ReadPageMark(std::string_view tail) {
       tail.substr(open + kOpen.size(), tail.size() - kClose.size() - open - kOpen.size());
   if (mark.size() > kLongestMark) return std::nullopt;
   const std::vector<std::string_view> fields = Fields(mark);
-  if (fields.size() != 6) return std::nullopt;
-  std::optional<std::string> name = Decoded(fields[0]);
-  const std::optional<int> sessions = Number(fields[1]), entries = Number(fields[2]),
-                           messages = Number(fields[3]);
-  std::optional<std::string> first = Decoded(fields[4]), last = Decoded(fields[5]);
-  if (!name || name->empty() || !sessions || !entries || !messages || !first || !last) {
+  if (fields.size() != 7) return std::nullopt;
+  std::optional<std::string> name = Decoded(fields[0]), label = Decoded(fields[1]);
+  const std::optional<int> sessions = Number(fields[2]), entries = Number(fields[3]),
+                           messages = Number(fields[4]);
+  std::optional<std::string> first = Decoded(fields[5]), last = Decoded(fields[6]);
+  if (!name || name->empty() || !label || !sessions || !entries || !messages || !first || !last) {
     return std::nullopt;
   }
   IndexRow row;
   row.name = std::move(*name);
+  row.label = std::move(*label);
   row.summary = {.sessions = *sessions,
                  .entries = *entries,
                  .messages = *messages,

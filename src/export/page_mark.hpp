@@ -8,10 +8,11 @@
 
 namespace palvarin {
 
-// The last line of a contact's page: its row of the folder's index (name and summary) in a
+// The last line of a contact's page: its row of the folder's index (its title, the contact's
+// newest display name and the summary) in a
 // comment, so that an index written later lists it as this export saw it. Its fields are
 // percent-encoded: nothing a history holds can end the comment or pass for markup.
-void AppendPageMark(std::string& out, std::string_view name, const ExportSummary& summary);
+void AppendPageMark(std::string& out, const ExportOptions& options, const ExportSummary& summary);
 
 // The row a page's mark holds (`page` left empty), read from the end of the page; none when
 // `tail` holds no whole, well-formed mark.

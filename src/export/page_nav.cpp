@@ -33,17 +33,35 @@ void AppendPageNav(std::string& out, const ExportOptions& options, const PagePla
   }
 }
 
+// Under the heading: the contact's other names, the addresses and the file's name.
+void AppendOtherNames(std::string& out, const ExportOptions& options) {
+  if (options.names.empty()) return;
+  out += "<p class=\"k\">";
+  bool first = true;
+  const auto append = [&out, &first](std::string_view text) {
+    if (!first) out += " \xC2\xB7 ";
+    first = false;
+    AppendHtml(out, text);
+  };
+  for (std::size_t i = 1; i < options.names.size(); ++i) append(options.names[i]);
+  for (const std::string& address : options.addresses) append(address);
+  append(options.title);
+  out += "</p>\n";
+}
+
 }  // namespace
 
 void AppendPageTop(std::string& out, const ExportOptions& options, const PagePlace& place) {
-  std::string title = options.title;
-  if (!place.period.empty()) (title += ' ') += place.period;
-  AppendPageHead(out, *options.words, title);
+  // The contact by the newest name the history gives, else by the file's.
+  std::string heading = options.names.empty() ? options.title : options.names.front();
+  if (!place.period.empty()) (heading += ' ') += place.period;
+  AppendPageHead(out, *options.words, heading);
   out += "<header>\n";
   AppendPageNav(out, options, place);
   out += "<h1>";
-  AppendHtml(out, title);
+  AppendHtml(out, heading);
   out += "</h1>\n";
+  AppendOtherNames(out, options);
   if (!options.notice.empty()) {
     out += "<p class=\"notice\" role=\"note\">";
     AppendHtml(out, options.notice);

@@ -118,30 +118,45 @@ TEST(HtmlExport, MarksTheDayWhereAConversationCrossesMidnight) {
   EXPECT_GT(page.find("new year"), row);
 }
 
-// The user's own messages are set apart on the pages when the owner can be told: over a folder
-// of two contacts' histories, the one name in every conversation; a single history of two
-// people tells no owner, and no side is shown.
-TEST(HtmlExport, SetsTheOwnersMessagesApartOnlyWhenSure) {
+// The user's own messages are set apart, and the contact goes by the names the history gives
+// (the newest first, the others and the file's name below), when the owner can be told: over
+// a folder of two contacts' histories, the one name in every conversation. A single history of
+// two people tells no owner: no side is shown and the page goes by the file's name.
+TEST(HtmlExport, SidesAndNamesOnlyWhenTheOwnerIsKnown) {
   const ScopedTimeZone zone("UTC");
   TempFolder folder;
   std::filesystem::create_directory(folder / "in");
-  for (const char* contact : {"Alice", "Bob"}) {
-    WriteFile(folder / "in" / (std::string(contact) + ".xml"),
-              HistoryText({{"2007/01/01", "10:00:00", "to you", 1, "Me", contact},
-                           {"2007/01/01", "10:01:00", "to me", 1, contact, "Me"}}));
-  }
+  // Alice took another name in a later conversation, Bob did not.
+  WriteFile(folder / "in" / "Alice123.xml",
+            HistoryText({{"2007/01/01", "10:00:00", "to you", 1, "Me", "Alice"},
+                         {"2007/02/01", "10:00:00", "to me", 2, "<b>Ali", "Me"}}));
+  WriteFile(folder / "in" / "Bob123.xml",
+            HistoryText({{"2007/01/01", "10:00:00", "to you", 1, "Me", "Bob"},
+                         {"2007/01/01", "10:01:00", "to me", 1, "Bob", "Me"}}));
   const struct {
     std::filesystem::path input;
-    int own;  // messages set apart on Alice's page
-  } rows[] = {{folder / "in", 1}, {folder / "in" / "Alice.xml", 0}};
+    const char* page;
+    int own;  // messages set apart
+    const char* heading;
+    const char* indexed;  // the page's row in the index
+  } rows[] = {{folder / "in", "Bob123", 1, "<h1>Bob</h1>\n<p class=\"k\">Bob123</p>",
+               "\">Bob</a> <span class=\"k\">Bob123</span>"},
+              {folder / "in", "Alice123", 1,
+               "<h1>&lt;b&gt;Ali</h1>\n<p class=\"k\">Alice \xC2\xB7 Alice123</p>",
+               "\">&lt;b&gt;Ali</a> <span class=\"k\">Alice123</span>"},
+              {folder / "in" / "Bob123.xml", "Bob123", 0, "<h1>Bob123</h1>\n</header>",
+               "\">Bob123</a></td>"}};
   for (const auto& row : rows) {
     std::filesystem::remove_all(folder / "out");
     ASSERT_FALSE(ExportInProcess(row.input, folder / "out", ExportFormat::Html).report.AnyFailed());
-    const std::string page = ReadFile(folder / "out" / "Alice.html");
+    const std::string page = ReadFile(folder / "out" / (std::string(row.page) + ".html"));
     EXPECT_EQ(Occurrences(page, "<div class=\"e o\">"), row.own) << row.input;
     if (row.own > 0) {
       EXPECT_LT(page.find("<div class=\"e o\">"), page.find(">to you<")) << page;
     }
+    EXPECT_NE(page.find(row.heading), std::string::npos) << page;
+    EXPECT_NE(ReadFile(folder / "out" / "index.html").find(row.indexed), std::string::npos)
+        << ReadFile(folder / "out" / "index.html");
   }
 }
 

@@ -20,6 +20,10 @@ struct ExportOptions {
   // sent apart from the contact's; empty when it cannot be told, and no side is shown.
   std::string owner{};
   std::string notice{};  // plain text an HTML page shows above the entries; empty: none
+  // The contact's display names, the newest first, and the addresses given with them: who the
+  // history names besides the owner. Filled by ExportHistory for a page when the owner is
+  // known; empty otherwise, and the page goes by `title` alone.
+  std::vector<std::string> names{}, addresses{};
 };
 
 // Writes every entry of `document`, in its order, to `target` in the form asked for, through
@@ -33,6 +37,7 @@ struct IndexRow {
   std::string name;
   std::string page;
   ExportSummary summary;
+  std::string label{};  // the contact's newest display name; empty: the row goes by `name`
 };
 
 // The rows of the contacts' pages an HTML export has left in `folder` (each page's own mark,
