@@ -85,6 +85,8 @@ std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, const EntryLi
     if (levelledLater || entry.source == EntrySource::kBoth) {
       held.push_back(IdentityOf(entry, first, second));
     }
+    // Both copies of an echo were held: either one deleted since is archived away.
+    if (entry.echoIndex >= 0) held.push_back(second.Identity(entry.echoIndex));
   }
   return held;
 }

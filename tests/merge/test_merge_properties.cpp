@@ -15,6 +15,8 @@
 namespace palvarin {
 namespace {
 
+// These pairs draw from six texts a few seconds apart, unlike any conversation: entries told
+// apart by their stamps alone, which the search for echoes would take for one message.
 struct Merged {
   RecordingSink sink;
   MergeCounts counts;
@@ -26,7 +28,8 @@ Merged MergeDocuments(const pugi::xml_document& input1, const pugi::xml_document
   Merged merged;
   merged.last = MergeEntryLists(merged.sink, ChildNodes(input1.document_element()),
                                 ChildNodes(input2.document_element()),
-                                test::HeldByBothSince(cutoff, input1, input2), merged.counts);
+                                test::HeldByBothSince(cutoff, input1, input2), merged.counts,
+                                EchoSearch::kKeepBoth);
   return merged;
 }
 
@@ -128,7 +131,8 @@ TEST(MergePropertiesTest, ArchiveRuleLeavesOutOnlyRecordedEntriesOneSideNoLonger
     Merged merged;
     merged.last = MergeEntryLists(merged.sink, ChildNodes(input1->document_element()),
                                   ChildNodes(input2->document_element()),
-                                  ArchiveRule(lastMerge, recorded), merged.counts);
+                                  ArchiveRule(lastMerge, recorded), merged.counts,
+                                  EchoSearch::kKeepBoth);
     const std::vector<EntryIdentity> writtenList = test::Identities(merged.sink.Records());
     const std::set<EntryIdentity> written(writtenList.begin(), writtenList.end());
     const std::set<EntryIdentity> recordedSet(recorded.begin(), recorded.end());
