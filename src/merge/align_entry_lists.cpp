@@ -37,8 +37,7 @@ struct Side {
   }
   int OrdinalAt(int position) const {
     if (index.empty()) return position;
-    return static_cast<int>(std::lower_bound(index.begin(), index.end(), position) -
-                            index.begin());
+    return static_cast<int>(std::lower_bound(index.begin(), index.end(), position) - index.begin());
   }
   // The time input 2's entry is placed by among input 1's: on input 1's clock.
   std::optional<TimeValue> PlacedTime(int ordinal) const {

@@ -34,8 +34,8 @@ std::int64_t FractionMs(pugi::xml_node entry) {
 // An entry that may have an echo on the other side, with what the search compares.
 struct Item {
   int position = 0;
-  std::int64_t ms = 0;   // its moment to the thousandth, on its own PC's clock
-  EntryIdentity content; // its tree apart from its stamps and session
+  std::int64_t ms = 0;    // its moment to the thousandth, on its own PC's clock
+  EntryIdentity content;  // its tree apart from its stamps and session
 };
 
 // The entries of one session run that may be echoes, and their span.
@@ -109,7 +109,6 @@ struct Match {
   std::int64_t offsetMs = 0;  // the offset of its largest group of pairs
   std::vector<EchoPair> pairs;
   std::size_t shorter = 0;  // the entries of the shorter run that the other input lacks
-
 };
 
 // Input 2's items ordered by contents, then time: those of one contents near one moment are
@@ -145,10 +144,10 @@ std::optional<std::pair<std::int64_t, int>> CommonOffset(const std::vector<Item>
   std::vector<std::int64_t> offsets;
   for (std::size_t k = 0; k < one.size(); ++k) {
     if (taken1[k]) continue;
-    const auto [begin, end] =
-        two.Near(one[k].content, one[k].ms - kReach, one[k].ms + kReach);
+    const auto [begin, end] = two.Near(one[k].content, one[k].ms - kReach, one[k].ms + kReach);
     for (auto at = begin; at != end; ++at) {
-      if (!taken2[At(static_cast<int>(*at - items2.data()))]) offsets.push_back((*at)->ms - one[k].ms);
+      if (!taken2[At(static_cast<int>(*at - items2.data()))])
+        offsets.push_back((*at)->ms - one[k].ms);
     }
   }
   if (offsets.empty()) return std::nullopt;
@@ -165,11 +164,21 @@ std::optional<std::pair<std::int64_t, int>> CommonOffset(const std::vector<Item>
   return std::pair(offsets[bestBegin + bestCount / 2], static_cast<int>(bestCount));
 }
 
+// True when pairing `p1` with `p2` keeps the order of `earlier`'s pairs (sorted by index1)
+// next to it on both sides.
+bool KeepsOrder(const std::vector<EchoPair>& earlier, int p1, int p2) {
+  const auto next = std::lower_bound(earlier.begin(), earlier.end(), p1,
+                                     [](const EchoPair& pair, int p) { return pair.index1 < p; });
+  if (next != earlier.end() && next->index2 <= p2) return false;
+  return next == earlier.begin() || (next - 1)->index2 < p2;
+}
+
 // Pairs each item of `one` not yet taken with the nearest untaken copy on the other side at
-// `offset` within the jitter.
+// `offset` within the jitter; with `earlier`, only where that keeps their order.
 void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
             const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
-            const Side& side1, const Side& side2, std::vector<EchoPair>& pairs) {
+            const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
+            std::vector<EchoPair>& pairs) {
   for (std::size_t k = 0; k < one.size(); ++k) {
     if (taken1[k]) continue;
     const std::int64_t at = one[k].ms + offset;
@@ -178,7 +187,9 @@ void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>
     std::size_t bestIndex = 0;
     for (auto it = begin; it != end; ++it) {
       const auto index = static_cast<std::size_t>(*it - items2.data());
-      if (taken2[index]) continue;
+      if (taken2[index] || (earlier && !KeepsOrder(*earlier, one[k].position, (*it)->position))) {
+        continue;
+      }
       if (!best || std::llabs((*it)->ms - at) < std::llabs(best->ms - at)) {
         best = *it;
         bestIndex = index;
@@ -189,8 +200,7 @@ void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>
     taken2[bestIndex] = true;
     const int p1 = one[k].position;
     const int p2 = best->position;
-    pairs.push_back(
-        {p1, p2, *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(p1)});
+    pairs.push_back({p1, p2, *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(p1)});
   }
 }
 
@@ -222,7 +232,7 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
   match.shorter = std::min(Untaken(taken1), Untaken(taken2));
   if (fixed) {
     match.offsetMs = *fixed;
-    PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, match.pairs);
+    PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
     return match;
   }
   constexpr int kOffsets = 3;
@@ -230,7 +240,15 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
     const auto common = CommonOffset(one, taken1, byContent, taken2, two);
     if (!common || (round > 0 && common->second < 2)) break;
     if (round == 0) match.offsetMs = common->first;
-    PairAt(common->first, one, taken1, byContent, taken2, two, side1, side2, match.pairs);
+    // A later offset only fills in among the pairs found so far, in their order.
+    std::vector<EchoPair> earlier;
+    if (round > 0) {
+      earlier = match.pairs;
+      std::sort(earlier.begin(), earlier.end(),
+                [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });
+    }
+    PairAt(common->first, one, taken1, byContent, taken2, two, side1, side2,
+           round > 0 ? &earlier : nullptr, match.pairs);
   }
   return match;
 }
@@ -294,9 +312,9 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // The fullest matches first; a run matched once is not matched again.
   std::sort(clear.begin(), clear.end(), [](const Match& a, const Match& b) {
     return std::make_tuple(-static_cast<std::ptrdiff_t>(a.pairs.size()), std::llabs(a.offsetMs),
-                           a.run1, a.run2) <
-           std::make_tuple(-static_cast<std::ptrdiff_t>(b.pairs.size()), std::llabs(b.offsetMs),
-                           b.run1, b.run2);
+                           a.run1,
+                           a.run2) < std::make_tuple(-static_cast<std::ptrdiff_t>(b.pairs.size()),
+                                                     std::llabs(b.offsetMs), b.run1, b.run2);
   });
   std::vector<bool> used1(side1.Runs().size(), false);
   std::vector<bool> used2(side2.Runs().size(), false);
@@ -310,13 +328,15 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     if (!used1[At(match.run1)] && !used2[At(match.run2)]) take(match);
   }
   // A session of one or two entries proves no offset of its own, nor do a few entries that
-  // one side lacks of a session merged before: all of them must lie at the offset of the
-  // nearest clear match, or in step where there is none.
+  // one side lacks of a session merged before, nor the few messages two PCs both logged
+  // where one left early and the other came late: they must lie at the offset of the nearest
+  // clear match.
   std::sort(offsets.begin(), offsets.end());
   for (const auto& [r1, r2] : unclear) {
     if (used1[At(r1)] || used2[At(r2)]) continue;
     const std::int64_t start = side1.Runs()[At(r1)].startMs;
-    const auto after = std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
+    const auto after =
+        std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
     std::int64_t offset = 0;
     if (after != offsets.end()) offset = after->second;
     if (after != offsets.begin() &&
@@ -326,7 +346,10 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     const auto& one = side1.Items(side1.Runs()[At(r1)]);
     const auto& two = side2.Items(side2.Runs()[At(r2)]);
     Match match = MatchRuns(r1, r2, one, two, side1, side2, offset);
-    if (!match.pairs.empty() && match.pairs.size() == match.shorter) take(match);
+    // At an offset a clear match has shown, the copies it pairs are echoes however few; at
+    // none, only a short session wholly inside the other is.
+    const bool shown = !offsets.empty();
+    if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorter)) take(match);
   }
   std::sort(echoes.begin(), echoes.end(),
             [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });

@@ -193,7 +193,8 @@ void IdentityDigest::AddWholeTree(pugi::xml_node entry) {
 void IdentityDigest::AddAttributes(pugi::xml_node element, bool isEntry) {
   attributes_.clear();
   for (pugi::xml_attribute attribute : element.attributes()) {
-    if (isEntry && (NameIs(attribute.name(), "SessionID") || (stampsLeftOut_ && IsStamp(attribute)))) {
+    if (isEntry &&
+        (NameIs(attribute.name(), "SessionID") || (stampsLeftOut_ && IsStamp(attribute)))) {
       continue;
     }
     attributes_.push_back(attribute);

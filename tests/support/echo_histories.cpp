@@ -58,7 +58,7 @@ class Generator {
           said.ms += later + Uniform(-5000, 5000);
           said.message = next_++;
         }
-                conversations.push_back(again);
+        conversations.push_back(again);
       }
       if (kind_ == EchoCase::kOwnSessions) {
         Conversation own = Talk(at + Uniform(-120, 600) * 1000, false);
@@ -105,9 +105,12 @@ class Generator {
   std::vector<bool> Drops(std::size_t count) {
     std::vector<bool> kept(count, true);
     if (kind_ != EchoCase::kDrops || count < 2) return kept;
-    if (Chance(35)) std::fill_n(kept.begin(), Uniform(1, static_cast<std::int64_t>(count) / 2), false);
-    if (Chance(35)) std::fill_n(kept.rbegin(), Uniform(1, static_cast<std::int64_t>(count) / 2), false);
-    if (Chance(35)) kept[static_cast<std::size_t>(Uniform(0, static_cast<std::int64_t>(count) - 1))] = false;
+    if (Chance(35))
+      std::fill_n(kept.begin(), Uniform(1, static_cast<std::int64_t>(count) / 2), false);
+    if (Chance(35))
+      std::fill_n(kept.rbegin(), Uniform(1, static_cast<std::int64_t>(count) / 2), false);
+    if (Chance(35))
+      kept[static_cast<std::size_t>(Uniform(0, static_cast<std::int64_t>(count) - 1))] = false;
     return kept;
   }
 
@@ -123,8 +126,6 @@ class Generator {
 
   EchoHistories Render(const std::vector<Conversation>& conversations) {
     EchoHistories histories;
-    histories.messages = 0;
-    std::vector<bool> counted(static_cast<std::size_t>(next_), false);
     for (int pc = 0; pc < pcs_; ++pc) {
       const std::int64_t offset = ClockOffset(pc);
       int session = static_cast<int>(Uniform(1, 40));
@@ -136,21 +137,21 @@ class Generator {
         for (std::size_t k = 0; k < talk.said.size(); ++k) {
           if (!kept[k]) continue;
           const Said& said = talk.said[k];
-          // The network's delay and the PC's own clock.
-          const std::int64_t ms = said.ms + offset + Uniform(0, 1000);
+          // The network's delay; a copy stamped like another message's copy (messages a
+          // moment apart) would make the copies' keys ambiguous.
+          std::int64_t ms = said.ms + offset + Uniform(0, 1000);
+          while (histories.messageOf.count(
+              EchoCopyKey(Stamp(ms, false, false, true), said.from, said.text))) {
+            ++ms;
+          }
           const std::string dateTime = Stamp(ms, false, false, true);
           xml += "<Message Date=\"" + Stamp(ms, true, false, false) + "\" Time=\"" +
-                 Stamp(ms, false, true, false) + "\" DateTime=\"" + dateTime +
-                 "\" SessionID=\"" + std::to_string(session) + "\"><From><User FriendlyName=\"" +
-                 said.from + "\"/></From><To><User FriendlyName=\"" +
-                 (said.from == "Me" ? "Bob" : "Me") +
-                 "\"/></To><Text Style=\"font-family:MS UI Gothic; color:#000000; \">" +
-                 said.text + "</Text></Message>";
+                 Stamp(ms, false, true, false) + "\" DateTime=\"" + dateTime + "\" SessionID=\"" +
+                 std::to_string(session) + "\"><From><User FriendlyName=\"" + said.from +
+                 "\"/></From><To><User FriendlyName=\"" + (said.from == "Me" ? "Bob" : "Me") +
+                 "\"/></To><Text Style=\"font-family:MS UI Gothic; color:#000000; \">" + said.text +
+                 "</Text></Message>";
           histories.messageOf[EchoCopyKey(dateTime, said.from, said.text)] = said.message;
-          if (!counted[static_cast<std::size_t>(said.message)]) {
-            counted[static_cast<std::size_t>(said.message)] = true;
-            ++histories.messages;
-          }
           any = true;
         }
         if (any) session += static_cast<int>(Uniform(1, 2));

@@ -20,9 +20,8 @@ enum class EchoCase {
 
 struct EchoHistories {
   std::vector<std::string> files;  // one history per PC
-  // Each copy's "DateTime", "From" and text -> the message it is a copy of, numbered from 0.
+  // Each copy's "DateTime", "From" and text -> the message it is a copy of.
   std::map<std::string, int> messageOf;
-  int messages = 0;  // messages that at least one PC logged
 };
 
 // The histories (UTC stamps, read with TZ=UTC) of `pcs` PCs signed in at once to one contact,
