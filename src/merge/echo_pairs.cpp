@@ -108,7 +108,8 @@ struct Match {
   int run2 = 0;
   std::int64_t offsetMs = 0;  // the offset of its largest group of pairs
   std::vector<EchoPair> pairs;
-  std::size_t shorter = 0;  // the entries of the shorter run that the other input lacks
+  std::size_t shorter = 0;          // the entries of the shorter run that the other input lacks
+  std::size_t shorterInCommon = 0;  // of those, the ones within the time both runs cover
 };
 
 // Input 2's items ordered by contents, then time: those of one contents near one moment are
@@ -208,6 +209,28 @@ std::size_t Untaken(const std::vector<bool>& taken) {
   return static_cast<std::size_t>(std::count(taken.begin(), taken.end(), false));
 }
 
+// The untaken entries of the run that has fewer of them within the time both runs cover, with
+// `one` moved by `offset` and the jitter allowed: a PC that signed in late or left early
+// logged nothing outside the other's span, so what lies there says nothing against an echo.
+std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<bool>& taken1,
+                            const std::vector<Item>& two, const std::vector<bool>& taken2,
+                            std::int64_t offset) {
+  const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
+  const auto [first1, last1] = std::minmax_element(one.begin(), one.end(), byMs);
+  const auto [first2, last2] = std::minmax_element(two.begin(), two.end(), byMs);
+  const std::int64_t low = std::max(first1->ms + offset, first2->ms) - kEchoJitterMs;
+  const std::int64_t high = std::min(last1->ms + offset, last2->ms) + kEchoJitterMs;
+  const auto within = [&](const std::vector<Item>& items, const std::vector<bool>& taken,
+                          std::int64_t shift) {
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+      count += !taken[k] && items[k].ms + shift >= low && items[k].ms + shift <= high;
+    }
+    return count;
+  };
+  return std::min(within(one, taken1, offset), within(two, taken2, 0));
+}
+
 // The pairs two runs' items make: at the offset most of them agree on, then, for what is left,
 // at up to two more offsets that at least two pairs agree on (a session merged before holds
 // copies of two PCs, each with its own clock). With `fixed`, at that offset alone.
@@ -235,6 +258,8 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
     PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
     return match;
   }
+  const std::vector<bool> lacked1 = taken1;
+  const std::vector<bool> lacked2 = taken2;
   constexpr int kOffsets = 3;
   for (int round = 0; round < kOffsets; ++round) {
     const auto common = CommonOffset(one, taken1, byContent, taken2, two);
@@ -250,13 +275,17 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
     PairAt(common->first, one, taken1, byContent, taken2, two, side1, side2,
            round > 0 ? &earlier : nullptr, match.pairs);
   }
+  if (!match.pairs.empty()) {
+    match.shorterInCommon = ShorterInCommon(one, lacked1, two, lacked2, match.offsetMs);
+  }
   return match;
 }
 
-// At least 3 pairs and two thirds of the shorter run's entries that may be echoes.
+// At least 3 pairs and two thirds of the shorter run's entries that may be echoes, of those
+// within the time both runs cover.
 bool IsClear(const Match& match) {
   const std::size_t paired = match.pairs.size();
-  return paired >= 3 && 3 * paired >= 2 * match.shorter;
+  return paired >= 3 && 3 * paired >= 2 * match.shorterInCommon;
 }
 
 // The pairs of runs whose spans, allowing the largest offset, overlap.

@@ -28,8 +28,9 @@ constexpr std::int64_t kEchoJitterMs = 2000;
 // and of those only ones the other list does not hold as they are. A session of one input is
 // paired with at most one of the other, and only when their entries hold the same contents at
 // one offset (each within the jitter): at least 3 pairs and two thirds of the shorter run's
-// entries looked at; or, at the offset of the nearest such clear match, what pairs there (with
-// none anywhere: in step, and only all of the shorter run's). Nothing unclear is paired.
+// entries looked at within the time both runs cover; or, at the offset of the nearest such clear
+// match, what pairs there (with none anywhere: in step, and only all of the shorter run's). Nothing
+// unclear is paired.
 std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second,
                                  std::span<const int> lone1, std::span<const int> lone2);
 
