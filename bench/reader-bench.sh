@@ -5,7 +5,7 @@
 # and %M) of N runs each, taking turns.
 # Prints a Markdown table; then the search in the window against the command line, and a
 # history of 500,000 entries in one conversation (generated once) loaded and scrolled through
-# from top to bottom a page at a time.
+# from top to bottom a page at a time, and one message of 138,000 characters stepped through.
 #   bench/reader-bench.sh [MB per file, default 100] [runs, default 5]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +16,7 @@ cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DPALVARIN_BENCH=ON -DPALVARIN_GUI=ON -DPALVARIN_TESTS=OFF > /dev/null
 cmake --build "$build_dir" -j2 \
   --target palvarin palvarin_export_floor palvarin_parse_floor palvarin_reader_open \
-  palvarin_reader_scroll > /dev/null
+  palvarin_reader_scroll palvarin_reader_long_message > /dev/null
 data="$build_dir/data/export-${megabytes}mb"
 work=$(mktemp -d "$build_dir/reader-work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -79,4 +79,6 @@ done
 
 echo
 "$build_dir/bench/palvarin_reader_scroll" 500000 "$build_dir/data/scroll-500000.xml" 2> /dev/null
+echo
+"$build_dir/bench/palvarin_reader_long_message" 138000 "$build_dir/data/long-138000.xml" 2> /dev/null
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
   int largest = -1;
   int largestCount = 0;
   for (int row = 0; row < conversations->model()->rowCount(); ++row) {
-    // "date time (N entries)": the count is the first number in the last parentheses.
+    // "date time\nN entries": the count is the first number of the second line.
     const QString text = conversations->model()->index(row, 0).data().toString();
-    const int count = text.mid(text.lastIndexOf(u'(') + 1).section(u' ', 0, 0).toInt();
+    const int count = text.section(u'\n', 1).section(u' ', 0, 0).toInt();
     if (largest < 0 || count > largestCount) largest = row, largestCount = count;
   }
   if (largest < 0 || largestCount == 0) return 1;

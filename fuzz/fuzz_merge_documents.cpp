@@ -90,12 +90,6 @@ void CheckPair(std::string_view bytes) {
 }  // namespace
 }  // namespace palvarin::fuzz
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  // Entry times read local time; one zone keeps every run alike.
-  ::setenv("TZ", "UTC", 1);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   palvarin::fuzz::CheckPair({reinterpret_cast<const char*>(data), size});
   return 0;

@@ -62,11 +62,6 @@ void CheckInput(std::string_view bytes) {
 }  // namespace
 }  // namespace palvarin::fuzz
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  ::setenv("TZ", "UTC", 1);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   palvarin::fuzz::CheckInput({reinterpret_cast<const char*>(data), size});
   return 0;

@@ -154,6 +154,10 @@ const Switch kSwitches[] = {
      "merge-unchanged",
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) { line.mergeUnchanged = true; }},
+    {{"/r", "-r"},
+     "rescue",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.rescue = true; }},
     {{},
      "search",
      true,
@@ -179,6 +183,10 @@ const Switch kSwitches[] = {
      "cross-devices",
      false,
      [](MergeSettings&, CommandLine& line, const std::string&) { line.crossDevices = true; }},
+    {{},
+     "any-account",
+     false,
+     [](MergeSettings&, CommandLine& line, const std::string&) { line.anyAccount = true; }},
     {{},
      "gather",
      false,
@@ -253,6 +261,7 @@ const char* JobShapingSwitch(const CommandLine& line) {
   if (line.quiet) return "--quiet";
   if (!line.reportFile.empty()) return "--report";
   if (line.mergeUnchanged) return "--merge-unchanged";
+  if (line.rescue) return "--rescue";
   return nullptr;
 }
 
@@ -299,6 +308,8 @@ void CheckRunShape(CommandLine& line, const MergeSettings& settings) {
   if (!line.inputs.empty() && !line.gather) {
     Refuse(line, UsageProblem::Kind::InputWithoutGather, "--input");
   }
+  if (line.anyAccount && !line.gather)
+    Refuse(line, UsageProblem::Kind::NeedsGather, "--any-account");
   if (line.gather) {
     if (line.inputs.size() < 2 || settings.PathSave.empty()) {
       Refuse(line, UsageProblem::Kind::MissingGatherPaths, "--gather");

@@ -5,6 +5,7 @@
 
 #include "app/command_line.hpp"
 #include "find/find_history_folders.hpp"
+#include "find/folder_account.hpp"
 #include "job/run_export_job.hpp"
 #include "job/run_gather_job.hpp"
 #include "job/run_merge_job.hpp"
@@ -16,6 +17,7 @@
 #include "texts/catalogue.hpp"
 #include "texts/cause_text.hpp"
 #include "texts/export_text.hpp"
+#include "texts/find_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -55,6 +57,8 @@ std::string DescribeProblem(const UsageProblem& problem) {
       return std::string(Tr("--gather needs --input twice or more and --output"));
     case UsageProblem::Kind::InputWithoutGather:
       return std::string(Tr("option '--input' needs --gather"));
+    case UsageProblem::Kind::NeedsGather:
+      return Format(Tr("option '{0}' needs --gather"), {problem.argument});
     case UsageProblem::Kind::NotWithRead:
       return Format(Tr("option '{0}' cannot be used with --read"), {problem.argument});
     case UsageProblem::Kind::NotWithFind:
@@ -109,7 +113,8 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
         return RunMergeJob({.options = JobOptionsOf(settings),
                             .dryRun = line.dryRun,
                             .stop = stop,
-                            .mergeUnchanged = line.mergeUnchanged},
+                            .mergeUnchanged = line.mergeUnchanged,
+                            .rescue = line.rescue},
                            profile, terminal);
       },
       [&user](const JobReport& report) { user.ShowJobReport(report); },
@@ -138,6 +143,14 @@ int RunExport(const MergeSettings& given, const CommandLine& line, TerminalFace&
 
 // A gather of the copies the command line names into its output.
 int RunGather(const MergeSettings& given, const CommandLine& line, TerminalFace& terminal) {
+  // One user's histories at a time: two accounts' copies of one contact would come out as
+  // one conversation of one person.
+  if (!line.anyAccount) {
+    if (const std::vector<FolderAccount> mixed = MixedAccounts(line.inputs); !mixed.empty()) {
+      terminal.ShowUsageError(MixedAccountsText(mixed));
+      return kExitRefused;
+    }
+  }
   return RunWithoutWindow(
       line, terminal, terminal,
       [&](const StopFlag* stop) {
@@ -241,7 +254,9 @@ int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
     return kExitRefused;
   }
   if (line.Refused()) {
+    // The message alone does not say which switch or argument was not understood.
     user.ShowMessage(kMessageBadArguments);
+    user.ShowWarning(DescribeProblem(*line.problem));
     user.ShowHelp(HelpReason::AfterBadArguments);
     return kExitRefused;
   }

@@ -104,6 +104,21 @@ void AppendCounts(JsonObject& object, const MergeCounts& c) {
   counts.Number("leftOutByArchiveRule", c.cutOff);
 }
 
+// Each input that breaks off and whose whole entries were merged: where, and what it gave.
+void AppendRescued(JsonObject& object, const std::vector<Reason>& rescued) {
+  std::string& out = object.Key("rescued");
+  out += '[';
+  for (std::size_t i = 0; i < rescued.size(); ++i) {
+    if (i > 0) out += ',';
+    JsonObject item(out);
+    item.Text("path", rescued[i].path);
+    item.Number("brokenOffAt", static_cast<long long>(rescued[i].offset));
+    item.Number("wholeEntries", static_cast<long long>(rescued[i].count));
+    item.Bool("entryAtBreakLeftOut", rescued[i].kind == ReasonKind::BrokenOffInEntry);
+  }
+  out += ']';
+}
+
 void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   JsonObject object(out);
   object.Text("first", pair.first);
@@ -118,6 +133,7 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
   object.Texts(dryRun ? "backupsToRemove" : "backupsRemoved", pair.backupsRemoved);
   object.Texts("backupsKept", pair.backupsKept);
   object.Texts("warnings", pair.warnings);
+  AppendRescued(object, pair.rescued);
 }
 
 void AppendCopy(std::string& out, const CopyReport& copy) {
@@ -210,7 +226,9 @@ std::string FindReportJson(const FindReport& report) {
                   entry.Number("histories", static_cast<long long>(folder.histories));
                   entry.Text("firstDate", folder.first ? FoundDate(folder.first) : "");
                   entry.Text("lastDate", folder.last ? FoundDate(folder.last) : "");
-                  entry.Text("account", folder.account);
+                  entry.Text("account", folder.account.name);
+                  entry.Text("accountFolder", folder.accountFolder);
+                  entry.Text("owner", folder.account.owner);
                 });
     AppendArray(object.Key("problems"), report.problems,
                 [](std::string& to, const FolderProblem& problem) {

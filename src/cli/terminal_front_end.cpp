@@ -160,6 +160,7 @@ std::string MessageLine(std::string_view text) {
 }  // namespace
 
 void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
+  if (report.indexRebuilt.kind != ReasonKind::None) ShowWarning(Word(report.indexRebuilt));
   if (report.indexUnusable.kind != ReasonKind::None) ShowWarning(Word(report.indexUnusable));
   if (!report.refused) ShowWarning(Word(report.refused.reason()));
   for (const Result<>& unread : report.unread) {
@@ -173,6 +174,13 @@ void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
   err_.flush();
 }
 
+namespace {
+
+// A field of a line of `--find`, escaped; "-" when there is none.
+std::string OrDash(const std::string& field) { return field.empty() ? "-" : PrintableText(field); }
+
+}  // namespace
+
 void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
   EndProgress();
   for (const std::string& problem : DescribeFindProblems(report)) ShowWarning(problem);
@@ -182,7 +190,7 @@ void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
   for (const HistoryFolder& folder : report.folders) {
     out_ << PrintableText(folder.folder) << '\t' << folder.histories << '\t'
          << FoundDate(folder.first) << '\t' << FoundDate(folder.last) << '\t'
-         << (folder.account.empty() ? "-" : PrintableText(folder.account)) << '\n';
+         << OrDash(folder.account.name) << '\t' << OrDash(folder.account.owner) << '\n';
   }
   out_.flush();
   err_.flush();

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "base/json_string.hpp"
 #include "entry_writer.hpp"
@@ -18,10 +19,18 @@ void AppendOptional(std::string& out, const std::optional<std::string_view>& val
 }
 
 bool IsReadAlready(const char* name) {
-  for (const char* read : {"Date", "Time", "DateTime", "SessionID", "From", "To", "Text"}) {
+  for (const char* read : {"Date", "Time", "DateTime", "SessionID", "From", "To", "Text", "User"}) {
     if (std::strcmp(name, read) == 0) return true;
   }
   return false;
+}
+
+// Who joined or left: the "FriendlyName" of a "User" right below the entry, which "Join" and
+// "Leave" entries hold instead of a "From".
+std::optional<std::string_view> DirectUser(pugi::xml_node node) {
+  const pugi::xml_node user = node.child("User");
+  if (!user) return std::nullopt;
+  return std::string_view(user.attribute("FriendlyName").value());
 }
 
 // An entry of another kind than a message: its attributes and the text of its other elements
@@ -66,7 +75,7 @@ class JsonLinesWriter : public EntryWriter {
     out += ",\"clock\":";
     AppendOptional(out, entry.clock);
     out += ",\"from\":";
-    AppendOptional(out, entry.from);
+    AppendOptional(out, entry.from ? entry.from : DirectUser(exported.entry.node));
     out += ",\"to\":[";
     for (std::size_t i = 0; i < entry.to.size(); ++i) {
       if (i > 0) out += ',';

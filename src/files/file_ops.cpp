@@ -114,6 +114,14 @@ Result<> CopyFile(const std::filesystem::path& from, const std::filesystem::path
   return {};
 }
 
+Result<> RefuseLink(const std::filesystem::path& path) {
+  struct stat facts {};
+  if (::lstat(path.c_str(), &facts) == 0 && S_ISLNK(facts.st_mode)) {
+    return Failure{{.kind = ReasonKind::WriteThroughLink, .path = path.string()}};
+  }
+  return {};
+}
+
 Result<> DeleteFile(const std::filesystem::path& path) {
   if (!faults::Allow("delete")) return FileFailure(ReasonKind::CannotDelete, path, EIO);
   if (::unlink(path.c_str()) != 0) return FileFailure(ReasonKind::CannotDelete, path, errno);

@@ -3,10 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 
-#include "file_failure.hpp"
+#include "files/private_folder.hpp"
 
 namespace palvarin {
 namespace {
@@ -32,18 +31,12 @@ std::filesystem::path ChooseFolder() {
 
 Result<std::filesystem::path> LockFolder() {
   const std::filesystem::path folder = ChooseFolder();
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    return FileFailure(ReasonKind::CannotCreateLockFolder, folder, errno);
-  }
   // Under /tmp anybody may have made the name first: a folder of someone else's, or a link to
   // one, would let them hold or break the locks.
-  struct stat info {};
-  if (::lstat(folder.c_str(), &info) != 0) {
-    return FileFailure(ReasonKind::CannotExamineLockFolder, folder, errno);
-  }
-  if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    return Failure{{.kind = ReasonKind::LockFolderNotPrivate, .path = folder.string()}};
-  }
+  const Result<> made = MakePrivateFolder(
+      folder, {ReasonKind::CannotCreateLockFolder, ReasonKind::CannotExamineLockFolder,
+               ReasonKind::LockFolderNotPrivate});
+  if (!made) return Failure{made.reason()};
   return folder;
 }
 

@@ -11,9 +11,14 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "device_rule.hpp"
+#include "files/folder_listing.hpp"
 #include "files/io_faults.hpp"
+#include "find/folder_account.hpp"
+#include "history/history_owner.hpp"
+#include "history/history_rule.hpp"
 #include "history/xml_error.hpp"
 #include "history_sniff.hpp"
 
@@ -22,19 +27,6 @@ namespace {
 
 // Enough for the prolog and the start of the root element of any history Messenger writes.
 constexpr std::size_t kHeadSize = 4096;
-
-// "<name><digits>": the folder Messenger keeps one account's received files and histories in.
-bool HasAccountName(std::string_view name) {
-  const std::size_t digits = name.find_last_not_of("0123456789");
-  return digits != std::string_view::npos && digits + 1 < name.size();
-}
-
-bool IsHistoryFolderName(std::string_view name) {
-  constexpr std::string_view kHistory = "history";
-  return std::equal(name.begin(), name.end(), kHistory.begin(), kHistory.end(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == b;
-  });
-}
 
 // The last name of `path`, trailing slashes left out.
 std::string_view LastName(std::string_view path) {
@@ -70,8 +62,14 @@ class Walk {
     }
     report_.problems.reserve(problems_.size());
     for (auto& [folder, problem] : problems_) report_.problems.push_back(std::move(problem));
+    // Grouped by account, those of no known account last; each group in byte order.
     std::sort(report_.folders.begin(), report_.folders.end(),
-              [](const HistoryFolder& a, const HistoryFolder& b) { return a.folder < b.folder; });
+              [](const HistoryFolder& a, const HistoryFolder& b) {
+                const std::string& keyA = AccountKey(a.account);
+                const std::string& keyB = AccountKey(b.account);
+                if (keyA.empty() != keyB.empty()) return keyB.empty();
+                return std::tie(keyA, a.folder) < std::tie(keyB, b.folder);
+              });
     return std::move(report_);
   }
 
@@ -180,9 +178,12 @@ class Walk {
   void ExamineFiles(int folderFd, const std::string& folder,
                     const std::vector<std::string>& files) {
     HistoryFolder found{.folder = folder};
+    HistoryOwner owner;
     for (const std::string& name : files) {
       ++report_.filesExamined;
-      const std::optional<HistoryFacts> facts = Examine(folderFd, folder, name);
+      // Only what the jobs take for a history: a file of another name is never one.
+      if (!HasHistoryName(name)) continue;
+      const std::optional<HistoryFacts> facts = Examine(folderFd, folder, name, owner);
       if (!facts) continue;
       ++found.histories;
       if (facts->first && (!found.first || *facts->first < *found.first))
@@ -193,17 +194,19 @@ class Walk {
     histories_ += found.histories;
     for (auto frame = stack_.rbegin(); frame != stack_.rend(); ++frame) {
       if (frame->account) {
-        found.account = frame->path;
+        found.accountFolder = frame->path;
+        found.account.name = LastName(frame->path);
         break;
       }
     }
+    found.account.owner = owner.Owner().value_or(std::string());
     report_.folders.push_back(std::move(found));
   }
 
   // The facts of the file `name` when it is a history; none when it is not, or cannot be read
   // (a problem of its folder then).
   std::optional<HistoryFacts> Examine(int folderFd, const std::string& folder,
-                                      const std::string& name) {
+                                      const std::string& name, HistoryOwner& owner) {
     const std::string path = Joined(folder, name);
     const int fd =
         ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -231,8 +234,8 @@ class Walk {
     const HeadVerdict verdict =
         ReadHead({head_.data(), static_cast<std::size_t>(got)}, got == info.st_size);
     if (verdict == HeadVerdict::NotHistory) return std::nullopt;
-    const Result<HistoryFacts> facts = LoadFacts(path);
-    if (facts && facts->entries > 0) return *facts;
+    const Result<HistoryFacts> facts = LoadFacts(path, owner);
+    if (facts) return *facts;
     // A file that begins as a history but is none is worth a word; one that only might have
     // been one is not.
     if (!facts && (verdict == HeadVerdict::LogRoot || !SaysNoHistory(facts.reason().kind))) {
@@ -241,9 +244,9 @@ class Walk {
     return std::nullopt;
   }
 
-  Result<HistoryFacts> LoadFacts(const std::string& path) {
+  Result<HistoryFacts> LoadFacts(const std::string& path, HistoryOwner& owner) {
     try {
-      return ReadHistoryFacts(path, hours_);
+      return ReadHistoryFacts(path, hours_, owner);
     } catch (const XmlError& noMemory) {
       // Memory ran out for this one file: the walk goes on with the others.
       return Failure{noMemory.Why()};

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "history/history_owner.hpp"
 #include "history/log_document.hpp"
 #include "merge/entry_times.hpp"
 
@@ -77,9 +78,11 @@ HeadVerdict ReadHead(std::string_view head, bool wholeFile) {
   return ReadMarkup(narrow, wholeFile && all);
 }
 
-Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTimeCache& hours) {
+Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTimeCache& hours,
+                                      HistoryOwner& owner) {
   Result<LogDocument> document = LoadLogDocument(path);
   if (!document) return Failure{document.reason()};
+  owner.AddHistory(document->Root());
   const NodeList nodes = ChildNodes(document->Root());
   HistoryFacts facts;
   facts.entries =
@@ -92,23 +95,6 @@ Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTi
     if (!facts.last || *time > *facts.last) facts.last = time;
   }
   return facts;
-}
-
-bool SaysNoHistory(ReasonKind kind) {
-  switch (kind) {
-    case ReasonKind::NotWellFormed:
-    case ReasonKind::HasDocumentType:
-    case ReasonKind::TextOutsideRoot:
-    case ReasonKind::NoElement:
-    case ReasonKind::SeveralRoots:
-    case ReasonKind::RootNotLog:
-    case ReasonKind::HoldsNul:
-    case ReasonKind::ForbiddenReference:
-    case ReasonKind::RepeatedAttribute:
-      return true;
-    default:
-      return false;
-  }
 }
 
 }  // namespace palvarin

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/result.hpp"
+#include "history/history_owner.hpp"
 #include "time/local_time_cache.hpp"
 #include "time/time_value.hpp"
 
@@ -30,12 +31,9 @@ struct HistoryFacts {
   std::optional<TimeValue> first, last;
 };
 
-// Loads the file `path` as a history (LoadLogDocument) and gathers its facts; fails as the
-// load does. Raises XmlError when memory runs out.
-Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTimeCache& hours);
-
-// Whether `kind` says that a file was read but is no history, rather than that it could not
-// be read.
-bool SaysNoHistory(ReasonKind kind);
+// Loads the file `path` as a history (LoadLogDocument), gathers its facts and adds it to
+// `owner`; fails as the load does. Raises XmlError when memory runs out.
+Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTimeCache& hours,
+                                      HistoryOwner& owner);
 
 }  // namespace palvarin

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
+#include "broken_off.hpp"
 #include "files/history_file.hpp"
 #include "forbidden_characters.hpp"
 #include "history/xml_error.hpp"
@@ -136,13 +138,37 @@ Result<HistoryBytes> ReadLogBytes(const std::filesystem::path& path) {
   return read;
 }
 
-Result<LogDocument> LoadLogDocument(const std::filesystem::path& path) {
+Result<LogDocument> LoadLogDocument(const std::filesystem::path& path, BrokenOff brokenOff) {
   Result<HistoryBytes> read = ReadLogBytes(path);
   if (!read) return Failure{read.reason()};
-  return ParseLogDocument(std::move(*read), path);
+  return ParseLogDocument(std::move(*read), path, brokenOff);
 }
 
-Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path) {
+namespace {
+
+// A copy of the bytes as read, taken only of a file that may break off: the parse writes into
+// its own, and finding where the last entry before the break ends needs them as they were.
+ByteBuffer CopyOf(const char* bytes, std::size_t size) {
+  ByteBuffer copy = AllocateBytes(size + 1);
+  if (!copy) throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToLoad});
+  std::memcpy(copy.get(), bytes, size);
+  return copy;
+}
+
+// Where the parser stopped: the first NUL, else where it found the fault, else none. A text
+// that merely ran out inside an element breaks off where it ends.
+std::optional<std::size_t> BreakOf(const pugi::xml_parse_result& parsed, const Reason& asBytes,
+                                   std::size_t size) {
+  if (asBytes.kind == ReasonKind::HoldsNul) return asBytes.offset;
+  if (parsed) return std::nullopt;
+  const auto at = static_cast<std::size_t>(parsed.offset);
+  return parsed.status == pugi::status_end_element_mismatch && at + 1 >= size ? size : at;
+}
+
+}  // namespace
+
+Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path,
+                                     BrokenOff brokenOff) {
   const auto refuse = [&path](Reason why) {
     why.path = path.string();
     return Failure{std::move(why)};
@@ -154,12 +180,27 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
   const XmlArena::Use arena(data->arena.get());
   // An in-place parse of UTF-8 writes terminators into the buffer: look at its bytes first.
   // Other encodings are converted into a buffer of the parser's, leaving this one as read.
-  const Reason asBytes =
+  Reason asBytes =
       ForbiddenCharacterIn(UnitsOf(data->buffer.get(), bytes.size, pugi::encoding_utf8));
+  const std::string_view text(data->buffer.get(), bytes.size);
+  const ByteBuffer original = MayBreakOff(text, asBytes.kind == ReasonKind::HoldsNul)
+                                  ? CopyOf(text.data(), text.size())
+                                  : ByteBuffer{};
   pugi::xml_parse_result parsed =
       data->document.load_buffer_inplace(data->buffer.get(), bytes.size, kParseOptions);
   if (parsed.status == pugi::status_out_of_memory) {
     throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToLoad, .path = path.string()});
+  }
+  if (const std::optional<std::size_t> breakAt = BreakOf(parsed, asBytes, bytes.size);
+      original && breakAt && parsed.encoding == pugi::encoding_utf8) {
+    const std::string_view before(original.get(), *breakAt);
+    // Only the part before the break must be free of forbidden references.
+    asBytes = ForbiddenCharacterIn(UnitsOf(before.data(), before.size(), pugi::encoding_utf8));
+    if (asBytes.kind == ReasonKind::None) {
+      data->damage = KeepWholeEntries(data->document, before, data->buffer.get(), *breakAt);
+      data->damage.path = path.string();
+      if (data->damage.kind != ReasonKind::None) parsed.status = pugi::status_ok;
+    }
   }
   if (!parsed) {
     return refuse({.kind = ReasonKind::NotWellFormed,
@@ -177,6 +218,9 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
   }
   if (AnyRepeatedAttribute(data->document)) {
     return refuse({.kind = ReasonKind::RepeatedAttribute});
+  }
+  if (data->damage.kind != ReasonKind::None && brokenOff == BrokenOff::Refuse) {
+    return Failure{data->damage};
   }
   return LogDocument(std::move(data));
 }

@@ -17,7 +17,10 @@ int JobReport::Count(CopyOutcome outcome) const {
 }
 
 bool JobReport::AnyFailed() const {
-  return Count(PairOutcome::Failed) > 0 || Count(CopyOutcome::Failed) > 0;
+  const bool foundNothing = std::any_of(warnings.begin(), warnings.end(), [](const JobWarning& w) {
+    return w.kind == JobWarning::Kind::NoHistories;
+  });
+  return Count(PairOutcome::Failed) > 0 || Count(CopyOutcome::Failed) > 0 || foundNothing;
 }
 
 int JobReport::ArchivedEntries() const {

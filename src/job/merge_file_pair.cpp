@@ -63,8 +63,9 @@ struct PreparedInput {
   std::optional<EntryList> entries;
   Reason refusal;  // why the file is no history, naming it
 
-  void Prepare(const std::string& path, EntrySource source, LocalTimeCache& hours) {
-    Result<LogDocument> log = LoadLogDocument(path);
+  void Prepare(const std::string& path, EntrySource source, LocalTimeCache& hours,
+               BrokenOff brokenOff) {
+    Result<LogDocument> log = LoadLogDocument(path, brokenOff);
     if (!log) {
       refusal = log.reason();
       return;
@@ -74,6 +75,37 @@ struct PreparedInput {
     entries.emplace(nodes, source, hours);
   }
 };
+
+// A rescued input that the job writes over is kept first as it is, whatever the backup
+// settings say: what lies after its break may still be dug out of it by hand. An input backed
+// up already by this pair, or whose newest backup holds its bytes, is kept.
+bool KeepBrokenOff(const std::string& path, const PairOptions& options, PairReport& report) {
+  const std::string made = BackupName(path, std::time(nullptr));
+  if (options.createBackup || IdenticalNewestBackup(path)) return true;
+  if (!options.dryRun) {
+    if (const Result<> kept = MakeBackupAt(path, 0, std::time(nullptr)); !kept) {
+      BackupFailed(path, kept.reason(), report);
+      return false;
+    }
+  }
+  report.backupsMade.push_back(made);
+  return true;
+}
+
+// Notes the inputs rescued, and keeps those the job writes over; false when one cannot be kept.
+bool NoteRescued(const PreparedInput& input1, const PreparedInput& input2, const std::string& first,
+                 const std::string& second, const std::string& output, const PairOptions& options,
+                 PairReport& report) {
+  for (const auto* input : {&input1, &input2}) {
+    const Reason& damage = input->document->Damage();
+    if (damage.kind == ReasonKind::None) continue;
+    report.rescued.push_back(damage);
+    const std::string& path = input == &input1 ? first : second;
+    const bool writtenOver = options.overwrite || path == output;
+    if (writtenOver && !KeepBrokenOff(path, options, report)) return false;
+  }
+  return true;
+}
 
 // The identities of the entries both files hold once the merge is in place: every entry
 // written when the merged file will replace both, else the entries both inputs held.
@@ -118,10 +150,11 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   LocalTimeCache& hoursOf2 = policy == std::launch::async ? hours2 : hours1;
   PreparedInput input1;
   PreparedInput input2;
-  auto preparing2 = std::async(policy, [&input2, &second, &hoursOf2] {
-    input2.Prepare(second, EntrySource::kInput2, hoursOf2);
+  const BrokenOff brokenOff = options.rescue ? BrokenOff::Rescue : BrokenOff::Refuse;
+  auto preparing2 = std::async(policy, [&input2, &second, &hoursOf2, brokenOff] {
+    input2.Prepare(second, EntrySource::kInput2, hoursOf2, brokenOff);
   });
-  input1.Prepare(first, EntrySource::kInput1, hours1);
+  input1.Prepare(first, EntrySource::kInput1, hours1, brokenOff);
   preparing2.get();
   if (!input1.document || !input2.document) {
     report.problem = PairProblem::NotAHistory;
@@ -129,6 +162,7 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
     report.cause = (input1.document ? input2 : input1).refusal;
     return false;
   }
+  if (!NoteRescued(input1, input2, first, second, output, options, report)) return false;
   RecordingSink merged;
   const int lastSession =
       MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);

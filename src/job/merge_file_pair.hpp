@@ -22,6 +22,11 @@ struct PairOptions {
   bool recordMergeTime = true;
   // Read and merge, write nothing: no backup, no output, no merge time.
   bool dryRun = false;
+  // Both inputs end up holding the merge (the first saved over, the second copied back).
+  bool overwrite = false;
+  // Merge the whole entries of an input that breaks off instead of failing the pair; an input
+  // written over is first kept as a backup, whatever the backup settings.
+  bool rescue = false;
 };
 
 // The report of the pair of `first` and `second` into `output`, failed until told otherwise.

@@ -5,20 +5,19 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
 #include <system_error>
-#include <thread>
-#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "files/file_ops.hpp"
 #include "files/folder_listing.hpp"
+#include "history/history_rule.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 #include "merge_time_batch.hpp"
 #include "parallel_work.hpp"
+#include "shared_files.hpp"
 
 namespace palvarin {
 namespace {
@@ -54,6 +53,13 @@ CopyReport CopyOneSideFile(const std::string& from, const std::string& to, CopyM
   copy.problem = CopyProblem::NotAHistory;
   copy.cause = std::move(refusal);
   return copy;
+}
+
+// True when the file of a one-side copy proved no history (history_rule.hpp): not copied, and,
+// as a file of another name, not reported either. A name both folders hold is merged, and a
+// pair with a file that is none fails: one of the two may be a history that must not be lost.
+bool IsNoHistory(const CopyReport& copy) {
+  return copy.problem == CopyProblem::NotAHistory && SaysNoHistory(copy.cause.kind);
 }
 
 // A history found on one side only, into a separate output folder. Where the output holds that
@@ -120,114 +126,11 @@ CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyM
 
 namespace {
 
-// A folder of a job, with the history names its listing gave (in byte order); none where it
-// could not be listed: a folder that may be passed through but not listed still leads to its
-// files, so every name is looked for there.
-struct JobFolder {
-  std::string prefix;
-  const std::vector<std::string>* listed;
-};
-
-// The file of each of `names` (in byte order) in `folder`, looking only for those it listed.
-std::vector<std::optional<NamedFile>> FilesIn(const JobFolder& folder,
-                                              const std::vector<std::string>& names) {
-  if (folder.listed == nullptr) return ReadNamedFiles(folder.prefix, names);
-  std::vector<std::string> held;
-  std::vector<std::size_t> at;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (std::binary_search(folder.listed->begin(), folder.listed->end(), names[i])) {
-      held.push_back(names[i]);
-      at.push_back(i);
-    }
-  }
-  std::vector<std::optional<NamedFile>> found = ReadNamedFiles(folder.prefix, held);
-  std::vector<std::optional<NamedFile>> files(names.size());
-  for (std::size_t k = 0; k < at.size(); ++k) files[at[k]] = std::move(found[k]);
-  return files;
-}
-
-// The file of every name in each of a job's folders (by the folders' order, then the names').
-struct FolderFiles {
-  std::vector<std::string> prefixes;
-  std::vector<std::string> names;  // in byte order
-  std::vector<std::vector<std::optional<NamedFile>>> files;
-
-  // Each folder that holds names is looked at on a thread of its own: on folders not read
-  // lately every look may wait for the disk, and the job waits for all of them.
-  FolderFiles(const std::vector<JobFolder>& folders, const std::set<std::string>& allNames)
-      : names(allNames.begin(), allNames.end()), files(folders.size()) {
-    std::vector<std::jthread> helpers;
-    for (std::size_t f = 0; f < folders.size(); ++f) {
-      prefixes.push_back(folders[f].prefix);
-      const auto look = [this, &folders, f] { files[f] = FilesIn(folders[f], names); };
-      const bool little = folders[f].listed != nullptr && folders[f].listed->empty();
-      if (f == 0 || little) {
-        look();
-      } else {
-        helpers.emplace_back(look);
-      }
-    }
-  }
-
-  // The size of the file of `name` in folder `folder`; 0 where there is none.
-  std::uint64_t Size(std::size_t folder, const std::string& name) const {
-    const auto at = std::lower_bound(names.begin(), names.end(), name);
-    if (at == names.end() || *at != name) return 0;
-    const std::optional<NamedFile>& file =
-        files[folder][static_cast<std::size_t>(at - names.begin())];
-    return file ? file->size : 0;
-  }
-};
-
-// The names whose file in one of the folders is also the file of another name there: a link
-// to another contact's history. Merging or copying either name would write one history over
-// the other. Each such name maps to the two paths that lead to one file: the first of the
-// name's uses of the first such file, in the folders' order, and the first other use of it.
-std::map<std::string, std::pair<std::string, std::string>> NamesSharingAFile(
-    const FolderFiles& found) {
-  struct Use {
-    FileIdentity file;
-    std::size_t folder;
-    std::size_t name;
-  };
-  std::vector<Use> uses;
-  for (std::size_t f = 0; f < found.prefixes.size(); ++f) {
-    for (std::size_t n = 0; n < found.names.size(); ++n) {
-      if (const auto& file = found.files[f][n]) uses.push_back({file->identity, f, n});
-    }
-  }
-  const auto key = [](const Use& use) {
-    return std::tuple(use.file.device, use.file.inode, use.folder, use.name);
-  };
-  std::sort(uses.begin(), uses.end(),
-            [&key](const Use& a, const Use& b) { return key(a) < key(b); });
-  const auto path = [&found](const Use& use) {
-    return found.prefixes[use.folder] + found.names[use.name];
-  };
-  std::map<std::string, std::pair<std::string, std::string>> shared;
-  for (auto begin = uses.begin(); begin != uses.end();) {
-    const auto end =
-        std::find_if(begin, uses.end(), [&](const Use& use) { return use.file != begin->file; });
-    for (auto use = begin; use != end; ++use) {
-      for (auto other = begin; other != end; ++other) {
-        if (other->name != use->name) {
-          shared.emplace(found.names[use->name], std::pair(path(*use), path(*other)));
-        }
-      }
-    }
-    begin = end;
-  }
-  return shared;
-}
-
 // A pair left alone because its name shares a file with another name.
 PairReport SharedFilePair(const std::string& first, const std::string& second,
-                          const std::string& output,
-                          const std::pair<std::string, std::string>& paths) {
+                          const std::string& output, const SharedPaths& paths) {
   PairReport pair = NewPairReport(first, second, output);
-  pair.problem = PairProblem::SharedFile;
-  pair.problemPath = paths.first;
-  pair.otherPath = paths.second;
+  FailAsShared(pair, paths);
   return pair;
 }
 
@@ -264,6 +167,19 @@ struct FolderTask {
 
   bool IsMerge() const { return !second.empty(); }
   JobItemKind Kind() const { return IsMerge() ? JobItemKind::Pair : JobItemKind::Copy; }
+  // The output's name is a link, which the job does not write through.
+  void RefusedLink(Reason why) {
+    if (IsMerge()) {
+      pair = NewPairReport(from, second, to);
+      pair.problem = PairProblem::NotSaved;
+      pair.cause = std::move(why);
+    } else {
+      copy = NewCopyReport(from, to, false);
+      copy.problem = CopyProblem::Failed;
+      copy.cause = std::move(why);
+    }
+  }
+
   // What is reported for a task that a stop kept from starting: its files are as they were.
   void NotRun(bool copyBack) {
     if (IsMerge()) {
@@ -302,14 +218,6 @@ std::string FolderPrefix(const std::string& folder) {
   return folder.ends_with('/') ? folder : folder + "/";
 }
 
-namespace {
-
-// The history names a folder's listing found, for FolderFiles; none where it failed.
-const std::vector<std::string>* HistoriesOf(const Result<FolderMembers>& listed) {
-  return listed ? &listed->histories : nullptr;
-}
-
-// The histories a folder's listing found; none where it failed, and a warning saying why.
 std::set<std::string> HistoriesListed(const Result<FolderMembers>& listed,
                                       std::vector<JobWarning>& warnings) {
   if (!listed) {
@@ -318,8 +226,6 @@ std::set<std::string> HistoriesListed(const Result<FolderMembers>& listed,
   }
   return {listed->histories.begin(), listed->histories.end()};
 }
-
-}  // namespace
 
 std::set<std::string> ListHistoryFiles(const std::string& folder,
                                        std::vector<JobWarning>& warnings) {
@@ -392,10 +298,15 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
   context.Plan(tasks.size() + copiesBack);
   StageProgress progress(context, JobStage::Merging);
   MergeTimeBatch mergeTimes(profile);
+  const bool separateOutput = prefixOut != prefix1 && prefixOut != prefix2;
   RunInParallel(tasks.size(), WeightOf(tasks), workers, kParallelBytesBudget, [&](std::size_t i) {
     FolderTask& task = tasks[i];
     if (!progress.Start(i, task.Kind(), task.from)) return task.NotRun(false);
-    if (task.IsMerge()) {
+    // The output folder's histories are written there, never through a link to a file
+    // elsewhere: that file might be anything, another contact's history or no history at all.
+    if (const Result<> own = separateOutput ? RefuseLink(task.to) : Result<>{}; !own) {
+      task.RefusedLink(own.reason());
+    } else if (task.IsMerge()) {
       task.pair = MergeFilePair(task.from, task.second, task.to, options, profile);
       if (options.recordMergeTime && task.pair.outcome == PairOutcome::Merged &&
           !context.DryRun()) {
@@ -416,7 +327,7 @@ std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, 
   for (FolderTask& task : tasks) {
     if (task.IsMerge()) {
       report.pairs.push_back(std::move(task.pair));
-    } else {
+    } else if (!IsNoHistory(task.copy)) {
       report.copies.push_back(std::move(task.copy));
     }
   }
@@ -463,7 +374,9 @@ void CopyFolderBack(const std::string& folder1, const std::string& folder2, std:
     progress.Finish(i, JobItemKind::Copy, task.from);
   });
   mergeTimes.Write();
-  for (FolderTask& task : tasks) report.copies.push_back(std::move(task.copy));
+  for (FolderTask& task : tasks) {
+    if (!IsNoHistory(task.copy)) report.copies.push_back(std::move(task.copy));
+  }
 }
 
 }  // namespace palvarin

@@ -15,6 +15,9 @@ namespace palvarin {
 // A folder that cannot be read adds a warning to `warnings`.
 std::set<std::string> ListHistoryFiles(const std::string& folder,
                                        std::vector<JobWarning>& warnings);
+// The histories a folder's listing found; none where it failed, and a warning saying why.
+std::set<std::string> HistoriesListed(const Result<FolderMembers>& listed,
+                                      std::vector<JobWarning>& warnings);
 
 // Copies one history file and says how it went; a FailIfExists copy onto an existing file
 // keeps that file and is no failure. A dry run copies nothing and says what the copy would do.

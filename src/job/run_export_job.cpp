@@ -1,7 +1,5 @@
 #include "job/run_export_job.hpp"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <set>
@@ -84,16 +82,6 @@ ExportItem NewItem(const std::string& history, const std::string& output) {
   item.history = history;
   item.output = output;
   return item;
-}
-
-// AtomicFile writes through a link to its file, which might be a history: an export writes
-// only its own files, so a link at the target is refused.
-Result<> RefuseLink(const std::string& target) {
-  struct stat facts {};
-  if (::lstat(target.c_str(), &facts) == 0 && S_ISLNK(facts.st_mode)) {
-    return Failure{{.kind = ReasonKind::ExportThroughLink, .path = target}};
-  }
-  return {};
 }
 
 ExportItem ExportOne(const std::string& history, const std::string& output,

@@ -11,6 +11,7 @@
 
 #include "files/file_ops.hpp"
 #include "files/history_locks.hpp"
+#include "history/history_rule.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 #include "job_context.hpp"
@@ -19,6 +20,7 @@
 #include "merge_folders.hpp"
 #include "parallel_work.hpp"
 #include "save_merged.hpp"
+#include "shared_files.hpp"
 
 namespace palvarin {
 namespace {
@@ -48,6 +50,11 @@ struct GatherTask {
   std::vector<std::string> copies;
   std::string output;
   PairReport report;
+  // A name in the output folder, the job's own: never written through a link. A file gather's
+  // output is the path given, a link to a history elsewhere written through as a merge's is.
+  bool inOutputFolder = false;
+  // The paths that make its file another name's: left alone, as a folder merge leaves it.
+  std::optional<SharedPaths> shared;
 };
 
 // True when `a` and `b` are the same bytes.
@@ -60,36 +67,51 @@ class LoadedCopies {
  public:
   // Loads `paths` in their order, a copy with the very bytes of one before it only once (a
   // backup of the same state: the merge would drop it as alike, after loading and comparing
-  // it in full); the reason the first that cannot be loaded is no history.
-  std::optional<Reason> AddCopies(const std::vector<std::string>& paths) {
+  // it in full) and given as that one's twin; a file that proves to be no history
+  // (SaysNoHistory) is left out, as a listing leaves out a file of another name. The paths
+  // taken go to `taken`; the reason the first that cannot be loaded is none.
+  std::optional<Reason> AddCopies(const std::vector<std::string>& paths,
+                                  std::vector<std::string>& taken) {
     std::vector<Result<HistoryBytes>> read;
     read.reserve(paths.size());
     for (const std::string& path : paths) read.push_back(ReadLogBytes(path));
     // Compared before any is parsed: the parse writes into the bytes.
-    std::vector<bool> again(paths.size(), false);
+    std::vector<std::optional<std::size_t>> twinOf(paths.size());
     for (std::size_t k = 0; k < read.size(); ++k) {
-      for (std::size_t j = 0; j < k && read[k]; ++j) {
-        if (read[j] && !again[j] && SameBytes(*read[j], *read[k])) again[k] = true;
+      for (std::size_t j = 0; j < k && read[k] && !twinOf[k]; ++j) {
+        if (read[j] && !twinOf[j] && SameBytes(*read[j], *read[k])) twinOf[k] = j;
       }
     }
+    std::vector<std::optional<std::size_t>> documentOf(paths.size());
     for (std::size_t k = 0; k < read.size(); ++k) {
       if (!read[k]) return read[k].reason();
-      if (again[k]) continue;
-      if (std::optional<Reason> why = Add(ParseLogDocument(std::move(*read[k]), paths[k]))) {
-        return why;
+      if (twinOf[k]) {
+        documentOf[k] = documentOf[*twinOf[k]];
+      } else {
+        Result<LogDocument> log = ParseLogDocument(std::move(*read[k]), paths[k]);
+        if (!log && SaysNoHistory(log.reason().kind)) continue;
+        if (std::optional<Reason> why = Add(std::move(log))) return why;
+        documentOf[k] = documents_.size() - 1;
+      }
+      if (documentOf[k]) {
+        copyOf_.push_back(*documentOf[k]);
+        taken.push_back(paths[k]);
       }
     }
     return std::nullopt;
   }
   // Loads one more copy, whatever the others hold (the history the output holds already).
-  std::optional<Reason> AddCopy(const std::string& path) { return Add(LoadLogDocument(path)); }
-  // The entry lists of the copies loaded, in the order they were.
+  std::optional<Reason> AddCopy(const std::string& path) {
+    copyOf_.push_back(documents_.size());
+    return Add(LoadLogDocument(path));
+  }
+  // The entry list of each copy taken, in the order they were; twins share one.
   std::vector<const EntryList*> Lists() {
     for (std::size_t i = lists_.size(); i < nodes_.size(); ++i) {
       lists_.emplace_back(nodes_[i], EntrySource::kInput1, hours_);
     }
     std::vector<const EntryList*> lists;
-    for (const EntryList& list : lists_) lists.push_back(&list);
+    for (const std::size_t document : copyOf_) lists.push_back(&lists_[document]);
     return lists;
   }
 
@@ -105,7 +127,15 @@ class LoadedCopies {
   std::deque<LogDocument> documents_;
   std::deque<NodeList> nodes_;
   std::deque<EntryList> lists_;
+  std::vector<std::size_t> copyOf_;  // the document of each copy taken
 };
+
+// The entries (element children) of `list`.
+int EntryCount(const EntryList& list) {
+  int entries = 0;
+  for (int i = 0; (list.SkipToElement(i), i < list.Length()); ++i) ++entries;
+  return entries;
+}
 
 void Fail(PairReport& report, PairProblem problem, Reason cause) {
   report.outcome = PairOutcome::Failed;
@@ -117,9 +147,22 @@ void Fail(PairReport& report, PairProblem problem, Reason cause) {
 // output would not change or nothing may be written.
 void GatherName(GatherTask& task, bool dryRun) {
   PairReport& report = task.report;
+  if (task.inOutputFolder) {
+    if (const Result<> own = RefuseLink(task.output); !own) {
+      return Fail(report, PairProblem::NotSaved, own.reason());
+    }
+  }
   LoadedCopies loaded;
-  if (std::optional<Reason> why = loaded.AddCopies(task.copies)) {
+  std::vector<std::string> taken;
+  if (std::optional<Reason> why = loaded.AddCopies(task.copies, taken)) {
     return Fail(report, PairProblem::NotAHistory, std::move(*why));
+  }
+  report.copies = taken;
+  if (!taken.empty()) report.first = taken.front();
+  if (taken.empty()) {
+    // No copy of this name is a history: nothing of it is gathered, or reported.
+    report.outcome = PairOutcome::NotRun;
+    return;
   }
   const bool existing = PathExists(task.output);
   if (existing) {
@@ -131,7 +174,8 @@ void GatherName(GatherTask& task, bool dryRun) {
   const EntryList* into = existing ? lists.back() : nullptr;
   if (existing) lists.pop_back();
   RecordingSink merged;
-  const int last = GatherCopies(merged, lists, into, report.counts);
+  const int last = GatherCopies(merged, lists, into, report.counts, report.copyAlone);
+  for (const EntryList* list : lists) report.copyEntries.push_back(EntryCount(*list));
   if (into && KeepsExisting(merged, *into)) {
     report.outcome = PairOutcome::Unchanged;
     return;
@@ -143,21 +187,44 @@ void GatherName(GatherTask& task, bool dryRun) {
   }
 }
 
-// The names of the gather with the copies that hold them, in name order.
-std::vector<GatherTask> FolderTasks(const GatherRequest& request, JobReport& report) {
+// The names of the gather with the copies that hold them, in name order; `listed` gets what
+// the listing of each input folder found.
+std::vector<GatherTask> FolderTasks(const GatherRequest& request, JobReport& report,
+                                    std::vector<Result<FolderMembers>>& listed) {
   std::map<std::string, std::vector<std::string>> copiesOf;
   for (const std::string& input : request.inputs) {
     const std::string prefix = FolderPrefix(input);
-    for (const std::string& name : ListHistoryFiles(prefix, report.warnings)) {
+    listed.push_back(ListFolderMembers(prefix));
+    for (const std::string& name : HistoriesListed(listed.back(), report.warnings)) {
       copiesOf[name].push_back(prefix + name);
     }
   }
   std::vector<GatherTask> tasks;
   const std::string prefixOut = FolderPrefix(request.output);
   for (auto& [name, copies] : copiesOf) {
-    tasks.push_back({std::move(copies), prefixOut + name, {}});
+    tasks.push_back({std::move(copies), prefixOut + name, {}, true, {}});
   }
   return tasks;
+}
+
+// Marks the names whose file in an input folder or in the output folder is another name's
+// file: a link in the output to another contact's history in an input would have that history
+// written over, and one among the inputs would gather another contact's messages. The output
+// folder is looked at for every name, as its listing came before the lock.
+void MarkSharedFiles(std::vector<GatherTask>& tasks, const GatherRequest& request,
+                     const std::vector<Result<FolderMembers>>& listed) {
+  std::vector<JobFolder> folders;
+  for (std::size_t i = 0; i < request.inputs.size(); ++i) {
+    folders.push_back({FolderPrefix(request.inputs[i]), HistoriesOf(listed[i])});
+  }
+  folders.push_back({FolderPrefix(request.output), nullptr});
+  std::set<std::string> names;
+  for (const GatherTask& task : tasks) names.insert(fs::path(task.output).filename().string());
+  const auto shared = NamesSharingAFile(FolderFiles(folders, names));
+  for (GatherTask& task : tasks) {
+    const auto found = shared.find(fs::path(task.output).filename().string());
+    if (found != shared.end()) task.shared = found->second;
+  }
 }
 
 // The bytes of a name's copies, which loading them holds.
@@ -196,13 +263,22 @@ void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& con
       return;
     }
     try {
-      GatherName(task, dryRun);
+      if (task.shared) {
+        FailAsShared(task.report, *task.shared);
+      } else {
+        GatherName(task, dryRun);
+      }
     } catch (const XmlError& error) {
       Fail(task.report, PairProblem::OutOfMemory, error.Why());
     }
     progress.Finish(i, JobItemKind::Pair, task.output);
   });
-  for (GatherTask& task : tasks) report.pairs.push_back(std::move(task.report));
+  for (GatherTask& task : tasks) {
+    // A name none of whose copies is a history is no history of the gather.
+    const bool noHistory =
+        task.report.outcome == PairOutcome::NotRun && task.report.problem == PairProblem::None;
+    if (!noHistory) report.pairs.push_back(std::move(task.report));
+  }
 }
 
 }  // namespace
@@ -247,13 +323,14 @@ JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
   const bool folders = IsFolder(request.inputs.front());
   JobContext context(observer, request.stop, request.dryRun);
   std::vector<GatherTask> tasks;
+  std::vector<Result<FolderMembers>> listed;
   if (folders) {
     // A folder that cannot be made fails each name as it is saved.
     std::error_code ignored;
     if (!request.dryRun) fs::create_directories(request.output, ignored);
-    tasks = FolderTasks(request, result.report);
+    tasks = FolderTasks(request, result.report, listed);
   } else {
-    tasks.push_back({request.inputs, request.output, {}});
+    tasks.push_back({request.inputs, request.output, {}, false, {}});
   }
   // The outputs only: a copy is only read, and a job that replaces one meanwhile renames a whole
   // new file into place, so the gather reads the old file or the new one, each whole. Locking
@@ -274,6 +351,7 @@ JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
     result.report.pairs.push_back(std::move(unguarded));
     return result;
   }
+  if (folders) MarkSharedFiles(tasks, request, listed);
   if (folders && !context.StopRequested()) {
     std::vector<std::string> prefixes;
     for (const std::string& input : request.inputs) prefixes.push_back(FolderPrefix(input));

@@ -50,7 +50,7 @@ std::optional<Refusal> CheckPaths(const JobOptions& job) {
     if (folderJob && !IsFolder(*path)) return Refusal{RefusalKind::NotFolder, field, *path};
     if (!folderJob && IsFolder(*path)) return Refusal{RefusalKind::NotFile, field, *path};
   }
-  if (folderJob && PathExists(job.separateOutput) && !IsFolder(job.separateOutput)) {
+  if (outputChecked && PathExists(job.separateOutput) && !IsFolder(job.separateOutput)) {
     return Refusal{RefusalKind::NotFolder, PathField::Output, job.separateOutput};
   }
   return SamePlaceTwice(job);
@@ -98,6 +98,10 @@ void RunFolderJob(const JobOptions& job, const JobFolders& folders, const PairOp
   const std::size_t copiesBack =
       MergeFolders(folders, options, overwrite, profile, report, context);
   if (overwrite) CopyFolderBack(job.first, job.second, copiesBack, profile, report, context);
+  if (report.pairs.empty() && report.copies.empty() && report.warnings.empty()) {
+    report.warnings.push_back(
+        {JobWarning::Kind::NoHistories, {.path = job.first, .detail = job.second}});
+  }
 }
 
 }  // namespace
@@ -129,6 +133,8 @@ JobResult RunMergeJob(const JobRequest& request, ProfileStore& profile, JobObser
   options.applyArchiveRule = job.applyArchiveRule;
   options.recordMergeTime = !job.overwrite;
   options.dryRun = request.dryRun;
+  options.overwrite = job.overwrite;
+  options.rescue = request.rescue;
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
   JobFolders folders;

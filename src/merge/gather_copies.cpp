@@ -89,33 +89,56 @@ int CompareLists(const EntryList& a, const EntryList& b) {
   }
 }
 
-// One merge of the fold: what it wrote, as a list to merge on, and which of its entries
-// several copies hold.
+// Who holds an entry of the fold: the one copy (its place in the copies given), or several.
+constexpr int kSeveral = -1;
+
+// One merge of the fold: what it wrote, as a list to merge on, and who holds each entry.
 struct Folded {
   RecordingSink merged;
   NodeList nodes;
   std::unique_ptr<EntryList> list;
-  std::vector<bool> shared;
+  std::vector<int> holders;
 };
 
-// Merges `first` (whose entries several copies hold where `firstShared` says) with `second`.
-std::unique_ptr<Folded> Fold(const EntryList& first, const std::vector<bool>& firstShared,
-                             const EntryList& second) {
+// Merges `first` with `second`, whose entries `firstHolders` and `secondHolders` say who holds.
+std::unique_ptr<Folded> Fold(const EntryList& first, const std::vector<int>& firstHolders,
+                             const EntryList& second, const std::vector<int>& secondHolders) {
   auto folded = std::make_unique<Folded>();
   MergeCounts unused;
   MergeEntryLists(folded->merged, first, second, ArchiveRule(), unused);
   const auto& records = folded->merged.Records();
   folded->nodes.reserve(records.size());
-  folded->shared.reserve(records.size());
+  folded->holders.reserve(records.size());
   for (const MergedEntry& record : records) {
     folded->nodes.push_back(record.entry);
-    folded->shared.push_back(record.source == EntrySource::kBoth ||
-                             (record.source == EntrySource::kInput1 &&
-                              firstShared[static_cast<std::size_t>(record.index)]));
+    const auto index = static_cast<std::size_t>(record.index);
+    folded->holders.push_back(record.source == EntrySource::kBoth     ? kSeveral
+                              : record.source == EntrySource::kInput1 ? firstHolders[index]
+                                                                      : secondHolders[index]);
   }
   folded->list =
       std::make_unique<EntryList>(folded->nodes, records, EntrySource::kInput1, first, second);
   return folded;
+}
+
+// The copies in CanonicalOrder, each with how many of `copies` it stands for (a copy alike to
+// another stands for both: twins).
+std::vector<std::pair<const EntryList*, std::size_t>> OrderedWithTwins(
+    std::span<const EntryList* const> copies) {
+  std::vector<std::pair<const EntryList*, std::size_t>> counted;
+  for (const EntryList* kept : CanonicalOrder(copies)) counted.emplace_back(kept, 0);
+  for (const EntryList* copy : copies) {
+    // The copy itself when it was kept, else the kept one alike to it.
+    auto same = std::find_if(counted.begin(), counted.end(),
+                             [copy](const auto& kept) { return kept.first == copy; });
+    if (same == counted.end()) {
+      same = std::find_if(counted.begin(), counted.end(), [copy](const auto& kept) {
+        return CompareLists(*kept.first, *copy) == 0;
+      });
+    }
+    if (same != counted.end()) ++same->second;
+  }
+  return counted;
 }
 
 }  // namespace
@@ -140,15 +163,21 @@ std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> c
 }
 
 int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
-                 const EntryList* existing, MergeCounts& counts) {
-  const std::vector<const EntryList*> ordered = CanonicalOrder(copies);
+                 const EntryList* existing, MergeCounts& counts, std::vector<int>& alone) {
+  const auto counted = OrderedWithTwins(copies);
+  // The holder of a kept copy's entries: its place among `copies`, or several for twins.
+  const auto holdersOf = [&copies](const std::pair<const EntryList*, std::size_t>& kept) {
+    const auto place = std::find(copies.begin(), copies.end(), kept.first) - copies.begin();
+    return std::vector<int>(static_cast<std::size_t>(kept.first->Length()),
+                            kept.second > 1 ? kSeveral : static_cast<int>(place));
+  };
   std::vector<std::unique_ptr<Folded>> folds;
-  const EntryList* gathered = ordered.empty() ? nullptr : ordered.front();
-  std::vector<bool> shared(gathered ? static_cast<std::size_t>(gathered->Length()) : 0, false);
-  for (std::size_t k = 1; k < ordered.size(); ++k) {
-    folds.push_back(Fold(*gathered, shared, *ordered[k]));
+  const EntryList* gathered = counted.empty() ? nullptr : counted.front().first;
+  std::vector<int> holders = counted.empty() ? std::vector<int>() : holdersOf(counted.front());
+  for (std::size_t k = 1; k < counted.size(); ++k) {
+    folds.push_back(Fold(*gathered, holders, *counted[k].first, holdersOf(counted[k])));
     gathered = folds.back()->list.get();
-    shared = std::move(folds.back()->shared);
+    holders = std::move(folds.back()->holders);
   }
   // The last merge, into what the output holds (or into nothing), numbers the sessions.
   const NodeList none;
@@ -161,7 +190,8 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
   // Merging two at a time places entries that no copy merged so far holds together by time or
   // by their sessions; a copy merged later may hold them the other way round, and a merge of
   // two keeps its first input's order on such a crossing.
-  std::vector<const EntryList*> every = ordered;
+  std::vector<const EntryList*> every;
+  for (const auto& kept : counted) every.push_back(kept.first);
   if (existing) every.push_back(existing);
   if (const auto reordered = KeepCopiesOrder(sink.Records(), into, from, every)) {
     sink.Clear();
@@ -169,11 +199,19 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
   }
   counts = {};
   counts.sessions = written.sessions;
+  alone.assign(copies.size(), 0);
   for (const MergedEntry& record : sink.Records()) {
-    const bool several =
-        record.source == EntrySource::kBoth ||
-        (record.source == EntrySource::kInput2 && shared[static_cast<std::size_t>(record.index)]);
-    ++(several ? counts.fromBoth : counts.fromInput1);
+    // kInput1: what the output's history alone holds, which no copy gave.
+    const int holder = record.source == EntrySource::kInput2
+                           ? holders[static_cast<std::size_t>(record.index)]
+                       : record.source == EntrySource::kBoth ? kSeveral
+                                                             : static_cast<int>(copies.size());
+    if (holder == kSeveral) {
+      ++counts.fromBoth;
+      continue;
+    }
+    ++counts.fromInput1;
+    if (holder < static_cast<int>(copies.size())) ++alone[static_cast<std::size_t>(holder)];
   }
   return last;
 }

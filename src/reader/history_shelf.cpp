@@ -29,8 +29,10 @@ void Summarise(ShelfHistory& history, const HistoryBook& book) {
   history.read = {};
   history.conversations = static_cast<int>(book.Conversations().size());
   history.lastDate.clear();
+  // The date on the reader's one clock: the first word of the stamp.
   for (int at = book.EntryCount() - 1; at >= 0 && history.lastDate.empty(); --at) {
-    history.lastDate = book.Entry(at).date.value_or("");
+    const std::string stamp = book.Stamp(at);
+    history.lastDate = stamp.substr(0, stamp.find(' '));
   }
 }
 

@@ -88,14 +88,18 @@ Result<> Answer(SearchIndex& index, HistoryListing& listing, const std::vector<s
   return {};
 }
 
-// Answers from the index in `file`, made anew once when it is damaged or of another version;
-// the index's failure when that does not answer either.
+// Answers from the index in `file`, made anew once when it is damaged (which the report says)
+// or of another version; the index's failure when that does not answer either. A damaged index
+// answers nothing: Answer reports only what a search that went through to its end found.
 Result<> AnswerFromFile(const std::filesystem::path& file, HistoryListing& listing,
                         const std::vector<std::string>& words, SearchReport& report) {
   {
     SearchIndex index(file);
     Result<> answered = Answer(index, listing, words, report);
     if (answered || !index.WantsRebuild()) return answered;
+    if (index.Damaged()) {
+      report.indexRebuilt = {.kind = ReasonKind::SearchIndexDamaged, .path = file.string()};
+    }
   }
   RemoveIndex(file);
   SearchIndex index(file);

@@ -1,11 +1,12 @@
 #include "search_index.hpp"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <system_error>
+
+#include "index_file.hpp"
+#include "sqlite/checked_pages.hpp"
 
 namespace palvarin {
 namespace {
@@ -14,7 +15,8 @@ namespace {
 constexpr int kBusyMilliseconds = 60000;
 
 // The layout this program writes (PRAGMA user_version); a file of any other is made anew.
-constexpr int kSchemaVersion = 4;
+// Layout 5 keeps a checksum on every page (CheckedPagesVfs).
+constexpr int kSchemaVersion = 5;
 
 // A history is only its file's state and a row of the trigram index: the trigrams of its
 // folded texts (IndexText), with no positions (detail=none) nor content. Which histories may
@@ -35,7 +37,7 @@ constexpr const char* kSchema =
     "CREATE TABLE folder (path TEXT PRIMARY KEY, modified INTEGER NOT NULL,"
     " changed INTEGER NOT NULL, inode INTEGER NOT NULL, looked_at INTEGER NOT NULL,"
     " histories BLOB NOT NULL);"
-    "PRAGMA user_version = 4";
+    "PRAGMA user_version = 5";
 
 // Unreachable trigram rows tolerated besides one per history held.
 constexpr std::int64_t kUnreachableAllowed = 256;
@@ -46,19 +48,10 @@ constexpr std::int64_t kUnreachableAllowed = 256;
 // the state as it was.
 constexpr std::int64_t kSettledNanoseconds = 3'000'000'000;
 
+// A page whose checksum does not match reads as SQLITE_IOERR_DATA.
 bool Damaging(int code) {
   const int primary = code & 0xFF;
-  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
-// The folder of the index `file`, made only for this user: it holds their conversations.
-Result<> MakeFolder(const std::filesystem::path& file) {
-  const std::filesystem::path folder = file.parent_path();
-  std::error_code error;
-  std::filesystem::create_directories(folder.parent_path(), error);
-  if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return {};
-  return Failure{
-      {.kind = ReasonKind::SearchFolderNotCreated, .path = file.string(), .code = errno}};
+  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || code == SQLITE_IOERR_DATA;
 }
 
 }  // namespace
@@ -71,27 +64,34 @@ SearchIndex::~SearchIndex() { ::sqlite3_close_v2(db_); }
 
 Result<> SearchIndex::Open(const std::filesystem::path& file) {
   file_ = file.string();
+  std::string name = ":memory:";
   if (!file.empty()) {
-    if (Result<> made = MakeFolder(file); !made) {
-      failure_ = made.reason();
-      return made;
+    Result<std::string> checked = PrivateIndexFile(file);
+    if (!checked) {
+      failure_ = checked.reason();
+      return Failure{failure_};
     }
+    name = std::move(*checked);
   }
-  const std::string name = file.empty() ? ":memory:" : file.string();
   // One thread uses the index at a time: no lock around each call (thousands in a search).
+  // SQLite opens the file and the log beside it by name: along a path without links, it follows
+  // none (a link put there since is refused).
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX |
+                    (file.empty() ? 0 : SQLITE_OPEN_NOFOLLOW);
   const int opened =
-      ::sqlite3_open_v2(name.c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+      ::sqlite3_open_v2(name.c_str(), &db_, flags, file.empty() ? nullptr : CheckedPagesVfs());
   if (opened != SQLITE_OK) return Fail(opened);
+  ::sqlite3_extended_result_codes(db_, 1);
   ::sqlite3_busy_timeout(db_, kBusyMilliseconds);
-  // Owner only, whatever the umask: the texts are private. SQLite makes the file on open.
-  if (!file.empty()) ::chmod(file.c_str(), 0600);
+  if (!file.empty()) ReservePageChecksums(db_);
   return {};
 }
 
 Failure SearchIndex::Fail(int code) {
   if (failure_.kind == ReasonKind::None) {
-    rebuild_ = rebuild_ || Damaging(code);
+    // A page that failed its checksum may come back as another error, a virtual table's.
+    damaged_ = Damaging(code) || (!file_.empty() && db_ != nullptr && PageChecksumFailed(db_));
+    rebuild_ = rebuild_ || damaged_;
     failure_ = {.kind = ReasonKind::SearchIndexUnusable,
                 .path = file_,
                 .detail = db_ != nullptr ? ::sqlite3_errmsg(db_) : ::sqlite3_errstr(code)};
@@ -111,6 +111,12 @@ Result<> SearchIndex::Execute(const char* sql) {
   return {};
 }
 
+Result<> SearchIndex::CheckPages() {
+  // This layout is only ever written with them: a file without them has a damaged header.
+  if (file_.empty() || HasPageChecksums(db_)) return {};
+  return Fail(SQLITE_CORRUPT);
+}
+
 Result<int> SearchIndex::Version() {
   Statement read(db_, "PRAGMA user_version");
   const int step = read.Step();
@@ -128,7 +134,7 @@ Result<> SearchIndex::Prepare() {
   }
   Result<int> found = Version();
   if (!found) return Failure{found.reason()};
-  if (*found == kSchemaVersion) return {};
+  if (*found == kSchemaVersion) return CheckPages();
   if (Result<> begun = Execute("BEGIN IMMEDIATE"); !begun) return begun;
   found = Version();
   if (!found) return Failure{found.reason()};

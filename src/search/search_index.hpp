@@ -26,8 +26,8 @@ namespace palvarin {
 // (FreshHistory gives none, and the next step says why).
 class SearchIndex {
  public:
-  // Opens the index in `file`, made when missing (its folder only for this user); an empty
-  // path keeps it in memory.
+  // Opens the index in `file`, made when missing (PrivateIndexFile), with a checksum on every
+  // page (CheckedPagesVfs); an empty path keeps it in memory.
   explicit SearchIndex(const std::filesystem::path& file);
   ~SearchIndex();
   SearchIndex(const SearchIndex&) = delete;
@@ -38,6 +38,9 @@ class SearchIndex {
   // Whether it failed because the file is damaged, no database, or of another layout (a newer
   // version's): then it is best made anew.
   bool WantsRebuild() const { return rebuild_; }
+  // Whether it failed because the file is damaged or no database: a page that does not match
+  // its checksum, or what SQLite found malformed.
+  bool Damaged() const { return damaged_; }
 
   // A read transaction around the calls below but Store: one lock and one state of the index
   // for them all. Reads which histories of the folder `folder` (absolute, ending with "/") the
@@ -73,6 +76,8 @@ class SearchIndex {
  private:
   Result<> Open(const std::filesystem::path& file);
   Result<> Prepare();
+  // Fails as damaged when the file of this layout keeps no page checksums.
+  Result<> CheckPages();
   Result<int> Version();
   Result<> Execute(const char* sql);
   // Keeps the first failure, with SQLite's words for `code`, and gives it.
@@ -122,6 +127,7 @@ class SearchIndex {
   std::string file_;  // the index file; empty for one in memory
   Reason failure_;
   bool rebuild_ = false;
+  bool damaged_ = false;
   bool writing_ = false;
   bool purge_ = false;  // too many unreachable trigram rows: the writing starts from nothing
 };

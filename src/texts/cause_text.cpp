@@ -162,6 +162,15 @@ std::string Word(const Reason& reason) {
       return Format(Tr("cannot create the folder of the search index {0}: {1}; the histories "
                        "were read into memory instead"),
                     {reason.path, SystemReason(reason.code)});
+    case ReasonKind::SearchFolderNotPrivate:
+      return Format(Tr("cannot use the search index {0}: its folder is a link, or not a folder "
+                       "of this user's that only this user may enter; the histories were read "
+                       "into memory instead"),
+                    {reason.path});
+    case ReasonKind::SearchIndexNotPrivate:
+      return Format(Tr("cannot use the search index {0}: it is a link, or not a file of this "
+                       "user's alone; the histories were read into memory instead"),
+                    {reason.path});
     case ReasonKind::SearchIndexOtherVersion:
       return Format(Tr("cannot use the search index {0}: it was made by another version of "
                        "Palvarin; the histories were read into memory instead"),
@@ -169,11 +178,27 @@ std::string Word(const Reason& reason) {
     case ReasonKind::SearchIndexUnusable:
       return Format(Tr("cannot use the search index {0}: {1}; the histories were read into "
                        "memory instead"),
-                    {reason.path, reason.detail});
+                    {reason.path, Why(reason)});
+    case ReasonKind::SearchIndexDamaged:
+      return Format(Tr("the search index {0} was damaged; it was made anew from the histories"),
+                    {reason.path});
     case ReasonKind::SearchImpossible:
       return Format(Tr("cannot search: {0}"), {reason.detail});
-    case ReasonKind::ExportThroughLink:
-      return Format(Tr("{0} is a link; an export writes no file through a link"), {reason.path});
+    case ReasonKind::WriteThroughLink:
+      return Format(Tr("{0} is a link; no file is written through a link in an output folder"),
+                    {reason.path});
+    case ReasonKind::BrokenOffInEntry:
+      return Format(TrN("{0} is cut off at byte {1}: {2} whole entry before it, the entry at the "
+                        "cut left out",
+                        "{0} is cut off at byte {1}: {2} whole entries before it, the entry at "
+                        "the cut left out",
+                        static_cast<unsigned long>(reason.count)),
+                    {reason.path, std::to_string(reason.offset), std::to_string(reason.count)});
+    case ReasonKind::BrokenOffBetweenEntries:
+      return Format(TrN("{0} is cut off at byte {1}: {2} whole entry before it",
+                        "{0} is cut off at byte {1}: {2} whole entries before it",
+                        static_cast<unsigned long>(reason.count)),
+                    {reason.path, std::to_string(reason.offset), std::to_string(reason.count)});
     case ReasonKind::ProfileNewer:
       return Format(Tr("the profile {0} was written by a newer version of Palvarin; settings are "
                        "read from it, but nothing is saved to it and the file is left as it is"),

@@ -32,6 +32,38 @@ std::vector<std::string> DescribeFindProblems(const FindReport& report) {
   return lines;
 }
 
+std::string AccountLabel(const FolderAccount& account) {
+  if (account.name.empty()) return account.owner;
+  if (account.owner.empty()) return account.name;
+  return account.name + " (" + account.owner + ")";
+}
+
+namespace {
+
+std::string AccountLabels(const std::vector<FolderAccount>& accounts) {
+  std::string names;
+  for (const FolderAccount& account : accounts) {
+    if (!names.empty()) names += ", ";
+    names += AccountLabel(account);
+  }
+  return names;
+}
+
+}  // namespace
+
+std::string MixedAccountsWindowText(const std::vector<FolderAccount>& accounts) {
+  return Format(Tr("The copies belong to different accounts: {0}. Gather one account at a "
+                   "time: remove the copies of the others from the list."),
+                {AccountLabels(accounts)});
+}
+
+std::string MixedAccountsText(const std::vector<FolderAccount>& accounts) {
+  const std::string names = AccountLabels(accounts);
+  return Format(Tr("the copies belong to different accounts: {0}; gather one account at a time, "
+                   "or give --any-account to gather them together"),
+                {names});
+}
+
 std::string FindStoppedText() {
   return std::string(Tr("stopped: the folders listed are those found until then"));
 }

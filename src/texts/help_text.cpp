@@ -39,7 +39,7 @@ std::array<std::string_view, 5> HelpBlocks() {
          "/nb : make no backups\n"
          "/bm : the most backups kept per input\n"
          "      (the number follows the switch; 0 keeps them all)"),
-      Tr("/t  : merge even when the size and last-write time are the same\n"
+      Tr("/mu : merge even when the size and last-write time are the same\n"
          "/nt : skip a pair whose files have the same size and last-write time\n"
          "/na : when one file holds messages older than the last merge"),
       Tr("      that the other no longer has, take them as archived there\n"
@@ -85,6 +85,9 @@ std::string LongSwitchHelp() {
       {"--skip-unchanged", "/nt", ""},
       {"--merge-unchanged", "/mu",
        Tr("merge unchanged pairs too, for this job only (an overwrite job skips them by default)")},
+      {"--rescue", "/r",
+       Tr("merge the whole entries of a history that breaks off (a cut copy, a crash), keeping "
+          "the file as a backup before writing over it")},
       {"--archive-rule", "/na", ""},
       {"--keep-all", "/a", ""},
       {"--help", "/h", ""},
@@ -102,13 +105,16 @@ std::string LongSwitchHelp() {
        Tr("gather every copy of every history of the --input folders (or files, given twice or "
           "more) into the folder (or file) --output, whatever their order")},
       {"--input PATH", "", Tr("one copy for --gather")},
+      {"--any-account", "",
+       Tr("let --gather take copies of different accounts (refused otherwise, as they would "
+          "mix two people's conversations)")},
       {"--read [PATH]", "",
        Tr("open the reader window on a history file or a folder of them (without PATH: on "
           "none, to open one), to read and search without changing anything")},
       {"--find ROOT", "",
-       Tr("list the folders under ROOT that hold message histories, found by their content: "
-          "the folder, the number of histories, the first and last date and the account "
-          "folder, tab-separated")},
+       Tr("list the folders under ROOT that hold message histories, grouped by account: the "
+          "folder, the number of histories, the first and last date, the account folder's name "
+          "and the owner (the user in every conversation), tab-separated")},
       {"--cross-devices", "",
        Tr("let --find walk onto other file systems (mounted disks) below ROOT")},
   };

@@ -92,13 +92,16 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
     row.second = pair.second;
     switch (pair.outcome) {
       case PairOutcome::Merged:
-        row.outcome = dry ? Tr("would merge") : Tr("merged");
+        row.outcome = report.gather ? (dry ? Tr("would gather") : Tr("gathered"))
+                                    : (dry ? Tr("would merge") : Tr("merged"));
         row.output = pair.output;
-        row.detail = DescribeCounts(pair.counts);
+        row.detail =
+            report.gather ? DescribeGatheredCounts(pair.counts) : DescribeCounts(pair.counts);
         break;
       case PairOutcome::Unchanged:
         row.outcome = Tr("unchanged");
-        row.detail = Tr("same size and last-write time, skipped");
+        row.detail = report.gather ? Tr("it holds every entry of its copies already")
+                                   : Tr("same size and last-write time, skipped");
         break;
       case PairOutcome::Failed:
         row.outcome = Tr("failed");
@@ -113,7 +116,18 @@ std::vector<ResultRow> ResultRows(const JobReport& report) {
     for (const PairWarning warning : pair.warnings) {
       row.detail = Format(Tr("{0}; note: {1}"), {row.detail, WarningText(warning)});
     }
+    if (report.gather) row.input.clear();
     rows.push_back(std::move(row));
+    // A gather's copies, each with what it gave.
+    if (report.gather && pair.outcome == PairOutcome::Merged) {
+      for (std::size_t k = 0; k < pair.copies.size(); ++k) {
+        ResultRow copy;
+        copy.outcome = Tr("copy");
+        copy.input = pair.copies[k];
+        copy.detail = DescribeCopyCounts(pair, k);
+        rows.push_back(std::move(copy));
+      }
+    }
     // The backups of the pair: a row for each, what became of it and why.
     const auto backups = [&rows](const std::vector<std::string>& paths, std::string_view outcome,
                                  std::string_view detail) {

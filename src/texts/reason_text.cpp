@@ -59,6 +59,9 @@ std::string FailureCause(const PairReport& pair) {
     case PairProblem::OutOfMemory:
       break;
   }
+  if (IsBrokenOff(pair.cause)) {
+    return Format(Tr("{0}; --rescue merges its whole entries"), {Word(pair.cause)});
+  }
   return Word(pair.cause);
 }
 
@@ -87,6 +90,17 @@ std::string PairReason(const PairReport& pair, bool dryRun) {
                        : Tr("{0}; both inputs are as they were"),
                 {text});
   return WithBackups(std::move(text), pair, dryRun);
+}
+
+bool IsBrokenOff(const Reason& reason) {
+  return reason.kind == ReasonKind::BrokenOffInEntry ||
+         reason.kind == ReasonKind::BrokenOffBetweenEntries;
+}
+
+std::string RescuedText(const Reason& damage, bool dryRun) {
+  return Format(dryRun ? Tr("{0}; only its whole entries would be merged")
+                       : Tr("{0}; only its whole entries were merged"),
+                {Word(damage)});
 }
 
 std::string CopyReason(const CopyReport& copy) {
@@ -118,6 +132,9 @@ std::string WarningText(const JobWarning& warning) {
   switch (warning.kind) {
     case JobWarning::Kind::SettingsNotSaved:
       return std::string(Tr("the settings of this job could not be saved to the profile"));
+    case JobWarning::Kind::NoHistories:
+      return Format(Tr("{0} and {1} hold no message history (*.xml): nothing was merged"),
+                    {warning.cause.path, warning.cause.detail});
     case JobWarning::Kind::FolderNotRead:
       break;
   }

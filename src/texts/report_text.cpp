@@ -30,6 +30,14 @@ std::string DescribeGatheredCounts(const MergeCounts& counts) {
                  Number(counts.fromBoth), Number(counts.fromInput1)});
 }
 
+std::string DescribeCopyCounts(const PairReport& pair, std::size_t copy) {
+  const int entries = copy < pair.copyEntries.size() ? pair.copyEntries[copy] : 0;
+  const int alone = copy < pair.copyAlone.size() ? pair.copyAlone[copy] : 0;
+  return Format(
+      Tr("{0}, {1} held by this copy alone"),
+      {Format(TrN("{0} entry", "{0} entries", Count(entries)), {Number(entries)}), Number(alone)});
+}
+
 std::string DescribeCounts(const MergeCounts& counts) {
   const int entries = counts.fromBoth + counts.fromInput1 + counts.fromInput2;
   std::string text = Format(
@@ -96,10 +104,18 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
   for (const PairReport& pair : report.pairs) {
     switch (pair.outcome) {
       case PairOutcome::Merged:
-        lines.push_back(Format(
-            dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
-            {PairName(pair), pair.output,
-             report.gather ? DescribeGatheredCounts(pair.counts) : DescribeCounts(pair.counts)}));
+        if (report.gather) {
+          lines.push_back(Format(dry ? Tr("would gather {0}: {1}") : Tr("gathered {0}: {1}"),
+                                 {pair.output, DescribeGatheredCounts(pair.counts)}));
+          for (std::size_t k = 0; k < pair.copies.size(); ++k) {
+            lines.push_back(
+                Format(Tr("  from {0}: {1}"), {pair.copies[k], DescribeCopyCounts(pair, k)}));
+          }
+          break;
+        }
+        lines.push_back(
+            Format(dry ? Tr("would merge {0} -> {1}: {2}") : Tr("merged {0} -> {1}: {2}"),
+                   {PairName(pair), pair.output, DescribeCounts(pair.counts)}));
         break;
       case PairOutcome::Unchanged:
         if (report.gather) {
@@ -133,6 +149,9 @@ std::vector<std::string> DescribePairs(const JobReport& report) {
             dry ? Tr("  would delete the old backup {0}") : Tr("  deleted the old backup {0}"),
             {removed}));
       }
+    }
+    for (const Reason& damage : pair.rescued) {
+      lines.push_back(Format(Tr("  note: {0}"), {RescuedText(damage, dry)}));
     }
     for (const PairWarning warning : pair.warnings) {
       lines.push_back(Format(Tr("  note: {0}"), {WarningText(warning)}));

@@ -2,6 +2,7 @@
 
 #include "dialog_strings.hpp"
 #include "texts/cause_text.hpp"
+#include "visible_text.hpp"
 
 namespace palvarin {
 
@@ -32,10 +33,13 @@ QVariant ContactsModel::data(const QModelIndex& index, int role) const {
   const ShelfHistory& history = History(index.row());
   if (role == kNameRole) return FromUtf8(history.name);
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-  if (!history.summarised) return FromUtf8(history.name);
+  const QString name = Isolated(history.name);
+  if (!history.summarised) return name;
   if (!history.read) {
+    // The reason names the file: its hidden characters shown as in the name.
     return FromUtf8(
-        Format(Tr("{0} (cannot be read: {1})"), {history.name, Word(history.read.reason())}));
+        Format(Tr("{0} (cannot be read: {1})"),
+               {name.toStdString(), Isolated(Word(history.read.reason())).toStdString()}));
   }
   const std::string conversations = Format(TrN("{0} conversation", "{0} conversations",
                                                static_cast<unsigned long>(history.conversations)),
@@ -44,7 +48,7 @@ QVariant ContactsModel::data(const QModelIndex& index, int role) const {
                                                        : Format(Tr("{0}, the last on {1}"),
                                                                 {conversations, history.lastDate});
   if (role == Qt::ToolTipRole) return FromUtf8(summary);
-  return FromUtf8(history.name + '\n' + summary);
+  return name + u'\n' + FromUtf8(summary);
 }
 
 }  // namespace palvarin

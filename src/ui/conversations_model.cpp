@@ -28,7 +28,8 @@ QVariant ConversationsModel::data(const QModelIndex& index, int role) const {
   const std::string entries =
       Format(TrN("{0} entry", "{0} entries", static_cast<unsigned long>(conversation.count)),
              {std::to_string(conversation.count)});
-  return FromUtf8(Format(Tr("{0} {1} ({2})"), {conversation.date, conversation.clock, entries}));
+  // Two lines, so that no language's count is cut off in a narrow list.
+  return FromUtf8(book_->Stamp(conversation.first) + '\n' + entries);
 }
 
 }  // namespace palvarin

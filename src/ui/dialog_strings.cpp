@@ -29,13 +29,21 @@ QString ProgressWindowTitle() { return QTr("Palvarin - Merging"); }
 
 QString ProgressCancelLabel() { return QTr("Cancel"); }
 
-QString ResultsWindowTitle() { return QTr("Palvarin - Merge results"); }
+QString ResultsWindowTitle(bool gather) {
+  return gather ? QTr("Palvarin - Gather results") : QTr("Palvarin - Merge results");
+}
 QString ExportButtonText() { return QTr("Export to HTML and open"); }
+
+QString IndexNotOpenedText(const QString& index) {
+  return QTr("No browser could be started to open the index. It is here:").append(u'\n') + index;
+}
+
+QString CopyPathButtonText() { return QTr("Copy path"); }
 QString ExportFolderTitle() { return QTr("Choose the folder for the exported pages"); }
 
 QString ResultsColumnOutcome() { return QTr("Result"); }
 
-QString ResultsColumnInput() { return QTr("Input"); }
+QString ResultsColumnInput(bool gather) { return gather ? QTr("Copy") : QTr("Input"); }
 
 QString ResultsColumnSecondInput() { return QTr("Second input"); }
 

@@ -46,12 +46,16 @@ QString WaitingForOtherJobText();
 // Texts of the progress window and of the results window after a job.
 QString ProgressWindowTitle();
 QString ProgressCancelLabel();
-QString ResultsWindowTitle();
+QString ResultsWindowTitle(bool gather);
 // The results window's export button, and the title of the folder dialog it opens.
 QString ExportButtonText();
+
+// Said when no browser could open the exported `index`, and the button that copies its path.
+QString IndexNotOpenedText(const QString& index);
+QString CopyPathButtonText();
 QString ExportFolderTitle();
 QString ResultsColumnOutcome();
-QString ResultsColumnInput();
+QString ResultsColumnInput(bool gather);
 QString ResultsColumnSecondInput();
 QString ResultsColumnOutput();
 QString ResultsColumnDetail();

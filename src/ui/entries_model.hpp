@@ -3,30 +3,49 @@
 #include <QAbstractListModel>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "reader/history_book.hpp"
 
 namespace palvarin {
 
-// The entries of one conversation, each read from the history when a view asks for it: the
-// time as the history writes it, the sender and the text with its line breaks, as plain text.
-// Entries other than messages (invitations, joins, leaves) are quiet, grey rows; a message
-// has the font and colour of its "Style" that the export's allow-list keeps. The words of
-// a search are given as spans under kWordSpansRole.
+// The rows of one conversation: a date row first and wherever the day changes, then each
+// entry, read from the history when a view asks for it. An entry's fields come apart for the
+// view to lay out (kClockRole, kSenderRole, kBodyRole), each as plain text with its hidden
+// characters made visible and its name and text isolated for bidi; DisplayRole joins them into
+// one line as a screen reader or a copy would read it. Entries other than messages
+// (invitations, joins, leaves) are quiet rows; a message's text has the font and colour of its
+// "Style" that the export's allow-list keeps (FontRole, ForegroundRole). The words of a search
+// are given as spans of the body under kWordSpansRole.
 class EntriesModel : public QAbstractListModel {
  public:
+  enum class RowKind { Message, Quiet, Date };
+  static constexpr int kRowKindRole = Qt::UserRole + 10;
+  static constexpr int kClockRole = Qt::UserRole + 11;
+  static constexpr int kSenderRole = Qt::UserRole + 12;
+  static constexpr int kBodyRole = Qt::UserRole + 13;
+  // The entry's place in its conversation (0 for the first); -1 for a date row.
+  static constexpr int kEntryRole = Qt::UserRole + 14;
+
   using QAbstractListModel::QAbstractListModel;
 
   // Shows the entries of `conversation` in `book`; none when the book is null.
   void Show(std::shared_ptr<const HistoryBook> book, Conversation conversation);
   // Marks `words` wherever a row holds them; none when empty.
   void Highlight(QStringList words);
+  // The row of the conversation's `entry`-th entry.
+  int RowOfEntry(int entry) const;
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
+  QVariant EntryData(int entry, int role) const;
+
   std::shared_ptr<const HistoryBook> book_;
   Conversation conversation_;
+  // Per row: the entry's place in the conversation, or -1 - k for a date row before entry k.
+  std::vector<int> rows_;
   QStringList words_;
 };
 

@@ -18,6 +18,7 @@
 #include "app/message_text.hpp"
 #include "dialog_strings.hpp"
 #include "find/find_history_folders.hpp"
+#include "find/folder_account.hpp"
 #include "job/run_gather_job.hpp"
 #include "job_progress_dialog.hpp"
 #include "message_presenter.hpp"
@@ -25,6 +26,7 @@
 #include "progress_run.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/cause_text.hpp"
+#include "texts/find_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -188,10 +190,34 @@ void GatherWindow::FindCopies() {
     return;
   }
   const QString output = output_->text().trimmed();
-  QStringList folders;
+  std::vector<const HistoryFolder*> kept;
   for (const HistoryFolder& folder : found->folders) {
-    const QString path = QString::fromStdString(folder.folder);
-    if (output.isEmpty() || !IsWithin(path, output)) folders << path;
+    if (output.isEmpty() || !IsWithin(QString::fromStdString(folder.folder), output)) {
+      kept.push_back(&folder);
+    }
+  }
+  // One account at a time: of several, the user picks one; a folder of no known account goes
+  // with any.
+  QStringList accounts;
+  std::vector<std::string> keys;
+  for (const HistoryFolder* folder : kept) {
+    const std::string& key = AccountKey(folder->account);
+    if (key.empty() || std::find(keys.begin(), keys.end(), key) != keys.end()) continue;
+    keys.push_back(key);
+    accounts << FromUtf8(AccountLabel(folder->account));
+  }
+  std::string chosen;
+  if (keys.size() > 1) {
+    const std::optional<QString> account = chooser_.ChooseAccount(this, accounts);
+    if (!account) return;
+    chosen = keys[static_cast<std::size_t>(std::max<qsizetype>(accounts.indexOf(*account), 0))];
+  }
+  QStringList folders;
+  for (const HistoryFolder* folder : kept) {
+    const std::string& key = AccountKey(folder->account);
+    if (chosen.empty() || key.empty() || key == chosen) {
+      folders << QString::fromStdString(folder->folder);
+    }
   }
   const int before = inputs_->count();
   AddFolders(folders);
@@ -219,6 +245,10 @@ void GatherWindow::Gather() {
   for (const QString& folder : Inputs()) request.inputs.push_back(folder.toStdString());
   request.output = output_->text().trimmed().toStdString();
   request.dryRun = dryRun_->isChecked();
+  if (const std::vector<FolderAccount> mixed = MixedAccounts(request.inputs); !mixed.empty()) {
+    messages_.Show(this, FromUtf8(MixedAccountsWindowText(mixed)));
+    return;
+  }
   StopFlag stop;
   request.stop = &stop;
   JobProgressDialog progress(stop, this);

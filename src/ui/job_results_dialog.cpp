@@ -11,12 +11,14 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "dialog_strings.hpp"
 #include "job/job_report.hpp"
+#include "path_chooser.hpp"
 #include "reader_window.hpp"
 #include "state/profile_store.hpp"
 #include "texts/progress_text.hpp"
@@ -80,9 +82,11 @@ QTreeWidgetItem* MakeItem(const ResultRow& row, const QStringList& headers) {
   values[JobResultsDialog::kOutput] = FromUtf8(row.output);
   values[JobResultsDialog::kDetail] = FromUtf8(row.detail);
   auto* item = new QTreeWidgetItem(values);
-  // The whole text on hover: paths and reasons are often wider than their column.
+  // The whole text on hover: paths and reasons are often wider than their column. A tooltip
+  // takes markup for rich text, and a file's name may hold some: it goes as escaped text.
   for (int column = JobResultsDialog::kInput; column < JobResultsDialog::kColumns; ++column) {
-    item->setToolTip(column, values[column]);
+    if (!values[column].isEmpty())
+      item->setToolTip(column, Qt::convertFromPlainText(values[column]));
   }
   item->setData(0, kRowTextRole, RowText(headers, values));
   if (row.failed) {
@@ -134,7 +138,7 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
       histories_(WrittenHistories(report)),
       exportAndOpen_(std::move(exportAndOpen)) {
   setObjectName(QStringLiteral("jobResultsDialog"));
-  setWindowTitle(ResultsWindowTitle());
+  setWindowTitle(ResultsWindowTitle(report.gather));
 
   auto* summary = new QLabel(this);
   summary->setObjectName(QStringLiteral("resultsSummary"));
@@ -148,7 +152,7 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
   list_->setObjectName(QStringLiteral("resultsList"));
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
-  const QStringList headers{ResultsColumnOutcome(), ResultsColumnInput(),
+  const QStringList headers{ResultsColumnOutcome(), ResultsColumnInput(report.gather),
                             ResultsColumnSecondInput(), ResultsColumnOutput(),
                             ResultsColumnDetail()};
   list_->setHeaderLabels(headers);
@@ -161,6 +165,8 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
   }
   list_->addTopLevelItems(items);
   list_->header()->setSectionResizeMode(QHeaderView::Interactive);
+  // A gather has no second input: its copies are rows of their own.
+  list_->setColumnHidden(kSecondInput, report.gather);
   list_->setColumnWidth(kOutcome, 110);
   auto* paths = new PathDelegate(list_);
   for (int column : {kInput, kSecondInput, kOutput}) {
@@ -208,8 +214,9 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
   connect(readButton, &QPushButton::clicked, this, [this] {
     if (const QTreeWidgetItem* item = list_->currentItem()) {
       ProfileStore profile;
+      DialogPathChooser chooser;
       RunReaderWindow(this, item->data(0, kWrittenRole).toString().toStdString(),
-                      {.profile = &profile});
+                      {.profile = &profile, .chooser = &chooser});
     }
   });
 

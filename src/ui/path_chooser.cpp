@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 
 #include "dialog_strings.hpp"
 #include "files/split_path.hpp"
@@ -49,6 +50,18 @@ std::optional<QString> DialogPathChooser::ChooseFolder(QWidget* parent, const QS
   QFileDialog dialog(parent);
   ConfigureFolderBrowser(dialog, current);
   return RunChooser(dialog);
+}
+
+std::optional<QString> DialogPathChooser::ChooseAccount(QWidget* parent,
+                                                        const QStringList& accounts) {
+  bool chosen = false;
+  const QString account = QInputDialog::getItem(
+      parent, QTr("Palvarin - Which account?"),
+      QTr("The copies found belong to different accounts. Gather one account at a time; add "
+          "the copies of:"),
+      accounts, 0, false, &chosen);
+  if (!chosen) return std::nullopt;
+  return account;
 }
 
 }  // namespace palvarin

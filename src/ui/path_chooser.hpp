@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QFileDialog;
@@ -16,6 +17,8 @@ class PathChooser {
   virtual std::optional<QString> ChooseFile(QWidget* parent, const QString& current) = 0;
   // A folder, with `current` preselected; none when cancelled.
   virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& current) = 0;
+  // One of `accounts` (two or more), whose copies to take; none when cancelled.
+  virtual std::optional<QString> ChooseAccount(QWidget* parent, const QStringList& accounts) = 0;
 };
 
 // The file picker: open mode that takes names that do not exist yet, default suffix "xml",
@@ -30,6 +33,7 @@ class DialogPathChooser : public PathChooser {
  public:
   std::optional<QString> ChooseFile(QWidget* parent, const QString& current) override;
   std::optional<QString> ChooseFolder(QWidget* parent, const QString& current) override;
+  std::optional<QString> ChooseAccount(QWidget* parent, const QStringList& accounts) override;
 };
 
 }  // namespace palvarin

@@ -13,6 +13,7 @@
 #include "conversations_model.hpp"
 #include "dialog_strings.hpp"
 #include "entries_model.hpp"
+#include "message_view.hpp"
 #include "reader/history_book.hpp"
 #include "reader_window.hpp"
 #include "search/search_query.hpp"
@@ -50,6 +51,7 @@ void ReaderWindow::ShowHits(SearchReport report) {
   results_->Show(std::move(report.hits), words);
   hitEntries_.assign(count, -2);
   hit_ = -1;
+  lastHit_ = -1;
   previous_->setEnabled(count > 0);
   next_->setEnabled(count > 0);
   pages_->setCurrentIndex(1);
@@ -79,6 +81,7 @@ int ReaderWindow::EntryOfHit(int hit) {
 void ReaderWindow::JumpTo(int hit) {
   if (hit < 0 || hit >= results_->rowCount()) return;
   hit_ = hit;
+  lastHit_ = hit;
   resultList_->setCurrentIndex(results_->index(hit));
   const int row = contacts_->RowOf(results_->Hits()[static_cast<std::size_t>(hit)].file);
   if (row < 0) return;
@@ -99,18 +102,20 @@ void ReaderWindow::JumpTo(int hit) {
   const int conversation = book_->ConversationOf(entry);
   conversationList_->setCurrentIndex(conversations_->index(conversation));
   entries_->Highlight(results_->Words());
-  const QModelIndex shown =
-      entries_->index(entry - book_->Conversations()[static_cast<std::size_t>(conversation)].first);
-  entryList_->setCurrentIndex(shown);
-  entryList_->scrollTo(shown, QAbstractItemView::PositionAtCenter);
+  entryList_->ShowHighlight(entries_->index(entries_->RowOfEntry(
+      entry - book_->Conversations()[static_cast<std::size_t>(conversation)].first)));
   entryList_->setFocus();
 }
 
 void ReaderWindow::Step(int by) {
   const int count = results_->rowCount();
   if (count == 0) return;
-  // From the list, the hit current there is shown first.
-  if (hit_ < 0) return JumpTo(std::max(resultList_->currentIndex().row(), 0));
+  // From the list, the hit current there is shown first, or the one after it when it was
+  // shown last.
+  if (hit_ < 0) {
+    const int current = std::max(resultList_->currentIndex().row(), 0);
+    return JumpTo(current == lastHit_ ? (current + by + count) % count : current);
+  }
   JumpTo((hit_ + by + count) % count);
 }
 

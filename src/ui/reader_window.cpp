@@ -24,11 +24,14 @@
 #include "entries_model.hpp"
 #include "export/entries_text.hpp"
 #include "highlight_delegate.hpp"
+#include "message_view.hpp"
 #include "path_chooser.hpp"
+#include "plain_tool_tip.hpp"
 #include "reader/history_book.hpp"
 #include "search_results_model.hpp"
 #include "state/profile_store.hpp"
 #include "texts/cause_text.hpp"
+#include "visible_text.hpp"
 
 namespace palvarin {
 namespace {
@@ -138,21 +141,18 @@ void ReaderWindow::BuildControls() {
   contactList_->setModel(filtered_);
   conversationList_ = MakeList("readerConversations", QTr("Conversations of the contact"), this);
   conversationList_->setModel(conversations_);
-  entryList_ = MakeList("readerConversation", QTr("Conversation"), this);
+  entryList_ = new MessageView(this);
+  entryList_->setObjectName(QStringLiteral("readerConversation"));
+  entryList_->setAccessibleName(QTr("Conversation"));
+  entryList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   entryList_->setModel(entries_);
   entryList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  entryList_->setItemDelegate(new HighlightDelegate(entryList_));
-  // Rows of several lines, each as high as its text.
-  entryList_->setWordWrap(true);
-  entryList_->setUniformItemSizes(false);
-  entryList_->setResizeMode(QListView::Adjust);
-  // A conversation of many thousand entries is measured a batch at a time, between events.
-  entryList_->setLayoutMode(QListView::Batched);
-  entryList_->setBatchSize(200);
   resultList_ = MakeList("readerResults", QTr("Search results"), this);
   resultList_->setModel(results_);
   resultList_->setItemDelegate(new HighlightDelegate(resultList_));
   resultList_->setUniformItemSizes(true);
+  new PlainToolTips(contactList_);
+  new PlainToolTips(resultList_);
   connect(contactList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &ReaderWindow::ChooseContact);
   connect(conversationList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -168,21 +168,25 @@ void ReaderWindow::BuildControls() {
   changed_ = MakeLabel("readerChanged", this);
   changed_->setText(QTr("This history has changed on disk since it was opened."));
   reload_ = MakeButton("readerReload", QTr("Reload"), QStringLiteral("F5"), this);
-  connect(reload_, &QPushButton::clicked, this, &ReaderWindow::LoadChosen);
+  connect(reload_, &QPushButton::clicked, this, [this] {
+    const int kept = conversationList_->currentIndex().row();
+    LoadChosen();
+    keptConversation_ = kept;
+  });
   previous_ = MakeButton("readerPreviousHit", QTr("Previous hit"),
                          QStringLiteral("Shift+F3; Ctrl+Shift+G"), this);
   next_ = MakeButton("readerNextHit", QTr("Next hit"), QStringLiteral("F3; Ctrl+G"), this);
   connect(previous_, &QPushButton::clicked, this, [this] { Step(-1); });
   connect(next_, &QPushButton::clicked, this, [this] { Step(1); });
-  auto* copy = MakeButton("readerCopy", QTr("Copy"), {}, this);
-  copy->setToolTip(QTr("Copy the selected messages as text (Ctrl+C)"));
-  connect(copy, &QPushButton::clicked, this, &ReaderWindow::CopySelected);
-  auto* exportContact =
+  copy_ = MakeButton("readerCopy", QTr("Copy"), {}, this);
+  copy_->setToolTip(QTr("Copy the selected messages as text (Ctrl+C)"));
+  connect(copy_, &QPushButton::clicked, this, &ReaderWindow::CopySelected);
+  exportContact_ =
       MakeButton("readerExportContact", QTr("Export contact..."), QStringLiteral("Ctrl+E"), this);
-  auto* exportAll =
+  exportAll_ =
       MakeButton("readerExportAll", QTr("Export all..."), QStringLiteral("Ctrl+Shift+E"), this);
-  connect(exportContact, &QPushButton::clicked, this, [this] { Export(false); });
-  connect(exportAll, &QPushButton::clicked, this, [this] { Export(true); });
+  connect(exportContact_, &QPushButton::clicked, this, [this] { Export(false); });
+  connect(exportAll_, &QPushButton::clicked, this, [this] { Export(true); });
   auto* openFile =
       MakeButton("readerOpenFile", QTr("Open file..."), QStringLiteral("Ctrl+O"), this);
   auto* openFolder =
@@ -227,9 +231,9 @@ void ReaderWindow::BuildControls() {
   changedRow->addWidget(reload_);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(status_, 1);
-  bottom->addWidget(copy);
-  bottom->addWidget(exportContact);
-  bottom->addWidget(exportAll);
+  bottom->addWidget(copy_);
+  bottom->addWidget(exportContact_);
+  bottom->addWidget(exportAll_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(sides_, 1);
@@ -290,7 +294,7 @@ void ReaderWindow::done(int result) {
 Result<> ReaderWindow::Open(const std::string& path) {
   Result<std::vector<ShelfHistory>> shelf = ListShelf(path);
   if (!shelf) {
-    Say(FromUtf8(Word(shelf.reason())));
+    Say(VisibleText(Word(shelf.reason())));
     return Failure{shelf.reason()};
   }
   root_ = path;
@@ -299,6 +303,7 @@ Result<> ReaderWindow::Open(const std::string& path) {
 }
 
 void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
+  Say({});
   if (!watcher_->files().isEmpty()) watcher_->removePaths(watcher_->files());
   book_.reset();
   bookRow_ = -1;
@@ -308,6 +313,7 @@ void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
   results_->Show({}, {});
   hitEntries_.clear();
   hit_ = -1;
+  lastHit_ = -1;
   pages_->setCurrentIndex(0);
   auto* contacts = new ContactsModel(std::move(shelf), this);
   filtered_->setSourceModel(contacts);
@@ -316,6 +322,7 @@ void ReaderWindow::ShowShelf(std::vector<ShelfHistory> shelf) {
   conversations_->Show(nullptr);
   entries_->Show(nullptr, {});
   if (filtered_->rowCount() > 0) contactList_->setCurrentIndex(filtered_->index(0, 0));
+  UpdateActions();
   SummariseNext();
 }
 
@@ -349,6 +356,7 @@ void ReaderWindow::ChooseContact(const QModelIndex& current) {
   pendingHit_ = -1;
   pages_->setCurrentIndex(0);
   LoadChosen();
+  UpdateActions();
 }
 
 // What a load off the GUI thread brings back: the book (null when it cannot be read) and what
@@ -361,6 +369,7 @@ struct ReaderWindow::LoadedBook {
 
 // Asks for the chosen history as it is now: only the chosen one is held in memory.
 void ReaderWindow::LoadChosen() {
+  keptConversation_ = -1;
   entries_->Show(nullptr, {});
   book_.reset();
   changed_->hide();
@@ -370,7 +379,7 @@ void ReaderWindow::LoadChosen() {
   awaiting_ = bookRow_ >= 0;
   conversations_->Show(nullptr, awaiting_);
   Say(awaiting_ ? FromUtf8(Format(Tr("Loading the history of {0}..."),
-                                  {contacts_->History(bookRow_).name}))
+                                  {Isolated(contacts_->History(bookRow_).name).toStdString()}))
                 : QString());
   LoadNext();
 }
@@ -408,12 +417,17 @@ void ReaderWindow::ShowLoaded(LoadedBook loaded) {
   }
   awaiting_ = false;
   book_ = std::move(loaded.book);
-  Say(loaded.history.read ? QString() : FromUtf8(Word(loaded.history.read.reason())));
+  Say(loaded.history.read ? QString() : VisibleText(Word(loaded.history.read.reason())));
   contacts_->Update(bookRow_, std::move(loaded.history));
   watcher_->addPath(FromUtf8(contacts_->History(bookRow_).path));
   // Where the hits are in this history is read anew.
   std::fill(hitEntries_.begin(), hitEntries_.end(), -2);
   conversations_->Show(book_);
+  UpdateActions();
+  const int kept = std::exchange(keptConversation_, -1);
+  if (kept >= 0 && kept < conversations_->rowCount()) {
+    conversationList_->setCurrentIndex(conversations_->index(kept));
+  }
   if (pendingHit_ >= 0) JumpTo(std::exchange(pendingHit_, -1));
 }
 
@@ -440,13 +454,14 @@ void ReaderWindow::OpenChosen(bool folder) {
 
 void ReaderWindow::CopySelected() {
   const QModelIndex conversation = conversationList_->currentIndex();
-  if (!book_ || !conversation.isValid()) return;
+  if (!book_ || !conversation.isValid()) return Say(QTr("Choose a conversation first."));
   const int first = book_->Conversations()[static_cast<std::size_t>(conversation.row())].first;
   std::vector<int> chosen;
   for (const QModelIndex& row : entryList_->selectionModel()->selectedRows()) {
-    chosen.push_back(first + row.row());
+    const int entry = row.data(EntriesModel::kEntryRole).toInt();
+    if (entry >= 0) chosen.push_back(first + entry);
   }
-  if (chosen.empty()) return;
+  if (chosen.empty()) return Say(QTr("Select the messages to copy first."));
   std::sort(chosen.begin(), chosen.end());
   QGuiApplication::clipboard()->setText(FromUtf8(EntriesAsText(book_->Entries(), chosen)));
 }
@@ -471,8 +486,38 @@ void ReaderWindow::Say(const QString& text) {
   status_->setVisible(!text.isEmpty());
 }
 
+// Copy, export and search only where there is something to copy, export or search; an empty
+// window says how to fill it.
+void ReaderWindow::UpdateActions() {
+  const bool open = !root_.empty();
+  search_->setEnabled(open);
+  exportAll_->setEnabled(open);
+  exportContact_->setEnabled(bookRow_ >= 0);
+  copy_->setEnabled(book_ != nullptr);
+  if (!open) {
+    Say(setup_.chooser != nullptr
+            ? QTr("Nothing is open: open a history file (Ctrl+O) or a folder (Ctrl+Shift+O).")
+            : QTr("Nothing is open."));
+  }
+}
+
+// Esc in the filter or the search box empties it, then leaves it for the contacts: it never
+// closes the window from there.
+bool ReaderWindow::LeaveEdit() {
+  QLineEdit* edit = filter_->hasFocus() ? filter_ : search_->hasFocus() ? search_ : nullptr;
+  if (edit == nullptr) return false;
+  if (!edit->text().isEmpty() && edit == filter_) {
+    edit->clear();
+  } else {
+    contactList_->setFocus(Qt::ShortcutFocusReason);
+  }
+  return true;
+}
+
 void ReaderWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::Cancel) && BackToResults()) return event->accept();
+  if (event->matches(QKeySequence::Cancel) && (LeaveEdit() || BackToResults())) {
+    return event->accept();
+  }
   QDialog::keyPressEvent(event);
 }
 

@@ -28,6 +28,7 @@ namespace palvarin {
 class ContactsModel;
 class ConversationsModel;
 class EntriesModel;
+class MessageView;
 class PathChooser;
 class ProfileStore;
 class SearchResultsModel;
@@ -99,6 +100,8 @@ class ReaderWindow : public QDialog {
   bool BackToResults();
   int EntryOfHit(int hit);
   void Say(const QString& text);
+  bool LeaveEdit();
+  void UpdateActions();
 
   ReaderSetup setup_;
   std::string root_;  // the path the shelf was opened on
@@ -111,7 +114,7 @@ class ReaderWindow : public QDialog {
   QLineEdit* search_;
   QListView* contactList_;
   QListView* conversationList_;
-  QListView* entryList_;
+  MessageView* entryList_;
   QListView* resultList_;
   QLabel* searchStatus_;
   QLabel* status_;
@@ -119,6 +122,9 @@ class ReaderWindow : public QDialog {
   QPushButton* reload_;
   QPushButton* next_;
   QPushButton* previous_;
+  QPushButton* copy_;
+  QPushButton* exportContact_;
+  QPushButton* exportAll_;
   QSplitter* sides_;
   QSplitter* panes_;
   QStackedWidget* pages_;
@@ -129,7 +135,9 @@ class ReaderWindow : public QDialog {
   bool awaiting_ = false;          // the last load asked for has not come yet
   int pendingHit_ = -1;            // the hit to show once the chosen history has loaded
   std::vector<int> hitEntries_;    // per hit: its entry in its history, -2 until looked for
-  int hit_ = -1;                   // the hit shown last
+  int hit_ = -1;                   // the hit shown, -1 while the hits are listed
+  int lastHit_ = -1;               // the hit shown last, kept on going back to the list
+  int keptConversation_ = -1;      // the conversation to choose again once reloaded
   QPointer<QThread> searching_;    // the search running, if any
   QPointer<QThread> summarising_;  // the summary being read, if any
   QPointer<QThread> loading_;      // the history being loaded, if any

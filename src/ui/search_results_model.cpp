@@ -5,6 +5,7 @@
 #include "dialog_strings.hpp"
 #include "highlight_delegate.hpp"
 #include "reader/history_shelf.hpp"
+#include "visible_text.hpp"
 
 namespace palvarin {
 
@@ -38,12 +39,12 @@ int SearchResultsModel::rowCount(const QModelIndex& parent) const {
 QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const SearchHit& hit = hits_[static_cast<std::size_t>(index.row())];
-  if (role == Qt::ToolTipRole) return FromUtf8(hit.text);
+  if (role == Qt::ToolTipRole) return VisibleText(hit.text, true);
   if (role != Qt::DisplayRole && role != kWordSpansRole) return {};
-  QString row = FromUtf8(HistoryName(hit.file)) + QStringLiteral("  ") + FromUtf8(hit.time) +
+  QString row = Isolated(HistoryName(hit.file)) + QStringLiteral("  ") + FromUtf8(hit.time) +
                 QStringLiteral("  ");
-  if (!hit.sender.empty()) row += FromUtf8(hit.sender) + QStringLiteral(": ");
-  row += ContextLine(FromUtf8(hit.text), words_);
+  if (!hit.sender.empty()) row += Isolated(hit.sender) + QStringLiteral(": ");
+  row += Isolated(ContextLine(VisibleText(hit.text, true), words_));
   if (role == Qt::DisplayRole) return row;
   return QVariant::fromValue(WordSpans(row, words_));
 }

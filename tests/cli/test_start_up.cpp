@@ -26,19 +26,25 @@ TEST_F(StartUp, EachCauseOfBadArgumentsShowsMessage204ThenHelp) {
   const struct {
     const char* name;
     std::vector<std::string> arguments;
+    std::string named;  // what standard error names of the cause
   } rows[] = {
-      {"bare path", {"/n", "/f", "/t", a_}},
-      {"misspelt switch", {"/n", "/pp1", a_}},
-      {"value switch last", {"/n", "/f", "/o", "/p1", a_, "/p2"}},
-      {"headless without the second path", {"/n", "/f", "/o", "/p1", a_}},
-      {"headless, separate output without its path", {"/n", "/f", "/t", "/p1", a_, "/p2", b_}},
-      {"error wins over help", {"/n", "/h", "/bogus"}},
+      {"bare path", {"/n", "/f", "/t", a_}, "unexpected argument '" + a_.string() + "'"},
+      {"misspelt switch", {"/n", "/pp1", a_}, "unknown option '/pp1'"},
+      {"unknown switch", {"/n", "/x"}, "unknown option '/x'"},
+      {"unknown switch like a known one", {"/n", "/f", "/bx"}, "unknown option '/bx'"},
+      {"value switch last", {"/n", "/f", "/o", "/p1", a_, "/p2"}, "'/p2'"},
+      {"headless without the second path", {"/n", "/f", "/o", "/p1", a_}, "--second"},
+      {"headless, separate output without its path",
+       {"/n", "/f", "/t", "/p1", a_, "/p2", b_},
+       "--output"},
+      {"error wins over help", {"/n", "/h", "/bogus"}, "unknown option '/bogus'"},
   };
   const std::string message(MessageText(kMessageBadArguments));
   for (const auto& row : rows) {
     const auto run = Run(row.arguments);
     EXPECT_EQ(run.status, 2) << row.name;
     EXPECT_EQ(run.err.find("palvarin: " + message), 0u) << row.name << run.err;
+    EXPECT_NE(run.err.find(row.named), std::string::npos) << row.name << run.err;
     EXPECT_NE(run.err.find(TerminalHelpText()), std::string::npos) << row.name;
     EXPECT_TRUE(NoProfileMade()) << row.name;
   }
@@ -130,7 +136,7 @@ TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
        "First input",
        a_},
       {"folder job, output is a file",
-       {"/n", "/d", "/o", "/p1", dir, "/p2", dir, "/ps", a_},
+       {"/n", "/d", "/t", "/p1", dir, "/p2", dir2, "/ps", a_},
        kMessageNotFolder,
        "Output",
        a_},
@@ -174,6 +180,31 @@ TEST_F(StartUp, RefusedJobsExitWithStatusTwoAndSaveNothing) {
     EXPECT_TRUE(NothingSaved()) << row.name;
     EXPECT_EQ(histories(), before) << row.name;
   }
+}
+
+// An overwrite folder job uses no output: the one a file job stored before it, a file, is
+// neither checked nor changed. Two folders without a history merge nothing and say so.
+TEST_F(StartUp, AFolderJobIgnoresAStoredOutputAndSaysWhenItFindsNoHistory) {
+  const std::string out = (folder_ / "out.xml").string();
+  ASSERT_EQ(Run({"/n", "/f", "/t", "/p1", a_, "/p2", b_, "/ps", out}).status, 0);
+  const std::filesystem::path pc1 = folder_ / "pc1";
+  const std::filesystem::path pc2 = folder_ / "pc2";
+  std::filesystem::create_directories(pc1);
+  std::filesystem::create_directories(pc2);
+  WriteFile(pc1 / "notes.txt", "no history");
+  const auto empty = Run({"/n", "/d", "/o", "/nb", "/p1", pc1, "/p2", pc2});
+  EXPECT_EQ(empty.status, 1) << empty.err;
+  EXPECT_NE(empty.err.find(pc1.string() + " and " + pc2.string() + " hold no message history"),
+            std::string::npos)
+      << empty.err;
+  std::filesystem::copy_file(a_, pc1 / "a.xml");
+  const auto merged = Run({"/n", "/d", "/o", "/nb", "/p1", pc1, "/p2", pc2});
+  EXPECT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(ReadFile(pc2 / "a.xml"), ReadFile(a_));
+  ProfileStore store(profile_, ProfileAccess::ReadOnly);
+  MergeSettings stored;
+  LoadSettings(store, stored);
+  EXPECT_EQ(stored.PathSave, out) << "the stored output is kept for the next job that uses it";
 }
 
 TEST_F(StartUp, WithoutArgumentsAndWithoutWindowsItSaysSo) {

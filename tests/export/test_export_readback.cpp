@@ -95,19 +95,27 @@ TEST(JsonLinesExport, WritesTheFieldsOfEachEntry) {
             "one&#xD;&#xA;two</Text></Message>"
             "<Invitation Date=\"9/30/2023\" Time=\"2:16:00 PM\" SessionID=\"3\" Extra=\"x\"><From>"
             "<User FriendlyName=\"C\"/></From><Application>a game</Application></Invitation>"
+            "<Join SessionID=\"3\"><User FriendlyName=\"E\"/><Text>E joined</Text></Join>"
+            "<Leave SessionID=\"3\"><User FriendlyName=\"C\"/></Leave>"
             "</Log>");
   ASSERT_FALSE(
       ExportInProcess(folder / "h.xml", folder.Path(), ExportFormat::JsonLines).report.AnyFailed());
   std::istringstream lines(ReadFile(folder / "h.jsonl"));
   std::vector<nlohmann::json> entries;
   for (std::string line; std::getline(lines, line);) entries.push_back(nlohmann::json::parse(line));
-  ASSERT_EQ(entries.size(), 2u);
+  ASSERT_EQ(entries.size(), 4u);
   EXPECT_EQ(entries[0], nlohmann::json::parse(R"({"session":3,"kind":"Message",
       "time":"2023-09-30T21:15:37.000Z","date":"9/30/2023","clock":"2:15:37 PM",
       "from":"A & B","to":["C","D"],"text":"one\ntwo","style":"color:#000080; "})"));
   EXPECT_EQ(entries[1], nlohmann::json::parse(R"({"session":3,"kind":"Invitation","time":null,
       "date":"9/30/2023","clock":"2:16:00 PM","from":"C","to":[],"text":null,"style":null,
       "attributes":{"Extra":"x","Application":"a game"}})"));
+  // Who joined or left is the entry's sender.
+  EXPECT_EQ(entries[2], nlohmann::json::parse(R"({"session":3,"kind":"Join","time":null,
+      "date":null,"clock":null,"from":"E","to":[],"text":"E joined","style":null,
+      "attributes":{}})"));
+  EXPECT_EQ(entries[3]["from"], "C");
+  EXPECT_EQ(entries[3]["attributes"], nlohmann::json::object());
 }
 
 }  // namespace

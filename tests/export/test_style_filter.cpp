@@ -31,7 +31,13 @@ TEST(SafeStyle, KeepsOnlyAllowedDeclarationsWithPlainValues) {
        "font-family:a\xE2\x80\xAE"
        "b",
        ""},
-      {"no colon, empty parts", ";;color;:red;color:#abc", "color:#abc;"},
+      {"no colon, empty parts", ";;color;:red;color:#a0c", "color:#a0c;"},
+      // A colour the page's white would swallow hides the message.
+      {"invisible or unreadable colours",
+       "color:transparent; color:#fff; color:WHITE; color:#fefefe; color:yellow; color:#ccc", ""},
+      {"readable colours", "color:#777;color:#000080;color:Maroon",
+       "color:#777;color:#000080;color:maroon;"},
+      {"unknown colour names", "color:currentcolor; color:rebeccapurplex", ""},
   };
   for (const auto& row : rows) EXPECT_EQ(SafeStyle(row.style), row.safe) << row.name;
 }

@@ -24,8 +24,8 @@ using test::WriteFile;
 struct Expected {
   std::string folder;  // below the root
   std::size_t histories;
-  std::string first, last;  // local dates
-  std::string account;      // below the root; empty: none
+  std::string first, last;    // local dates
+  std::string accountFolder;  // below the root; empty: none
 };
 
 // Once the walk has listed the root and entered its first folder, swaps the root's folder
@@ -61,14 +61,14 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   WriteFile(folder / "outside" / "grace.xml", test::OneMessageHistory("outside"));
   WriteFile(account / "History" / "bob.xml", test::HistoryText({{"2006/01/23", "12:00:00", "hi"},
                                                                 {"2006/03/01", "23:30:00", "yo"}}));
-  // Found by content, whatever the name.
+  // A history under another name is none: no job would take it.
   WriteFile(account / "History" / "carol.dat", test::OneMessageHistory("x"));
   WriteFile(account / "History" / "notes.xml", "<?xml version=\"1.0\"?>\n<notes><Log/></notes>");
   WriteFile(nested / "History" / "dave.xml",
             test::HistoryText({{"2004/12/31", "20:00:00", "late"}}));
   ASSERT_EQ(::mkfifo((nested / "History" / "pipe.xml").c_str(), 0600), 0);
   WriteFile(root / "plain" / "eve.xml", test::HistoryText({{"2009/07/07", "07:07:07", "x"}}));
-  // No entries: a Log, but no history.
+  // No entries, but a history all the same, as the jobs take it.
   WriteFile(root / "other" / "empty.xml", "<Log/>");
   WriteFile(root / "other" / "broken1.xml", "<Log><Message Date=");
   WriteFile(root / "other" / "broken2.xml", "<Log><Message/><Message/>");
@@ -91,10 +91,12 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   EXPECT_TRUE(swap.Swapped());
 
   const std::string below = "My Received Files/alice1234567";
+  // Grouped by account, those of none last.
   const Expected expected[] = {
-      {below + "/History", 2, "2006-01-23", "2006-03-01", below},
+      {below + "/History", 1, "2006-01-23", "2006-03-01", below},
       {below + "/old pc/bob7654321/History", 1, "2004-12-31", "2004-12-31",
        below + "/old pc/bob7654321"},
+      {"other", 1, "-", "-", ""},
       {"plain", 1, "2009-07-07", "2009-07-07", ""},
   };
   ASSERT_EQ(report->folders.size(), std::size(expected));
@@ -105,8 +107,10 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
     EXPECT_EQ(found.histories, row.histories) << row.folder;
     EXPECT_EQ(FoundDate(found.first), row.first) << row.folder;
     EXPECT_EQ(FoundDate(found.last), row.last) << row.folder;
-    EXPECT_EQ(found.account, row.account.empty() ? "" : (root / row.account).string())
+    EXPECT_EQ(found.accountFolder,
+              row.accountFolder.empty() ? "" : (root / row.accountFolder).string())
         << row.folder;
+    EXPECT_EQ(found.account.name, fs::path(row.accountFolder).filename().string()) << row.folder;
   }
   // Once per folder: the one it could not open, and the two damaged histories together.
   ASSERT_EQ(report->problems.size(), 2u);

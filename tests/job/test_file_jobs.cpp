@@ -224,6 +224,45 @@ TEST_F(FileJob, AnInputItsNewestBackupHoldsIsNotBackedUpAgain) {
   EXPECT_EQ(ReadFile(older), "an older state of pc1");
 }
 
+// A copy cut off mid-entry, with zeros after the cut: refused with where it breaks unless
+// rescued; rescued, its whole entries merge with a whole copy into the whole history, and the
+// cut copy is kept as a backup before it is written over, though backups are off.
+TEST_F(FileJob, ACutCopyMergesOnlyWhenRescuedAndIsKeptAsABackup) {
+  const std::string whole = HistoryText(kPc1);
+  const std::string cut = whole.substr(0, whole.find("shared") + 3) + std::string(4096, '\0');
+  WriteFile(b_, whole);
+  const auto copy = folder_ / "copy.xml";
+  const auto reference = folder_ / "reference.xml";
+  WriteFile(copy, whole);
+  ASSERT_EQ(Run({"/n", "/f", "/t", "/p1", copy, "/p2", b_, "/ps", reference}).status, 0);
+  WriteFile(a_, cut);
+  const std::string breaks = a_.string() + " is cut off at byte " +
+                             std::to_string(whole.find("shared") + 3) +
+                             ": 3 whole entries before it, the entry at the cut left out";
+  const struct {
+    std::vector<std::string> extra;
+    int status;
+    std::string said;
+  } rows[] = {
+      {{}, 1, breaks + "; --rescue merges its whole entries"},
+      {{"--rescue", "--dry-run"}, 0, breaks + "; only its whole entries would be merged"},
+      {{"--rescue"}, 0, breaks + "; only its whole entries were merged"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> arguments = {"/n", "/f", "/o", "/nb", "/p1", a_, "/p2", b_};
+    arguments.insert(arguments.end(), row.extra.begin(), row.extra.end());
+    const auto run = Run(arguments);
+    EXPECT_EQ(run.status, row.status) << run.err;
+    EXPECT_NE((run.out + run.err).find(row.said), std::string::npos) << run.out << run.err;
+  }
+  EXPECT_EQ(ReadFile(a_), ReadFile(reference));
+  EXPECT_EQ(ReadFile(b_), ReadFile(reference));
+  const auto backups = Backups(folder_.Path());
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_TRUE(backups[0].starts_with("pc1.xml_"));
+  EXPECT_EQ(ReadFile(folder_ / backups[0]), cut);
+}
+
 TEST_F(FileJob, SeparateOutputLeavesTheInputsAlone) {
   const auto out = folder_ / "merged.xml";
   const auto run = Run({"-N", "-F", "-T", "-p1", a_, "-p2", b_, "-ps", out});

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
 
 #include "files/history_locks.hpp"
+#include "find/find_history_folders.hpp"
 #include "job/run_gather_job.hpp"
+#include "support/history_builder.hpp"
 #include "support/job_settings.hpp"
+#include "support/palvarin_process.hpp"
 #include "support/pc_histories.hpp"
 #include "support/test_support.hpp"
 
@@ -160,6 +164,92 @@ TEST(GatherJobTest, WaitsWhileAnotherJobHoldsAFileOfItsOutputFolder) {
     RunGatherJob({.inputs = pcs.folders, .output = out.string()}, observer);
     EXPECT_TRUE(observer.waited);
     EXPECT_TRUE(fs::is_empty(out)) << "written while another job held it";
+  }
+}
+
+// What --find counts as a folder's histories is what a gather of that folder takes, and a
+// file neither takes is no failure of the gather; a damaged history is a failure of both.
+TEST(GatherJobTest, TakesTheHistoriesFindCountsAndFailsNoneOfTheRest) {
+  test::ScopedTimeZone zone("UTC");
+  test::TempFolder root;
+  std::vector<std::string> inputs;
+  for (const char* pc : {"pc1", "pc2"}) {
+    const fs::path folder = root / "disk" / pc;
+    fs::create_directories(folder);
+    test::WriteFile(folder / "alice.xml", test::OneMessageHistory(pc));
+    test::WriteFile(folder / "emptylog.xml", "<Log/>");
+    test::WriteFile(folder / "omar.txt", test::OneMessageHistory("not by that name"));
+    // Each on one side only, so that the folder merge has no pair of them.
+    test::WriteFile(folder / (inputs.empty() ? "settings.xml" : "notes.xml"),
+                    "<?xml version=\"1.0\"?><Settings/>");
+    if (inputs.empty()) test::WriteFile(folder / "cut.xml", "<Log><Message Date=");
+    ASSERT_EQ(::mkfifo((folder / "pipe.xml").c_str(), 0600), 0);
+    inputs.push_back(folder.string());
+  }
+  const Result<FindReport> found = FindHistoryFolders((root / "disk").string(), {}, nullptr);
+  ASSERT_TRUE(found);
+  ASSERT_EQ(found->folders.size(), 2u);
+  ASSERT_EQ(found->problems.size(), 1u);
+  const JobResult result = Gather(inputs, root / "out");
+  ASSERT_FALSE(result.refusal);
+  EXPECT_EQ(result.report.Count(PairOutcome::Merged), found->folders[0].histories);
+  ASSERT_EQ(result.report.Count(PairOutcome::Failed), 1);
+  EXPECT_EQ(result.report.pairs.size(), found->folders[0].histories + 1);
+  EXPECT_EQ(Contents(root / "out").size(), found->folders[0].histories);
+  // The folder merge takes them alike: two pairs, and the damaged history not copied.
+  fs::create_directory(root / "merged");
+  const auto merged = test::RunPalvarin(
+      {"/n", "/d", "/t", "/p1", inputs[0], "/p2", inputs[1], "/ps", (root / "merged").string()},
+      root.Path(), root / "profile.sqlite3");
+  EXPECT_EQ(merged.status, 1) << merged.out << merged.err;
+  EXPECT_NE(merged.out.find("2 pairs merged, 0 unchanged, 0 failed; 0 files copied, 1 copy failed"),
+            std::string::npos)
+      << merged.out;
+  EXPECT_EQ(Contents(root / "merged").size(), found->folders[0].histories) << merged.out;
+}
+
+// What a gathered history says of its copies: twins (the same bytes, or the same entries in
+// other bytes) hold their entries together; each copy gave its entries and held some alone.
+TEST(GatherJobTest, CountsWhatEachCopyGaveAndHeldAlone) {
+  test::ScopedTimeZone zone("UTC");
+  test::TempFolder root;
+  const auto history = [](std::vector<const char*> texts) {
+    std::vector<test::TestMessage> messages;
+    for (const char* text : texts) messages.push_back({"2006/01/23", text, text});
+    return test::HistoryText(messages);
+  };
+  const std::string five = history({"10:00:01", "10:00:02", "10:00:03", "10:00:04", "10:00:05"});
+  const struct {
+    const char* what;
+    std::vector<std::string> copies;
+    int several, oneOnly;
+    std::vector<int> entries, alone;
+  } rows[] = {
+      {"byte twins", {five, five}, 5, 0, {5, 5}, {0, 0}},
+      {"alike in other bytes", {five, five + "\r\n"}, 5, 0, {5, 5}, {0, 0}},
+      {"one side each",
+       {history({"10:00:01", "10:00:02", "10:00:03"}), history({"10:00:01", "10:00:04"})},
+       1,
+       3,
+       {3, 2},
+       {2, 1}},
+      {"twins and another", {five, history({"10:00:06"}), five}, 5, 1, {5, 1, 5}, {0, 1, 0}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::vector<std::string> inputs;
+    for (std::size_t k = 0; k < row.copies.size(); ++k) {
+      inputs.push_back((root / ("copy" + std::to_string(k) + ".xml")).string());
+      test::WriteFile(inputs.back(), row.copies[k]);
+    }
+    fs::remove(root / "out.xml");
+    const JobResult result = Gather(inputs, root / "out.xml");
+    ASSERT_EQ(result.report.pairs.size(), 1u);
+    const PairReport& pair = result.report.pairs[0];
+    EXPECT_EQ(pair.counts.fromBoth, row.several);
+    EXPECT_EQ(pair.counts.fromInput1, row.oneOnly);
+    EXPECT_EQ(pair.copyEntries, row.entries);
+    EXPECT_EQ(pair.copyAlone, row.alone);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <set>
 
@@ -56,7 +57,8 @@ Gathered Gather(const std::vector<std::string>& files, const std::string* existi
   const EntryList* into = existing ? &copies.Add(*existing) : nullptr;
   RecordingSink sink;
   MergeCounts counts;
-  const int last = GatherCopies(sink, lists, into, counts);
+  std::vector<int> alone;
+  const int last = GatherCopies(sink, lists, into, counts, alone);
   Gathered gathered;
   gathered.xml = "<Log Last=\"" + std::to_string(last) + "\">";
   for (const MergedEntry& entry : sink.Records()) {
@@ -67,6 +69,14 @@ Gathered Gather(const std::vector<std::string>& files, const std::string* existi
   gathered.identities = test::Identities(sink.Records());
   gathered.keepsExisting = into && KeepsExisting(sink, *into);
   EXPECT_EQ(counts.fromBoth + counts.fromInput1, static_cast<int>(sink.Records().size()));
+  // What one copy alone holds is its own; the rest of "one only", the output's history's.
+  EXPECT_EQ(alone.size(), lists.size());
+  const int copiesAlone = std::accumulate(alone.begin(), alone.end(), 0);
+  if (into) {
+    EXPECT_LE(copiesAlone, counts.fromInput1);
+  } else {
+    EXPECT_EQ(copiesAlone, counts.fromInput1);
+  }
   return gathered;
 }
 

@@ -156,10 +156,9 @@ TEST_P(ForeignRoot, FailsItsPairNamingTheRootAndTouchesNothing) {
   layout.ExpectTheOtherPairMerged(mode);
   if (mode.folders) {
     const fs::path copy = (mode.overwrite ? layout.pc1_ : layout.out_) / "only2.xml";
+    // A file of one side that is no history is left alone, as a file of another name is.
     EXPECT_FALSE(fs::exists(copy));
-    EXPECT_THAT(run.err, HasSubstr("not copied: " + (layout.pc2_ / "only2.xml").string() + " -> " +
-                                   copy.string() + ": " + (layout.pc2_ / "only2.xml").string() +
-                                   " is not a message history"));
+    EXPECT_THAT(run.err, Not(HasSubstr("only2.xml")));
   }
 }
 
@@ -203,9 +202,14 @@ TEST_P(NamedPipe, EndsTheJobPromptlyWithTheOtherPairsDone) {
   const auto run = layout.Run(mode, mode.overwrite);
 
   ASSERT_FALSE(run.timedOut) << "the job hung on a named pipe";
-  EXPECT_EQ(run.status, 1) << run.out << run.err;
-  EXPECT_THAT(run.err, HasSubstr("cannot read " + pipes.front().string() +
-                                 ": it is a named pipe, not a regular file"));
+  // A folder job lists no pipe as a history; a file job is told one and refuses it.
+  if (mode.folders) {
+    EXPECT_THAT(run.err, Not(HasSubstr("pipe.xml"))) << run.out;
+  } else {
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_THAT(run.err, HasSubstr("cannot read " + pipes.front().string() +
+                                   ": it is a named pipe, not a regular file"));
+  }
   for (const fs::path& path : pipes) {
     EXPECT_EQ(fs::status(path).type(), fs::file_type::fifo) << path;
   }

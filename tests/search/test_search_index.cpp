@@ -1,18 +1,23 @@
 // The index in the cache: a history changed since it was indexed is read again, an index that
-// is damaged or of another version is made anew, one that cannot be used is done without, and
-// nothing is ever written beside the histories.
+// is damaged (which is said) or of another version is made anew, one that cannot be used is done
+// without, and nothing is ever written beside the histories.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <map>
+#include <string_view>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "search/run_search.hpp"
 #include "search/search_query.hpp"
 #include "search_fixtures.hpp"
+#include "sqlite/checked_pages.hpp"
 #include "support/history_builder.hpp"
 
 namespace palvarin {
@@ -23,11 +28,13 @@ using test::PlainScan;
 using test::ReadFile;
 using test::WriteFile;
 
-// Runs `sql` on the database `file`; its first column of the first row as text ("" for none).
+// Runs `sql` on the database `file`, as the program reads and writes it (keeping its pages'
+// checksums); its first column of the first row as text ("" for none).
 std::string Sql(const fs::path& file, const char* sql) {
   sqlite3* db = nullptr;
   std::string first;
-  if (::sqlite3_open(file.c_str(), &db) == SQLITE_OK) {
+  if (::sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        CheckedPagesVfs()) == SQLITE_OK) {
     sqlite3_stmt* statement = nullptr;
     if (::sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
         ::sqlite3_step(statement) == SQLITE_ROW && ::sqlite3_column_text(statement, 0)) {
@@ -94,26 +101,69 @@ TEST_P(ChangedHistory, IsSearchedAfresh) {
 
 INSTANTIATE_TEST_SUITE_P(Changes, ChangedHistory, ::testing::ValuesIn(kChanges), test::RowName);
 
+// Flips one bit of each stored copy of `bytes` in the rows of the index's trigram table, through
+// SQLite as another program would, not as this one writes: every trigram that starts with them
+// reads as another, and nothing about the rows is malformed. How many it flipped.
+int FlipBitsOf(const fs::path& index, std::string_view bytes) {
+  sqlite3* db = nullptr;
+  ::sqlite3_open(index.c_str(), &db);
+  std::vector<std::pair<std::int64_t, std::string>> rows;
+  sqlite3_stmt* read = nullptr;
+  ::sqlite3_prepare_v2(db, "SELECT id, block FROM history_words_data", -1, &read, nullptr);
+  while (::sqlite3_step(read) == SQLITE_ROW) {
+    rows.emplace_back(::sqlite3_column_int64(read, 0),
+                      std::string(static_cast<const char*>(::sqlite3_column_blob(read, 1)),
+                                  static_cast<std::size_t>(::sqlite3_column_bytes(read, 1))));
+  }
+  ::sqlite3_finalize(read);
+  int flipped = 0;
+  sqlite3_stmt* write = nullptr;
+  ::sqlite3_prepare_v2(db, "UPDATE history_words_data SET block = ?2 WHERE id = ?1", -1, &write,
+                       nullptr);
+  for (auto& [id, block] : rows) {
+    for (auto at = block.find(bytes); at != std::string::npos; at = block.find(bytes, at + 1)) {
+      block[at + bytes.size() - 1] ^= 1;
+      ++flipped;
+    }
+    ::sqlite3_bind_int64(write, 1, id);
+    ::sqlite3_bind_blob(write, 2, block.data(), static_cast<int>(block.size()), SQLITE_STATIC);
+    ::sqlite3_step(write);
+    ::sqlite3_reset(write);
+  }
+  ::sqlite3_finalize(write);
+  ::sqlite3_close(db);
+  return flipped;
+}
+
 const struct DamageRow {
   const char* name;
   void (*damage)(const fs::path& index);
+  bool damaged = false;  // said to be so, rather than of another layout or needing a clean-up
 } kDamages[] = {
     {"GarbageOverTheWholeFile",
-     [](const fs::path& index) { WriteFile(index, std::string(fs::file_size(index), 'x')); }},
+     [](const fs::path& index) { WriteFile(index, std::string(fs::file_size(index), 'x')); }, true},
     {"GarbageOverTheHeader",
      [](const fs::path& index) {
        std::string bytes = ReadFile(index);
        bytes.replace(0, 100, std::string(100, '\x5a'));
        WriteFile(index, bytes);
-     }},
-    {"CutInHalf", [](const fs::path& index) { fs::resize_file(index, fs::file_size(index) / 2); }},
-    {"OfANewerVersion", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 5"); }},
+     },
+     true},
+    {"CutInHalf", [](const fs::path& index) { fs::resize_file(index, fs::file_size(index) / 2); },
+     true},
+    // A trigram that no longer reads as itself finds nothing, and FTS5 sees nothing wrong: the
+    // pages' checksums tell.
+    {"BitsFlippedInTheTrigramRows",
+     [](const fs::path& index) { ASSERT_GT(FlipBitsOf(index, "雨"), 0); }, true},
+    {"OfANewerVersion", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 6"); }},
     // The first layout kept a trigram row per message, the second the messages themselves:
     // such a cache is made anew, not misread.
     {"OfTheFirstLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 1"); }},
     {"OfTheSecondLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 2"); }},
     // The third kept nothing of folders, and did not forget it when it started afresh.
     {"OfTheThirdLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 3"); }},
+    // The fourth kept no checksums on its pages.
+    {"OfTheFourthLayout", [](const fs::path& index) { Sql(index, "PRAGMA user_version = 4"); }},
     {"WithAGarbledFolderRecord",
      [](const fs::path& index) { Sql(index, "UPDATE folder SET histories = x'0300000061'"); }},
     // Histories read again leave their old trigram rows behind: past a point, it starts afresh.
@@ -138,7 +188,11 @@ TEST_P(DamagedIndex, IsMadeAnewAndTheAnswerIsRight) {
   EXPECT_TRUE(report.refused && report.unread.empty());
   EXPECT_EQ(report.indexUnusable.kind, ReasonKind::None) << Word(report.indexUnusable);
   EXPECT_EQ(test::Found(report), PlainScan(folders.Generated(), "雨"));
-  EXPECT_EQ(Sql(folders.IndexFile(), "PRAGMA user_version"), "4");
+  EXPECT_EQ(report.indexRebuilt.kind == ReasonKind::SearchIndexDamaged, GetParam().damaged);
+  if (GetParam().damaged) {
+    EXPECT_NE(Word(report.indexRebuilt).find(folders.IndexFile().string()), std::string::npos);
+  }
+  EXPECT_EQ(Sql(folders.IndexFile(), "PRAGMA user_version"), "5");
   EXPECT_EQ(Sql(folders.IndexFile(), "SELECT count(*) FROM history"), "3");
   EXPECT_EQ(Sql(folders.IndexFile(), "SELECT seq FROM sqlite_sequence"), "3");
 }

@@ -13,9 +13,8 @@ std::string HistoryText(const std::vector<TestMessage>& messages) {
   for (const TestMessage& m : messages) {
     text += "<Message Date=\"" + m.date + "\" Time=\"" + m.time + "\" DateTime=\"" + m.date + "T" +
             m.time + "Z\" SessionID=\"" + std::to_string(m.session) +
-            "\"><From><User FriendlyName=\"" + m.from +
-            "\"/></From><To><User FriendlyName=\"Me\"/></To><Text Style=\"x\">" + m.text +
-            "</Text></Message>";
+            "\"><From><User FriendlyName=\"" + m.from + "\"/></From><To><User FriendlyName=\"" +
+            m.to + "\"/></To><Text Style=\"x\">" + m.text + "</Text></Message>";
   }
   return text + "</Log>\r\n";
 }

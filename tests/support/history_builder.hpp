@@ -12,6 +12,7 @@ struct TestMessage {
   std::string text;
   int session = 1;
   std::string from = "Alice";
+  std::string to = "Me";
 };
 
 // A history file in Messenger's layout holding `messages` in order.

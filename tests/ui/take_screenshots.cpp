@@ -145,7 +145,18 @@ class KeptMessage : public palvarin::MessagePresenter {
   palvarin::MessageIcon icon_ = palvarin::MessageIcon::Warning;
 };
 
-// Two contacts' histories in a folder of their own, in the language of the shots.
+// A message of many lines, to show it wrapped whole.
+const char* LongText() {
+  static const std::string text = [] {
+    std::string words;
+    for (int at = 1; at <= 120; ++at)
+      words += "line " + std::to_string(at) + " of a long message; ";
+    return words;
+  }();
+  return text.c_str();
+}
+
+// Three contacts' histories in a folder of their own, in the language of the shots.
 QString WriteSampleHistories(const QTemporaryDir& folder) {
   const bool japanese = palvarin::TextLanguage() == "ja";
   struct Line {
@@ -167,6 +178,12 @@ QString WriteSampleHistories(const QTemporaryDir& folder) {
     }
     file.write(xml + "</Log>\r\n");
   };
+  // A name that would turn the line round and a right-to-left one, shown as they are.
+  write(
+      "mallory@example.com.xml",
+      {{"2008/05/01", "10:00:00", "Mallory&#x202E;", "please send 100 dollars to account 4711", 1},
+       {"2008/05/01", "10:00:30", "&#x5D3;&#x5E0;&#x5D4;", "&#x5E9;&#x5DC;&#x5D5;&#x5DD; 4711", 1},
+       {"2008/05/01", "10:01:00", "&lt;b&gt;Eve&lt;/b&gt;", "&lt;img src=\"file:///x\"&gt;", 1}});
   if (japanese) {
     write("hanako@example.com.xml",
           {{"2008/07/12", "21:02:10", "花子", "こんばんは、今週末の予定は？", 1},
@@ -174,7 +191,10 @@ QString WriteSampleHistories(const QTemporaryDir& folder) {
            {"2008/07/12", "21:04:05", "花子", "いいね！天気が晴れるといいけど", 1},
            {"2008/07/12", "21:05:31", "太郎", "予報では晴れだって", 1},
            {"2008/08/02", "9:15:00", "花子", "写真を送るね", 2},
-           {"2008/09/20", "22:40:12", "太郎", "来月また晴れたら行こう", 3}});
+           {"2008/09/20", "22:40:12", "太郎", "来月また晴れたら行こう", 3},
+           {"2008/10/04", "23:58:02", "花子", "The photos are up: https://example.com/photos", 4},
+           {"2008/10/05", "0:01:10", "太郎", "ありがとう！ Great shots", 4},
+           {"2008/10/05", "0:02:45", "花子", LongText(), 4}});
     write("jiro@example.com.xml", {{"2008/06/01", "12:00:00", "次郎", "明日は晴れるかな", 1},
                                    {"2008/06/01", "12:01:00", "太郎", "たぶん雨", 1}});
   } else {
@@ -184,7 +204,10 @@ QString WriteSampleHistories(const QTemporaryDir& folder) {
            {"2008/07/12", "21:04:05", "Alice", "Nice! I hope the weather stays sunny", 1},
            {"2008/07/12", "21:05:31", "Bob", "The forecast says sunny all day", 1},
            {"2008/08/02", "9:15:00", "Alice", "I'll send you the photos", 2},
-           {"2008/09/20", "22:40:12", "Bob", "Let's go again next month if it's sunny", 3}});
+           {"2008/09/20", "22:40:12", "Bob", "Let's go again next month if it's sunny", 3},
+           {"2008/10/04", "23:58:02", "Alice", "The photos are up: https://example.com/photos", 4},
+           {"2008/10/05", "0:01:10", "Bob", "Thanks! 写真きれい", 4},
+           {"2008/10/05", "0:02:45", "Alice", LongText(), 4}});
     write("carol@example.com.xml",
           {{"2008/06/01", "12:00:00", "Carol", "Will it be sunny tomorrow?", 1},
            {"2008/06/01", "12:01:00", "Bob", "Probably rain", 1}});
@@ -213,6 +236,19 @@ bool SaveReader(const QDir& out) {
   waited.restart();
   while (reader.Searching() && waited.elapsed() < 20000) QApplication::processEvents();
   ok &= SaveAs(reader, out, QStringLiteral("reader-search-") + language);
+  // A conversation across midnight with a long message, and a hostile contact's.
+  auto* contacts = Child<QListView>(reader, "readerContacts");
+  const auto choose = [&](int contact, int conversation) {
+    contacts->setCurrentIndex(contacts->model()->index(contact, 0));
+    waited.restart();
+    while (reader.Loading() && waited.elapsed() < 20000) QApplication::processEvents();
+    conversations->setCurrentIndex(conversations->model()->index(conversation, 0));
+  };
+  choose(1, 0);  // leaves the hits for the conversations
+  choose(0, 3);
+  ok &= SaveAs(reader, out, QStringLiteral("reader-midnight-") + language);
+  choose(contacts->model()->rowCount() - 1, 0);
+  ok &= SaveAs(reader, out, QStringLiteral("reader-hostile-") + language);
   return ok;
 }
 

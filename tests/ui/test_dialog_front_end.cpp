@@ -174,7 +174,10 @@ TEST_F(StartUpTest, BadArgumentShowsMessage204ThenTheHelpDialog) {
   EXPECT_EQ(Run({"/h", "/bogus"}), kExitRefused);
   EXPECT_TRUE(closer.Acted());
   EXPECT_EQ(shown, QStringLiteral("helpDialog"));
-  EXPECT_EQ(messagesWhenHelpOpened, QStringList{MessageQText(kMessageBadArguments)});
+  // The message, then the switch it was about.
+  ASSERT_EQ(messagesWhenHelpOpened.size(), 2);
+  EXPECT_EQ(messagesWhenHelpOpened[0], MessageQText(kMessageBadArguments));
+  EXPECT_TRUE(messagesWhenHelpOpened[1].contains(QStringLiteral("'/bogus'")));
 }
 
 // What the main dialog shows: the texts of the edits and which buttons are checked.

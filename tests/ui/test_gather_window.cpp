@@ -137,6 +137,28 @@ TEST_F(FindCopiesTest, AddsTheHistoryFoldersFoundOnceAndNeverTheOutput) {
                                     {Folder("disk/notes").toStdString()})));
 }
 
+// Two accounts found: the user picks one, and the folders of no known account come along; two
+// accounts in the list are not gathered together.
+TEST_F(FindCopiesTest, AsksWhichAccountAndGathersOneAtATime) {
+  for (const char* account : {"disk/taro1234567/History", "disk/hanako9876543/History"}) {
+    fs::create_directories(temp_ / account);
+    WriteFile(temp_ / account / "alice.xml", SampleHistory("x", "09:00:00"));
+  }
+  chooser_.AnswerAccount(QStringLiteral("taro1234567"));
+  FindUnder(Folder("disk"));
+  ASSERT_EQ(chooser_.requests.back().kind, test::ScriptedPathChooser::Kind::Account);
+  EXPECT_EQ(chooser_.requests.back().current, QStringLiteral("hanako9876543\ntaro1234567"));
+  EXPECT_EQ(window_.Inputs(), (QStringList{Folder("disk/taro1234567/History"),
+                                           Folder("disk/backup"), Folder("disk/old/History")}));
+
+  window_.AddFolders({Folder("disk/hanako9876543/History")});
+  test::Click(Control<QAbstractButton>("gatherRunButton"));
+  ASSERT_EQ(messages_.shown.size(), 1);
+  EXPECT_TRUE(messages_.shown[0].contains(QStringLiteral("hanako9876543")))
+      << messages_.shown[0].toStdString();
+  EXPECT_TRUE(messages_.results.empty());
+}
+
 TEST_F(FindCopiesTest, CancelLeavesTheListAsItWas) {
   window_.AddFolders({Folder("pc1")});
   bool cancelled = false;

@@ -2,17 +2,24 @@
 // conversations, a conversation's entries as plain text, the filter, the search and its hits,
 // copying and exporting, a history changed on disk, the size kept in the profile, a read-only
 // folder left as it was, and a window that answers while a history loads.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -20,7 +27,9 @@
 #include <future>
 #include <map>
 #include <memory>
+#include <thread>
 
+#include "entries_model.hpp"
 #include "highlight_delegate.hpp"
 #include "job_results_dialog.hpp"
 #include "reader_window.hpp"
@@ -88,8 +97,39 @@ class ReaderWindowTest : public ::testing::Test {
   }
   // The contacts' names alone, without what was read of them.
   static QStringList Names(const QListView* contacts) { return Rows(contacts, Qt::UserRole); }
+  // A conversation's entries as one line each, without its date rows and bidi isolates.
+  static QStringList Entries(const QListView* conversation) {
+    QStringList entries;
+    for (int row = 0; row < conversation->model()->rowCount(); ++row) {
+      const QModelIndex index = conversation->model()->index(row, 0);
+      if (index.data(EntriesModel::kEntryRole).toInt() < 0) continue;
+      entries << Plain(index.data().toString());
+    }
+    return entries;
+  }
+  static QString Plain(QString text) { return text.remove(QChar(0x2068)).remove(QChar(0x2069)); }
+  // The row of the conversation's `entry`-th entry, and back.
+  static QModelIndex EntryRow(const QListView* conversation, int entry) {
+    const QAbstractItemModel& model = *conversation->model();
+    for (int row = 0; row < model.rowCount(); ++row) {
+      if (model.index(row, 0).data(EntriesModel::kEntryRole).toInt() == entry) {
+        return model.index(row, 0);
+      }
+    }
+    return {};
+  }
 
  protected:
+  // The conversation view of `window` with its first conversation chosen; null (and a failure)
+  // without the lists.
+  static QListView* FirstConversation(const ReaderWindow& window) {
+    QListView* conversations = List(window, "readerConversations");
+    QListView* view = List(window, "readerConversation");
+    if (conversations == nullptr || view == nullptr) return nullptr;
+    Choose(conversations, 0);
+    return view;
+  }
+
   static void Choose(QListView* list, int row) {
     list->setCurrentIndex(list->model()->index(row, 0));
   }
@@ -122,6 +162,7 @@ class ReaderWindowTest : public ::testing::Test {
 };
 
 TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
+  const ScopedTimeZone zone("Europe/Berlin");
   const auto window = Open(temp_.Path());
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->objectName(), QStringLiteral("readerWindow"));
@@ -138,32 +179,33 @@ TEST_F(ReaderWindowTest, ShowsContactsConversationsAndEntriesAsPlainText) {
   // Under each name, how many conversations and the last one's date.
   const QStringList bob = names[1].split(u'\n');
   ASSERT_EQ(bob.size(), 2) << names[1].toStdString();
-  EXPECT_EQ(bob[0], QStringLiteral("bob"));
-  EXPECT_TRUE(bob[1].contains(u'2') && bob[1].contains(QStringLiteral("2006/02/01")))
+  EXPECT_EQ(bob[0], QString::fromUtf8("\u2068bob\u2069"));
+  EXPECT_TRUE(bob[1].contains(u'2') && bob[1].contains(QStringLiteral("2006-02-01")))
       << bob[1].toStdString();
   // The unreadable one is listed, with its reason.
-  EXPECT_TRUE(names[2].startsWith(QStringLiteral("broken"))) << names[2].toStdString();
+  EXPECT_TRUE(Plain(names[2]).startsWith(QStringLiteral("broken"))) << names[2].toStdString();
   EXPECT_GT(names[2].size(), QStringLiteral("broken").size()) << names[2].toStdString();
 
   Choose(contacts, 1);
   Settle(*window);
   const QStringList sessions = Rows(conversations);
   ASSERT_EQ(sessions.size(), 2);
-  EXPECT_TRUE(sessions[0].startsWith(QStringLiteral("2006/01/23 12:00:00")))
+  EXPECT_TRUE(sessions[0].startsWith(QStringLiteral("2006-01-23 12:00:00")))
       << sessions[0].toStdString();
-  EXPECT_TRUE(sessions[1].startsWith(QStringLiteral("2006/02/01 8:00:00")))
+  EXPECT_TRUE(sessions[1].startsWith(QStringLiteral("2006-02-01 08:00:00")))
       << sessions[1].toStdString();
   EXPECT_EQ(Rows(conversation), QStringList());
 
   Choose(conversations, 0);
-  EXPECT_EQ(Rows(conversation),
-            (QStringList{QStringLiteral("12:00:00  Bob: <b>x</b><script>\nline 2"),
-                         QStringLiteral("12:01:00  Join")}));
+  EXPECT_EQ(Rows(conversation).mid(1),
+            (QStringList{QString::fromUtf8("12:00:00  \u2068Bob\u2069: "
+                                           "\u2068<b>x</b><script>\nline 2\u2069"),
+                         QString::fromUtf8("12:01:00  \u2068Join\u2069")}));
   const QAbstractItemModel& entries = *conversation->model();
-  EXPECT_FALSE(entries.index(0, 0).data(Qt::ForegroundRole).isValid()) << "a message";
-  EXPECT_TRUE(entries.index(1, 0).data(Qt::ForegroundRole).isValid()) << "a join is grey";
+  EXPECT_FALSE(entries.index(1, 0).data(Qt::ForegroundRole).isValid()) << "a message";
+  EXPECT_TRUE(entries.index(2, 0).data(Qt::ForegroundRole).isValid()) << "a join is grey";
   Choose(conversations, 1);
-  EXPECT_EQ(Rows(conversation), QStringList{QStringLiteral("8:00:00  Bob: later")});
+  EXPECT_EQ(Entries(conversation), QStringList{QStringLiteral("08:00:00  Bob: later")});
 
   // Choosing another contact shows its conversations and none of the last one's entries.
   Choose(contacts, 0);
@@ -320,7 +362,8 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   const auto shownPlace = [&] {
     return Place{contacts->currentIndex().data(Qt::UserRole).toString(),
-                 conversations->currentIndex().row(), entries->currentIndex().row()};
+                 conversations->currentIndex().row(),
+                 entries->currentIndex().data(EntriesModel::kEntryRole).toInt()};
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.query);
@@ -329,7 +372,7 @@ TEST_F(ReaderWindowTest, SearchListsEveryHitAndShowsEachInItsConversation) {
     const QStringList hits = Rows(results);
     ASSERT_EQ(hits.size(), static_cast<int>(row.places.size()));
     if (hits.isEmpty()) continue;
-    EXPECT_TRUE(hits[0].contains(QString::fromUtf8(row.shown))) << hits[0].toStdString();
+    EXPECT_TRUE(Plain(hits[0]).contains(QString::fromUtf8(row.shown))) << hits[0].toStdString();
     EXPECT_FALSE(results->model()->index(0, 0).data(kWordSpansRole).value<QList<QPoint>>().empty());
 
     // Enter on the first hit, then F3 through the rest and round to the first again.
@@ -570,19 +613,213 @@ TEST_F(ReaderWindowTest, AppliesOnlyTheStylesTheExportAllows) {
   WriteFile(temp_ / "styled.xml", "<?xml version=\"1.0\"?>\r\n<Log>" + entries + "</Log>\r\n");
   const auto window = Open(temp_ / "styled.xml");
   ASSERT_NE(window, nullptr);
-  QListView* conversations = List(*window, "readerConversations");
-  QListView* conversation = List(*window, "readerConversation");
-  ASSERT_TRUE(conversations && conversation);
-  Choose(conversations, 0);
-  const QAbstractItemModel& model = *conversation->model();
-  ASSERT_EQ(model.rowCount(), static_cast<int>(std::size(rows)));
-  for (int at = 0; at < model.rowCount(); ++at) {
+  QListView* conversation = FirstConversation(*window);
+  ASSERT_NE(conversation, nullptr);
+  ASSERT_EQ(Entries(conversation).size(), static_cast<int>(std::size(rows)));
+  for (int at = 0; at < static_cast<int>(std::size(rows)); ++at) {
     const auto& row = rows[at];
-    const QFont font = model.index(at, 0).data(Qt::FontRole).value<QFont>();
+    const QModelIndex entry = EntryRow(conversation, at);
+    const QFont font = entry.data(Qt::FontRole).value<QFont>();
     EXPECT_EQ(font.bold(), row.bold) << row.style;
     EXPECT_EQ(font.italic(), row.italic) << row.style;
     EXPECT_EQ(font.underline(), row.underline) << row.style;
-    EXPECT_EQ(model.index(at, 0).data(Qt::ForegroundRole).value<QColor>(), row.color) << row.style;
+    EXPECT_EQ(entry.data(Qt::ForegroundRole).value<QColor>(), row.color) << row.style;
+  }
+}
+
+// A date row opens the conversation and stands wherever the day changes inside it; it cannot be
+// chosen, and copying passes over it.
+TEST_F(ReaderWindowTest, DateRowsMarkEachDayAcrossMidnight) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteFile(temp_ / "night.xml", HistoryText({{"2006/01/23", "23:59:00", "late", 1},
+                                              {"2006/01/23", "23:59:30", "later", 1},
+                                              {"2006/01/24", "0:00:10", "tomorrow", 1}}));
+  const auto window = Open(temp_ / "night.xml");
+  ASSERT_NE(window, nullptr);
+  QListView* view = FirstConversation(*window);
+  ASSERT_NE(view, nullptr);
+  const QAbstractItemModel& rows = *view->model();
+  QList<int> entries;
+  QStringList dates;
+  for (int row = 0; row < rows.rowCount(); ++row) {
+    const QModelIndex index = rows.index(row, 0);
+    entries << index.data(EntriesModel::kEntryRole).toInt();
+    if (entries.back() < 0) {
+      dates << index.data().toString();
+      EXPECT_FALSE(rows.flags(index) & Qt::ItemIsSelectable);
+    }
+  }
+  EXPECT_EQ(entries, (QList<int>{-1, 0, 1, -1, 2}));
+  ASSERT_EQ(dates.size(), 2);
+  EXPECT_TRUE(dates[0].contains(QStringLiteral("23")) && dates[1].contains(QStringLiteral("24")))
+      << dates.join(u'|').toStdString();
+  view->selectAll();
+  QApplication::clipboard()->clear();
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text().count(u'\n'), 3);
+}
+
+// A message many screens long is laid out whole and read to its last line a page at a time:
+// no Page Down skips any of it, and no line is wider than the view.
+TEST_F(ReaderWindowTest, ALongMessageIsReadToItsLastLine) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  std::string words;
+  for (int at = 0; words.size() < 40000; ++at) words += "word" + std::to_string(at) + " ";
+  words += "https://example.com/" + std::string(3000, 'x');
+  WriteFile(temp_ / "long.xml", HistoryText({{"2006/01/23", "12:00:00", words, 1},
+                                             {"2006/01/23", "12:01:00", "after", 1}}));
+  const auto window = Open(temp_ / "long.xml");
+  ASSERT_NE(window, nullptr);
+  window->resize(700, 500);
+  QListView* view = FirstConversation(*window);
+  ASSERT_NE(view, nullptr);
+  const QModelIndex message = EntryRow(view, 0);
+  const QModelIndex after = EntryRow(view, 1);
+  QTRY_VERIFY(view->visualRect(after).isValid());
+  const int page = view->viewport()->height();
+  EXPECT_GT(view->visualRect(message).height(), page * 4) << "laid out whole";
+  EXPECT_LE(view->visualRect(message).right(), view->viewport()->width());
+  EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+
+  view->setFocus();
+  std::vector<int> offsets{view->verticalScrollBar()->value()};
+  bool lastLineShown = false;
+  for (int step = 0; step < 500; ++step) {
+    QTest::keyClick(view, Qt::Key_PageDown);
+    const QRect rect = view->visualRect(message);
+    lastLineShown = lastLineShown || view->viewport()->rect().contains(rect.bottomLeft());
+    if (view->verticalScrollBar()->value() == offsets.back()) break;
+    offsets.push_back(view->verticalScrollBar()->value());
+  }
+  EXPECT_TRUE(lastLineShown);
+  EXPECT_GT(offsets.size(), 4u);
+  for (std::size_t at = 1; at < offsets.size(); ++at) {
+    EXPECT_LE(offsets[at] - offsets[at - 1], page) << "step " << at << " skipped part of it";
+  }
+  // The wheel moves a few lines, never past the message.
+  view->verticalScrollBar()->setValue(0);
+  QWheelEvent wheel(QPointF(50, 50), view->mapToGlobal(QPointF(50, 50)), {}, {0, -120},
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view->viewport(), &wheel);
+  EXPECT_GT(view->verticalScrollBar()->value(), 0);
+  EXPECT_LT(view->verticalScrollBar()->value(), page);
+}
+
+// Hostile names and texts stay text: markup is shown as written, never rendered or loaded (an
+// image naming a pipe that nobody writes to would block the window), hidden bidi controls are
+// shown, and every name and text is isolated so that none reorders the fields beside it.
+TEST_F(ReaderWindowTest, HostileNamesAndTextsStayPlainIsolatedText) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  const fs::path fifo = temp_ / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Lets go of anything that opened the pipe, so that a failing run ends.
+  std::promise<void> done;
+  // Declared after the promise, so that it is joined first when the test ends early.
+  std::jthread release([&fifo, over = done.get_future()] {
+    (void)over.wait_for(std::chrono::seconds(3));
+    const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  });
+  const std::string image = "&lt;img src=\"file://" + fifo.string() + "\"&gt;&lt;b&gt;bold";
+  WriteFile(temp_ / "m.xml",
+            HistoryText({{"2006/01/23", "12:00:00", image + " please send 100 dollars", 1,
+                          "&lt;font color=red&gt;Mallory&#x202E;"},
+                         {"2006/01/23", "12:01:00", "&#x5E9;&#x5DC;&#x5D5;&#x5DD; 4711", 1,
+                          "&#x5D3;&#x5E0;&#x5D4;"}}));
+  const auto window = Open(temp_ / "m.xml");
+  ASSERT_NE(window, nullptr);
+  QListView* conversations = List(*window, "readerConversations");
+  QListView* view = List(*window, "readerConversation");
+  QListView* results = List(*window, "readerResults");
+  ASSERT_TRUE(conversations && view && results);
+  Choose(conversations, 0);
+  EXPECT_EQ(EntryRow(view, 0).data().toString(),
+            QString::fromUtf8("12:00:00  \u2068<font color=red>Mallory\u27E8U+202E\u27E9\u2069: "
+                              "\u2068<img src=\"file://") +
+                QString::fromStdString(fifo.string()) +
+                QString::fromUtf8("\"><b>bold please send 100 dollars\u2069"));
+  EXPECT_EQ(EntryRow(view, 1).data().toString(),
+            QString::fromUtf8("12:01:00  \u2068\u05D3\u05E0\u05D4\u2069: "
+                              "\u2068\u05E9\u05DC\u05D5\u05DD 4711\u2069"));
+
+  Search(*window, QStringLiteral("dollars"));
+  ASSERT_EQ(results->model()->rowCount(), 1);
+  const QString hit = results->model()->index(0, 0).data().toString();
+  EXPECT_TRUE(
+      hit.contains(QString::fromUtf8("\u2068<font color=red>Mallory\u27E8U+202E\u27E9\u2069")))
+      << hit.toStdString();
+  // The hit's tooltip: the whole text, as plain text, at once.
+  const QPoint at = results->visualRect(results->model()->index(0, 0)).center();
+  QHelpEvent help(QEvent::ToolTip, at, results->viewport()->mapToGlobal(at));
+  QElapsedTimer clock;
+  clock.start();
+  QApplication::sendEvent(results->viewport(), &help);
+  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_FALSE(QToolTip::isVisible());
+  auto* tip = results->findChild<QLabel*>(QStringLiteral("plainToolTip"));
+  ASSERT_NE(tip, nullptr);
+  EXPECT_TRUE(tip->isVisible());
+  EXPECT_EQ(tip->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(tip->text().startsWith(QStringLiteral("<img src="))) << tip->text().toStdString();
+  done.set_value();
+}
+
+// Esc leaves the filter without closing the window; F3 from the hits goes on from the hit shown
+// last; Reload keeps the conversation; an empty window says how to fill it and offers nothing
+// it cannot do.
+TEST_F(ReaderWindowTest, KeysGoWhereAReaderExpects) {
+  const ScopedTimeZone zone("Asia/Tokyo");
+  WriteJapaneseHistories(temp_.Path());
+  const auto window = Open(temp_.Path());
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  auto* filter = Find<QLineEdit>(*window, "readerFilter");
+  QListView* contacts = List(*window, "readerContacts");
+  QListView* conversations = List(*window, "readerConversations");
+  QListView* entries = List(*window, "readerConversation");
+  QListView* results = List(*window, "readerResults");
+  ASSERT_TRUE(filter && contacts && conversations && entries && results);
+
+  TypeInto(filter, QStringLiteral("bo"));
+  QTest::keyClick(filter, Qt::Key_Escape);
+  EXPECT_TRUE(filter->text().isEmpty());
+  QTest::keyClick(filter, Qt::Key_Escape);
+  EXPECT_EQ(QApplication::focusWidget(), contacts);
+  EXPECT_TRUE(window->isVisible());
+
+  Search(*window, QString::fromUtf8("晴れ"));
+  ASSERT_EQ(results->model()->rowCount(), 3);
+  QTest::keyClick(results, Qt::Key_Return);
+  Settle(*window);
+  EXPECT_EQ(entries->currentIndex().data(EntriesModel::kEntryRole).toInt(), 0);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  ASSERT_TRUE(results->isVisible());
+  QTest::keyClick(results, Qt::Key_F3);
+  Settle(*window);
+  EXPECT_EQ(conversations->currentIndex().row(), 1) << "the second hit, not the first again";
+
+  WriteFile(temp_ / "alice.xml", HistoryText({{"2008/07/01", "10:00:00", "a", 1},
+                                              {"2008/07/02", "9:00:00", "b", 2},
+                                              {"2008/07/03", "9:00:00", "c", 3}}));
+  auto* reload = Find<QPushButton>(*window, "readerReload");
+  ASSERT_NE(reload, nullptr);
+  QTRY_VERIFY(reload->isVisible());
+  QTest::mouseClick(reload, Qt::LeftButton);
+  Settle(*window);
+  EXPECT_EQ(conversations->currentIndex().row(), 1);
+  EXPECT_EQ(Entries(entries), QStringList{QStringLiteral("09:00:00  Alice: b")});
+
+  ScriptedPathChooser chooser;
+  ReaderWindow empty({.profile = nullptr, .chooser = &chooser});
+  empty.show();
+  auto* status = Find<QLabel>(empty, "readerStatus");
+  ASSERT_NE(status, nullptr);
+  EXPECT_TRUE(status->isVisible() && status->text().contains(QStringLiteral("Ctrl+O")));
+  for (const char* name :
+       {"readerSearch", "readerCopy", "readerExportContact", "readerExportAll"}) {
+    EXPECT_FALSE(Find<QWidget>(empty, name)->isEnabled()) << name;
   }
 }
 
@@ -614,10 +851,13 @@ TEST_F(ReadButtons, OpenTheReaderOnTheirHistory) {
   };
   for (const auto& row : rows) {
     QStringList contacts{QStringLiteral("none shown")};
+    bool canOpen = false;
     const WhenModalShown closer([&](QWidget* modal) {
       if (auto* list = modal->findChild<QListView*>(QStringLiteral("readerContacts"))) {
         contacts = ReaderWindowTest::Names(list);
       }
+      const auto* open = modal->findChild<QPushButton*>(QStringLiteral("readerOpenFolder"));
+      canOpen = open != nullptr && open->isVisible();
       static_cast<QDialog*>(modal)->reject();
     });
     if (row.fromResults) {
@@ -632,6 +872,7 @@ TEST_F(ReadButtons, OpenTheReaderOnTheirHistory) {
     }
     EXPECT_TRUE(closer.Acted()) << row.name;
     EXPECT_EQ(contacts, row.contacts) << row.name;
+    EXPECT_TRUE(canOpen) << row.name;
   }
 }
 

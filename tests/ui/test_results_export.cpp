@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <filesystem>
 
 #include "dialog_strings.hpp"
@@ -14,6 +18,7 @@
 #include "job_results_dialog.hpp"
 #include "support/history_builder.hpp"
 #include "support/test_support.hpp"
+#include "ui_fixtures.hpp"
 
 namespace palvarin {
 namespace {
@@ -43,7 +48,7 @@ class ResultsExport : public ::testing::Test {
                             {[chosen](QWidget*) { return chosen; },
                              [this](const QUrl& page) {
                                opened_.push_back(page);
-                               return true;
+                               return browserStarts_;
                              }});
     dialog.show();
     auto* button = dialog.findChild<QPushButton*>("exportButton");
@@ -65,6 +70,7 @@ class ResultsExport : public ::testing::Test {
   std::vector<QUrl> opened_;
   QString status_;
   bool progressWhileExporting_ = false;
+  bool browserStarts_ = true;
 };
 
 // The merged history, the copied one and the one merged with the output's copy become pages in
@@ -80,6 +86,37 @@ TEST_F(ResultsExport, ExportsWhatTheJobWroteAndOpensTheIndex) {
   EXPECT_NE(test::ReadFile(out / "index.html").find("./bob.html"), std::string::npos);
   EXPECT_FALSE(status_.isEmpty());
   EXPECT_TRUE(progressWhileExporting_) << "the export ran on the GUI thread";
+}
+
+// Without a browser the window says where the index is, and its button copies the path.
+TEST_F(ResultsExport, SaysWhereTheIndexIsWhenNoBrowserStarts) {
+  browserStarts_ = false;
+  const QString index = QString::fromStdString((folder_ / "pages" / "index.html").string());
+  QGuiApplication::clipboard()->clear();
+  QString told;
+  const test::WhenModalShown copier(
+      [&told](QWidget* modal) {
+        told = static_cast<QMessageBox*>(modal)->text();
+        QTest::mouseClick(modal->findChild<QPushButton*>("copyIndexPathButton"), Qt::LeftButton);
+      },
+      QStringLiteral("indexNotOpenedBox"));
+  ASSERT_TRUE(ClickExport(report_, QString::fromStdString((folder_ / "pages").string())));
+  EXPECT_TRUE(copier.Acted());
+  EXPECT_TRUE(told.endsWith(index)) << told.toStdString();
+  EXPECT_TRUE(status_.contains(index)) << status_.toStdString();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), index);
+}
+
+// A name that looks like markup reaches the row's tooltip as text, never as rich text.
+TEST_F(ResultsExport, ARowsTooltipShowsMarkupInANameAsText) {
+  report_.pairs[0].output = (folder_ / "<img src=x>.xml").string();
+  JobResultsDialog dialog(report_, nullptr, {});
+  auto* list = dialog.findChild<QTreeWidget*>("resultsList");
+  ASSERT_NE(list, nullptr);
+  const QString tip = list->topLevelItem(0)->toolTip(JobResultsDialog::kOutput);
+  EXPECT_FALSE(tip.contains(QStringLiteral("<img"))) << tip.toStdString();
+  EXPECT_TRUE(tip.contains(QStringLiteral("&lt;img")) && tip.contains(QStringLiteral("x&gt;.xml")))
+      << tip.toStdString();
 }
 
 // Nothing is exported or opened when the folder dialog is cancelled, and the button cannot be

@@ -34,6 +34,11 @@ std::optional<QString> ScriptedPathChooser::ChooseFolder(QWidget*, const QString
   return Take(Kind::Folder, current);
 }
 
+std::optional<QString> ScriptedPathChooser::ChooseAccount(QWidget*, const QStringList& accounts) {
+  requests.push_back({Kind::Account, accounts.join(u'\n')});
+  return std::exchange(account_, std::nullopt);
+}
+
 std::optional<QString> ScriptedPathChooser::Take(Kind kind, const QString& current) {
   requests.push_back({kind, current});
   return std::exchange(next_, std::nullopt);
@@ -60,15 +65,16 @@ constexpr int kModalPollMilliseconds = 10;
 
 }  // namespace
 
-WhenModalShown::WhenModalShown(std::function<void(QWidget*)> act)
-    : act_(std::move(act)), triesLeft_(kModalPolls) {
+WhenModalShown::WhenModalShown(std::function<void(QWidget*)> act, QString name)
+    : act_(std::move(act)), name_(std::move(name)), triesLeft_(kModalPolls) {
   timer_.setInterval(kModalPollMilliseconds);
   QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
   timer_.start();
 }
 
 void WhenModalShown::Poll() {
-  if (QWidget* modal = QApplication::activeModalWidget()) {
+  if (QWidget* modal = QApplication::activeModalWidget();
+      modal && (name_.isEmpty() || modal->objectName() == name_)) {
     timer_.stop();
     acted_ = true;
     act_(modal);

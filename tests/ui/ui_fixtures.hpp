@@ -46,7 +46,7 @@ class RecordingPresenter : public MessagePresenter {
 // Answers file and folder requests with what the test set; cancels when nothing was set.
 class ScriptedPathChooser : public PathChooser {
  public:
-  enum class Kind { File, Folder };
+  enum class Kind { File, Folder, Account };
   struct Request {
     Kind kind;
     QString current;
@@ -54,14 +54,19 @@ class ScriptedPathChooser : public PathChooser {
 
   // The answer to the next request; none means the user cancels.
   void AnswerNext(std::optional<QString> answer) { next_ = std::move(answer); }
+  // The answer to the next choice of an account; none means the user cancels.
+  void AnswerAccount(std::optional<QString> answer) { account_ = std::move(answer); }
   std::optional<QString> ChooseFile(QWidget* parent, const QString& current) override;
   std::optional<QString> ChooseFolder(QWidget* parent, const QString& current) override;
+  // `current` of its request: the accounts offered, one a line.
+  std::optional<QString> ChooseAccount(QWidget* parent, const QStringList& accounts) override;
 
   std::vector<Request> requests;
 
  private:
   std::optional<QString> Take(Kind kind, const QString& current);
   std::optional<QString> next_;
+  std::optional<QString> account_;
 };
 
 // A left click inside the button's indicator or text, where every kind of button reacts.
@@ -75,7 +80,8 @@ void TypeInto(QWidget* edit, const QString& text);
 // dialog is open, so that a test cannot hang.
 class WhenModalShown {
  public:
-  explicit WhenModalShown(std::function<void(QWidget*)> act);
+  // With `name`, only the modal window of that object name (a progress window may come first).
+  explicit WhenModalShown(std::function<void(QWidget*)> act, QString name = {});
   WhenModalShown(const WhenModalShown&) = delete;
   WhenModalShown& operator=(const WhenModalShown&) = delete;
   bool Acted() const { return acted_; }
@@ -84,6 +90,7 @@ class WhenModalShown {
   void Poll();
 
   std::function<void(QWidget*)> act_;
+  QString name_;
   QTimer timer_;
   int triesLeft_;
   bool acted_ = false;

@@ -31,6 +31,7 @@ struct UsageProblem {
     NeedsFind,           // `argument` only shapes "--find", which was not given
     MissingGatherPaths,  // "--gather" with fewer than two "--input" or without "--output"
     InputWithoutGather,  // "--input" names a copy for "--gather", which was not asked for
+    NeedsGather,         // `argument` only shapes "--gather", which was not given
   };
   Kind kind;
   std::string argument;
@@ -51,6 +52,7 @@ struct CommandLine {
   bool quiet = false;                   // "--quiet", "/q": say nothing but failures
   std::string reportFile;       // "--report FILE", "/report FILE": the report as JSON; empty: none
   bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
+  bool rescue = false;          // "--rescue", "/r": merge what a history that breaks off holds
   bool firstGiven = false;      // "--first", "/p1" was given, not only stored in the profile
   std::optional<std::string> search;  // "--search QUERY": search the first input instead
   // "--export=FORMAT": export the histories of the first path into the output folder, without
@@ -65,6 +67,7 @@ struct CommandLine {
   // "--gather": gather the copies of "--input" (given twice or more) into "--output".
   bool gather = false;
   std::vector<std::string> inputs;
+  bool anyAccount = false;  // "--any-account": --gather takes copies of different accounts
 
   // An unknown argument, a value switch without its value, or a run of the wrong shape.
   bool Refused() const { return problem.has_value(); }

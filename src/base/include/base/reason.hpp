@@ -46,6 +46,11 @@ enum class ReasonKind : std::uint8_t {
   HoldsNul,            // at byte `offset`
   ForbiddenReference,  // a reference to a character XML forbids, at byte `offset`
   RepeatedAttribute,
+  // `path` is a history that breaks off at byte `offset` (a cut copy, a crash, a lost block):
+  // `count` entries are whole before the break, and the entry at the break is cut (InEntry)
+  // or the break falls between entries.
+  BrokenOffInEntry,
+  BrokenOffBetweenEntries,
   // The profile `path` cannot be used, for the reason `detail` (the database's words).
   ProfileFolderNotCreated,
   ProfileFileNotCreated,
@@ -56,12 +61,16 @@ enum class ReasonKind : std::uint8_t {
   ProfileNotWritten,  // `detail`, or the system's error `code` when it has none
   // The search index `path` cannot be used, and the histories were read into memory instead.
   SearchFolderNotCreated,  // its folder cannot be made: `code`
+  SearchFolderNotPrivate,  // its folder is a link, or a folder others may enter
+  SearchIndexNotPrivate,   // it is a link, or no file of this user's alone
   SearchIndexOtherVersion,
-  SearchIndexUnusable,  // `detail`: the database's words
+  SearchIndexUnusable,  // `detail`: the database's words, else the system's error `code`
+  // The search index `path` was damaged and has been made anew.
+  SearchIndexDamaged,
   // Not even an index in memory could be made: `detail`.
   SearchImpossible,
-  // An export writes no file through the link `path`.
-  ExportThroughLink,
+  // A job writes no file through the link `path` in its output folder.
+  WriteThroughLink,
   // Not a reason: one past the last, so that a loop over every kind stays whole.
   EndOfKinds,
 };
@@ -75,6 +84,7 @@ struct Reason {
   int code = 0;          // errno, 0 when none applies
   std::string detail{};  // words given by something else, shown as they are
   std::uint64_t offset = 0;
+  std::uint64_t count = 0;  // how many, where a kind counts something
   FileKind fileKind = FileKind::Other;
 };
 

@@ -71,6 +71,11 @@ enum class CopyMode { FailIfExists, Replace };
 Result<> CopyFile(const std::filesystem::path& from, const std::filesystem::path& to,
                   CopyMode mode);
 
+// Fails with WriteThroughLink when `path` is a symbolic link. A job's own files in its output
+// folder (a gather's histories, an export's pages) are written there, never through a link to a
+// file elsewhere, which might be a history; Replace would write through it.
+Result<> RefuseLink(const std::filesystem::path& path);
+
 // Removes the directory entry `path` (a link itself, not its file).
 Result<> DeleteFile(const std::filesystem::path& path);
 

@@ -14,7 +14,8 @@ namespace palvarin {
 Result<std::vector<std::string>> ListFolder(const std::string& folder);
 
 // What a job needs of a folder, from one reading of it: the names taken for histories
-// (HasHistoryName) and the names that are symbolic links, each in byte order.
+// (regular files and links with HasHistoryName; see history/history_rule.hpp) and the names that
+// are symbolic links, each in byte order.
 struct FolderMembers {
   std::vector<std::string> histories;
   std::vector<std::string> links;
@@ -26,8 +27,8 @@ Result<FolderMembers> ListFolderMembers(const std::string& folder);
 // Whether a folder's member `name` is taken for a history: "<something>.xml".
 bool HasHistoryName(std::string_view name);
 
-// The names in `folder` taken for histories (HasHistoryName), in byte order; fails as
-// ListFolder does.
+// The names in `folder` taken for histories, as ListFolderMembers takes them, in byte order; fails
+// as ListFolder does.
 Result<std::vector<std::string>> ListHistoryNames(const std::string& folder);
 
 }  // namespace palvarin

@@ -7,6 +7,7 @@
 
 #include "base/reason.hpp"
 #include "base/result.hpp"
+#include "find/folder_account.hpp"
 #include "time/time_value.hpp"
 
 namespace palvarin {
@@ -43,7 +44,9 @@ struct HistoryFolder {
   std::optional<TimeValue> first{}, last{};
   // The nearest folder above it laid out as a Messenger account's ("<name><digits>" holding a
   // "History" folder); empty when there is none.
-  std::string account{};
+  std::string accountFolder{};
+  // That folder's name, and the owner of its histories.
+  FolderAccount account{};
 };
 
 // What could not be read in one folder: the folder itself, or files in it.
@@ -54,16 +57,18 @@ struct FolderProblem {
 };
 
 struct FindReport {
-  std::vector<HistoryFolder> folders;   // in byte order of their paths
+  // Grouped by account (its name, else its owner), those of no known account last; each
+  // group in byte order of the paths.
+  std::vector<HistoryFolder> folders;
   std::vector<FolderProblem> problems;  // one per folder, in byte order of their paths
   std::size_t foldersWalked = 0;
   std::size_t filesExamined = 0;
   bool stopped = false;  // the observer asked to stop: the folders are those found until then
 };
 
-// Walks the folder `root` and everything below it for files whose content is a message history
-// (a "Log" document with at least one entry), whatever their names. Links are never followed
-// below the root (so no link loop is walked), and nothing but folders and regular files is
+// Walks the folder `root` and everything below it for histories: regular files named
+// "<something>.xml" that load as a "Log" document (history/history_rule.hpp). Links are never
+// followed below the root (so no link loop is walked), and nothing but folders and regular files is
 // opened, so a named pipe or a device can neither stall nor be touched. Folders on other file
 // systems are left out unless `options` says otherwise. Fails only when `root` is no folder
 // that can be opened; what cannot be read below it is in the report's problems.

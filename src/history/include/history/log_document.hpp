@@ -13,6 +13,12 @@
 
 namespace palvarin {
 
+// What a load does with a history that breaks off (a copy cut short, a crash, zeros of a lost
+// block): refuses it, saying where it breaks and how many entries are whole before that, or
+// rescues those entries. Rescue keeps only entries whose end tag came before the break; the
+// entry at the break and all that follows are left out, and the document's Damage says so.
+enum class BrokenOff : std::uint8_t { Refuse, Rescue };
+
 // One message-history XML document in memory: an input loaded from a file or the output
 // being built. Copies are shared handles to the same document, which lives until the last
 // handle goes. Nodes taken from it (pugi::xml_node) are valid while a handle is held.
@@ -22,19 +28,23 @@ class LogDocument {
   const pugi::xml_document& Xml() const { return data_->document; }
   // The document element ("Log" in Messenger's files).
   pugi::xml_node Root() const { return data_->document.document_element(); }
+  // Where a history that breaks off was cut, and how many whole entries it gave
+  // (ReasonKind::BrokenOff...); ReasonKind::None for a whole one.
+  const Reason& Damage() const { return data_->damage; }
 
  private:
   struct Data {
     ByteBuffer buffer;                // parsed in place: the tree points into it
     std::unique_ptr<XmlArena> arena;  // the tree's room when the file is large; outlives it
     pugi::xml_document document;
+    Reason damage{};
   };
   explicit LogDocument(std::shared_ptr<Data> data) : data_(std::move(data)) {}
 
   std::shared_ptr<Data> data_;
 
-  friend Result<LogDocument> ParseLogDocument(HistoryBytes bytes,
-                                              const std::filesystem::path& path);
+  friend Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path,
+                                              BrokenOff brokenOff);
 };
 
 // The children of a node in document order, all node kinds, read by index.
@@ -44,13 +54,15 @@ using NodeList = std::vector<pugi::xml_node>;
 // ReadHistoryFile), or not one well-formed document whose one top-level element is "Log" (no
 // top-level text, no document type declaration, no NUL, no repeated attribute); the result
 // then says why, naming the file. Raises XmlError only when memory runs out.
-Result<LogDocument> LoadLogDocument(const std::filesystem::path& path);
+Result<LogDocument> LoadLogDocument(const std::filesystem::path& path,
+                                    BrokenOff brokenOff = BrokenOff::Refuse);
 
 // LoadLogDocument in two steps, for a caller that looks at the bytes before they are parsed
 // (the parse writes into them): ReadLogBytes reads the file, ParseLogDocument loads what was
 // read from `path`. Each raises XmlError only when memory runs out.
 Result<HistoryBytes> ReadLogBytes(const std::filesystem::path& path);
-Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path);
+Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path,
+                                     BrokenOff brokenOff = BrokenOff::Refuse);
 
 // The child nodes of `node`, in document order.
 NodeList ChildNodes(pugi::xml_node node);

@@ -38,6 +38,9 @@ struct PairReport {
   // `second` empty); empty for a pair. Its counts say fromBoth for the entries several copies
   // (the output's history among them) held, fromInput1 for those one copy held.
   std::vector<std::string> copies;
+  // For each of `copies`: how many entries it gave, and how many of them no other copy (nor
+  // the output's history) held; twins hold theirs together. Filled once the copies are read.
+  std::vector<int> copyEntries, copyAlone;
   PairOutcome outcome = PairOutcome::Failed;
   // For a failed or not started pair: what happened, with its facts. What a failed pair left
   // as it was follows from them: its inputs always, its output too when it failed while
@@ -54,6 +57,8 @@ struct PairReport {
   std::vector<std::string> backupsRemoved;
   // The newest backups that hold an input's bytes already, made in no new backup.
   std::vector<std::string> backupsKept;
+  // The inputs that break off and whose whole entries were merged (ReasonKind::BrokenOff...).
+  std::vector<Reason> rescued;
   // The entries both files hold after the merge, recorded with its time once they do.
   std::vector<EntryIdentity> heldByBoth;
 };
@@ -89,8 +94,10 @@ struct CopyReport {
 
 // Something the user should know about the job as a whole.
 struct JobWarning {
-  enum class Kind { FolderNotRead, SettingsNotSaved } kind;
-  Reason cause;  // FolderNotRead: why
+  // NoHistories: a folder job found no history in either folder (both read), which a job
+  // given the wrong folders does; it counts as a failure.
+  enum class Kind { FolderNotRead, SettingsNotSaved, NoHistories } kind;
+  Reason cause;  // FolderNotRead: why; NoHistories: the folders as `path` and `detail`
 };
 
 // Everything one job did, for the terminal and for the dialog alike.
@@ -107,7 +114,8 @@ struct JobReport {
 
   int Count(PairOutcome outcome) const;
   int Count(CopyOutcome outcome) const;
-  // A pair or a copy failed: the user must be told, and the exit status says so.
+  // A pair or a copy failed, or a folder job found nothing to merge: the user must be told,
+  // and the exit status says so.
   bool AnyFailed() const;
   // The entries the archive rule left out, over all pairs.
   int ArchivedEntries() const;

@@ -37,6 +37,8 @@ struct JobRequest {
   // Merge a pair whose files have the same size and last-write time even when the options
   // would skip it, for this job only: the stored options keep the skip.
   bool mergeUnchanged = false;
+  // Merge the whole entries of a history that breaks off (see PairOptions::rescue).
+  bool rescue = false;
 };
 
 // Checks the paths against the file system, runs the file or folder job the options ask for,

@@ -20,10 +20,12 @@ std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> c
 // in an order that keeps every copy's, `existing`'s among them (KeepCopiesOrder). Nothing is
 // left out: each entry is written as often as the copy that holds it most often, no session is
 // split, and each copy's order is kept wherever the copies' orders do not run in a circle.
-// Fills `counts` (fromBoth: entries held by several copies, `existing` among them;
-// fromInput1: by one only); returns the last session number written.
+// Fills `counts` (fromBoth: entries held by several copies, `existing` among them, twins
+// (copies alike, or one list given twice) counted as several; fromInput1: by one only) and
+// `alone` (for each of `copies`, the entries it alone holds); returns the last session
+// number written.
 int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
-                 const EntryList* existing, MergeCounts& counts);
+                 const EntryList* existing, MergeCounts& counts, std::vector<int>& alone);
 
 // True when `merged` holds the entries of `existing`, all of them, in its order and under its
 // session values: writing it would change nothing that the history says.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +38,14 @@ class HistoryBook {
   const NodeList& Entries() const { return entries_; }
   // The index of the conversation that holds the entry at `index`.
   int ConversationOf(int index) const;
+  // The reader's one clock for the entry at `index`: its moment as the merge and the exports
+  // read it (the "Date" and "Time" the history writes, else its "DateTime"), in local time.
+  // Stamp gives "YYYY-MM-DD HH:MM:SS", Clock "HH:MM:SS"; both give the "Date" and "Time" as
+  // written when the entry has no readable moment.
+  std::string Stamp(int index) const;
+  std::string Clock(int index) const;
+  // The local day of the entry at `index`, in days since 1970-01-01; none without a moment.
+  std::optional<std::int32_t> Day(int index) const;
   // The first entry at `from` or after that has `text` from `sender` (empty: an entry naming
   // no sender); -1 when there is none. A search names its hits this way.
   int FindMessage(int from, std::string_view sender, std::string_view text) const;
@@ -43,6 +54,9 @@ class HistoryBook {
   LogDocument document_;
   NodeList entries_;
   std::vector<Conversation> conversations_;
+  std::vector<std::int64_t> moments_;  // per entry; 0: none
+  std::vector<std::int32_t> days_;     // per entry; kNoDay: none
+  static constexpr std::int32_t kNoDay = std::numeric_limits<std::int32_t>::min();
 };
 
 // Opens the history `path`; fails, naming the file, when it is no history that can be read

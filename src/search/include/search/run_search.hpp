@@ -27,6 +27,9 @@ struct SearchReport {
   // Why the index in the cache could not be used, and the histories were read into one in
   // memory instead; ReasonKind::None when it was used.
   Reason indexUnusable;
+  // SearchIndexDamaged when the index in the cache was found damaged and made anew before it
+  // answered; ReasonKind::None otherwise.
+  Reason indexRebuilt;
 };
 
 // Where the search keeps its index: "palvarin/search-index.sqlite3" in $XDG_CACHE_HOME
@@ -37,7 +40,8 @@ std::filesystem::path SearchIndexFile();
 // messages whose text holds every one of `words` (QueryWords), case-folded, as substrings. The
 // index in `indexFile` is brought up to date first: a history it lacks, or holds as of another
 // state of the file, is read again. An index that is damaged or of another version is made
-// anew; one that cannot be used at all is replaced by one in memory for this search.
+// anew; one that cannot be used at all (a link, a folder others may enter) is replaced by one in
+// memory for this search.
 SearchReport RunSearch(const std::string& path, const std::vector<std::string>& words,
                        const std::filesystem::path& indexFile = SearchIndexFile());
 

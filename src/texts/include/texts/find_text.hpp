@@ -18,6 +18,15 @@ std::string FindProgressLine(const FindProgress& progress);
 // One warning per folder with something that could not be read: what, and how many.
 std::vector<std::string> DescribeFindProblems(const FindReport& report);
 
+// How an account is named: its account folder's name, with its owner in brackets where known
+// ("taro1234567 (Taro)"), else the owner alone; empty when neither is known.
+std::string AccountLabel(const FolderAccount& account);
+
+// Why a gather of the copies of `accounts` (MixedAccounts) is refused: on the command line,
+// which can say that the mix is meant, and in the gather window, which cannot.
+std::string MixedAccountsText(const std::vector<FolderAccount>& accounts);
+std::string MixedAccountsWindowText(const std::vector<FolderAccount>& accounts);
+
 // Said when a walk was stopped before its end.
 std::string FindStoppedText();
 

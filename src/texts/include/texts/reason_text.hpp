@@ -17,6 +17,13 @@ std::string PairReason(const PairReport& pair, bool dryRun);
 // Why a copy failed or did not start; empty for one that was made or kept.
 std::string CopyReason(const CopyReport& copy);
 
+// Whether `reason` says that a history breaks off (its whole entries can be rescued).
+bool IsBrokenOff(const Reason& reason);
+
+// What a pair's rescued input gave: where it breaks off, and that only its whole entries were
+// merged (in a dry run, would be).
+std::string RescuedText(const Reason& damage, bool dryRun);
+
 std::string WarningText(PairWarning warning);
 std::string WarningText(const JobWarning& warning);
 

@@ -21,4 +21,8 @@ std::string DescribeCounts(const MergeCounts& counts);
 // copies held.
 std::string DescribeGatheredCounts(const MergeCounts& counts);
 
+// What the gather's copy number `copy` of `pair` gave: how many entries, and how many of them
+// it alone held ("12 entries, 3 held by this copy alone").
+std::string DescribeCopyCounts(const PairReport& pair, std::size_t copy);
+
 }  // namespace palvarin
