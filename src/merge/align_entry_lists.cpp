@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "echo_pairs.hpp"
 #include "identity_order.hpp"
 
 namespace palvarin {
@@ -269,6 +270,25 @@ int PairEchoes(Side& one, Side& two, const std::vector<EchoPair>& echoes) {
   return paired;
 }
 
+// The echoes among the entries the identities left unpaired on both sides.
+std::vector<EchoPair> EchoesLeft(const Side& one, const Side& two) {
+  std::vector<bool> paired2(static_cast<std::size_t>(two.Entries()), false);
+  std::vector<int> lone1;
+  for (int o = 0; o < one.Entries(); ++o) {
+    const int p = one.partner[static_cast<std::size_t>(o)];
+    if (p >= 0) {
+      paired2[static_cast<std::size_t>(p)] = true;
+    } else {
+      lone1.push_back(one.At(o));
+    }
+  }
+  std::vector<int> lone2;
+  for (int o = 0; o < two.Entries(); ++o) {
+    if (!paired2[static_cast<std::size_t>(o)]) lone2.push_back(two.At(o));
+  }
+  return FindEchoes(*one.list, *two.list, lone1, lone2);
+}
+
 void PairEntries(Side& one, const Side& two) {
   const std::vector<Occurrences> repeated = PairEntriesHeldOnce(one, two);
   if (repeated.empty()) return;
@@ -422,13 +442,13 @@ class Writer {
 
 }  // namespace
 
-int AlignEntryLists(MergeOutput& output, const std::vector<EchoPair>& echoes) {
+int AlignEntryLists(MergeOutput& output, EchoSearch echoes) {
   output.counts = {};
   Side one = ReadSide(output.first);
   Side two = ReadSide(output.second);
   one.partner.assign(static_cast<std::size_t>(one.Entries()), -1);
   PairEntries(one, two);
-  const int echoed = PairEchoes(one, two, echoes);
+  const int echoed = echoes == EchoSearch::kFind ? PairEchoes(one, two, EchoesLeft(one, two)) : 0;
   Writer writer(output, one, two);
   const int last = writer.Write(FindGroups(one, two));
   output.counts.sessions = last;

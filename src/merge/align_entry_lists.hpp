@@ -1,8 +1,5 @@
 #pragma once
 
-#include <vector>
-
-#include "echo_pairs.hpp"
 #include "entry_walk.hpp"
 
 namespace palvarin {
@@ -13,9 +10,10 @@ namespace palvarin {
 // pairs that keep both inputs' order are written once where they stand; the entries between
 // them go in time order (input 2 first on a tie), an entry without a time right after the
 // entry before it in its own input. Sessions that share nothing go whole, in time order,
-// between the shared ones. Each input's order and sessions are kept. `echoes` pair entries
-// whose identities differ as if they were the same, input 2's others of their sessions placed
-// on input 1's clock. Fills the counts; returns the last session number written.
-int AlignEntryLists(MergeOutput& output, const std::vector<EchoPair>& echoes);
+// between the shared ones. Each input's order and sessions are kept. With kFind, the echoes
+// among the entries left on one side (FindEchoes) are paired as if they were the same, input
+// 2's others of their sessions placed on input 1's clock. Fills the counts; returns the last
+// session number written.
+int AlignEntryLists(MergeOutput& output, EchoSearch echoes);
 
 }  // namespace palvarin

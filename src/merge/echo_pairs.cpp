@@ -49,8 +49,7 @@ struct Run {
 
 class Side {
  public:
-  Side(const EntryList& list, const EntryList& other, std::span<const int> lone)
-      : list_(list), other_(other) {
+  Side(const EntryList& list, std::span<const int> lone) : list_(list) {
     int previous = -1;
     for (const int position : lone) {
       const auto time = list.AlignedTime(position);
@@ -79,10 +78,6 @@ class Side {
     }
     return run.items;
   }
-  // True when the other list holds the entry at `position` itself: the alignment pairs those.
-  // Asked only of entries whose contents the other side has, as it sorts the other's
-  // identities the first time.
-  bool HeldByOther(int position) const { return other_.Holds(list_.Identity(position)); }
 
  private:
   // Two positions, `from` before `to`, in one session run: no entry between them of another
@@ -97,7 +92,6 @@ class Side {
   }
 
   const EntryList& list_;
-  const EntryList& other_;
   std::vector<Run> runs_;
   IdentityDigest digest_;
 };
@@ -108,8 +102,8 @@ struct Match {
   int run2 = 0;
   std::int64_t offsetMs = 0;  // the offset of its largest group of pairs
   std::vector<EchoPair> pairs;
-  std::size_t shorter = 0;          // the entries of the shorter run that the other input lacks
-  std::size_t shorterInCommon = 0;  // of those, the ones within the time both runs cover
+  std::size_t shorter = 0;          // the entries of the shorter run
+  std::size_t shorterInCommon = 0;  // the fewer of either run's within the time both cover
 };
 
 // Input 2's items ordered by contents, then time: those of one contents near one moment are
@@ -205,30 +199,22 @@ void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>
   }
 }
 
-std::size_t Untaken(const std::vector<bool>& taken) {
-  return static_cast<std::size_t>(std::count(taken.begin(), taken.end(), false));
-}
-
-// The untaken entries of the run that has fewer of them within the time both runs cover, with
+// The entries of the run that has fewer of them within the time both runs cover, with
 // `one` moved by `offset` and the jitter allowed: a PC that signed in late or left early
 // logged nothing outside the other's span, so what lies there says nothing against an echo.
-std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<bool>& taken1,
-                            const std::vector<Item>& two, const std::vector<bool>& taken2,
+std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<Item>& two,
                             std::int64_t offset) {
   const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
   const auto [first1, last1] = std::minmax_element(one.begin(), one.end(), byMs);
   const auto [first2, last2] = std::minmax_element(two.begin(), two.end(), byMs);
   const std::int64_t low = std::max(first1->ms + offset, first2->ms) - kEchoJitterMs;
   const std::int64_t high = std::min(last1->ms + offset, last2->ms) + kEchoJitterMs;
-  const auto within = [&](const std::vector<Item>& items, const std::vector<bool>& taken,
-                          std::int64_t shift) {
-    std::size_t count = 0;
-    for (std::size_t k = 0; k < items.size(); ++k) {
-      count += !taken[k] && items[k].ms + shift >= low && items[k].ms + shift <= high;
-    }
-    return count;
+  const auto within = [&](const std::vector<Item>& items, std::int64_t shift) {
+    return static_cast<std::size_t>(std::count_if(items.begin(), items.end(), [&](const Item& item) {
+      return item.ms + shift >= low && item.ms + shift <= high;
+    }));
   };
-  return std::min(within(one, taken1, offset), within(two, taken2, 0));
+  return std::min(within(one, offset), within(two, 0));
 }
 
 // The pairs two runs' items make: at the offset most of them agree on, then, for what is left,
@@ -240,26 +226,12 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
   const ByContent byContent(two);
   std::vector<bool> taken1(one.size(), false);
   std::vector<bool> taken2(two.size(), false);
-  // Entries the other input holds as they are are no echoes; they are looked up only where
-  // their contents have a copy on the other side.
-  for (std::size_t k = 0; k < one.size(); ++k) {
-    const auto [begin, end] =
-        byContent.Near(one[k].content, one[k].ms - kReach, one[k].ms + kReach);
-    if (begin == end) continue;
-    taken1[k] = side1.HeldByOther(one[k].position);
-    for (auto at = begin; at != end; ++at) {
-      const auto index = static_cast<std::size_t>(*at - two.data());
-      if (side2.HeldByOther((*at)->position)) taken2[index] = true;
-    }
-  }
-  match.shorter = std::min(Untaken(taken1), Untaken(taken2));
+  match.shorter = std::min(one.size(), two.size());
   if (fixed) {
     match.offsetMs = *fixed;
     PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
     return match;
   }
-  const std::vector<bool> lacked1 = taken1;
-  const std::vector<bool> lacked2 = taken2;
   constexpr int kOffsets = 3;
   for (int round = 0; round < kOffsets; ++round) {
     const auto common = CommonOffset(one, taken1, byContent, taken2, two);
@@ -276,7 +248,7 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
            round > 0 ? &earlier : nullptr, match.pairs);
   }
   if (!match.pairs.empty()) {
-    match.shorterInCommon = ShorterInCommon(one, lacked1, two, lacked2, match.offsetMs);
+    match.shorterInCommon = ShorterInCommon(one, two, match.offsetMs);
   }
   return match;
 }
@@ -322,8 +294,8 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
                                  std::span<const int> lone1, std::span<const int> lone2) {
   std::vector<EchoPair> echoes;
   if (lone1.empty() || lone2.empty()) return echoes;
-  Side side1(first, second, lone1);
-  Side side2(second, first, lone2);
+  Side side1(first, lone1);
+  Side side2(second, lone2);
   std::vector<Match> clear;
   // Runs that prove no offset of their own, judged after the clear matches.
   std::vector<std::pair<int, int>> unclear;

@@ -24,8 +24,8 @@ constexpr std::int64_t kEchoMaxOffsetMs = 10 * 60 * 1000;
 constexpr std::int64_t kEchoJitterMs = 2000;
 
 // The echoes between sessions of `first` and `second`, in order of input 1. Only entries at
-// `lone1` and `lone2` (positions in list order, entries met on their own side) are looked at,
-// and of those only ones the other list does not hold as they are. A session of one input is
+// `lone1` and `lone2` are looked at (positions in list order): those the other list does not
+// hold as they are, or holds fewer times. A session of one input is
 // paired with at most one of the other, and only when their entries hold the same contents at
 // one offset (each within the jitter): at least 3 pairs and two thirds of the shorter run's
 // entries looked at within the time both runs cover; or, at the offset of the nearest such clear

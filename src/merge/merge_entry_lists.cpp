@@ -75,11 +75,12 @@ bool WritesTwice(const std::vector<MergedEntry>& written, const EntryList& first
   return false;
 }
 
-// The echoes among the entries the walk met on one side only, written or left out: an entry
-// the walk paired has no echo. Nothing is looked up unless both sides have such entries.
-std::vector<EchoPair> EchoesAfterWalk(const std::vector<MergedEntry>& written,
-                                      const std::vector<MergedEntry>& leftOut,
-                                      const EntryList& first, const EntryList& second) {
+// True when the entries the walk met on one side only, written or left out, hold echoes. An
+// entry the other input holds as it is was met on one side only where the walk wrote it
+// twice, which aligns the inputs anyway; otherwise only as a surplus repeat, whose copies are
+// alike. Nothing is looked up unless both sides have such entries.
+bool WalkMetEchoes(const std::vector<MergedEntry>& written, const std::vector<MergedEntry>& leftOut,
+                   const EntryList& first, const EntryList& second) {
   std::vector<int> lone1;
   std::vector<int> lone2;
   for (const auto* records : {&written, &leftOut}) {
@@ -88,10 +89,10 @@ std::vector<EchoPair> EchoesAfterWalk(const std::vector<MergedEntry>& written,
       if (entry.source == EntrySource::kInput2) lone2.push_back(entry.index);
     }
   }
-  if (lone1.empty() || lone2.empty()) return {};
+  if (lone1.empty() || lone2.empty()) return false;
   std::sort(lone1.begin(), lone1.end());
   std::sort(lone2.begin(), lone2.end());
-  return FindEchoes(first, second, lone1, lone2);
+  return !FindEchoes(first, second, lone1, lone2).empty();
 }
 
 }  // namespace
@@ -119,13 +120,15 @@ int MergeEntryLists(RecordingSink& sink, const EntryList& first, const EntryList
   std::vector<MergedEntry> leftOut;
   MergeOutput output{sink, archive, first, second, counts, &leftOut};
   const int last = WalkEntryLists(output);
-  const std::vector<EchoPair> found = echoes == EchoSearch::kFind
-                                          ? EchoesAfterWalk(sink.Records(), leftOut, first, second)
-                                          : std::vector<EchoPair>();
-  if (found.empty() && !WritesTwice(sink.Records(), first, second)) return last;
+  // Where the walk writes an entry twice the alignment looks for echoes among what it leaves
+  // on one side; otherwise only where the walk met some.
+  if (!WritesTwice(sink.Records(), first, second) &&
+      (echoes == EchoSearch::kKeepBoth || !WalkMetEchoes(sink.Records(), leftOut, first, second))) {
+    return last;
+  }
   sink.Clear();
   output.leftOut = nullptr;
-  return AlignEntryLists(output, found);
+  return AlignEntryLists(output, echoes);
 }
 
 int WalkEntryLists(MergeOutput& output) {

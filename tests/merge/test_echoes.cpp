@@ -62,7 +62,8 @@ std::string Gather(const std::vector<std::string>& files) {
   for (const std::string& file : files) lists.push_back(&inputs.Add(file));
   RecordingSink sink;
   MergeCounts counts;
-  GatherCopies(sink, lists, nullptr, counts);
+  std::vector<int> alone;
+  GatherCopies(sink, lists, nullptr, counts, alone);
   return Xml(sink);
 }
 
