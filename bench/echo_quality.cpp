@@ -23,9 +23,9 @@ namespace {
 using namespace palvarin;
 using test::EchoCase;
 
-constexpr std::array kKinds = {EchoCase::kInStep,      EchoCase::kDrops,
+constexpr std::array kKinds = {EchoCase::kInStep,        EchoCase::kDrops,
                                EchoCase::kRepeatedTexts, EchoCase::kRealRepeats,
-                               EchoCase::kWrongClock,  EchoCase::kOwnSessions};
+                               EchoCase::kWrongClock,    EchoCase::kOwnSessions};
 
 void Parse(const std::string& xml, pugi::xml_document& document) {
   const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_comments |
@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
   const int seeds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
   setenv("TZ", "UTC", 1);
   tzset();
-  std::printf("| kind | PCs | seeds | messages | lost (seeds) | missed echoes (seeds) | strays |\n");
+  std::printf(
+      "| kind | PCs | seeds | messages | lost (seeds) | missed echoes (seeds) | strays |\n");
   std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
   try {
     for (const EchoCase kind : kKinds) {

@@ -210,9 +210,9 @@ std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<Item
   const std::int64_t low = std::max(first1->ms + offset, first2->ms) - kEchoJitterMs;
   const std::int64_t high = std::min(last1->ms + offset, last2->ms) + kEchoJitterMs;
   const auto within = [&](const std::vector<Item>& items, std::int64_t shift) {
-    return static_cast<std::size_t>(std::count_if(items.begin(), items.end(), [&](const Item& item) {
-      return item.ms + shift >= low && item.ms + shift <= high;
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        items.begin(), items.end(),
+        [&](const Item& item) { return item.ms + shift >= low && item.ms + shift <= high; }));
   };
   return std::min(within(one, offset), within(two, 0));
 }
@@ -236,7 +236,14 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
   for (int round = 0; round < kOffsets; ++round) {
     const auto common = CommonOffset(one, taken1, byContent, taken2, two);
     if (!common || (round > 0 && common->second < 2)) break;
-    if (round == 0) match.offsetMs = common->first;
+    if (round == 0) {
+      match.offsetMs = common->first;
+      // Each offset pairs at most as many as agree on it, the first the most: a run pair that
+      // cannot be a clear match is left before any pairing (long runs of one conversation
+      // that both PCs logged, each missing some messages, share many texts at no one offset).
+      const std::size_t most = static_cast<std::size_t>(kOffsets * common->second);
+      if (3 * most < 2 * ShorterInCommon(one, two, match.offsetMs)) return match;
+    }
     // A later offset only fills in among the pairs found so far, in their order.
     std::vector<EchoPair> earlier;
     if (round > 0) {
@@ -333,8 +340,13 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // where one left early and the other came late: they must lie at the offset of the nearest
   // clear match.
   std::sort(offsets.begin(), offsets.end());
+  const bool shown = !offsets.empty();
   for (const auto& [r1, r2] : unclear) {
     if (used1[At(r1)] || used2[At(r2)]) continue;
+    // At no offset shown, only a session of one or two entries may lie wholly inside another.
+    const auto shorter =
+        std::min(side1.Runs()[At(r1)].positions.size(), side2.Runs()[At(r2)].positions.size());
+    if (!shown && shorter > 2) continue;
     const std::int64_t start = side1.Runs()[At(r1)].startMs;
     const auto after =
         std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
@@ -349,7 +361,6 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     Match match = MatchRuns(r1, r2, one, two, side1, side2, offset);
     // At an offset a clear match has shown, the copies it pairs are echoes however few; at
     // none, only a short session wholly inside the other is.
-    const bool shown = !offsets.empty();
     if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorter)) take(match);
   }
   std::sort(echoes.begin(), echoes.end(),

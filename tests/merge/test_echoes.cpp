@@ -113,7 +113,8 @@ class EchoTable : public testing::TestWithParam<Row> {};
 // drops and repeats; merging the result with any input again changes nothing.
 TEST_P(EchoTable, EveryMessageOnceAndMergingAgainChangesNothing) {
   test::ScopedTimeZone zone("UTC");
-  for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+  // A few seeds each; palvarin_echo_quality counts over a thousand.
+  for (std::uint32_t seed = 1; seed <= 9; ++seed) {
     const int pcs = 2 + static_cast<int>(seed % 3);
     SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(pcs) + " PCs");
     const test::EchoHistories histories = test::MakeEchoHistories(seed, GetParam().kind, pcs);
