@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <optional>
+#include <string_view>
 #include <tuple>
 
 #include "entry_identity.hpp"
@@ -43,8 +45,8 @@ struct Run {
   std::vector<int> positions;
   std::int64_t startMs = 0;
   std::int64_t endMs = 0;
-  std::vector<Item> items;  // filled when first compared
-  bool read = false;
+  std::vector<Item> items;  // with their contents, filled when first compared
+  std::vector<Item> texts;  // with their texts alone, filled when first looked at
 };
 
 class Side {
@@ -68,18 +70,25 @@ class Side {
   const EntryList& List() const { return list_; }
 
   // The run's entries with their contents, read once.
-  const std::vector<Item>& Items(Run& run) {
-    if (run.read) return run.items;
-    run.read = true;
+  const std::vector<Item>& Items(Run& run) { return Read(run, run.items, true); }
+  // The same with their texts alone: copies share them too, and they are quicker to read.
+  const std::vector<Item>& Texts(Run& run) { return Read(run, run.texts, false); }
+
+ private:
+  const std::vector<Item>& Read(const Run& run, std::vector<Item>& items, bool contents) {
+    if (!items.empty()) return items;
     for (const int position : run.positions) {
       const pugi::xml_node node = list_.Entry(position).entry.node;
       const std::int64_t ms = *list_.AlignedTime(position) * 1000 + FractionMs(node);
-      run.items.push_back({position, ms, digest_.ContentOf(node)});
+      const EntryIdentity key =
+          contents
+              ? digest_.ContentOf(node)
+              : EntryIdentity{std::hash<std::string_view>{}(node.child("Text").text().get()), 0};
+      items.push_back({position, ms, key});
     }
-    return run.items;
+    return items;
   }
 
- private:
   // Two positions, `from` before `to`, in one session run: no entry between them of another
   // session value.
   bool SameRun(int from, int to) const {
@@ -217,6 +226,10 @@ std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<Item
   return std::min(within(one, offset), within(two, 0));
 }
 
+// How many offsets a run pair's copies are paired at: a session merged before holds copies of
+// two PCs, each with its own clock.
+constexpr int kOffsets = 3;
+
 // The pairs two runs' items make: at the offset most of them agree on, then, for what is left,
 // at up to two more offsets that at least two pairs agree on (a session merged before holds
 // copies of two PCs, each with its own clock). With `fixed`, at that offset alone.
@@ -232,7 +245,6 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
     PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
     return match;
   }
-  constexpr int kOffsets = 3;
   for (int round = 0; round < kOffsets; ++round) {
     const auto common = CommonOffset(one, taken1, byContent, taken2, two);
     if (!common || (round > 0 && common->second < 2)) break;
@@ -265,6 +277,49 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
 bool IsClear(const Match& match) {
   const std::size_t paired = match.pairs.size();
   return paired >= 3 && 3 * paired >= 2 * match.shorterInCommon;
+}
+
+// The fewest entries either run has within the time both cover, at any offset up to the
+// largest.
+std::size_t FewestInCommon(const std::vector<Item>& one, const std::vector<Item>& two) {
+  const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
+  const auto [first1, last1] = std::minmax_element(one.begin(), one.end(), byMs);
+  const auto [first2, last2] = std::minmax_element(two.begin(), two.end(), byMs);
+  const auto within = [](const std::vector<Item>& items, std::int64_t low, std::int64_t high) {
+    return static_cast<std::size_t>(
+        std::count_if(items.begin(), items.end(),
+                      [&](const Item& item) { return item.ms >= low && item.ms <= high; }));
+  };
+  return std::min(within(one, std::max(first1->ms, first2->ms + kReach) - kEchoJitterMs,
+                         std::min(last1->ms, last2->ms - kReach) + kEchoJitterMs),
+                  within(two, std::max(first1->ms + kReach, first2->ms) - kEchoJitterMs,
+                         std::min(last1->ms - kReach, last2->ms) + kEchoJitterMs));
+}
+
+// False when two runs, by their texts alone, cannot make a clear match: no more pairs than
+// text-alike copies agree on any offset, at each of the offsets tried.
+bool MayBeClear(const std::vector<Item>& one, const std::vector<Item>& two) {
+  const std::vector<bool> none1(one.size(), false);
+  const std::vector<bool> none2(two.size(), false);
+  const auto common = CommonOffset(one, none1, ByContent(two), none2, two);
+  if (!common) return false;
+  const auto most = static_cast<std::size_t>(kOffsets * common->second);
+  return most >= 3 && 3 * most >= 2 * FewestInCommon(one, two);
+}
+
+// True when the first and the last entry of the shorter run each have a text-alike copy in the
+// other within the jitter, as they must for all of it to pair in step.
+bool EndsInStep(const std::vector<Item>& one, const std::vector<Item>& two) {
+  const auto& shorter = one.size() <= two.size() ? one : two;
+  const auto& other = one.size() <= two.size() ? two : one;
+  const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
+  const auto [first, last] = std::minmax_element(shorter.begin(), shorter.end(), byMs);
+  const auto hasCopy = [&other](const Item& item) {
+    return std::any_of(other.begin(), other.end(), [&item](const Item& copy) {
+      return copy.content == item.content && std::llabs(copy.ms - item.ms) <= kEchoJitterMs;
+    });
+  };
+  return hasCopy(*first) && hasCopy(*last);
 }
 
 // The pairs of runs whose spans, allowing the largest offset, overlap.
@@ -307,9 +362,12 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // Runs that prove no offset of their own, judged after the clear matches.
   std::vector<std::pair<int, int>> unclear;
   for (const auto& [r1, r2] : OverlappingRuns(side1.Runs(), side2.Runs())) {
+    if (!MayBeClear(side1.Texts(side1.Runs()[At(r1)]), side2.Texts(side2.Runs()[At(r2)]))) {
+      unclear.emplace_back(r1, r2);
+      continue;
+    }
     const auto& one = side1.Items(side1.Runs()[At(r1)]);
     const auto& two = side2.Items(side2.Runs()[At(r2)]);
-    if (one.empty() || two.empty()) continue;
     Match match = MatchRuns(r1, r2, one, two, side1, side2, std::nullopt);
     if (IsClear(match)) {
       clear.push_back(std::move(match));
@@ -343,10 +401,10 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   const bool shown = !offsets.empty();
   for (const auto& [r1, r2] : unclear) {
     if (used1[At(r1)] || used2[At(r2)]) continue;
-    // At no offset shown, only a session of one or two entries may lie wholly inside another.
-    const auto shorter =
-        std::min(side1.Runs()[At(r1)].positions.size(), side2.Runs()[At(r2)].positions.size());
-    if (!shown && shorter > 2) continue;
+    if (!shown &&
+        !EndsInStep(side1.Texts(side1.Runs()[At(r1)]), side2.Texts(side2.Runs()[At(r2)]))) {
+      continue;
+    }
     const std::int64_t start = side1.Runs()[At(r1)].startMs;
     const auto after =
         std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
