@@ -384,10 +384,12 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   });
   std::vector<bool> used1(side1.Runs().size(), false);
   std::vector<bool> used2(side2.Runs().size(), false);
-  std::vector<std::pair<std::int64_t, std::int64_t>> offsets;  // (start, offset) of each taken
+  // (start, offset) of each match taken, in order
+  std::vector<std::pair<std::int64_t, std::int64_t>> offsets;
   const auto take = [&](Match& match) {
     used1[At(match.run1)] = used2[At(match.run2)] = true;
-    offsets.emplace_back(side1.Runs()[At(match.run1)].startMs, match.offsetMs);
+    const std::pair shown(side1.Runs()[At(match.run1)].startMs, match.offsetMs);
+    offsets.insert(std::upper_bound(offsets.begin(), offsets.end(), shown), shown);
     echoes.insert(echoes.end(), match.pairs.begin(), match.pairs.end());
   };
   for (Match& match : clear) {
@@ -396,11 +398,10 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // A session of one or two entries proves no offset of its own, nor do a few entries that
   // one side lacks of a session merged before, nor the few messages two PCs both logged
   // where one left early and the other came late: they must lie at the offset of the nearest
-  // clear match.
-  std::sort(offsets.begin(), offsets.end());
-  const bool shown = !offsets.empty();
+  // match taken: a clear one, or one of those wholly in step.
   for (const auto& [r1, r2] : unclear) {
     if (used1[At(r1)] || used2[At(r2)]) continue;
+    const bool shown = !offsets.empty();
     if (!shown &&
         !EndsInStep(side1.Texts(side1.Runs()[At(r1)]), side2.Texts(side2.Runs()[At(r2)]))) {
       continue;
@@ -417,8 +418,8 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     const auto& one = side1.Items(side1.Runs()[At(r1)]);
     const auto& two = side2.Items(side2.Runs()[At(r2)]);
     Match match = MatchRuns(r1, r2, one, two, side1, side2, offset);
-    // At an offset a clear match has shown, the copies it pairs are echoes however few; at
-    // none, only a short session wholly inside the other is.
+    // At an offset a match has shown, the copies it pairs are echoes however few; at none,
+    // only a run wholly within the jitter of the other's entries is.
     if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorter)) take(match);
   }
   std::sort(echoes.begin(), echoes.end(),
