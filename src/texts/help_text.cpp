@@ -93,7 +93,8 @@ std::string LongSwitchHelp() {
       {"--keep-echoes", "",
        Tr("keep both copies of what two PCs signed in at once both logged (each with its own "
           "clock); without it such a conversation is written once")},
-      {"--find-echoes", "", ""},
+      {"--find-echoes", "",
+       Tr("write once what two PCs signed in at once both logged (the default)")},
       {"--help", "/h", ""},
       {"--dry-run", "/dry", Tr("read and merge, write nothing, and say what would be done")},
       {"--quiet", "/q", Tr("say nothing but failures")},

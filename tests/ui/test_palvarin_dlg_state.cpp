@@ -272,17 +272,17 @@ TEST_P(TabOrderTest, VisitsTheTabStopsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, TabOrderTest,
-    ::testing::Values(TabRow{"Overwrite",
-                             OutTarget::OverWrite,
-                             {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "backupCheck",
-                              "backupMaxEdit", "skipUnchangedCheck", "ignoreOldMergeCheck",
-                              "okButton", "cancelButton", "helpButton", "gatherButton",
-                              "readButton"}},
-                      TabRow{"OtherOutput",
-                             OutTarget::OtherFile,
-                             {"path1Edit", "path1Browse", "path2Edit", "path2Browse",
-                              "pathSaveEdit", "pathSaveBrowse", "ignoreOldMergeCheck", "okButton",
-                              "cancelButton", "helpButton", "gatherButton", "readButton"}}),
+    ::testing::Values(
+        TabRow{"Overwrite",
+               OutTarget::OverWrite,
+               {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "backupCheck",
+                "backupMaxEdit", "skipUnchangedCheck", "ignoreOldMergeCheck", "findEchoesCheck",
+                "okButton", "cancelButton", "helpButton", "gatherButton", "readButton"}},
+        TabRow{"OtherOutput",
+               OutTarget::OtherFile,
+               {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "pathSaveEdit",
+                "pathSaveBrowse", "ignoreOldMergeCheck", "findEchoesCheck", "okButton",
+                "cancelButton", "helpButton", "gatherButton", "readButton"}}),
     RowName);
 
 }  // namespace
