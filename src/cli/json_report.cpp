@@ -102,6 +102,7 @@ void AppendCounts(JsonObject& object, const MergeCounts& c) {
   counts.Number("fromFirstOnly", c.fromInput1);
   counts.Number("fromSecondOnly", c.fromInput2);
   counts.Number("leftOutByArchiveRule", c.cutOff);
+  counts.Number("loggedOnBothPcsAtOnce", c.echoes);
 }
 
 // Each input that breaks off and whose whole entries were merged: where, and what it gave.

@@ -117,6 +117,8 @@ std::vector<EntryIdentity> HeldByBoth(const RecordingSink& merged, const EntryLi
     if (levelledLater || entry.source == EntrySource::kBoth) {
       held.push_back(IdentityOf(entry, first, second));
     }
+    // Of an echo, input 1's copy alone: had both been recorded, a later merge that keeps
+    // echoes would find each copy on one side only and leave both out.
   }
   return held;
 }
@@ -163,7 +165,8 @@ bool MergeAndSave(const std::string& first, const std::string& second, const std
   if (!NoteRescued(input1, input2, first, second, output, options, report)) return false;
   RecordingSink merged;
   const int lastSession =
-      MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts);
+      MergeEntryLists(merged, *input1.entries, *input2.entries, archive, report.counts,
+                      options.findEchoes ? EchoSearch::kFind : EchoSearch::kKeepBoth);
   if (options.dryRun) return true;
   // Once every entry is in the file, a large pair's documents are freed on another thread while
   // the file goes to the disk.

@@ -27,6 +27,8 @@ struct PairOptions {
   // Merge the whole entries of an input that breaks off instead of failing the pair; an input
   // written over is first kept as a backup, whatever the backup settings.
   bool rescue = false;
+  // Write once what two PCs signed in at once both logged, each on its own clock.
+  bool findEchoes = true;
 };
 
 // The report of the pair of `first` and `second` into `output`, failed until told otherwise.

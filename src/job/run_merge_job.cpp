@@ -137,6 +137,7 @@ JobResult RunMergeJob(const JobRequest& request, ProfileStore& profile, JobObser
   options.dryRun = request.dryRun;
   options.overwrite = job.overwrite;
   options.rescue = request.rescue;
+  options.findEchoes = job.findEchoes;
   JobContext context(observer, request.stop, request.dryRun);
   HistoryLocks locks;
   JobFolders folders;

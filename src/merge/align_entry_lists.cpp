@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "echo_pairs.hpp"
 #include "identity_order.hpp"
 
 namespace palvarin {
@@ -22,6 +23,11 @@ struct Side {
   std::vector<int> runStart;  // run -> its first ordinal; one more at the end: the count
   // ordinal -> the ordinal of its pair in input 2, or -1; input 1's alone, the only one asked
   std::vector<int> partner;
+  // ordinal -> whether its pair is an echo (input 1's); empty when there are none
+  std::vector<bool> echo;
+  // ordinal -> how far its PC's clock ran ahead of input 1's, for the runs of input 2 with
+  // echoes; empty when there are none
+  std::vector<TimeValue> shift;
 
   int Entries() const { return static_cast<int>(run.size()); }
   int Runs() const { return static_cast<int>(runStart.size()) - 1; }
@@ -29,6 +35,16 @@ struct Side {
   const EntryIdentity& Identity(int ordinal) const { return list->Identity(At(ordinal)); }
   int At(int ordinal) const {
     return index.empty() ? ordinal : index[static_cast<std::size_t>(ordinal)];
+  }
+  int OrdinalAt(int position) const {
+    if (index.empty()) return position;
+    return static_cast<int>(std::lower_bound(index.begin(), index.end(), position) - index.begin());
+  }
+  // The time input 2's entry is placed by among input 1's: on input 1's clock.
+  std::optional<TimeValue> PlacedTime(int ordinal) const {
+    const auto time = Time(ordinal);
+    if (!time || shift.empty()) return time;
+    return *time - shift[static_cast<std::size_t>(ordinal)];
   }
 };
 
@@ -215,6 +231,64 @@ void PairRepeated(Side& one, const Side& two, const Occurrences& shared,
   }
 }
 
+// Pairs the echoes of entries neither side's identities paired; each of input 2's entries of a
+// run with echoes is placed by the shift of the echo before it in the run (the first one's
+// before them). Returns how many were paired.
+int PairEchoes(Side& one, Side& two, const std::vector<EchoPair>& echoes) {
+  if (echoes.empty()) return 0;
+  std::vector<bool> taken2(static_cast<std::size_t>(two.Entries()), false);
+  for (int p : one.partner) {
+    if (p >= 0) taken2[static_cast<std::size_t>(p)] = true;
+  }
+  one.echo.assign(static_cast<std::size_t>(one.Entries()), false);
+  two.shift.assign(static_cast<std::size_t>(two.Entries()), 0);
+  std::vector<std::optional<TimeValue>> shiftOf(static_cast<std::size_t>(two.Entries()));
+  std::vector<bool> runWithEcho(static_cast<std::size_t>(two.Runs()), false);
+  int paired = 0;
+  for (const EchoPair& echo : echoes) {
+    const auto o1 = static_cast<std::size_t>(one.OrdinalAt(echo.index1));
+    const auto o2 = static_cast<std::size_t>(two.OrdinalAt(echo.index2));
+    if (one.partner[o1] >= 0 || taken2[o2]) continue;
+    Pair(one, static_cast<int>(o1), static_cast<int>(o2));
+    one.echo[o1] = true;
+    taken2[o2] = true;
+    shiftOf[o2] = echo.shift;
+    runWithEcho[static_cast<std::size_t>(two.run[o2])] = true;
+    ++paired;
+  }
+  for (int r = 0; r < two.Runs(); ++r) {
+    if (!runWithEcho[static_cast<std::size_t>(r)]) continue;
+    const int begin = two.runStart[static_cast<std::size_t>(r)];
+    const int end = two.runStart[static_cast<std::size_t>(r) + 1];
+    std::optional<TimeValue> carried;
+    for (int o = begin; o < end && !carried; ++o) carried = shiftOf[static_cast<std::size_t>(o)];
+    for (int o = begin; o < end; ++o) {
+      if (shiftOf[static_cast<std::size_t>(o)]) carried = shiftOf[static_cast<std::size_t>(o)];
+      two.shift[static_cast<std::size_t>(o)] = *carried;
+    }
+  }
+  return paired;
+}
+
+// The echoes among the entries the identities left unpaired on both sides.
+std::vector<EchoPair> EchoesLeft(const Side& one, const Side& two) {
+  std::vector<bool> paired2(static_cast<std::size_t>(two.Entries()), false);
+  std::vector<int> lone1;
+  for (int o = 0; o < one.Entries(); ++o) {
+    const int p = one.partner[static_cast<std::size_t>(o)];
+    if (p >= 0) {
+      paired2[static_cast<std::size_t>(p)] = true;
+    } else {
+      lone1.push_back(one.At(o));
+    }
+  }
+  std::vector<int> lone2;
+  for (int o = 0; o < two.Entries(); ++o) {
+    if (!paired2[static_cast<std::size_t>(o)]) lone2.push_back(two.At(o));
+  }
+  return FindEchoes(*one.list, *two.list, lone1, lone2);
+}
+
 void PairEntries(Side& one, const Side& two) {
   const std::vector<Occurrences> repeated = PairEntriesHeldOnce(one, two);
   if (repeated.empty()) return;
@@ -276,13 +350,20 @@ class Writer {
   // (it stays right after the entry before it) while input 2's has one.
   bool FirstGoesFirst(int o1, int o2) const {
     const auto time1 = one_.Time(o1);
-    const auto time2 = two_.Time(o2);
+    const auto time2 = two_.PlacedTime(o2);
     if (!time2) return false;
     return !time1 || *time1 < *time2;
   }
 
   bool Put(const Side& side, int ordinal, EntrySource source) {
     return AppendEntry(output_, *side.list, side.At(ordinal), source, session_);
+  }
+
+  // Input 1's entry of a pair, once for both, naming input 2's copy where it is an echo.
+  bool PutPair(int o1) {
+    const auto at = static_cast<std::size_t>(o1);
+    const int echo = one_.echo.empty() || !one_.echo[at] ? -1 : two_.At(one_.partner[at]);
+    return AppendEntry(output_, *one_.list, one_.At(o1), EntrySource::kBoth, session_, echo);
   }
 
   bool PutRun(const Side& side, int run, EntrySource source) {
@@ -326,7 +407,7 @@ class Writer {
       const int stop2 = last ? end2 : one_.partner[static_cast<std::size_t>(anchors[k])];
       written |= WriteBetween(o1, stop1, o2, stop2);
       if (last) break;
-      written |= Put(one_, stop1, EntrySource::kBoth);
+      written |= PutPair(stop1);
       o1 = stop1 + 1;
       o2 = stop2 + 1;
     }
@@ -343,7 +424,8 @@ class Writer {
       }
       if (o2 == stop2 || (o1 < stop1 && FirstGoesFirst(o1, o2))) {
         const bool paired = one_.partner[static_cast<std::size_t>(o1)] >= 0;
-        written |= Put(one_, o1++, paired ? EntrySource::kBoth : EntrySource::kInput1);
+        written |= paired ? PutPair(o1) : Put(one_, o1, EntrySource::kInput1);
+        ++o1;
       } else {
         written |= Put(two_, o2++, EntrySource::kInput2);
       }
@@ -360,15 +442,17 @@ class Writer {
 
 }  // namespace
 
-int AlignEntryLists(MergeOutput& output) {
+int AlignEntryLists(MergeOutput& output, EchoSearch echoes) {
   output.counts = {};
   Side one = ReadSide(output.first);
   Side two = ReadSide(output.second);
   one.partner.assign(static_cast<std::size_t>(one.Entries()), -1);
   PairEntries(one, two);
+  const int echoed = echoes == EchoSearch::kFind ? PairEchoes(one, two, EchoesLeft(one, two)) : 0;
   Writer writer(output, one, two);
   const int last = writer.Write(FindGroups(one, two));
   output.counts.sessions = last;
+  output.counts.echoes = echoed;
   return last;
 }
 

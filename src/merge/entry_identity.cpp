@@ -78,6 +78,11 @@ MessageParts FindMessageParts(pugi::xml_node entry) {
   return {from.Get(), to.Get(), text.Get(), fromUser.Get(), toUser.Get()};
 }
 
+bool IsStamp(pugi::xml_attribute attribute) {
+  const char* name = attribute.name();
+  return NameIs(name, "Date") || NameIs(name, "Time") || NameIs(name, "DateTime");
+}
+
 }  // namespace
 
 // The writers are small and called for every item of every entry: inlined, they cost a few
@@ -122,6 +127,15 @@ EntryIdentity IdentityDigest::Of(const TimedEntry& entry, pugi::xml_attribute da
     AddTag('W');
     AddWholeTree(entry.entry.node);
   }
+  const XXH128_hash_t digest = XXH3_128bits(bytes_.get(), used_);
+  return {digest.low64, digest.high64};
+}
+
+EntryIdentity IdentityDigest::ContentOf(pugi::xml_node entry) {
+  used_ = 0;
+  stampsLeftOut_ = true;
+  AddWholeTree(entry);
+  stampsLeftOut_ = false;
   const XXH128_hash_t digest = XXH3_128bits(bytes_.get(), used_);
   return {digest.low64, digest.high64};
 }
@@ -179,7 +193,11 @@ void IdentityDigest::AddWholeTree(pugi::xml_node entry) {
 void IdentityDigest::AddAttributes(pugi::xml_node element, bool isEntry) {
   attributes_.clear();
   for (pugi::xml_attribute attribute : element.attributes()) {
-    if (!isEntry || !NameIs(attribute.name(), "SessionID")) attributes_.push_back(attribute);
+    if (isEntry &&
+        (NameIs(attribute.name(), "SessionID") || (stampsLeftOut_ && IsStamp(attribute)))) {
+      continue;
+    }
+    attributes_.push_back(attribute);
   }
   // Attributes count in any order; names are unique within an element.
   std::sort(attributes_.begin(), attributes_.end(),

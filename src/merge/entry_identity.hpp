@@ -21,6 +21,9 @@ class IdentityDigest {
   // The same, given the entry's first "DateTime" attribute (empty when it has none), which
   // whoever read the entry's time has found already.
   EntryIdentity Of(const TimedEntry& entry, pugi::xml_attribute dateTime);
+  // A digest of the entry's whole tree apart from its own "Date", "Time", "DateTime" and
+  // "SessionID": equal for the copies two PCs logged of one message, each on its own clock.
+  EntryIdentity ContentOf(pugi::xml_node entry);
 
  private:
   bool AddRuleItems(const TimedEntry& entry, pugi::xml_attribute stamp);
@@ -39,6 +42,7 @@ class IdentityDigest {
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
   std::vector<pugi::xml_attribute> attributes_;
+  bool stampsLeftOut_ = false;  // ContentOf at work
 };
 
 }  // namespace palvarin

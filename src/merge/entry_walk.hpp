@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "merge/merge_entry_lists.hpp"
 
 namespace palvarin {
@@ -13,6 +15,8 @@ struct MergeOutput {
   const EntryList& first;
   const EntryList& second;
   MergeCounts& counts;
+  // Where the entries the archive rule leaves out are noted, when anyone asks.
+  std::vector<MergedEntry>* leftOut = nullptr;
 };
 
 // The interleaving walk alone: session runs whose first entries are the same are interleaved
@@ -29,7 +33,8 @@ bool AppendSessionRun(MergeOutput& output, const EntryList& list, int& index, in
 
 // Writes the entry at `index` of `list` under `session` unless it was met on that side only
 // and the archive rule leaves it out. True if written.
+// `echoIndex` is input 2's copy of an echo written as kBoth.
 bool AppendEntry(MergeOutput& output, const EntryList& list, int index, EntrySource source,
-                 int session);
+                 int session, int echoIndex = -1);
 
 }  // namespace palvarin

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "align_entry_lists.hpp"
+#include "echo_pairs.hpp"
 #include "entry_walk.hpp"
 
 namespace palvarin {
@@ -74,33 +75,60 @@ bool WritesTwice(const std::vector<MergedEntry>& written, const EntryList& first
   return false;
 }
 
+// True when the entries the walk met on one side only, written or left out, hold echoes. An
+// entry the other input holds as it is was met on one side only where the walk wrote it
+// twice, which aligns the inputs anyway; otherwise only as a surplus repeat, whose copies are
+// alike. Nothing is looked up unless both sides have such entries.
+bool WalkMetEchoes(const std::vector<MergedEntry>& written, const std::vector<MergedEntry>& leftOut,
+                   const EntryList& first, const EntryList& second) {
+  std::vector<int> lone1;
+  std::vector<int> lone2;
+  for (const auto* records : {&written, &leftOut}) {
+    for (const MergedEntry& entry : *records) {
+      if (entry.source == EntrySource::kInput1) lone1.push_back(entry.index);
+      if (entry.source == EntrySource::kInput2) lone2.push_back(entry.index);
+    }
+  }
+  if (lone1.empty() || lone2.empty()) return false;
+  std::sort(lone1.begin(), lone1.end());
+  std::sort(lone2.begin(), lone2.end());
+  return !FindEchoes(first, second, lone1, lone2).empty();
+}
+
 }  // namespace
 
 int MergeEntryLists(EntrySink& sink, const NodeList& list1, const NodeList& list2,
-                    const ArchiveRule& archive, MergeCounts& counts) {
+                    const ArchiveRule& archive, MergeCounts& counts, EchoSearch echoes) {
   LocalTimeCache hours;
   const EntryList first(list1, EntrySource::kInput1, hours);
   const EntryList second(list2, EntrySource::kInput2, hours);
-  return MergeEntryLists(sink, first, second, archive, counts);
+  return MergeEntryLists(sink, first, second, archive, counts, echoes);
 }
 
 int MergeEntryLists(EntrySink& sink, const EntryList& first, const EntryList& second,
-                    const ArchiveRule& archive, MergeCounts& counts) {
+                    const ArchiveRule& archive, MergeCounts& counts, EchoSearch echoes) {
   RecordingSink merged;
-  const int last = MergeEntryLists(merged, first, second, archive, counts);
+  const int last = MergeEntryLists(merged, first, second, archive, counts, echoes);
   for (const MergedEntry& entry : merged.Records()) sink.Append(entry);
   return last;
 }
 
 int MergeEntryLists(RecordingSink& sink, const EntryList& first, const EntryList& second,
-                    const ArchiveRule& archive, MergeCounts& counts) {
+                    const ArchiveRule& archive, MergeCounts& counts, EchoSearch echoes) {
   // No entry is written twice by either road.
   sink.Reserve(static_cast<std::size_t>(first.Length() + second.Length()));
-  MergeOutput output{sink, archive, first, second, counts};
+  std::vector<MergedEntry> leftOut;
+  MergeOutput output{sink, archive, first, second, counts, &leftOut};
   const int last = WalkEntryLists(output);
-  if (!WritesTwice(sink.Records(), first, second)) return last;
+  // Where the walk writes an entry twice the alignment looks for echoes among what it leaves
+  // on one side; otherwise only where the walk met some.
+  if (!WritesTwice(sink.Records(), first, second) &&
+      (echoes == EchoSearch::kKeepBoth || !WalkMetEchoes(sink.Records(), leftOut, first, second))) {
+    return last;
+  }
   sink.Clear();
-  return AlignEntryLists(output);
+  output.leftOut = nullptr;
+  return AlignEntryLists(output, echoes);
 }
 
 int WalkEntryLists(MergeOutput& output) {
@@ -168,13 +196,14 @@ bool AppendSessionRun(MergeOutput& output, const EntryList& list, int& index, in
 }
 
 bool AppendEntry(MergeOutput& output, const EntryList& list, int index, EntrySource source,
-                 int session) {
+                 int session, int echoIndex) {
   if (source != EntrySource::kBoth &&
       output.archive.LeavesOut(list, index, list.AlignedTime(index), OtherList(output, list))) {
     ++output.counts.cutOff;
+    if (output.leftOut) output.leftOut->push_back({{}, session, source, index});
     return false;
   }
-  output.sink.Append({list.Entry(index).entry.node, session, source, index});
+  output.sink.Append({list.Entry(index).entry.node, session, source, index, echoIndex});
   ++WrittenCount(output.counts, source);
   return true;
 }

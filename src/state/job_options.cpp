@@ -12,7 +12,8 @@ JobOptions JobOptionsOf(const MergeSettings& settings) {
           .makeBackups = settings.CreateBackup,
           .backupMax = settings.BackupMax,
           .skipUnchanged = settings.NotMergeSameDatetime,
-          .applyArchiveRule = settings.IgnoreOldMerge};
+          .applyArchiveRule = settings.IgnoreOldMerge,
+          .findEchoes = settings.FindEchoes};
 }
 
 MergeSettings StoredSettingsOf(const JobOptions& options) {
@@ -24,7 +25,8 @@ MergeSettings StoredSettingsOf(const JobOptions& options) {
           .CreateBackup = options.makeBackups,
           .BackupMax = options.backupMax,
           .NotMergeSameDatetime = options.skipUnchanged,
-          .IgnoreOldMerge = options.applyArchiveRule};
+          .IgnoreOldMerge = options.applyArchiveRule,
+          .FindEchoes = options.findEchoes};
 }
 
 }  // namespace palvarin

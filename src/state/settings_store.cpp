@@ -42,6 +42,7 @@ void LoadSettings(ProfileStore& store, MergeSettings& settings) {
       static_cast<std::uint32_t>(store.GetProfileInt(kSettingSection, "BackupMax", 0));
   settings.NotMergeSameDatetime = ReadFlag(store, "NotMergeSameDatetime");
   settings.IgnoreOldMerge = ReadFlag(store, "IgnoreOldMerge");
+  settings.FindEchoes = ReadFlag(store, "FindEchoes");
 }
 
 Result<> SaveSettings(ProfileStore& store, const MergeSettings& settings) {
@@ -60,6 +61,7 @@ Result<> SaveSettings(ProfileStore& store, const MergeSettings& settings) {
                             static_cast<std::int32_t>(settings.BackupMax)),
       WriteFlag(store, "NotMergeSameDatetime", settings.NotMergeSameDatetime),
       WriteFlag(store, "IgnoreOldMerge", settings.IgnoreOldMerge),
+      WriteFlag(store, "FindEchoes", settings.FindEchoes),
   };
   const auto failed = std::ranges::find_if(written, [](const Result<>& one) { return !one; });
   return failed == std::end(written) ? Result<>{} : *failed;

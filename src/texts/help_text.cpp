@@ -90,6 +90,11 @@ std::string LongSwitchHelp() {
           "the file as a backup before writing over it")},
       {"--archive-rule", "/na", ""},
       {"--keep-all", "/a", ""},
+      {"--keep-echoes", "",
+       Tr("keep both copies of what two PCs signed in at once both logged (each with its own "
+          "clock); without it such a conversation is written once")},
+      {"--find-echoes", "",
+       Tr("write once what two PCs signed in at once both logged (the default)")},
       {"--help", "/h", ""},
       {"--dry-run", "/dry", Tr("read and merge, write nothing, and say what would be done")},
       {"--quiet", "/q", Tr("say nothing but failures")},

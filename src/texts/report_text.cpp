@@ -49,6 +49,12 @@ std::string DescribeCounts(const MergeCounts& counts) {
   if (counts.cutOff > 0) {
     text += Format(Tr(", {0} older than the last merge left out"), {Number(counts.cutOff)});
   }
+  if (counts.echoes > 0) {
+    text +=
+        Format(TrN(", {0} entry logged on both PCs at once, written once",
+                   ", {0} entries logged on both PCs at once, written once", Count(counts.echoes)),
+               {Number(counts.echoes)});
+  }
   return text;
 }
 

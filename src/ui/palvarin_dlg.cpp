@@ -115,6 +115,7 @@ bool CPalvarinDlg::ReadControls() {
   settings_.BackupMax = *maximum;
   settings_.NotMergeSameDatetime = c.skipUnchangedCheck->isChecked();
   settings_.IgnoreOldMerge = c.ignoreOldMergeCheck->isChecked();
+  settings_.FindEchoes = c.findEchoesCheck->isChecked();
   return true;
 }
 
@@ -130,6 +131,7 @@ void CPalvarinDlg::WriteControls() {
   c.backupMaxEdit->setText(QString::number(settings_.BackupMax));
   c.skipUnchangedCheck->setChecked(settings_.NotMergeSameDatetime);
   c.ignoreOldMergeCheck->setChecked(settings_.IgnoreOldMerge);
+  c.findEchoesCheck->setChecked(settings_.FindEchoes);
 }
 
 void CPalvarinDlg::RelabelForInTarget() {

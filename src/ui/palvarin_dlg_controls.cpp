@@ -143,12 +143,16 @@ QGroupBox* BuildRulesGroup(QWidget* parent, PalvarinDlgControls& c) {
                      QTr("take them as archived there and le&ave them out of the merged "
                          "file"),
                      c.ignoreOldMergeCheck);
+  c.findEchoesCheck = Make<QCheckBox>(
+      group, "findEchoesCheck",
+      QTr("Write once what two PCs signed in at once both logged, &each on its own clock"));
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(c.skipUnchangedCheck);
   layout->addWidget(c.ignoreOldMergeCheck);
   QGridLayout* indented = IndentedGrid(kIndent);
   indented->addWidget(secondLine, 0, 0);
   layout->addLayout(indented);
+  layout->addWidget(c.findEchoesCheck);
   return group;
 }
 
@@ -178,11 +182,11 @@ QVBoxLayout* BuildButtons(QWidget* parent, PalvarinDlgControls& c) {
 }
 
 void SetTabOrder(const PalvarinDlgControls& c) {
-  QWidget* const order[] = {c.path1Edit,           c.path1Browse,   c.path2Edit,
-                            c.path2Browse,         c.pathSaveEdit,  c.pathSaveBrowse,
-                            c.backupCheck,         c.backupMaxEdit, c.skipUnchangedCheck,
-                            c.ignoreOldMergeCheck, c.okButton,      c.cancelButton,
-                            c.helpButton,          c.gatherButton,  c.readButton};
+  QWidget* const order[] = {
+      c.path1Edit,          c.path1Browse,         c.path2Edit,       c.path2Browse,
+      c.pathSaveEdit,       c.pathSaveBrowse,      c.backupCheck,     c.backupMaxEdit,
+      c.skipUnchangedCheck, c.ignoreOldMergeCheck, c.findEchoesCheck, c.okButton,
+      c.cancelButton,       c.helpButton,          c.gatherButton,    c.readButton};
   for (std::size_t i = 1; i < std::size(order); ++i) {
     QWidget::setTabOrder(order[i - 1], order[i]);
   }

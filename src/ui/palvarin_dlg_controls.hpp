@@ -34,6 +34,7 @@ struct PalvarinDlgControls {
   QLabel* backupMaxNote;
   QCheckBox* skipUnchangedCheck;
   QCheckBox* ignoreOldMergeCheck;
+  QCheckBox* findEchoesCheck;  // stored as "FindEchoes"; off is --keep-echoes
   QPushButton* okButton;
   QPushButton* cancelButton;
   QPushButton* helpButton;

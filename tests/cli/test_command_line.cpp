@@ -19,6 +19,7 @@ MergeSettings Loaded() {
   settings.CreateBackup = false;
   settings.NotMergeSameDatetime = false;
   settings.IgnoreOldMerge = false;
+  settings.FindEchoes = false;
   return settings;
 }
 
@@ -36,6 +37,7 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
       {{"/b", "-b"}, [](auto& s, auto&) { return s.CreateBackup; }},
       {{"/nt", "-nt"}, [](auto& s, auto&) { return s.NotMergeSameDatetime; }},
       {{"/na", "-na"}, [](auto& s, auto&) { return s.IgnoreOldMerge; }},
+      {{"--find-echoes"}, [](auto& s, auto&) { return s.FindEchoes; }},
       {{"/h", "/help", "-h", "-help", "--help"}, [](auto&, auto& l) { return l.help; }},
       {{"/dry", "-dry", "--dry-run"}, [](auto&, auto& l) { return l.dryRun; }},
       {{"/q", "-q", "--quiet"}, [](auto&, auto& l) { return l.quiet; }},
@@ -69,6 +71,8 @@ TEST(ParseCommandLine, SwitchesThatClearOrChooseTheOtherSide) {
       {"-NB", [](auto& s) { return !s.CreateBackup; }},
       {"/a", [](auto& s) { return !s.IgnoreOldMerge; }},
       {"-A", [](auto& s) { return !s.IgnoreOldMerge; }},
+      {"--keep-echoes", [](auto& s) { return !s.FindEchoes; }},
+      {"--Keep-Echoes", [](auto& s) { return !s.FindEchoes; }},
   };
   for (const auto& row : rows) {
     MergeSettings settings;

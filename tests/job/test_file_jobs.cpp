@@ -263,6 +263,50 @@ TEST_F(FileJob, ACutCopyMergesOnlyWhenRescuedAndIsKeptAsABackup) {
   EXPECT_EQ(ReadFile(folder_ / backups[0]), cut);
 }
 
+// Two PCs signed in at once logged one conversation, PC 2's clock 3 s ahead: written once and
+// counted, in a dry run too and in the JSON report; --keep-echoes keeps both copies. The
+// archive rule then leaves out input 1's copies the last merge recorded, never both.
+TEST_F(FileJob, AConversationBothPcsLoggedIsWrittenOnceUnlessKept) {
+  const char* const texts[] = {"hi bob", "hello", "how are you", "fine", "bye"};
+  const char* const times1[] = {"12:00:00", "12:00:20", "12:00:41", "12:01:02", "12:01:30"};
+  const char* const times2[] = {"12:00:03", "12:00:23", "12:00:44", "12:01:05", "12:01:33"};
+  std::vector<TestMessage> pc1;
+  std::vector<TestMessage> pc2;
+  for (int k = 0; k < 5; ++k) {
+    pc1.push_back({"2010/09/16", times1[k], texts[k], 3});
+    pc2.push_back({"2010/09/16", times2[k], texts[k], 7});
+  }
+  WriteFile(a_, HistoryText(pc1));
+  WriteFile(b_, HistoryText(pc2));
+  const std::string said = "5 entries logged on both PCs at once, written once";
+  const auto out = folder_ / "out.xml";
+  const auto json = folder_ / "report.json";
+  const struct {
+    std::vector<std::string> extra;
+    bool counted;
+    std::size_t written;  // messages in the output; none for a dry run
+  } rows[] = {
+      {{"--dry-run"}, true, 0},
+      {{"/report", json}, true, 5},
+      {{"--keep-echoes"}, false, 5},
+      {{"--keep-echoes", "/a", "/report", json}, false, 10},
+  };
+  for (const auto& row : rows) {
+    std::filesystem::remove(out);
+    std::vector<std::string> arguments = {"/n", "/f", "/t", "/p1", a_, "/p2", b_, "/ps", out};
+    arguments.insert(arguments.end(), row.extra.begin(), row.extra.end());
+    const auto run = Run(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find(said) != std::string::npos, row.counted) << run.out;
+    EXPECT_EQ(std::filesystem::exists(out) ? MessageTexts(out).size() : 0u, row.written);
+    if (row.extra.back() == json) {
+      const std::string count = row.counted ? "5" : "0";
+      EXPECT_NE(ReadFile(json).find("\"loggedOnBothPcsAtOnce\":" + count), std::string::npos)
+          << ReadFile(json);
+    }
+  }
+}
+
 TEST_F(FileJob, SeparateOutputLeavesTheInputsAlone) {
   const auto out = folder_ / "merged.xml";
   const auto run = Run({"-N", "-F", "-T", "-p1", a_, "-p2", b_, "-ps", out});

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "history/log_writer.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "merge_fixtures.hpp"
 #include "same_apart_from_session.hpp"
@@ -77,6 +78,37 @@ TEST(MergeCorpusTest, CopyMissingPartsMergesBackIntoTheWholeFile) {
       }
       ExpectGivesBack(*whole, *whole, *part);
       ExpectGivesBack(*whole, *part, *whole);
+    }
+  }
+}
+
+// Real histories hold no echoes: every pair of them merges byte for byte as with the search
+// off, and no echo is counted.
+TEST(MergeCorpusTest, FilesWithoutEchoesMergeAsWithTheSearchOff) {
+  test::ScopedTimeZone zone("Europe/London");
+  const auto files = test::CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "the corpus of real history files is not there";
+  for (const auto& path1 : files) {
+    for (const auto& path2 : files) {
+      SCOPED_TRACE(path1.string() + " with " + path2.string());
+      const auto first = LoadLogDocument(path1);
+      const auto second = LoadLogDocument(path2);
+      ASSERT_TRUE(first && second);
+      const auto merge = [&](EchoSearch search, MergeCounts& counts) {
+        RecordingSink sink;
+        const int last = MergeEntryLists(sink, ChildNodes(first->Root()),
+                                         ChildNodes(second->Root()), ArchiveRule(), counts, search);
+        std::string xml = std::to_string(last);
+        for (const auto& record : sink.Records()) {
+          LogWriter::FormatEntry(xml, record.entry, record.session);
+        }
+        return xml;
+      };
+      MergeCounts found;
+      MergeCounts kept;
+      EXPECT_EQ(merge(EchoSearch::kFind, found), merge(EchoSearch::kKeepBoth, kept));
+      EXPECT_EQ(found.echoes, 0);
+      EXPECT_EQ(found.fromBoth, kept.fromBoth);
     }
   }
 }

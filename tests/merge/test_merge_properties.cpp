@@ -15,6 +15,8 @@
 namespace palvarin {
 namespace {
 
+// These pairs draw from six texts a few seconds apart, unlike any conversation: entries told
+// apart by their stamps alone, which the search for echoes would take for one message.
 struct Merged {
   RecordingSink sink;
   MergeCounts counts;
@@ -24,9 +26,9 @@ struct Merged {
 Merged MergeDocuments(const pugi::xml_document& input1, const pugi::xml_document& input2,
                       TimeValue cutoff) {
   Merged merged;
-  merged.last = MergeEntryLists(merged.sink, ChildNodes(input1.document_element()),
-                                ChildNodes(input2.document_element()),
-                                test::HeldByBothSince(cutoff, input1, input2), merged.counts);
+  merged.last = MergeEntryLists(
+      merged.sink, ChildNodes(input1.document_element()), ChildNodes(input2.document_element()),
+      test::HeldByBothSince(cutoff, input1, input2), merged.counts, EchoSearch::kKeepBoth);
   return merged;
 }
 
@@ -126,9 +128,9 @@ TEST(MergePropertiesTest, ArchiveRuleLeavesOutOnlyRecordedEntriesOneSideNoLonger
     }
     const TimeValue lastMerge = MakeTime(2010, 9, 1, 0, 0, static_cast<int>(random() % 21600));
     Merged merged;
-    merged.last = MergeEntryLists(merged.sink, ChildNodes(input1->document_element()),
-                                  ChildNodes(input2->document_element()),
-                                  ArchiveRule(lastMerge, recorded), merged.counts);
+    merged.last = MergeEntryLists(
+        merged.sink, ChildNodes(input1->document_element()), ChildNodes(input2->document_element()),
+        ArchiveRule(lastMerge, recorded), merged.counts, EchoSearch::kKeepBoth);
     const std::vector<EntryIdentity> writtenList = test::Identities(merged.sink.Records());
     const std::set<EntryIdentity> written(writtenList.begin(), writtenList.end());
     const std::set<EntryIdentity> recordedSet(recorded.begin(), recorded.end());

@@ -39,6 +39,7 @@ TEST(LoadSettings, AnEmptyProfileGivesTheDefaults) {
   EXPECT_EQ(settings.BackupMax, 0u);
   EXPECT_TRUE(settings.NotMergeSameDatetime);
   EXPECT_TRUE(settings.IgnoreOldMerge);
+  EXPECT_TRUE(settings.FindEchoes);
 }
 
 // One stored value each; every other field keeps its default.
@@ -69,6 +70,7 @@ const auto kOtherFile = [](MergeSettings& s) { s.OutTarget = OutTarget::OtherFil
 const auto kNoBackup = [](MergeSettings& s) { s.CreateBackup = false; };
 const auto kNoSkip = [](MergeSettings& s) { s.NotMergeSameDatetime = false; };
 const auto kNoArchive = [](MergeSettings& s) { s.IgnoreOldMerge = false; };
+const auto kKeepEchoes = [](MergeSettings& s) { s.FindEchoes = false; };
 const auto kDefaults = [](MergeSettings&) {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,6 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TextRule{"SkipCapitalised", "NotMergeSameDatetime", "True", kNoSkip},
                     TextRule{"ArchiveFalse", "IgnoreOldMerge", "false", kNoArchive},
                     TextRule{"ArchiveEmpty", "IgnoreOldMerge", "", kNoArchive},
+                    TextRule{"EchoesTrue", "FindEchoes", "true", kDefaults},
+                    TextRule{"EchoesFalse", "FindEchoes", "false", kKeepEchoes},
                     TextRule{"BackupMaxAsText", "BackupMax", "7", kDefaults}),
     [](const auto& row) { return std::string(row.param.label); });
 
@@ -128,6 +132,7 @@ TEST(SaveSettings, WritesTheExactTextForms) {
   EXPECT_EQ(text("CreateBackup"), "false");
   EXPECT_EQ(text("NotMergeSameDatetime"), "true");
   EXPECT_EQ(text("IgnoreOldMerge"), "true");
+  EXPECT_EQ(text("FindEchoes"), "true");
   EXPECT_EQ(store.GetProfileInt(kSettingSection, "BackupMax", 0), -5);
 
   ASSERT_TRUE(SaveSettings(store, MergeSettings{}));
@@ -147,6 +152,7 @@ TEST(SaveSettings, SaveThenLoadGivesTheSameRecord) {
   flipped.BackupMax = 4294967291u;
   flipped.NotMergeSameDatetime = false;
   flipped.IgnoreOldMerge = false;
+  flipped.FindEchoes = false;
   MergeSettings limits;
   limits.BackupMax = 2147483648u;
   MergeSettings hundred;

@@ -145,6 +145,24 @@ TEST(ReportTexts, EveryLineInTheLanguageInUseWithItsFacts) {
   }
 }
 
+// Entries two PCs logged at once are counted in the language in use, and only when there are.
+TEST(ReportTexts, EchoesCountedInTheLanguageInUse) {
+  MergeCounts counts;
+  counts.sessions = 1;
+  counts.fromBoth = 5;
+  counts.echoes = 5;
+  const std::pair<std::string, const char*> rows[] = {
+      {kEnglishLocales[0], ", 5 entries logged on both PCs at once, written once"},
+      {std::string(kJapaneseLocale), "、2台のPCで同時に記録された 5 件を1回だけ書き込み"},
+  };
+  for (const auto& [locale, said] : rows) {
+    ScopedLanguage language(locale);
+    EXPECT_TRUE(DescribeCounts(counts).ends_with(said)) << DescribeCounts(counts);
+  }
+  counts.echoes = 0;
+  EXPECT_EQ(DescribeCounts(counts).find("PC"), std::string::npos);
+}
+
 // The totals say what the kind of job did: pairs and files for a merge, histories for a gather.
 TEST(ReportTexts, TotalsInTheTermsOfTheJob) {
   const struct {

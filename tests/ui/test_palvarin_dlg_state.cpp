@@ -97,6 +97,7 @@ TEST_F(StateTest, ShowsLoadedSettingsAndReadsThemBackUnchanged) {
   settings.BackupMax = 7;
   settings.NotMergeSameDatetime = false;
   settings.IgnoreOldMerge = false;
+  settings.FindEchoes = false;
   Open(settings);
 
   EXPECT_EQ(Text("path1Edit"), QStringLiteral("/home/a/履歴 1.xml"));
@@ -108,6 +109,7 @@ TEST_F(StateTest, ShowsLoadedSettingsAndReadsThemBackUnchanged) {
   EXPECT_EQ(Text("backupMaxEdit"), QStringLiteral("7"));
   EXPECT_FALSE(Button("skipUnchangedCheck")->isChecked());
   EXPECT_FALSE(Button("ignoreOldMergeCheck")->isChecked());
+  EXPECT_FALSE(Button("findEchoesCheck")->isChecked());
   EXPECT_EQ(Text("pathsGroup"), QStringLiteral("マージするMSN Messangerのファイル"));
   EXPECT_EQ(Text("otherOutputRadio"), QStringLiteral("別ファイルに出力(&O)"));
   EXPECT_TRUE(Find<QWidget>("pathSaveEdit")->isEnabled());
@@ -270,17 +272,17 @@ TEST_P(TabOrderTest, VisitsTheTabStopsInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, TabOrderTest,
-    ::testing::Values(TabRow{"Overwrite",
-                             OutTarget::OverWrite,
-                             {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "backupCheck",
-                              "backupMaxEdit", "skipUnchangedCheck", "ignoreOldMergeCheck",
-                              "okButton", "cancelButton", "helpButton", "gatherButton",
-                              "readButton"}},
-                      TabRow{"OtherOutput",
-                             OutTarget::OtherFile,
-                             {"path1Edit", "path1Browse", "path2Edit", "path2Browse",
-                              "pathSaveEdit", "pathSaveBrowse", "ignoreOldMergeCheck", "okButton",
-                              "cancelButton", "helpButton", "gatherButton", "readButton"}}),
+    ::testing::Values(
+        TabRow{"Overwrite",
+               OutTarget::OverWrite,
+               {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "backupCheck",
+                "backupMaxEdit", "skipUnchangedCheck", "ignoreOldMergeCheck", "findEchoesCheck",
+                "okButton", "cancelButton", "helpButton", "gatherButton", "readButton"}},
+        TabRow{"OtherOutput",
+               OutTarget::OtherFile,
+               {"path1Edit", "path1Browse", "path2Edit", "path2Browse", "pathSaveEdit",
+                "pathSaveBrowse", "ignoreOldMergeCheck", "findEchoesCheck", "okButton",
+                "cancelButton", "helpButton", "gatherButton", "readButton"}}),
     RowName);
 
 }  // namespace

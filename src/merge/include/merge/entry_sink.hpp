@@ -16,7 +16,8 @@ struct MergedEntry {
   pugi::xml_node entry;
   int session = 0;  // the new "SessionID"
   EntrySource source = EntrySource::kInput1;
-  int index = -1;  // the entry's position in the list it was written from (input 1's for kBoth)
+  int index = -1;      // the entry's position in the list it was written from (input 1's for kBoth)
+  int echoIndex = -1;  // for kBoth, input 2's copy where it is an echo (FindEchoes), else -1
 };
 
 // Receives the merged entries in output order, each with its new session number.

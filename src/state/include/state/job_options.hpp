@@ -19,6 +19,7 @@ struct JobOptions {
   std::uint32_t backupMax = 0;  // backups kept per input; 0 keeps every one
   bool skipUnchanged = true;    // leave a pair alone whose files look alike (size, last write)
   bool applyArchiveRule = true;  // keep out what was merged and removed since the last merge
+  bool findEchoes = true;        // write once what two PCs signed in at once both logged
 
   // Where the merge is written.
   const std::string& Output() const { return overwrite ? first : separateOutput; }

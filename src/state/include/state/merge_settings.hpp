@@ -21,6 +21,7 @@ struct MergeSettings {
   std::uint32_t BackupMax = 0;
   bool NotMergeSameDatetime = true;
   bool IgnoreOldMerge = true;
+  bool FindEchoes = true;
 
   bool operator==(const MergeSettings&) const = default;
 };

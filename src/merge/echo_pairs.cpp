@@ -1,0 +1,430 @@
+#include "echo_pairs.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <tuple>
+
+#include "entry_identity.hpp"
+#include "history/xml_inline.hpp"
+
+namespace palvarin {
+namespace {
+
+std::size_t At(int value) { return static_cast<std::size_t>(value); }
+
+// How far apart two copies of one message may stand.
+constexpr std::int64_t kReach = kEchoMaxOffsetMs + kEchoJitterMs;
+
+// The thousandths of a second "DateTime" gives beyond the whole seconds, 0 when it gives none.
+std::int64_t FractionMs(pugi::xml_node entry) {
+  const char* stamp = AttributeNamed(entry, "DateTime").value();
+  const char* dot = stamp;
+  while (*dot != '\0' && *dot != '.') ++dot;
+  std::int64_t ms = 0;
+  int digits = 0;
+  for (const char* at = *dot ? dot + 1 : dot; digits < 3; ++digits) {
+    const bool digit = *at >= '0' && *at <= '9';
+    ms = ms * 10 + (digit ? *at - '0' : 0);
+    if (digit) ++at;
+  }
+  return ms;
+}
+
+// An entry that may have an echo on the other side, with what the search compares.
+struct Item {
+  int position = 0;
+  std::int64_t ms = 0;    // its moment to the thousandth, on its own PC's clock
+  EntryIdentity content;  // its tree apart from its stamps and session
+};
+
+// The entries of one session run that may be echoes, and their span.
+struct Run {
+  std::vector<int> positions;
+  std::int64_t startMs = 0;
+  std::int64_t endMs = 0;
+  std::vector<Item> items;  // with their contents, filled when first compared
+  std::vector<Item> texts;  // with their texts alone, filled when first looked at
+};
+
+class Side {
+ public:
+  Side(const EntryList& list, std::span<const int> lone) : list_(list) {
+    int previous = -1;
+    for (const int position : lone) {
+      const auto time = list.AlignedTime(position);
+      if (!time) continue;
+      if (previous < 0 || !SameRun(previous, position)) runs_.emplace_back();
+      Run& run = runs_.back();
+      const std::int64_t ms = *time * 1000;
+      if (run.positions.empty() || ms < run.startMs) run.startMs = ms;
+      if (run.positions.empty() || ms + 999 > run.endMs) run.endMs = ms + 999;
+      run.positions.push_back(position);
+      previous = position;
+    }
+  }
+
+  std::vector<Run>& Runs() { return runs_; }
+  const EntryList& List() const { return list_; }
+
+  // The run's entries with their contents, read once.
+  const std::vector<Item>& Items(Run& run) { return Read(run, run.items, true); }
+  // The same with their texts alone: copies share them too, and they are quicker to read.
+  const std::vector<Item>& Texts(Run& run) { return Read(run, run.texts, false); }
+
+ private:
+  const std::vector<Item>& Read(const Run& run, std::vector<Item>& items, bool contents) {
+    if (!items.empty()) return items;
+    for (const int position : run.positions) {
+      const pugi::xml_node node = list_.Entry(position).entry.node;
+      const std::int64_t ms = *list_.AlignedTime(position) * 1000 + FractionMs(node);
+      const EntryIdentity key =
+          contents
+              ? digest_.ContentOf(node)
+              : EntryIdentity{std::hash<std::string_view>{}(node.child("Text").text().get()), 0};
+      items.push_back({position, ms, key});
+    }
+    return items;
+  }
+
+  // Two positions, `from` before `to`, in one session run: no entry between them of another
+  // session value.
+  bool SameRun(int from, int to) const {
+    const std::int32_t session = list_.Session(from);
+    for (int i = from + 1; i <= to; ++i) {
+      list_.SkipToElement(i);
+      if (i > to || list_.Session(i) != session) return i > to;
+    }
+    return true;
+  }
+
+  const EntryList& list_;
+  std::vector<Run> runs_;
+  IdentityDigest digest_;
+};
+
+// A possible match of two runs and the pairs it would make.
+struct Match {
+  int run1 = 0;
+  int run2 = 0;
+  std::int64_t offsetMs = 0;  // the offset of its largest group of pairs
+  std::vector<EchoPair> pairs;
+  std::size_t shorter = 0;          // the entries of the shorter run
+  std::size_t shorterInCommon = 0;  // the fewer of either run's within the time both cover
+};
+
+// Input 2's items ordered by contents, then time: those of one contents near one moment are
+// found by two searches.
+struct ByContent {
+  std::vector<const Item*> items;
+
+  explicit ByContent(const std::vector<Item>& from) {
+    for (const Item& item : from) items.push_back(&item);
+    std::sort(items.begin(), items.end(), [](const Item* a, const Item* b) {
+      return std::tie(a->content, a->ms, a->position) < std::tie(b->content, b->ms, b->position);
+    });
+  }
+  // The range of items with `content` stamped from `low` to `high`.
+  auto Near(const EntryIdentity& content, std::int64_t low, std::int64_t high) const {
+    const auto begin = std::lower_bound(
+        items.begin(), items.end(), std::pair(content, low), [](const Item* item, const auto& key) {
+          return std::tie(item->content, item->ms) < std::tie(key.first, key.second);
+        });
+    auto end = begin;
+    while (end != items.end() && (*end)->content == content && (*end)->ms <= high) ++end;
+    return std::pair(begin, end);
+  }
+};
+
+// The offset most copies agree on within the jitter, and how many agree; none when no item of
+// one side has a copy on the other within the largest offset. Items in `taken` are done.
+std::optional<std::pair<std::int64_t, int>> CommonOffset(const std::vector<Item>& one,
+                                                         const std::vector<bool>& taken1,
+                                                         const ByContent& two,
+                                                         const std::vector<bool>& taken2,
+                                                         const std::vector<Item>& items2) {
+  std::vector<std::int64_t> offsets;
+  for (std::size_t k = 0; k < one.size(); ++k) {
+    if (taken1[k]) continue;
+    const auto [begin, end] = two.Near(one[k].content, one[k].ms - kReach, one[k].ms + kReach);
+    for (auto at = begin; at != end; ++at) {
+      if (!taken2[At(static_cast<int>(*at - items2.data()))])
+        offsets.push_back((*at)->ms - one[k].ms);
+    }
+  }
+  if (offsets.empty()) return std::nullopt;
+  std::sort(offsets.begin(), offsets.end());
+  std::size_t bestBegin = 0;
+  std::size_t bestCount = 0;
+  for (std::size_t begin = 0, end = 0; begin < offsets.size(); ++begin) {
+    while (end < offsets.size() && offsets[end] - offsets[begin] <= 2 * kEchoJitterMs) ++end;
+    if (end - begin > bestCount) {
+      bestCount = end - begin;
+      bestBegin = begin;
+    }
+  }
+  return std::pair(offsets[bestBegin + bestCount / 2], static_cast<int>(bestCount));
+}
+
+// True when pairing `p1` with `p2` keeps the order of `earlier`'s pairs (sorted by index1)
+// next to it on both sides.
+bool KeepsOrder(const std::vector<EchoPair>& earlier, int p1, int p2) {
+  const auto next = std::lower_bound(earlier.begin(), earlier.end(), p1,
+                                     [](const EchoPair& pair, int p) { return pair.index1 < p; });
+  if (next != earlier.end() && next->index2 <= p2) return false;
+  return next == earlier.begin() || (next - 1)->index2 < p2;
+}
+
+// Pairs each item of `one` not yet taken with the nearest untaken copy on the other side at
+// `offset` within the jitter; with `earlier`, only where that keeps their order.
+void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
+            const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
+            const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
+            std::vector<EchoPair>& pairs) {
+  for (std::size_t k = 0; k < one.size(); ++k) {
+    if (taken1[k]) continue;
+    const std::int64_t at = one[k].ms + offset;
+    const auto [begin, end] = two.Near(one[k].content, at - kEchoJitterMs, at + kEchoJitterMs);
+    const Item* best = nullptr;
+    std::size_t bestIndex = 0;
+    for (auto it = begin; it != end; ++it) {
+      const auto index = static_cast<std::size_t>(*it - items2.data());
+      if (taken2[index] || (earlier && !KeepsOrder(*earlier, one[k].position, (*it)->position))) {
+        continue;
+      }
+      if (!best || std::llabs((*it)->ms - at) < std::llabs(best->ms - at)) {
+        best = *it;
+        bestIndex = index;
+      }
+    }
+    if (!best) continue;
+    taken1[k] = true;
+    taken2[bestIndex] = true;
+    const int p1 = one[k].position;
+    const int p2 = best->position;
+    pairs.push_back({p1, p2, *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(p1)});
+  }
+}
+
+// The entries of the run that has fewer of them within the time both runs cover, with
+// `one` moved by `offset` and the jitter allowed: a PC that signed in late or left early
+// logged nothing outside the other's span, so what lies there says nothing against an echo.
+std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<Item>& two,
+                            std::int64_t offset) {
+  const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
+  const auto [first1, last1] = std::minmax_element(one.begin(), one.end(), byMs);
+  const auto [first2, last2] = std::minmax_element(two.begin(), two.end(), byMs);
+  const std::int64_t low = std::max(first1->ms + offset, first2->ms) - kEchoJitterMs;
+  const std::int64_t high = std::min(last1->ms + offset, last2->ms) + kEchoJitterMs;
+  const auto within = [&](const std::vector<Item>& items, std::int64_t shift) {
+    return static_cast<std::size_t>(std::count_if(
+        items.begin(), items.end(),
+        [&](const Item& item) { return item.ms + shift >= low && item.ms + shift <= high; }));
+  };
+  return std::min(within(one, offset), within(two, 0));
+}
+
+// How many offsets a run pair's copies are paired at: a session merged before holds copies of
+// two PCs, each with its own clock.
+constexpr int kOffsets = 3;
+
+// The pairs two runs' items make: at the offset most of them agree on, then, for what is left,
+// at up to two more offsets that at least two pairs agree on (a session merged before holds
+// copies of two PCs, each with its own clock). With `fixed`, at that offset alone.
+Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vector<Item>& two,
+                const Side& side1, const Side& side2, std::optional<std::int64_t> fixed) {
+  Match match{run1, run2, 0, {}};
+  const ByContent byContent(two);
+  std::vector<bool> taken1(one.size(), false);
+  std::vector<bool> taken2(two.size(), false);
+  match.shorter = std::min(one.size(), two.size());
+  if (fixed) {
+    match.offsetMs = *fixed;
+    PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
+    return match;
+  }
+  for (int round = 0; round < kOffsets; ++round) {
+    const auto common = CommonOffset(one, taken1, byContent, taken2, two);
+    if (!common || (round > 0 && common->second < 2)) break;
+    if (round == 0) {
+      match.offsetMs = common->first;
+      // Each offset pairs at most as many as agree on it, the first the most: a run pair that
+      // cannot be a clear match is left before any pairing (long runs of one conversation
+      // that both PCs logged, each missing some messages, share many texts at no one offset).
+      const std::size_t most = static_cast<std::size_t>(kOffsets * common->second);
+      if (3 * most < 2 * ShorterInCommon(one, two, match.offsetMs)) return match;
+    }
+    // A later offset only fills in among the pairs found so far, in their order.
+    std::vector<EchoPair> earlier;
+    if (round > 0) {
+      earlier = match.pairs;
+      std::sort(earlier.begin(), earlier.end(),
+                [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });
+    }
+    PairAt(common->first, one, taken1, byContent, taken2, two, side1, side2,
+           round > 0 ? &earlier : nullptr, match.pairs);
+  }
+  if (!match.pairs.empty()) {
+    match.shorterInCommon = ShorterInCommon(one, two, match.offsetMs);
+  }
+  return match;
+}
+
+// At least 3 pairs and two thirds of the shorter run's entries that may be echoes, of those
+// within the time both runs cover.
+bool IsClear(const Match& match) {
+  const std::size_t paired = match.pairs.size();
+  return paired >= 3 && 3 * paired >= 2 * match.shorterInCommon;
+}
+
+// The fewest entries either run has within the time both cover, at any offset up to the
+// largest.
+std::size_t FewestInCommon(const std::vector<Item>& one, const std::vector<Item>& two) {
+  const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
+  const auto [first1, last1] = std::minmax_element(one.begin(), one.end(), byMs);
+  const auto [first2, last2] = std::minmax_element(two.begin(), two.end(), byMs);
+  const auto within = [](const std::vector<Item>& items, std::int64_t low, std::int64_t high) {
+    return static_cast<std::size_t>(
+        std::count_if(items.begin(), items.end(),
+                      [&](const Item& item) { return item.ms >= low && item.ms <= high; }));
+  };
+  return std::min(within(one, std::max(first1->ms, first2->ms + kReach) - kEchoJitterMs,
+                         std::min(last1->ms, last2->ms - kReach) + kEchoJitterMs),
+                  within(two, std::max(first1->ms + kReach, first2->ms) - kEchoJitterMs,
+                         std::min(last1->ms - kReach, last2->ms) + kEchoJitterMs));
+}
+
+// False when two runs, by their texts alone, cannot make a clear match: no more pairs than
+// text-alike copies agree on any offset, at each of the offsets tried.
+bool MayBeClear(const std::vector<Item>& one, const std::vector<Item>& two) {
+  const std::vector<bool> none1(one.size(), false);
+  const std::vector<bool> none2(two.size(), false);
+  const auto common = CommonOffset(one, none1, ByContent(two), none2, two);
+  if (!common) return false;
+  const auto most = static_cast<std::size_t>(kOffsets * common->second);
+  return most >= 3 && 3 * most >= 2 * FewestInCommon(one, two);
+}
+
+// True when the first and the last entry of the shorter run each have a text-alike copy in the
+// other within the jitter, as they must for all of it to pair in step.
+bool EndsInStep(const std::vector<Item>& one, const std::vector<Item>& two) {
+  const auto& shorter = one.size() <= two.size() ? one : two;
+  const auto& other = one.size() <= two.size() ? two : one;
+  const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
+  const auto [first, last] = std::minmax_element(shorter.begin(), shorter.end(), byMs);
+  const auto hasCopy = [&other](const Item& item) {
+    return std::any_of(other.begin(), other.end(), [&item](const Item& copy) {
+      return copy.content == item.content && std::llabs(copy.ms - item.ms) <= kEchoJitterMs;
+    });
+  };
+  return hasCopy(*first) && hasCopy(*last);
+}
+
+// The pairs of runs whose spans, allowing the largest offset, overlap.
+std::vector<std::pair<int, int>> OverlappingRuns(const std::vector<Run>& runs1,
+                                                 const std::vector<Run>& runs2) {
+  std::vector<int> byStart(runs2.size());
+  for (std::size_t r = 0; r < runs2.size(); ++r) byStart[r] = static_cast<int>(r);
+  std::sort(byStart.begin(), byStart.end(),
+            [&](int a, int b) { return runs2[At(a)].startMs < runs2[At(b)].startMs; });
+  // The latest end among the runs up to each in that order.
+  std::vector<std::int64_t> latestEnd(byStart.size());
+  for (std::size_t k = 0; k < byStart.size(); ++k) {
+    latestEnd[k] = std::max(k ? latestEnd[k - 1] : INT64_MIN, runs2[At(byStart[k])].endMs);
+  }
+  std::vector<std::pair<int, int>> overlapping;
+  for (std::size_t r1 = 0; r1 < runs1.size(); ++r1) {
+    const Run& run = runs1[r1];
+    auto k = std::upper_bound(byStart.begin(), byStart.end(), run.endMs + kReach,
+                              [&](std::int64_t ms, int r) { return ms < runs2[At(r)].startMs; }) -
+             byStart.begin();
+    while (k-- > 0 && latestEnd[At(static_cast<int>(k))] >= run.startMs - kReach) {
+      const int r2 = byStart[At(static_cast<int>(k))];
+      if (runs2[At(r2)].endMs >= run.startMs - kReach) {
+        overlapping.emplace_back(static_cast<int>(r1), r2);
+      }
+    }
+  }
+  return overlapping;
+}
+
+}  // namespace
+
+std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second,
+                                 std::span<const int> lone1, std::span<const int> lone2) {
+  std::vector<EchoPair> echoes;
+  if (lone1.empty() || lone2.empty()) return echoes;
+  Side side1(first, lone1);
+  Side side2(second, lone2);
+  std::vector<Match> clear;
+  // Runs that prove no offset of their own, judged after the clear matches.
+  std::vector<std::pair<int, int>> unclear;
+  for (const auto& [r1, r2] : OverlappingRuns(side1.Runs(), side2.Runs())) {
+    if (!MayBeClear(side1.Texts(side1.Runs()[At(r1)]), side2.Texts(side2.Runs()[At(r2)]))) {
+      unclear.emplace_back(r1, r2);
+      continue;
+    }
+    const auto& one = side1.Items(side1.Runs()[At(r1)]);
+    const auto& two = side2.Items(side2.Runs()[At(r2)]);
+    Match match = MatchRuns(r1, r2, one, two, side1, side2, std::nullopt);
+    if (IsClear(match)) {
+      clear.push_back(std::move(match));
+    } else {
+      unclear.emplace_back(r1, r2);
+    }
+  }
+  // The fullest matches first; a run matched once is not matched again.
+  std::sort(clear.begin(), clear.end(), [](const Match& a, const Match& b) {
+    return std::make_tuple(-static_cast<std::ptrdiff_t>(a.pairs.size()), std::llabs(a.offsetMs),
+                           a.run1,
+                           a.run2) < std::make_tuple(-static_cast<std::ptrdiff_t>(b.pairs.size()),
+                                                     std::llabs(b.offsetMs), b.run1, b.run2);
+  });
+  std::vector<bool> used1(side1.Runs().size(), false);
+  std::vector<bool> used2(side2.Runs().size(), false);
+  // (start, offset) of each match taken, in order
+  std::vector<std::pair<std::int64_t, std::int64_t>> offsets;
+  const auto take = [&](Match& match) {
+    used1[At(match.run1)] = used2[At(match.run2)] = true;
+    const std::pair shown(side1.Runs()[At(match.run1)].startMs, match.offsetMs);
+    offsets.insert(std::upper_bound(offsets.begin(), offsets.end(), shown), shown);
+    echoes.insert(echoes.end(), match.pairs.begin(), match.pairs.end());
+  };
+  for (Match& match : clear) {
+    if (!used1[At(match.run1)] && !used2[At(match.run2)]) take(match);
+  }
+  // A session of one or two entries proves no offset of its own, nor do a few entries that
+  // one side lacks of a session merged before, nor the few messages two PCs both logged
+  // where one left early and the other came late: they must lie at the offset of the nearest
+  // match taken: a clear one, or one of those wholly in step.
+  for (const auto& [r1, r2] : unclear) {
+    if (used1[At(r1)] || used2[At(r2)]) continue;
+    const bool shown = !offsets.empty();
+    if (!shown &&
+        !EndsInStep(side1.Texts(side1.Runs()[At(r1)]), side2.Texts(side2.Runs()[At(r2)]))) {
+      continue;
+    }
+    const std::int64_t start = side1.Runs()[At(r1)].startMs;
+    const auto after =
+        std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
+    std::int64_t offset = 0;
+    if (after != offsets.end()) offset = after->second;
+    if (after != offsets.begin() &&
+        (after == offsets.end() || start - (after - 1)->first < after->first - start)) {
+      offset = (after - 1)->second;
+    }
+    const auto& one = side1.Items(side1.Runs()[At(r1)]);
+    const auto& two = side2.Items(side2.Runs()[At(r2)]);
+    Match match = MatchRuns(r1, r2, one, two, side1, side2, offset);
+    // At an offset a match has shown, the copies it pairs are echoes however few; at none,
+    // only a run wholly within the jitter of the other's entries is.
+    if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorter)) take(match);
+  }
+  std::sort(echoes.begin(), echoes.end(),
+            [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });
+  return echoes;
+}
+
+}  // namespace palvarin

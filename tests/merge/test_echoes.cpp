@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <set>
+
+#include "history/log_writer.hpp"
+#include "merge/gather_copies.hpp"
+#include "merge/merge_entry_lists.hpp"
+#include "merge_fixtures.hpp"
+#include "support/echo_histories.hpp"
+#include "support/test_support.hpp"
+
+namespace palvarin {
+namespace {
+
+struct Merged {
+  std::string xml;  // as LogWriter writes it, inside a root
+  MergeCounts counts;
+};
+
+// Keeps the documents and lists that records point into.
+class Inputs {
+ public:
+  const EntryList& Add(const std::string& xml) {
+    documents_.push_back(test::ParseLog(xml));
+    nodes_.push_back(ChildNodes(documents_.back()->document_element()));
+    return lists_.emplace_back(nodes_.back(), EntrySource::kInput1, hours_);
+  }
+
+ private:
+  LocalTimeCache hours_;
+  std::deque<std::unique_ptr<pugi::xml_document>> documents_;
+  std::deque<NodeList> nodes_;
+  std::deque<EntryList> lists_;
+};
+
+std::string Xml(const RecordingSink& sink) {
+  std::string xml = "<Log>";
+  for (const MergedEntry& entry : sink.Records()) {
+    LogWriter::FormatEntry(xml, entry.entry, entry.session);
+  }
+  return xml + "</Log>";
+}
+
+Merged Merge(const std::string& xml1, const std::string& xml2,
+             EchoSearch search = EchoSearch::kFind, const ArchiveRule& archive = {}) {
+  Inputs inputs;
+  const EntryList& first = inputs.Add(xml1);
+  const EntryList& second = inputs.Add(xml2);
+  Merged merged;
+  RecordingSink sink;
+  MergeEntryLists(sink, first, second, archive, merged.counts, search);
+  merged.xml = Xml(sink);
+  return merged;
+}
+
+std::string Gather(const std::vector<std::string>& files) {
+  Inputs inputs;
+  std::vector<const EntryList*> lists;
+  for (const std::string& file : files) lists.push_back(&inputs.Add(file));
+  RecordingSink sink;
+  MergeCounts counts;
+  std::vector<int> alone;
+  GatherCopies(sink, lists, nullptr, counts, alone);
+  return Xml(sink);
+}
+
+// How often each message of the histories is written in `xml`; -1 for a copy of none.
+std::map<int, int> Written(const test::EchoHistories& histories, const std::string& xml) {
+  std::map<int, int> written;
+  const auto document = test::ParseLog(xml);
+  for (pugi::xml_node entry : test::Elements(*document)) {
+    const auto key =
+        test::EchoCopyKey(entry.attribute("DateTime").value(),
+                          entry.child("From").child("User").attribute("FriendlyName").value(),
+                          entry.child("Text").text().get());
+    const auto found = histories.messageOf.find(key);
+    ++written[found == histories.messageOf.end() ? -1 : found->second];
+  }
+  return written;
+}
+
+struct Tally {
+  int lost = 0;   // messages written nowhere: merged with one they were not
+  int twice = 0;  // messages written more than once: echoes missed
+};
+
+Tally Check(const test::EchoHistories& histories, const std::string& xml) {
+  const std::map<int, int> written = Written(histories, xml);
+  Tally tally;
+  EXPECT_EQ(written.count(-1), 0u) << "an entry no PC logged";
+  std::set<int> logged;
+  for (const auto& [key, message] : histories.messageOf) logged.insert(message);
+  for (const int message : logged) {
+    const auto found = written.find(message);
+    const int times = found == written.end() ? 0 : found->second;
+    tally.lost += times == 0;
+    tally.twice += times > 1;
+  }
+  return tally;
+}
+
+struct Row {
+  const char* name;
+  test::EchoCase kind;
+};
+
+class EchoTable : public testing::TestWithParam<Row> {};
+
+// Histories of 2 to 4 PCs merged one after the other: every message once, whatever the clocks,
+// drops and repeats; merging the result with any input again changes nothing.
+TEST_P(EchoTable, EveryMessageOnceAndMergingAgainChangesNothing) {
+  test::ScopedTimeZone zone("UTC");
+  // A few seeds each; palvarin_echo_quality counts over a thousand.
+  for (std::uint32_t seed = 1; seed <= 9; ++seed) {
+    const int pcs = 2 + static_cast<int>(seed % 3);
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(pcs) + " PCs");
+    const test::EchoHistories histories = test::MakeEchoHistories(seed, GetParam().kind, pcs);
+    std::string merged = histories.files.front();
+    for (std::size_t pc = 1; pc < histories.files.size(); ++pc) {
+      merged = Merge(merged, histories.files[pc]).xml;
+    }
+    const Tally tally = Check(histories, merged);
+    EXPECT_EQ(tally.lost, 0);
+    // A history merged before holds copies of two PCs, on two clocks: where it holds fewer
+    // than three of one, the third PC's copies of those stay beside them.
+    if (pcs == 2) {
+      EXPECT_EQ(tally.twice, 0);
+    }
+    for (const std::string& file : histories.files) {
+      EXPECT_EQ(Merge(merged, file).xml, Merge(merged, merged).xml);
+    }
+    if (HasFailure()) break;
+  }
+}
+
+// Without the search every copy is written.
+TEST_P(EchoTable, KeepingEchoesWritesEveryCopy) {
+  test::ScopedTimeZone zone("UTC");
+  const test::EchoHistories histories = test::MakeEchoHistories(7, GetParam().kind, 2);
+  const Merged merged = Merge(histories.files[0], histories.files[1], EchoSearch::kKeepBoth);
+  const int copies = static_cast<int>(test::Elements(*test::ParseLog(histories.files[0])).size() +
+                                      test::Elements(*test::ParseLog(histories.files[1])).size());
+  EXPECT_EQ(merged.counts.fromInput1 + merged.counts.fromInput2, copies);
+  EXPECT_EQ(merged.counts.echoes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EchoTable,
+                         testing::Values(Row{"InStep", test::EchoCase::kInStep},
+                                         Row{"Drops", test::EchoCase::kDrops},
+                                         Row{"RepeatedTexts", test::EchoCase::kRepeatedTexts},
+                                         Row{"RealRepeats", test::EchoCase::kRealRepeats},
+                                         Row{"WrongClock", test::EchoCase::kWrongClock},
+                                         Row{"OwnSessions", test::EchoCase::kOwnSessions}),
+                         test::RowName);
+
+// Three PCs gathered in any order give the same bytes.
+TEST(EchoesTest, GatheringThreePcsInAnyOrderGivesTheSameBytes) {
+  test::ScopedTimeZone zone("UTC");
+  for (std::uint32_t seed = 1; seed <= 10; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const auto histories = test::MakeEchoHistories(seed, test::EchoCase::kDrops, 3);
+    std::vector<std::string> files = histories.files;
+    const std::string gathered = Gather(files);
+    EXPECT_EQ(Check(histories, gathered).lost, 0);
+    while (std::next_permutation(files.begin(), files.end())) EXPECT_EQ(Gather(files), gathered);
+  }
+}
+
+std::string Said(std::string_view text, std::string_view time, std::string_view ms, int session) {
+  return "<Message Date=\"2010/09/16\" Time=\"" + std::string(time) + "\" DateTime=\"2010-09-16T" +
+         std::string(time) + "." + std::string(ms) + "Z\" SessionID=\"" + std::to_string(session) +
+         "\"><From><User FriendlyName=\"Ann\"/></From><To><User FriendlyName=\"Bob\"/></To>"
+         "<Text Style=\"s\">" +
+         std::string(text) + "</Text></Message>";
+}
+
+// Five messages, the second PC's 1.7 s later with a little jitter; `change` alters one text.
+std::pair<std::string, std::string> FiveEchoed(bool change) {
+  const char* texts[] = {"hi bob", "hello", "how are you", "fine", "bye"};
+  const char* times1[] = {"12:00:00", "12:00:20", "12:00:41", "12:01:02", "12:01:30"};
+  const char* times2[] = {"12:00:01", "12:00:21", "12:00:42", "12:01:03", "12:01:31"};
+  const char* ms1[] = {"000", "037", "512", "900", "250"};
+  const char* ms2[] = {"700", "741", "205", "611", "958"};
+  std::string one;
+  std::string two;
+  for (int k = 0; k < 5; ++k) {
+    one += Said(texts[k], times1[k], ms1[k], 3);
+    two += Said(change && k == 2 ? "how are yuo" : texts[k], times2[k], ms2[k], 7);
+  }
+  return {test::Log(one), test::Log(two)};
+}
+
+TEST(EchoesTest, FiveEchoedMessagesAreWrittenOnceAndCounted) {
+  test::ScopedTimeZone zone("UTC");
+  const auto [one, two] = FiveEchoed(false);
+  const Merged merged = Merge(one, two);
+  EXPECT_EQ(merged.counts.echoes, 5);
+  EXPECT_EQ(merged.counts.fromBoth, 5);
+  EXPECT_EQ(merged.counts.fromInput1 + merged.counts.fromInput2, 0);
+  EXPECT_EQ(merged.counts.sessions, 1);
+  // Input 1's copies, as for identical entries.
+  EXPECT_EQ(merged.xml, Merge(one, one).xml);
+}
+
+// A near match (one text differs) writes both copies of that one message; the rest are
+// still one conversation.
+TEST(EchoesTest, ACopyThatDiffersIsKeptBeside) {
+  test::ScopedTimeZone zone("UTC");
+  const auto [one, two] = FiveEchoed(true);
+  const Merged merged = Merge(one, two);
+  EXPECT_EQ(merged.counts.echoes, 4);
+  EXPECT_EQ(merged.counts.fromInput1 + merged.counts.fromInput2, 2);
+  EXPECT_NE(merged.xml.find("how are yuo"), std::string::npos);
+  EXPECT_NE(merged.xml.find("how are you"), std::string::npos);
+}
+
+// Two copies of one echo are both held after a merge; as long as both inputs hold them the
+// archive rule leaves neither out.
+TEST(EchoesTest, ArchiveRuleKeepsEchoesBothInputsStillHold) {
+  test::ScopedTimeZone zone("UTC");
+  const auto [one, two] = FiveEchoed(false);
+  const auto document1 = test::ParseLog(one);
+  const auto document2 = test::ParseLog(two);
+  const Merged merged = Merge(one, two, EchoSearch::kFind,
+                              test::HeldByBothSince(test::TestDay(13, 0), *document1, *document2));
+  EXPECT_EQ(merged.counts.cutOff, 0);
+  EXPECT_EQ(merged.counts.echoes, 5);
+}
+
+}  // namespace
+}  // namespace palvarin
