@@ -43,22 +43,22 @@ class Counter {
     if (entry.readable.kind == "Message") ++summary_.messages;
     if (entry.time) {
       if (summary_.firstDate.empty()) summary_.firstDate = Day(*entry.time);
-      lastTime_ = entry.time;
+      lastTime_ = *entry.time;
     } else if (const auto& date = entry.readable.date) {
       if (summary_.firstDate.empty()) summary_.firstDate = *date;
       summary_.lastDate = *date;
-      lastTime_.reset();
+      lastTime_ = 0;
     }
   }
   void End() {
-    if (lastTime_) summary_.lastDate = Day(*lastTime_);
+    if (lastTime_ != 0) summary_.lastDate = Day(lastTime_);
   }
 
  private:
   static std::string Day(TimeValue time) { return FormatTime(time, "%Y-%m-%d"); }
 
   ExportSummary& summary_;
-  std::optional<TimeValue> lastTime_;
+  TimeValue lastTime_ = 0;  // of the last dated entry when it had a time; 0: none
 };
 
 // Writes the sessions `runs` of `nodes` to `target` through `writer`, and what they hold to

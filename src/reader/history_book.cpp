@@ -37,8 +37,8 @@ class LocalDays {
   std::int32_t Of(TimeValue moment) {
     const std::int64_t hour = moment >= 0 ? moment / 3600 : (moment - 3599) / 3600;
     if (hour != hour_) Learn(hour);
-    if (offset_) {
-      const std::int64_t local = moment + *offset_;
+    if (whole_) {
+      const std::int64_t local = moment + offset_;
       return static_cast<std::int32_t>(local >= 0 ? local / 86400 : (local - 86399) / 86400);
     }
     const std::optional<std::tm> fields = LocalFields(moment);
@@ -49,14 +49,17 @@ class LocalDays {
  private:
   void Learn(std::int64_t hour) {
     hour_ = hour;
-    offset_.reset();
     const std::optional<std::tm> start = LocalFields(hour * 3600);
     const std::optional<std::tm> end = LocalFields(hour * 3600 + 3599);
-    if (start && end && start->tm_gmtoff == end->tm_gmtoff) offset_ = start->tm_gmtoff;
+    whole_ = start && end && start->tm_gmtoff == end->tm_gmtoff;
+    offset_ = whole_ ? start->tm_gmtoff : 0;
   }
 
   std::int64_t hour_ = std::numeric_limits<std::int64_t>::min();
-  std::optional<std::int64_t> offset_;  // of the hour learned, when one holds all of it
+  // The offset of the hour learned, when one holds all of it (a plain pair: an optional here
+  // is taken for uninitialised by the optimiser's warnings).
+  std::int64_t offset_ = 0;
+  bool whole_ = false;
 };
 
 }  // namespace
