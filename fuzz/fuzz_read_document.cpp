@@ -38,7 +38,8 @@ void CheckSearch(const std::filesystem::path& file, const HistoryBook& book) {
   // A text of one word, so that the query holds it whole.
   const bool plain = text && text->size() >= 3 && text->size() <= 16 && words.size() == 1 &&
                      text->find_first_of(" \t\r\n\xE3") == std::string::npos;
-  Require(static_cast<bool>(SearchHistoryFile(file, words, hits, nullptr)),
+  Reason damage;
+  Require(static_cast<bool>(SearchHistoryFile(file, words, hits, nullptr, damage)),
           "a history that loads is searched");
   Require(!plain || !hits.empty(), "a message's own text finds it");
 }
@@ -48,12 +49,14 @@ void CheckInput(std::string_view bytes) {
   Result<HistoryBook> book = OpenHistoryBook(input);
   std::vector<SearchHit> hits;
   if (!book) {
-    Require(!SearchHistoryFile(input, {"x"}, hits, nullptr),
+    Reason damage;
+    Require(!SearchHistoryFile(input, {"x"}, hits, nullptr, damage),
             "a file that does not load is not searched");
     return;
   }
   for (int i = 0; i < book->EntryCount(); ++i) (void)book->Entry(i);
-  const auto document = LoadLogDocument(input);
+  // The reader, the exports and the search all take a damaged history's whole entries.
+  const auto document = LoadLogDocument(input, BrokenOff::Rescue);
   Require(static_cast<bool>(document), "what the reader opens loads");
   CheckExports(*document);
   CheckSearch(input, *book);
