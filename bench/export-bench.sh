@@ -4,25 +4,11 @@
 # export and floor taking turns. Prints a Markdown table.
 #   bench/export-bench.sh [MB per file, default 100] [runs, default 5]
 set -euo pipefail
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir="$source_dir/build/bench"
 megabytes=${1:-100}
 runs=${2:-5}
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DPALVARIN_BENCH=ON -DPALVARIN_GUI=OFF -DPALVARIN_TESTS=OFF > /dev/null
-cmake --build "$build_dir" --target palvarin palvarin_export_floor -j2 > /dev/null
-data="$build_dir/data/export-${megabytes}mb"
-work=$(mktemp -d "$build_dir/export-work.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-export TZ=Asia/Tokyo PALVARIN_PROFILE="$work/profile.sqlite3" XDG_RUNTIME_DIR="$work"
-if [[ ! -f "$data/merged.xml" ]]; then
-  mkdir -p "$data"
-  "$build_dir/bench/palvarin_export_floor" generate "$megabytes" "$data"
-  "$build_dir/palvarin" --no-window --files --separate-output --keep-all --first "$data/pc1.xml" \
-    --second "$data/pc2.xml" --output "$data/merged.xml" --quiet
-fi
+name=export
+source "$(dirname "$0")/merged-case.sh"
 seconds() { local start=$EPOCHREALTIME; "$@" > /dev/null; echo "$EPOCHREALTIME - $start" | bc; }
-best() { sort -g | head -1; }
 echo "merged output: $(du -m "$data/merged.xml" | cut -f1) MB; best of $runs"
 echo
 echo "| format | export (s) | floor: load + durable write (s) | ratio | export size (MB) |"

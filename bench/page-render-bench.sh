@@ -5,25 +5,11 @@
 # empty page (Chromium's own start), so that the difference is the page's layout.
 #   bench/page-render-bench.sh [MB per file, default 30] [runs, default 3]
 set -euo pipefail
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir="$source_dir/build/bench"
 megabytes=${1:-30}
 runs=${2:-3}
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DPALVARIN_BENCH=ON -DPALVARIN_GUI=OFF -DPALVARIN_TESTS=OFF > /dev/null
-cmake --build "$build_dir" --target palvarin palvarin_export_floor -j2 > /dev/null
-data="$build_dir/data/export-${megabytes}mb"
-work=$(mktemp -d "$build_dir/render-work.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-export TZ=Asia/Tokyo PALVARIN_PROFILE="$work/profile.sqlite3" XDG_RUNTIME_DIR="$work"
-if [[ ! -f "$data/merged.xml" ]]; then
-  mkdir -p "$data"
-  "$build_dir/bench/palvarin_export_floor" generate "$megabytes" "$data"
-  "$build_dir/palvarin" --no-window --files --separate-output --keep-all --first "$data/pc1.xml" \
-    --second "$data/pc2.xml" --output "$data/merged.xml" --quiet
-fi
+name=render
+source "$(dirname "$0")/merged-case.sh"
 seconds() { local start=$EPOCHREALTIME; "$@" > /dev/null 2>&1; echo "$EPOCHREALTIME - $start" | bc; }
-best() { sort -g | head -1; }
 render() {  # <page>: best wall time of Chromium loading and laying out the page
   for ((run = 0; run < runs; ++run)); do
     seconds timeout 300 chromium --headless --disable-gpu --no-sandbox --no-first-run \

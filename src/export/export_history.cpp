@@ -163,20 +163,20 @@ std::string_view ExportSuffix(ExportFormat format) {
 
 Result<> ExportHistory(const LogDocument& document, const ExportOptions& options,
                        const std::filesystem::path& target, ExportSummary& summary) {
+  const bool html = options.format == ExportFormat::Html;
+  const ExportOptions named = html ? WithContactNames(options, document.Root()) : options;
   const NodeList nodes = ChildNodes(document.Root());
   const std::vector<SessionRun> runs = ReadSessionRuns(nodes);
-  const std::unique_ptr<EntryWriter> writer = MakeWriter(options);
+  const std::unique_ptr<EntryWriter> writer = MakeWriter(named);
   std::vector<std::optional<TimeValue>> times;
   if (writer->NeedsTimes()) {
     LocalTimeCache hours;
     times = ReadEntryTimes(nodes, hours);
   }
-  if (options.format == ExportFormat::Html) {
-    const ExportOptions named = WithContactNames(options, document.Root());
-    if (const std::vector<PagePart> parts = PlanPageParts(runs, times); parts.size() > 1) {
-      return WriteParts(nodes, parts, times, named, target, summary);
-    }
-    return WriteRuns(nodes, runs, times, *MakeHtmlWriter(named), target, summary);
+  if (const std::vector<PagePart> parts =
+          html ? PlanPageParts(runs, times) : std::vector<PagePart>{};
+      parts.size() > 1) {
+    return WriteParts(nodes, parts, times, named, target, summary);
   }
   return WriteRuns(nodes, runs, times, *writer, target, summary);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <pugixml.hpp>
@@ -9,8 +10,10 @@
 
 #include "history/log_document.hpp"
 #include "merge/archive_rule.hpp"
+#include "merge/entry_list.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_counts.hpp"
+#include "time/local_time_cache.hpp"
 #include "time/time_value.hpp"
 
 namespace palvarin::test {
@@ -34,6 +37,23 @@ NodeList Elements(const pugi::xml_document& document);
 // For each entry, the number of its session run counted from 1: what a history merged with
 // itself or with an empty log gets as "SessionID".
 std::vector<int> RunNumbers(const NodeList& entries);
+
+// Histories parsed and read as entry lists, held in place: the records a merge or a gather
+// makes point into them.
+class Copies {
+ public:
+  const EntryList& Add(const std::string& xml) {
+    documents_.push_back(ParseLog(xml));
+    nodes_.push_back(ChildNodes(documents_.back()->document_element()));
+    return lists_.emplace_back(nodes_.back(), EntrySource::kInput1, hours_);
+  }
+
+ private:
+  LocalTimeCache hours_;
+  std::deque<std::unique_ptr<pugi::xml_document>> documents_;
+  std::deque<NodeList> nodes_;
+  std::deque<EntryList> lists_;
+};
 
 // The local time of `hh:mm:ss` on 2010/09/16.
 TimeValue TestDay(int hour, int minute, int second = 0);

@@ -20,22 +20,6 @@ struct Merged {
   MergeCounts counts;
 };
 
-// Keeps the documents and lists that records point into.
-class Inputs {
- public:
-  const EntryList& Add(const std::string& xml) {
-    documents_.push_back(test::ParseLog(xml));
-    nodes_.push_back(ChildNodes(documents_.back()->document_element()));
-    return lists_.emplace_back(nodes_.back(), EntrySource::kInput1, hours_);
-  }
-
- private:
-  LocalTimeCache hours_;
-  std::deque<std::unique_ptr<pugi::xml_document>> documents_;
-  std::deque<NodeList> nodes_;
-  std::deque<EntryList> lists_;
-};
-
 std::string Xml(const RecordingSink& sink) {
   std::string xml = "<Log>";
   for (const MergedEntry& entry : sink.Records()) {
@@ -46,7 +30,7 @@ std::string Xml(const RecordingSink& sink) {
 
 Merged Merge(const std::string& xml1, const std::string& xml2,
              EchoSearch search = EchoSearch::kFind, const ArchiveRule& archive = {}) {
-  Inputs inputs;
+  test::Copies inputs;
   const EntryList& first = inputs.Add(xml1);
   const EntryList& second = inputs.Add(xml2);
   Merged merged;
@@ -57,7 +41,7 @@ Merged Merge(const std::string& xml1, const std::string& xml2,
 }
 
 std::string Gather(const std::vector<std::string>& files) {
-  Inputs inputs;
+  test::Copies inputs;
   std::vector<const EntryList*> lists;
   for (const std::string& file : files) lists.push_back(&inputs.Add(file));
   RecordingSink sink;

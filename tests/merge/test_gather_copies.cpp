@@ -26,22 +26,6 @@ Counts CountIdentities(const std::vector<EntryIdentity>& identities) {
   return counts;
 }
 
-// Histories parsed and read as entry lists, held in place.
-class Copies {
- public:
-  const EntryList& Add(const std::string& xml) {
-    documents_.push_back(test::ParseLog(xml));
-    nodes_.push_back(ChildNodes(documents_.back()->document_element()));
-    return lists_.emplace_back(nodes_.back(), EntrySource::kInput1, hours_);
-  }
-
- private:
-  LocalTimeCache hours_;
-  std::deque<std::unique_ptr<pugi::xml_document>> documents_;
-  std::deque<NodeList> nodes_;
-  std::deque<EntryList> lists_;
-};
-
 // A gather's output as LogWriter writes it, with its entries' identities and sessions.
 struct Gathered {
   std::string xml;
@@ -51,7 +35,7 @@ struct Gathered {
 };
 
 Gathered Gather(const std::vector<std::string>& files, const std::string* existing = nullptr) {
-  Copies copies;
+  test::Copies copies;
   std::vector<const EntryList*> lists;
   for (const std::string& file : files) lists.push_back(&copies.Add(file));
   const EntryList* into = existing ? &copies.Add(*existing) : nullptr;
@@ -179,7 +163,7 @@ std::vector<std::vector<std::string>> Orders(std::vector<std::string> files, std
 Counts MergedPairwise(const std::vector<std::string>& files) {
   std::string merged = files.front();
   for (std::size_t k = 1; k < files.size(); ++k) {
-    Copies copies;
+    test::Copies copies;
     const EntryList& first = copies.Add(merged);
     const EntryList& second = copies.Add(files[k]);
     RecordingSink sink;
