@@ -11,7 +11,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyledItemDelegate>
-#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include "dialog_strings.hpp"
 #include "job/job_report.hpp"
 #include "path_chooser.hpp"
+#include "plain_tool_tip.hpp"
 #include "reader_window.hpp"
 #include "state/profile_store.hpp"
 #include "texts/progress_text.hpp"
@@ -82,11 +82,10 @@ QTreeWidgetItem* MakeItem(const ResultRow& row, const QStringList& headers) {
   values[JobResultsDialog::kOutput] = FromUtf8(row.output);
   values[JobResultsDialog::kDetail] = FromUtf8(row.detail);
   auto* item = new QTreeWidgetItem(values);
-  // The whole text on hover: paths and reasons are often wider than their column. A tooltip
-  // takes markup for rich text, and a file's name may hold some: it goes as escaped text.
+  // The whole text on hover: paths and reasons are often wider than their column. The list's
+  // PlainToolTips show it as text, whatever markup a file's name may hold.
   for (int column = JobResultsDialog::kInput; column < JobResultsDialog::kColumns; ++column) {
-    if (!values[column].isEmpty())
-      item->setToolTip(column, Qt::convertFromPlainText(values[column]));
+    item->setToolTip(column, values[column]);
   }
   item->setData(0, kRowTextRole, RowText(headers, values));
   if (row.failed) {
@@ -150,6 +149,7 @@ JobResultsDialog::JobResultsDialog(const JobReport& report, QWidget* parent,
 
   list_ = new QTreeWidget(this);
   list_->setObjectName(QStringLiteral("resultsList"));
+  new PlainToolTips(list_);
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
   const QStringList headers{ResultsColumnOutcome(), ResultsColumnInput(report.gather),

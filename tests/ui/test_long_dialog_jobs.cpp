@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextDocument>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -378,9 +377,7 @@ TEST(JobResultsDialog, WholePathsAndTheCurrentRowAsText) {
          {std::pair{Column::kInput, rows[i].input}, std::pair{Column::kSecondInput, rows[i].second},
           std::pair{Column::kOutput, rows[i].output}}) {
       EXPECT_EQ(item->text(column).toStdString(), path);
-      QTextDocument tip;  // the text a user sees on hover, whatever markup carries it
-      tip.setHtml(item->toolTip(column));
-      EXPECT_EQ(tip.toPlainText().replace(QChar::Nbsp, u' ').toStdString(), path);
+      EXPECT_EQ(item->toolTip(column).toStdString(), path);
       EXPECT_EQ(list->header()->sectionResizeMode(column), QHeaderView::Interactive);
     }
   }
