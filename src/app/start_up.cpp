@@ -154,9 +154,12 @@ int RunGather(const MergeSettings& given, const CommandLine& line, TerminalFace&
   return RunWithoutWindow(
       line, terminal, terminal,
       [&](const StopFlag* stop) {
-        return RunGatherJob(
-            {.inputs = line.inputs, .output = given.PathSave, .dryRun = line.dryRun, .stop = stop},
-            terminal);
+        return RunGatherJob({.inputs = line.inputs,
+                             .output = given.PathSave,
+                             .dryRun = line.dryRun,
+                             .findEchoes = given.FindEchoes,
+                             .stop = stop},
+                            terminal);
       },
       [&terminal](const JobReport& report) { terminal.ShowJobReport(report); },
       [&terminal](const JobReport& report, const std::string& file) {

@@ -149,7 +149,7 @@ void Fail(PairReport& report, PairProblem problem, Reason cause) {
 
 // Gathers one name: loads its copies and the output's history, merges, and saves unless the
 // output would not change or nothing may be written.
-void GatherName(GatherTask& task, bool dryRun) {
+void GatherName(GatherTask& task, bool dryRun, EchoSearch echoes) {
   PairReport& report = task.report;
   if (task.inOutputFolder) {
     if (const Result<> own = RefuseLink(task.output); !own) {
@@ -178,7 +178,7 @@ void GatherName(GatherTask& task, bool dryRun) {
   const EntryList* into = existing ? lists.back() : nullptr;
   if (existing) lists.pop_back();
   RecordingSink merged;
-  const int last = GatherCopies(merged, lists, into, report.counts, report.copyAlone);
+  const int last = GatherCopies(merged, lists, into, report.counts, report.copyAlone, echoes);
   for (const EntryList* list : lists) report.copyEntries.push_back(EntryCount(*list));
   if (into && KeepsExisting(merged, *into)) {
     report.outcome = PairOutcome::Unchanged;
@@ -250,7 +250,8 @@ std::vector<std::string> OutputNames(const std::vector<GatherTask>& tasks) {
   return names;
 }
 
-void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& context) {
+void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& context,
+              EchoSearch echoes) {
   context.Plan(tasks.size());
   StageProgress progress(context, JobStage::Merging);
   const bool dryRun = context.DryRun();
@@ -270,7 +271,7 @@ void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& con
       if (task.shared) {
         FailAsShared(task.report, *task.shared);
       } else {
-        GatherName(task, dryRun);
+        GatherName(task, dryRun, echoes);
       }
     } catch (const XmlError& error) {
       Fail(task.report, PairProblem::OutOfMemory, error.Why());
@@ -361,7 +362,8 @@ JobResult RunGatherJob(const GatherRequest& request, JobObserver& observer) {
     for (const std::string& input : request.inputs) prefixes.push_back(FolderPrefix(input));
     CopyStylesheet(prefixes, FolderPrefix(request.output), request.dryRun, result.report);
   }
-  RunTasks(tasks, result.report, context);
+  RunTasks(tasks, result.report, context,
+           request.findEchoes ? EchoSearch::kFind : EchoSearch::kKeepBoth);
   result.report.stopped = context.Stopped();
   return result;
 }

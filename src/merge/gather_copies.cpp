@@ -98,14 +98,17 @@ struct Folded {
   NodeList nodes;
   std::unique_ptr<EntryList> list;
   std::vector<int> holders;
+  int echoes = 0;  // entries of `list` that two PCs logged at once, written once
 };
 
 // Merges `first` with `second`, whose entries `firstHolders` and `secondHolders` say who holds.
 std::unique_ptr<Folded> Fold(const EntryList& first, const std::vector<int>& firstHolders,
-                             const EntryList& second, const std::vector<int>& secondHolders) {
+                             const EntryList& second, const std::vector<int>& secondHolders,
+                             EchoSearch echoes) {
   auto folded = std::make_unique<Folded>();
-  MergeCounts unused;
-  MergeEntryLists(folded->merged, first, second, ArchiveRule(), unused);
+  MergeCounts counts;
+  MergeEntryLists(folded->merged, first, second, ArchiveRule(), counts, echoes);
+  folded->echoes = counts.echoes;
   const auto& records = folded->merged.Records();
   folded->nodes.reserve(records.size());
   folded->holders.reserve(records.size());
@@ -163,7 +166,8 @@ std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> c
 }
 
 int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
-                 const EntryList* existing, MergeCounts& counts, std::vector<int>& alone) {
+                 const EntryList* existing, MergeCounts& counts, std::vector<int>& alone,
+                 EchoSearch echoes) {
   const auto counted = OrderedWithTwins(copies);
   // The holder of a kept copy's entries: its place among `copies`, or several for twins.
   const auto holdersOf = [&copies](const std::pair<const EntryList*, std::size_t>& kept) {
@@ -175,7 +179,7 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
   const EntryList* gathered = counted.empty() ? nullptr : counted.front().first;
   std::vector<int> holders = counted.empty() ? std::vector<int>() : holdersOf(counted.front());
   for (std::size_t k = 1; k < counted.size(); ++k) {
-    folds.push_back(Fold(*gathered, holders, *counted[k].first, holdersOf(counted[k])));
+    folds.push_back(Fold(*gathered, holders, *counted[k].first, holdersOf(counted[k]), echoes));
     gathered = folds.back()->list.get();
     holders = std::move(folds.back()->holders);
   }
@@ -186,7 +190,7 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
   const EntryList& into = existing ? *existing : nothing;
   const EntryList& from = gathered ? *gathered : nothing;
   MergeCounts written;
-  const int last = MergeEntryLists(sink, into, from, ArchiveRule(), written);
+  const int last = MergeEntryLists(sink, into, from, ArchiveRule(), written, echoes);
   // Merging two at a time places entries that no copy merged so far holds together by time or
   // by their sessions; a copy merged later may hold them the other way round, and a merge of
   // two keeps its first input's order on such a crossing.
@@ -199,6 +203,8 @@ int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
   }
   counts = {};
   counts.sessions = written.sessions;
+  counts.echoes = written.echoes;
+  for (const auto& fold : folds) counts.echoes += fold->echoes;
   alone.assign(copies.size(), 0);
   for (const MergedEntry& record : sink.Records()) {
     // kInput1: what the output's history alone holds, which no copy gave.

@@ -12,6 +12,14 @@ std::string Number(int count) { return std::to_string(count); }
 
 unsigned long Count(int count) { return count < 0 ? 0UL : static_cast<unsigned long>(count); }
 
+// What the counts say of echoes, after the rest of them; empty when there were none.
+std::string EchoesCount(const MergeCounts& counts) {
+  if (counts.echoes <= 0) return {};
+  return Format(TrN(", {0} entry logged on both PCs at once, written once",
+                    ", {0} entries logged on both PCs at once, written once", Count(counts.echoes)),
+                {Number(counts.echoes)});
+}
+
 }  // namespace
 
 std::string PairName(const PairReport& pair) {
@@ -27,7 +35,8 @@ std::string DescribeGatheredCounts(const MergeCounts& counts) {
                 {Format(TrN("{0} entry", "{0} entries", Count(entries)), {Number(entries)}),
                  Format(TrN("{0} session", "{0} sessions", Count(counts.sessions)),
                         {Number(counts.sessions)}),
-                 Number(counts.fromBoth), Number(counts.fromInput1)});
+                 Number(counts.fromBoth), Number(counts.fromInput1)}) +
+         EchoesCount(counts);
 }
 
 std::string DescribeCopyCounts(const PairReport& pair, std::size_t copy) {
@@ -49,13 +58,7 @@ std::string DescribeCounts(const MergeCounts& counts) {
   if (counts.cutOff > 0) {
     text += Format(Tr(", {0} older than the last merge left out"), {Number(counts.cutOff)});
   }
-  if (counts.echoes > 0) {
-    text +=
-        Format(TrN(", {0} entry logged on both PCs at once, written once",
-                   ", {0} entries logged on both PCs at once, written once", Count(counts.echoes)),
-               {Number(counts.echoes)});
-  }
-  return text;
+  return text + EchoesCount(counts);
 }
 
 namespace {

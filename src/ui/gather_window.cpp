@@ -78,8 +78,9 @@ QString FoundNote(const QString& root, std::size_t found, int added) {
 
 }  // namespace
 
-GatherWindow::GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWidget* parent)
-    : QDialog(parent), messages_(messages), chooser_(chooser) {
+GatherWindow::GatherWindow(MessagePresenter& messages, PathChooser& chooser, bool findEchoes,
+                           QWidget* parent)
+    : QDialog(parent), messages_(messages), chooser_(chooser), findEchoes_(findEchoes) {
   setObjectName(QStringLiteral("gatherWindow"));
   setWindowTitle(QTr("Gather copies"));
   setAcceptDrops(true);
@@ -245,6 +246,7 @@ void GatherWindow::Gather() {
   for (const QString& folder : Inputs()) request.inputs.push_back(folder.toStdString());
   request.output = output_->text().trimmed().toStdString();
   request.dryRun = dryRun_->isChecked();
+  request.findEchoes = findEchoes_;
   // Two people's histories of one contact would become one: only when the user says so.
   if (const std::vector<FolderAccount> mixed = MixedAccounts(request.inputs);
       !mixed.empty() && !messages_.Ask(this, FromUtf8(MixedAccountsWindowText(mixed)))) {

@@ -24,7 +24,9 @@ class PathChooser;
 // "gatherDryRunCheck", "gatherRunButton", "gatherCloseButton".
 class GatherWindow : public QDialog {
  public:
-  GatherWindow(MessagePresenter& messages, PathChooser& chooser, QWidget* parent = nullptr);
+  // `findEchoes`: what the main dialog's check box says, for the gather's merges.
+  GatherWindow(MessagePresenter& messages, PathChooser& chooser, bool findEchoes,
+               QWidget* parent = nullptr);
 
   // Adds those of `folders` that are existing folders the list does not hold yet.
   void AddFolders(const QStringList& folders);
@@ -54,6 +56,7 @@ class GatherWindow : public QDialog {
   QLineEdit* output_;
   QCheckBox* dryRun_;
   QPushButton* run_;
+  bool findEchoes_;
 };
 
 }  // namespace palvarin

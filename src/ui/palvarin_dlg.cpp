@@ -95,7 +95,9 @@ void CPalvarinDlg::Connect() {
 
 void CPalvarinDlg::ShowHelp() { HelpDialog(this).exec(); }
 
-void CPalvarinDlg::ShowGather() { GatherWindow(messages_, chooser_, this).exec(); }
+void CPalvarinDlg::ShowGather() {
+  GatherWindow(messages_, chooser_, controls_.findEchoesCheck->isChecked(), this).exec();
+}
 
 bool CPalvarinDlg::ReadControls() {
   const PalvarinDlgControls& c = controls_;

@@ -264,8 +264,9 @@ TEST_F(FileJob, ACutCopyMergesOnlyWhenRescuedAndIsKeptAsABackup) {
 }
 
 // Two PCs signed in at once logged one conversation, PC 2's clock 3 s ahead: written once and
-// counted, in a dry run too and in the JSON report; --keep-echoes keeps both copies. The
-// archive rule then leaves out input 1's copies the last merge recorded, never both.
+// counted, in a dry run too and in the JSON report, by a merge and by a gather alike;
+// --keep-echoes keeps both copies. The archive rule then leaves out input 1's copies the last
+// merge recorded, never both.
 TEST_F(FileJob, AConversationBothPcsLoggedIsWrittenOnceUnlessKept) {
   const char* const texts[] = {"hi bob", "hello", "how are you", "fine", "bye"};
   const char* const times1[] = {"12:00:00", "12:00:20", "12:00:41", "12:01:02", "12:01:30"};
@@ -290,10 +291,15 @@ TEST_F(FileJob, AConversationBothPcsLoggedIsWrittenOnceUnlessKept) {
       {{"/report", json}, true, 5},
       {{"--keep-echoes"}, false, 5},
       {{"--keep-echoes", "/a", "/report", json}, false, 10},
+      {{"--gather", "--report", json}, true, 5},
+      {{"--gather", "--keep-echoes"}, false, 10},
   };
   for (const auto& row : rows) {
     std::filesystem::remove(out);
-    std::vector<std::string> arguments = {"/n", "/f", "/t", "/p1", a_, "/p2", b_, "/ps", out};
+    std::vector<std::string> arguments =
+        row.extra.front() == "--gather"
+            ? std::vector<std::string>{"--input", a_, "--input", b_, "--output", out}
+            : std::vector<std::string>{"/n", "/f", "/t", "/p1", a_, "/p2", b_, "/ps", out};
     arguments.insert(arguments.end(), row.extra.begin(), row.extra.end());
     const auto run = Run(arguments);
     ASSERT_EQ(run.status, 0) << run.err;

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 class GatherWindowTest : public DialogTest {
  protected:
-  GatherWindowTest() : window_(messages_, chooser_) {
+  GatherWindowTest() : window_(messages_, chooser_, true) {
     for (const char* pc : {"pc1", "pc2"}) fs::create_directories(temp_ / pc);
     WriteFile(temp_ / "pc1" / "alice.xml", SampleHistory("hello", "10:00:00"));
     WriteFile(temp_ / "pc2" / "alice.xml", SampleHistory("bye", "11:00:00"));

@@ -16,6 +16,8 @@ struct GatherRequest {
   std::string output;
   // Read and merge everything in memory and report it, writing nothing.
   bool dryRun = false;
+  // Write once what two PCs signed in at once both logged, as a merge does (off: keep both).
+  bool findEchoes = true;
   // Raised (by any thread or a signal handler): no further name starts.
   const StopFlag* stop = nullptr;
 };

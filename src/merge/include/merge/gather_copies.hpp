@@ -6,6 +6,7 @@
 #include "merge/entry_list.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_counts.hpp"
+#include "merge/merge_entry_lists.hpp"
 
 namespace palvarin {
 
@@ -21,11 +22,14 @@ std::vector<const EntryList*> CanonicalOrder(std::span<const EntryList* const> c
 // left out: each entry is written as often as the copy that holds it most often, no session is
 // split, and each copy's order is kept wherever the copies' orders do not run in a circle.
 // Fills `counts` (fromBoth: entries held by several copies, `existing` among them, twins
-// (copies alike, or one list given twice) counted as several; fromInput1: by one only) and
+// (copies alike, or one list given twice) counted as several; fromInput1: by one only;
+// echoes: of those, the copies two PCs logged at once, written once) and
 // `alone` (for each of `copies`, the entries it alone holds); returns the last session
-// number written.
+// number written. `echoes` says whether what two PCs logged at once is written once, as in
+// a merge of two.
 int GatherCopies(RecordingSink& sink, std::span<const EntryList* const> copies,
-                 const EntryList* existing, MergeCounts& counts, std::vector<int>& alone);
+                 const EntryList* existing, MergeCounts& counts, std::vector<int>& alone,
+                 EchoSearch echoes = EchoSearch::kFind);
 
 // True when `merged` holds the entries of `existing`, all of them, in its order and under its
 // session values: writing it would change nothing that the history says.
