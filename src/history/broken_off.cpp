@@ -108,6 +108,13 @@ pugi::xml_node LogRoot(const pugi::xml_document& document) {
   return {};
 }
 
+// The last element under the root: the entry the parser began last.
+pugi::xml_node LastEntry(pugi::xml_node log) {
+  pugi::xml_node last = log.last_child();
+  while (last && last.type() != pugi::node_element) last = last.previous_sibling();
+  return last;
+}
+
 void RemoveAfter(pugi::xml_node parent, pugi::xml_node last) {
   pugi::xml_node next = last ? last.next_sibling() : parent.first_child();
   while (next) {
@@ -118,6 +125,13 @@ void RemoveAfter(pugi::xml_node parent, pugi::xml_node last) {
 }
 
 }  // namespace
+
+std::optional<std::size_t> RescueReadsFrom(const pugi::xml_document& document, const char* parsed) {
+  const pugi::xml_node log = LogRoot(document);
+  if (!log) return std::nullopt;
+  const pugi::xml_node last = LastEntry(log);
+  return OffsetOf(last ? last : log, parsed) - 1;
+}
 
 bool MayBreakOff(std::string_view text, bool holdsNul) {
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
@@ -133,11 +147,7 @@ std::size_t BreakAt(const pugi::xml_document& document, std::string_view text, c
   // The walk starts where the parser saw the last entry (or the root) begin: no comment or
   // CDATA is open there, so every "<" met is markup.
   std::size_t at = faultAt;
-  if (const pugi::xml_node log = LogRoot(document)) {
-    pugi::xml_node last = log.last_child();
-    while (last && last.type() != pugi::node_element) last = last.previous_sibling();
-    at = OffsetOf(last ? last : log, parsed) - 1;
-  }
+  if (const std::optional<std::size_t> from = RescueReadsFrom(document, parsed)) at = *from;
   while (at < text.size()) {
     if (text[at] != '<') {
       // Text, or a reference: it runs to the end, or on past the fault into markup.
@@ -160,10 +170,11 @@ Reason KeepWholeEntries(pugi::xml_document& document, std::string_view original,
                         std::size_t breakAt) {
   const std::string_view before = original.substr(0, breakAt);
   const pugi::xml_node log = LogRoot(document);
-  if (!log || !TagEnd(before, OffsetOf(log, parsed) - 1)) return {};
-  // Every entry but the last was closed before the parser went on to the next one.
-  pugi::xml_node last = log.last_child();
-  while (last && last.type() != pugi::node_element) last = last.previous_sibling();
+  if (!log) return {};
+  // Every entry but the last was closed before the parser went on to the next one, and the
+  // Log start tag before the first.
+  pugi::xml_node last = LastEntry(log);
+  if (!last && !TagEnd(before, OffsetOf(log, parsed) - 1)) return {};
   const bool cut = last && !ElementEnd(before, OffsetOf(last, parsed) - 1);
   if (cut) {
     do {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <pugixml.hpp>
 #include <string_view>
 
@@ -12,6 +13,12 @@ namespace palvarin {
 // declaration first) and holds a NUL or does not end with "</Log>". Looks at both ends only, so
 // that a whole file pays nothing for it.
 bool MayBreakOff(std::string_view text, bool holdsNul);
+
+// Where the bytes that BreakAt and KeepWholeEntries read of the text begin, in `parsed` (the
+// in-place copy `document` was built of): the "<" of the last entry the parser began, or of the
+// Log start tag when it began none. None when the document does not begin as a history, which
+// nothing rescues. They read on to the end of the text.
+std::optional<std::size_t> RescueReadsFrom(const pugi::xml_document& document, const char* parsed);
 
 // Where the well-formedness of `text` breaks, given that the parser stopped at `faultAt` having
 // built `document` of it (in `parsed`, its in-place copy): the end of the text when from the

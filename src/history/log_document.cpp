@@ -146,29 +146,69 @@ Result<LogDocument> LoadLogDocument(const std::filesystem::path& path, BrokenOff
 
 namespace {
 
-// A copy of the bytes as read, taken only of a file that may break off: the parse writes into
-// its own, and finding where the last entry before the break ends needs them as they were.
-ByteBuffer CopyOf(const char* bytes, std::size_t size) {
-  ByteBuffer copy = AllocateBytes(size + 1);
-  if (!copy) throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToLoad});
-  std::memcpy(copy.get(), bytes, size);
-  return copy;
+// How much of the end of a file that may break off is kept as read: the parse writes into the
+// bytes, and finding the break and whether the last entry before it ends needs them as they
+// were from that entry's start on. Far more than an entry of Messenger's takes, and a small part
+// of a large file, whose whole copy cost a tenth of its load.
+constexpr std::size_t kRescueTail = std::size_t{256} << 10;
+
+// The end of a text that may break off as it was read, up to the first NUL (else the end).
+struct OriginalTail {
+  ByteBuffer bytes;
+  std::size_t from = 0;  // where in the text the copy starts
+  std::size_t size = 0;
+  std::string_view View() const { return {bytes.get(), size}; }
+};
+
+OriginalTail CopyTail(std::string_view text, std::size_t most) {
+  OriginalTail tail;
+  tail.from = text.size() > most ? text.size() - most : 0;
+  tail.size = text.size() - tail.from;
+  tail.bytes = AllocateBytes(tail.size + 1);
+  if (!tail.bytes) throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToLoad});
+  std::memcpy(tail.bytes.get(), text.data() + tail.from, tail.size);
+  return tail;
 }
+
+// What a rescue found of a text that breaks off: where it breaks (kNoBreak when it does not,
+// or cannot be rescued), or that the tail kept does not reach back to where the rescue reads.
+constexpr std::size_t kNoBreak = std::string_view::npos;
+struct BreakFound {
+  std::size_t at = kNoBreak;
+  bool tailTooShort = false;
+};
 
 // Where the well-formedness breaks: the first NUL, else where the parser found the fault (the
 // end of a text that merely ran out: BreakAt), else none.
-std::optional<std::size_t> BreakOf(const pugi::xml_parse_result& parsed, const Reason& asBytes,
-                                   const pugi::xml_document& document, std::string_view original,
-                                   const char* inPlace) {
-  if (asBytes.kind == ReasonKind::HoldsNul) return asBytes.offset;
-  if (parsed) return std::nullopt;
-  return BreakAt(document, original, inPlace, static_cast<std::size_t>(parsed.offset));
+BreakFound BreakOf(const pugi::xml_parse_result& parsed, const Reason& asBytes,
+                   const pugi::xml_document& document, const OriginalTail& tail,
+                   const char* inPlace) {
+  const bool holdsNul = asBytes.kind == ReasonKind::HoldsNul;
+  if (!holdsNul && parsed) return {};
+  const std::optional<std::size_t> from = RescueReadsFrom(document, inPlace);
+  if (!from) return {};
+  const auto fault = static_cast<std::size_t>(parsed.offset);
+  if (*from < tail.from || (!holdsNul && fault < tail.from)) return {kNoBreak, true};
+  if (holdsNul) return {.at = asBytes.offset};
+  return {.at = tail.from + BreakAt(document, tail.View(), inPlace + tail.from, fault - tail.from)};
+}
+
+// The file read again, for a rescue that must reach back further than the tail kept; none when
+// it changed meanwhile: what was read first is then refused as it stands.
+std::optional<HistoryBytes> ReadAgain(const std::filesystem::path& path, std::size_t size,
+                                      const OriginalTail& tail) {
+  Result<HistoryBytes> again = ReadLogBytes(path);
+  if (!again || again->size != size ||
+      std::string_view(again->data.get() + tail.from, tail.size) != tail.View()) {
+    return std::nullopt;
+  }
+  return std::move(*again);
 }
 
 }  // namespace
 
-Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path,
-                                     BrokenOff brokenOff) {
+Result<LogDocument> LogDocument::Parse(HistoryBytes bytes, const std::filesystem::path& path,
+                                       BrokenOff brokenOff, std::size_t tailKept) {
   const auto refuse = [&path](Reason why) {
     why.path = path.string();
     return Failure{std::move(why)};
@@ -183,29 +223,38 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
   Reason asBytes =
       ForbiddenCharacterIn(UnitsOf(data->buffer.get(), bytes.size, pugi::encoding_utf8));
   const std::string_view text(data->buffer.get(), bytes.size);
-  const ByteBuffer original = MayBreakOff(text, asBytes.kind == ReasonKind::HoldsNul)
-                                  ? CopyOf(text.data(), text.size())
-                                  : ByteBuffer{};
+  const bool holdsNul = asBytes.kind == ReasonKind::HoldsNul;
+  std::optional<OriginalTail> tail;
+  Reason beforeNul;
+  if (MayBreakOff(text, holdsNul)) {
+    // The text a rescue reads ends at the first NUL, and only what comes before it must be free
+    // of forbidden references: looked through before the parse writes into it.
+    const std::size_t end = holdsNul ? asBytes.offset : bytes.size;
+    tail = CopyTail(text.substr(0, end), tailKept);
+    if (holdsNul) beforeNul = ForbiddenCharacterIn(UnitsOf(text.data(), end, pugi::encoding_utf8));
+  }
   pugi::xml_parse_result parsed =
       data->document.load_buffer_inplace(data->buffer.get(), bytes.size, kParseOptions);
   if (parsed.status == pugi::status_out_of_memory) {
     throw XmlError(kErrorOutOfMemory, {.kind = ReasonKind::NoMemoryToLoad, .path = path.string()});
   }
-  if (const std::optional<std::size_t> breakAt =
-          original ? BreakOf(parsed, asBytes, data->document, {original.get(), bytes.size},
-                             data->buffer.get())
-                   : std::nullopt;
-      breakAt && parsed.encoding == pugi::encoding_utf8) {
-    const std::string_view before(original.get(), *breakAt);
-    // Only the part before the break must be free of forbidden references. Without a NUL the
-    // whole text was looked through already: only a reference at or after the break is let be.
-    if (asBytes.kind == ReasonKind::HoldsNul) {
-      asBytes = ForbiddenCharacterIn(UnitsOf(before.data(), before.size(), pugi::encoding_utf8));
-    } else if (asBytes.offset >= *breakAt) {
-      asBytes = {};
+  if (tail && parsed.encoding == pugi::encoding_utf8) {
+    const BreakFound found = BreakOf(parsed, asBytes, data->document, *tail, data->buffer.get());
+    if (found.tailTooShort) {
+      // Once only: the whole text is kept the second time.
+      if (std::optional<HistoryBytes> again = ReadAgain(path, bytes.size, *tail)) {
+        return Parse(std::move(*again), path, brokenOff, bytes.size);
+      }
     }
-    if (asBytes.kind == ReasonKind::None) {
-      data->damage = KeepWholeEntries(data->document, before, data->buffer.get(), *breakAt);
+    // Without a NUL the whole text was looked through already: only a reference at or after
+    // the break is let be.
+    const bool breaks = found.at != kNoBreak;
+    if (breaks) asBytes = holdsNul || asBytes.offset >= found.at ? beforeNul : asBytes;
+    if (breaks && asBytes.kind == ReasonKind::None) {
+      const std::size_t breakAt = found.at - tail->from;
+      data->damage = KeepWholeEntries(data->document, tail->View().substr(0, breakAt),
+                                      data->buffer.get() + tail->from, breakAt);
+      data->damage.offset += tail->from;
       data->damage.path = path.string();
       if (data->damage.kind != ReasonKind::None) parsed.status = pugi::status_ok;
     }
@@ -231,6 +280,11 @@ Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::
     return Failure{data->damage};
   }
   return LogDocument(std::move(data));
+}
+
+Result<LogDocument> ParseLogDocument(HistoryBytes bytes, const std::filesystem::path& path,
+                                     BrokenOff brokenOff) {
+  return LogDocument::Parse(std::move(bytes), path, brokenOff, kRescueTail);
 }
 
 NodeList ChildNodes(pugi::xml_node node) {

@@ -125,6 +125,36 @@ TEST(BrokenOffHistory, ReadsTheWholeEntriesBeforeTheBreakAndRefusesNonHistories)
   }
 }
 
+// A rescue keeps only the end of the text as read; one whose last entry begins further back
+// reads the file again, whole, and gives the same entries. Bytes with no file behind them are
+// then refused as they stand, never rescued from a guess.
+TEST(BrokenOffHistory, ALastEntryLargerThanTheTailKeptIsRescuedFromItsFile) {
+  test::TempFolder folder;
+  const std::string history = History({"one", std::string(300 << 10, 'x'), "three"});
+  const Loaded whole = Load(history, BrokenOff::Refuse);
+  ASSERT_EQ(whole.entries.size(), 3u);
+  const std::vector<std::size_t> ends = EntryEnds(history);
+  const struct {
+    std::size_t cut;
+    std::string after;
+    std::size_t entries;
+    bool fromMemory;  // the tail kept holds the last entry the parser began
+  } cuts[] = {{ends[0] + (280 << 10), "", 1, false},
+              {ends[1] - 5, Zeros(300 << 10), 1, false},
+              {ends[1], "", 2, false},
+              {ends[2] - 3, "", 2, true}};
+  for (const auto& c : cuts) {
+    SCOPED_TRACE(c.cut);
+    const std::string bytes = history.substr(0, c.cut) + c.after;
+    test::WriteFile(folder / "alice.xml", bytes);
+    const Result<LogDocument> rescued = LoadLogDocument(folder / "alice.xml", BrokenOff::Rescue);
+    ASSERT_TRUE(rescued) << Said(rescued);
+    EXPECT_EQ(rescued->Damage().offset, c.cut);
+    EXPECT_EQ(rescued->Damage().count, c.entries);
+    EXPECT_EQ(static_cast<bool>(Load(bytes, BrokenOff::Rescue).log), c.fromMemory);
+  }
+}
+
 enum class After { Nothing, Zeros, Garbage };
 
 // Any cut of a real history reads as exactly the entries whole before it: every cut in its

@@ -40,6 +40,9 @@ class LogDocument {
     Reason damage{};
   };
   explicit LogDocument(std::shared_ptr<Data> data) : data_(std::move(data)) {}
+  // ParseLogDocument's work, keeping the last `tailKept` bytes as read for a rescue.
+  static Result<LogDocument> Parse(HistoryBytes bytes, const std::filesystem::path& path,
+                                   BrokenOff brokenOff, std::size_t tailKept);
 
   std::shared_ptr<Data> data_;
 
