@@ -261,6 +261,7 @@ std::string FindReportJson(const FindReport& report) {
                   entry.Number("count", static_cast<long long>(problem.count));
                   entry.Text("first", Word(problem.first));
                 });
+    AppendRescued(object, report.damaged);
     JsonObject totals(object.Key("totals"));
     totals.Number("folders", static_cast<long long>(report.foldersWalked));
     totals.Number("files", static_cast<long long>(report.filesExamined));

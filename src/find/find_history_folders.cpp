@@ -62,6 +62,8 @@ class Walk {
     }
     report_.problems.reserve(problems_.size());
     for (auto& [folder, problem] : problems_) report_.problems.push_back(std::move(problem));
+    std::sort(report_.damaged.begin(), report_.damaged.end(),
+              [](const Reason& a, const Reason& b) { return a.path < b.path; });
     // Grouped by account, those of no known account last; each group in byte order.
     std::sort(report_.folders.begin(), report_.folders.end(),
               [](const HistoryFolder& a, const HistoryFolder& b) {
@@ -235,6 +237,7 @@ class Walk {
         ReadHead({head_.data(), static_cast<std::size_t>(got)}, got == info.st_size);
     if (verdict == HeadVerdict::NotHistory) return std::nullopt;
     const Result<HistoryFacts> facts = LoadFacts(path, owner);
+    if (facts && facts->damage.kind != ReasonKind::None) report_.damaged.push_back(facts->damage);
     if (facts) return *facts;
     // A file that begins as a history but is none is worth a word; one that only might have
     // been one is not.

@@ -80,11 +80,12 @@ HeadVerdict ReadHead(std::string_view head, bool wholeFile) {
 
 Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTimeCache& hours,
                                       HistoryOwner& owner) {
-  Result<LogDocument> document = LoadLogDocument(path);
+  Result<LogDocument> document = LoadLogDocument(path, BrokenOff::Rescue);
   if (!document) return Failure{document.reason()};
   owner.AddHistory(document->Root());
   const NodeList nodes = ChildNodes(document->Root());
   HistoryFacts facts;
+  facts.damage = document->Damage();
   facts.entries =
       static_cast<std::size_t>(std::count_if(nodes.begin(), nodes.end(), [](pugi::xml_node node) {
         return node.type() == pugi::node_element;

@@ -29,10 +29,13 @@ struct HistoryFacts {
   std::size_t entries = 0;  // element children of the root
   // The earliest and latest entry time as the merge reads it; none when no entry has one.
   std::optional<TimeValue> first, last;
+  // Where a history that breaks off was cut (its whole entries are the facts); kind None else.
+  Reason damage{};
 };
 
-// Loads the file `path` as a history (LoadLogDocument), gathers its facts and adds it to
-// `owner`; fails as the load does. Raises XmlError when memory runs out.
+// Loads the file `path` as a history (LoadLogDocument, rescuing one that breaks off), gathers
+// its facts and adds it to `owner`; fails as the load does. Raises XmlError when memory runs
+// out.
 Result<HistoryFacts> ReadHistoryFacts(const std::filesystem::path& path, LocalTimeCache& hours,
                                       HistoryOwner& owner);
 

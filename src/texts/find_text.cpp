@@ -29,6 +29,9 @@ std::vector<std::string> DescribeFindProblems(const FindReport& report) {
                              {FormatCount(problem.count), problem.folder, Word(problem.first)}));
     }
   }
+  for (const Reason& damage : report.damaged) {
+    lines.push_back(Format(Tr("note: {0}; counted with its whole entries"), {Word(damage)}));
+  }
   return lines;
 }
 

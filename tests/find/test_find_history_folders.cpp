@@ -72,6 +72,9 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   WriteFile(root / "other" / "empty.xml", "<Log/>");
   WriteFile(root / "other" / "broken1.xml", "<Log><Message Date=");
   WriteFile(root / "other" / "broken2.xml", "<Log><Message/><Message/>");
+  // A history that breaks off is one, with its whole entries, as the gather takes it.
+  const std::string cut = test::HistoryText({{"2008/08/08", "08:08:08", "cut"}});
+  WriteFile(root / "other" / "cut.xml", cut.substr(0, cut.rfind("</Log>")));
   WriteFile(root / "other" / "page.html", "<!DOCTYPE html><html></html>");
   ASSERT_EQ(::mkfifo((root / "other" / "pipe").c_str(), 0600), 0);
   fs::create_directory_symlink("..", root / "other" / "loop");
@@ -96,7 +99,7 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
       {below + "/History", 1, "2006-01-23", "2006-03-01", below},
       {below + "/old pc/bob7654321/History", 1, "2004-12-31", "2004-12-31",
        below + "/old pc/bob7654321"},
-      {"other", 1, "-", "-", ""},
+      {"other", 2, "2008-08-08", "2008-08-08", ""},
       {"plain", 1, "2009-07-07", "2009-07-07", ""},
   };
   ASSERT_EQ(report->folders.size(), std::size(expected));
@@ -118,8 +121,11 @@ TEST(FindHistoryFolders, ListsExactlyTheFoldersThatHoldHistories) {
   EXPECT_EQ(report->problems[0].first.kind, ReasonKind::CannotOpen);
   EXPECT_EQ(report->problems[1].folder, (root / "other").string());
   EXPECT_EQ(report->problems[1].count, 2u);
+  ASSERT_EQ(report->damaged.size(), 1u);
+  EXPECT_EQ(report->damaged[0].path, (root / "other" / "cut.xml").string());
+  EXPECT_EQ(report->damaged[0].count, 1u);
   EXPECT_FALSE(report->stopped);
-  EXPECT_EQ(report->filesExamined, 9u) << "regular files only";
+  EXPECT_EQ(report->filesExamined, 10u) << "regular files only";
 }
 
 // The walk stays on the root's file system unless asked to cross onto others.

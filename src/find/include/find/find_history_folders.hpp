@@ -61,6 +61,9 @@ struct FindReport {
   // group in byte order of the paths.
   std::vector<HistoryFolder> folders;
   std::vector<FolderProblem> problems;  // one per folder, in byte order of their paths
+  // The histories that break off, counted with their whole entries (where each was cut), in
+  // byte order of their paths: a gather rescues them as well.
+  std::vector<Reason> damaged;
   std::size_t foldersWalked = 0;
   std::size_t filesExamined = 0;
   bool stopped = false;  // the observer asked to stop: the folders are those found until then

@@ -15,7 +15,8 @@ std::string FoundDate(const std::optional<TimeValue>& time);
 // How far a walk has come: "12,345 folders, 678,901 files, 42 histories — /media/old/...".
 std::string FindProgressLine(const FindProgress& progress);
 
-// One warning per folder with something that could not be read: what, and how many.
+// One warning per folder with something that could not be read: what, and how many; and one
+// per history that breaks off, counted with its whole entries.
 std::vector<std::string> DescribeFindProblems(const FindReport& report);
 
 // How an account is named: its account folder's name, with its owner in brackets where known
