@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <optional>
 
-#include "job/run_merge_job.hpp"
+#include "app/job_settings.hpp"
 #include "search/search_query.hpp"
 
 namespace palvarin {

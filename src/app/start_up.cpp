@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/command_line.hpp"
+#include "app/job_settings.hpp"
 #include "find/find_history_folders.hpp"
 #include "find/folder_account.hpp"
 #include "job/run_export_job.hpp"
@@ -110,12 +111,15 @@ int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileS
   return RunWithoutWindow(
       line, terminal, user,
       [&](const StopFlag* stop) {
-        return RunMergeJob({.options = JobOptionsOf(settings),
-                            .dryRun = line.dryRun,
-                            .stop = stop,
-                            .mergeUnchanged = line.mergeUnchanged,
-                            .rescue = line.rescue},
-                           profile, terminal);
+        JobResult result = RunMergeJob({.options = JobOptionsOf(settings),
+                                        .dryRun = line.dryRun,
+                                        .stop = stop,
+                                        .mergeUnchanged = line.mergeUnchanged,
+                                        .rescue = line.rescue},
+                                       profile, terminal);
+        // The front end stores the settings it ran with, as the dialog does.
+        SaveSettingsOfRun(settings, result, profile);
+        return result;
       },
       [&user](const JobReport& report) { user.ShowJobReport(report); },
       [&terminal](const JobReport& report, const std::string& file) {
