@@ -100,8 +100,8 @@ int RunWithoutWindow(const ReportSwitches& switches, TerminalFace& terminal, Run
     return kExitRefused;
   }
   terminal.ShowReport(result.report);
-  const int status = result.report.AnyFailed() ? kExitPairFailed : kExitDone;
-  return Finish(result.report, status, kExitPairFailed, switches, signals, terminal);
+  const int status = result.report.AnyFailed() ? kExitFellShort : kExitDone;
+  return Finish(result.report, status, kExitFellShort, switches, signals, terminal);
 }
 
 // Hands a walk's progress to the terminal, and stops it on SIGINT or SIGTERM.
@@ -171,8 +171,8 @@ class Work {
   int operator()(const SearchCommand& search) const {
     const SearchReport report = RunSearch(search.path, QueryWords(search.query));
     terminal_.ShowReport(report);
-    if (!report.refused) return kExitRefused;
-    return report.hits.empty() ? kExitNothingFound : kExitDone;
+    if (!report.searched) return kExitRefused;
+    return report.hits.empty() ? kExitFellShort : kExitDone;
   }
 
   // Exit status as a search's: 0 a folder of histories was found, 1 none was, 2 the root
@@ -190,7 +190,7 @@ class Work {
       return kExitRefused;
     }
     terminal_.ShowReport(*report);
-    const int status = report->folders.empty() ? kExitNothingFound : kExitDone;
+    const int status = report->folders.empty() ? kExitFellShort : kExitDone;
     return Finish(*report, status, kExitRefused, find.report, signals, terminal_);
   }
 

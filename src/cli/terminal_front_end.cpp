@@ -160,7 +160,7 @@ std::string MessageLine(std::string_view text) {
 void TerminalFrontEnd::ShowReport(const SearchReport& report) {
   if (report.indexRebuilt.kind != ReasonKind::None) ShowWarning(Word(report.indexRebuilt));
   if (report.indexUnusable.kind != ReasonKind::None) ShowWarning(Word(report.indexUnusable));
-  if (!report.refused) ShowWarning(Word(report.refused.reason()));
+  if (!report.searched) ShowWarning(Word(report.searched.reason()));
   for (const Result<>& unread : report.unread) {
     ShowWarning(Format(Tr("not searched: {0}"), {Word(unread.reason())}));
   }

@@ -62,7 +62,7 @@ void DialogFrontEnd::ShowWarning(const std::string& text) {
 int DialogFrontEnd::RunDialog(const MergeSettings& settings, ProfileStore& profile) {
   CPalvarinDlg dialog(settings, profile, messages_, chooser_);
   dialog.exec();
-  return dialog.JobFailed() ? kExitPairFailed : kExitDone;
+  return dialog.JobFailed() ? kExitFellShort : kExitDone;
 }
 
 int DialogFrontEnd::ShowReader(const std::string& path) {

@@ -19,9 +19,10 @@ class ProfileStore;
 // Exit statuses of the program.
 enum ExitStatus : int {
   kExitDone = 0,
-  kExitPairFailed = 1,
+  // The run ended short of what it was after: a pair or a copy failed, a report file was not
+  // written, a search matched no message, a walk found no history.
+  kExitFellShort = 1,
   kExitRefused = 2,
-  kExitNothingFound = 1,  // a search that matched no message, a walk that found no history
 };
 
 // Why the help is shown.
