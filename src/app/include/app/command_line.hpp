@@ -95,7 +95,9 @@ struct ReadCommand {
   std::string path;
 };
 
+// "--help", "/h": the help, in a window or on the terminal.
 struct HelpCommand {};
+// "--version": the version and licence on the terminal.
 struct VersionCommand {};
 
 // A command line that cannot be used: an unknown argument, a value switch without its value, or
