@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.hpp"
 #include "app/start_up.hpp"
 #include "cli/terminal_front_end.hpp"
 #include "state/profile_store.hpp"
@@ -18,8 +19,8 @@
 namespace {
 
 // Dialogs when the build has them and there is a display; never for a headless run.
-std::unique_ptr<palvarin::FrontEnd> MakeDialogs([[maybe_unused]] int& argc,
-                                                [[maybe_unused]] char** argv) {
+std::unique_ptr<palvarin::WindowFace> MakeDialogs([[maybe_unused]] int& argc,
+                                                  [[maybe_unused]] char** argv) {
 #ifdef PALVARIN_WITH_GUI
   return palvarin::MakeDialogFrontEnd(argc, argv);
 #else
@@ -40,10 +41,11 @@ int main(int argc, char** argv) {
   if (std::getenv("TZ") == nullptr) ::setenv("TZ", ":/etc/localtime", 0);
   // Before any text is read: the language follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG.
   palvarin::UseLanguageOfEnvironment();
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const palvarin::Command command =
+      palvarin::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   const std::filesystem::path profileFile = palvarin::ProfileLocation();
-  palvarin::ProfileStore profile(profileFile, palvarin::ProfileAccessFor(arguments, profileFile));
+  palvarin::ProfileStore profile(profileFile, palvarin::ProfileAccessFor(command, profileFile));
   palvarin::TerminalFrontEnd terminal(std::cout, std::cerr);
-  std::unique_ptr<palvarin::FrontEnd> dialogs = MakeDialogs(argc, argv);
-  return palvarin::StartUp(arguments, profile, terminal, dialogs.get());
+  std::unique_ptr<palvarin::WindowFace> dialogs = MakeDialogs(argc, argv);
+  return palvarin::StartUp(command, profile, terminal, dialogs.get());
 }

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/command_line.hpp"
+#include "app/job_settings.hpp"
 #include "find/find_history_folders.hpp"
 #include "find/folder_account.hpp"
 #include "job/run_export_job.hpp"
@@ -69,111 +70,38 @@ std::string DescribeProblem(const UsageProblem& problem) {
   return {};
 }
 
-// The exit status of a headless job that ran: 1 when something failed, also the report
-// file, which `write` writes when one was asked for; 128 + the signal when one stopped it.
-template <typename Report, typename Write>
-int FinishHeadless(const Report& report, const CommandLine& line, const SignalStop& signals,
-                   FrontEnd& user, Write write) {
-  int status = report.AnyFailed() ? kExitPairFailed : kExitDone;
-  if (!line.reportFile.empty()) {
-    if (const Result<> written = write(report, line.reportFile); !written) {
-      user.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
-                              {line.reportFile, Word(written.reason())}));
-      status = kExitPairFailed;
+// The exit status `status` of a run without a window, or `unwritten` when the report file it
+// was asked for cannot be written; 128 + the signal when one stopped the run.
+template <typename Report>
+int Finish(const Report& report, int status, int unwritten, const ReportSwitches& switches,
+           const SignalStop& signals, TerminalFace& terminal) {
+  if (!switches.file.empty()) {
+    if (const Result<> written = terminal.WriteJsonReport(report, switches.file); !written) {
+      terminal.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
+                                  {switches.file, Word(written.reason())}));
+      status = unwritten;
     }
   }
   return signals.Caught() != 0 ? 128 + signals.Caught() : status;
 }
 
 // A job without a window: progress on a terminal unless quiet, stopped by SIGINT or SIGTERM
-// after the item at hand. `run` runs it with the stop flag; `show` tells its report and
-// `write` writes it as JSON.
-template <typename Run, typename Show, typename Write>
-int RunWithoutWindow(const CommandLine& line, TerminalFace& terminal, FrontEnd& user, Run run,
-                     Show show, Write write) {
-  terminal.SetQuiet(line.quiet);
+// after the item at hand. `run` runs it with the stop flag; its report is shown, and written
+// as JSON when asked for. The status says whether something failed.
+template <typename Run>
+int RunWithoutWindow(const ReportSwitches& switches, TerminalFace& terminal, Run run) {
+  terminal.SetQuiet(switches.quiet);
   terminal.ShowProgressOnTerminal();
   StopFlag stop;
   const SignalStop signals(stop);
   const auto result = run(&stop);
   if (result.refusal) {
-    user.ShowRefusal(*result.refusal);
+    terminal.ShowRefusal(*result.refusal);
     return kExitRefused;
   }
-  show(result.report);
-  return FinishHeadless(result.report, line, signals, user, write);
-}
-
-// The headless merge job.
-int RunHeadless(const MergeSettings& settings, const CommandLine& line, ProfileStore& profile,
-                TerminalFace& terminal, FrontEnd& user) {
-  return RunWithoutWindow(
-      line, terminal, user,
-      [&](const StopFlag* stop) {
-        return RunMergeJob({.options = JobOptionsOf(settings),
-                            .dryRun = line.dryRun,
-                            .stop = stop,
-                            .mergeUnchanged = line.mergeUnchanged,
-                            .rescue = line.rescue},
-                           profile, terminal);
-      },
-      [&user](const JobReport& report) { user.ShowJobReport(report); },
-      [&terminal](const JobReport& report, const std::string& file) {
-        return terminal.WriteJsonReport(report, file);
-      });
-}
-
-// An export of the histories the command line names.
-int RunExport(const MergeSettings& given, const CommandLine& line, TerminalFace& terminal) {
-  return RunWithoutWindow(
-      line, terminal, terminal,
-      [&](const StopFlag* stop) {
-        return RunExportJob({.format = *line.exportFormat,
-                             .inputs = {given.Path1},
-                             .outputFolder = given.PathSave,
-                             .words = ExportWordsInUse(),
-                             .stop = stop},
-                            terminal);
-      },
-      [&terminal](const ExportReport& report) { terminal.ShowExportReport(report); },
-      [&terminal](const ExportReport& report, const std::string& file) {
-        return terminal.WriteExportJsonReport(report, file);
-      });
-}
-
-// A gather of the copies the command line names into its output.
-int RunGather(const MergeSettings& given, const CommandLine& line, TerminalFace& terminal) {
-  // One user's histories at a time: two accounts' copies of one contact would come out as
-  // one conversation of one person.
-  if (!line.anyAccount) {
-    if (const std::vector<FolderAccount> mixed = MixedAccounts(line.inputs); !mixed.empty()) {
-      terminal.ShowUsageError(MixedAccountsText(mixed));
-      return kExitRefused;
-    }
-  }
-  return RunWithoutWindow(
-      line, terminal, terminal,
-      [&](const StopFlag* stop) {
-        return RunGatherJob({.inputs = line.inputs,
-                             .output = given.PathSave,
-                             .dryRun = line.dryRun,
-                             .findEchoes = given.FindEchoes,
-                             .stop = stop},
-                            terminal);
-      },
-      [&terminal](const JobReport& report) { terminal.ShowJobReport(report); },
-      [&terminal](const JobReport& report, const std::string& file) {
-        return terminal.WriteJsonReport(report, file);
-      });
-}
-
-// Exit status as grep gives it: 0 something matched, 1 nothing did, 2 nothing was searched.
-int RunSearchCommand(const std::string& query, const MergeSettings& settings,
-                     TerminalFace& terminal) {
-  const SearchReport report = RunSearch(settings.Path1, QueryWords(query));
-  terminal.ShowSearchReport(report);
-  if (!report.refused) return kExitRefused;
-  return report.hits.empty() ? kExitNothingFound : kExitDone;
+  terminal.ShowReport(result.report);
+  const int status = result.report.AnyFailed() ? kExitFellShort : kExitDone;
+  return Finish(result.report, status, kExitFellShort, switches, signals, terminal);
 }
 
 // Hands a walk's progress to the terminal, and stops it on SIGINT or SIGTERM.
@@ -188,98 +116,165 @@ class FindRelay : public FindObserver {
   const StopFlag& stop_;
 };
 
-// Exit status as a search's: 0 a folder of histories was found, 1 none was, 2 the root cannot
-// be walked or the report cannot be written; 128 + the signal that stopped the walk.
-int RunFindCommand(const CommandLine& line, TerminalFace& terminal) {
-  terminal.SetQuiet(line.quiet);
-  terminal.ShowProgressOnTerminal();
-  StopFlag stop;
-  const SignalStop signals(stop);
-  FindRelay relay(terminal, stop);
-  const Result<FindReport> report =
-      FindHistoryFolders(*line.find, {.crossDevices = line.crossDevices}, &relay);
-  if (!report) {
-    terminal.ShowWarning(Word(report.reason()));
+// The one thing a start does, each command answered by the face that can. `user` is the
+// terminal or the windows, as the command and the display decide.
+class Work {
+ public:
+  Work(const MergeSettings& settings, ProfileStore& profile, TerminalFace& terminal,
+       WindowFace* windows, FrontEnd& user, bool longForms)
+      : settings_(settings),
+        profile_(profile),
+        terminal_(terminal),
+        windows_(windows),
+        user_(user),
+        longForms_(longForms) {}
+
+  int operator()(const UsageError& error) const {
+    if (longForms_) {
+      terminal_.ShowUsageError(DescribeProblem(error.problem));
+      return kExitRefused;
+    }
+    // The message alone does not say which switch or argument was not understood.
+    user_.ShowMessage(kMessageBadArguments);
+    user_.ShowWarning(DescribeProblem(error.problem));
+    user_.ShowHelp(HelpReason::AfterBadArguments);
     return kExitRefused;
   }
-  terminal.ShowFindReport(*report);
-  int status = report->folders.empty() ? kExitNothingFound : kExitDone;
-  if (!line.reportFile.empty()) {
-    if (const Result<> written = terminal.WriteFindJsonReport(*report, line.reportFile); !written) {
-      terminal.ShowWarning(Format(Tr("the report could not be written to {0}: {1}"),
-                                  {line.reportFile, Word(written.reason())}));
-      status = kExitRefused;
-    }
+
+  int operator()(const VersionCommand&) const {
+    terminal_.ShowVersion();
+    return kExitDone;
   }
-  return signals.Caught() != 0 ? 128 + signals.Caught() : status;
-}
+
+  int operator()(const HelpCommand&) const {
+    user_.ShowHelp(HelpReason::Asked);
+    return kExitDone;
+  }
+
+  int operator()(const DialogCommand&) const {
+    if (windows_ != nullptr) return windows_->RunDialog(settings_, profile_);
+    terminal_.ShowWarning(
+        std::string(Tr("the dialog cannot be shown here (no display, or built without the GUI); "
+                       "run without a window with /n")));
+    terminal_.ShowHelp(HelpReason::AfterBadArguments);
+    return kExitRefused;
+  }
+
+  int operator()(const ReadCommand& read) const {
+    if (windows_ != nullptr) return windows_->ShowReader(read.path);
+    terminal_.ShowWarning(std::string(
+        Tr("the reader window cannot be shown here (no display, or built without the GUI)")));
+    return kExitRefused;
+  }
+
+  // Exit status as grep gives it: 0 something matched, 1 nothing did, 2 nothing was searched.
+  int operator()(const SearchCommand& search) const {
+    const SearchReport report = RunSearch(search.path, QueryWords(search.query));
+    terminal_.ShowReport(report);
+    if (!report.searched) return kExitRefused;
+    return report.hits.empty() ? kExitFellShort : kExitDone;
+  }
+
+  // Exit status as a search's: 0 a folder of histories was found, 1 none was, 2 the root
+  // cannot be walked or the report cannot be written; 128 + the signal that stopped the walk.
+  int operator()(const FindCommand& find) const {
+    terminal_.SetQuiet(find.report.quiet);
+    terminal_.ShowProgressOnTerminal();
+    StopFlag stop;
+    const SignalStop signals(stop);
+    FindRelay relay(terminal_, stop);
+    const Result<FindReport> report =
+        FindHistoryFolders(find.root, {.crossDevices = find.crossDevices}, &relay);
+    if (!report) {
+      terminal_.ShowWarning(Word(report.reason()));
+      return kExitRefused;
+    }
+    terminal_.ShowReport(*report);
+    const int status = report->folders.empty() ? kExitFellShort : kExitDone;
+    return Finish(*report, status, kExitRefused, find.report, signals, terminal_);
+  }
+
+  int operator()(const ExportCommand& job) const {
+    return RunWithoutWindow(job.report, terminal_, [&](const StopFlag* stop) {
+      return RunExportJob({.format = job.format,
+                           .inputs = {job.input},
+                           .outputFolder = job.outputFolder,
+                           .words = ExportWordsInUse(),
+                           .stop = stop},
+                          terminal_);
+    });
+  }
+
+  int operator()(const GatherCommand& job) const {
+    // One user's histories at a time: two accounts' copies of one contact would come out as
+    // one conversation of one person.
+    if (!job.anyAccount) {
+      if (const std::vector<FolderAccount> mixed = MixedAccounts(job.inputs); !mixed.empty()) {
+        terminal_.ShowUsageError(MixedAccountsText(mixed));
+        return kExitRefused;
+      }
+    }
+    return RunWithoutWindow(job.report, terminal_, [&](const StopFlag* stop) {
+      return RunGatherJob({.inputs = job.inputs,
+                           .output = job.output,
+                           .dryRun = job.dryRun,
+                           .findEchoes = job.findEchoes,
+                           .stop = stop},
+                          terminal_);
+    });
+  }
+
+  // The merge without a window stores the settings it ran with, as the dialog does.
+  int operator()(const MergeCommand& job) const {
+    return RunWithoutWindow(job.report, terminal_, [&](const StopFlag* stop) {
+      JobResult result = RunMergeJob({.options = JobOptionsOf(settings_),
+                                      .dryRun = job.dryRun,
+                                      .stop = stop,
+                                      .mergeUnchanged = job.mergeUnchanged,
+                                      .rescue = job.rescue},
+                                     profile_, terminal_);
+      SaveSettingsOfRun(settings_, result, profile_);
+      return result;
+    });
+  }
+
+ private:
+  const MergeSettings& settings_;
+  ProfileStore& profile_;
+  TerminalFace& terminal_;
+  WindowFace* windows_;
+  FrontEnd& user_;
+  bool longForms_;
+};
 
 }  // namespace
 
-ProfileAccess ProfileAccessFor(const std::vector<std::string>& arguments,
-                               const std::filesystem::path& profileFile) {
-  if (arguments.empty()) return ProfileAccess::ReadWrite;
+ProfileAccess ProfileAccessFor(Command command, const std::filesystem::path& profileFile) {
   // The defaults are what a profile that does not exist yet holds; an existing one is never
   // created, whatever it holds.
-  MergeSettings scratch;
-  CommandLine line = ParseCommandLine(arguments, scratch);
   std::error_code error;
-  if (!std::filesystem::exists(profileFile, error)) CheckRunShape(line, scratch);
-  // A search, an export and the reader read histories only: they keep no settings.
-  const bool writes = !line.Refused() && !line.help && !line.version && !line.dryRun &&
-                      !line.search && !line.exportFormat && !line.read && !line.find &&
-                      !line.gather;
+  if (!std::filesystem::exists(profileFile, error)) {
+    CheckStoredPaths(command, command.settings.Over({}));
+  }
+  const auto* merge = std::get_if<MergeCommand>(&command.work);
+  const bool writes =
+      std::holds_alternative<DialogCommand>(command.work) || (merge != nullptr && !merge->dryRun);
   return writes ? ProfileAccess::ReadWrite : ProfileAccess::ReadOnly;
 }
 
-int StartUp(const std::vector<std::string>& arguments, ProfileStore& profile,
-            TerminalFace& terminal, FrontEnd* windows) {
+int StartUp(Command command, ProfileStore& profile, TerminalFace& terminal, WindowFace* windows) {
   MergeSettings settings;
   LoadSettings(profile, settings);
-  CommandLine line = ParseCommandLine(arguments, settings);
+  settings = command.settings.Over(settings);
   // Long switches are the terminal's way: their answers never open a window.
-  const bool terminalOnly =
-      line.headless || line.search || line.find || windows == nullptr ||
-      (line.longForms && (line.Refused() || line.helpOnTerminal || line.version));
-  FrontEnd& user = terminalOnly ? terminal : *windows;
+  FrontEnd& user = command.onTerminal || windows == nullptr ? static_cast<FrontEnd&>(terminal)
+                                                            : static_cast<FrontEnd&>(*windows);
   if (const Result<> problem = profile.TakeProblem(); !problem) {
     user.ShowWarning(Word(problem.reason()));
   }
-  if (arguments.empty()) return user.RunDialog(settings, profile);
-
-  // An export and a gather take their paths from the command line alone, never from the
-  // profile.
-  MergeSettings given;
-  ParseCommandLine(arguments, given);
-  CheckRunShape(line, line.exportFormat || line.gather ? given : settings);
-  if (line.Refused() && line.longForms) {
-    terminal.ShowUsageError(DescribeProblem(*line.problem));
-    return kExitRefused;
-  }
-  if (line.Refused()) {
-    // The message alone does not say which switch or argument was not understood.
-    user.ShowMessage(kMessageBadArguments);
-    user.ShowWarning(DescribeProblem(*line.problem));
-    user.ShowHelp(HelpReason::AfterBadArguments);
-    return kExitRefused;
-  }
-  if (line.version) {
-    terminal.ShowVersion();
-    return kExitDone;
-  }
-  if (line.help) {
-    user.ShowHelp(HelpReason::Asked);
-    return kExitDone;
-  }
-  if (line.find) return RunFindCommand(line, terminal);
-  if (line.read) return user.ShowReader(*line.read);
-  if (line.search) return RunSearchCommand(*line.search, settings, terminal);
-  if (!line.headless) return user.RunDialog(settings, profile);
-  if (line.exportFormat) return RunExport(given, line, terminal);
-  if (line.gather) return RunGather(given, line, terminal);
-
-  // A headless job always reports to the terminal.
-  return RunHeadless(settings, line, profile, terminal, user);
+  CheckStoredPaths(command, settings);
+  return std::visit(Work(settings, profile, terminal, windows, user, command.longForms),
+                    command.work);
 }
 
 }  // namespace palvarin

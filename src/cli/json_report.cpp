@@ -1,5 +1,6 @@
 #include "json_report.hpp"
 
+#include <utility>
 #include <vector>
 
 #include "base/json_string.hpp"
@@ -51,44 +52,28 @@ class JsonObject {
   bool first_ = true;
 };
 
-const char* OutcomeName(PairOutcome outcome) {
-  switch (outcome) {
-    case PairOutcome::Merged:
-      return "merged";
-    case PairOutcome::Unchanged:
-      return "unchanged";
-    case PairOutcome::Failed:
-      return "failed";
-    case PairOutcome::NotRun:
-      return "notRun";
-  }
-  return "";
-}
+// Each outcome under its name in the report.
+template <typename Outcome>
+using OutcomeNames = std::pair<Outcome, const char*>[];
 
-const char* OutcomeName(CopyOutcome outcome) {
-  switch (outcome) {
-    case CopyOutcome::Copied:
-      return "copied";
-    case CopyOutcome::MergedWithOutput:
-      return "mergedWithOutput";
-    case CopyOutcome::KeptExisting:
-      return "keptExisting";
-    case CopyOutcome::Failed:
-      return "failed";
-    case CopyOutcome::NotRun:
-      return "notRun";
-  }
-  return "";
-}
+constexpr OutcomeNames<PairOutcome> kPairOutcomes = {{PairOutcome::Merged, "merged"},
+                                                     {PairOutcome::Unchanged, "unchanged"},
+                                                     {PairOutcome::Failed, "failed"},
+                                                     {PairOutcome::NotRun, "notRun"}};
+constexpr OutcomeNames<CopyOutcome> kCopyOutcomes = {
+    {CopyOutcome::Copied, "copied"},
+    {CopyOutcome::MergedWithOutput, "mergedWithOutput"},
+    {CopyOutcome::KeptExisting, "keptExisting"},
+    {CopyOutcome::Failed, "failed"},
+    {CopyOutcome::NotRun, "notRun"}};
+constexpr OutcomeNames<ExportOutcome> kExportOutcomes = {{ExportOutcome::Exported, "exported"},
+                                                         {ExportOutcome::Failed, "failed"},
+                                                         {ExportOutcome::NotRun, "notRun"}};
 
-const char* OutcomeName(ExportOutcome outcome) {
-  switch (outcome) {
-    case ExportOutcome::Exported:
-      return "exported";
-    case ExportOutcome::Failed:
-      return "failed";
-    case ExportOutcome::NotRun:
-      return "notRun";
+template <typename Outcome, std::size_t N>
+const char* NameOf(Outcome outcome, const std::pair<Outcome, const char*> (&names)[N]) {
+  for (const auto& [value, name] : names) {
+    if (value == outcome) return name;
   }
   return "";
 }
@@ -143,7 +128,7 @@ void AppendPair(std::string& out, const PairReport& pair, bool dryRun) {
     object.Texts("copies", pair.copies);
     AppendCopyCounts(object, pair);
   }
-  object.Text("outcome", OutcomeName(pair.outcome));
+  object.Text("outcome", NameOf(pair.outcome, kPairOutcomes));
   object.Text("reason", PairReason(pair, dryRun));
   AppendCounts(object, pair.counts);
   // A dry run makes and deletes nothing: its lists name what it would have done.
@@ -159,7 +144,7 @@ void AppendCopy(std::string& out, const CopyReport& copy, bool dryRun) {
   object.Text("from", copy.from);
   object.Text("to", copy.to);
   object.Text("kind", copy.stylesheet ? "stylesheet" : copy.copyBack ? "copyBack" : "oneSide");
-  object.Text("outcome", OutcomeName(copy.outcome));
+  object.Text("outcome", NameOf(copy.outcome, kCopyOutcomes));
   object.Text("reason", CopyReason(copy));
   // The file found first, the output's history second.
   if (copy.outcome == CopyOutcome::MergedWithOutput) AppendCounts(object, copy.counts);
@@ -220,7 +205,7 @@ std::string ExportReportJson(const ExportReport& report) {
       JsonObject entry(to);
       entry.Text("history", item.history);
       entry.Text("output", item.output);
-      entry.Text("outcome", OutcomeName(item.outcome));
+      entry.Text("outcome", NameOf(item.outcome, kExportOutcomes));
       entry.Text("reason", ExportReason(item));
       AppendRescued(entry, item.rescued);
       JsonObject counts(entry.Key("counts"));

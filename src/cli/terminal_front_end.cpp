@@ -6,7 +6,6 @@
 #include <ostream>
 
 #include "app/command_line.hpp"
-#include "app/front_end.hpp"
 #include "app/message_text.hpp"
 #include "json_report.hpp"
 #include "printable_text.hpp"
@@ -38,9 +37,9 @@ void TerminalFrontEnd::ShowWarning(const std::string& text) {
   err_ << "palvarin: " << PrintableText(text) << '\n';
 }
 
-void TerminalFrontEnd::ShowReport(const std::vector<std::string>& done,
-                                  const std::vector<std::string>& failures,
-                                  const std::string& stopped, const std::string& totals) {
+void TerminalFrontEnd::ShowLines(const std::vector<std::string>& done,
+                                 const std::vector<std::string>& failures,
+                                 const std::string& stopped, const std::string& totals) {
   EndProgress();
   if (!quiet_) {
     for (const std::string& line : done) out_ << PrintableText(line) << '\n';
@@ -54,16 +53,16 @@ void TerminalFrontEnd::ShowReport(const std::vector<std::string>& done,
   err_.flush();
 }
 
-void TerminalFrontEnd::ShowJobReport(const JobReport& report) {
-  ShowReport(DescribePairs(report), DescribeFailures(report),
-             report.stopped ? StoppedText(report) : std::string(), DescribeTotals(report));
+void TerminalFrontEnd::ShowReport(const JobReport& report) {
+  ShowLines(DescribePairs(report), DescribeFailures(report),
+            report.stopped ? StoppedText(report) : std::string(), DescribeTotals(report));
 }
 
-void TerminalFrontEnd::ShowExportReport(const ExportReport& report) {
+void TerminalFrontEnd::ShowReport(const ExportReport& report) {
   // A stop is in the totals, which a quiet export does not show.
-  ShowReport(DescribeExports(report), DescribeExportFailures(report),
-             report.stopped && quiet_ ? DescribeExportTotals(report) : std::string(),
-             DescribeExportTotals(report));
+  ShowLines(DescribeExports(report), DescribeExportFailures(report),
+            report.stopped && quiet_ ? DescribeExportTotals(report) : std::string(),
+            DescribeExportTotals(report));
 }
 
 void TerminalFrontEnd::ShowVersion() { out_ << VersionText(); }
@@ -93,8 +92,7 @@ Result<> TerminalFrontEnd::WriteJsonReport(const JobReport& report, const std::s
   return WriteReportFile(file, JobReportJson(report));
 }
 
-Result<> TerminalFrontEnd::WriteExportJsonReport(const ExportReport& report,
-                                                 const std::string& file) {
+Result<> TerminalFrontEnd::WriteJsonReport(const ExportReport& report, const std::string& file) {
   return WriteReportFile(file, ExportReportJson(report));
 }
 
@@ -159,10 +157,10 @@ std::string MessageLine(std::string_view text) {
 
 }  // namespace
 
-void TerminalFrontEnd::ShowSearchReport(const SearchReport& report) {
+void TerminalFrontEnd::ShowReport(const SearchReport& report) {
   if (report.indexRebuilt.kind != ReasonKind::None) ShowWarning(Word(report.indexRebuilt));
   if (report.indexUnusable.kind != ReasonKind::None) ShowWarning(Word(report.indexUnusable));
-  if (!report.refused) ShowWarning(Word(report.refused.reason()));
+  if (!report.searched) ShowWarning(Word(report.searched.reason()));
   for (const Result<>& unread : report.unread) {
     ShowWarning(Format(Tr("not searched: {0}"), {Word(unread.reason())}));
   }
@@ -184,7 +182,7 @@ std::string OrDash(const std::string& field) { return field.empty() ? "-" : Prin
 
 }  // namespace
 
-void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
+void TerminalFrontEnd::ShowReport(const FindReport& report) {
   EndProgress();
   for (const std::string& problem : DescribeFindProblems(report)) ShowWarning(problem);
   if (report.stopped) ShowWarning(FindStoppedText());
@@ -199,24 +197,8 @@ void TerminalFrontEnd::ShowFindReport(const FindReport& report) {
   err_.flush();
 }
 
-Result<> TerminalFrontEnd::WriteFindJsonReport(const FindReport& report, const std::string& file) {
+Result<> TerminalFrontEnd::WriteJsonReport(const FindReport& report, const std::string& file) {
   return WriteReportFile(file, FindReportJson(report));
-}
-
-int TerminalFrontEnd::RunDialog(MergeSettings& /*settings*/, ProfileStore& /*profile*/) {
-  err_ << "palvarin: "
-       << Tr("the dialog cannot be shown here (no display, or built without the GUI); run "
-             "without a window with /n")
-       << '\n';
-  ShowHelp(HelpReason::AfterBadArguments);
-  return kExitRefused;
-}
-
-int TerminalFrontEnd::ShowReader(const std::string& /*path*/) {
-  err_ << "palvarin: "
-       << Tr("the reader window cannot be shown here (no display, or built without the GUI)")
-       << '\n';
-  return kExitRefused;
 }
 
 }  // namespace palvarin

@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "files/history_locks.hpp"
+#include "job/job_options.hpp"
 #include "merge_folders.hpp"
-#include "state/job_options.hpp"
 
 namespace palvarin {
 

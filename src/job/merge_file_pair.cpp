@@ -7,13 +7,13 @@
 
 #include "files/file_ops.hpp"
 #include "history/log_document.hpp"
-#include "history/xml_error.hpp"
 #include "job/backup_rotation.hpp"
 #include "merge/entry_sink.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "save_merged.hpp"
 #include "state/merge_time_record.hpp"
 #include "state/profile_store.hpp"
+#include "within_memory.hpp"
 
 namespace palvarin {
 namespace {
@@ -228,11 +228,8 @@ PairReport MergeFilePair(const std::string& first, const std::string& second,
   }
   const ArchiveRule archive =
       options.applyArchiveRule ? PairArchiveRule(profile, first, second) : ArchiveRule();
-  try {
-    if (!MergeAndSave(first, second, output, archive, options, report)) return report;
-  } catch (const XmlError& error) {
-    report.problem = PairProblem::OutOfMemory;
-    report.cause = error.Why();
+  if (!WithinMemory(
+          report, [&] { return MergeAndSave(first, second, output, archive, options, report); })) {
     return report;
   }
   report.outcome = PairOutcome::Merged;

@@ -12,6 +12,7 @@
 #include "history/xml_error.hpp"
 #include "job_context.hpp"
 #include "merge_folders.hpp"
+#include "within_memory.hpp"
 
 namespace palvarin {
 namespace {
@@ -103,42 +104,44 @@ HistoryOwner ReadOwner(const ExportRequest& request, const std::vector<std::stri
   return owner;
 }
 
+// Exports the history of `item` to its output; false, with the problem in `item`, when it
+// could not.
+bool ExportInto(ExportItem& item, const ExportRequest& request, HistoryOwner& owner) {
+  const Result<LogDocument> loaded = LoadLogDocument(item.history, BrokenOff::Rescue);
+  if (!loaded) {
+    item.problem = PairProblem::NotAHistory;
+    item.cause = loaded.reason();
+    return false;
+  }
+  const bool html = request.format == ExportFormat::Html;
+  if (html && owner.Unseen()) owner.AddHistory(loaded->Root());
+  ExportOptions options{.format = request.format,
+                        .words = &request.words,
+                        .title = std::filesystem::path(item.history).stem().string(),
+                        .indexPage = html ? kExportIndexName : "",
+                        .owner = owner.Owner().value_or("")};
+  if (Reason damage = loaded->Damage(); damage.kind != ReasonKind::None) {
+    item.rescued.push_back(damage);
+    // The page names the file alone: where it lay is the reader's own business.
+    damage.path = std::filesystem::path(item.history).filename().string();
+    if (request.words.brokenOff) options.notice = request.words.brokenOff(damage);
+  }
+  Result<> written = RefuseLink(item.output);
+  if (written) written = ExportHistory(*loaded, options, item.output, item.summary);
+  if (!written) {
+    item.problem = PairProblem::NotSaved;
+    item.cause = written.reason();
+    return false;
+  }
+  return true;
+}
+
 ExportItem ExportOne(const std::string& history, const std::string& output,
                      const ExportRequest& request, HistoryOwner owner) {
   ExportItem item = NewItem(history, output);
-  try {
-    const Result<LogDocument> loaded = LoadLogDocument(history, BrokenOff::Rescue);
-    if (!loaded) {
-      item.problem = PairProblem::NotAHistory;
-      item.cause = loaded.reason();
-      return item;
-    }
-    const bool html = request.format == ExportFormat::Html;
-    if (html && owner.Unseen()) owner.AddHistory(loaded->Root());
-    ExportOptions options{.format = request.format,
-                          .words = &request.words,
-                          .title = std::filesystem::path(history).stem().string(),
-                          .indexPage = html ? kExportIndexName : "",
-                          .owner = owner.Owner().value_or("")};
-    if (Reason damage = loaded->Damage(); damage.kind != ReasonKind::None) {
-      item.rescued.push_back(damage);
-      // The page names the file alone: where it lay is the reader's own business.
-      damage.path = std::filesystem::path(history).filename().string();
-      if (request.words.brokenOff) options.notice = request.words.brokenOff(damage);
-    }
-    Result<> written = RefuseLink(output);
-    if (written) written = ExportHistory(*loaded, options, output, item.summary);
-    if (!written) {
-      item.problem = PairProblem::NotSaved;
-      item.cause = written.reason();
-      return item;
-    }
-  } catch (const XmlError& error) {
-    item.problem = PairProblem::OutOfMemory;
-    item.cause = error.Why();
-    return item;
+  if (WithinMemory(item, [&] { return ExportInto(item, request, owner); })) {
+    item.outcome = ExportOutcome::Exported;
   }
-  item.outcome = ExportOutcome::Exported;
   return item;
 }
 

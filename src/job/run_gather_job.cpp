@@ -13,7 +13,6 @@
 #include "files/history_locks.hpp"
 #include "history/history_rule.hpp"
 #include "history/log_document.hpp"
-#include "history/xml_error.hpp"
 #include "job_context.hpp"
 #include "merge/gather_copies.hpp"
 #include "merge_file_pair.hpp"
@@ -21,6 +20,7 @@
 #include "parallel_work.hpp"
 #include "save_merged.hpp"
 #include "shared_files.hpp"
+#include "within_memory.hpp"
 
 namespace palvarin {
 namespace {
@@ -267,15 +267,14 @@ void RunTasks(std::vector<GatherTask>& tasks, JobReport& report, JobContext& con
       task.report.problem = PairProblem::NotStarted;
       return;
     }
-    try {
+    WithinMemory(task.report, [&] {
       if (task.shared) {
         FailAsShared(task.report, *task.shared);
       } else {
         GatherName(task, dryRun, echoes);
       }
-    } catch (const XmlError& error) {
-      Fail(task.report, PairProblem::OutOfMemory, error.Why());
-    }
+      return true;
+    });
     progress.Finish(i, JobItemKind::Pair, task.output);
   });
   for (GatherTask& task : tasks) {

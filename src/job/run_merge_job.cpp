@@ -10,7 +10,6 @@
 #include "merge_folders.hpp"
 #include "merge_time_batch.hpp"
 #include "state/profile_store.hpp"
-#include "state/settings_store.hpp"
 
 namespace palvarin {
 namespace {
@@ -155,9 +154,6 @@ JobResult RunMergeJob(const JobRequest& request, ProfileStore& profile, JobObser
   }
   locks.Release();
   result.report.stopped = context.Stopped();
-  if (!request.dryRun && !SaveSettings(profile, StoredSettingsOf(job))) {
-    result.report.warnings.push_back({JobWarning::Kind::SettingsNotSaved, {}});
-  }
   return result;
 }
 

@@ -122,7 +122,7 @@ SearchReport RunSearch(const std::string& path, const std::vector<std::string>& 
   SearchReport report;
   Result<HistoryListing> listing = HistoryListing::Start(path);
   if (!listing) {
-    report.refused = Failure{listing.reason()};
+    report.searched = Failure{listing.reason()};
     return report;
   }
   const Result<> fromFile = AnswerFromFile(indexFile, *listing, words, report);
@@ -130,7 +130,7 @@ SearchReport RunSearch(const std::string& path, const std::vector<std::string>& 
     report.indexUnusable = fromFile.reason();
     SearchIndex memory({});
     if (const Result<> inMemory = Answer(memory, *listing, words, report); !inMemory) {
-      report.refused =
+      report.searched =
           Failure{{.kind = ReasonKind::SearchImpossible, .detail = inMemory.reason().detail}};
     }
   }

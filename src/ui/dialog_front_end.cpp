@@ -3,7 +3,6 @@
 #include <QApplication>
 
 #include "app/front_end.hpp"
-#include "app/message_text.hpp"
 #include "desktop_identity.hpp"
 #include "dialog_strings.hpp"
 #include "help_dialog.hpp"
@@ -14,27 +13,24 @@
 #include "reader_window.hpp"
 #include "state/profile_store.hpp"
 #include "texts/cause_text.hpp"
-#include "texts/report_text.hpp"
 
 namespace palvarin {
 namespace {
 
 // DialogFrontEnd with the real presenter and chooser, starting Qt when first needed.
-class QtFrontEnd final : public FrontEnd {
+class QtFrontEnd final : public WindowFace {
  public:
   QtFrontEnd(int& argc, char** argv) : argc_(argc), argv_(argv) {}
   void ShowMessage(MessageId id) override { Started().ShowMessage(id); }
-  void ShowRefusal(const Refusal& refusal) override { Started().ShowRefusal(refusal); }
   void ShowHelp(HelpReason reason) override { Started().ShowHelp(reason); }
   void ShowWarning(const std::string& text) override { Started().ShowWarning(text); }
-  void ShowJobReport(const JobReport& report) override { Started().ShowJobReport(report); }
-  int RunDialog(MergeSettings& settings, ProfileStore& profile) override {
+  int RunDialog(const MergeSettings& settings, ProfileStore& profile) override {
     return Started().RunDialog(settings, profile);
   }
   int ShowReader(const std::string& path) override { return Started().ShowReader(path); }
 
  private:
-  FrontEnd& Started() {
+  WindowFace& Started() {
     if (!application_) {
       application_ = std::make_unique<QApplication>(argc_, argv_);
       SetUpApplicationIdentity();
@@ -57,25 +53,16 @@ bool IsSet(const char* name) { return !qEnvironmentVariableIsEmpty(name); }
 
 void DialogFrontEnd::ShowMessage(MessageId id) { messages_.Show(nullptr, MessageQText(id)); }
 
-void DialogFrontEnd::ShowRefusal(const Refusal& refusal) {
-  messages_.Show(nullptr, FromUtf8(RefusalText(refusal)));
-}
-
 void DialogFrontEnd::ShowHelp(HelpReason /*reason*/) { HelpDialog().exec(); }
 
 void DialogFrontEnd::ShowWarning(const std::string& text) {
   messages_.Show(nullptr, FromUtf8(text));
 }
 
-void DialogFrontEnd::ShowJobReport(const JobReport& report) {
-  messages_.ShowResults(nullptr, report);
-}
-
-int DialogFrontEnd::RunDialog(MergeSettings& settings, ProfileStore& profile) {
+int DialogFrontEnd::RunDialog(const MergeSettings& settings, ProfileStore& profile) {
   CPalvarinDlg dialog(settings, profile, messages_, chooser_);
   dialog.exec();
-  settings = dialog.Settings();
-  return dialog.JobFailed() ? kExitPairFailed : kExitDone;
+  return dialog.JobFailed() ? kExitFellShort : kExitDone;
 }
 
 int DialogFrontEnd::ShowReader(const std::string& path) {
@@ -96,7 +83,7 @@ bool CanShowWindows() {
   return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
 }
 
-std::unique_ptr<FrontEnd> MakeDialogFrontEnd(int& argc, char** argv) {
+std::unique_ptr<WindowFace> MakeDialogFrontEnd(int& argc, char** argv) {
   if (!CanShowWindows()) return nullptr;
   return std::make_unique<QtFrontEnd>(argc, argv);
 }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/job_settings.hpp"
 #include "dialog_strings.hpp"
 #include "gather_window.hpp"
 #include "help_dialog.hpp"
@@ -207,11 +208,12 @@ JobResult CPalvarinDlg::RunJobOffGuiThread(bool rescue) {
   relay_ = &relay;
   // The worker reads the record and uses the profile; this thread touches neither until
   // it has ended.
-  const JobResult result = RunOffGuiThread(progress, [this, &stop, rescue] {
+  JobResult result = RunOffGuiThread(progress, [this, &stop, rescue] {
     return RunMergeJob({.options = JobOptionsOf(settings_), .stop = &stop, .rescue = rescue},
                        profile_, *this);
   });
   relay_ = nullptr;
+  SaveSettingsOfRun(settings_, result, profile_);
   return result;
 }
 

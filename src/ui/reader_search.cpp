@@ -45,7 +45,7 @@ void ReaderWindow::ShowHits(SearchReport report) {
   QStringList lines{FromUtf8(
       Format(TrN("{0} message found", "{0} messages found", static_cast<unsigned long>(count)),
              {std::to_string(count)}))};
-  if (!report.refused) lines << FromUtf8(Word(report.refused.reason()));
+  if (!report.searched) lines << FromUtf8(Word(report.searched.reason()));
   for (const Result<>& unread : report.unread) lines << FromUtf8(Word(unread.reason()));
   for (const Reason& damage : report.rescued) lines << FromUtf8(Word(damage));
   searchStatus_->setText(lines.join(u'\n'));

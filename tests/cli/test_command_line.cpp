@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.hpp"
+#include "switches.hpp"
 
 namespace palvarin {
 namespace {
@@ -23,13 +24,20 @@ MergeSettings Loaded() {
   return settings;
 }
 
+// The switches of `arguments`, their settings laid over `settings`.
+Switches Read(const std::vector<std::string>& arguments, MergeSettings& settings) {
+  Switches line = ReadSwitches(arguments);
+  settings = line.settings.Over(settings);
+  return line;
+}
+
 struct SwitchRow {
   std::vector<const char*> forms;
-  std::function<bool(const MergeSettings&, const CommandLine&)> applied;
+  std::function<bool(const MergeSettings&, const Switches&)> applied;
 };
 
 // Every form of every switch, in slash and dash form, as written and in other letter cases.
-TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
+TEST(ReadSwitches, EverySwitchInEveryFormAndCase) {
   const SwitchRow rows[] = {
       {{"/n", "/nowindow", "-n", "-nowindow"}, [](auto&, auto& l) { return l.headless; }},
       {{"/f", "-f"}, [](auto& s, auto&) { return s.InTarget == InTarget::File; }},
@@ -50,7 +58,7 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
       mixed[1] = static_cast<char>(std::toupper(static_cast<unsigned char>(mixed[1])));
       for (const std::string& argument : {std::string(form), upper, mixed}) {
         MergeSettings settings = Loaded();
-        const CommandLine line = ParseCommandLine({argument}, settings);
+        const Switches line = Read({argument}, settings);
         EXPECT_FALSE(line.Refused()) << argument;
         EXPECT_TRUE(row.applied(settings, line)) << argument;
       }
@@ -58,7 +66,7 @@ TEST(ParseCommandLine, EverySwitchInEveryFormAndCase) {
   }
 }
 
-TEST(ParseCommandLine, SwitchesThatClearOrChooseTheOtherSide) {
+TEST(ReadSwitches, SwitchesThatClearOrChooseTheOtherSide) {
   const struct {
     const char* argument;
     std::function<bool(const MergeSettings&)> applied;
@@ -78,12 +86,12 @@ TEST(ParseCommandLine, SwitchesThatClearOrChooseTheOtherSide) {
     MergeSettings settings;
     settings.InTarget = InTarget::File;
     settings.OutTarget = OutTarget::OverWrite;
-    EXPECT_FALSE(ParseCommandLine({row.argument}, settings).Refused()) << row.argument;
+    EXPECT_FALSE(Read({row.argument}, settings).Refused()) << row.argument;
     EXPECT_TRUE(row.applied(settings)) << row.argument;
   }
 }
 
-TEST(ParseCommandLine, ValueSwitchesTakeTheNextArgumentVerbatim) {
+TEST(ReadSwitches, ValueSwitchesTakeTheNextArgumentVerbatim) {
   const struct {
     std::vector<std::string> arguments;
     std::string MergeSettings::*field;
@@ -100,7 +108,7 @@ TEST(ParseCommandLine, ValueSwitchesTakeTheNextArgumentVerbatim) {
   };
   for (const auto& row : rows) {
     MergeSettings settings;
-    const CommandLine line = ParseCommandLine(row.arguments, settings);
+    const Switches line = Read(row.arguments, settings);
     EXPECT_FALSE(line.Refused()) << row.arguments[0];
     EXPECT_FALSE(line.headless || line.help) << "a value is never read as a switch";
     EXPECT_EQ(settings.*row.field, row.expected) << row.arguments[0];
@@ -109,7 +117,7 @@ TEST(ParseCommandLine, ValueSwitchesTakeTheNextArgumentVerbatim) {
 
 // A whole number from 0 to 100, as the dialog takes it; anything else is a usage error that
 // keeps the maximum as it was.
-TEST(ParseCommandLine, BackupMaximumNumberRules) {
+TEST(ReadSwitches, BackupMaximumNumberRules) {
   const struct {
     const char* text;
     std::optional<std::uint32_t> expected;
@@ -130,13 +138,13 @@ TEST(ParseCommandLine, BackupMaximumNumberRules) {
   for (const auto& row : rows) {
     MergeSettings settings;
     settings.BackupMax = 42;
-    const CommandLine line = ParseCommandLine({"-BM", row.text}, settings);
+    const Switches line = Read({"-BM", row.text}, settings);
     EXPECT_EQ(line.Refused(), !row.expected) << '"' << row.text << '"';
     EXPECT_EQ(settings.BackupMax, row.expected.value_or(42)) << '"' << row.text << '"';
   }
 }
 
-TEST(ParseCommandLine, ErrorsAndHowReadingGoesOn) {
+TEST(ReadSwitches, ErrorsAndHowReadingGoesOn) {
   const struct {
     const char* name;
     std::vector<std::string> arguments;
@@ -150,16 +158,16 @@ TEST(ParseCommandLine, ErrorsAndHowReadingGoesOn) {
   };
   for (const auto& row : errors) {
     MergeSettings settings;
-    EXPECT_TRUE(ParseCommandLine(row.arguments, settings).Refused()) << row.name;
+    EXPECT_TRUE(Read(row.arguments, settings).Refused()) << row.name;
   }
   MergeSettings settings;
-  const CommandLine line = ParseCommandLine({"bogus", "/h", "/f"}, settings);
+  const Switches line = Read({"bogus", "/h", "/f"}, settings);
   EXPECT_TRUE(line.Refused() && line.help) << "reading never stops early";
   EXPECT_EQ(settings.InTarget, InTarget::File);
 }
 
 // "--version" in its one long form, in any letter case; look-alikes are refused.
-TEST(ParseCommandLine, VersionOnlyInItsLongForm) {
+TEST(ReadSwitches, VersionOnlyInItsLongForm) {
   const struct {
     const char* argument;
     bool version;
@@ -170,30 +178,30 @@ TEST(ParseCommandLine, VersionOnlyInItsLongForm) {
   };
   for (const auto& row : rows) {
     MergeSettings settings;
-    const CommandLine line = ParseCommandLine({row.argument}, settings);
+    const Switches line = Read({row.argument}, settings);
     EXPECT_EQ(line.version, row.version) << row.argument;
     EXPECT_EQ(line.Refused(), !row.version) << row.argument;
     EXPECT_FALSE(line.help || line.headless) << row.argument;
   }
   MergeSettings settings;
-  const CommandLine line = ParseCommandLine({"/n", "--version", "/f"}, settings);
+  const Switches line = Read({"/n", "--version", "/f"}, settings);
   EXPECT_TRUE(line.version && line.headless && !line.Refused());
   EXPECT_EQ(settings.InTarget, InTarget::File) << "reading goes on after it";
 }
 
-TEST(ParseCommandLine, NoSwitchClearsTheUnchangedSkip) {
+TEST(ReadSwitches, NoSwitchClearsTheUnchangedSkip) {
   MergeSettings settings;
   settings.NotMergeSameDatetime = false;
-  ParseCommandLine({"/t", "/a", "/nb", "/d"}, settings);
+  Read({"/t", "/a", "/nb", "/d"}, settings);
   EXPECT_FALSE(settings.NotMergeSameDatetime);
   settings.NotMergeSameDatetime = true;
-  ParseCommandLine({"/t", "/a", "/nb", "/d"}, settings);
+  Read({"/t", "/a", "/nb", "/d"}, settings);
   EXPECT_TRUE(settings.NotMergeSameDatetime);
 }
 
 // The report's file is taken as it stands, even when it looks like a switch; without it the
 // command line is in error.
-TEST(ParseCommandLine, ReportTakesTheNextArgumentVerbatim) {
+TEST(ReadSwitches, ReportTakesTheNextArgumentVerbatim) {
   const struct {
     std::vector<std::string> arguments;
     std::string file;
@@ -206,7 +214,7 @@ TEST(ParseCommandLine, ReportTakesTheNextArgumentVerbatim) {
   };
   for (const auto& row : rows) {
     MergeSettings settings = Loaded();
-    const CommandLine line = ParseCommandLine(row.arguments, settings);
+    const Switches line = Read(row.arguments, settings);
     EXPECT_EQ(line.reportFile, row.file) << row.arguments.back();
     EXPECT_EQ(line.Refused(), row.error) << row.arguments.back();
     EXPECT_FALSE(line.dryRun) << "a file named like a switch is no switch";
@@ -214,7 +222,7 @@ TEST(ParseCommandLine, ReportTakesTheNextArgumentVerbatim) {
 }
 
 // Each long switch does what its slash form does, in any letter case.
-TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
+TEST(ReadSwitches, LongSwitchesActLikeTheirSlashForms) {
   const struct {
     std::vector<std::string> longForm;
     std::vector<std::string> slashForm;
@@ -250,14 +258,14 @@ TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
   for (const auto& row : rows) {
     const std::string name = ::testing::PrintToString(row.longForm);
     MergeSettings byLong = Loaded(), bySlash = Loaded();
-    const CommandLine longLine = ParseCommandLine(row.longForm, byLong);
-    const CommandLine slashLine = ParseCommandLine(row.slashForm, bySlash);
+    const Switches longLine = Read(row.longForm, byLong);
+    const Switches slashLine = Read(row.slashForm, bySlash);
     EXPECT_FALSE(longLine.Refused()) << name;
     EXPECT_TRUE(longLine.longForms) << name;
     EXPECT_FALSE(slashLine.longForms) << name;
     EXPECT_EQ(longLine.headless, slashLine.headless) << name;
     EXPECT_EQ(longLine.help, slashLine.help) << name;
-    const auto jobSwitches = [](const CommandLine& line) {
+    const auto jobSwitches = [](const Switches& line) {
       return std::tuple(line.dryRun, line.quiet, line.reportFile, line.mergeUnchanged);
     };
     EXPECT_EQ(jobSwitches(longLine), jobSwitches(slashLine)) << name;
@@ -265,7 +273,7 @@ TEST(ParseCommandLine, LongSwitchesActLikeTheirSlashForms) {
   }
 }
 
-TEST(ParseCommandLine, LongSwitchProblemsAreNamed) {
+TEST(ReadSwitches, LongSwitchProblemsAreNamed) {
   using Kind = UsageProblem::Kind;
   const struct {
     std::vector<std::string> arguments;
@@ -292,7 +300,7 @@ TEST(ParseCommandLine, LongSwitchProblemsAreNamed) {
   for (const auto& row : rows) {
     const std::string name = ::testing::PrintToString(row.arguments);
     MergeSettings settings;
-    const CommandLine line = ParseCommandLine(row.arguments, settings);
+    const Switches line = Read(row.arguments, settings);
     EXPECT_TRUE(line.Refused()) << name;
     EXPECT_TRUE(line.longForms) << name;
     ASSERT_TRUE(line.problem) << name;
@@ -301,13 +309,55 @@ TEST(ParseCommandLine, LongSwitchProblemsAreNamed) {
   }
 }
 
-TEST(ParseCommandLine, OnlyTheDoubleDashMakesALongSwitchAndHelpForTheTerminal) {
+TEST(ReadSwitches, OnlyTheDoubleDashMakesALongSwitchAndHelpForTheTerminal) {
   MergeSettings settings;
-  EXPECT_TRUE(ParseCommandLine({"--help"}, settings).helpOnTerminal);
-  EXPECT_FALSE(ParseCommandLine({"/help"}, settings).helpOnTerminal);
-  EXPECT_FALSE(ParseCommandLine({"-help"}, settings).helpOnTerminal);
-  EXPECT_TRUE(ParseCommandLine({"-files"}, settings).Refused()) << "one dash takes no long name";
-  EXPECT_FALSE(ParseCommandLine({"/p1", "--bogus"}, settings).longForms) << "a value is no switch";
+  EXPECT_TRUE(Read({"--help"}, settings).helpOnTerminal);
+  EXPECT_FALSE(Read({"/help"}, settings).helpOnTerminal);
+  EXPECT_FALSE(Read({"-help"}, settings).helpOnTerminal);
+  EXPECT_TRUE(Read({"-files"}, settings).Refused()) << "one dash takes no long name";
+  EXPECT_FALSE(Read({"/p1", "--bogus"}, settings).longForms) << "a value is no switch";
+}
+
+template <typename Work>
+bool Is(const Command& command) {
+  return std::holds_alternative<Work>(command.work);
+}
+
+// One command per line: a usage error before the version before the help before the rest; a
+// merge without a window is refused once the stored settings leave out a path it needs.
+TEST(ParseCommandLine, PicksOneCommand) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool (*is)(const Command&);
+  } rows[] = {
+      {{}, Is<DialogCommand>},
+      {{"/f", "/p1", "a"}, Is<DialogCommand>},
+      {{"/n", "/p1", "a"}, Is<MergeCommand>},
+      {{"/n", "/h"}, Is<HelpCommand>},
+      {{"/h", "--version", "/n"}, Is<VersionCommand>},
+      {{"--version", "--bogus"}, Is<UsageError>},
+      {{"/q"}, Is<UsageError>},
+      {{"--find=x", "--first", "a"}, Is<UsageError>},
+      {{"--find=x"}, Is<FindCommand>},
+      {{"--read"}, Is<ReadCommand>},
+      {{"--search", "w", "--first", "a"}, Is<SearchCommand>},
+      {{"--export=html", "--first", "a", "--output", "o"}, Is<ExportCommand>},
+      {{"--gather", "--input", "a", "--input", "b", "--output", "o"}, Is<GatherCommand>},
+  };
+  for (const auto& row : rows) {
+    EXPECT_TRUE(row.is(ParseCommandLine(row.arguments))) << ::testing::PrintToString(row.arguments);
+  }
+  MergeSettings paths;
+  paths.Path1 = "a";
+  paths.Path2 = "b";
+  for (const auto& arguments :
+       {std::vector<std::string>{"/n"}, {"/n", "/h"}, {"/n", "--version"}}) {
+    Command command = ParseCommandLine(arguments);
+    CheckStoredPaths(command, paths);
+    EXPECT_FALSE(Is<UsageError>(command)) << arguments.back();
+    CheckStoredPaths(command, MergeSettings{});
+    EXPECT_TRUE(Is<UsageError>(command)) << arguments.back();
+  }
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST(TerminalProgress, OneLineRewrittenInPlace) {
     report.pairs.back().first = "/x/a.xml";
     report.pairs.back().problem = PairProblem::NotAHistory;
     report.pairs.back().cause = Reason{.detail = "broken"};
-    terminal.ShowJobReport(report);
+    terminal.ShowReport(report);
     const std::string failure =
         "palvarin: not merged: /x/a.xml + : broken; nothing was written and both inputs are as "
         "they were\n";

@@ -207,6 +207,19 @@ TEST_F(StartUp, AFolderJobIgnoresAStoredOutputAndSaysWhenItFindsNoHistory) {
   EXPECT_EQ(stored.PathSave, out) << "the stored output is kept for the next job that uses it";
 }
 
+// Only a job that ran stores its settings: a dry run after it keeps them, saying nothing of them.
+TEST_F(StartUp, ADryRunKeepsTheStoredSettings) {
+  ASSERT_EQ(Run({"/n", "/f", "/o", "/nb", "/p1", a_, "/p2", b_}).status, 0);
+  const auto dry = Run({"/n", "/f", "/t", "/dry", "/p1", b_, "/p2", a_, "/ps", folder_ / "c.xml"});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.err, "");
+  ProfileStore store(profile_, ProfileAccess::ReadOnly);
+  MergeSettings stored;
+  LoadSettings(store, stored);
+  EXPECT_EQ(stored.Path1, a_.string());
+  EXPECT_EQ(stored.OutTarget, OutTarget::OverWrite);
+}
+
 TEST_F(StartUp, WithoutArgumentsAndWithoutWindowsItSaysSo) {
   const auto run = Run({});
   EXPECT_EQ(run.status, 2);

@@ -7,9 +7,11 @@
 #include <set>
 #include <sstream>
 
+#include "app/job_settings.hpp"
 #include "job/job_observer.hpp"
 #include "job/run_merge_job.hpp"
 #include "state/profile_store.hpp"
+#include "state/settings_store.hpp"
 #include "support/job_settings.hpp"
 #include "support/pc_histories.hpp"
 #include "support/test_support.hpp"
@@ -37,6 +39,9 @@ void MergeFiles(ProfileStore& profile, const std::filesystem::path& first,
   const JobResult result = RunMergeJob({.options = JobOptionsOf(settings)}, profile, alone);
   ASSERT_FALSE(result.refusal);
   ASSERT_FALSE(result.report.AnyFailed());
+  MergeSettings stored;
+  LoadSettings(profile, stored);
+  EXPECT_EQ(stored, MergeSettings{}) << "the job records merge times, never the settings";
 }
 
 struct Order {

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "job/run_export_job.hpp"
 #include "state/profile_store.hpp"
 #include "state/settings_store.hpp"
 #include "support/history_builder.hpp"
 #include "support/palvarin_process.hpp"
 #include "support/test_support.hpp"
+#include "within_memory.hpp"
 
 namespace palvarin {
 namespace {
@@ -109,6 +111,24 @@ TEST(FailedPairs, AFailedBackupStopsThePair) {
   EXPECT_NE(run.err.find("backup of " + (locked / "a.xml").string()), std::string::npos) << run.err;
   EXPECT_EQ(ReadFile(locked / "a.xml"), OneMessageHistory("one", "12:00:00"));
   EXPECT_EQ(ReadFile(locked / "b.xml"), OneMessageHistory("the second", "13:00:00"));
+}
+
+// A history too large for memory fails the item at hand, whatever it had reached, with why.
+TEST(FailedPairs, RunningOutOfMemoryFailsTheItemWithItsReason) {
+  const auto outOfMemory = []() -> bool {
+    throw XmlError(1, {.kind = ReasonKind::NoMemoryToLoad, .path = "a.xml"});
+  };
+  PairReport pair;
+  pair.outcome = PairOutcome::Merged;  // as a gather's name is before it is saved
+  EXPECT_FALSE(WithinMemory(pair, outOfMemory));
+  EXPECT_EQ(pair.outcome, PairOutcome::Failed);
+  EXPECT_EQ(pair.problem, PairProblem::OutOfMemory);
+  EXPECT_EQ(pair.cause.path, "a.xml");
+  ExportItem item;
+  EXPECT_TRUE(WithinMemory(item, [] { return true; }));
+  EXPECT_EQ(item.problem, PairProblem::None);
+  EXPECT_FALSE(WithinMemory(item, outOfMemory));
+  EXPECT_EQ(item.problem, PairProblem::OutOfMemory);
 }
 
 }  // namespace

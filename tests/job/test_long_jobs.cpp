@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/job_settings.hpp"
 #include "job/run_merge_job.hpp"
 #include "state/profile_store.hpp"
 #include "support/history_builder.hpp"

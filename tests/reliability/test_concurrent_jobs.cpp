@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/job_settings.hpp"
 #include "files/history_locks.hpp"
 #include "job_locks.hpp"
 #include "support/history_builder.hpp"

@@ -53,7 +53,7 @@ TEST_P(SearchAnswers, EqualAPlainScanFromANewIndexAndFromTheKeptOne) {
     const auto expected = PlainScan(path, row.query);
     for (const char* index : {"new", "kept"}) {
       const SearchReport report = RunSearch(path.string(), QueryWords(row.query));
-      EXPECT_TRUE(report.refused && report.unread.empty() &&
+      EXPECT_TRUE(report.searched && report.unread.empty() &&
                   report.indexUnusable.kind == ReasonKind::None)
           << index;
       EXPECT_EQ(test::Found(report), expected) << path.filename() << ", " << index << " index";

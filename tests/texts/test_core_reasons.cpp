@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/job_settings.hpp"
 #include "files/atomic_file.hpp"
 #include "files/file_ops.hpp"
 #include "files/folder_listing.hpp"

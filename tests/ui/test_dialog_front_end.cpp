@@ -88,7 +88,7 @@ class StartUpTest : public ::testing::Test {
 
   int Run(std::vector<std::string> arguments) {
     ProfileStore profile;
-    return StartUp(arguments, profile, terminal_, &windows_);
+    return StartUp(ParseCommandLine(arguments), profile, terminal_, &windows_);
   }
 
   TempFolder temp_;

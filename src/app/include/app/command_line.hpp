@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
+#include "app/settings_overlay.hpp"
 #include "export/export_format.hpp"
 #include "state/merge_settings.hpp"
 
@@ -38,56 +40,105 @@ struct UsageProblem {
   std::string value;
 };
 
-// What the switches asked for besides the settings they changed.
-struct CommandLine {
-  bool headless = false;
-  bool help = false;
-  bool version = false;  // "--version"
-  // A long switch ("--files") was given: the user speaks the GNU way, so problems are answered
-  // in one line on the terminal and "--help" prints the help there.
-  bool longForms = false;
-  bool helpOnTerminal = false;          // "--help"
-  std::optional<UsageProblem> problem;  // the first one; none when the line can be used
-  bool dryRun = false;                  // "--dry-run", "/dry": merge in memory, write nothing
-  bool quiet = false;                   // "--quiet", "/q": say nothing but failures
-  std::string reportFile;       // "--report FILE", "/report FILE": the report as JSON; empty: none
-  bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
-  bool rescue = false;          // "--rescue", "/r": merge what a history that breaks off holds
-  bool firstGiven = false;      // "--first", "/p1" was given, not only stored in the profile
-  std::optional<std::string> search;  // "--search QUERY": search the first input instead
-  // "--export=FORMAT": export the histories of the first path into the output folder, without
-  // a window; none for a merge.
-  std::optional<ExportFormat> exportFormat;
-  // "--read[=PATH]": open the reader window on a history file or a folder of them instead;
-  // empty when no PATH is given (a reader with nothing open).
-  std::optional<std::string> read;
-  // "--find=ROOT": list the folders under ROOT that hold histories.
-  std::optional<std::string> find;
-  bool crossDevices = false;  // "--cross-devices": --find walks onto other file systems too
-  // "--gather": gather the copies of "--input" (given twice or more) into "--output".
-  bool gather = false;
-  std::vector<std::string> inputs;
-  bool anyAccount = false;  // "--any-account": --gather takes copies of different accounts
-
-  // An unknown argument, a value switch without its value, or a run of the wrong shape.
-  bool Refused() const { return problem.has_value(); }
+// How a run without a window reports: "--quiet" says nothing but failures, "--report FILE"
+// writes the report as JSON (no file when empty).
+struct ReportSwitches {
+  bool quiet = false;
+  std::string file;
 };
 
-// Reads the arguments (without the program path) left to right and lays the switches over
-// `settings`. Switches compare case-insensitively; a value switch takes the next argument
-// verbatim, whatever it looks like; a long one also takes "--name=value".
-CommandLine ParseCommandLine(const std::vector<std::string>& arguments, MergeSettings& settings);
+// The main dialog, on the profile's settings under the switches.
+struct DialogCommand {};
+
+// A merge without a window ("/n"), on the profile's settings under the switches.
+struct MergeCommand {
+  bool dryRun = false;          // "--dry-run", "/dry": merge in memory, write nothing
+  bool mergeUnchanged = false;  // "--merge-unchanged", "/mu": no unchanged skip for this job
+  bool rescue = false;          // "--rescue", "/r": merge what a history that breaks off holds
+  ReportSwitches report;
+};
+
+// "--export=FORMAT": the histories of "--first" into the folder "--output".
+struct ExportCommand {
+  ExportFormat format = ExportFormat::Html;
+  std::string input;
+  std::string outputFolder;
+  ReportSwitches report;
+};
+
+// "--gather": the copies of "--input" (given twice or more) into "--output".
+struct GatherCommand {
+  std::vector<std::string> inputs;
+  std::string output;
+  bool dryRun = false;
+  bool findEchoes = true;   // as "--keep-echoes" or "--find-echoes" left it, else the default
+  bool anyAccount = false;  // "--any-account": copies of different accounts are taken
+  ReportSwitches report;
+};
+
+// "--search QUERY": the messages of the history or folder of "--first" that hold its words.
+struct SearchCommand {
+  std::string query;
+  std::string path;
+};
+
+// "--find=ROOT": the folders under ROOT that hold histories.
+struct FindCommand {
+  std::string root;
+  bool crossDevices = false;  // "--cross-devices": onto other file systems too
+  ReportSwitches report;
+};
+
+// "--read[=PATH]": the reader window on a history file or a folder of them; on none when PATH
+// is empty.
+struct ReadCommand {
+  std::string path;
+};
+
+// "--help", "/h": the help, in a window or on the terminal.
+struct HelpCommand {};
+// "--version": the version and licence on the terminal.
+struct VersionCommand {};
+
+// A command line that cannot be used: an unknown argument, a value switch without its value, or
+// a run of the wrong shape.
+struct UsageError {
+  UsageProblem problem;
+};
+
+// What one start of the program does, read once from its arguments.
+struct Command {
+  std::variant<DialogCommand, MergeCommand, ExportCommand, GatherCommand, SearchCommand,
+               FindCommand, ReadCommand, HelpCommand, VersionCommand, UsageError>
+      work;
+  // The switches that change the settings, for the dialog and a merge to lay over the
+  // profile's.
+  SettingsOverlay settings;
+  // Answered on the terminal even where a window could be shown: a run without a window, a
+  // search, a walk, and the help, version and usage errors of long switches.
+  bool onTerminal = false;
+  // A long switch ("--files") was given: the user speaks the GNU way, so a usage error is
+  // answered in one line on the terminal.
+  bool longForms = false;
+  // "/n" for a merge: the paths it needs may come from the profile, so whether it has them is
+  // known only once the settings are loaded (CheckStoredPaths). Also with the help or the
+  // version, which such a line is refused before.
+  bool mergesWithoutWindow = false;
+};
+
+// Reads the arguments (without the program path) left to right and checks the shape of the run
+// they ask for. Switches compare case-insensitively; a value switch takes the next argument
+// verbatim, whatever it looks like; a long one also takes "--name=value". The first problem
+// found makes the command a UsageError: a problem of the switches themselves before one of the
+// run's shape (a path it needs missing from the command line, a switch of another kind of run).
+Command ParseCommandLine(const std::vector<std::string>& arguments);
+
+// Makes `command` a UsageError when it merges without a window and `settings`, the profile's
+// under the switches, leave out a path the merge needs.
+void CheckStoredPaths(Command& command, const MergeSettings& settings);
 
 // What "--version" prints: the program and its version, then its licence.
 std::string VersionText();
-
-// A problem of a run without a window that the switches alone do not show: a path it needs is
-// missing from `settings` (an export's from the command line alone), or a switch that only
-// such a run takes was given without "/n"; of a search, a query without words, no "--first",
-// or a switch that only a merge job takes; of the reader, a switch of a job or a search; of
-// "--find", a path or a switch of a job, a search or the reader.
-// Sets the line's first problem.
-void CheckRunShape(CommandLine& line, const MergeSettings& settings);
 
 // Every long switch, without "--", as the parser knows them.
 std::vector<std::string_view> LongSwitchNames();

@@ -20,11 +20,7 @@ class TerminalFrontEnd : public TerminalFace {
   void ShowWarning(const std::string& text) override;
   // The pairs and the totals on standard output, failures and notes on standard error; only
   // the failures and notes (and a stop) when quiet.
-  void ShowJobReport(const JobReport& report) override;
-  // Without windows there is no dialog: says so and shows the help.
-  int RunDialog(MergeSettings& settings, ProfileStore& profile) override;
-  // Without windows there is no reader either: says so on standard error.
-  int ShowReader(const std::string& path) override;
+  void ShowReport(const JobReport& report) override;
   // Says on standard error that the job waits, so that a silent terminal is not taken for a hang.
   void WaitingForOtherJob() override;
   // The progress line, when it is shown.
@@ -40,17 +36,17 @@ class TerminalFrontEnd : public TerminalFace {
   Result<> WriteJsonReport(const JobReport& report, const std::string& file) override;
   // One line per message found on standard output, tab-separated: file name, time, sender and
   // text on one line; what could not be searched on standard error.
-  void ShowSearchReport(const SearchReport& report) override;
+  void ShowReport(const SearchReport& report) override;
   // As a job's report.
-  void ShowExportReport(const ExportReport& report) override;
-  Result<> WriteExportJsonReport(const ExportReport& report, const std::string& file) override;
+  void ShowReport(const ExportReport& report) override;
+  Result<> WriteJsonReport(const ExportReport& report, const std::string& file) override;
   // The progress line of a walk, rewritten a few times a second at most.
   void FolderEntered(const FindProgress& progress) override;
   // One line per folder found on standard output, tab-separated: the folder, the number of
   // histories, the first and last date, the account folder ("-" for none); what could not be
   // read on standard error, once per folder.
-  void ShowFindReport(const FindReport& report) override;
-  Result<> WriteFindJsonReport(const FindReport& report, const std::string& file) override;
+  void ShowReport(const FindReport& report) override;
+  Result<> WriteJsonReport(const FindReport& report, const std::string& file) override;
 
   // Shows one progress line on standard error, rewritten in place as items start and cut to
   // `columns`: for a terminal only, where "\r" and the erase-line code mean something.
@@ -59,8 +55,8 @@ class TerminalFrontEnd : public TerminalFace {
  private:
   // What was done on standard output, failures, a stop and notes on standard error; only those
   // when quiet.
-  void ShowReport(const std::vector<std::string>& done, const std::vector<std::string>& failures,
-                  const std::string& stopped, const std::string& totals);
+  void ShowLines(const std::vector<std::string>& done, const std::vector<std::string>& failures,
+                 const std::string& stopped, const std::string& totals);
   // Erases the progress line, so that what follows starts on a clean line.
   void EndProgress();
   // Shows `line` as the progress line.

@@ -99,7 +99,8 @@ struct CopyReport {
 // Something the user should know about the job as a whole.
 struct JobWarning {
   // NoHistories: a folder job found no history in either folder (both read), which a job
-  // given the wrong folders does; it counts as a failure.
+  // given the wrong folders does; it counts as a failure. SettingsNotSaved: the front end that
+  // ran the job could not store its settings.
   enum class Kind { FolderNotRead, SettingsNotSaved, NoHistories } kind;
   Reason cause;  // FolderNotRead: why; NoHistories: the folders as `path` and `detail`
 };

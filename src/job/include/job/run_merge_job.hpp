@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "job/job_observer.hpp"
+#include "job/job_options.hpp"
 #include "job/job_report.hpp"
 #include "job/refusal.hpp"
-#include "state/job_options.hpp"
 
 namespace palvarin {
 
@@ -29,7 +29,7 @@ bool HasRequiredPaths(const JobOptions& job);
 struct JobRequest {
   JobOptions options;
   // Read and merge everything in memory and report it, writing nothing: no output, no backup,
-  // no copy, no merge time and no settings.
+  // no copy and no merge time.
   bool dryRun = false;
   // Raised (by any thread or a signal handler): no further pair starts. The observer's
   // StopRequested stops the job as well.
@@ -42,8 +42,8 @@ struct JobRequest {
 };
 
 // Checks the paths against the file system, runs the file or folder job the options ask for,
-// copies the merged first input over the second in overwrite mode, and stores the options as
-// the profile's settings.
+// and copies the merged first input over the second in overwrite mode. The profile keeps the
+// merge times the job records; the settings are the front ends' to store.
 // The job's history files are locked against other Palvarin jobs throughout (LockJobFiles);
 // `observer` hears when it has to wait for one and follows the items as they run. A stop
 // takes effect between items: each pair is merged (and in overwrite mode copied back) whole,

@@ -20,8 +20,9 @@ struct SearchHit {
 struct SearchReport {
   // Every message that holds every word: by file in name order, then in history order.
   std::vector<SearchHit> hits;
-  // The path to search is neither a folder that can be listed nor a file: nothing was searched.
-  Result<> refused;
+  // Fails when nothing was searched: the path is neither a folder that can be listed nor a
+  // file, or no index could be made of it.
+  Result<> searched;
   // One failure per history that could not be searched, naming it; the others were.
   std::vector<Result<>> unread;
   // The histories that break off, of which only the entries whole before the break were

@@ -3,12 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "state/merge_settings.hpp"
-
 namespace palvarin {
 
-// The options of a merge job under the names of what they do. The stored record keeps the
-// profile's names; the two meet only in JobOptionsOf and StoredSettingsOf.
+// The options of a merge job under the names of what they do. The profile's record keeps its
+// own names; the front ends map it to these (JobOptionsOf in app).
 struct JobOptions {
   std::string first;
   std::string second;
@@ -26,8 +24,5 @@ struct JobOptions {
 
   bool operator==(const JobOptions&) const = default;
 };
-
-JobOptions JobOptionsOf(const MergeSettings& settings);
-MergeSettings StoredSettingsOf(const JobOptions& options);
 
 }  // namespace palvarin

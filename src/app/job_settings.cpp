@@ -1,4 +1,6 @@
-#include "state/job_options.hpp"
+#include "app/job_settings.hpp"
+
+#include "state/settings_store.hpp"
 
 namespace palvarin {
 
@@ -16,17 +18,12 @@ JobOptions JobOptionsOf(const MergeSettings& settings) {
           .findEchoes = settings.FindEchoes};
 }
 
-MergeSettings StoredSettingsOf(const JobOptions& options) {
-  return {.Path1 = options.first,
-          .Path2 = options.second,
-          .PathSave = options.separateOutput,
-          .InTarget = options.folders ? InTarget::Folder : InTarget::File,
-          .OutTarget = options.overwrite ? OutTarget::OverWrite : OutTarget::OtherFile,
-          .CreateBackup = options.makeBackups,
-          .BackupMax = options.backupMax,
-          .NotMergeSameDatetime = options.skipUnchanged,
-          .IgnoreOldMerge = options.applyArchiveRule,
-          .FindEchoes = options.findEchoes};
+// A refused job and a dry run leave the profile as it was: the next start shows what last ran.
+void SaveSettingsOfRun(const MergeSettings& settings, JobResult& result, ProfileStore& profile) {
+  if (result.refusal || result.report.dryRun) return;
+  if (!SaveSettings(profile, settings)) {
+    result.report.warnings.push_back({JobWarning::Kind::SettingsNotSaved, {}});
+  }
 }
 
 }  // namespace palvarin
