@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "entry_time.hpp"
-#include "merge_fixtures.hpp"
+#include <string>
+
+#include "history/entry_time.hpp"
 #include "support/test_support.hpp"
 
 namespace palvarin {
@@ -32,10 +33,9 @@ TEST(EntryTimeTest, FallsBackToTheStampWhereDateAndTimeDoNotRead) {
       {"Nothing", "", std::nullopt},
   };
   for (const auto& row : rows) {
-    const auto document =
-        test::ParseLog(std::string("<Log><Message ") + row.attributes + "/></Log>");
-    EXPECT_EQ(EntryTime(LogEntry{document->document_element().first_child()}), row.expected)
-        << row.name;
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string((std::string("<Message ") + row.attributes + "/>").c_str()));
+    EXPECT_EQ(EntryTime(LogEntry{document.first_child()}), row.expected) << row.name;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "regional_time.hpp"
+#include "history/regional_time.hpp"
 
 #include <chrono>
 #include <utility>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "regional_time.hpp"
+#include "history/regional_time.hpp"
 #include "support/reference_time.hpp"
 #include "support/test_support.hpp"
 

@@ -1,4 +1,4 @@
-#include "entry_time.hpp"
+#include "history/entry_time.hpp"
 
 #include "history/log_document.hpp"
 #include "time/utc_stamp.hpp"

@@ -1,8 +1,8 @@
-#include "merge/entry_times.hpp"
+#include "history/entry_times.hpp"
 
-#include "entry_time.hpp"
+#include "history/entry_time.hpp"
 #include "history/readable_entry.hpp"
-#include "regional_time.hpp"
+#include "history/regional_time.hpp"
 
 namespace palvarin {
 
