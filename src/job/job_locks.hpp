@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "files/history_locks.hpp"
-#include "merge_folders.hpp"
+#include "job_folders.hpp"
 #include "state/job_options.hpp"
 
 namespace palvarin {
