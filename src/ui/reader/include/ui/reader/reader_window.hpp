@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reader/history_book.hpp"
@@ -86,6 +87,12 @@ class ReaderWindow : public QDialog {
 
  private:
   void BuildControls();
+  void BuildEdits();
+  void BuildLists();
+  void BuildLabels();
+  // Open file and Open folder, which only the layout needs.
+  std::pair<QPushButton*, QPushButton*> BuildButtons();
+  void LayOut(QPushButton* openFile, QPushButton* openFolder);
   void BuildShortcuts();
   void Restore();
   void Save();
