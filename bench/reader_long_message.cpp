@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "reader_window.hpp"
+#include "ui/reader/reader_window.hpp"
 
 namespace {
 

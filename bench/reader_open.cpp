@@ -14,7 +14,7 @@
 #include <QListView>
 #include <cstdio>
 
-#include "reader_window.hpp"
+#include "ui/reader/reader_window.hpp"
 
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3) {

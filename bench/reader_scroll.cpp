@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "history_generator.hpp"
-#include "reader_window.hpp"
+#include "ui/reader/reader_window.hpp"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "entry_writer.hpp"
 #include "files/atomic_file.hpp"
 #include "files/file_ops.hpp"
+#include "history/entry_times.hpp"
 #include "history/history_people.hpp"
-#include "merge/entry_times.hpp"
 #include "page_parts.hpp"
 #include "time/time_value.hpp"
 

@@ -1,7 +1,7 @@
 #include "entry_writer.hpp"
 #include "export/entries_text.hpp"
+#include "history/entry_times.hpp"
 #include "inert_text.hpp"
-#include "merge/entry_times.hpp"
 #include "stamp_cache.hpp"
 
 namespace palvarin {

@@ -4,9 +4,9 @@
 #include <string>
 #include <utility>
 
+#include "history/entry_times.hpp"
 #include "history/history_owner.hpp"
 #include "history/log_document.hpp"
-#include "merge/entry_times.hpp"
 
 namespace palvarin {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "job/job_report.hpp"
-#include "merge_folders.hpp"
+#include "job_folders.hpp"
 
 namespace palvarin {
 namespace {

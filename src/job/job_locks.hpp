@@ -4,7 +4,7 @@
 
 #include "files/history_locks.hpp"
 #include "job/job_options.hpp"
-#include "merge_folders.hpp"
+#include "job_folders.hpp"
 
 namespace palvarin {
 

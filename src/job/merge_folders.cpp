@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -15,27 +14,14 @@
 #include "history/history_rule.hpp"
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
+#include "history_copy.hpp"
 #include "merge_time_batch.hpp"
 #include "parallel_work.hpp"
 #include "shared_files.hpp"
+#include "stylesheet.hpp"
 
 namespace palvarin {
 namespace {
-
-// Whether anything, a dangling link included, has the name `path`.
-bool NameTaken(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::symlink_status(path, error).type() !=
-         std::filesystem::file_type::not_found;
-}
-
-CopyReport NewCopyReport(const std::string& from, const std::string& to, bool copyBack) {
-  CopyReport copy;
-  copy.copyBack = copyBack;
-  copy.from = from;
-  copy.to = to;
-  return copy;
-}
 
 // A history of one side only that breaks off, with the rescue asked for: its whole entries are
 // written by merging it with itself, as a pair's input would be. In overwrite mode (`level`),
@@ -134,37 +120,6 @@ CopyReport OneSideIntoOutput(const std::string& from, const std::string& to,
   return copy;
 }
 
-}  // namespace
-
-CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
-                           bool copyBack, bool dryRun) {
-  CopyReport copy = NewCopyReport(from, to, copyBack);
-  if (dryRun) {
-    const Result<FileFacts> source = ReadFileFacts(from);
-    if (!source) {
-      copy.problem = CopyProblem::Failed;
-      copy.cause = source.reason();
-    } else if (mode == CopyMode::FailIfExists && NameTaken(to)) {
-      copy.outcome = CopyOutcome::KeptExisting;
-    } else {
-      copy.outcome = CopyOutcome::Copied;
-    }
-    return copy;
-  }
-  const Result<> result = CopyFile(from, to, mode);
-  if (result) {
-    copy.outcome = CopyOutcome::Copied;
-  } else if (mode == CopyMode::FailIfExists && result.code() == EEXIST) {
-    copy.outcome = CopyOutcome::KeptExisting;
-  } else {
-    copy.problem = CopyProblem::Failed;
-    copy.cause = result.reason();
-  }
-  return copy;
-}
-
-namespace {
-
 // A pair left alone because its name shares a file with another name.
 PairReport SharedFilePair(const std::string& first, const std::string& second,
                           const std::string& output, const SharedPaths& paths) {
@@ -237,48 +192,6 @@ std::function<std::uint64_t(std::size_t)> WeightOf(const std::vector<FolderTask>
 }
 
 }  // namespace
-
-// The output folder gets the stylesheet of the first input folder that has one, unless it
-// holds one already: without it, the merged histories would not display as the inputs did.
-void CopyStylesheet(const std::vector<std::string>& inputs, const std::string& prefixOut,
-                    bool dryRun, JobReport& report) {
-  const std::string to = prefixOut + kStylesheetName;
-  if (NameTaken(to)) return;
-  for (const std::string& prefix : inputs) {
-    const std::string from = prefix + kStylesheetName;
-    if (!PathExists(from)) continue;
-    report.copies.push_back(CopyHistoryFile(from, to, CopyMode::FailIfExists, false, dryRun));
-    report.copies.back().stylesheet = true;
-    return;
-  }
-}
-
-std::string FolderPrefix(const std::string& folder) {
-  return folder.ends_with('/') ? folder : folder + "/";
-}
-
-std::set<std::string> HistoriesListed(const Result<FolderMembers>& listed,
-                                      std::vector<JobWarning>& warnings) {
-  if (!listed) {
-    warnings.push_back({JobWarning::Kind::FolderNotRead, listed.reason()});
-    return {};
-  }
-  return {listed->histories.begin(), listed->histories.end()};
-}
-
-std::set<std::string> ListHistoryFiles(const std::string& folder,
-                                       std::vector<JobWarning>& warnings) {
-  return HistoriesListed(ListFolderMembers(folder), warnings);
-}
-
-JobFolders ListJobFolders(const std::string& first, const std::string& second,
-                          const std::string& output) {
-  JobFolders folders{{first, second, output}, {}};
-  for (const std::string& path : folders.paths) {
-    folders.listed.push_back(ListFolderMembers(FolderPrefix(path)));
-  }
-  return folders;
-}
 
 std::size_t MergeFolders(const JobFolders& folders, const PairOptions& options, bool thenCopyBack,
                          ProfileStore& profile, JobReport& report, JobContext& context) {

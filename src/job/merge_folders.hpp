@@ -1,48 +1,14 @@
 #pragma once
 
-#include <set>
+#include <cstddef>
 #include <string>
 
-#include "files/file_ops.hpp"
-#include "files/folder_listing.hpp"
 #include "job/job_report.hpp"
 #include "job_context.hpp"
+#include "job_folders.hpp"
 #include "merge_file_pair.hpp"
 
 namespace palvarin {
-
-// The history files of a folder: names longer than ".xml" that end in exactly ".xml".
-// A folder that cannot be read adds a warning to `warnings`.
-std::set<std::string> ListHistoryFiles(const std::string& folder,
-                                       std::vector<JobWarning>& warnings);
-// The histories a folder's listing found; none where it failed, and a warning saying why.
-std::set<std::string> HistoriesListed(const Result<FolderMembers>& listed,
-                                      std::vector<JobWarning>& warnings);
-
-// Copies one history file and says how it went; a FailIfExists copy onto an existing file
-// keeps that file and is no failure. A dry run copies nothing and says what the copy would do.
-CopyReport CopyHistoryFile(const std::string& from, const std::string& to, CopyMode mode,
-                           bool copyBack, bool dryRun = false);
-
-// The stylesheet the histories name ("MessageLog.xsl" beside them).
-inline constexpr const char* kStylesheetName = "MessageLog.xsl";
-
-// The output folder gets the stylesheet of the first of the folders `inputs` (each a
-// FolderPrefix) that has one, unless it holds one already.
-void CopyStylesheet(const std::vector<std::string>& inputs, const std::string& prefixOut,
-                    bool dryRun, JobReport& report);
-
-// A folder path ready for joining: one "/" appended unless it ends in one.
-std::string FolderPrefix(const std::string& folder);
-
-// A folder job's three folders, both inputs and the output, each with what one listing of it
-// found.
-struct JobFolders {
-  std::vector<std::string> paths;
-  std::vector<Result<FolderMembers>> listed;  // in the order of `paths`
-};
-JobFolders ListJobFolders(const std::string& first, const std::string& second,
-                          const std::string& output);
 
 // Merges every name found in both folders into the output folder and copies the names found
 // on one side only there; where a separate output holds such a name already, a history there

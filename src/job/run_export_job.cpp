@@ -11,7 +11,7 @@
 #include "history/log_document.hpp"
 #include "history/xml_error.hpp"
 #include "job_context.hpp"
-#include "merge_folders.hpp"
+#include "job_folders.hpp"
 #include "within_memory.hpp"
 
 namespace palvarin {

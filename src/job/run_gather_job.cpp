@@ -14,12 +14,13 @@
 #include "history/history_rule.hpp"
 #include "history/log_document.hpp"
 #include "job_context.hpp"
+#include "job_folders.hpp"
 #include "merge/gather_copies.hpp"
 #include "merge_file_pair.hpp"
-#include "merge_folders.hpp"
 #include "parallel_work.hpp"
 #include "save_merged.hpp"
 #include "shared_files.hpp"
+#include "stylesheet.hpp"
 #include "within_memory.hpp"
 
 namespace palvarin {

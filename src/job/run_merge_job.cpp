@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "files/file_ops.hpp"
+#include "history_copy.hpp"
 #include "job_context.hpp"
 #include "job_locks.hpp"
 #include "merge_file_pair.hpp"

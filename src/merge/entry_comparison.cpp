@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "entry_time.hpp"
+#include "history/entry_time.hpp"
 #include "history/log_document.hpp"
 #include "same_apart_from_session.hpp"
 

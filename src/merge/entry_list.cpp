@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "entry_identity.hpp"
-#include "entry_time.hpp"
-#include "regional_time.hpp"
+#include "history/entry_time.hpp"
+#include "history/regional_time.hpp"
 
 namespace palvarin {
 

@@ -4,9 +4,9 @@
 #include <ctime>
 #include <optional>
 
+#include "history/entry_times.hpp"
 #include "history/log_entry.hpp"
 #include "history/xml_error.hpp"
-#include "merge/entry_times.hpp"
 #include "time/time_value.hpp"
 
 namespace palvarin {

@@ -1,9 +1,9 @@
 #include "history_messages.hpp"
 
+#include "history/entry_times.hpp"
 #include "history/log_document.hpp"
 #include "history/readable_entry.hpp"
 #include "history/xml_error.hpp"
-#include "merge/entry_times.hpp"
 #include "search/case_fold.hpp"
 #include "search/search_query.hpp"
 

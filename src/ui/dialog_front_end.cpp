@@ -3,16 +3,16 @@
 #include <QApplication>
 
 #include "app/front_end.hpp"
-#include "desktop_identity.hpp"
-#include "dialog_strings.hpp"
-#include "help_dialog.hpp"
-#include "message_presenter.hpp"
-#include "palvarin_dlg.hpp"
-#include "path_chooser.hpp"
 #include "qt_translations.hpp"
-#include "reader_window.hpp"
 #include "state/profile_store.hpp"
 #include "texts/cause_text.hpp"
+#include "ui/dialog/help_dialog.hpp"
+#include "ui/dialog/palvarin_dlg.hpp"
+#include "ui/reader/reader_window.hpp"
+#include "ui/results/message_presenter.hpp"
+#include "ui/shared/desktop_identity.hpp"
+#include "ui/shared/dialog_strings.hpp"
+#include "ui/shared/path_chooser.hpp"
 
 namespace palvarin {
 namespace {

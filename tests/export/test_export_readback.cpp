@@ -21,6 +21,8 @@ const FormatRow kFormats[] = {{"html", ExportFormat::Html, ".html"},
                               {"text", ExportFormat::Text, ".txt"},
                               {"jsonl", ExportFormat::JsonLines, ".jsonl"}};
 
+void PrintTo(const FormatRow& row, std::ostream* out) { *out << row.name; }
+
 class ExportReadBack : public ::testing::TestWithParam<FormatRow> {
  protected:
   ScopedTimeZone zone_{"Asia/Tokyo"};

@@ -156,6 +156,9 @@ TEST(BrokenOffHistory, ALastEntryLargerThanTheTailKeptIsRescuedFromItsFile) {
 }
 
 enum class After { Nothing, Zeros, Garbage };
+void PrintTo(After after, std::ostream* out) {
+  *out << (after == After::Zeros ? "Zeros" : after == After::Garbage ? "Garbage" : "Nothing");
+}
 
 // Any cut of a real history reads as exactly the entries whole before it: every cut in its
 // last 4 KB and 50 in the middle, with nothing, zeros or garbage after the cut.
@@ -205,7 +208,8 @@ TEST_P(EveryCut, ReadsExactlyTheEntriesWholeBeforeIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cuts, EveryCut,
-                         ::testing::Values(After::Nothing, After::Zeros, After::Garbage));
+                         ::testing::Values(After::Nothing, After::Zeros, After::Garbage),
+                         ::testing::PrintToStringParamName());
 
 }  // namespace
 }  // namespace palvarin

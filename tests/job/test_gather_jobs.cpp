@@ -111,7 +111,7 @@ TEST(GatherJobTest, GatheringAgainTouchesNothingAndANewCopyAddsOnlyItsNews) {
   for (const auto& [name, identities] : held) {
     const auto now = test::Identities(out / name);
     for (const EntryIdentity& identity : identities) {
-      EXPECT_NE(std::find(now.begin(), now.end(), identity), now.end()) << name << " lost";
+      EXPECT_TRUE(std::find(now.begin(), now.end(), identity) != now.end()) << name << " lost";
     }
   }
   const JobResult settled = Gather(pcs.folders, out);
@@ -140,7 +140,7 @@ TEST(GatherJobTest, ACopyWithTheBytesOfAnotherAddsNothingAndOneOfTheSameSizeIsMe
   const auto held = test::Identities(root / "with.xml");
   for (const std::string& copy : {a, b, other}) {
     for (const EntryIdentity& identity : test::Identities(copy)) {
-      EXPECT_NE(std::find(held.begin(), held.end(), identity), held.end()) << copy << " lost";
+      EXPECT_TRUE(std::find(held.begin(), held.end(), identity) != held.end()) << copy << " lost";
     }
   }
 }

@@ -91,6 +91,8 @@ struct Row {
   test::EchoCase kind;
 };
 
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
 class EchoTable : public testing::TestWithParam<Row> {};
 
 // Histories of 2 to 4 PCs merged one after the other: every message once, whatever the clocks,

@@ -123,7 +123,7 @@ void ExpectOrderAndSessionsKept(const Gathered& gathered, const std::string& fil
   std::size_t previous = 0;
   for (std::size_t i = 0; i < identities.size(); ++i) {
     const auto found = at.find(identities[i]);
-    ASSERT_NE(found, at.end()) << "entry " << i << " lost";
+    ASSERT_TRUE(found != at.end()) << "entry " << i << " lost";
     EXPECT_TRUE(i == 0 || found->second > previous ||
                 Leads(followers, identities[i], identities[i - 1]))
         << "entry " << i << " out of order";

@@ -5,7 +5,7 @@
 #include <set>
 #include <tuple>
 
-#include "entry_time.hpp"
+#include "history/entry_time.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "merge_fixtures.hpp"
 #include "random_history.hpp"

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +18,9 @@ struct FoundMessage {
   std::string file, text;
   bool operator==(const FoundMessage&) const = default;
 };
+inline void PrintTo(const FoundMessage& found, std::ostream* out) {
+  *out << ::testing::PrintToString(found.file) << ": " << ::testing::PrintToString(found.text);
+}
 
 // What a search found, as FoundMessage.
 std::vector<FoundMessage> Found(const SearchReport& report);

@@ -42,6 +42,8 @@ const struct OtherSearchRow {
     {"AnotherWroteInBetween", true, "0"},
 };
 
+void PrintTo(const OtherSearchRow& row, std::ostream* out) { *out << row.name; }
+
 class FolderRecord : public ::testing::TestWithParam<OtherSearchRow> {};
 
 TEST_P(FolderRecord, IsKeptOnlyWhenNoOtherSearchWroteInBetween) {

@@ -41,6 +41,8 @@ const struct QueryRow {
     {"NoSuchShortWord", "犬", false},
 };
 
+void PrintTo(const QueryRow& row, std::ostream* out) { *out << row.name; }
+
 class SearchAnswers : public ::testing::TestWithParam<QueryRow> {
  protected:
   test::SearchFolders folders_;

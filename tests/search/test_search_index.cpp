@@ -83,6 +83,8 @@ const struct ChangeRow {
     {"Removed", [](const fs::path& file) { fs::remove(file); }},
 };
 
+void PrintTo(const ChangeRow& row, std::ostream* out) { *out << row.name; }
+
 class ChangedHistory : public ::testing::TestWithParam<ChangeRow> {};
 
 TEST_P(ChangedHistory, IsSearchedAfresh) {
@@ -178,6 +180,8 @@ const struct DamageRow {
      }},
 };
 
+void PrintTo(const DamageRow& row, std::ostream* out) { *out << row.name; }
+
 class DamagedIndex : public ::testing::TestWithParam<DamageRow> {};
 
 TEST_P(DamagedIndex, IsMadeAnewAndTheAnswerIsRight) {
@@ -264,6 +268,8 @@ const struct FolderChangeRow {
        AddedAndLookedAt(folder, index, 2'000'000'000);
      }},
 };
+
+void PrintTo(const FolderChangeRow& row, std::ostream* out) { *out << row.name; }
 
 class ChangedFolder : public ::testing::TestWithParam<FolderChangeRow> {};
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,9 @@ struct ShownMessage {
   std::string text;
   bool operator==(const ShownMessage&) const = default;
 };
+inline void PrintTo(const ShownMessage& shown, std::ostream* out) {
+  *out << ::testing::PrintToString(shown.from) << ": " << ::testing::PrintToString(shown.text);
+}
 
 // The messages of a history file, in order, read from the XML.
 std::vector<ShownMessage> MessagesOfHistory(const std::filesystem::path& history);

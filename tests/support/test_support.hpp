@@ -4,12 +4,15 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "base/result.hpp"
+#include "files/file_ops.hpp"
 #include "history/entry_identity.hpp"
 #include "merge/entry_sink.hpp"
 #include "texts/cause_text.hpp"
@@ -129,5 +132,25 @@ template <typename T>
 std::string Said(const Result<T>& result) {
   return Word(result.reason());
 }
+
+// What a failed check prints of the program's values where gtest would print their bytes: an
+// enumerator (a kind, an outcome) as its number, an identity or a moment as its two halves.
+template <typename Enum>
+requires std::is_enum_v<Enum>
+void PrintTo(const Enum& value, std::ostream* out) {
+  *out << +static_cast<std::underlying_type_t<Enum>>(value);
+}
+inline void PrintTo(const EntryIdentity& identity, std::ostream* out) {
+  *out << std::hex << identity.high << ':' << identity.low << std::dec;
+}
+inline void PrintTo(const FileIdentity& identity, std::ostream* out) {
+  *out << identity.device << ':' << identity.inode;
+}
+inline void PrintTo(const FileTime& time, std::ostream* out) {
+  *out << time.seconds << '.' << time.nanoseconds;
+}
+namespace test {
+using palvarin::PrintTo;
+}  // namespace test
 
 }  // namespace palvarin

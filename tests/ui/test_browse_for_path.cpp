@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 
-#include "dialog_strings.hpp"
+#include "ui/shared/dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

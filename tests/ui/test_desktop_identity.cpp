@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "desktop_identity.hpp"
+#include "ui/shared/desktop_identity.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

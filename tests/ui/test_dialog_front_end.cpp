@@ -11,9 +11,9 @@
 #include "app/command_line.hpp"
 #include "app/start_up.hpp"
 #include "cli/terminal_front_end.hpp"
-#include "dialog_strings.hpp"
-#include "message_presenter.hpp"
 #include "ui/dialog_front_end.hpp"
+#include "ui/results/message_presenter.hpp"
+#include "ui/shared/dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

@@ -8,12 +8,12 @@
 #include <QMessageBox>
 
 #include "app/message_text.hpp"
-#include "dialog_strings.hpp"
-#include "help_dialog.hpp"
-#include "path_chooser.hpp"
 #include "support/test_language.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/help_text.hpp"
+#include "ui/dialog/help_dialog.hpp"
+#include "ui/shared/dialog_strings.hpp"
+#include "ui/shared/path_chooser.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "app/message_text.hpp"
-#include "dialog_strings.hpp"
-#include "gather_window.hpp"
 #include "texts/catalogue.hpp"
+#include "ui/gather/gather_window.hpp"
+#include "ui/shared/dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "help_dialog.hpp"
 #include "texts/help_text.hpp"
+#include "ui/dialog/help_dialog.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

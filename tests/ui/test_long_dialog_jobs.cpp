@@ -18,14 +18,14 @@
 #include <functional>
 #include <map>
 
-#include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
 #include "job/job_report.hpp"
-#include "job_progress_dialog.hpp"
-#include "job_results_dialog.hpp"
 #include "texts/catalogue.hpp"
 #include "texts/cause_text.hpp"
 #include "texts/progress_text.hpp"
+#include "ui/results/job_results_dialog.hpp"
+#include "ui/shared/dialog_strings.hpp"
+#include "ui/shared/job_progress_dialog.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

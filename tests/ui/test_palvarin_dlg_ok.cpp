@@ -4,11 +4,11 @@
 #include <filesystem>
 
 #include "app/message_text.hpp"
-#include "dialog_strings.hpp"
 #include "files/history_locks.hpp"
-#include "job_problems.hpp"
 #include "state/settings_store.hpp"
 #include "texts/reason_text.hpp"
+#include "ui/results/job_problems.hpp"
+#include "ui/shared/dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

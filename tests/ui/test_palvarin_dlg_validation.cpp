@@ -2,7 +2,7 @@
 #include <QLineEdit>
 #include <tuple>
 
-#include "dialog_strings.hpp"
+#include "ui/shared/dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

@@ -32,10 +32,10 @@
 
 #include "entries_model.hpp"
 #include "highlight_delegate.hpp"
-#include "job_results_dialog.hpp"
-#include "reader_window.hpp"
 #include "state/profile_store.hpp"
 #include "support/history_builder.hpp"
+#include "ui/reader/reader_window.hpp"
+#include "ui/results/job_results_dialog.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin::test {

@@ -17,11 +17,11 @@
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "dialog_strings.hpp"
 #include "job/job_report.hpp"
-#include "job_results_dialog.hpp"
 #include "support/history_builder.hpp"
 #include "support/test_support.hpp"
+#include "ui/results/job_results_dialog.hpp"
+#include "ui/shared/dialog_strings.hpp"
 #include "ui_fixtures.hpp"
 
 namespace palvarin {

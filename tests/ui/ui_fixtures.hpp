@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "job/job_report.hpp"
-#include "message_presenter.hpp"
-#include "palvarin_dlg.hpp"
-#include "path_chooser.hpp"
 #include "state/merge_settings.hpp"
 #include "state/profile_store.hpp"
 #include "support/test_support.hpp"
+#include "ui/dialog/palvarin_dlg.hpp"
+#include "ui/results/message_presenter.hpp"
+#include "ui/shared/path_chooser.hpp"
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
