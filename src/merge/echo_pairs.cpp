@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <tuple>
 
@@ -447,12 +448,19 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
                                                      std::llabs(b.offsetMs), b.run1, b.run2);
   };
   std::sort(clear.begin(), clear.end(), fuller);
-  std::vector<bool> used1(side1.Runs().size(), false);
-  std::vector<bool> used2(side2.Runs().size(), false);
+  // The offset each run was matched at, if it was.
+  std::vector<std::optional<std::int64_t>> used1(side1.Runs().size());
+  std::vector<std::optional<std::int64_t>> used2(side2.Runs().size());
+  std::set<int> paired1;
+  std::set<int> paired2;
   // (start, offset) of each match taken, in order
   std::vector<std::pair<std::int64_t, std::int64_t>> offsets;
   const auto take = [&](Match& match) {
-    used1[At(match.run1)] = used2[At(match.run2)] = true;
+    used1[At(match.run1)] = used2[At(match.run2)] = match.offsetMs;
+    for (const EchoPair& pair : match.pairs) {
+      paired1.insert(pair.index1);
+      paired2.insert(pair.index2);
+    }
     const std::pair shown(side1.Runs()[At(match.run1)].startMs, match.offsetMs);
     offsets.insert(std::upper_bound(offsets.begin(), offsets.end(), shown), shown);
     echoes.insert(echoes.end(), match.pairs.begin(), match.pairs.end());
@@ -461,8 +469,22 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     return MatchRuns(pair.run1, pair.run2, side1.Items(side1.Runs()[At(pair.run1)]),
                      side2.Items(side2.Runs()[At(pair.run2)]), side1, side2, offset);
   };
+  // A run is matched once, or again at the offset it was matched at with a run of the other
+  // input not matched yet, none of the entries paired twice: a PC that signed in again logged
+  // in two sessions what the other logged in one.
+  const auto free = [&](const Match& match) {
+    const auto& at1 = used1[At(match.run1)];
+    const auto& at2 = used2[At(match.run2)];
+    const auto near = [&match](const std::optional<std::int64_t>& at) {
+      return !at || std::llabs(*at - match.offsetMs) <= kEchoJitterMs;
+    };
+    return !(at1 && at2) && near(at1) && near(at2) &&
+           std::none_of(match.pairs.begin(), match.pairs.end(), [&](const EchoPair& pair) {
+             return paired1.count(pair.index1) || paired2.count(pair.index2);
+           });
+  };
   for (Match& match : clear) {
-    if (!used1[At(match.run1)] && !used2[At(match.run2)]) take(match);
+    if (free(match)) take(match);
   }
   // With no clear match, short runs that agree on one offset show it together: those that
   // pair two thirds of what they hold in common at it are taken, when they are at least two
@@ -505,7 +527,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   while (more) {
     more = false;
     for (const Unclear& pair : unclear) {
-      if (used1[At(pair.run1)] || used2[At(pair.run2)]) continue;
+      if (used1[At(pair.run1)] && used2[At(pair.run2)]) continue;
       const bool shown = !offsets.empty();
       if (!shown && !EndsInStep(side1.Texts(side1.Runs()[At(pair.run1)]),
                                 side2.Texts(side2.Runs()[At(pair.run2)]))) {
@@ -523,7 +545,8 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
       Match match = fixedMatch(pair, offset);
       // At an offset a match has shown, the copies it pairs are echoes however few; at none,
       // only what lies in the time both runs cover, wholly within the jitter of the other's.
-      if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorterInCommon)) {
+      if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorterInCommon) &&
+          free(match)) {
         take(match);
         more = true;
       }
