@@ -112,7 +112,6 @@ struct Match {
   int run2 = 0;
   std::int64_t offsetMs = 0;  // the offset of its largest group of pairs
   std::vector<EchoPair> pairs;
-  std::vector<std::int64_t> pairMs;  // each pair's own offset, in the order of `pairs`
   std::size_t shorter = 0;          // the entries of the shorter run
   std::size_t shorterInCommon = 0;  // the fewer of either run's within the time both cover
 };
@@ -184,7 +183,7 @@ bool KeepsOrder(const std::vector<EchoPair>& earlier, int p1, int p2) {
 void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
             const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
             const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
-            Match& match) {
+            std::vector<EchoPair>& pairs) {
   for (std::size_t k = 0; k < one.size(); ++k) {
     if (taken1[k]) continue;
     const std::int64_t at = one[k].ms + offset;
@@ -206,15 +205,10 @@ void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>
     taken2[bestIndex] = true;
     const int p1 = one[k].position;
     const int p2 = best->position;
-    match.pairs.push_back(
-        {p1, p2, *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(p1)});
-    match.pairMs.push_back(best->ms - one[k].ms);
+    pairs.push_back({p1, p2, *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(p1)});
   }
 }
 
-// The entries of the run that has fewer of them within the time both runs cover, with
-// `one` moved by `offset` and the jitter allowed: a PC that signed in late or left early
-// logged nothing outside the other's span, so what lies there says nothing against an echo.
 // The entries of each run within the time both cover, `one` moved by `offset`, the jitter
 // allowed.
 std::pair<std::vector<const Item*>, std::vector<const Item*>> InCommon(
@@ -234,6 +228,9 @@ std::pair<std::vector<const Item*>, std::vector<const Item*>> InCommon(
   return {within(one, offset), within(two, 0)};
 }
 
+// The entries of the run that has fewer of them within the time both runs cover, with
+// `one` moved by `offset` and the jitter allowed: a PC that signed in late or left early
+// logged nothing outside the other's span, so what lies there says nothing against an echo.
 std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<Item>& two,
                             std::int64_t offset) {
   const auto [in1, in2] = InCommon(one, two, offset);
@@ -249,23 +246,14 @@ constexpr int kOffsets = 3;
 // copies of two PCs, each with its own clock). With `fixed`, at that offset alone.
 Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vector<Item>& two,
                 const Side& side1, const Side& side2, std::optional<std::int64_t> fixed) {
-  Match match;
-  match.run1 = run1;
-  match.run2 = run2;
+  Match match{run1, run2, 0, {}};
   const ByContent byContent(two);
   std::vector<bool> taken1(one.size(), false);
   std::vector<bool> taken2(two.size(), false);
   match.shorter = std::min(one.size(), two.size());
   if (fixed) {
-    PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match);
-    // The offset the pairs themselves show, for the runs matched after by it: the one they
-    // were sought at may lie up to the jitter away.
     match.offsetMs = *fixed;
-    if (!match.pairMs.empty()) {
-      std::vector<std::int64_t> offsets = match.pairMs;
-      std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
-      match.offsetMs = offsets[offsets.size() / 2];
-    }
+    PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
     match.shorterInCommon = ShorterInCommon(one, two, *fixed);
     return match;
   }
@@ -288,7 +276,7 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
                 [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });
     }
     PairAt(common->first, one, taken1, byContent, taken2, two, side1, side2,
-           round > 0 ? &earlier : nullptr, match);
+           round > 0 ? &earlier : nullptr, match.pairs);
   }
   if (!match.pairs.empty()) {
     match.shorterInCommon = ShorterInCommon(one, two, match.offsetMs);
@@ -321,8 +309,8 @@ std::size_t FewestInCommon(const std::vector<Item>& one, const std::vector<Item>
 }
 
 // False when two runs, by their texts alone, cannot make a clear match: no more pairs than
-// text-alike copies agree on any offset, at each of the offsets tried.
-// `common` the offset most of two runs' texts agree on, with how many.
+// text-alike copies agree on any offset (`common`, the offset most agree on, and how many), at
+// each of the offsets tried.
 bool MayBeClear(const std::vector<Item>& one, const std::vector<Item>& two,
                 const std::optional<std::pair<std::int64_t, int>>& common) {
   if (!common) return false;
