@@ -211,8 +211,9 @@ void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>
 
 // The entries of each run within the time both cover, `one` moved by `offset`, the jitter
 // allowed.
-std::pair<std::vector<const Item*>, std::vector<const Item*>> InCommon(
-    const std::vector<Item>& one, const std::vector<Item>& two, std::int64_t offset) {
+std::pair<std::vector<const Item*>, std::vector<const Item*>> InCommon(const std::vector<Item>& one,
+                                                                       const std::vector<Item>& two,
+                                                                       std::int64_t offset) {
   const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
   const auto [first1, last1] = std::minmax_element(one.begin(), one.end(), byMs);
   const auto [first2, last2] = std::minmax_element(two.begin(), two.end(), byMs);
@@ -478,8 +479,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // pair two thirds of what they hold in common at it are taken, when they are at least two
   // and pair at least 3 entries, or each the whole of its shorter run (sessions of an entry or
   // two that lie inside the other's).
-  const std::optional<std::int64_t> pooled =
-      offsets.empty() ? PooledOffset(unclear) : std::nullopt;
+  const std::optional<std::int64_t> pooled = offsets.empty() ? PooledOffset(unclear) : std::nullopt;
   if (pooled) {
     std::vector<Match> agreeing;
     for (const Unclear& pair : unclear) {
@@ -509,35 +509,29 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // A session of one or two entries proves no offset of its own, nor do a few entries that
   // one side lacks of a session merged before, nor the few messages two PCs both logged
   // where one left early and the other came late: they must lie at the offset of the nearest
-  // match taken: a clear one, or one of those wholly in step. Each match taken shows an
-  // offset to those before it too.
-  bool more = true;
-  while (more) {
-    more = false;
-    for (const Unclear& pair : unclear) {
-      if (used1[At(pair.run1)] && used2[At(pair.run2)]) continue;
-      const bool shown = !offsets.empty();
-      if (!shown && !EndsInStep(side1.Texts(side1.Runs()[At(pair.run1)]),
-                                side2.Texts(side2.Runs()[At(pair.run2)]))) {
-        continue;
-      }
-      const std::int64_t start = side1.Runs()[At(pair.run1)].startMs;
-      const auto after =
-          std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
-      std::int64_t offset = 0;
-      if (after != offsets.end()) offset = after->second;
-      if (after != offsets.begin() &&
-          (after == offsets.end() || start - (after - 1)->first < after->first - start)) {
-        offset = (after - 1)->second;
-      }
-      Match match = fixedMatch(pair, offset);
-      // At an offset a match has shown, the copies it pairs are echoes however few; at none,
-      // only what lies in the time both runs cover, wholly within the jitter of the other's.
-      if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorterInCommon) &&
-          free(match)) {
-        take(match);
-        more = true;
-      }
+  // match taken: a clear one, or one of those wholly in step.
+  for (const Unclear& pair : unclear) {
+    if (used1[At(pair.run1)] && used2[At(pair.run2)]) continue;
+    const bool shown = !offsets.empty();
+    if (!shown && !EndsInStep(side1.Texts(side1.Runs()[At(pair.run1)]),
+                              side2.Texts(side2.Runs()[At(pair.run2)]))) {
+      continue;
+    }
+    const std::int64_t start = side1.Runs()[At(pair.run1)].startMs;
+    const auto after =
+        std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
+    std::int64_t offset = 0;
+    if (after != offsets.end()) offset = after->second;
+    if (after != offsets.begin() &&
+        (after == offsets.end() || start - (after - 1)->first < after->first - start)) {
+      offset = (after - 1)->second;
+    }
+    Match match = fixedMatch(pair, offset);
+    // At an offset a match has shown, the copies it pairs are echoes however few; at none,
+    // only what lies in the time both runs cover, wholly within the jitter of the other's.
+    if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorterInCommon) &&
+        free(match)) {
+      take(match);
     }
   }
   std::sort(echoes.begin(), echoes.end(),
