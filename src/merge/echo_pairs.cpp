@@ -515,6 +515,15 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     const bool shown = !offsets.empty();
     if (!shown && !EndsInStep(side1.Texts(side1.Runs()[At(pair.run1)]),
                               side2.Texts(side2.Runs()[At(pair.run2)]))) {
+      // Out of step, a session of two entries that lies inside the other's, both paired at
+      // one offset, is still one: what a shorter session of three or more needs is 3 pairs.
+      if (pair.texts && pair.texts->second == 2) {
+        Match both = fixedMatch(pair, pair.texts->first);
+        if (both.pairs.size() == 2 && both.shorter == 2 && both.shorterInCommon == 2 &&
+            free(both)) {
+          take(both);
+        }
+      }
       continue;
     }
     const std::int64_t start = side1.Runs()[At(pair.run1)].startMs;

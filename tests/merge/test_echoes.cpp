@@ -153,6 +153,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, EchoTable,
                                          // One PC came late, the other left early: in step,
                                          // only the time both cover counts.
                                          Row{"InStepOverlap", test::EchoCase::kDrops, 430, 2},
+                                         // A session of two entries inside the other's,
+                                         // out of step.
+                                         Row{"TwoInside", test::EchoCase::kDrops, 563, 2},
                                          // One PC's session holds what two merged PCs logged
                                          // in two.
                                          Row{"OneSessionForTwo", test::EchoCase::kDrops, 20, 3}),
