@@ -429,7 +429,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
       unclear.push_back({r1, r2, common});
     }
   }
-  // The fullest matches first; a run matched once is not matched again.
+  // The fullest matches first.
   const auto fuller = [](const Match& a, const Match& b) {
     return std::make_tuple(-static_cast<std::ptrdiff_t>(a.pairs.size()), std::llabs(a.offsetMs),
                            a.run1,
@@ -461,7 +461,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // A run is matched once, or again at the offset it was matched at with a run of the other
   // input not matched yet, none of the entries paired twice: a PC that signed in again logged
   // in two sessions what the other logged in one.
-  const auto free = [&](const Match& match) {
+  const auto mayTake = [&](const Match& match) {
     const auto& at1 = used1[At(match.run1)];
     const auto& at2 = used2[At(match.run2)];
     const auto near = [&match](const std::optional<std::int64_t>& at) {
@@ -473,7 +473,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
            });
   };
   for (Match& match : clear) {
-    if (free(match)) take(match);
+    if (mayTake(match)) take(match);
   }
   // With no clear match, short runs that agree on one offset show it together: those that
   // pair two thirds of what they hold in common at it are taken, when they are at least two
@@ -520,7 +520,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
       if (pair.texts && pair.texts->second == 2) {
         Match both = fixedMatch(pair, pair.texts->first);
         if (both.pairs.size() == 2 && both.shorter == 2 && both.shorterInCommon == 2 &&
-            free(both)) {
+            mayTake(both)) {
           take(both);
         }
       }
@@ -539,7 +539,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     // At an offset a match has shown, the copies it pairs are echoes however few; at none,
     // only what lies in the time both runs cover, wholly within the jitter of the other's.
     if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorterInCommon) &&
-        free(match)) {
+        mayTake(match)) {
       take(match);
     }
   }
