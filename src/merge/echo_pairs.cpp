@@ -536,9 +536,13 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
       offset = (after - 1)->second;
     }
     Match match = fixedMatch(pair, offset);
-    // At an offset a match has shown, the copies it pairs are echoes however few; at none,
-    // only what lies in the time both runs cover, wholly within the jitter of the other's.
-    if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorterInCommon) &&
+    // At an offset a match has shown, the copies it pairs are echoes when they are two thirds
+    // of what the shorter run holds in the time both cover (a short text that each PC's own
+    // conversation held a moment apart is not); at none, only what lies in that time, wholly
+    // within the jitter of the other's.
+    if (!match.pairs.empty() &&
+        (shown ? 3 * match.pairs.size() >= 2 * match.shorterInCommon
+               : match.pairs.size() == match.shorterInCommon) &&
         mayTake(match)) {
       take(match);
     }

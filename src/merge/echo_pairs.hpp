@@ -28,10 +28,10 @@ constexpr std::int64_t kEchoJitterMs = 2000;
 // hold as they are, or holds fewer times. Two sessions are paired only when their entries hold
 // the same contents at one offset (each within the jitter): at least 3 pairs and two thirds of
 // the shorter run's entries looked at within the time both runs cover; or, at the offset of the
-// nearest such clear match, what pairs there. With none anywhere: runs that agree on one offset
-// together (at least 3 pairs, or each all of its shorter run), then a run in step in the time
-// both cover, or one of two entries inside the other's. A session paired once is paired again
-// only at the same offset, with one not paired yet. Nothing unclear is paired.
+// nearest such clear match, two thirds of what lies in that time. With none anywhere: runs that
+// agree on one offset together (at least 3 pairs, or each all of its shorter run), then a run in
+// step in the time both cover, or one of two entries inside the other's. A session paired once is
+// paired again only at the same offset, with one not paired yet. Nothing unclear is paired.
 std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second,
                                  std::span<const int> lone1, std::span<const int> lone2);
 

@@ -137,29 +137,32 @@ TEST_P(EchoTable, KeepingEchoesWritesEveryCopy) {
   EXPECT_EQ(merged.counts.echoes, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EchoTable,
-                         testing::Values(Row{"InStep", test::EchoCase::kInStep},
-                                         Row{"Drops", test::EchoCase::kDrops},
-                                         Row{"RepeatedTexts", test::EchoCase::kRepeatedTexts},
-                                         Row{"RealRepeats", test::EchoCase::kRealRepeats},
-                                         Row{"WrongClock", test::EchoCase::kWrongClock},
-                                         Row{"OwnSessions", test::EchoCase::kOwnSessions},
-                                         // Sessions of an entry or two, none a clear match,
-                                         // show their PCs' offset together.
-                                         Row{"ShortSessionsAgree", test::EchoCase::kInStep, 113, 2},
-                                         // Two sessions of one entry inside the other PC's,
-                                         // at one offset.
-                                         Row{"LoneEntriesAgree", test::EchoCase::kDrops, 10, 2},
-                                         // One PC came late, the other left early: in step,
-                                         // only the time both cover counts.
-                                         Row{"InStepOverlap", test::EchoCase::kDrops, 430, 2},
-                                         // A session of two entries inside the other's,
-                                         // out of step.
-                                         Row{"TwoInside", test::EchoCase::kDrops, 563, 2},
-                                         // One PC's session holds what two merged PCs logged
-                                         // in two.
-                                         Row{"OneSessionForTwo", test::EchoCase::kDrops, 20, 3}),
-                         test::RowName);
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EchoTable,
+    testing::Values(Row{"InStep", test::EchoCase::kInStep}, Row{"Drops", test::EchoCase::kDrops},
+                    Row{"RepeatedTexts", test::EchoCase::kRepeatedTexts},
+                    Row{"RealRepeats", test::EchoCase::kRealRepeats},
+                    Row{"WrongClock", test::EchoCase::kWrongClock},
+                    Row{"OwnSessions", test::EchoCase::kOwnSessions},
+                    // Sessions of an entry or two, none a clear match,
+                    // show their PCs' offset together.
+                    Row{"ShortSessionsAgree", test::EchoCase::kInStep, 113, 2},
+                    // Two sessions of one entry inside the other PC's,
+                    // at one offset.
+                    Row{"LoneEntriesAgree", test::EchoCase::kDrops, 10, 2},
+                    // One PC came late, the other left early: in step,
+                    // only the time both cover counts.
+                    Row{"InStepOverlap", test::EchoCase::kDrops, 430, 2},
+                    // A session of two entries inside the other's,
+                    // out of step.
+                    Row{"TwoInside", test::EchoCase::kDrops, 563, 2},
+                    // Each PC's own conversation holds "lol" at the
+                    // offset shown, amid entries that do not pair.
+                    Row{"OwnAtShownOffset", test::EchoCase::kOwnSessions, 4891, 2},
+                    // One PC's session holds what two merged PCs logged
+                    // in two.
+                    Row{"OneSessionForTwo", test::EchoCase::kDrops, 20, 3}),
+    test::RowName);
 
 // Three PCs gathered in any order give the same bytes.
 TEST(EchoesTest, GatheringThreePcsInAnyOrderGivesTheSameBytes) {
