@@ -2,7 +2,8 @@
 // PCs signed in at once: for each kind and number of PCs, the PCs' histories merged one after
 // the other, messages written nowhere (merged with one they are no copy of) and copies written
 // beside another copy of their message (echoes missed), with the seeds that had any.
-//   palvarin_echo_quality [seeds per kind]
+//   palvarin_echo_quality [seeds per kind] [--failing]
+// With --failing, each seed that lost or missed any is named on the standard error.
 
 #include <array>
 #include <cstdio>
@@ -65,7 +66,8 @@ struct Tally {
   int strays = 0;        // entries that are a copy of no message
 };
 
-void Score(const test::EchoHistories& histories, const std::string& xml, Tally& tally) {
+// Scores one seed's merge; true when it lost or missed any message.
+bool Score(const test::EchoHistories& histories, const std::string& xml, Tally& tally) {
   pugi::xml_document document;
   Parse(xml, document);
   std::map<int, int> written;
@@ -94,12 +96,14 @@ void Score(const test::EchoHistories& histories, const std::string& xml, Tally& 
   tally.seedsLosing += lost > 0;
   tally.missed += missed;
   tally.seedsMissing += missed > 0;
+  return lost > 0 || missed > 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int seeds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+  const bool failing = argc > 2 && std::string(argv[2]) == "--failing";
   setenv("TZ", "UTC", 1);
   tzset();
   std::printf(
@@ -116,7 +120,9 @@ int main(int argc, char** argv) {
           for (std::size_t pc = 1; pc < histories.files.size(); ++pc) {
             merged = Merge(merged, histories.files[pc]);
           }
-          Score(histories, merged, tally);
+          if (Score(histories, merged, tally) && failing) {
+            std::fprintf(stderr, "%s %d PCs: seed %d\n", test::EchoCaseName(kind), pcs, seed);
+          }
         }
         std::printf("| %s | %d | %d | %d | %d (%d) | %d (%d) | %d |\n", test::EchoCaseName(kind),
                     pcs, tally.seeds, tally.messages, tally.lost, tally.seedsLosing, tally.missed,

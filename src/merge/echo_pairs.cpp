@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <tuple>
 
@@ -208,22 +209,33 @@ void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>
   }
 }
 
-// The entries of the run that has fewer of them within the time both runs cover, with
-// `one` moved by `offset` and the jitter allowed: a PC that signed in late or left early
-// logged nothing outside the other's span, so what lies there says nothing against an echo.
-std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<Item>& two,
-                            std::int64_t offset) {
+// The entries of each run within the time both cover, `one` moved by `offset`, the jitter
+// allowed.
+std::pair<std::vector<const Item*>, std::vector<const Item*>> InCommon(const std::vector<Item>& one,
+                                                                       const std::vector<Item>& two,
+                                                                       std::int64_t offset) {
   const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
   const auto [first1, last1] = std::minmax_element(one.begin(), one.end(), byMs);
   const auto [first2, last2] = std::minmax_element(two.begin(), two.end(), byMs);
   const std::int64_t low = std::max(first1->ms + offset, first2->ms) - kEchoJitterMs;
   const std::int64_t high = std::min(last1->ms + offset, last2->ms) + kEchoJitterMs;
   const auto within = [&](const std::vector<Item>& items, std::int64_t shift) {
-    return static_cast<std::size_t>(std::count_if(
-        items.begin(), items.end(),
-        [&](const Item& item) { return item.ms + shift >= low && item.ms + shift <= high; }));
+    std::vector<const Item*> found;
+    for (const Item& item : items) {
+      if (item.ms + shift >= low && item.ms + shift <= high) found.push_back(&item);
+    }
+    return found;
   };
-  return std::min(within(one, offset), within(two, 0));
+  return {within(one, offset), within(two, 0)};
+}
+
+// The entries of the run that has fewer of them within the time both runs cover, with
+// `one` moved by `offset` and the jitter allowed: a PC that signed in late or left early
+// logged nothing outside the other's span, so what lies there says nothing against an echo.
+std::size_t ShorterInCommon(const std::vector<Item>& one, const std::vector<Item>& two,
+                            std::int64_t offset) {
+  const auto [in1, in2] = InCommon(one, two, offset);
+  return std::min(in1.size(), in2.size());
 }
 
 // How many offsets a run pair's copies are paired at: a session merged before holds copies of
@@ -243,6 +255,7 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
   if (fixed) {
     match.offsetMs = *fixed;
     PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
+    match.shorterInCommon = ShorterInCommon(one, two, *fixed);
     return match;
   }
   for (int round = 0; round < kOffsets; ++round) {
@@ -297,29 +310,65 @@ std::size_t FewestInCommon(const std::vector<Item>& one, const std::vector<Item>
 }
 
 // False when two runs, by their texts alone, cannot make a clear match: no more pairs than
-// text-alike copies agree on any offset, at each of the offsets tried.
-bool MayBeClear(const std::vector<Item>& one, const std::vector<Item>& two) {
-  const std::vector<bool> none1(one.size(), false);
-  const std::vector<bool> none2(two.size(), false);
-  const auto common = CommonOffset(one, none1, ByContent(two), none2, two);
+// text-alike copies agree on any offset (`common`, the offset most agree on, and how many), at
+// each of the offsets tried.
+bool MayBeClear(const std::vector<Item>& one, const std::vector<Item>& two,
+                const std::optional<std::pair<std::int64_t, int>>& common) {
   if (!common) return false;
   const auto most = static_cast<std::size_t>(kOffsets * common->second);
   return most >= 3 && 3 * most >= 2 * FewestInCommon(one, two);
 }
 
-// True when the first and the last entry of the shorter run each have a text-alike copy in the
-// other within the jitter, as they must for all of it to pair in step.
+// True when the first and the last of the entries the shorter run has within the time both
+// runs cover each have a text-alike copy in the other within the jitter, as they must for all
+// of those to pair in step.
 bool EndsInStep(const std::vector<Item>& one, const std::vector<Item>& two) {
-  const auto& shorter = one.size() <= two.size() ? one : two;
-  const auto& other = one.size() <= two.size() ? two : one;
-  const auto byMs = [](const Item& a, const Item& b) { return a.ms < b.ms; };
-  const auto [first, last] = std::minmax_element(shorter.begin(), shorter.end(), byMs);
-  const auto hasCopy = [&other](const Item& item) {
-    return std::any_of(other.begin(), other.end(), [&item](const Item& copy) {
-      return copy.content == item.content && std::llabs(copy.ms - item.ms) <= kEchoJitterMs;
+  const auto [in1, in2] = InCommon(one, two, 0);
+  const auto& shorter = in1.size() <= in2.size() ? in1 : in2;
+  const auto& other = in1.size() <= in2.size() ? two : one;
+  if (shorter.empty()) return false;
+  const auto hasCopy = [&other](const Item* item) {
+    return std::any_of(other.begin(), other.end(), [item](const Item& copy) {
+      return copy.content == item->content && std::llabs(copy.ms - item->ms) <= kEchoJitterMs;
     });
   };
+  const auto byMs = [](const Item* a, const Item* b) { return a->ms < b->ms; };
+  const auto [first, last] = std::minmax_element(shorter.begin(), shorter.end(), byMs);
   return hasCopy(*first) && hasCopy(*last);
+}
+
+// A pair of runs that proves no offset alone, with the offset most of their texts agree on and
+// how many agree, if any do.
+struct Unclear {
+  int run1 = 0;
+  int run2 = 0;
+  std::optional<std::pair<std::int64_t, int>> texts;
+};
+
+// The offset at which the texts of two or more run pairs that prove none alone agree, the most
+// copies in all: a PC's clock is off by the same in each session, so short sessions together
+// show it as one long one would. None where no two agree.
+std::optional<std::int64_t> PooledOffset(const std::vector<Unclear>& unclear) {
+  std::vector<std::pair<std::int64_t, int>> offsets;
+  for (const Unclear& pair : unclear) {
+    if (pair.texts) offsets.push_back(*pair.texts);
+  }
+  std::sort(offsets.begin(), offsets.end());
+  std::optional<std::int64_t> best;
+  int bestCount = 1;
+  int count = 0;
+  for (std::size_t begin = 0, end = 0; begin < offsets.size(); ++begin) {
+    for (; end < offsets.size() && offsets[end].first - offsets[begin].first <= 2 * kEchoJitterMs;
+         ++end) {
+      count += offsets[end].second;
+    }
+    if (end - begin >= 2 && count > bestCount) {
+      bestCount = count;
+      best = offsets[begin + (end - begin) / 2].first;
+    }
+    count -= offsets[begin].second;
+  }
+  return best;
 }
 
 // The pairs of runs whose spans, allowing the largest offset, overlap.
@@ -360,10 +409,15 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   Side side2(second, lone2);
   std::vector<Match> clear;
   // Runs that prove no offset of their own, judged after the clear matches.
-  std::vector<std::pair<int, int>> unclear;
+  std::vector<Unclear> unclear;
   for (const auto& [r1, r2] : OverlappingRuns(side1.Runs(), side2.Runs())) {
-    if (!MayBeClear(side1.Texts(side1.Runs()[At(r1)]), side2.Texts(side2.Runs()[At(r2)]))) {
-      unclear.emplace_back(r1, r2);
+    const auto& texts1 = side1.Texts(side1.Runs()[At(r1)]);
+    const auto& texts2 = side2.Texts(side2.Runs()[At(r2)]);
+    const std::vector<bool> none1(texts1.size(), false);
+    const std::vector<bool> none2(texts2.size(), false);
+    const auto common = CommonOffset(texts1, none1, ByContent(texts2), none2, texts2);
+    if (!MayBeClear(texts1, texts2, common)) {
+      unclear.push_back({r1, r2, common});
       continue;
     }
     const auto& one = side1.Items(side1.Runs()[At(r1)]);
@@ -372,41 +426,107 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     if (IsClear(match)) {
       clear.push_back(std::move(match));
     } else {
-      unclear.emplace_back(r1, r2);
+      unclear.push_back({r1, r2, common});
     }
   }
-  // The fullest matches first; a run matched once is not matched again.
-  std::sort(clear.begin(), clear.end(), [](const Match& a, const Match& b) {
+  // The fullest matches first.
+  const auto fuller = [](const Match& a, const Match& b) {
     return std::make_tuple(-static_cast<std::ptrdiff_t>(a.pairs.size()), std::llabs(a.offsetMs),
                            a.run1,
                            a.run2) < std::make_tuple(-static_cast<std::ptrdiff_t>(b.pairs.size()),
                                                      std::llabs(b.offsetMs), b.run1, b.run2);
-  });
-  std::vector<bool> used1(side1.Runs().size(), false);
-  std::vector<bool> used2(side2.Runs().size(), false);
+  };
+  std::sort(clear.begin(), clear.end(), fuller);
+  // The offset each run was matched at, if it was.
+  std::vector<std::optional<std::int64_t>> used1(side1.Runs().size());
+  std::vector<std::optional<std::int64_t>> used2(side2.Runs().size());
+  std::set<int> paired1;
+  std::set<int> paired2;
   // (start, offset) of each match taken, in order
   std::vector<std::pair<std::int64_t, std::int64_t>> offsets;
   const auto take = [&](Match& match) {
-    used1[At(match.run1)] = used2[At(match.run2)] = true;
+    used1[At(match.run1)] = used2[At(match.run2)] = match.offsetMs;
+    for (const EchoPair& pair : match.pairs) {
+      paired1.insert(pair.index1);
+      paired2.insert(pair.index2);
+    }
     const std::pair shown(side1.Runs()[At(match.run1)].startMs, match.offsetMs);
     offsets.insert(std::upper_bound(offsets.begin(), offsets.end(), shown), shown);
     echoes.insert(echoes.end(), match.pairs.begin(), match.pairs.end());
   };
+  const auto fixedMatch = [&](const Unclear& pair, std::int64_t offset) {
+    return MatchRuns(pair.run1, pair.run2, side1.Items(side1.Runs()[At(pair.run1)]),
+                     side2.Items(side2.Runs()[At(pair.run2)]), side1, side2, offset);
+  };
+  // A run is matched once, or again at the offset it was matched at with a run of the other
+  // input not matched yet, none of the entries paired twice: a PC that signed in again logged
+  // in two sessions what the other logged in one.
+  const auto mayTake = [&](const Match& match) {
+    const auto& at1 = used1[At(match.run1)];
+    const auto& at2 = used2[At(match.run2)];
+    const auto near = [&match](const std::optional<std::int64_t>& at) {
+      return !at || std::llabs(*at - match.offsetMs) <= kEchoJitterMs;
+    };
+    return !(at1 && at2) && near(at1) && near(at2) &&
+           std::none_of(match.pairs.begin(), match.pairs.end(), [&](const EchoPair& pair) {
+             return paired1.count(pair.index1) || paired2.count(pair.index2);
+           });
+  };
   for (Match& match : clear) {
-    if (!used1[At(match.run1)] && !used2[At(match.run2)]) take(match);
+    if (mayTake(match)) take(match);
+  }
+  // With no clear match, short runs that agree on one offset show it together: those that
+  // pair two thirds of what they hold in common at it are taken, when they are at least two
+  // and pair at least 3 entries, or each the whole of its shorter run (sessions of an entry or
+  // two that lie inside the other's).
+  const std::optional<std::int64_t> pooled = offsets.empty() ? PooledOffset(unclear) : std::nullopt;
+  if (pooled) {
+    std::vector<Match> agreeing;
+    for (const Unclear& pair : unclear) {
+      if (!pair.texts || std::llabs(pair.texts->first - *pooled) > 2 * kEchoJitterMs) continue;
+      Match match = fixedMatch(pair, *pooled);
+      if (!match.pairs.empty() && 3 * match.pairs.size() >= 2 * match.shorterInCommon) {
+        agreeing.push_back(std::move(match));
+      }
+    }
+    std::sort(agreeing.begin(), agreeing.end(), fuller);
+    std::vector<bool> chosen1(used1.size(), false);
+    std::vector<bool> chosen2(used2.size(), false);
+    std::vector<Match*> chosen;
+    std::size_t pairs = 0;
+    bool whole = true;
+    for (Match& match : agreeing) {
+      if (chosen1[At(match.run1)] || chosen2[At(match.run2)]) continue;
+      chosen1[At(match.run1)] = chosen2[At(match.run2)] = true;
+      chosen.push_back(&match);
+      pairs += match.pairs.size();
+      whole = whole && match.pairs.size() == match.shorter;
+    }
+    if (chosen.size() >= 2 && (pairs >= 3 || whole)) {
+      for (Match* match : chosen) take(*match);
+    }
   }
   // A session of one or two entries proves no offset of its own, nor do a few entries that
   // one side lacks of a session merged before, nor the few messages two PCs both logged
   // where one left early and the other came late: they must lie at the offset of the nearest
   // match taken: a clear one, or one of those wholly in step.
-  for (const auto& [r1, r2] : unclear) {
-    if (used1[At(r1)] || used2[At(r2)]) continue;
+  for (const Unclear& pair : unclear) {
+    if (used1[At(pair.run1)] && used2[At(pair.run2)]) continue;
     const bool shown = !offsets.empty();
-    if (!shown &&
-        !EndsInStep(side1.Texts(side1.Runs()[At(r1)]), side2.Texts(side2.Runs()[At(r2)]))) {
+    if (!shown && !EndsInStep(side1.Texts(side1.Runs()[At(pair.run1)]),
+                              side2.Texts(side2.Runs()[At(pair.run2)]))) {
+      // Out of step, a session of two entries that lies inside the other's, both paired at
+      // one offset, is still one: what a shorter session of three or more needs is 3 pairs.
+      if (pair.texts && pair.texts->second == 2) {
+        Match both = fixedMatch(pair, pair.texts->first);
+        if (both.pairs.size() == 2 && both.shorter == 2 && both.shorterInCommon == 2 &&
+            mayTake(both)) {
+          take(both);
+        }
+      }
       continue;
     }
-    const std::int64_t start = side1.Runs()[At(r1)].startMs;
+    const std::int64_t start = side1.Runs()[At(pair.run1)].startMs;
     const auto after =
         std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
     std::int64_t offset = 0;
@@ -415,12 +535,17 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
         (after == offsets.end() || start - (after - 1)->first < after->first - start)) {
       offset = (after - 1)->second;
     }
-    const auto& one = side1.Items(side1.Runs()[At(r1)]);
-    const auto& two = side2.Items(side2.Runs()[At(r2)]);
-    Match match = MatchRuns(r1, r2, one, two, side1, side2, offset);
-    // At an offset a match has shown, the copies it pairs are echoes however few; at none,
-    // only a run wholly within the jitter of the other's entries is.
-    if (!match.pairs.empty() && (shown || match.pairs.size() == match.shorter)) take(match);
+    Match match = fixedMatch(pair, offset);
+    // At an offset a match has shown, the copies it pairs are echoes when they are two thirds
+    // of what the shorter run holds in the time both cover (a short text that each PC's own
+    // conversation held a moment apart is not); at none, only what lies in that time, wholly
+    // within the jitter of the other's.
+    if (!match.pairs.empty() &&
+        (shown ? 3 * match.pairs.size() >= 2 * match.shorterInCommon
+               : match.pairs.size() == match.shorterInCommon) &&
+        mayTake(match)) {
+      take(match);
+    }
   }
   std::sort(echoes.begin(), echoes.end(),
             [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });

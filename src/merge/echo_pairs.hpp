@@ -25,12 +25,13 @@ constexpr std::int64_t kEchoJitterMs = 2000;
 
 // The echoes between sessions of `first` and `second`, in order of input 1. Only entries at
 // `lone1` and `lone2` are looked at (positions in list order): those the other list does not
-// hold as they are, or holds fewer times. A session of one input is
-// paired with at most one of the other, and only when their entries hold the same contents at
-// one offset (each within the jitter): at least 3 pairs and two thirds of the shorter run's
-// entries looked at within the time both runs cover; or, at the offset of the nearest such clear
-// match, what pairs there (with none anywhere: in step, and only all of the shorter run's). Nothing
-// unclear is paired.
+// hold as they are, or holds fewer times. Two sessions are paired only when their entries hold
+// the same contents at one offset (each within the jitter): at least 3 pairs and two thirds of
+// the shorter run's entries looked at within the time both runs cover; or, at the offset of the
+// nearest such clear match, two thirds of what lies in that time. With none anywhere: runs that
+// agree on one offset together (at least 3 pairs, or each all of its shorter run), then a run in
+// step in the time both cover, or one of two entries inside the other's. A session paired once is
+// paired again only at the same offset, with one not paired yet. Nothing unclear is paired.
 std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second,
                                  std::span<const int> lone1, std::span<const int> lone2);
 
