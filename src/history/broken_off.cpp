@@ -183,13 +183,8 @@ Reason KeepWholeEntries(pugi::xml_document& document, std::string_view original,
   }
   RemoveAfter(log, last);
   RemoveAfter(document, log);
-  std::uint64_t whole = 0;
-  for (pugi::xml_node entry = log.first_child(); entry; entry = entry.next_sibling()) {
-    whole += entry.type() == pugi::node_element;
-  }
   return {.kind = cut ? ReasonKind::BrokenOffInEntry : ReasonKind::BrokenOffBetweenEntries,
-          .offset = breakAt,
-          .count = whole};
+          .offset = breakAt};
 }
 
 }  // namespace palvarin

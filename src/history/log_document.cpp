@@ -80,8 +80,12 @@ Reason ForbiddenCharacterIn(const CodeUnits& text) {
 class RepeatedAttributeFinder : public pugi::xml_tree_walker {
  public:
   bool for_each(pugi::xml_node& node) override {
-    return node.type() != pugi::node_element || !HasRepeatedAttribute(node);
+    if (node.type() != pugi::node_element) return true;
+    entries += depth() == 1;
+    return !HasRepeatedAttribute(node);
   }
+
+  std::uint64_t entries = 0;  // elements met under the root
 
  private:
   bool HasRepeatedAttribute(pugi::xml_node element) {
@@ -123,9 +127,12 @@ pugi::xml_node NextInTree(pugi::xml_node node, pugi::xml_node top) {
   return {};
 }
 
-bool AnyRepeatedAttribute(pugi::xml_document& document) {
+// Also counts the entries, the elements under the root, into `entries`.
+bool AnyRepeatedAttribute(pugi::xml_document& document, std::uint64_t& entries) {
   RepeatedAttributeFinder finder;
-  return !document.traverse(finder);
+  const bool repeated = !document.traverse(finder);
+  entries = finder.entries;
+  return repeated;
 }
 
 }  // namespace
@@ -273,9 +280,11 @@ Result<LogDocument> LogDocument::Parse(HistoryBytes bytes, const std::filesystem
       why.kind != ReasonKind::None) {
     return refuse(std::move(why));
   }
-  if (AnyRepeatedAttribute(data->document)) {
+  std::uint64_t entries = 0;
+  if (AnyRepeatedAttribute(data->document, entries)) {
     return refuse({.kind = ReasonKind::RepeatedAttribute});
   }
+  if (data->damage.kind != ReasonKind::None) data->damage.count = entries;
   if (data->damage.kind != ReasonKind::None && brokenOff == BrokenOff::Refuse) {
     return Failure{data->damage};
   }
