@@ -416,18 +416,15 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     const std::vector<bool> none1(texts1.size(), false);
     const std::vector<bool> none2(texts2.size(), false);
     const auto common = CommonOffset(texts1, none1, ByContent(texts2), none2, texts2);
-    if (!MayBeClear(texts1, texts2, common)) {
-      unclear.push_back({r1, r2, common});
-      continue;
+    if (MayBeClear(texts1, texts2, common)) {
+      Match match = MatchRuns(r1, r2, side1.Items(side1.Runs()[At(r1)]),
+                              side2.Items(side2.Runs()[At(r2)]), side1, side2, std::nullopt);
+      if (IsClear(match)) {
+        clear.push_back(std::move(match));
+        continue;
+      }
     }
-    const auto& one = side1.Items(side1.Runs()[At(r1)]);
-    const auto& two = side2.Items(side2.Runs()[At(r2)]);
-    Match match = MatchRuns(r1, r2, one, two, side1, side2, std::nullopt);
-    if (IsClear(match)) {
-      clear.push_back(std::move(match));
-    } else {
-      unclear.push_back({r1, r2, common});
-    }
+    unclear.push_back({r1, r2, common});
   }
   // The fullest matches first.
   const auto fuller = [](const Match& a, const Match& b) {
