@@ -4,6 +4,11 @@
 // beside another copy of their message (echoes missed), with the seeds that had any.
 //   palvarin_echo_quality [seeds per kind] [--failing]
 // With --failing, each seed that lost or missed any is named on the standard error.
+// Merging the result again with any PC's history must change nothing: the seeds where it does
+// are counted too.
+//   palvarin_echo_quality --show <kind 0-5> <seed> <PCs>
+// prints each PC's history and each merge of one seed, entry by entry, with the message each
+// entry is a copy of and the copies written twice marked.
 
 #include <array>
 #include <cstdio>
@@ -56,6 +61,15 @@ std::string Merge(const std::string& xml1, const std::string& xml2) {
   return xml + "</Log>";
 }
 
+// The message an entry is a copy of, -1 for none.
+int MessageOf(const test::EchoHistories& histories, pugi::xml_node entry) {
+  const auto found = histories.messageOf.find(
+      test::EchoCopyKey(entry.attribute("DateTime").value(),
+                        entry.child("From").child("User").attribute("FriendlyName").value(),
+                        entry.child("Text").text().get()));
+  return found == histories.messageOf.end() ? -1 : found->second;
+}
+
 struct Tally {
   int seeds = 0;
   int messages = 0;
@@ -64,6 +78,7 @@ struct Tally {
   int missed = 0;        // copies written beside another copy of their message
   int seedsMissing = 0;  // seeds with any
   int strays = 0;        // entries that are a copy of no message
+  int changedAgain = 0;  // seeds whose result a merge with a PC's history changes
 };
 
 // Scores one seed's merge; true when it lost or missed any message.
@@ -74,14 +89,11 @@ bool Score(const test::EchoHistories& histories, const std::string& xml, Tally& 
   for (const auto& [key, message] : histories.messageOf) written[message] += 0;
   for (pugi::xml_node entry : document.document_element().children()) {
     if (entry.type() != pugi::node_element) continue;
-    const auto found = histories.messageOf.find(
-        test::EchoCopyKey(entry.attribute("DateTime").value(),
-                          entry.child("From").child("User").attribute("FriendlyName").value(),
-                          entry.child("Text").text().get()));
-    if (found == histories.messageOf.end()) {
+    const int message = MessageOf(histories, entry);
+    if (message < 0) {
       ++tally.strays;
     } else {
-      ++written[found->second];
+      ++written[message];
     }
   }
   int lost = 0;
@@ -99,6 +111,37 @@ bool Score(const test::EchoHistories& histories, const std::string& xml, Tally& 
   return lost > 0 || missed > 0;
 }
 
+void Print(const test::EchoHistories& histories, const std::string& xml, const std::string& title) {
+  pugi::xml_document document;
+  Parse(xml, document);
+  std::map<int, int> written;
+  for (pugi::xml_node entry : document.document_element().children()) {
+    if (entry.type() == pugi::node_element) ++written[MessageOf(histories, entry)];
+  }
+  std::printf("== %s\n", title.c_str());
+  for (pugi::xml_node entry : document.document_element().children()) {
+    if (entry.type() != pugi::node_element) continue;
+    const int message = MessageOf(histories, entry);
+    std::printf("  s%-3s %s %-4s m%-3d %s%s\n", entry.attribute("SessionID").value(),
+                entry.attribute("DateTime").value(),
+                entry.child("From").child("User").attribute("FriendlyName").value(), message,
+                entry.child("Text").text().get(), written[message] > 1 ? "  <<< twice" : "");
+  }
+}
+
+int Show(EchoCase kind, std::uint32_t seed, int pcs) {
+  const auto histories = test::MakeEchoHistories(seed, kind, pcs);
+  for (std::size_t pc = 0; pc < histories.files.size(); ++pc) {
+    Print(histories, histories.files[pc], "PC " + std::to_string(pc));
+  }
+  std::string merged = histories.files.front();
+  for (std::size_t pc = 1; pc < histories.files.size(); ++pc) {
+    merged = Merge(merged, histories.files[pc]);
+    Print(histories, merged, "merged up to PC " + std::to_string(pc));
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,9 +149,15 @@ int main(int argc, char** argv) {
   const bool failing = argc > 2 && std::string(argv[2]) == "--failing";
   setenv("TZ", "UTC", 1);
   tzset();
+  if (argc == 5 && std::string(argv[1]) == "--show") {
+    const auto kind = static_cast<std::size_t>(std::atoi(argv[2]));
+    if (kind >= kKinds.size()) return 2;
+    return Show(kKinds[kind], static_cast<std::uint32_t>(std::atoi(argv[3])), std::atoi(argv[4]));
+  }
   std::printf(
-      "| kind | PCs | seeds | messages | lost (seeds) | missed echoes (seeds) | strays |\n");
-  std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
+      "| kind | PCs | seeds | messages | lost (seeds) | missed echoes (seeds) | strays | changed "
+      "by merging again (seeds) |\n");
+  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
   try {
     for (const EchoCase kind : kKinds) {
       for (int pcs = 2; pcs <= 4; ++pcs) {
@@ -120,13 +169,23 @@ int main(int argc, char** argv) {
           for (std::size_t pc = 1; pc < histories.files.size(); ++pc) {
             merged = Merge(merged, histories.files[pc]);
           }
+          const int lostBefore = tally.lost;
           if (Score(histories, merged, tally) && failing) {
-            std::fprintf(stderr, "%s %d PCs: seed %d\n", test::EchoCaseName(kind), pcs, seed);
+            std::fprintf(stderr, "%s %d PCs: seed %d%s\n", test::EchoCaseName(kind), pcs, seed,
+                         tally.lost > lostBefore ? " (lost)" : "");
+          }
+          const std::string again = Merge(merged, merged);
+          for (const std::string& file : histories.files) {
+            if (Merge(merged, file) != again) {
+              ++tally.changedAgain;
+              break;
+            }
           }
         }
-        std::printf("| %s | %d | %d | %d | %d (%d) | %d (%d) | %d |\n", test::EchoCaseName(kind),
-                    pcs, tally.seeds, tally.messages, tally.lost, tally.seedsLosing, tally.missed,
-                    tally.seedsMissing, tally.strays);
+        std::printf("| %s | %d | %d | %d | %d (%d) | %d (%d) | %d | %d |\n",
+                    test::EchoCaseName(kind), pcs, tally.seeds, tally.messages, tally.lost,
+                    tally.seedsLosing, tally.missed, tally.seedsMissing, tally.strays,
+                    tally.changedAgain);
         std::fflush(stdout);
       }
     }

@@ -7,6 +7,7 @@
 #include <set>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 
 #include "entry_identity.hpp"
 #include "history/xml_inline.hpp"
@@ -32,6 +33,15 @@ std::int64_t FractionMs(pugi::xml_node entry) {
     if (digit) ++at;
   }
   return ms;
+}
+
+// True for a text of fewer than 8 characters: "ok", "lol", "thanks", the replies anyone gives
+// any day, which two conversations may hold a moment apart however seldom a history does.
+bool Short(std::string_view text) {
+  const auto starts = std::count_if(text.begin(), text.end(), [](char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+  });
+  return starts < 8;
 }
 
 // An entry that may have an echo on the other side, with what the search compares.
@@ -70,6 +80,18 @@ class Side {
   std::vector<Run>& Runs() { return runs_; }
   const EntryList& List() const { return list_; }
 
+  // True when the text of the entry at `position` is held by no other entry looked at on this
+  // side: a text that recurs ("ok", a sticker) may meet another copy at any offset by chance,
+  // one said once may not. Counted over every run on first ask.
+  bool SaidOnce(int position) {
+    if (textCounts_.empty()) {
+      for (Run& run : runs_) {
+        for (const Item& item : Texts(run)) ++textCounts_[item.content.low];
+      }
+    }
+    return textCounts_[TextHash(position)] == 1 && !Short(TextOf(position));
+  }
+
   // The run's entries with their contents, read once.
   const std::vector<Item>& Items(Run& run) { return Read(run, run.items, true); }
   // The same with their texts alone: copies share them too, and they are quicker to read.
@@ -82,12 +104,17 @@ class Side {
       const pugi::xml_node node = list_.Entry(position).entry.node;
       const std::int64_t ms = *list_.AlignedTime(position) * 1000 + FractionMs(node);
       const EntryIdentity key =
-          contents
-              ? digest_.ContentOf(node)
-              : EntryIdentity{std::hash<std::string_view>{}(node.child("Text").text().get()), 0};
+          contents ? digest_.ContentOf(node) : EntryIdentity{TextHash(position), 0};
       items.push_back({position, ms, key});
     }
     return items;
+  }
+
+  std::string_view TextOf(int position) const {
+    return list_.Entry(position).entry.node.child("Text").text().get();
+  }
+  std::uint64_t TextHash(int position) const {
+    return std::hash<std::string_view>{}(TextOf(position));
   }
 
   // Two positions, `from` before `to`, in one session run: no entry between them of another
@@ -104,6 +131,7 @@ class Side {
   const EntryList& list_;
   std::vector<Run> runs_;
   IdentityDigest digest_;
+  std::unordered_map<std::uint64_t, int> textCounts_;
 };
 
 // A possible match of two runs and the pairs it would make.
@@ -111,6 +139,9 @@ struct Match {
   int run1 = 0;
   int run2 = 0;
   std::int64_t offsetMs = 0;  // the offset of its largest group of pairs
+  // Each offset it paired at, that one first: a session merged before holds copies of two
+  // PCs, each with its own clock.
+  std::vector<std::int64_t> offsets;
   std::vector<EchoPair> pairs;
   std::size_t shorter = 0;          // the entries of the shorter run
   std::size_t shorterInCommon = 0;  // the fewer of either run's within the time both cover
@@ -247,13 +278,14 @@ constexpr int kOffsets = 3;
 // copies of two PCs, each with its own clock). With `fixed`, at that offset alone.
 Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vector<Item>& two,
                 const Side& side1, const Side& side2, std::optional<std::int64_t> fixed) {
-  Match match{run1, run2, 0, {}};
+  Match match{run1, run2, 0, {}, {}};
   const ByContent byContent(two);
   std::vector<bool> taken1(one.size(), false);
   std::vector<bool> taken2(two.size(), false);
   match.shorter = std::min(one.size(), two.size());
   if (fixed) {
     match.offsetMs = *fixed;
+    match.offsets = {*fixed};
     PairAt(*fixed, one, taken1, byContent, taken2, two, side1, side2, nullptr, match.pairs);
     match.shorterInCommon = ShorterInCommon(one, two, *fixed);
     return match;
@@ -276,8 +308,10 @@ Match MatchRuns(int run1, int run2, const std::vector<Item>& one, const std::vec
       std::sort(earlier.begin(), earlier.end(),
                 [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });
     }
+    const std::size_t before = match.pairs.size();
     PairAt(common->first, one, taken1, byContent, taken2, two, side1, side2,
            round > 0 ? &earlier : nullptr, match.pairs);
+    if (match.pairs.size() > before) match.offsets.push_back(common->first);
   }
   if (!match.pairs.empty()) {
     match.shorterInCommon = ShorterInCommon(one, two, match.offsetMs);
@@ -322,14 +356,17 @@ bool MayBeClear(const std::vector<Item>& one, const std::vector<Item>& two,
 // True when the first and the last of the entries the shorter run has within the time both
 // runs cover each have a text-alike copy in the other within the jitter, as they must for all
 // of those to pair in step.
-bool EndsInStep(const std::vector<Item>& one, const std::vector<Item>& two) {
-  const auto [in1, in2] = InCommon(one, two, 0);
+bool EndsInStep(const std::vector<Item>& one, const std::vector<Item>& two, std::int64_t offset) {
+  const auto [in1, in2] = InCommon(one, two, offset);
   const auto& shorter = in1.size() <= in2.size() ? in1 : in2;
   const auto& other = in1.size() <= in2.size() ? two : one;
   if (shorter.empty()) return false;
-  const auto hasCopy = [&other](const Item* item) {
-    return std::any_of(other.begin(), other.end(), [item](const Item& copy) {
-      return copy.content == item->content && std::llabs(copy.ms - item->ms) <= kEchoJitterMs;
+  // Input 1's items stand moved by `offset` among input 2's.
+  const std::int64_t shift = in1.size() <= in2.size() ? offset : -offset;
+  const auto hasCopy = [&other, shift](const Item* item) {
+    return std::any_of(other.begin(), other.end(), [item, shift](const Item& copy) {
+      return copy.content == item->content &&
+             std::llabs(copy.ms - item->ms - shift) <= kEchoJitterMs;
     });
   };
   const auto byMs = [](const Item* a, const Item* b) { return a->ms < b->ms; };
@@ -371,6 +408,84 @@ std::optional<std::int64_t> PooledOffset(const std::vector<Unclear>& unclear) {
   return best;
 }
 
+// Pairs, among a match's pairs and in their order, the copies of texts each side holds once
+// that its offsets left: a copy the network held back past the jitter, or one on the clock of
+// a third PC whose copies a session merged before holds. Entries in `paired1` and `paired2`
+// are paired already.
+void PairSaidOnce(Match& match, Side& side1, Side& side2, const std::set<int>& paired1,
+                  const std::set<int>& paired2) {
+  const std::vector<Item>& one = side1.Items(side1.Runs()[At(match.run1)]);
+  const std::vector<Item>& two = side2.Items(side2.Runs()[At(match.run2)]);
+  std::vector<EchoPair> earlier = match.pairs;
+  const auto byIndex1 = [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; };
+  std::sort(earlier.begin(), earlier.end(), byIndex1);
+  const ByContent byContent(two);
+  for (const Item& item : one) {
+    if (paired1.count(item.position) || !side1.SaidOnce(item.position)) continue;
+    const auto [begin, end] = byContent.Near(item.content, item.ms - kReach, item.ms + kReach);
+    for (auto copy = begin; copy != end; ++copy) {
+      const int p2 = (*copy)->position;
+      if (paired2.count(p2) || !side2.SaidOnce(p2) || !KeepsOrder(earlier, item.position, p2)) {
+        continue;
+      }
+      const EchoPair pair{item.position, p2,
+                          *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(item.position)};
+      match.pairs.push_back(pair);
+      earlier.insert(std::upper_bound(earlier.begin(), earlier.end(), pair, byIndex1), pair);
+      break;
+    }
+  }
+}
+
+// Leaves out the pairs of `match` (made at its one offset) whose entry on either side has
+// another copy at one of `others` that lies beyond the jitter of it: offsets nearby matches
+// showed for other clocks. A session merged before holds copies on two PCs' clocks, and which
+// of them such an entry is on cannot be told.
+void LeaveOutOtherClocks(Match& match, const std::vector<Item>& one, const std::vector<Item>& two,
+                         const std::vector<std::int64_t>& others) {
+  const ByContent in1(one);
+  const ByContent in2(two);
+  // Items stand in list order.
+  const auto find = [](const std::vector<Item>& items, int position) {
+    return std::lower_bound(items.begin(), items.end(), position,
+                            [](const Item& item, int p) { return item.position < p; });
+  };
+  const auto copyAt = [](const ByContent& in, const Item& item, std::int64_t at, int paired) {
+    const auto [begin, end] = in.Near(item.content, at - kEchoJitterMs, at + kEchoJitterMs);
+    return std::any_of(begin, end, [paired](const Item* copy) { return copy->position != paired; });
+  };
+  std::erase_if(match.pairs, [&](const EchoPair& pair) {
+    const auto item1 = find(one, pair.index1);
+    const auto item2 = find(two, pair.index2);
+    return std::any_of(others.begin(), others.end(), [&](std::int64_t other) {
+      return std::llabs(other - match.offsetMs) > 2 * kEchoJitterMs &&
+             (copyAt(in2, *item1, item1->ms + other, pair.index2) ||
+              copyAt(in1, *item2, item2->ms - other, pair.index1));
+    });
+  });
+}
+
+// (start of input 1's run, offset) of each match taken, in order.
+using Shown = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
+// The offsets matches showed within a day of `start`, those within the jitter of another once:
+// a PC's clock keeps its offset that long, and a session merged before holds two PCs' clocks.
+std::vector<std::int64_t> ShownNear(const Shown& shown, std::int64_t start) {
+  constexpr std::int64_t kDayMs = 24 * 3600 * 1000;
+  std::vector<std::int64_t> offsets;
+  for (auto at = std::lower_bound(shown.begin(), shown.end(), std::pair(start - kDayMs, INT64_MIN));
+       at != shown.end() && at->first <= start + kDayMs; ++at) {
+    offsets.push_back(at->second);
+  }
+  std::sort(offsets.begin(), offsets.end());
+  offsets.erase(std::unique(offsets.begin(), offsets.end(),
+                            [](std::int64_t kept, std::int64_t next) {
+                              return next - kept <= kEchoJitterMs;
+                            }),
+                offsets.end());
+  return offsets;
+}
+
 // The pairs of runs whose spans, allowing the largest offset, overlap.
 std::vector<std::pair<int, int>> OverlappingRuns(const std::vector<Run>& runs1,
                                                  const std::vector<Run>& runs2) {
@@ -407,6 +522,10 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   if (lone1.empty() || lone2.empty()) return echoes;
   Side side1(first, lone1);
   Side side2(second, lone2);
+  // Copies of a text each side holds once.
+  const auto saidOnce = [&](const EchoPair& echo) {
+    return side1.SaidOnce(echo.index1) && side2.SaidOnce(echo.index2);
+  };
   std::vector<Match> clear;
   // Runs that prove no offset of their own, judged after the clear matches.
   std::vector<Unclear> unclear;
@@ -439,16 +558,18 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   std::vector<std::optional<std::int64_t>> used2(side2.Runs().size());
   std::set<int> paired1;
   std::set<int> paired2;
-  // (start, offset) of each match taken, in order
-  std::vector<std::pair<std::int64_t, std::int64_t>> offsets;
+  Shown offsets;
   const auto take = [&](Match& match) {
+    PairSaidOnce(match, side1, side2, paired1, paired2);
     used1[At(match.run1)] = used2[At(match.run2)] = match.offsetMs;
     for (const EchoPair& pair : match.pairs) {
       paired1.insert(pair.index1);
       paired2.insert(pair.index2);
     }
-    const std::pair shown(side1.Runs()[At(match.run1)].startMs, match.offsetMs);
-    offsets.insert(std::upper_bound(offsets.begin(), offsets.end(), shown), shown);
+    for (const std::int64_t offset : match.offsets) {
+      const std::pair shown(side1.Runs()[At(match.run1)].startMs, offset);
+      offsets.insert(std::upper_bound(offsets.begin(), offsets.end(), shown), shown);
+    }
     echoes.insert(echoes.end(), match.pairs.begin(), match.pairs.end());
   };
   const auto fixedMatch = [&](const Unclear& pair, std::int64_t offset) {
@@ -458,11 +579,13 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // A run is matched once, or again at the offset it was matched at with a run of the other
   // input not matched yet, none of the entries paired twice: a PC that signed in again logged
   // in two sessions what the other logged in one.
-  const auto mayTake = [&](const Match& match) {
+  // With `anyOffset`, at another offset too: copies of two texts each side holds once that
+  // agree on it show a clock a session merged before holds beside another.
+  const auto mayTake = [&](const Match& match, bool anyOffset = false) {
     const auto& at1 = used1[At(match.run1)];
     const auto& at2 = used2[At(match.run2)];
-    const auto near = [&match](const std::optional<std::int64_t>& at) {
-      return !at || std::llabs(*at - match.offsetMs) <= kEchoJitterMs;
+    const auto near = [&match, anyOffset](const std::optional<std::int64_t>& at) {
+      return anyOffset || !at || std::llabs(*at - match.offsetMs) <= kEchoJitterMs;
     };
     return !(at1 && at2) && near(at1) && near(at2) &&
            std::none_of(match.pairs.begin(), match.pairs.end(), [&](const EchoPair& pair) {
@@ -491,15 +614,18 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     std::vector<bool> chosen2(used2.size(), false);
     std::vector<Match*> chosen;
     std::size_t pairs = 0;
+    std::size_t once = 0;
     bool whole = true;
     for (Match& match : agreeing) {
       if (chosen1[At(match.run1)] || chosen2[At(match.run2)]) continue;
       chosen1[At(match.run1)] = chosen2[At(match.run2)] = true;
       chosen.push_back(&match);
       pairs += match.pairs.size();
+      once +=
+          static_cast<std::size_t>(std::count_if(match.pairs.begin(), match.pairs.end(), saidOnce));
       whole = whole && match.pairs.size() == match.shorter;
     }
-    if (chosen.size() >= 2 && (pairs >= 3 || whole)) {
+    if (chosen.size() >= 2 && (pairs >= 3 || whole || once >= 2)) {
       for (Match* match : chosen) take(*match);
     }
   }
@@ -507,11 +633,14 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // one side lacks of a session merged before, nor the few messages two PCs both logged
   // where one left early and the other came late: they must lie at the offset of the nearest
   // match taken: a clear one, or one of those wholly in step.
-  for (const Unclear& pair : unclear) {
-    if (used1[At(pair.run1)] && used2[At(pair.run2)]) continue;
+  const auto takeNear = [&](const Unclear& pair) {
+    const auto& texts1 = side1.Texts(side1.Runs()[At(pair.run1)]);
+    const auto& texts2 = side2.Texts(side2.Runs()[At(pair.run2)]);
     const bool shown = !offsets.empty();
-    if (!shown && !EndsInStep(side1.Texts(side1.Runs()[At(pair.run1)]),
-                              side2.Texts(side2.Runs()[At(pair.run2)]))) {
+    // In step: the clocks agree within the jitter, and so do the copies with them.
+    const std::int64_t step =
+        pair.texts && std::llabs(pair.texts->first) <= kEchoJitterMs ? pair.texts->first : 0;
+    if (!shown && !EndsInStep(texts1, texts2, step)) {
       // Out of step, a session of two entries that lies inside the other's, both paired at
       // one offset, is still one: what a shorter session of three or more needs is 3 pairs.
       if (pair.texts && pair.texts->second == 2) {
@@ -519,20 +648,34 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
         if (both.pairs.size() == 2 && both.shorter == 2 && both.shorterInCommon == 2 &&
             mayTake(both)) {
           take(both);
+          return true;
         }
       }
-      continue;
+      return false;
     }
     const std::int64_t start = side1.Runs()[At(pair.run1)].startMs;
     const auto after =
         std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
-    std::int64_t offset = 0;
-    if (after != offsets.end()) offset = after->second;
-    if (after != offsets.begin() &&
-        (after == offsets.end() || start - (after - 1)->first < after->first - start)) {
-      offset = (after - 1)->second;
+    // The offsets of the match nearest in time, or the one in step; the one pairing most.
+    Match match = fixedMatch(pair, step);
+    if (shown) {
+      std::int64_t nearest = after != offsets.end() ? after->first : 0;
+      if (after != offsets.begin() &&
+          (after == offsets.end() || start - (after - 1)->first < after->first - start)) {
+        nearest = (after - 1)->first;
+      }
+      match.pairs.clear();
+      for (auto at =
+               std::lower_bound(offsets.begin(), offsets.end(), std::pair(nearest, INT64_MIN));
+           at != offsets.end() && at->first == nearest; ++at) {
+        Match there = fixedMatch(pair, at->second);
+        if (there.pairs.size() > match.pairs.size() || match.pairs.empty()) {
+          match = std::move(there);
+        }
+      }
     }
-    Match match = fixedMatch(pair, offset);
+    LeaveOutOtherClocks(match, side1.Items(side1.Runs()[At(pair.run1)]),
+                        side2.Items(side2.Runs()[At(pair.run2)]), ShownNear(offsets, start));
     // At an offset a match has shown, the copies it pairs are echoes when they are two thirds
     // of what the shorter run holds in the time both cover (a short text that each PC's own
     // conversation held a moment apart is not); at none, only what lies in that time, wholly
@@ -542,7 +685,37 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
                : match.pairs.size() == match.shorterInCommon) &&
         mayTake(match)) {
       take(match);
+      return true;
     }
+    return false;
+  };
+  // Copies of a text that each side holds once meet at one offset by no chance: one such pair
+  // at an offset a match has shown is an echo (so is a single one in step), and two that agree
+  // on an offset show it (a session merged before holds copies of another PC's clock).
+  const auto takeSaidOnce = [&](const Unclear& pair) {
+    std::vector<std::int64_t> tried = ShownNear(offsets, side1.Runs()[At(pair.run1)].startMs);
+    if (pair.texts) tried.push_back(pair.texts->first);
+    for (std::size_t k = 0; k < tried.size(); ++k) {
+      const bool shown = k + 1 < tried.size() || !pair.texts;
+      Match match = fixedMatch(pair, tried[k]);
+      const auto once =
+          static_cast<std::size_t>(std::count_if(match.pairs.begin(), match.pairs.end(), saidOnce));
+      if (once == 0 || !(shown || once >= 2 || std::llabs(tried[k]) <= 2 * kEchoJitterMs ||
+                         (match.shorter <= 2 && once == match.shorter))) {
+        continue;
+      }
+      // The rest may have met by chance.
+      std::erase_if(match.pairs, [&](const EchoPair& echo) { return !saidOnce(echo); });
+      if (mayTake(match, true)) {
+        take(match);
+        return true;
+      }
+    }
+    return false;
+  };
+  for (const Unclear& pair : unclear) {
+    if (used1[At(pair.run1)] && used2[At(pair.run2)]) continue;
+    if (!takeNear(pair)) takeSaidOnce(pair);
   }
   std::sort(echoes.begin(), echoes.end(),
             [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; });

@@ -93,6 +93,8 @@ struct Row {
   // of 2 to 4 PCs.
   std::uint32_t seed = 0;
   int pcs = 0;
+  // Its PCs' clocks cannot all be told apart: some echoes stay written twice, none is lost.
+  bool echoesMayStay = false;
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
@@ -117,7 +119,7 @@ TEST_P(EchoTable, EveryMessageOnceAndMergingAgainChangesNothing) {
     EXPECT_EQ(tally.lost, 0);
     // A history merged before holds copies of two PCs, on two clocks: where it holds fewer
     // than three of one, the third PC's copies of those stay beside them.
-    if (pcs == 2 || row.seed) {
+    if ((pcs == 2 || row.seed) && !row.echoesMayStay) {
       EXPECT_EQ(tally.twice, 0);
     }
     for (const std::string& file : histories.files) {
@@ -163,7 +165,30 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{"OwnAtShownOffset", test::EchoCase::kOwnSessions, 4891, 2},
                     // One PC's session holds what two merged PCs logged
                     // in two.
-                    Row{"OneSessionForTwo", test::EchoCase::kDrops, 20, 3}),
+                    Row{"OneSessionForTwo", test::EchoCase::kDrops, 20, 3},
+                    // A text each PC logged once, at the offset shown,
+                    // each PC missing another message around it.
+                    Row{"SaidOnceAtShownOffset", test::EchoCase::kDrops, 356, 2},
+                    // In step, the clocks a second apart, one copy's
+                    // delay past the jitter from zero.
+                    Row{"InStepWithinJitter", test::EchoCase::kDrops, 493, 2},
+                    // A session of one entry said once, out of step.
+                    Row{"LoneSaidOnce", test::EchoCase::kDrops, 1184, 2},
+                    // Left by a clear match's offsets: a copy on the
+                    // third PC's clock.
+                    Row{"LeftOnAnotherClock", test::EchoCase::kDrops, 28, 3},
+                    // Two texts said once, in two sessions, agree.
+                    Row{"SaidOnceAgree", test::EchoCase::kDrops, 148, 3},
+                    // One PC's session matched again, on another clock.
+                    Row{"MatchedAgainOnAnotherClock", test::EchoCase::kDrops, 306, 3},
+                    // The nearest match paired on two clocks.
+                    Row{"NearestMatchOnTwoClocks", test::EchoCase::kDrops, 176, 3},
+                    // "ok" said once on each PC, in sessions of one.
+                    Row{"ShortTextSaidOnce", test::EchoCase::kDrops, 2124, 2},
+                    Row{"OwnShortTextSaidOnce", test::EchoCase::kOwnSessions, 252, 2},
+                    // "ok" on one clock of a session merged before lies
+                    // at the offset of the other.
+                    Row{"OkOnTheOtherClock", test::EchoCase::kDrops, 2169, 3, true}),
     test::RowName);
 
 // Three PCs gathered in any order give the same bytes.
