@@ -82,14 +82,33 @@ class Side {
 
   // True when the text of the entry at `position` is held by no other entry looked at on this
   // side: a text that recurs ("ok", a sticker) may meet another copy at any offset by chance,
-  // one said once may not. Counted over every run on first ask.
-  bool SaidOnce(int position) {
-    if (textCounts_.empty()) {
-      for (Run& run : runs_) {
-        for (const Item& item : Texts(run)) ++textCounts_[item.content.low];
+  // one said once may not. Counted on first ask over the runs whose texts were read: those
+  // within the largest offset of a run of the other side.
+  bool SaidOnce(int position) { return SaidOnceAs(TextHash(position)) == position; }
+  // The entry whose text, said once, hashes to `text`; -1 where there is none.
+  int SaidOnceAs(std::uint64_t text) {
+    if (texts_.empty()) {
+      for (const Run& run : runs_) {
+        for (const Item& item : run.texts) {
+          Said& said = texts_[item.content.low];
+          ++said.times;
+          said.position = item.position;
+        }
       }
     }
-    return textCounts_[TextHash(position)] == 1 && !Short(TextOf(position));
+    const auto found = texts_.find(text);
+    return found != texts_.end() && found->second.times == 1 &&
+                   !Short(TextOf(found->second.position))
+               ? found->second.position
+               : -1;
+  }
+
+  // The entry's moment to the thousandth, and its contents.
+  std::int64_t Ms(int position) const {
+    return *list_.AlignedTime(position) * 1000 + FractionMs(list_.Entry(position).entry.node);
+  }
+  EntryIdentity ContentOf(int position) {
+    return digest_.ContentOf(list_.Entry(position).entry.node);
   }
 
   // The run's entries with their contents, read once.
@@ -101,11 +120,9 @@ class Side {
   const std::vector<Item>& Read(const Run& run, std::vector<Item>& items, bool contents) {
     if (!items.empty()) return items;
     for (const int position : run.positions) {
-      const pugi::xml_node node = list_.Entry(position).entry.node;
-      const std::int64_t ms = *list_.AlignedTime(position) * 1000 + FractionMs(node);
       const EntryIdentity key =
-          contents ? digest_.ContentOf(node) : EntryIdentity{TextHash(position), 0};
-      items.push_back({position, ms, key});
+          contents ? ContentOf(position) : EntryIdentity{TextHash(position), 0};
+      items.push_back({position, Ms(position), key});
     }
     return items;
   }
@@ -131,7 +148,12 @@ class Side {
   const EntryList& list_;
   std::vector<Run> runs_;
   IdentityDigest digest_;
-  std::unordered_map<std::uint64_t, int> textCounts_;
+  // Each text's entries looked at: how many, and the last.
+  struct Said {
+    int times = 0;
+    int position = -1;
+  };
+  std::unordered_map<std::uint64_t, Said> texts_;
 };
 
 // A possible match of two runs and the pairs it would make.
@@ -212,10 +234,12 @@ bool KeepsOrder(const std::vector<EchoPair>& earlier, int p1, int p2) {
 // Pairs each item of `one` not yet taken with an untaken copy on the other side at `offset`
 // within the jitter, the nearest or, with `earliest`, the earliest; with `earlier`, only where
 // that keeps their order.
-void PairEach(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
+// True when an item found copies there, all of them taken.
+bool PairEach(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
               const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
               const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
               bool earliest, std::vector<EchoPair>& pairs) {
+  bool blocked = false;
   for (std::size_t k = 0; k < one.size(); ++k) {
     if (taken1[k]) continue;
     const std::int64_t at = one[k].ms + offset;
@@ -233,6 +257,7 @@ void PairEach(std::int64_t offset, const std::vector<Item>& one, std::vector<boo
       }
       if (earliest) break;
     }
+    blocked = blocked || (!best && begin != end);
     if (!best) continue;
     taken1[k] = true;
     taken2[bestIndex] = true;
@@ -240,10 +265,12 @@ void PairEach(std::int64_t offset, const std::vector<Item>& one, std::vector<boo
     const int p2 = best->position;
     pairs.push_back({p1, p2, *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(p1)});
   }
+  return blocked;
 }
 
 // Pairs as PairEach does, each item with its nearest copy, unless the earliest pairs more: a
-// copy nearest to one "ok" may be the only one the next "ok" a moment later has.
+// copy nearest to one "ok" may be the only one the next "ok" a moment later has. Where no item
+// found its copies taken, none can pair more.
 void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
             const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
             const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
@@ -251,7 +278,9 @@ void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>
   std::vector<bool> first1 = taken1;
   std::vector<bool> first2 = taken2;
   std::vector<EchoPair> firstPairs = pairs;
-  PairEach(offset, one, taken1, two, taken2, items2, side1, side2, earlier, false, pairs);
+  if (!PairEach(offset, one, taken1, two, taken2, items2, side1, side2, earlier, false, pairs)) {
+    return;
+  }
   PairEach(offset, one, first1, two, first2, items2, side1, side2, earlier, true, firstPairs);
   if (firstPairs.size() > pairs.size()) {
     taken1.swap(first1);
@@ -511,7 +540,11 @@ void FillIn(Match& match, Side& side1, Side& side2, const std::set<int>& paired1
 // showed for other clocks. A session merged before holds copies on two PCs' clocks, and which
 // of them such an entry is on cannot be told.
 void LeaveOutOtherClocks(Match& match, const std::vector<Item>& one, const std::vector<Item>& two,
-                         const std::vector<std::int64_t>& others) {
+                         std::vector<std::int64_t> others) {
+  std::erase_if(others, [&match](std::int64_t other) {
+    return std::llabs(other - match.offsetMs) <= 2 * kEchoJitterMs;
+  });
+  if (others.empty() || match.pairs.empty()) return;
   const ByContent in1(one);
   const ByContent in2(two);
   // Items stand in list order.
@@ -527,11 +560,36 @@ void LeaveOutOtherClocks(Match& match, const std::vector<Item>& one, const std::
     const auto item1 = find(one, pair.index1);
     const auto item2 = find(two, pair.index2);
     return std::any_of(others.begin(), others.end(), [&](std::int64_t other) {
-      return std::llabs(other - match.offsetMs) > 2 * kEchoJitterMs &&
-             (copyAt(in2, *item1, item1->ms + other, pair.index2) ||
-              copyAt(in1, *item2, item2->ms - other, pair.index1));
+      return copyAt(in2, *item1, item1->ms + other, pair.index2) ||
+             copyAt(in1, *item2, item2->ms - other, pair.index1);
     });
   });
+}
+
+// A pair of copies and how far apart they are stamped, input 2's later by `offsetMs`.
+struct Copies {
+  std::int64_t offsetMs = 0;
+  EchoPair pair;
+};
+
+// The copies in `run2` of the entries of `run1` whose texts each side holds once, within the
+// largest offset, in order of input 1.
+std::vector<Copies> SaidOnceCopies(Side& side1, Side& side2, int run1, int run2) {
+  const std::vector<int>& positions2 = side2.Runs()[At(run2)].positions;
+  std::vector<Copies> copies;
+  for (const Item& item : side1.Texts(side1.Runs()[At(run1)])) {
+    if (!side1.SaidOnce(item.position)) continue;
+    const int p2 = side2.SaidOnceAs(item.content.low);
+    if (p2 < 0 || !std::binary_search(positions2.begin(), positions2.end(), p2)) continue;
+    const std::int64_t offset = side2.Ms(p2) - item.ms;
+    if (std::llabs(offset) > kReach || side1.ContentOf(item.position) != side2.ContentOf(p2)) {
+      continue;
+    }
+    const TimeValue shift =
+        *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(item.position);
+    copies.push_back({offset, {item.position, p2, shift}});
+  }
+  return copies;
 }
 
 // (start of input 1's run, offset) of each match taken, in order.
@@ -725,24 +783,34 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     const std::int64_t start = side1.Runs()[At(pair.run1)].startMs;
     const auto after =
         std::lower_bound(offsets.begin(), offsets.end(), std::pair(start, INT64_MIN));
-    // The offsets of the match nearest in time, or the one in step; the one pairing most.
-    Match match = fixedMatch(pair, step);
+    // The offsets of the match nearest in time, or the one in step.
+    std::vector<std::int64_t> tried{step};
     if (shown) {
       std::int64_t nearest = after != offsets.end() ? after->first : 0;
       if (after != offsets.begin() &&
           (after == offsets.end() || start - (after - 1)->first < after->first - start)) {
         nearest = (after - 1)->first;
       }
-      match.pairs.clear();
+      tried.clear();
       for (auto at =
                std::lower_bound(offsets.begin(), offsets.end(), std::pair(nearest, INT64_MIN));
            at != offsets.end() && at->first == nearest; ++at) {
-        Match there = fixedMatch(pair, at->second);
-        if (there.pairs.size() > match.pairs.size() || match.pairs.empty()) {
-          match = std::move(there);
-        }
+        tried.push_back(at->second);
       }
     }
+    // The one pairing most, of those where enough text-alike copies agree on any offset for
+    // the pairs asked for below: a long run pair that cannot pair them is not paired at all.
+    Match match;
+    bool found = false;
+    for (const std::int64_t offset : tried) {
+      const std::size_t inCommon = ShorterInCommon(texts1, texts2, offset);
+      const auto most = static_cast<std::size_t>(pair.texts ? pair.texts->second : 0);
+      if (most == 0 || (shown ? 3 * most < 2 * inCommon : most < inCommon)) continue;
+      Match there = fixedMatch(pair, offset);
+      if (!found || there.pairs.size() > match.pairs.size()) match = std::move(there);
+      found = true;
+    }
+    if (!found) return false;
     LeaveOutOtherClocks(match, side1.Items(side1.Runs()[At(pair.run1)]),
                         side2.Items(side2.Runs()[At(pair.run2)]), ShownNear(offsets, start));
     // At an offset a match has shown, the copies it pairs are echoes when they are two thirds
@@ -762,19 +830,26 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // at an offset a match has shown is an echo (so is a single one in step), and two that agree
   // on an offset show it (a session merged before holds copies of another PC's clock).
   const auto takeSaidOnce = [&](const Unclear& pair) {
+    const std::vector<Copies> copies = SaidOnceCopies(side1, side2, pair.run1, pair.run2);
+    if (copies.empty()) return false;
     std::vector<std::int64_t> tried = ShownNear(offsets, side1.Runs()[At(pair.run1)].startMs);
     if (pair.texts) tried.push_back(pair.texts->first);
+    const std::size_t shorter = std::min(side1.Runs()[At(pair.run1)].positions.size(),
+                                         side2.Runs()[At(pair.run2)].positions.size());
     for (std::size_t k = 0; k < tried.size(); ++k) {
       const bool shown = k + 1 < tried.size() || !pair.texts;
-      Match match = fixedMatch(pair, tried[k]);
-      const auto once =
-          static_cast<std::size_t>(std::count_if(match.pairs.begin(), match.pairs.end(), saidOnce));
+      Match match{pair.run1, pair.run2, tried[k], {tried[k]}, {}, shorter, 0};
+      for (const Copies& copy : copies) {
+        if (std::llabs(copy.offsetMs - tried[k]) <= kEchoJitterMs &&
+            (match.pairs.empty() || match.pairs.back().index2 < copy.pair.index2)) {
+          match.pairs.push_back(copy.pair);
+        }
+      }
+      const std::size_t once = match.pairs.size();
       if (once == 0 || !(shown || once >= 2 || std::llabs(tried[k]) <= 2 * kEchoJitterMs ||
-                         (match.shorter <= 2 && once == match.shorter))) {
+                         (shorter <= 2 && once == shorter))) {
         continue;
       }
-      // The rest may have met by chance.
-      std::erase_if(match.pairs, [&](const EchoPair& echo) { return !saidOnce(echo); });
       if (mayTake(match, true)) {
         take(match);
         return true;
