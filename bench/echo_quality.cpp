@@ -10,6 +10,7 @@
 // prints each PC's history and each merge of one seed, entry by entry, with the message each
 // entry is a copy of and the copies written twice marked.
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -19,8 +20,10 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "history/log_writer.hpp"
+#include "merge/gather_copies.hpp"
 #include "merge/merge_entry_lists.hpp"
 #include "support/echo_histories.hpp"
 
@@ -41,6 +44,33 @@ void Parse(const std::string& xml, pugi::xml_document& document) {
   }
 }
 
+std::string Xml(const RecordingSink& merged) {
+  std::string xml = "<Log>";
+  for (const MergedEntry& entry : merged.Records()) {
+    LogWriter::FormatEntry(xml, entry.entry, entry.session);
+  }
+  return xml + "</Log>";
+}
+
+// Every history in `files` merged at once, as the gather does.
+std::string Gather(const std::vector<std::string>& files) {
+  std::deque<pugi::xml_document> documents;
+  std::deque<NodeList> nodes;
+  std::deque<EntryList> lists;
+  std::vector<const EntryList*> copies;
+  LocalTimeCache hours;
+  for (const std::string& file : files) {
+    Parse(file, documents.emplace_back());
+    nodes.push_back(ChildNodes(documents.back().document_element()));
+    copies.push_back(&lists.emplace_back(nodes.back(), EntrySource::kInput1, hours));
+  }
+  RecordingSink merged;
+  MergeCounts counts;
+  std::vector<int> alone;
+  GatherCopies(merged, copies, nullptr, counts, alone);
+  return Xml(merged);
+}
+
 std::string Merge(const std::string& xml1, const std::string& xml2) {
   pugi::xml_document document1;
   pugi::xml_document document2;
@@ -54,11 +84,17 @@ std::string Merge(const std::string& xml1, const std::string& xml2) {
   RecordingSink merged;
   MergeCounts counts;
   MergeEntryLists(merged, first, second, ArchiveRule{}, counts);
-  std::string xml = "<Log>";
-  for (const MergedEntry& entry : merged.Records()) {
-    LogWriter::FormatEntry(xml, entry.entry, entry.session);
+  return Xml(merged);
+}
+
+// True when gathering the histories in some other order gives other bytes.
+bool GatherDependsOnOrder(std::vector<std::string> files) {
+  std::sort(files.begin(), files.end());
+  const std::string gathered = Gather(files);
+  while (std::next_permutation(files.begin(), files.end())) {
+    if (Gather(files) != gathered) return true;
   }
-  return xml + "</Log>";
+  return false;
 }
 
 // The message an entry is a copy of, -1 for none.
@@ -79,6 +115,7 @@ struct Tally {
   int seedsMissing = 0;  // seeds with any
   int strays = 0;        // entries that are a copy of no message
   int changedAgain = 0;  // seeds whose result a merge with a PC's history changes
+  int gatherOrder = 0;   // seeds whose gather of every PC gives other bytes in another order
 };
 
 // Scores one seed's merge; true when it lost or missed any message.
@@ -156,8 +193,8 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "| kind | PCs | seeds | messages | lost (seeds) | missed echoes (seeds) | strays | changed "
-      "by merging again (seeds) |\n");
-  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+      "by merging again (seeds) | gather differs by order (seeds) |\n");
+  std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   try {
     for (const EchoCase kind : kKinds) {
       for (int pcs = 2; pcs <= 4; ++pcs) {
@@ -174,6 +211,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s %d PCs: seed %d%s\n", test::EchoCaseName(kind), pcs, seed,
                          tally.lost > lostBefore ? " (lost)" : "");
           }
+          tally.gatherOrder += GatherDependsOnOrder(histories.files);
           const std::string again = Merge(merged, merged);
           for (const std::string& file : histories.files) {
             if (Merge(merged, file) != again) {
@@ -182,10 +220,10 @@ int main(int argc, char** argv) {
             }
           }
         }
-        std::printf("| %s | %d | %d | %d | %d (%d) | %d (%d) | %d | %d |\n",
+        std::printf("| %s | %d | %d | %d | %d (%d) | %d (%d) | %d | %d | %d |\n",
                     test::EchoCaseName(kind), pcs, tally.seeds, tally.messages, tally.lost,
                     tally.seedsLosing, tally.missed, tally.seedsMissing, tally.strays,
-                    tally.changedAgain);
+                    tally.changedAgain, tally.gatherOrder);
         std::fflush(stdout);
       }
     }
