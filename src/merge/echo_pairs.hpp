@@ -27,11 +27,14 @@ constexpr std::int64_t kEchoJitterMs = 2000;
 // `lone1` and `lone2` are looked at (positions in list order): those the other list does not
 // hold as they are, or holds fewer times. Two sessions are paired only when their entries hold
 // the same contents at one offset (each within the jitter): at least 3 pairs and two thirds of
-// the shorter run's entries looked at within the time both runs cover; or, at the offset of the
+// the shorter run's entries looked at within the time both runs cover; or, at an offset of the
 // nearest such clear match, two thirds of what lies in that time. With none anywhere: runs that
-// agree on one offset together (at least 3 pairs, or each all of its shorter run), then a run in
-// step in the time both cover, or one of two entries inside the other's. A session paired once is
-// paired again only at the same offset, with one not paired yet. Nothing unclear is paired.
+// agree on one offset together (at least 3 pairs, two texts said once, or each all of its
+// shorter run), then a run in step in the time both cover, or one of two entries inside the
+// other's. Texts each side holds once (no short reply) pair with less: inside a match, at an
+// offset a match showed, two at one offset, one in step, or a session of one or two. A session
+// paired once is paired again only at the same offset, with one not paired yet, or by texts
+// said once. Nothing unclear is paired.
 std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second,
                                  std::span<const int> lone1, std::span<const int> lone2);
 
