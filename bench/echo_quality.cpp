@@ -3,7 +3,7 @@
 // the other, messages written nowhere (merged with one they are no copy of) and copies written
 // beside another copy of their message (echoes missed), with the seeds that had any.
 //   palvarin_echo_quality [seeds per kind] [--failing]
-// With --failing, each seed that lost or missed any is named on the standard error.
+// With --failing, each seed that lost, missed or changed any is named on the standard error.
 // Merging the result again with any PC's history must change nothing: the seeds where it does
 // are counted too.
 //   palvarin_echo_quality --show <kind 0-5> <seed> <PCs>
@@ -207,17 +207,19 @@ int main(int argc, char** argv) {
             merged = Merge(merged, histories.files[pc]);
           }
           const int lostBefore = tally.lost;
-          if (Score(histories, merged, tally) && failing) {
-            std::fprintf(stderr, "%s %d PCs: seed %d%s\n", test::EchoCaseName(kind), pcs, seed,
-                         tally.lost > lostBefore ? " (lost)" : "");
-          }
-          tally.gatherOrder += GatherDependsOnOrder(histories.files);
+          const bool scored = Score(histories, merged, tally);
+          const bool order = GatherDependsOnOrder(histories.files);
           const std::string again = Merge(merged, merged);
-          for (const std::string& file : histories.files) {
-            if (Merge(merged, file) != again) {
-              ++tally.changedAgain;
-              break;
-            }
+          const bool changed =
+              std::any_of(histories.files.begin(), histories.files.end(),
+                          [&](const std::string& file) { return Merge(merged, file) != again; });
+          tally.gatherOrder += order;
+          tally.changedAgain += changed;
+          if (failing && (scored || order || changed)) {
+            std::fprintf(stderr, "%s %d PCs: seed %d%s%s%s\n", test::EchoCaseName(kind), pcs, seed,
+                         tally.lost > lostBefore ? " (lost)" : "",
+                         changed ? " (changed by merging again)" : "",
+                         order ? " (gather differs by order)" : "");
           }
         }
         std::printf("| %s | %d | %d | %d | %d (%d) | %d (%d) | %d | %d | %d |\n",
