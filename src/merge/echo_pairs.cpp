@@ -567,16 +567,16 @@ void LeaveOutOtherClocks(Match& match, const std::vector<Item>& one, const std::
 }
 
 // A pair of copies and how far apart they are stamped, input 2's later by `offsetMs`.
-struct Copies {
+struct SaidOnceCopy {
   std::int64_t offsetMs = 0;
   EchoPair pair;
 };
 
 // The copies in `run2` of the entries of `run1` whose texts each side holds once, within the
 // largest offset, in order of input 1.
-std::vector<Copies> SaidOnceCopies(Side& side1, Side& side2, int run1, int run2) {
+std::vector<SaidOnceCopy> SaidOnceCopies(Side& side1, Side& side2, int run1, int run2) {
   const std::vector<int>& positions2 = side2.Runs()[At(run2)].positions;
-  std::vector<Copies> copies;
+  std::vector<SaidOnceCopy> copies;
   for (const Item& item : side1.Texts(side1.Runs()[At(run1)])) {
     if (!side1.SaidOnce(item.position)) continue;
     const int p2 = side2.SaidOnceAs(item.content.low);
@@ -605,12 +605,11 @@ std::vector<std::int64_t> ShownNear(const Shown& shown, std::int64_t start) {
     offsets.push_back(at->second);
   }
   std::sort(offsets.begin(), offsets.end());
-  offsets.erase(std::unique(offsets.begin(), offsets.end(),
-                            [](std::int64_t kept, std::int64_t next) {
-                              return next - kept <= kEchoJitterMs;
-                            }),
-                offsets.end());
-  return offsets;
+  std::vector<std::int64_t> apart;
+  for (const std::int64_t offset : offsets) {
+    if (apart.empty() || offset - apart.back() > kEchoJitterMs) apart.push_back(offset);
+  }
+  return apart;
 }
 
 // The pairs of runs whose spans, allowing the largest offset, overlap.
@@ -830,7 +829,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
   // at an offset a match has shown is an echo (so is a single one in step), and two that agree
   // on an offset show it (a session merged before holds copies of another PC's clock).
   const auto takeSaidOnce = [&](const Unclear& pair) {
-    const std::vector<Copies> copies = SaidOnceCopies(side1, side2, pair.run1, pair.run2);
+    const std::vector<SaidOnceCopy> copies = SaidOnceCopies(side1, side2, pair.run1, pair.run2);
     if (copies.empty()) return false;
     std::vector<std::int64_t> tried = ShownNear(offsets, side1.Runs()[At(pair.run1)].startMs);
     if (pair.texts) tried.push_back(pair.texts->first);
@@ -839,7 +838,7 @@ std::vector<EchoPair> FindEchoes(const EntryList& first, const EntryList& second
     for (std::size_t k = 0; k < tried.size(); ++k) {
       const bool shown = k + 1 < tried.size() || !pair.texts;
       Match match{pair.run1, pair.run2, tried[k], {tried[k]}, {}, shorter, 0};
-      for (const Copies& copy : copies) {
+      for (const SaidOnceCopy& copy : copies) {
         if (std::llabs(copy.offsetMs - tried[k]) <= kEchoJitterMs &&
             (match.pairs.empty() || match.pairs.back().index2 < copy.pair.index2)) {
           match.pairs.push_back(copy.pair);
