@@ -6,7 +6,7 @@
 // With --failing, each seed that lost, missed or changed any is named on the standard error.
 // Merging the result again with any PC's history must change nothing: the seeds where it does
 // are counted too.
-//   palvarin_echo_quality --show <kind 0-5> <seed> <PCs>
+//   palvarin_echo_quality --show <kind 0-6> <seed> <PCs>
 // prints each PC's history and each merge of one seed, entry by entry, with the message each
 // entry is a copy of and the copies written twice marked.
 
@@ -33,8 +33,9 @@ using namespace palvarin;
 using test::EchoCase;
 
 constexpr std::array kKinds = {EchoCase::kInStep,        EchoCase::kDrops,
-                               EchoCase::kRepeatedTexts, EchoCase::kRealRepeats,
-                               EchoCase::kWrongClock,    EchoCase::kOwnSessions};
+                               EchoCase::kRepeatedTexts, EchoCase::kDroppedReplies,
+                               EchoCase::kRealRepeats,   EchoCase::kWrongClock,
+                               EchoCase::kOwnSessions};
 
 void Parse(const std::string& xml, pugi::xml_document& document) {
   const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata | pugi::parse_comments |

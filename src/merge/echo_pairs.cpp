@@ -231,15 +231,14 @@ bool KeepsOrder(const std::vector<EchoPair>& earlier, int p1, int p2) {
   return next == earlier.begin() || (next - 1)->index2 < p2;
 }
 
-// Pairs each item of `one` not yet taken with an untaken copy on the other side at `offset`
-// within the jitter, the nearest or, with `earliest`, the earliest; with `earlier`, only where
-// that keeps their order.
-// True when an item found copies there, all of them taken.
-bool PairEach(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
-              const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
-              const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
-              bool earliest, std::vector<EchoPair>& pairs) {
-  bool blocked = false;
+// Pairs each item of `one` not yet taken with the nearest untaken copy on the other side at
+// `offset` within the jitter; with `earlier`, only where that keeps their order. (Where a copy
+// nearest one "ok" was the only one the next "ok" had, pairing the earliest instead would pair
+// more, but as often two replies each PC missed one of: the second stays.)
+void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
+            const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
+            const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
+            std::vector<EchoPair>& pairs) {
   for (std::size_t k = 0; k < one.size(); ++k) {
     if (taken1[k]) continue;
     const std::int64_t at = one[k].ms + offset;
@@ -255,37 +254,13 @@ bool PairEach(std::int64_t offset, const std::vector<Item>& one, std::vector<boo
         best = *it;
         bestIndex = index;
       }
-      if (earliest) break;
     }
-    blocked = blocked || (!best && begin != end);
     if (!best) continue;
     taken1[k] = true;
     taken2[bestIndex] = true;
     const int p1 = one[k].position;
     const int p2 = best->position;
     pairs.push_back({p1, p2, *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(p1)});
-  }
-  return blocked;
-}
-
-// Pairs as PairEach does, each item with its nearest copy, unless the earliest pairs more: a
-// copy nearest to one "ok" may be the only one the next "ok" a moment later has. Where no item
-// found its copies taken, none can pair more.
-void PairAt(std::int64_t offset, const std::vector<Item>& one, std::vector<bool>& taken1,
-            const ByContent& two, std::vector<bool>& taken2, const std::vector<Item>& items2,
-            const Side& side1, const Side& side2, const std::vector<EchoPair>* earlier,
-            std::vector<EchoPair>& pairs) {
-  std::vector<bool> first1 = taken1;
-  std::vector<bool> first2 = taken2;
-  std::vector<EchoPair> firstPairs = pairs;
-  if (!PairEach(offset, one, taken1, two, taken2, items2, side1, side2, earlier, false, pairs)) {
-    return;
-  }
-  PairEach(offset, one, first1, two, first2, items2, side1, side2, earlier, true, firstPairs);
-  if (firstPairs.size() > pairs.size()) {
-    taken1.swap(first1);
-    taken2.swap(first2);
-    pairs.swap(firstPairs);
   }
 }
 
@@ -457,79 +432,31 @@ std::optional<std::int64_t> PooledOffset(const std::vector<Unclear>& unclear) {
   return best;
 }
 
-// Pairs, among a match's pairs and in their order, the copies its offsets left: a copy the
-// network held back past the jitter, or one on the clock of a third PC whose copies a session
-// merged before holds. A text each side holds once pairs wherever the order allows; any other
-// only where it is, on each side, the one copy of its contents left between the same two
-// pairs. Entries in `paired1` and `paired2` are paired already.
+// Pairs, among a match's pairs and in their order, the copies of texts each side holds once
+// that its offsets left: a copy the network held back past the jitter, or one on the clock of
+// a third PC whose copies a session merged before holds. (A short reply left there may be one
+// each PC missed of two said a moment apart: it stays.) Entries in `paired1` and `paired2` are
+// paired already.
 void FillIn(Match& match, Side& side1, Side& side2, const std::set<int>& paired1,
             const std::set<int>& paired2) {
-  const std::vector<Item>& one = side1.Items(side1.Runs()[At(match.run1)]);
-  const std::vector<Item>& two = side2.Items(side2.Runs()[At(match.run2)]);
   std::vector<EchoPair> earlier = match.pairs;
   const auto byIndex1 = [](const EchoPair& a, const EchoPair& b) { return a.index1 < b.index1; };
   std::sort(earlier.begin(), earlier.end(), byIndex1);
-  // This match's pairs, besides those taken before.
-  std::set<int> own1;
   std::set<int> own2;
-  for (const EchoPair& pair : earlier) {
-    own1.insert(pair.index1);
-    own2.insert(pair.index2);
-  }
-  const auto taken1 = [&](int position) { return paired1.count(position) || own1.count(position); };
-  const auto taken2 = [&](int position) { return paired2.count(position) || own2.count(position); };
-  const ByContent in1(one);
-  const ByContent in2(two);
-  // The one untaken item of `content` stamped from `low` to `high` with a position between
-  // `after` and `before`, if it is the only one.
-  const auto alone = [](const ByContent& in, const auto& taken, const EntryIdentity& content,
-                        std::int64_t low, std::int64_t high, int after, int before) {
-    const Item* found = nullptr;
-    const auto [begin, end] = in.Near(content, low, high);
-    for (auto at = begin; at != end; ++at) {
-      const int position = (*at)->position;
-      if (position <= after || position >= before || taken(position)) continue;
-      if (found) return static_cast<const Item*>(nullptr);
-      found = *at;
+  for (const EchoPair& pair : earlier) own2.insert(pair.index2);
+  for (const Item& item : side1.Texts(side1.Runs()[At(match.run1)])) {
+    if (paired1.count(item.position) || !side1.SaidOnce(item.position)) continue;
+    const int p2 = side2.SaidOnceAs(item.content.low);
+    const std::vector<int>& positions2 = side2.Runs()[At(match.run2)].positions;
+    if (p2 < 0 || paired2.count(p2) || own2.count(p2) ||
+        !std::binary_search(positions2.begin(), positions2.end(), p2) ||
+        !KeepsOrder(earlier, item.position, p2) || std::llabs(side2.Ms(p2) - item.ms) > kReach ||
+        side1.ContentOf(item.position) != side2.ContentOf(p2)) {
+      continue;
     }
-    return found;
-  };
-  const auto msOf = [](const std::vector<Item>& items, int position) {
-    return std::lower_bound(items.begin(), items.end(), position,
-                            [](const Item& item, int p) { return item.position < p; })
-        ->ms;
-  };
-  for (const Item& item : one) {
-    if (taken1(item.position)) continue;
-    const Item* copy = nullptr;
-    if (side1.SaidOnce(item.position)) {
-      const auto [begin, end] = in2.Near(item.content, item.ms - kReach, item.ms + kReach);
-      for (auto at = begin; at != end && !copy; ++at) {
-        const int p2 = (*at)->position;
-        if (!taken2(p2) && side2.SaidOnce(p2) && KeepsOrder(earlier, item.position, p2)) {
-          copy = *at;
-        }
-      }
-    } else {
-      const auto next =
-          std::upper_bound(earlier.begin(), earlier.end(), EchoPair{item.position, 0, 0}, byIndex1);
-      if (next == earlier.begin() || next == earlier.end()) continue;
-      const EchoPair& previous = *(next - 1);
-      // The stamps between the two pairs' on each side, their own jitter allowed.
-      const std::int64_t low1 = msOf(one, previous.index1) - kEchoJitterMs;
-      const std::int64_t high1 = msOf(one, next->index1) + kEchoJitterMs;
-      const std::int64_t low2 = msOf(two, previous.index2) - kEchoJitterMs;
-      const std::int64_t high2 = msOf(two, next->index2) + kEchoJitterMs;
-      if (alone(in1, taken1, item.content, low1, high1, previous.index1, next->index1) == &item) {
-        copy = alone(in2, taken2, item.content, low2, high2, previous.index2, next->index2);
-      }
-    }
-    if (!copy) continue;
-    const int p2 = copy->position;
     const EchoPair pair{item.position, p2,
                         *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(item.position)};
     match.pairs.push_back(pair);
-    own1.insert(item.position);
     own2.insert(p2);
     earlier.insert(std::upper_bound(earlier.begin(), earlier.end(), pair, byIndex1), pair);
   }

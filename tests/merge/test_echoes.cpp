@@ -145,6 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, EchoTable,
     testing::Values(Row{"InStep", test::EchoCase::kInStep}, Row{"Drops", test::EchoCase::kDrops},
                     Row{"RepeatedTexts", test::EchoCase::kRepeatedTexts},
+                    Row{"DroppedReplies", test::EchoCase::kDroppedReplies},
                     Row{"RealRepeats", test::EchoCase::kRealRepeats},
                     Row{"WrongClock", test::EchoCase::kWrongClock},
                     Row{"OwnSessions", test::EchoCase::kOwnSessions},
@@ -183,12 +184,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{"MatchedAgainOnAnotherClock", test::EchoCase::kDrops, 306, 3},
                     // The nearest match paired on two clocks.
                     Row{"NearestMatchOnTwoClocks", test::EchoCase::kDrops, 176, 3},
-                    // "ok" twice a moment apart: the copy nearest the
-                    // first is the only one the second has.
-                    Row{"OksAMomentApart", test::EchoCase::kRepeatedTexts, 2266, 3},
-                    // An "ok" on the third PC's clock, the one left
-                    // between two pairs on each side.
-                    Row{"OneLeftBetweenTwoPairs", test::EchoCase::kDrops, 446, 3},
+                    // Each PC missed one of Bob's two "yes" between
+                    // the same two pairs.
+                    Row{"EachMissedOneReply", test::EchoCase::kDroppedReplies, 72, 2},
                     // "ok" said once on each PC, in sessions of one.
                     Row{"ShortTextSaidOnce", test::EchoCase::kDrops, 2124, 2},
                     Row{"OwnShortTextSaidOnce", test::EchoCase::kOwnSessions, 252, 2},

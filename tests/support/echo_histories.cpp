@@ -81,7 +81,8 @@ class Generator {
 
   std::string Text() {
     static const char* const kShort[] = {"ok", "lol", "[sticker:42]", "ok", "yes"};
-    const int repeated = kind_ == EchoCase::kRepeatedTexts ? 80 : 15;
+    const bool replies = kind_ == EchoCase::kRepeatedTexts || kind_ == EchoCase::kDroppedReplies;
+    const int repeated = replies ? 80 : 15;
     if (Chance(repeated)) return kShort[Uniform(0, 4)];
     return "message " + std::to_string(Uniform(0, 1 << 30));
   }
@@ -104,7 +105,8 @@ class Generator {
   // Which messages of a conversation a PC logged.
   std::vector<bool> Drops(std::size_t count) {
     std::vector<bool> kept(count, true);
-    if (kind_ != EchoCase::kDrops || count < 2) return kept;
+    const bool drops = kind_ == EchoCase::kDrops || kind_ == EchoCase::kDroppedReplies;
+    if (!drops || count < 2) return kept;
     if (Chance(35))
       std::fill_n(kept.begin(), Uniform(1, static_cast<std::int64_t>(count) / 2), false);
     if (Chance(35))
@@ -186,6 +188,8 @@ const char* EchoCaseName(EchoCase kind) {
       return "Drops";
     case EchoCase::kRepeatedTexts:
       return "RepeatedTexts";
+    case EchoCase::kDroppedReplies:
+      return "DroppedReplies";
     case EchoCase::kRealRepeats:
       return "RealRepeats";
     case EchoCase::kWrongClock:

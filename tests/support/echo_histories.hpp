@@ -10,12 +10,13 @@ namespace palvarin::test {
 // How the histories of PCs signed in at once differ, beyond each PC's clock and the network's
 // delay on every copy.
 enum class EchoCase {
-  kInStep,         // clocks off by milliseconds to seconds, every PC logs every message
-  kDrops,          // PCs sign in late, leave early, miss a message in the middle
-  kRepeatedTexts,  // mostly "ok", "lol" and stickers, inside and across sessions
-  kRealRepeats,    // conversations that really happened again, an hour or a day later
-  kWrongClock,     // a PC's clock off by minutes (up to 10)
-  kOwnSessions,    // besides, sessions only one PC logged, among the shared ones in time
+  kInStep,          // clocks off by milliseconds to seconds, every PC logs every message
+  kDrops,           // PCs sign in late, leave early, miss a message in the middle
+  kRepeatedTexts,   // mostly "ok", "lol" and stickers, inside and across sessions
+  kDroppedReplies,  // both at once: PCs miss some of the many short replies
+  kRealRepeats,     // conversations that really happened again, an hour or a day later
+  kWrongClock,      // a PC's clock off by minutes (up to 10)
+  kOwnSessions,     // besides, sessions only one PC logged, among the shared ones in time
 };
 
 struct EchoHistories {
