@@ -35,13 +35,17 @@ std::int64_t FractionMs(pugi::xml_node entry) {
   return ms;
 }
 
-// True for a text of fewer than 8 characters: "ok", "lol", "thanks", the replies anyone gives
-// any day, which two conversations may hold a moment apart however seldom a history does.
+// True for a text of fewer than 8 characters, or a single word of fewer than 16: "ok", "lol",
+// "thanks", an emoticon's or a sticker's code, the replies anyone gives any day, which two
+// conversations may hold a moment apart however seldom a history does.
 bool Short(std::string_view text) {
-  const auto starts = std::count_if(text.begin(), text.end(), [](char byte) {
+  const auto characters = std::count_if(text.begin(), text.end(), [](char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
   });
-  return starts < 8;
+  const bool oneWord = std::none_of(text.begin(), text.end(), [](char byte) {
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r';
+  });
+  return characters < 8 || (oneWord && characters < 16);
 }
 
 // An entry that may have an echo on the other side, with what the search compares.

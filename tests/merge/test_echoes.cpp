@@ -187,6 +187,9 @@ INSTANTIATE_TEST_SUITE_P(
                     // Each PC missed one of Bob's two "yes" between
                     // the same two pairs.
                     Row{"EachMissedOneReply", test::EchoCase::kDroppedReplies, 72, 2},
+                    // A sticker's code said once on each side by chance,
+                    // at another offset inside a match.
+                    Row{"StickerSaidOnceByChance", test::EchoCase::kDroppedReplies, 2090, 3, true},
                     // "ok" said once on each PC, in sessions of one.
                     Row{"ShortTextSaidOnce", test::EchoCase::kDrops, 2124, 2},
                     Row{"OwnShortTextSaidOnce", test::EchoCase::kOwnSessions, 252, 2},
