@@ -436,6 +436,32 @@ std::optional<std::int64_t> PooledOffset(const std::vector<Unclear>& unclear) {
   return best;
 }
 
+// A pair of copies and how far apart they are stamped, input 2's later by `offsetMs`.
+struct SaidOnceCopy {
+  std::int64_t offsetMs = 0;
+  EchoPair pair;
+};
+
+// The copies in `run2` of the entries of `run1` whose texts each side holds once, within the
+// largest offset, in order of input 1.
+std::vector<SaidOnceCopy> SaidOnceCopies(Side& side1, Side& side2, int run1, int run2) {
+  const std::vector<int>& positions2 = side2.Runs()[At(run2)].positions;
+  std::vector<SaidOnceCopy> copies;
+  for (const Item& item : side1.Texts(side1.Runs()[At(run1)])) {
+    if (side1.SaidOnceAs(item.content.low) != item.position) continue;
+    const int p2 = side2.SaidOnceAs(item.content.low);
+    if (p2 < 0 || !std::binary_search(positions2.begin(), positions2.end(), p2)) continue;
+    const std::int64_t offset = side2.Ms(p2) - item.ms;
+    if (std::llabs(offset) > kReach || side1.ContentOf(item.position) != side2.ContentOf(p2)) {
+      continue;
+    }
+    const TimeValue shift =
+        *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(item.position);
+    copies.push_back({offset, {item.position, p2, shift}});
+  }
+  return copies;
+}
+
 // Pairs, among a match's pairs and in their order, the copies of texts each side holds once
 // that its offsets left: a copy the network held back past the jitter, or one on the clock of
 // a third PC whose copies a session merged before holds. (A short reply left there may be one
@@ -448,20 +474,14 @@ void FillIn(Match& match, Side& side1, Side& side2, const std::set<int>& paired1
   std::sort(earlier.begin(), earlier.end(), byIndex1);
   std::set<int> own2;
   for (const EchoPair& pair : earlier) own2.insert(pair.index2);
-  for (const Item& item : side1.Texts(side1.Runs()[At(match.run1)])) {
-    if (paired1.count(item.position) || !side1.SaidOnce(item.position)) continue;
-    const int p2 = side2.SaidOnceAs(item.content.low);
-    const std::vector<int>& positions2 = side2.Runs()[At(match.run2)].positions;
-    if (p2 < 0 || paired2.count(p2) || own2.count(p2) ||
-        !std::binary_search(positions2.begin(), positions2.end(), p2) ||
-        !KeepsOrder(earlier, item.position, p2) || std::llabs(side2.Ms(p2) - item.ms) > kReach ||
-        side1.ContentOf(item.position) != side2.ContentOf(p2)) {
+  for (const SaidOnceCopy& copy : SaidOnceCopies(side1, side2, match.run1, match.run2)) {
+    const EchoPair& pair = copy.pair;
+    if (paired1.count(pair.index1) || paired2.count(pair.index2) || own2.count(pair.index2) ||
+        !KeepsOrder(earlier, pair.index1, pair.index2)) {
       continue;
     }
-    const EchoPair pair{item.position, p2,
-                        *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(item.position)};
     match.pairs.push_back(pair);
-    own2.insert(p2);
+    own2.insert(pair.index2);
     earlier.insert(std::upper_bound(earlier.begin(), earlier.end(), pair, byIndex1), pair);
   }
 }
@@ -495,32 +515,6 @@ void LeaveOutOtherClocks(Match& match, const std::vector<Item>& one, const std::
              copyAt(in1, *item2, item2->ms - other, pair.index1);
     });
   });
-}
-
-// A pair of copies and how far apart they are stamped, input 2's later by `offsetMs`.
-struct SaidOnceCopy {
-  std::int64_t offsetMs = 0;
-  EchoPair pair;
-};
-
-// The copies in `run2` of the entries of `run1` whose texts each side holds once, within the
-// largest offset, in order of input 1.
-std::vector<SaidOnceCopy> SaidOnceCopies(Side& side1, Side& side2, int run1, int run2) {
-  const std::vector<int>& positions2 = side2.Runs()[At(run2)].positions;
-  std::vector<SaidOnceCopy> copies;
-  for (const Item& item : side1.Texts(side1.Runs()[At(run1)])) {
-    if (!side1.SaidOnce(item.position)) continue;
-    const int p2 = side2.SaidOnceAs(item.content.low);
-    if (p2 < 0 || !std::binary_search(positions2.begin(), positions2.end(), p2)) continue;
-    const std::int64_t offset = side2.Ms(p2) - item.ms;
-    if (std::llabs(offset) > kReach || side1.ContentOf(item.position) != side2.ContentOf(p2)) {
-      continue;
-    }
-    const TimeValue shift =
-        *side2.List().AlignedTime(p2) - *side1.List().AlignedTime(item.position);
-    copies.push_back({offset, {item.position, p2, shift}});
-  }
-  return copies;
 }
 
 // (start of input 1's run, offset) of each match taken, in order.

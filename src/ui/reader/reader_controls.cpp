@@ -71,6 +71,16 @@ QLabel* MakeLabel(const char* name, QWidget* parent) {
   return label;
 }
 
+// A widget holding `top` above `bottom`, edge to edge.
+QWidget* Column(QWidget* parent, QWidget* top, QWidget* bottom) {
+  auto* column = new QWidget(parent);
+  auto* layout = new QVBoxLayout(column);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(top);
+  layout->addWidget(bottom);
+  return column;
+}
+
 }  // namespace
 
 // In this order: the keyboard reaches the controls in the order they are made, where no tab
@@ -188,21 +198,13 @@ std::pair<QPushButton*, QPushButton*> ReaderWindow::BuildButtons() {
 }
 
 void ReaderWindow::LayOut(QPushButton* openFile, QPushButton* openFolder) {
-  auto* left = new QWidget(this);
-  auto* leftLayout = new QVBoxLayout(left);
-  leftLayout->setContentsMargins(0, 0, 0, 0);
-  leftLayout->addWidget(filter_);
-  leftLayout->addWidget(contactList_);
+  QWidget* left = Column(this, filter_, contactList_);
   panes_ = new QSplitter(this);
   panes_->setObjectName(QStringLiteral("readerPanes"));
   panes_->addWidget(conversationList_);
   panes_->addWidget(entryList_);
   panes_->setStretchFactor(1, 1);
-  auto* resultsPage = new QWidget(this);
-  auto* resultsLayout = new QVBoxLayout(resultsPage);
-  resultsLayout->setContentsMargins(0, 0, 0, 0);
-  resultsLayout->addWidget(searchStatus_);
-  resultsLayout->addWidget(resultList_);
+  QWidget* resultsPage = Column(this, searchStatus_, resultList_);
   pages_ = new QStackedWidget(this);
   pages_->addWidget(panes_);
   pages_->addWidget(resultsPage);
